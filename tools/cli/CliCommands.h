@@ -1,0 +1,16 @@
+// The commands of tavemo-cli. Each takes the global options and the words
+// after the command name and returns the process exit status.
+#pragma once
+
+#include "tools/cli/CliCommon.h"
+
+#include <cstdio>
+
+class RegisterCatalogue;
+
+namespace cli {
+
+int RunCatalogue(const GlobalOptions& global, const Args& args);
+void PrintCatalogueCsv(const RegisterCatalogue& catalogue, std::FILE* out);
+
+} // namespace cli

@@ -1,0 +1,65 @@
+// tavemo-cli: the command-line companion of the configuration tool, for
+// scripting the commissioning of many units.
+#include "tools/cli/CliCommands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Command
+{
+    const char* name;
+    int (*run)(const cli::GlobalOptions&, const cli::Args&);
+    const char* usage;
+};
+
+const Command kCommands[] = {
+    {"catalogue", cli::RunCatalogue,
+     "catalogue [--device-type N] [--temp-unit U] [--pressure-unit P]   print the register map as CSV"},
+};
+
+void PrintUsage(std::FILE* out)
+{
+    std::fputs("usage: tavemo-cli [--port NAME] [--pin N] COMMAND [ARGS]\ncommands:\n", out);
+    for (const Command& c : kCommands)
+        std::fprintf(out, "  %s\n", c.usage);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    cli::GlobalOptions global;
+    cli::Args words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return cli::kExitOk;
+        }
+        if (arg == "--port" || arg == "--pin") {
+            if (i + 1 >= argc)
+                return cli::UsageError(arg + " needs a value");
+            const std::string value = argv[++i];
+            if (arg == "--port") {
+                global.port = value;
+            } else {
+                const auto pin = cli::ParseInt(value);
+                if (!pin || *pin < 0 || *pin > 9999)
+                    return cli::UsageError("--pin takes a number from 0 to 9999, not '" + value + "'");
+                global.pin = static_cast<int>(*pin);
+            }
+            continue;
+        }
+        words.push_back(arg);
+    }
+    if (words.empty()) {
+        PrintUsage(stderr);
+        return cli::kExitUsage;
+    }
+    for (const Command& c : kCommands)
+        if (words[0] == c.name)
+            return c.run(global, cli::Args(words.begin() + 1, words.end()));
+    return cli::UsageError("unknown command '" + words[0] + "' (see --help)");
+}

@@ -1,0 +1,150 @@
+#include "diag/DebugOutput.h"
+#include "diag/LogFileSink.h"
+#include "diag/Logger.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Captured
+{
+    std::string line;
+    int levelHint;
+    int moduleHint;
+};
+
+class CaptureSink : public LogSink
+{
+public:
+    void write(std::string line, int levelHint, int moduleHint) override
+    {
+        lines.push_back({std::move(line), levelHint, moduleHint});
+    }
+    std::vector<Captured> lines;
+};
+
+class LoggerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { previous = Logger::Instance().SetSink(&sink); }
+    void TearDown() override { Logger::Instance().SetSink(previous); }
+    CaptureSink sink;
+    LogSink* previous = nullptr;
+};
+
+TEST_F(LoggerTest, LineLayoutTagsAndHints)
+{
+    const struct
+    {
+        int module;
+        int level;
+        const char* line;
+        int levelHint;
+        int moduleHint;
+    } rows[] = {
+        {9, 3, " [INFO  SWDL  ] x=5\r\n", 0, 0},
+        {11, 7, " [      ---   ] x=5\r\n", 0, 0},
+        {1, 0, " [FATAL Appl  ] x=5\r\n", 2, 0},
+        {2, 1, " [ERROR Gui   ] x=5\r\n", 2, 0},
+        {3, 2, " [WARN  SerCom] x=5\r\n", 0, 5},
+        {4, 4, " [DEBUG SerLib] x=5\r\n", 0, 3},
+        {6, 3, " [INFO  ExtDev] x=5\r\n", 0, 5},
+        {10, 3, " [INFO  DNLF  ] x=5\r\n", 0, 0},
+    };
+    for (const auto& r : rows) {
+        sink.lines.clear();
+        Logger::Instance().log(static_cast<LogModule>(r.module), static_cast<LogLevel>(r.level), "x=%d", 5);
+        ASSERT_EQ(sink.lines.size(), 1u);
+        EXPECT_EQ(sink.lines[0].line, r.line);
+        EXPECT_EQ(sink.lines[0].levelHint, r.levelHint) << r.line;
+        EXPECT_EQ(sink.lines[0].moduleHint, r.moduleHint) << r.line;
+    }
+}
+
+TEST_F(LoggerTest, LongMessageIsCutTo1021CharactersBeforeCrLf)
+{
+    const std::string text(2000, 'a');
+    Logger::Instance().log(LogModule::SWDL, LogLevel::INFO, "%s", text.c_str());
+    ASSERT_EQ(sink.lines.size(), 1u);
+    const std::string& line = sink.lines[0].line;
+    EXPECT_EQ(line.size(), 1021u + 2u);
+    EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+    EXPECT_EQ(line.substr(0, 16), " [INFO  SWDL  ] ");
+}
+
+TEST_F(LoggerTest, WithoutSinkNothingHappensAndThreadsDoNotInterleave)
+{
+    Logger::Instance().SetSink(nullptr);
+    Logger::Instance().log(LogModule::Appl, LogLevel::INFO, "lost");
+    EXPECT_TRUE(sink.lines.empty());
+    Logger::Instance().SetSink(&sink);
+
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 200; ++i)
+                Logger::Instance().log(LogModule::Appl, LogLevel::INFO, "thread %d line %d", t, i);
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(sink.lines.size(), 800u);
+}
+
+class CaptureDebug : public IDebugOutput
+{
+public:
+    void debugLine(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
+};
+
+TEST(DebugOutputTest, CutsTo239CharactersAndIsSilentWhenDetached)
+{
+    EXPECT_EQ(DebugPrint("nobody listens %d", 1), 0);
+    CaptureDebug out;
+    DebugOutput::Attach(&out);
+    DebugPrint("%s(len = %5i)", "CComPort::getArray", 3);
+    DebugPrint("%s", std::string(300, 'b').c_str());
+    DebugOutput::Attach(nullptr);
+    ASSERT_EQ(out.lines.size(), 2u);
+    EXPECT_EQ(out.lines[0], "CComPort::getArray(len =     3)");
+    EXPECT_EQ(out.lines[1], std::string(239, 'b'));
+}
+
+TEST(LogFileSinkTest, KeepsTenNewestFilesAndWritesLines)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("tavemo-logtest-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (int i = 0; i < 12; ++i)
+        std::ofstream(dir / ("2020010" + std::to_string(i / 10) + "-00000" + std::to_string(i % 10) + "-1-x.log"))
+            << "old";
+    std::ofstream(dir / "notes.txt") << "keep";
+
+    fs::path path;
+    {
+        LogFileSink sink;
+        ASSERT_EQ(sink.Open(dir, "test"), 0);
+        sink.write(" [INFO  Appl  ] hello\r\n", 0, 0);
+        path = sink.Path();
+    }
+    int logs = 0;
+    for (const auto& item : fs::directory_iterator(dir))
+        logs += item.path().extension() == ".log";
+    EXPECT_EQ(logs, LogFileSink::kKeepFiles);
+    EXPECT_FALSE(fs::exists(dir / "20200100-000000-1-x.log")); // the oldest went first
+    EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+    std::ifstream in(path, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, " [INFO  Appl  ] hello\r\n");
+    fs::remove_all(dir);
+}
+
+} // namespace

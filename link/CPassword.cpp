@@ -1,0 +1,181 @@
+#include "link/CPassword.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <mutex>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::mutex g_clockMutex;
+CPassword::Clock g_clock;
+
+int RandomUpTo32767()
+{
+    static std::mt19937 engine{std::random_device{}()};
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    return std::uniform_int_distribution<int>(0, 32767)(engine);
+}
+
+void PutWord(unsigned char* at, uint32_t word)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<unsigned char>(word >> (8 * i));
+}
+
+uint32_t GetWord(const unsigned char* at)
+{
+    return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
+}
+
+// Reads up to 12 bytes; false when the file cannot be opened.
+bool ReadWords(const fs::path& path, unsigned char (&bytes)[12])
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::read(fd, bytes + got, sizeof bytes - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return true;
+}
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+fs::path TempDirectory()
+{
+    std::error_code ec;
+    fs::path dir = fs::temp_directory_path(ec);
+    return ec ? fs::path("/tmp") : dir;
+}
+
+} // namespace
+
+CPassword::CPassword() : CPassword(TempDirectory()) {}
+
+CPassword::CPassword(const fs::path& directory) : m_path(directory / kFileName) {}
+
+CPassword::~CPassword() = default;
+
+int32_t CPassword::Now()
+{
+    int64_t seconds;
+    {
+        std::lock_guard lock(g_clockMutex);
+        if (g_clock) {
+            seconds = g_clock();
+        } else {
+            seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+        }
+    }
+    // The file holds signed 32-bit seconds; compare in the same width.
+    return static_cast<int32_t>(static_cast<uint32_t>(seconds));
+}
+
+void CPassword::SetClock(Clock clock)
+{
+    std::lock_guard lock(g_clockMutex);
+    g_clock = std::move(clock);
+}
+
+int CPassword::BlockSecondsFor(int wrongPinCount)
+{
+    if (wrongPinCount >= 0 && wrongPinCount <= 2)
+        return 0;
+    if (wrongPinCount == 3)
+        return 10;
+    if (wrongPinCount == 4)
+        return 600;
+    return 3600;
+}
+
+bool CPassword::load(Words& words)
+{
+    unsigned char bytes[12] = {};
+    if (!ReadWords(m_path, bytes)) {
+        store(0, 0);
+        if (!ReadWords(m_path, bytes))
+            return false;
+    }
+    words.key = GetWord(bytes);
+    words.end = GetWord(bytes + 4);
+    words.count = GetWord(bytes + 8);
+    return true;
+}
+
+bool CPassword::isUnlocked(int* wrongPinCount)
+{
+    Words words;
+    if (!load(words))
+        return false;
+    if (wrongPinCount)
+        *wrongPinCount = static_cast<int32_t>(words.key ^ words.count);
+    const auto blockEnd = static_cast<int32_t>(words.key ^ words.end);
+    return Now() > blockEnd;
+}
+
+int64_t CPassword::remainingSeconds()
+{
+    Words words;
+    if (!load(words))
+        return -1;
+    const auto blockEnd = static_cast<int32_t>(words.key ^ words.end);
+    const int32_t now = Now();
+    // Connecting is allowed once now is past the end, so the last refused
+    // second counts as one.
+    return now > blockEnd ? 0 : int64_t(blockEnd) - now + 1;
+}
+
+void CPassword::store(int blockSeconds, int wrongPinCount)
+{
+    const uint32_t key = ~static_cast<uint32_t>(RandomUpTo32767());
+    const auto end = static_cast<uint32_t>(static_cast<int32_t>(static_cast<int64_t>(Now()) + blockSeconds));
+    if (wrongPinCount < 0 || wrongPinCount > kMaxCount)
+        wrongPinCount = kMaxCount;
+
+    unsigned char bytes[12];
+    PutWord(bytes, key);
+    PutWord(bytes + 4, end ^ key);
+    PutWord(bytes + 8, static_cast<uint32_t>(wrongPinCount) ^ key);
+
+    // Write beside the old file and rename over it: the old record stays
+    // whole until the new one is complete on disk.
+    std::string temp = m_path.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return;
+    ::fchmod(fd, 0644);
+    const bool written = WriteAll(fd, bytes, sizeof bytes) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!written || ::rename(temp.c_str(), m_path.c_str()) != 0)
+        ::unlink(temp.c_str());
+}

@@ -1,0 +1,188 @@
+// The PIN lockout file: its bytes, the block timeline, short and missing
+// files, and that replacing it never leaves it missing.
+#include "link/CPassword.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t kT0 = 1700000000;
+
+class PasswordTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("tavemo-pw-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        CPassword::SetClock([this] { return now.load(); });
+    }
+    void TearDown() override
+    {
+        CPassword::SetClock(nullptr);
+        fs::remove_all(dir);
+    }
+    std::vector<unsigned char> bytes() const
+    {
+        std::ifstream in(dir / CPassword::kFileName, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    static uint32_t word(const std::vector<unsigned char>& b, std::size_t at)
+    {
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+    }
+    void writeBytes(const std::vector<unsigned char>& b)
+    {
+        std::ofstream out(dir / CPassword::kFileName, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    }
+
+    fs::path dir;
+    std::atomic<int64_t> now{kT0};
+};
+
+TEST_F(PasswordTest, MissingFileIsCreatedUnlockedWithCountZero)
+{
+    CPassword password(dir);
+    int count = -1;
+    EXPECT_TRUE(password.isUnlocked(&count));
+    EXPECT_EQ(count, 0);
+    const auto b = bytes();
+    ASSERT_EQ(b.size(), 12u);
+    const uint32_t key = word(b, 0);
+    EXPECT_EQ(word(b, 4) ^ key, uint32_t(kT0));
+    EXPECT_EQ(word(b, 8) ^ key, 0u);
+}
+
+TEST_F(PasswordTest, FileHoldsKeyEndAndCountLittleEndian)
+{
+    CPassword password(dir);
+    password.store(600, 4);
+    const auto b = bytes();
+    ASSERT_EQ(b.size(), 12u);
+    const uint32_t key = word(b, 0);
+    // The complement of a number 0..32767 has its upper 17 bits set.
+    EXPECT_EQ(key & 0xFFFF8000u, 0xFFFF8000u);
+    EXPECT_EQ(word(b, 4) ^ key, uint32_t(kT0 + 600));
+    EXPECT_EQ(word(b, 8) ^ key, 4u);
+    // No temporary file is left beside it.
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(PasswordTest, BlockLastsUntilTheEndSecondHasPassed)
+{
+    CPassword password(dir);
+    password.store(10, 3);
+    int count = 0;
+    EXPECT_FALSE(password.isUnlocked(&count));
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(password.remainingSeconds(), 11);
+    now = kT0 + 10;
+    EXPECT_FALSE(password.isUnlocked(&count));
+    EXPECT_EQ(password.remainingSeconds(), 1);
+    now = kT0 + 11;
+    EXPECT_TRUE(password.isUnlocked(&count));
+    EXPECT_EQ(count, 3); // the count stays until a right PIN clears it
+    EXPECT_EQ(password.remainingSeconds(), 0);
+}
+
+TEST_F(PasswordTest, CountOutsideItsRangeIsStoredAs9999)
+{
+    CPassword password(dir);
+    for (int given : {-1, 10000}) {
+        password.store(0, given);
+        int count = 0;
+        password.isUnlocked(&count);
+        EXPECT_EQ(count, 9999) << given;
+    }
+}
+
+TEST_F(PasswordTest, ShortFileReadsMissingWordsAsZero)
+{
+    const struct
+    {
+        std::vector<unsigned char> file;
+        bool unlocked;
+        int count;
+    } rows[] = {
+        {{}, true, 0},                                       // empty: end 0, count 0
+        {{0x05, 0, 0, 0}, true, 5},                          // key 5: end 5 is long past
+        {{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}, false, 0},    // end far in the future
+        {{0, 0, 0, 0, 0, 0, 0, 0, 7, 0}, true, 7},           // half a count word
+    };
+    for (const auto& row : rows) {
+        writeBytes(row.file);
+        CPassword password(dir);
+        int count = -1;
+        const bool unlocked = password.isUnlocked(&count);
+        EXPECT_EQ(unlocked, row.unlocked) << "size " << row.file.size();
+        EXPECT_EQ(count, row.count) << "size " << row.file.size();
+    }
+}
+
+TEST_F(PasswordTest, DeletingTheFileClearsCountAndBlock)
+{
+    CPassword password(dir);
+    password.store(3600, 7);
+    EXPECT_FALSE(password.isUnlocked(nullptr));
+    fs::remove(password.path());
+    int count = -1;
+    EXPECT_TRUE(password.isUnlocked(&count));
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(PasswordTest, UnusableDirectoryRefusesConnecting)
+{
+    CPassword password(dir / "missing" / "deeper");
+    EXPECT_FALSE(password.isUnlocked(nullptr));
+    EXPECT_EQ(password.remainingSeconds(), -1);
+}
+
+TEST_F(PasswordTest, ReplacingTheFileNeverLeavesItMissingOrShort)
+{
+    // A reader that looks while the file is replaced must always find the
+    // whole old or the whole new record; deleting first and writing after
+    // would expose a missing or empty file and forget every wrong try.
+    CPassword writer(dir);
+    writer.store(0, 1);
+    std::atomic<bool> done{false};
+    std::atomic<int> bad{0};
+    std::thread reader([&] {
+        while (!done) {
+            std::error_code ec;
+            const auto size = fs::file_size(dir / CPassword::kFileName, ec);
+            if (ec || size != 12)
+                ++bad;
+        }
+    });
+    for (int i = 0; i < 100; ++i)
+        writer.store(0, 1 + i % 5);
+    done = true;
+    reader.join();
+    EXPECT_EQ(bad.load(), 0);
+}
+
+TEST(PasswordBlock, SecondsByWrongPinCount)
+{
+    const std::pair<int, int> rows[] = {{1, 0}, {2, 0}, {3, 10}, {4, 600}, {5, 3600}, {9999, 3600}};
+    for (const auto& [count, seconds] : rows)
+        EXPECT_EQ(CPassword::BlockSecondsFor(count), seconds) << count;
+}
+
+} // namespace

@@ -139,8 +139,11 @@ bool CPassword::isUnlocked(int* wrongPinCount)
         return false;
     if (wrongPinCount)
         *wrongPinCount = static_cast<int32_t>(words.key ^ words.count);
+    // The block ends at its end second: a block of 0 s (a new file, the
+    // first wrong tries) lets the next attempt through at once, and 10 s
+    // are ten seconds.
     const auto blockEnd = static_cast<int32_t>(words.key ^ words.end);
-    return Now() > blockEnd;
+    return Now() >= blockEnd;
 }
 
 int64_t CPassword::remainingSeconds()
@@ -150,9 +153,7 @@ int64_t CPassword::remainingSeconds()
         return -1;
     const auto blockEnd = static_cast<int32_t>(words.key ^ words.end);
     const int32_t now = Now();
-    // Connecting is allowed once now is past the end, so the last refused
-    // second counts as one.
-    return now > blockEnd ? 0 : int64_t(blockEnd) - now + 1;
+    return now >= blockEnd ? 0 : int64_t(blockEnd) - now;
 }
 
 void CPassword::store(int blockSeconds, int wrongPinCount)

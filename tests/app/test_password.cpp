@@ -85,21 +85,30 @@ TEST_F(PasswordTest, FileHoldsKeyEndAndCountLittleEndian)
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(PasswordTest, BlockLastsUntilTheEndSecondHasPassed)
+TEST_F(PasswordTest, BlockLastsExactlyItsSeconds)
 {
     CPassword password(dir);
     password.store(10, 3);
     int count = 0;
     EXPECT_FALSE(password.isUnlocked(&count));
     EXPECT_EQ(count, 3);
-    EXPECT_EQ(password.remainingSeconds(), 11);
-    now = kT0 + 10;
+    EXPECT_EQ(password.remainingSeconds(), 10);
+    now = kT0 + 9;
     EXPECT_FALSE(password.isUnlocked(&count));
     EXPECT_EQ(password.remainingSeconds(), 1);
-    now = kT0 + 11;
+    now = kT0 + 10;
     EXPECT_TRUE(password.isUnlocked(&count));
     EXPECT_EQ(count, 3); // the count stays until a right PIN clears it
     EXPECT_EQ(password.remainingSeconds(), 0);
+}
+
+TEST_F(PasswordTest, NoBlockLetsTheNextAttemptThroughAtOnce)
+{
+    // Stored and checked within the same second: a wrong try that blocks
+    // for 0 s must not refuse the next connect.
+    CPassword password(dir);
+    password.store(0, 2);
+    EXPECT_TRUE(password.isUnlocked(nullptr));
 }
 
 TEST_F(PasswordTest, CountOutsideItsRangeIsStoredAs9999)

@@ -1,0 +1,138 @@
+#include "link/CComPortEx.h"
+
+#include "diag/Logger.h"
+#include "link/IComReceiver.h"
+#include "link/IComStatusOwner.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <poll.h>
+#include <unistd.h>
+
+CComPortEx::CComPortEx()
+{
+    if (::pipe(m_wake) == 0) {
+        for (int fd : m_wake) {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        setWakeDescriptor(m_wake[0]);
+    } else {
+        m_wake[0] = m_wake[1] = -1;
+    }
+}
+
+CComPortEx::~CComPortEx()
+{
+    stopReceiver();
+    m_ports.clear();
+    CComPort::close();
+    setWakeDescriptor(-1);
+    for (int fd : m_wake)
+        if (fd >= 0)
+            ::close(fd);
+}
+
+int CComPortEx::enumeratePorts()
+{
+    m_ports = EnumeratePorts(m_roots);
+    return static_cast<int>(m_ports.size());
+}
+
+void CComPortEx::selectPort(const std::string& name)
+{
+    enumeratePorts();
+    int match = -1;
+    for (std::size_t i = 0; i < m_ports.size(); ++i)
+        if (m_ports[i].name == name)
+            match = static_cast<int>(i);
+    // A device path picks its entry too (the command-line tool takes both).
+    if (match < 0 && name.find('/') != std::string::npos)
+        for (std::size_t i = 0; i < m_ports.size(); ++i)
+            if (m_ports[i].device == name)
+                match = static_cast<int>(i);
+    close();
+    m_selectedPort = match;
+    if (match >= 0)
+        open(m_ports[static_cast<std::size_t>(match)].device, 115200, kStopBitsOne, kParityNone);
+}
+
+int CComPortEx::startReceiver()
+{
+    if (onReceiveThread())
+        return -1;
+    stopReceiver();
+    if (m_selectedPort < 0 || m_selectedPort >= static_cast<int>(m_ports.size()))
+        return -1;
+    m_stop.store(false);
+    m_running.store(true);
+    m_thread = std::thread(&CComPortEx::receiveThread, this);
+    return 0;
+}
+
+void CComPortEx::stopReceiver()
+{
+    m_stop.store(true);
+    if (!m_thread.joinable() || onReceiveThread())
+        return;
+    if (m_wake[1] >= 0) {
+        const char wake = 1;
+        while (::write(m_wake[1], &wake, 1) < 0 && errno == EINTR) {
+        }
+    }
+    m_thread.join();
+    drainWake();
+}
+
+void CComPortEx::drainWake()
+{
+    char scratch[64];
+    if (m_wake[0] >= 0)
+        while (::read(m_wake[0], scratch, sizeof scratch) > 0) {
+        }
+}
+
+void CComPortEx::close()
+{
+    if (!onReceiveThread())
+        stopReceiver();
+    CComPort::close();
+}
+
+void CComPortEx::receiveThread()
+{
+    const auto pause = [this]() {
+        pollfd fd{m_wake[0], POLLIN, 0};
+        ::poll(&fd, m_wake[0] >= 0 ? 1 : 0, kIdlePauseMs);
+    };
+    auto line = std::make_unique<uint8_t[]>(kLineBufferSize);
+    int count = 0;
+    char byte[2];
+    while (!m_stop.load()) {
+        if (!isOpen()) {
+            pause();
+            continue;
+        }
+        if (getArray(byte, 1, nullptr, kReceiveTimeoutMs) <= 0) {
+            pause();
+            continue;
+        }
+        const auto b = static_cast<uint8_t>(byte[0]);
+        if (count < kLineBufferSize)
+            line[static_cast<std::size_t>(count++)] = b;
+        if ((b == '\r' || b == '\n') && count > 0) {
+            Logger& log = m_statusOwner ? m_statusOwner->rxLogger() : Logger::Instance();
+            log.log(LogModule::Appl, LogLevel::INFO, "serial port state: %s", "connected");
+            const bool taken = m_receiver && m_receiver->processRx(line.get(), count);
+            if (!taken) {
+                line[static_cast<std::size_t>(count - 1)] = 0;
+                log.log(LogModule::ExtDev, LogLevel::INFO, "%s", reinterpret_cast<const char*>(line.get()));
+            }
+            if (m_statusOwner && m_statusOwner->downloadFinished())
+                m_stop.store(true);
+            count = 0;
+        }
+    }
+    m_running.store(false);
+}

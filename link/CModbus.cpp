@@ -1,0 +1,650 @@
+#include "link/CModbus.h"
+
+#include "diag/DebugOutput.h"
+#include "link/CUnitState.h"
+#include "model/RegisterCatalogue.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+CModbus theModbus;
+
+namespace {
+
+// The C library's blanks, fixed: the process locale must not change how a
+// reply reads.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// atoi: optional blanks and sign, then digits; anything else ends the
+// number; no digits = 0. Saturates instead of overflowing.
+int Atoi(const char* p)
+{
+    while (IsBlank(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    long long v = 0;
+    while (IsDigit(*p)) {
+        if (v < 0x80000000LL)
+            v = v * 10 + (*p - '0');
+        ++p;
+    }
+    if (negative)
+        v = -v;
+    return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+}
+
+// The text two characters after a colon (": value"), without running past
+// the end of a line that stops right at the colon.
+const char* AfterColon(const char* colon) { return colon[1] ? colon + 2 : colon + 1; }
+
+// A small sscanf for the reply patterns the client re-reads: a blank in
+// the pattern matches any run of blanks, other characters match exactly;
+// conversions skip leading blanks.
+class ReplyScanner
+{
+public:
+    explicit ReplyScanner(const char* text) : m_p(text) {}
+
+    // %d (base 10) or %i (base 0: 0x.. hex, 0.. octal), %u like %d.
+    bool integer(long long* out, int base)
+    {
+        skipBlanks();
+        const char* p = m_p;
+        bool negative = false;
+        if (*p == '+' || *p == '-')
+            negative = *p++ == '-';
+        if (base == 0) {
+            if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigit(p[2]) >= 0) {
+                base = 16;
+                p += 2;
+            } else {
+                base = p[0] == '0' ? 8 : 10;
+            }
+        }
+        long long v = 0;
+        const char* start = p;
+        for (int d; (d = HexDigit(*p)) >= 0 && d < base; ++p)
+            if (v < (1LL << 40))
+                v = v * base + d;
+        if (p == start)
+            return false;
+        m_p = p;
+        *out = negative ? -v : v;
+        return true;
+    }
+
+    bool literal(const char* text)
+    {
+        for (; *text; ++text) {
+            if (IsBlank(*text)) {
+                skipBlanks();
+                continue;
+            }
+            if (*m_p != *text)
+                return false;
+            ++m_p;
+        }
+        return true;
+    }
+
+    // %f into a 32-bit float.
+    bool real(float* out)
+    {
+        skipBlanks();
+        const char* p = m_p;
+        if (*p == '+')
+            ++p;
+        const char* end = p + std::strlen(p);
+        float v = 0;
+        const auto r = std::from_chars(p, end, v, std::chars_format::general);
+        if (r.ec != std::errc() || r.ptr == p)
+            return false;
+        // from_chars takes no sign of its own beyond '-'; "+-1" is no number.
+        if (p != m_p && *p == '-')
+            return false;
+        m_p = r.ptr;
+        *out = v;
+        return true;
+    }
+
+private:
+    void skipBlanks()
+    {
+        while (IsBlank(*m_p))
+            ++m_p;
+    }
+    const char* m_p;
+};
+
+// "%d = <function>(%u): " with the status stored when it converts;
+// returns whether the whole prefix matched (the scanner then stands at the
+// value).
+bool ScanPrefix(ReplyScanner& scan, int32_t* status, const char* function, int base)
+{
+    long long v = 0;
+    if (!scan.integer(&v, base))
+        return false;
+    *status = static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+    if (!scan.literal(" = ") || !scan.literal(function) || !scan.literal("("))
+        return false;
+    long long number = 0;
+    return scan.integer(&number, base) && scan.literal("): ");
+}
+
+std::string Num(long long v) { return std::to_string(v); }
+
+// "%0.2f" without the locale's decimal separator.
+std::string Fixed2(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0.00");
+}
+
+std::string Hex4(uint16_t w)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[(w >> 12) & 15], kDigits[(w >> 8) & 15], kDigits[(w >> 4) & 15], kDigits[w & 15]};
+}
+
+// Leading characters of text that belong to the set, at most max of them.
+std::string LeadingOf(const std::string& text, const char* set, std::size_t max)
+{
+    std::string out;
+    for (char c : text) {
+        if (out.size() >= max || !(IsDigit(c) || (c != '\0' && std::strchr(set, c))))
+            break;
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+CModbus::~CModbus()
+{
+    closeTrace();
+    close();
+}
+
+int CModbus::openTrace(const std::string& path)
+{
+    closeTrace();
+    m_trace = std::fopen(path.c_str(), "wb");
+    return m_trace ? 0 : -1;
+}
+
+void CModbus::closeTrace()
+{
+    if (m_trace)
+        std::fclose(m_trace);
+    m_trace = nullptr;
+}
+
+void CModbus::trace(const char* format, const char* name, int result)
+{
+    if (!m_trace)
+        return;
+    std::fprintf(m_trace, format, name, result);
+    std::fflush(m_trace);
+}
+
+int CModbus::connect(const std::string& portName, int baudRate, int stopBits, int parity)
+{
+    if (m_state && m_state->inDemoMode())
+        return -100;
+    const int result = open(portName, baudRate, stopBits, parity);
+    trace("%s() : res = %d\r\n", "CModbus::connect", result);
+    return result;
+}
+
+void CModbus::disconnect()
+{
+    close();
+    trace("%s() : res = %d\r\n", "CModbus::disconnect", 0);
+}
+
+// ---- reply grammars --------------------------------------------------------
+
+bool CModbus::parseRead(const char* line)
+{
+    const char* eq = std::strstr(line, " = ");
+    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
+    const char* close = open ? std::strchr(open + 1, ')') : nullptr;
+    const char* colon = close ? std::strchr(close + 1, ':') : nullptr;
+    if (!colon) {
+        m_replyStatus = -1;
+        return false;
+    }
+    m_replyStatus = Atoi(line);
+    m_replyAddress = static_cast<uint16_t>(Atoi(open + 1));
+    m_replyValue = static_cast<uint16_t>(Atoi(AfterColon(colon)));
+    return true;
+}
+
+bool CModbus::parseFlag(const char* line)
+{
+    const char* eq = std::strstr(line, " = ");
+    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
+    const char* close = open ? std::strchr(open + 1, ')') : nullptr;
+    const char* colon = close ? std::strchr(close + 1, ':') : nullptr;
+    if (!colon) {
+        m_replyStatus = -1;
+        return false;
+    }
+    m_replyStatus = Atoi(line);
+    m_replyAddress = static_cast<uint16_t>(Atoi(open + 1));
+    // "set" anywhere in the value text counts as set.
+    m_replyValue = std::strstr(AfterColon(colon), "set") ? 1 : 0;
+    return true;
+}
+
+bool CModbus::parseWrite(const char* line)
+{
+    const char* eq = std::strstr(line, " = ");
+    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
+    const char* comma = open ? std::strchr(open + 1, ',') : nullptr;
+    const char* close = comma ? std::strchr(comma + 1, ')') : nullptr;
+    if (!close) {
+        m_replyStatus = -1;
+        return false;
+    }
+    m_replyStatus = Atoi(line);
+    m_replyAddress = static_cast<uint16_t>(Atoi(open + 1));
+    m_replyValue = static_cast<uint16_t>(Atoi(comma + 1));
+    return true;
+}
+
+// ---- exchange ---------------------------------------------------------------
+
+int CModbus::transmit(const char* command, int length, char* reply, int replySize, const char* logName,
+                      ReplyGrammar grammar)
+{
+    const char* name = logName ? logName : "CModbus::transmit";
+    sendNewLine();
+    int result = 0;
+    if (command && length != 0) {
+        result = putArray(command, length);
+        trace("%s(TX) : res = %d\r\n", name, result);
+    }
+    if (!reply || replySize == 0 || result < 0)
+        return result;
+    LineCallback parser;
+    switch (grammar) {
+    case ReplyGrammar::Read: parser = [this](const char* line) { return parseRead(line); }; break;
+    case ReplyGrammar::Flag: parser = [this](const char* line) { return parseFlag(line); }; break;
+    case ReplyGrammar::Write: parser = [this](const char* line) { return parseWrite(line); }; break;
+    case ReplyGrammar::None: break;
+    }
+    result = getArray(reply, replySize, parser, kReplyTimeoutMs);
+    trace("%s(RX) : res = %d\r\n", name, result);
+    return result;
+}
+
+int CModbus::exchange(const std::string& command, const char* logName, ReplyGrammar grammar)
+{
+    return transmit(command.data(), static_cast<int>(command.size()), m_reply, kReplySize, logName, grammar);
+}
+
+bool CModbus::attemptRead(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number)
+{
+    return exchange(command, logName, grammar) > 0 && m_replyStatus >= 0 && m_replyAddress == number;
+}
+
+int CModbus::writeResult(int transmitted, uint16_t number) const
+{
+    if (transmitted > 0 && m_replyStatus >= 0 && m_replyAddress == number)
+        return m_replyStatus;
+    return transmitted;
+}
+
+// ---- Modbus -----------------------------------------------------------------
+
+int CModbus::readHolding(uint16_t address, uint16_t* value)
+{
+    if (!value)
+        return -1;
+    const std::string command = "Mr" + Num(address) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        sendNewLine();
+        if (attemptRead(command, "CModbus::readHolding", ReplyGrammar::Read, address)) {
+            *value = m_replyValue;
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, address, *value);
+    }
+    return -10;
+}
+
+int CModbus::readHoldingSpecial(uint16_t address, uint16_t* value)
+{
+    if (!value)
+        return -1;
+    const std::string command = "Xr" + Num(address) + "\r\n";
+    // The special read repeats without the extra line break of the others.
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        if (attemptRead(command, "CModbus::readHoldingSpecial", ReplyGrammar::Read, address)) {
+            *value = m_replyValue;
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, address, *value);
+    }
+    return -10;
+}
+
+int CModbus::writeHolding(uint16_t address, uint16_t value)
+{
+    const std::string command = "Mw" + Num(address) + " " + Num(value) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeHolding", ReplyGrammar::Write), address);
+}
+
+int CModbus::writeMultiHoldings(uint16_t firstAddress, const uint16_t* values)
+{
+    if (!values)
+        return -99;
+    std::string command = "Mw" + Num(firstAddress);
+    for (int i = 0; i < kMultiWriteCount; ++i)
+        command += " " + Num(values[i]);
+    command += "\r\n";
+    return writeResult(exchange(command, "CModbus::writeMultiHoldings", ReplyGrammar::Write), firstAddress);
+}
+
+int CModbus::writeHoldingSpecial(uint16_t address, uint16_t value)
+{
+    const std::string command = "Xw" + Num(address) + " " + Num(value) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeHoldingSpecial", ReplyGrammar::Write), address);
+}
+
+int CModbus::readCoil(uint16_t address, bool* value)
+{
+    if (!value)
+        return -1;
+    const int r = exchange("Mc" + Num(address) + "\r\n", "CModbus::readCoil", ReplyGrammar::Flag);
+    if (r > 0 && m_replyStatus >= 0 && m_replyAddress == address) {
+        *value = m_replyValue != 0;
+        return m_replyStatus;
+    }
+    return r;
+}
+
+int CModbus::writeCoil(uint16_t address, bool value)
+{
+    const std::string command = "Mx" + Num(address) + (value ? " 1" : " 0") + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeCoil", ReplyGrammar::Write), address);
+}
+
+int CModbus::readInput(uint16_t address, int16_t* value)
+{
+    if (!value)
+        return -1;
+    const int r = exchange("Mi" + Num(address) + "\r\n", "CModbus::readInput", ReplyGrammar::Read);
+    if (r > 0 && m_replyStatus >= 0 && m_replyAddress == address) {
+        *value = static_cast<int16_t>(m_replyValue);
+        return m_replyStatus;
+    }
+    return r;
+}
+
+// ---- BACnet -----------------------------------------------------------------
+
+int CModbus::readDouble(uint16_t object, double* value, const char* letters, const char* function,
+                        const char* logName)
+{
+    if (!value)
+        return -1;
+    const std::string command = letters + Num(object) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        sendNewLine();
+        if (attemptRead(command, logName, ReplyGrammar::Read, object)) {
+            // The value is a decimal number, so it is read again from the
+            // line; a reply naming another function leaves it 0.
+            float f = 0;
+            ReplyScanner scan(m_reply);
+            if (ScanPrefix(scan, &m_replyStatus, function, 10))
+                scan.real(&f);
+            *value = f;
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, static_cast<int>(*value));
+    }
+    return -10;
+}
+
+int CModbus::readAvValue(uint16_t object, double* value)
+{
+    return readDouble(object, value, "Dr", "bnReadAvReg", "CModbus::readAvValue");
+}
+
+int CModbus::readAiValue(uint16_t object, double* value)
+{
+    return readDouble(object, value, "Di", "bnReadAiReg", "CModbus::readAiValue");
+}
+
+int CModbus::writeAvValue(uint16_t object, double value)
+{
+    const std::string command = "Dw" + Num(object) + " " + Fixed2(value) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeAvValue", ReplyGrammar::Write), object);
+}
+
+int CModbus::readIvValue(uint16_t object, int16_t* value)
+{
+    if (!value)
+        return -1;
+    const std::string command = "DR" + Num(object) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        sendNewLine();
+        if (attemptRead(command, "CModbus::readIvValue", ReplyGrammar::Read, object)) {
+            *value = static_cast<int16_t>(m_replyValue);
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, *value);
+    }
+    return -10;
+}
+
+int CModbus::writeIvValue(uint16_t object, int16_t value)
+{
+    const std::string command = "DW" + Num(object) + " " + Num(value) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeIvValue", ReplyGrammar::Write), object);
+}
+
+int CModbus::readFlagValue(uint16_t object, bool* value, const char* letters, const char* logName)
+{
+    if (!value)
+        return -1;
+    const std::string command = letters + Num(object) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        sendNewLine();
+        if (attemptRead(command, logName, ReplyGrammar::Flag, object)) {
+            *value = m_replyValue != 0;
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, *value ? 1 : 0);
+    }
+    return -10;
+}
+
+int CModbus::readBvValue(uint16_t object, bool* value)
+{
+    return readFlagValue(object, value, "Dc", "CModbus::readBvValue");
+}
+
+int CModbus::readBiValue(uint16_t object, bool* value)
+{
+    return readFlagValue(object, value, "DC", "CModbus::readBiValue");
+}
+
+int CModbus::writeBvValue(uint16_t object, int value)
+{
+    const std::string command = "Dx" + Num(object) + " " + Num(static_cast<uint16_t>(value)) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeBvValue", ReplyGrammar::Write), object);
+}
+
+int CModbus::readTvValue(uint16_t object, std::string* text)
+{
+    if (!text)
+        return -1;
+    const std::string command = "Dt" + Num(object) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        sendNewLine();
+        if (attemptRead(command, "CModbus::readTvValue", ReplyGrammar::Read, object)) {
+            ReplyScanner scan(m_reply);
+            ScanPrefix(scan, &m_replyStatus, "bnReadTvReg", 10);
+            const char* value = std::strstr(m_reply, "): ");
+            if (!value)
+                return -1;
+            *text = LeadingOf(value + 3, ":", kMaxTimeText);
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, 0);
+    }
+    return -10;
+}
+
+int CModbus::writeTvValue(uint16_t object, const std::string& text)
+{
+    const std::string command = "DT" + Num(object) + " " + LeadingOf(text, ":", kMaxTimeText) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeTvValue", ReplyGrammar::Write), object);
+}
+
+int CModbus::readDtvValue(uint16_t object, std::string* text)
+{
+    if (!text)
+        return -1;
+    text->clear();
+    const std::string command = "Dd" + Num(object) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        sendNewLine();
+        if (attemptRead(command, "CModbus::readDtvValue", ReplyGrammar::Read, object)) {
+            if (const char* value = std::strstr(m_reply, "): "))
+                *text = LeadingOf(value + 3, ":. ", kMaxDateTimeText);
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, 0);
+    }
+    return -10;
+}
+
+int CModbus::writeDtvValue(uint16_t object, const std::string& text)
+{
+    const std::string command = "DD" + Num(object) + " " + LeadingOf(text, ":. ", kMaxDateTimeText) + "\r\n";
+    return writeResult(exchange(command, "CModbus::writeDtvValue", ReplyGrammar::Write), object);
+}
+
+int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
+{
+    if (!words || !count)
+        return -1;
+    const int capacity = std::min<int>(*count, kMaxCsvReadWords);
+    const std::string command = "Ds" + Num(object) + "\r\n";
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        // Never more words than the caller has room for, even here.
+        for (int i = 0; i < std::min(2, static_cast<int>(*count)); ++i)
+            words[i] = 0;
+        sendNewLine();
+        if (attemptRead(command, "CModbus::readCsvValue", ReplyGrammar::Read, object)) {
+            ReplyScanner scan(m_reply);
+            ScanPrefix(scan, &m_replyStatus, "bnReadCsvReg", 0);
+            const char* value = std::strstr(m_reply, "): ");
+            if (!value || value[3] == '\0')
+                return m_replyStatus;
+            const char* p = value + 3;
+            int built = 0;
+            while (built < capacity) {
+                uint16_t word = 0;
+                int digits = 0;
+                for (int d; digits < 4 && (d = HexDigit(*p)) >= 0; ++digits, ++p)
+                    word = static_cast<uint16_t>((word << 4) | d);
+                words[built++] = word;
+                // A character that is no hex digit ends the word and the value.
+                if (digits < 4)
+                    break;
+            }
+            *count = static_cast<uint16_t>(built);
+            return m_replyStatus;
+        }
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, *count > 0 ? words[0] : 0);
+    }
+    return -10;
+}
+
+int CModbus::writeCsvValue(uint16_t object, const uint16_t* words, int count)
+{
+    if (!words && count > 0)
+        return -1;
+    std::string command = "DS" + Num(object) + " ";
+    for (int i = 0; i < std::min(count, kMaxCsvWriteWords); ++i)
+        command += Hex4(words[i]);
+    command += "0000\r\n";
+    return writeResult(exchange(command, "CModbus::writeCsvValue", ReplyGrammar::Write), object);
+}
+
+void CModbus::sendUnlock(int pin)
+{
+    const std::string command = "u " + Num(pin) + "\r\n";
+    transmit(command.data(), static_cast<int>(command.size()), nullptr, 0, "CModbus::sendUnlock", ReplyGrammar::None);
+}
+
+// ---- range-limited writes ----------------------------------------------------
+
+int CModbus::holdingInRange(uint32_t address, int32_t value)
+{
+    if (address == 0 || address >= static_cast<uint32_t>(RegisterCatalogue::kHoldingCount) || !m_catalogue)
+        return -1;
+    if (m_catalogue->InRange(address, value))
+        return 0;
+    m_catalogue->Clamp(address, value, nullptr);
+    return -2;
+}
+
+int CModbus::writeHoldingChecked(uint32_t address, int32_t value)
+{
+    if (address == 0)
+        return -1;
+    if (const int r = holdingInRange(address, value); r < 0)
+        return r;
+    return writeHolding(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
+}
+
+int CModbus::writeHoldingSpecialChecked(uint32_t address, int32_t value)
+{
+    if (address == 0)
+        return -1;
+    if (const int r = holdingInRange(address, value); r < 0)
+        return r;
+    const int r = writeHoldingSpecial(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
+    if (r == 0)
+        m_catalogue->Holding(static_cast<uint16_t>(address)).value = static_cast<uint16_t>(value);
+    return r;
+}
+
+int CModbus::writeMultiHoldingsChecked(uint32_t firstAddress, const uint16_t* values)
+{
+    if (firstAddress == 0 || firstAddress >= static_cast<uint32_t>(RegisterCatalogue::kHoldingCount) || !values ||
+        !m_catalogue)
+        return -1;
+    const bool unitKnown = m_state && m_state->deviceKnown();
+    for (uint32_t i = 0; i < static_cast<uint32_t>(kMultiWriteCount); ++i) {
+        if (unitKnown) {
+            if (const int r = holdingInRange(firstAddress + i, values[i]); r < 0)
+                return r;
+        } else if (RegisterEntry* e = m_catalogue->Entry(RegisterTableKind::Holding, firstAddress + i)) {
+            e->value = values[i];
+        }
+    }
+    return writeMultiHoldings(static_cast<uint16_t>(firstAddress), values);
+}

@@ -1,0 +1,63 @@
+// Discovery of the serial ports present on this machine, each with a
+// description the installer recognises, and of the virtual ports that
+// programs such as tavemo-unitsim publish.
+//
+// Real ports: every entry of /sys/class/tty with a real device behind it
+// (a "device" link whose subsystem is not "platform": the 32 legacy ttyS
+// slots without a UART are left out). Name "ttyUSB0", device "/dev/ttyUSB0".
+// Its friendly name is the USB manufacturer and product strings of the
+// device, else the name of its /dev/serial/by-id link.
+// Virtual ports: every symbolic link in the ports directory
+// ($XDG_RUNTIME_DIR/tavemo/ports, or tavemo-ports-<uid> in the temporary
+// directory when that variable is unset) whose target exists. Name = the
+// link's name, device = its target; "<name>.txt" beside it, when present,
+// holds the friendly name (its first line).
+//
+// Description: "<name> : <device>" until a friendly name is found.
+// Order: real ports by name (ttyS2 before ttyS10), then virtual ports by name.
+//
+// Result codes: none; a folder that cannot be read contributes no port.
+// Thread rules: no shared state; callers keep their own lists.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct PortEntry
+{
+    std::string name;        // what the user picks and tavemo-cli --port takes
+    std::string device;      // the path that is opened
+    std::string description; // friendly name, or "<name> : <device>"
+};
+
+// Where discovery looks; tests point every root into a temporary tree.
+struct PortDiscoveryRoots
+{
+    std::filesystem::path sysClassTty = "/sys/class/tty";
+    std::filesystem::path serialById = "/dev/serial/by-id";
+    std::filesystem::path devDir = "/dev";
+    std::filesystem::path portsDir = DefaultPortsDirectory();
+
+    static std::filesystem::path DefaultPortsDirectory();
+};
+
+// The ports present, in the order above.
+std::vector<PortEntry> EnumeratePorts(const PortDiscoveryRoots& roots = PortDiscoveryRoots());
+
+// One item of the connection page's port list: "<name> - <description>" and
+// the index of its entry, or -1 for the single "No Active Ports Found" item.
+struct PortListItem
+{
+    std::string text;
+    int entry = -1;
+};
+constexpr const char* kNoActivePorts = "No Active Ports Found";
+
+// Leaves out ports whose description names Bluetooth (any letter case);
+// an empty result becomes the single "No Active Ports Found" item.
+std::vector<PortListItem> PortListItems(const std::vector<PortEntry>& ports);
+
+// The path to open for a port name: a name with a '/' is a path already; a
+// published virtual port's link; otherwise the name in /dev.
+std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots& roots = PortDiscoveryRoots());

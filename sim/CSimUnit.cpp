@@ -1,0 +1,479 @@
+#include "sim/CSimUnit.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+std::string Num(long long v) { return std::to_string(v); }
+
+// A whole number at text[pos], optional '-' sign; advances pos.
+bool TakeInt(const std::string& text, std::size_t& pos, long long* out)
+{
+    const char* first = text.data() + pos;
+    const char* last = text.data() + text.size();
+    long long v = 0;
+    const auto r = std::from_chars(first, last, v);
+    if (r.ec != std::errc() || r.ptr == first)
+        return false;
+    pos += static_cast<std::size_t>(r.ptr - first);
+    *out = v;
+    return true;
+}
+
+bool TakeSpace(const std::string& text, std::size_t& pos)
+{
+    if (pos >= text.size() || text[pos] != ' ')
+        return false;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    return true;
+}
+
+std::string Fixed(double v, int decimals)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0");
+}
+
+std::string ReadReply(int status, const char* function, long long number, const std::string& value)
+{
+    return Num(status) + " = " + function + "(" + Num(number) + "): " + value;
+}
+
+std::string WriteReply(int status, const char* function, long long number, const std::string& value)
+{
+    return Num(status) + " = " + function + "(" + Num(number) + "," + value + ")";
+}
+
+// The reply with the number after "(" replaced by the next one: what a
+// confused adapter answering for another register looks like.
+std::string WithWrongNumber(const std::string& reply)
+{
+    const std::size_t open = reply.find('(');
+    if (open == std::string::npos)
+        return reply;
+    std::size_t pos = open + 1;
+    long long number = 0;
+    if (!TakeInt(reply, pos, &number))
+        return reply;
+    return reply.substr(0, open + 1) + Num((number + 1) & 0xFFFF) + reply.substr(pos);
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
+{
+    m_catalogue.Build();
+    m_catalogue.ApplyDeviceProfile(options.deviceType, options.tempUnit, options.pressureUnit);
+    // The pressure unit lives outside the built-in map; the unit has it.
+    RegisterFields pressure;
+    pressure.name = "Pressure Unit";
+    pressure.min = 0;
+    pressure.max = 3;
+    m_catalogue.SetEntry(RegisterTableKind::Holding, Reg::PressureUnit, pressure, RegisterMask::All);
+
+    for (RegisterTableKind kind : {RegisterTableKind::Holding, RegisterTableKind::Input, RegisterTableKind::Coil}) {
+        RegisterEntry* table = m_catalogue.Table(kind);
+        for (int a = 1; a < RegisterCatalogue::Count(kind); ++a)
+            table[a].value = table[a].defaultValue;
+    }
+    setHolding(Reg::DeviceType, static_cast<uint16_t>(options.deviceType));
+    setHolding(Reg::Pin, static_cast<uint16_t>(options.pin));
+    setHolding(Reg::Protocol, static_cast<uint16_t>(options.protocol));
+    setHolding(Reg::TempUnit, static_cast<uint16_t>(options.tempUnit));
+    setHolding(Reg::PressureUnit, static_cast<uint16_t>(options.pressureUnit));
+    if (options.firmware >= 0)
+        setFirmware(static_cast<uint16_t>(options.firmware));
+
+    // A room at 21.5 degrees with ordinary air.
+    const bool fahrenheit = options.tempUnit == 0;
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kReadings[] = {{1, fahrenheit ? 707 : 215}, {2, 452}, {3, 615}, {4, 120}, {5, 12}, {6, 8},
+                     {8, fahrenheit ? 698 : 210}};
+    for (const auto& r : kReadings)
+        m_catalogue.Table(RegisterTableKind::Input)[r.address].value = static_cast<uint16_t>(r.value);
+
+    for (int i = 0; i < kObjectCount; ++i) {
+        m_av.push_back(20.0 + 0.5 * i);
+        m_ai.push_back(21.25 + i);
+        m_iv.push_back(static_cast<int16_t>(10 * i));
+        m_bv.push_back(i % 2 == 1);
+        m_bi.push_back(i % 2 == 0);
+        m_tv.push_back("12:30:00");
+        m_dtv.push_back("24.12.2026 10:15:00");
+        const std::string name = "Room " + Num(i);
+        m_csv.emplace_back(name.begin(), name.end());
+    }
+    m_unlocked = options.pin == 0;
+}
+
+// ---- byte stream ---------------------------------------------------------------
+
+void CSimUnit::feed(const uint8_t* data, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        if (isSilent())
+            continue;
+        if (m_line.size() < kMaxLine)
+            m_line += static_cast<char>(data[i]);
+        if (data[i] == '\n') {
+            const std::string line = std::move(m_line);
+            m_line.clear();
+            handleLine(line);
+        }
+    }
+}
+
+void CSimUnit::handleLine(const std::string& raw)
+{
+    if (!raw.empty() && raw[0] == '\x01') {
+        record("RX", raw);
+        if (m_frameHandler)
+            m_frameHandler(reinterpret_cast<const uint8_t*>(raw.data()), raw.size());
+        return;
+    }
+    std::string line;
+    for (char c : raw)
+        if (c != '\r' && c != '\n')
+            line += c;
+    record("RX", line);
+    if (line.empty())
+        return;
+    std::string reply = execute(line);
+    if (!reply.empty() && !m_options.silent)
+        queueReply(std::move(reply));
+}
+
+void CSimUnit::queueReply(std::string line)
+{
+    ++m_replies;
+    if (m_options.wrongEchoEvery > 0 && m_replies % m_options.wrongEchoEvery == 0)
+        line = WithWrongNumber(line);
+    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(m_options.replyDelayMs);
+    if (m_options.junk)
+        m_out.push_back({due, std::string(kJunkLine) + "\r\n"});
+    m_out.push_back({due, line + "\r\n"});
+}
+
+void CSimUnit::writeRaw(const uint8_t* data, std::size_t length)
+{
+    m_out.push_back({Clock::now(), std::string(reinterpret_cast<const char*>(data), length)});
+}
+
+void CSimUnit::goSilent(int ms)
+{
+    m_silentUntil = Clock::now() + std::chrono::milliseconds(ms);
+    m_line.clear();
+}
+
+bool CSimUnit::takeOutput(std::string& out, Clock::time_point now)
+{
+    bool any = false;
+    while (!m_out.empty() && m_out.front().due <= now) {
+        std::string& bytes = m_out.front().bytes;
+        std::string shown = bytes;
+        while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r') && shown[0] != '\x01')
+            shown.pop_back();
+        record("TX", shown);
+        out += bytes;
+        m_out.pop_front();
+        any = true;
+    }
+    return any;
+}
+
+std::optional<CSimUnit::Clock::time_point> CSimUnit::nextDue() const
+{
+    if (m_out.empty())
+        return std::nullopt;
+    return m_out.front().due;
+}
+
+void CSimUnit::record(const char* direction, const std::string& bytes)
+{
+    if (!m_transcript)
+        return;
+    std::string text;
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F && u != '\\') {
+            text += c;
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", u);
+            text += buf;
+        }
+    }
+    std::fprintf(m_transcript, "%s %s\n", direction, text.c_str());
+    std::fflush(m_transcript);
+}
+
+// ---- commands ------------------------------------------------------------------
+
+bool CSimUnit::writable(std::string* reply, const char* function, uint16_t number, const std::string& value)
+{
+    const uint16_t pin = holding(Reg::Pin);
+    if (pin != 0 && !m_unlocked) {
+        *reply = WriteReply(kLocked, function, number, value);
+        return false;
+    }
+    return true;
+}
+
+std::string CSimUnit::readHolding(uint16_t a, bool special)
+{
+    const char* function = special ? "mbReadHoldingRegSpecial" : "mbReadHoldingReg";
+    if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a))
+        return ReadReply(kUnknown, function, a, "0");
+    return ReadReply(kOk, function, a, Num(holding(a)));
+}
+
+std::string CSimUnit::writeHoldings(const std::string& args, bool special)
+{
+    // args: "<address> <value>[ <value>...]"
+    const char* function = special ? "mbWriteHoldingRegSpecial" : "mbWriteHoldingReg";
+    std::size_t pos = 0;
+    long long address = 0;
+    if (!TakeInt(args, pos, &address) || address < 0 || address > 0xFFFF)
+        return WriteReply(kMalformed, function, 0, "0");
+    std::vector<long long> values;
+    while (pos < args.size()) {
+        long long v = 0;
+        if (!TakeSpace(args, pos) || pos >= args.size() || !TakeInt(args, pos, &v) || v < -32768 || v > 0xFFFF)
+            return WriteReply(kMalformed, function, address, "0");
+        values.push_back(v);
+    }
+    if (values.empty() || (special && values.size() > 1))
+        return WriteReply(kMalformed, function, address, "0");
+    if (values.size() > 1)
+        function = "mbWriteMultipleHoldingRegs";
+    const std::string echo = values.size() > 1 ? Num(static_cast<long long>(values.size())) : Num(values[0]);
+    std::string refusal;
+    if (!writable(&refusal, function, static_cast<uint16_t>(address), echo))
+        return refusal;
+    // All or nothing: every register is checked before any is written.
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const uint32_t a = static_cast<uint32_t>(address + static_cast<long long>(i));
+        const int32_t v = static_cast<int32_t>(values[i]);
+        if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a))
+            return WriteReply(kUnknown, function, address, echo);
+        // Special writes reach registers the bus may only read (the protocol
+        // selector, the bus address).
+        if (!special && m_catalogue.Holding(static_cast<uint16_t>(a)).readOnly)
+            return WriteReply(kReadOnly, function, address, echo);
+        if (!m_catalogue.InRange(a, v))
+            return WriteReply(kOutOfRange, function, address, echo);
+    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+        setHolding(static_cast<uint16_t>(address + static_cast<long long>(i)), static_cast<uint16_t>(values[i]));
+    return WriteReply(kOk, function, address, echo);
+}
+
+std::string CSimUnit::readInput(uint16_t a)
+{
+    if (!m_catalogue.IsUsed(RegisterTableKind::Input, a))
+        return ReadReply(kUnknown, "mbReadInputReg", a, "0");
+    const RegisterEntry& e = m_catalogue.Table(RegisterTableKind::Input)[a];
+    const long long v = e.min < 0 ? static_cast<int16_t>(e.value) : e.value;
+    return ReadReply(kOk, "mbReadInputReg", a, Num(v));
+}
+
+std::string CSimUnit::readCoil(uint16_t a)
+{
+    if (!m_catalogue.IsUsed(RegisterTableKind::Coil, a))
+        return ReadReply(kUnknown, "mbReadCoil", a, "clear");
+    return ReadReply(kOk, "mbReadCoil", a, m_catalogue.Table(RegisterTableKind::Coil)[a].value ? "set" : "clear");
+}
+
+std::string CSimUnit::writeCoil(const std::string& args)
+{
+    std::size_t pos = 0;
+    long long a = 0, v = 0;
+    if (!TakeInt(args, pos, &a) || a < 0 || a > 0xFFFF || !TakeSpace(args, pos) || !TakeInt(args, pos, &v) ||
+        pos != args.size() || (v != 0 && v != 1))
+        return WriteReply(kMalformed, "mbWriteCoil", a, "0");
+    std::string refusal;
+    if (!writable(&refusal, "mbWriteCoil", static_cast<uint16_t>(a), Num(v)))
+        return refusal;
+    if (!m_catalogue.IsUsed(RegisterTableKind::Coil, static_cast<uint32_t>(a)))
+        return WriteReply(kUnknown, "mbWriteCoil", a, Num(v));
+    RegisterEntry& e = m_catalogue.Table(RegisterTableKind::Coil)[a];
+    if (e.readOnly)
+        return WriteReply(kReadOnly, "mbWriteCoil", a, Num(v));
+    e.value = static_cast<uint16_t>(v);
+    return WriteReply(kOk, "mbWriteCoil", a, Num(v));
+}
+
+std::string CSimUnit::execute(const std::string& line)
+{
+    if (line.size() >= 2 && line[0] == 'u' && line[1] == ' ') {
+        std::size_t pos = 1;
+        long long pin = -1;
+        TakeSpace(line, pos);
+        const bool parsed = TakeInt(line, pos, &pin);
+        const uint16_t stored = holding(Reg::Pin);
+        m_unlocked = stored == 0 || (parsed && pin == stored);
+        return {};
+    }
+    if (line.size() < 2)
+        return "ERROR unknown command";
+    const std::string op = line.substr(0, 2);
+    const std::string args = line.substr(2);
+    std::size_t pos = 0;
+    long long number = 0;
+    const bool hasNumber = TakeInt(args, pos, &number) && number >= 0 && number <= 0xFFFF;
+    const auto n = static_cast<uint16_t>(number);
+    const bool bare = hasNumber && pos == args.size(); // a read: the number and nothing else
+    const bool object = hasNumber && number < kObjectCount;
+    // The value text of a write: after the number and one space.
+    std::string value;
+    const bool hasValue = hasNumber && TakeSpace(args, pos) && pos < args.size();
+    if (hasValue)
+        value = args.substr(pos);
+
+    const auto readMalformed = [&](const char* function) { return ReadReply(kMalformed, function, n, "0"); };
+    const auto writeMalformed = [&](const char* function) { return WriteReply(kMalformed, function, n, "0"); };
+
+    if (op == "Mr")
+        return bare ? readHolding(n, false) : readMalformed("mbReadHoldingReg");
+    if (op == "Xr")
+        return bare ? readHolding(n, true) : readMalformed("mbReadHoldingRegSpecial");
+    if (op == "Mw")
+        return writeHoldings(args, false);
+    if (op == "Xw")
+        return writeHoldings(args, true);
+    if (op == "Mi")
+        return bare ? readInput(n) : readMalformed("mbReadInputReg");
+    if (op == "Mc")
+        return bare ? readCoil(n) : readMalformed("mbReadCoil");
+    if (op == "Mx")
+        return writeCoil(args);
+
+    // BACnet objects.
+    struct ObjectCommand
+    {
+        const char* op;
+        const char* function;
+        bool write;
+    };
+    static constexpr ObjectCommand kObjects[] = {
+        {"Dr", "bnReadAvReg", false},  {"Dw", "bnWriteAvReg", true},   {"DR", "bnReadIvReg", false},
+        {"DW", "bnWriteIvReg", true},  {"Di", "bnReadAiReg", false},   {"Dc", "bnReadBvReg", false},
+        {"Dx", "bnWriteBvReg", true},  {"DC", "bnReadBiReg", false},   {"Dt", "bnReadTvReg", false},
+        {"DT", "bnWriteTvReg", true},  {"Dd", "bnReadDtvReg", false},  {"DD", "bnWriteDtvReg", true},
+        {"Ds", "bnReadCsvReg", false}, {"DS", "bnWriteCsvReg", true},
+    };
+    const ObjectCommand* cmd = nullptr;
+    for (const ObjectCommand& c : kObjects)
+        if (op == c.op)
+            cmd = &c;
+    if (!cmd)
+        return "ERROR unknown command";
+    if (!cmd->write) {
+        if (!bare)
+            return readMalformed(cmd->function);
+        if (!object)
+            return ReadReply(kUnknown, cmd->function, n, "0");
+        const auto i = static_cast<std::size_t>(n);
+        std::string shown;
+        switch (op[1]) {
+        case 'r': shown = Fixed(m_av[i], 6); break;
+        case 'R': shown = Num(m_iv[i]); break;
+        case 'i': shown = Fixed(m_ai[i], 6); break;
+        case 'c': shown = m_bv[i] ? "set" : "clear"; break;
+        case 'C': shown = m_bi[i] ? "set" : "clear"; break;
+        case 't': shown = m_tv[i]; break;
+        case 'd': shown = m_dtv[i]; break;
+        case 's':
+            for (uint16_t w : m_csv[i]) {
+                static const char kDigits[] = "0123456789ABCDEF";
+                shown += {kDigits[w >> 12], kDigits[(w >> 8) & 15], kDigits[(w >> 4) & 15], kDigits[w & 15]};
+            }
+            break;
+        }
+        return ReadReply(kOk, cmd->function, n, shown);
+    }
+
+    if (!hasValue)
+        return writeMalformed(cmd->function);
+    std::string refusal;
+    if (!writable(&refusal, cmd->function, n, value))
+        return refusal;
+    if (!object)
+        return WriteReply(kUnknown, cmd->function, n, value);
+    const auto i = static_cast<std::size_t>(n);
+    switch (op[1]) {
+    case 'w': {
+        double v = 0;
+        const auto r = std::from_chars(value.data(), value.data() + value.size(), v);
+        if (r.ec != std::errc() || r.ptr != value.data() + value.size())
+            return writeMalformed(cmd->function);
+        m_av[i] = v;
+        break;
+    }
+    case 'W': {
+        std::size_t p = 0;
+        long long v = 0;
+        if (!TakeInt(value, p, &v) || p != value.size() || v < -32768 || v > 32767)
+            return WriteReply(kOutOfRange, cmd->function, n, value);
+        m_iv[i] = static_cast<int16_t>(v);
+        break;
+    }
+    case 'x': {
+        std::size_t p = 0;
+        long long v = 0;
+        if (!TakeInt(value, p, &v) || p != value.size() || v < 0 || v > 0xFFFF)
+            return writeMalformed(cmd->function);
+        m_bv[i] = v != 0;
+        break;
+    }
+    case 'T':
+        if (value.size() > 8 || value.find_first_not_of("0123456789:") != std::string::npos)
+            return WriteReply(kOutOfRange, cmd->function, n, value);
+        m_tv[i] = value;
+        break;
+    case 'D':
+        if (value.size() > 19 || value.find_first_not_of("0123456789:. ") != std::string::npos)
+            return WriteReply(kOutOfRange, cmd->function, n, value);
+        m_dtv[i] = value;
+        break;
+    case 'S': {
+        if (value.size() % 4 != 0)
+            return writeMalformed(cmd->function);
+        std::vector<uint16_t> words;
+        bool terminated = false;
+        for (std::size_t p = 0; p < value.size() && !terminated; p += 4) {
+            uint16_t w = 0;
+            for (std::size_t k = 0; k < 4; ++k) {
+                const int d = HexDigit(value[p + k]);
+                if (d < 0)
+                    return writeMalformed(cmd->function);
+                w = static_cast<uint16_t>((w << 4) | d);
+            }
+            if (w == 0)
+                terminated = true;
+            else
+                words.push_back(w);
+        }
+        m_csv[i] = words;
+        break;
+    }
+    }
+    return WriteReply(kOk, cmd->function, n, value);
+}

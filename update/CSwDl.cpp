@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -86,6 +87,7 @@ int CSwDl::Start()
     m_offset = 0;
     m_blockSize = 0;
     m_retries = 0;
+    m_errorText.clear();
     setState(int32_t(SwDlState::Init));
     return 0;
 }
@@ -196,6 +198,10 @@ void CSwDl::onDeviceInfo(const DeviceInfo& info)
     }
     if (info.deviceType != DNLP_DEVICE_TYPE) {
         SWDL_LOG("DeviceType mismatch");
+        char why[96];
+        std::snprintf(why, sizeof why, "the unit is of another kind (device type 0x%08x)",
+                      unsigned(info.deviceType));
+        m_errorText = why;
         setState(int32_t(SwDlState::Error));
         return;
     }
@@ -212,17 +218,21 @@ void CSwDl::onDeviceInfo(const DeviceInfo& info)
         advance();
     } else {
         SWDL_LOG("no compatible device found or new FW is older than current FW on device");
+        m_errorText = "the unit '" + std::string(name) + "' with firmware " + std::string(version) +
+                      (listed ? " has newer firmware than the file (" + m_file.version() + ")"
+                              : " is not one the file is meant for");
         setState(int32_t(SwDlState::Error));
     }
 }
 
-void CSwDl::enterError()
+void CSwDl::enterError(std::string why)
 {
+    m_errorText = std::move(why);
     SWDL_LOG("SwDl: new state Error");
     reset(int32_t(SwDlState::Error));
 }
 
-void CSwDl::onResponse(uint8_t code)
+void CSwDl::onResponse(uint8_t code, bool timedOut)
 {
     SWDL_LOG("SwDl Response = %d", code);
     SWDL_LOG(" ");
@@ -232,16 +242,16 @@ void CSwDl::onResponse(uint8_t code)
     } else if (code == DNLP_CRC_ERROR) {
         if (++m_retries > kMaxRetries) {
             SWDL_LOG("SwDl error to many retries");
-            enterError();
+            enterError(timedOut ? "the unit stopped answering" : "the unit asked for a frame again too often");
             return;
         }
         m_sendTime = m_clock();
         if (resend() != 0) {
             SWDL_LOG("SwDl error resending frame");
-            enterError();
+            enterError("the frame could not be written to the port");
         }
     } else {
-        enterError();
+        enterError("the unit refused with code " + std::to_string(code));
     }
 }
 
@@ -300,7 +310,7 @@ bool CSwDl::tick(uint32_t, uint32_t, uint32_t)
     if (m_state.load() != int32_t(SwDlState::Idle) && m_awaiting &&
         uint32_t(m_clock() - m_sendTime.load()) > kResponseTimeoutMs) {
         SWDL_LOG("SwDl: timeout, resend ...");
-        onResponse(DNLP_CRC_ERROR);
+        onResponse(DNLP_CRC_ERROR, true);
     }
     return false;
 }

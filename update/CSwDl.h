@@ -88,6 +88,9 @@ public:
     uint32_t transferOffset() const { return m_offset.load(); }
     uint32_t payloadLength() const { return m_file.payloadLength(); }
     const CDnlFile& file() const { return m_file; }
+    // Why the download ended in Error, in words for the user; read it once
+    // state() reports Error (it is written before the state).
+    const std::string& errorText() const { return m_errorText; }
 
     // The state as the download page shows it ("eIdle", ..., "eUndefined").
     static const char* StateText(int32_t state);
@@ -102,11 +105,11 @@ private:
     void setState(int32_t s);
     void advance();
     bool transferNext(); // true when the payload is complete
-    void onResponse(uint8_t code);
+    void onResponse(uint8_t code, bool timedOut = false);
     void onDeviceInfo(const DeviceInfo& info);
     int sendHook(uint8_t* buffer, uint32_t capacity, uint32_t length);
     int resend();
-    void enterError();
+    void enterError(std::string why);
 
     static void ResponseCb(void* self, uint8_t code);
     static void DeviceInfoCb(void* self, const DeviceInfo& info);
@@ -124,4 +127,5 @@ private:
     uint8_t m_txBuffer[kTxBufferSize] = {};
     uint32_t m_frameLength = 0;
     ISwDlTx* m_transmitter = nullptr;
+    std::string m_errorText;
 };

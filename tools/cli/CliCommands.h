@@ -11,6 +11,7 @@ class RegisterCatalogue;
 namespace cli {
 
 int RunCatalogue(const GlobalOptions& global, const Args& args);
+int RunUpdate(const GlobalOptions& global, const Args& args);
 void PrintCatalogueCsv(const RegisterCatalogue& catalogue, std::FILE* out);
 
 } // namespace cli

@@ -17,6 +17,7 @@ struct Command
 const Command kCommands[] = {
     {"catalogue", cli::RunCatalogue,
      "catalogue [--device-type N] [--temp-unit U] [--pressure-unit P]   print the register map as CSV"},
+    {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 
 void PrintUsage(std::FILE* out)

@@ -99,8 +99,10 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     }
     if (stopBits == kStopBitsOneAndHalf || stopBits == kStopBitsTwo)
         tio.c_cflag |= CSTOPB;
-    // The reading loop waits with poll(); a read never blocks.
-    tio.c_cc[VMIN] = 0;
+    // The reading loop waits with poll(); a read never blocks (the
+    // descriptor is non-blocking). VMIN 1 makes an empty read report
+    // EAGAIN rather than 0, which stays reserved for a hang-up.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
@@ -150,6 +152,9 @@ CComPort::Wait CComPort::waitReadable(int timeoutMs)
             return Wait::TimedOut;
         if (m_wakeFd >= 0 && fds[1].revents)
             return Wait::Woken;
+        // A hang-up without data: every later poll would return at once.
+        if (!(fds[0].revents & POLLIN))
+            return Wait::Gone;
         return Wait::Ready;
     }
 }
@@ -302,8 +307,11 @@ int CComPort::getArray(char* buffer, int size, const LineCallback& callback, int
         if (elapsed > timeout)
             return timedOut();
         const int wait = static_cast<int>(timeout - elapsed + 1);
-        if ((deviceGone ? sleepFor(wait) : waitReadable(wait)) == Wait::Woken)
+        const Wait w = deviceGone ? sleepFor(wait) : waitReadable(wait);
+        if (w == Wait::Woken)
             return timedOut();
+        if (w == Wait::Gone)
+            deviceGone = true;
     }
 }
 

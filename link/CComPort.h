@@ -93,7 +93,7 @@ protected:
     void setWakeDescriptor(int fd) { m_wakeFd = fd; }
 
 private:
-    enum class Wait { Ready, TimedOut, Woken };
+    enum class Wait { Ready, TimedOut, Woken, Gone };
     Wait waitReadable(int timeoutMs);
     Wait waitWritable(int timeoutMs);
     Wait sleepFor(int timeoutMs);

@@ -147,6 +147,10 @@ bool ScanPrefix(ReplyScanner& scan, int32_t* status, const char* function, int b
 
 std::string Num(long long v) { return std::to_string(v); }
 
+// An exchange that ended in silence after bytes no grammar accepted has no
+// reply either: it must not read as the success code 0.
+int NoReplyIsFailure(int transmitted) { return transmitted == 0 ? -4 : transmitted; }
+
 // "%0.2f" without the locale's decimal separator.
 std::string Fixed2(double v)
 {
@@ -309,7 +313,7 @@ int CModbus::writeResult(int transmitted, uint16_t number) const
 {
     if (transmitted > 0 && m_replyStatus >= 0 && m_replyAddress == number)
         return m_replyStatus;
-    return transmitted;
+    return NoReplyIsFailure(transmitted);
 }
 
 // ---- Modbus -----------------------------------------------------------------
@@ -378,7 +382,7 @@ int CModbus::readCoil(uint16_t address, bool* value)
         *value = m_replyValue != 0;
         return m_replyStatus;
     }
-    return r;
+    return NoReplyIsFailure(r);
 }
 
 int CModbus::writeCoil(uint16_t address, bool value)
@@ -396,7 +400,7 @@ int CModbus::readInput(uint16_t address, int16_t* value)
         *value = static_cast<int16_t>(m_replyValue);
         return m_replyStatus;
     }
-    return r;
+    return NoReplyIsFailure(r);
 }
 
 // ---- BACnet -----------------------------------------------------------------

@@ -24,7 +24,8 @@
 //         limited wrappers; no catalogue attached; readTvValue without "): "
 //   -2    value outside the catalogue limits (the entry holds the clamped value)
 //   -1..-6  connect: the CComPort::open codes
-//   -4    no reply within 2000 ms, or the write stalled
+//   -4    no reply within 2000 ms (also when only lines no grammar accepts
+//         came), or the write stalled
 //   -10   a read failed in both attempts
 //   -99   writeMultiHoldings without values
 //   -100  connect in demo mode

@@ -24,7 +24,7 @@ std::string LinkResultText(int code, LinkStep step)
     switch (code) {
     case -1: return "port closed, argument missing or no unit known";
     case -2: return "value outside the register's limits";
-    case -4: return "no reply from the adapter within 2000 ms, or the write stalled";
+    case -4: return "no valid reply from the adapter within 2000 ms, or the write stalled";
     case -10: return "the read failed in both attempts (no valid reply)";
     case -99: return "multi-register write without values";
     default: return "command failed (" + std::to_string(code) + ")";

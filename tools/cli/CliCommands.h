@@ -14,4 +14,10 @@ int RunCatalogue(const GlobalOptions& global, const Args& args);
 int RunUpdate(const GlobalOptions& global, const Args& args);
 void PrintCatalogueCsv(const RegisterCatalogue& catalogue, std::FILE* out);
 
+// The device link (CliLink.cpp).
+int RunPorts(const GlobalOptions& global, const Args& args);
+int RunIdentify(const GlobalOptions& global, const Args& args);
+int RunRead(const GlobalOptions& global, const Args& args);
+int RunWrite(const GlobalOptions& global, const Args& args);
+
 } // namespace cli

@@ -17,6 +17,10 @@ struct Command
 const Command kCommands[] = {
     {"catalogue", cli::RunCatalogue,
      "catalogue [--device-type N] [--temp-unit U] [--pressure-unit P]   print the register map as CSV"},
+    {"ports", cli::RunPorts, "ports   list the serial ports, one a line"},
+    {"identify", cli::RunIdentify, "identify   unlock, then show device type, firmware, identity and protocol (--port, --pin)"},
+    {"read", cli::RunRead, "read [--special] [--input|--coil] ADDR...   print ADDR=VALUE lines (--port, --pin)"},
+    {"write", cli::RunWrite, "write [--special] [--coil] ADDR=VALUE...   range-checked writes (--port, --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -1,0 +1,140 @@
+// The main window: a menu, the tab control that holds every page, and a
+// two-part status bar (the status line "Status" at the left, the register
+// information line "Register Info" at the right).
+//
+// Start-up: 100 ms after the window is first shown the start-up timer
+// creates all fourteen pages, fills the tab control, disables every tab but
+// "COM-Interface", lists the ports and shows "Ready." (then started() is
+// emitted). From then on the tab timer looks at the selected tab every
+// 100 ms and activates a newly selected page (ActivatePage).
+//
+// Closing (Escape, the close box, "File" > "Exit") asks every page to stop
+// its long work, waits 100 ms and closes.
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include "app/IMainWindow.h"
+#include "app/PageFactory.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+class CDlgDebug;
+class CDlgMessage;
+class CModbus;
+class CStatusLine;
+class CTabInterface;
+class CXTabCtrl;
+class QAction;
+class RegisterCatalogue;
+
+class CTavemoConfigurationToolDlg : public QMainWindow, public IMainWindow
+{
+    Q_OBJECT
+public:
+    // The window is never smaller than this for a 16-pixel font; the size
+    // follows the font (a 12-pixel font gives 1013 x 533).
+    static constexpr int kMinWidth = 1350;
+    static constexpr int kMinHeight = 710;
+    // Start-up waits until the window is on screen, so the user sees it at once.
+    static constexpr int kStartupDelayMs = 100;
+    // How often the selected tab is looked at; two switches within one
+    // period activate only the tab selected at the tick.
+    static constexpr int kTabPollMs = 100;
+    // A running download gets this long to notice the stop request.
+    static constexpr int kCloseWaitMs = 100;
+
+    CTavemoConfigurationToolDlg(RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent = nullptr);
+    ~CTavemoConfigurationToolDlg() override;
+
+    // IMainWindow
+    void SetStatusText(const QString& text) override;
+    QString statusText() const override { return m_statusText; }
+    void SetRegisterInfo(const QString& text) override;
+    void ShowBusyOverlay() override;
+    void HideBusyOverlay() override;
+    void EnableMainWindow(bool enable) override;
+    void RebuildTabs(int deviceType) override;
+    void ReplaceProtocolTab() override;
+    void ActivatePage(int index) override;
+    bool SelectTab(int index) override;
+    void SetTabEnabled(int index, bool enabled) override;
+    void SetOtherTabsEnabled(bool enabled) override;
+    int tabCount() const override;
+    void SaveToNvram() override;
+    int checkReady() override;
+
+    // The export and import of the configuration ("File" menu); the items
+    // stay disabled until they are set.
+    void setConfigurationFileHandlers(std::function<void()> importConfiguration,
+                                      std::function<void()> saveConfiguration);
+
+    // "Help" > "Info..." and "Help" > "Debug Window".
+    void OnAbout();
+    void OnDebugWindow();
+
+    bool isStarted() const { return m_started; }
+    bool statusIsError() const;
+    bool statusIsDemo() const;
+    QString registerInfo() const { return m_infoText; }
+    int lastTab() const { return m_lastTab; }
+    QSize minimumWindowSize() const { return {m_minWidth, m_minHeight}; }
+
+    CXTabCtrl* tabs() const { return m_tabs; }
+    CTabInterface* comInterface() const { return m_comInterface; }
+    QWidget* page(PageId id) const { return m_pages[static_cast<std::size_t>(id)]; }
+    CStatusLine* statusLine() const { return m_status; }
+    CStatusLine* registerInfoLine() const { return m_info; }
+    CDlgMessage* overlay() const { return m_overlay; }
+    CDlgDebug* debugWindow() const { return m_debug; }
+
+signals:
+    // Start-up has finished: every page exists and the window is usable.
+    void started();
+    // The window has closed.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnStartupTimer();
+    void OnTabTimer();
+    void createMenu();
+    int addPage(PageId id);
+    // The Modbus or the BACnet test page, by the stored value of holding 2045.
+    PageId protocolPage() const;
+    bool demoMode() const;
+    int deviceType() const;
+
+    RegisterCatalogue& m_catalogue;
+    CModbus& m_modbus;
+
+    QString m_statusText;
+    QString m_infoText;
+    int m_lastTab = -1;
+    bool m_started = false;
+    bool m_inTabTick = false;
+    int m_minWidth = kMinWidth;
+    int m_minHeight = kMinHeight;
+
+    CDlgMessage* m_overlay;
+    CDlgDebug* m_debug;
+    CXTabCtrl* m_tabs;
+    CStatusLine* m_status;
+    CStatusLine* m_info;
+    CTabInterface* m_comInterface = nullptr;
+    std::array<QWidget*, static_cast<std::size_t>(PageId::Count)> m_pages{};
+
+    QTimer m_startupTimer;
+    QTimer m_tabTimer;
+    QAction* m_importAction = nullptr;
+    QAction* m_exportAction = nullptr;
+    std::function<void()> m_importHandler;
+    std::function<void()> m_exportHandler;
+};

@@ -1,0 +1,80 @@
+#include "app/CXTabCtrl.h"
+
+#include "app/CXTabBar.h"
+#include "app/TabImages.h"
+
+CXTabCtrl::CXTabCtrl(QWidget* parent) : QTabWidget(parent), m_bar(new CXTabBar(this))
+{
+    setTabBar(m_bar);
+    setDocumentMode(false);
+    connect(this, &QTabWidget::currentChanged, this, &CXTabCtrl::onCurrentChanged);
+}
+
+int CXTabCtrl::AddTab(QWidget* page, const QString& caption, int image)
+{
+    const int index = addTab(page, TabImages::Icon(image), caption);
+    setTabEnabled(index, true);
+    return index;
+}
+
+void CXTabCtrl::SetTabEnabled(int index, bool enabled)
+{
+    if (index < 0 || index >= count() || isTabEnabled(index) == enabled)
+        return;
+    setTabEnabled(index, enabled);
+    m_bar->update(m_bar->tabRect(index));
+}
+
+bool CXTabCtrl::IsTabEnabled(int index) const
+{
+    return index >= 0 && index < count() && isTabEnabled(index);
+}
+
+bool CXTabCtrl::SelectTab(int index)
+{
+    if (index == currentIndex() && index >= 0)
+        return true;
+    if (!IsTabEnabled(index))
+        return false;
+    setCurrentIndex(index);
+    return true;
+}
+
+void CXTabCtrl::ReplaceTab2(QWidget* page, const QString& caption)
+{
+    if (count() > 2)
+        removeTab(2);
+    insertTab(2, page, TabImages::Icon(2), caption);
+    setTabEnabled(2, true);
+}
+
+void CXTabCtrl::RemoveTabsFrom(int first)
+{
+    for (int i = count() - 1; i >= first && i >= 0; --i)
+        removeTab(i);
+}
+
+QStringList CXTabCtrl::captions() const
+{
+    QStringList list;
+    for (int i = 0; i < count(); ++i)
+        list << tabText(i);
+    return list;
+}
+
+void CXTabCtrl::onCurrentChanged(int index)
+{
+    if (m_reverting)
+        return;
+    // A change that lands on a disabled tab (the bar moving the selection
+    // after a removal, or a program) goes back to where it was.
+    if (index >= 0 && !isTabEnabled(index) && m_current >= 0 && m_current < count() &&
+        isTabEnabled(m_current)) {
+        m_reverting = true;
+        setCurrentIndex(m_current);
+        m_reverting = false;
+        return;
+    }
+    m_previousTab = m_current;
+    m_current = index;
+}

@@ -1,0 +1,45 @@
+// The main window's tab control: one tab per page, each with a caption, an
+// image from the tab image strip and the page it shows. A tab can be
+// disabled; the user can never select a disabled tab (a click on it changes
+// nothing), and SelectTab refuses it too.
+//
+// Pages live as long as the main window; removing a tab only takes the page
+// out of the tab set (it stays a hidden child of the control).
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include <QTabWidget>
+
+class CXTabBar;
+
+class CXTabCtrl : public QTabWidget
+{
+    Q_OBJECT
+public:
+    explicit CXTabCtrl(QWidget* parent = nullptr);
+
+    // Appends a tab, enabled; returns its index.
+    int AddTab(QWidget* page, const QString& caption, int image);
+    void SetTabEnabled(int index, bool enabled);
+    bool IsTabEnabled(int index) const;
+    // true at once when index is already selected; false for a disabled
+    // tab or an index outside the tab set; otherwise selects it.
+    bool SelectTab(int index);
+    // Deletes tab 2 and inserts a new tab 2 (image 2, enabled).
+    void ReplaceTab2(QWidget* page, const QString& caption);
+    // Removes the tabs from the last one down to index first.
+    void RemoveTabsFrom(int first);
+
+    CXTabBar* bar() const { return m_bar; }
+    int previousTab() const { return m_previousTab; }
+    QStringList captions() const;
+
+private:
+    void onCurrentChanged(int index);
+
+    CXTabBar* m_bar;
+    int m_previousTab = -1;
+    int m_current = -1;
+    bool m_reverting = false;
+};

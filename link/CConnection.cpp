@@ -1,0 +1,350 @@
+#include "link/CConnection.h"
+
+#include "link/CModbus.h"
+#include "link/CPassword.h"
+#include "link/Crc16Modbus.h"
+#include "model/RegisterCatalogue.h"
+
+#include <climits>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kStatusLocked = "Too many wrong tries - locked!";
+constexpr const char* kStatusRefreshing = "Please wait til selected interface is refreshed!";
+constexpr const char* kStatusFetching = "Please wait til some registers are fetched!";
+constexpr const char* kStatusNoDevice = "Error: No device connected or PIN wrong.";
+constexpr const char* kStatusWrongPin = "Wrong Pin entered.";
+constexpr const char* kStatusBlocked = "Wait - you are blocked on more wrong tries.";
+constexpr const char* kStatusRebooting = "Please wait til target has rebooted!";
+
+std::string ErrorText(int code)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "Error: %i", code);
+    return text;
+}
+
+} // namespace
+
+CConnection::CConnection(CModbus& modbus, RegisterCatalogue& catalogue, IConnectionHost& host)
+    : m_modbus(modbus), m_catalogue(catalogue), m_host(host)
+{
+    m_modbus.setUnitState(&m_state);
+    m_modbus.setCatalogue(&m_catalogue);
+}
+
+CConnection::~CConnection()
+{
+    if (m_modbus.unitState() == &m_state)
+        m_modbus.setUnitState(nullptr);
+}
+
+void CConnection::setLockoutDirectory(std::optional<std::filesystem::path> directory)
+{
+    m_lockoutDirectory = std::move(directory);
+}
+
+bool CConnection::isUnlocked()
+{
+    CPassword password = m_lockoutDirectory ? CPassword(*m_lockoutDirectory) : CPassword();
+    return password.isUnlocked(&wrongPinCount);
+}
+
+void CConnection::storeLockout(int blockSeconds, int count)
+{
+    CPassword password = m_lockoutDirectory ? CPassword(*m_lockoutDirectory) : CPassword();
+    password.store(blockSeconds, count);
+}
+
+int CConnection::ParsePin(const std::string& text)
+{
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+        if (value > INT_MAX)
+            return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+int CConnection::getPortSettings(PortSettings& settings)
+{
+    return m_host.getPortSettings(settings);
+}
+
+void CConnection::connectLink()
+{
+    PortSettings settings;
+    if (getPortSettings(settings) == 0)
+        m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
+}
+
+int CConnection::connectUnit(bool requireDevice)
+{
+    PortSettings settings;
+    if (getPortSettings(settings) != 0)
+        return -1;
+    if (requireDevice && m_state.deviceType <= 0)
+        return -1;
+    return m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
+}
+
+void CConnection::disconnectLink()
+{
+    m_modbus.disconnect();
+}
+
+int CConnection::checkReady()
+{
+    m_host.setStatusText(m_state.deviceType >= 0 ? "Ready." : kStatusNoDevice);
+    return m_state.deviceType;
+}
+
+bool CConnection::readIdentity(uint16_t (&values)[6])
+{
+    for (int i = 0; i < 6; ++i) {
+        const uint16_t address = kIdentityRegisters[i];
+        uint16_t value = 0;
+        const int rc = (address == Reg::BusAddress && specialReadWorks == 1)
+                           ? m_modbus.readHoldingSpecial(address, &value)
+                           : m_modbus.readHolding(address, &value);
+        if (rc < 0)
+            return false;
+        values[i] = value;
+        if (address == Reg::DeviceType)
+            m_state.deviceType = value;
+    }
+    return true;
+}
+
+int CConnection::identifyDevice()
+{
+    m_state.deviceType = kNoDevice;
+    temperatureUnit = -1;
+    pressureUnit = -1;
+    protocolSelector = 0;
+    specialReadWorks = 0;
+
+    PortSettings settings;
+    if (getPortSettings(settings) != 0)
+        return -1;
+    const int connected = m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
+    if (connected != 0)
+        return connected;
+
+    uint16_t value = 0;
+    if (m_modbus.readHolding(Reg::DeviceType, &value) >= 0) {
+        m_state.deviceType = value;
+        m_catalogue.Holding(Reg::DeviceType).value = value;
+    }
+    if (m_state.deviceType >= 0) {
+        if (m_modbus.readHolding(Reg::TempUnit, &value) >= 0)
+            temperatureUnit = value;
+        if (m_modbus.readHolding(Reg::PressureUnit, &value) >= 0)
+            pressureUnit = value;
+        if (m_modbus.readHoldingSpecial(Reg::Protocol, &value) >= 0) {
+            protocolSelector = value;
+            specialReadWorks = 1;
+        } else {
+            protocolSelector = 0;
+            specialReadWorks = 0;
+        }
+        m_catalogue.Holding(Reg::Protocol).value = static_cast<uint16_t>(protocolSelector);
+        for (uint16_t address : kIdentityRegisters) {
+            const int rc = (address == Reg::BusAddress && specialReadWorks == 1)
+                               ? m_modbus.readHoldingSpecial(address, &value)
+                               : m_modbus.readHolding(address, &value);
+            if (rc < 0)
+                continue;
+            m_catalogue.Holding(address).value = value;
+            if (address == Reg::Pin)
+                devicePin = value;
+        }
+    }
+    disconnectLink();
+    return m_state.deviceType;
+}
+
+bool CConnection::isSameDevice()
+{
+    if (m_state.inDemoMode())
+        return true;
+    uint16_t unit[6] = {};
+    if (!readIdentity(unit))
+        return true;
+    uint16_t stored[6];
+    for (int i = 0; i < 6; ++i)
+        stored[i] = m_catalogue.Holding(kIdentityRegisters[i]).value;
+    const bool same = Crc16ModbusWords(unit, 6) == Crc16ModbusWords(stored, 6);
+    m_host.setOtherTabsEnabled(same);
+    return same;
+}
+
+bool CConnection::verifySameDevice()
+{
+    connectLink();
+    const bool same = isSameDevice();
+    disconnectLink();
+    return same;
+}
+
+CConnection::PinResult CConnection::checkPin()
+{
+    if (m_state.deviceType <= 0 || devicePin == 0)
+        return PinResult::Accepted;
+    if (!isUnlocked())
+        return PinResult::Blocked;
+    if (devicePin == enteredPin) {
+        wrongPinCount = 0;
+        storeLockout(0, 0);
+        return PinResult::Accepted;
+    }
+    // A count read from a damaged file may be anything; it then counts as
+    // the highest, which blocks longest.
+    wrongPinCount = (wrongPinCount >= 0 && wrongPinCount < CPassword::kMaxCount) ? wrongPinCount + 1
+                                                                                 : CPassword::kMaxCount;
+    storeLockout(CPassword::BlockSecondsFor(wrongPinCount), wrongPinCount);
+    m_modbus.disconnect();
+    return PinResult::Wrong;
+}
+
+void CConnection::connectSequence()
+{
+    // Reset the link and the tabs, with the previous identification's profile.
+    m_state.demoMode = 0;
+    m_modbus.disconnect();
+    m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
+    m_host.rebuildTabs(kNoDevice);
+    m_host.setOtherTabsEnabled(false);
+    m_host.setStatusText("");
+
+    // PIN prompt.
+    if (!isUnlocked()) {
+        m_host.setStatusText(kStatusLocked);
+        return;
+    }
+    std::string text = rememberPin ? rememberedPinText : std::string();
+    bool remember = rememberPin != 0;
+    const bool ok = m_host.askPin(text, remember);
+    rememberPin = remember ? 1 : 0;
+    if (!rememberPin)
+        rememberedPinText.clear();
+    else if (ok)
+        rememberedPinText = text;
+    enteredPin = ok ? ParsePin(text) : 0;
+
+    // Send the PIN; a port that is missing or busy ends the sequence quietly.
+    PortSettings settings;
+    if (getPortSettings(settings) != 0 ||
+        m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0) {
+        m_modbus.disconnect();
+        return;
+    }
+    m_modbus.sendUnlock(enteredPin);
+
+    // Identify the unit and adapt catalogue and tabs to it.
+    m_host.setStatusText(kStatusRefreshing);
+    m_modbus.disconnect();
+    identifyDevice();
+    m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
+    m_host.rebuildTabs(m_state.deviceType);
+    m_host.setOtherTabsEnabled(false);
+    m_host.showDevice(DeviceTypeText(m_state.deviceType));
+    m_host.setStatusText(m_state.deviceType < 0 ? kStatusNoDevice : "Ready.");
+
+    if (m_state.deviceType == kNoDevice) {
+        for (int i = 0; i < kActivationFlagCount; ++i)
+            m_catalogue.Holding(static_cast<uint16_t>(kFirstActivationFlag + kActivationFlagStep * i)).value = 0;
+        return;
+    }
+
+    m_host.setStatusText(kStatusFetching);
+    switch (checkPin()) {
+    case PinResult::Wrong:
+        m_host.setStatusText(kStatusWrongPin);
+        return;
+    case PinResult::Blocked:
+        m_host.setStatusText(kStatusBlocked);
+        return;
+    case PinResult::Accepted:
+        break;
+    }
+    verifySameDevice();
+    if (connectUnit(true) == 0) {
+        for (int i = 0; i < kActivationFlagCount; ++i) {
+            const auto address = static_cast<uint16_t>(kFirstActivationFlag + kActivationFlagStep * i);
+            uint16_t value = 0;
+            if (m_modbus.readHolding(address, &value) >= 0)
+                m_catalogue.Holding(address).value = value;
+        }
+    }
+    if (m_state.deviceType > 0)
+        m_modbus.disconnect();
+    m_host.setStatusText("Ready.");
+}
+
+void CConnection::switchProtocol(int value)
+{
+    value = value > 0 ? 1 : 0;
+    RegisterEntry& entry = m_catalogue.Holding(Reg::Protocol);
+    if (value == entry.value)
+        return;
+    entry.value = static_cast<uint16_t>(value);
+    PortSettings settings;
+    if (getPortSettings(settings) != 0 ||
+        m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0)
+        return;
+    if (m_modbus.writeHoldingSpecial(Reg::Protocol, static_cast<uint16_t>(value)) != 0) {
+        m_modbus.disconnect();
+        protocolSelector = 0;
+        entry.value = 0;
+        return;
+    }
+    m_modbus.disconnect();
+    m_host.setStatusText(kStatusRebooting);
+    m_host.waitMs(kProtocolRebootWaitMs);
+    m_host.setStatusText(" ");
+    m_host.returnToFirstTab();
+}
+
+int CConnection::saveToNvram()
+{
+    if (m_state.inDemoMode())
+        return 0;
+    identifyDevice();
+    if (checkReady() < 0)
+        return -1;
+    int rc = connectUnit(true);
+    if (rc == 0)
+        rc = m_modbus.writeHolding(Reg::SaveToNvram, 1);
+    if (m_state.deviceType > 0)
+        m_modbus.disconnect();
+    m_host.setStatusText(rc == 0 ? std::string("Done.") : ErrorText(rc));
+    return rc;
+}
+
+void CConnection::beginDemoChoice()
+{
+    m_state.deviceType = kNoDevice;
+    m_state.demoMode = 0;
+    m_host.setStatusText("Ready.");
+}
+
+void CConnection::enterDemoMode(int deviceType)
+{
+    m_state.deviceType = deviceType;
+    m_host.rebuildTabs(deviceType);
+    m_host.setOtherTabsEnabled(true);
+    m_state.demoMode = 1;
+    m_host.setStatusText("Demo mode is active.");
+}
+
+void CConnection::cancelDemoMode()
+{
+    m_host.setStatusText("Ready.");
+    m_host.rebuildTabs(kNoDevice);
+    m_host.setOtherTabsEnabled(false);
+}

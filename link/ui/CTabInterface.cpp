@@ -1,0 +1,294 @@
+#include "link/ui/CTabInterface.h"
+
+#include "app/IMainWindow.h"
+#include "app/TabImages.h"
+#include "link/ui/CDlgDemoDevice.h"
+#include "link/ui/CDlgPw.h"
+#include "model/RegisterCatalogue.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+struct Framing
+{
+    const char* text;
+    int parity;
+    int stopBits;
+};
+constexpr Framing kFramings[] = {
+    {"Even, 1 Stopbit", 2, 0},
+    {"Odd, 1 Stopbit", 1, 0},
+    {"None, 1 Stopbit", 0, 0},
+    {"None, 2 Stopbit", 0, 2},
+};
+constexpr int kDefaultFraming = 2;
+
+// The unit block: identity registers shown after identification, labelled
+// with their catalogue names.
+constexpr uint16_t kUnitRegisters[6] = {Reg::Firmware, Reg::ProdDate,  Reg::OperationDays,
+                                        Reg::BusAddress, Reg::Protocol, Reg::TempUnit};
+constexpr const char* kMissing = "---";
+
+// The number at the start of a baud item ("115200 Baud").
+int LeadingNumber(const QString& text)
+{
+    int value = 0;
+    for (QChar c : text) {
+        if (!c.isDigit() || value > 10000000)
+            break;
+        value = value * 10 + c.digitValue();
+    }
+    return value;
+}
+
+} // namespace
+
+CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent)
+    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue), m_connection(modbus, catalogue, *this)
+{
+    auto* adapter = new QGroupBox(QStringLiteral("Interface adapter"), this);
+    auto* grid = new QGridLayout(adapter);
+    grid->setContentsMargins(16, 14, 16, 16);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(12);
+
+    auto* portLabel = new QLabel(QStringLiteral("COM-Interface:"), adapter);
+    m_portList = new QComboBox(adapter);
+    m_portList->setAccessibleName(portLabel->text());
+    m_portList->setMinimumContentsLength(40);
+    m_portList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    portLabel->setBuddy(m_portList);
+    m_refreshButton = new QPushButton(QStringLiteral("Refresh COM"), adapter);
+    connect(m_refreshButton, &QPushButton::clicked, this, &CTabInterface::refreshPortList);
+
+    // The line always runs at 115200 baud, no parity, one stop bit; the two
+    // lists exist so that the settings have one source, but stay hidden.
+    m_baudList = new QComboBox(adapter);
+    m_baudList->setAccessibleName(QStringLiteral("Baud rate"));
+    for (int rate : kBaudRates)
+        m_baudList->addItem(QString::asprintf("%i Baud", rate));
+    m_baudList->setCurrentIndex(m_baudList->count() - 1);
+    m_baudList->hide();
+    m_framingList = new QComboBox(adapter);
+    m_framingList->setAccessibleName(QStringLiteral("Framing"));
+    for (const Framing& framing : kFramings)
+        m_framingList->addItem(QString::fromLatin1(framing.text));
+    m_framingList->setCurrentIndex(kDefaultFraming);
+    m_framingList->hide();
+
+    auto* deviceLabel = new QLabel(QStringLiteral("Connected Device:"), adapter);
+    m_deviceField = new QLineEdit(adapter);
+    m_deviceField->setReadOnly(true);
+    m_deviceField->setAccessibleName(deviceLabel->text());
+    deviceLabel->setBuddy(m_deviceField);
+
+    m_connectButton = new QPushButton(QStringLiteral("Connect"), adapter);
+    m_connectButton->setDefault(true);
+    m_demoButton = new QPushButton(QStringLiteral("Demo-Mode"), adapter);
+    connect(m_connectButton, &QPushButton::clicked, this, &CTabInterface::OnConnect);
+    connect(m_demoButton, &QPushButton::clicked, this, &CTabInterface::StartDemoMode);
+    for (QPushButton* button : {m_refreshButton, m_connectButton, m_demoButton})
+        button->setMinimumWidth(120);
+
+    grid->addWidget(portLabel, 0, 0);
+    grid->addWidget(m_portList, 0, 1);
+    grid->addWidget(m_refreshButton, 0, 2);
+    grid->addWidget(deviceLabel, 1, 0);
+    grid->addWidget(m_deviceField, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_connectButton);
+    buttons->addWidget(m_demoButton);
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 2, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto* unit = new QGroupBox(QStringLiteral("Unit"), this);
+    auto* unitGrid = new QGridLayout(unit);
+    unitGrid->setContentsMargins(16, 14, 16, 16);
+    unitGrid->setHorizontalSpacing(12);
+    unitGrid->setVerticalSpacing(8);
+    for (int i = 0; i < 6; ++i) {
+        const QString name = QString::fromStdString(catalogue.Holding(kUnitRegisters[i]).name) + QLatin1Char(':');
+        auto* label = new QLabel(name, unit);
+        m_unitValues[i] = new QLabel(QString::fromLatin1(kMissing), unit);
+        m_unitValues[i]->setAccessibleName(name);
+        m_unitValues[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setBuddy(m_unitValues[i]);
+        unitGrid->addWidget(label, i % 3, (i / 3) * 2);
+        unitGrid->addWidget(m_unitValues[i], i % 3, (i / 3) * 2 + 1);
+    }
+    unitGrid->setColumnStretch(1, 1);
+    unitGrid->setColumnStretch(3, 1);
+    unitGrid->setColumnMinimumWidth(2, 0);
+
+    auto* hint = new QLabel(QStringLiteral("Choose the COM port of the interface adapter and press \"Connect\"; "
+                                           "the unit asks for its PIN. The pages of the unit open once it is "
+                                           "identified. \"Demo-Mode\" shows the pages of a device type without "
+                                           "a unit."),
+                            this);
+    hint->setWordWrap(true);
+    hint->setForegroundRole(QPalette::PlaceholderText);
+
+    auto* picture = new QLabel(this);
+    picture->setPixmap(TabImages::ProductPicture(150, devicePixelRatioF()));
+    picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* left = new QWidget(this);
+    left->setMaximumWidth(820);
+    auto* column = new QVBoxLayout(left);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(14);
+    column->addWidget(adapter);
+    column->addWidget(unit);
+    column->addWidget(hint);
+    column->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(18, 18, 18, 18);
+    layout->setSpacing(36);
+    layout->addWidget(left, 1);
+    layout->addWidget(picture, 0, Qt::AlignTop);
+    layout->addStretch(0);
+}
+
+CTabInterface::~CTabInterface() = default;
+
+void CTabInterface::refreshPortList()
+{
+    m_ports.clear();
+    m_portList->clear();
+    m_ports = EnumeratePorts();
+    for (const PortListItem& item : PortListItems(m_ports))
+        m_portList->addItem(QString::fromStdString(item.text), item.entry);
+    m_portList->setCurrentIndex(0);
+}
+
+int CTabInterface::getPortSettings(PortSettings& settings)
+{
+    if (m_ports.empty())
+        return -1;
+    const int item = m_portList->currentIndex();
+    const int entry = item < 0 ? -1 : m_portList->itemData(item).toInt();
+    if (entry < 0 || entry >= static_cast<int>(m_ports.size()))
+        return -3;
+    settings.portName = m_ports[static_cast<std::size_t>(entry)].name;
+    settings.baudRate = LeadingNumber(m_baudList->currentText());
+    const int framing = m_framingList->currentIndex();
+    const Framing& chosen = kFramings[framing >= 0 && framing < 4 ? framing : kDefaultFraming];
+    settings.parity = chosen.parity;
+    settings.stopBits = chosen.stopBits;
+    return 0;
+}
+
+void CTabInterface::OnConnect()
+{
+    m_connection.connectSequence();
+    if (m_busyCursor) {
+        QApplication::restoreOverrideCursor();
+        m_busyCursor = false;
+    }
+}
+
+void CTabInterface::StartDemoMode()
+{
+    m_connection.beginDemoChoice();
+    CDlgDemoDevice chooser(window());
+    if (chooser.exec() == QDialog::Accepted)
+        m_connection.enterDemoMode(chooser.code());
+    else
+        m_connection.cancelDemoMode();
+    m_deviceField->setText(demoMode() ? QString::fromUtf8(DeviceTypeText(deviceType())) : QString());
+    showUnitInfo();
+}
+
+bool CTabInterface::askPin(std::string& text, bool& remember)
+{
+    CDlgPw prompt(remember, QString::fromStdString(text), window());
+    const bool ok = prompt.exec() == QDialog::Accepted;
+    remember = prompt.remember();
+    if (ok)
+        text = prompt.text().toStdString();
+    // The rest of the sequence blocks while the unit is read.
+    if (!m_busyCursor) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_busyCursor = true;
+    }
+    return ok;
+}
+
+void CTabInterface::setStatusText(const std::string& text)
+{
+    m_mainWindow.SetStatusText(QString::fromStdString(text));
+}
+
+void CTabInterface::rebuildTabs(int deviceType)
+{
+    m_mainWindow.RebuildTabs(deviceType);
+}
+
+void CTabInterface::setOtherTabsEnabled(bool enabled)
+{
+    m_mainWindow.SetOtherTabsEnabled(enabled);
+}
+
+void CTabInterface::showDevice(const std::string& name)
+{
+    m_deviceField->setText(QString::fromStdString(name));
+    showUnitInfo();
+}
+
+void CTabInterface::showUnitInfo()
+{
+    const bool known = deviceType() >= 0 && !demoMode();
+    for (int i = 0; i < 6; ++i) {
+        QString text = QString::fromLatin1(kMissing);
+        const uint16_t value = m_catalogue.Holding(kUnitRegisters[i]).value;
+        if (known) {
+            switch (kUnitRegisters[i]) {
+            case Reg::Protocol:
+                text = value ? QStringLiteral("BACnet") : QStringLiteral("Modbus");
+                break;
+            case Reg::TempUnit:
+                if (m_connection.temperatureUnit >= 0)
+                    text = m_connection.temperatureUnit ? QStringLiteral("\u00b0C") : QStringLiteral("\u00b0F");
+                break;
+            default:
+                text = QString::number(value);
+                break;
+            }
+        }
+        m_unitValues[i]->setText(text);
+    }
+}
+
+void CTabInterface::waitMs(int ms)
+{
+    if (m_rebootWait) {
+        m_rebootWait(ms);
+        return;
+    }
+    // Keep the window painted, but take no input while the unit restarts.
+    m_mainWindow.EnableMainWindow(false);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_mainWindow.EnableMainWindow(true);
+}
+
+void CTabInterface::returnToFirstTab()
+{
+    if (m_mainWindow.tabCount() > 0) {
+        m_mainWindow.SelectTab(0);
+        m_mainWindow.ActivatePage(0);
+    }
+}

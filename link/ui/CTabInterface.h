@@ -1,0 +1,103 @@
+// The COM-Interface page: the user picks the interface adapter's port and
+// presses "Connect" (PIN prompt, unlock, identification, PIN check) or
+// "Demo-Mode". The page is thin: the connection logic is CConnection; the
+// page supplies its port settings, the PIN prompt and the main window's
+// status line and tabs.
+//
+// Every other page reaches the unit through the operations below: the
+// device type and demo flag, identifyDevice, connectUnit, checkReady,
+// isSameDevice, verifySameDevice, getPortSettings (see CConnection.h for
+// their result codes).
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include "app/ITabPage.h"
+#include "link/CConnection.h"
+#include "link/IConnectionHost.h"
+#include "link/PortDiscovery.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class CModbus;
+class IMainWindow;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class RegisterCatalogue;
+
+class CTabInterface : public QWidget, public ITabPage, private IConnectionHost
+{
+    Q_OBJECT
+public:
+    static constexpr int kBaudRates[9] = {4800, 9600, 14400, 19200, 38400, 56000, 57600, 76800, 115200};
+
+    CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent = nullptr);
+    ~CTabInterface() override;
+
+    // The unit as the whole tool sees it.
+    int deviceType() const { return m_connection.deviceType(); }
+    bool demoMode() const { return m_connection.demoMode(); }
+    CConnection& connection() { return m_connection; }
+
+    // Operations the other pages use (CConnection.h lists the codes).
+    int getPortSettings(PortSettings& settings) override;
+    void connectLink() { m_connection.connectLink(); }
+    int connectUnit(bool requireDevice) { return m_connection.connectUnit(requireDevice); }
+    void disconnectLink() { m_connection.disconnectLink(); }
+    int checkReady() { return m_connection.checkReady(); }
+    int identifyDevice() { return m_connection.identifyDevice(); }
+    bool isSameDevice() { return m_connection.isSameDevice(); }
+    bool verifySameDevice() { return m_connection.verifySameDevice(); }
+    void switchProtocol(int value) { m_connection.switchProtocol(value); }
+
+    // Empties the port list and fills it with the ports present.
+    void refreshPortList();
+    // The buttons.
+    void OnConnect();
+    void StartDemoMode();
+
+    // The wait while the unit restarts after a protocol switch; tests make
+    // it short. By default the window stays painted but takes no input.
+    void setRebootWait(std::function<void(int ms)> wait) { m_rebootWait = std::move(wait); }
+
+    QComboBox* portList() const { return m_portList; }
+    QComboBox* baudList() const { return m_baudList; }
+    QComboBox* framingList() const { return m_framingList; }
+    QLineEdit* deviceField() const { return m_deviceField; }
+    QPushButton* connectButton() const { return m_connectButton; }
+    QPushButton* demoButton() const { return m_demoButton; }
+
+private:
+    // Fills the unit block from the identification ("---" when no unit is known).
+    void showUnitInfo();
+
+    // IConnectionHost
+    bool askPin(std::string& text, bool& remember) override;
+    void setStatusText(const std::string& text) override;
+    void rebuildTabs(int deviceType) override;
+    void setOtherTabsEnabled(bool enabled) override;
+    void showDevice(const std::string& name) override;
+    void waitMs(int ms) override;
+    void returnToFirstTab() override;
+
+    IMainWindow& m_mainWindow;
+    RegisterCatalogue& m_catalogue;
+    CConnection m_connection;
+    std::vector<PortEntry> m_ports;
+    std::function<void(int)> m_rebootWait;
+    bool m_busyCursor = false;
+
+    QComboBox* m_portList;
+    QPushButton* m_refreshButton;
+    QComboBox* m_baudList;
+    QComboBox* m_framingList;
+    QLineEdit* m_deviceField;
+    QPushButton* m_connectButton;
+    QPushButton* m_demoButton;
+    QLabel* m_unitValues[6];
+};

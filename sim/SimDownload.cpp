@@ -162,10 +162,31 @@ int CSimDownload::OnReboot(void* self)
     return DNLP_OK;
 }
 
+std::string CSimDownload::FirmwareText(uint16_t value)
+{
+    return std::to_string(value / 1000) + "." + std::to_string(value / 100 % 10) + "." + std::to_string(value % 100);
+}
+
+uint16_t CSimDownload::FirmwareNumber(const std::string& text)
+{
+    long long part[3] = {0, 0, 0};
+    std::size_t i = 0;
+    for (long long& p : part) {
+        const char* end = text.data() + text.size();
+        const auto r = std::from_chars(text.data() + i, end, p);
+        i = static_cast<std::size_t>(r.ptr - text.data());
+        if (i >= text.size() || text[i] != '.')
+            break;
+        ++i;
+    }
+    const long long v = part[0] * 1000 + part[1] * 100 + part[2];
+    return static_cast<uint16_t>(v < 0 ? 0 : v > 65535 ? 65535 : v);
+}
+
 const char* CSimDownload::Usage()
 {
     return "  --dl-device-type N      device type in Device info (default 0x42000001)\n"
-           "  --dl-version X.Y.Z      firmware version before a download (default 2.0.0)\n"
+           "  --dl-version X.Y.Z      firmware version before a download (default from --firmware)\n"
            "  --dl-name TEXT          device name (default RU-Touch)\n"
            "  --dl-new-version X.Y.Z  firmware version after the reboot (default: unchanged)\n"
            "  --dl-crc-error B[xN]    answer block B (from 0) with a CRC error N times (default 1)\n"

@@ -30,7 +30,7 @@
 struct SimDownloadOptions
 {
     uint32_t deviceType = 0x42000001;
-    std::string version = "2.0.0";
+    std::string version;               // empty: from the firmware register (see FirmwareText)
     std::string deviceName = "RU-Touch";
     std::string newVersion;            // reported after a reboot; empty: unchanged
     std::map<int, int> crcErrorBlocks; // block index -> how many sendings get Response 3
@@ -72,6 +72,11 @@ public:
     // error set when its value is wrong.
     static bool ParseOption(int argc, char** argv, int& i, SimDownloadOptions& options, std::string& error);
     static const char* Usage();
+
+    // The firmware register 2001 holds the version as one number, major in
+    // the thousands, minor in the hundreds, patch below: 2105 is 2.1.5.
+    static std::string FirmwareText(uint16_t value);
+    static uint16_t FirmwareNumber(const std::string& text);
 
     const std::vector<uint8_t>& image() const { return m_image; }
     const std::string& version() const { return m_version; }

@@ -23,6 +23,7 @@
 #include "link/PortDiscovery.h"
 #include "sim/CSimPty.h"
 #include "sim/CSimUnit.h"
+#include "sim/SimDownload.h"
 
 #include <cerrno>
 #include <charconv>
@@ -68,8 +69,10 @@ void PrintUsage(std::FILE* out)
         "  --silent              never answer\n"
         "  --junk                a junk line before each reply\n"
         "  --wrong-echo N        every N-th reply names another register\n"
-        "  --delay MS            pause before each reply\n",
+        "  --delay MS            pause before each reply\n"
+        "download (the unit's side of the firmware download):\n",
         out);
+    std::fputs(CSimDownload::Usage(), out);
 }
 
 bool ParseNumber(const char* text, long min, long max, int* out)
@@ -103,6 +106,7 @@ bool WriteAll(int fd, std::string& pending)
 int main(int argc, char** argv)
 {
     SimOptions options;
+    SimDownloadOptions dlOptions;
     std::string name, readyFile, transcriptFile;
     std::filesystem::path portsDir = PortDiscoveryRoots::DefaultPortsDirectory();
 
@@ -131,6 +135,14 @@ int main(int argc, char** argv)
         }
         if (arg == "--junk") {
             options.junk = true;
+            continue;
+        }
+        std::string dlError;
+        if (CSimDownload::ParseOption(argc, argv, i, dlOptions, dlError)) {
+            if (!dlError.empty()) {
+                std::fprintf(stderr, "tavemo-unitsim: %s (see --help)\n", dlError.c_str());
+                return 2;
+            }
             continue;
         }
         if (i + 1 >= argc) {
@@ -186,6 +198,21 @@ int main(int argc, char** argv)
     }
 
     // ---- the download protocol plugs in here (see the top of this file) ----
+    if (dlOptions.version.empty())
+        dlOptions.version = CSimDownload::FirmwareText(unit.holding(Reg::Firmware));
+    SimDownloadHost dlHost;
+    dlHost.write = [&unit](const uint8_t* bytes, std::size_t length) { unit.writeRaw(bytes, length); };
+    dlHost.goSilent = [&unit](int ms) { unit.goSilent(ms); };
+    dlHost.setVersion = [&unit](const std::string& v) { unit.setFirmware(CSimDownload::FirmwareNumber(v)); };
+    dlHost.note = [transcript](const std::string& line) {
+        if (transcript) {
+            std::fprintf(transcript, "-- %s\n", line.c_str());
+            std::fflush(transcript);
+        }
+    };
+    CSimDownload download(dlOptions, dlHost);
+    unit.setFrameHandler(
+        [&download](const uint8_t* frame, std::size_t length) { download.onFrame(frame, length); });
 
     if (::pipe(g_signalPipe) != 0) {
         std::perror("tavemo-unitsim: pipe");

@@ -1,0 +1,80 @@
+#include "pages/core/CModbusUnitAccess.h"
+
+#include "link/CConnection.h"
+#include "link/CModbus.h"
+
+int CModbusUnitAccess::deviceType() const
+{
+    return m_connection.deviceType();
+}
+
+bool CModbusUnitAccess::demoMode() const
+{
+    return m_connection.demoMode();
+}
+
+bool CModbusUnitAccess::specialReadWorks() const
+{
+    return m_connection.specialReadWorks != 0;
+}
+
+int CModbusUnitAccess::connectUnit()
+{
+    // Pages talk to an identified unit only.
+    return m_connection.connectUnit(true);
+}
+
+void CModbusUnitAccess::disconnect()
+{
+    m_connection.disconnectLink();
+}
+
+int CModbusUnitAccess::identifyDevice()
+{
+    return m_connection.identifyDevice();
+}
+
+bool CModbusUnitAccess::isSameDevice()
+{
+    return m_connection.isSameDevice();
+}
+
+int CModbusUnitAccess::readHolding(uint16_t address, uint16_t* value)
+{
+    return m_modbus.readHolding(address, value);
+}
+
+int CModbusUnitAccess::writeHolding(uint16_t address, uint16_t value)
+{
+    return m_modbus.writeHolding(address, value);
+}
+
+int CModbusUnitAccess::writeMultiHoldings(uint16_t firstAddress, const uint16_t* values)
+{
+    return m_modbus.writeMultiHoldings(firstAddress, values);
+}
+
+int CModbusUnitAccess::readHoldingSpecial(uint16_t address, uint16_t* value)
+{
+    return m_modbus.readHoldingSpecial(address, value);
+}
+
+int CModbusUnitAccess::writeHoldingSpecial(uint16_t address, uint16_t value)
+{
+    return m_modbus.writeHoldingSpecial(address, value);
+}
+
+int CModbusUnitAccess::writeHoldingChecked(uint16_t address, int32_t value)
+{
+    return m_modbus.writeHoldingChecked(address, value);
+}
+
+int CModbusUnitAccess::writeHoldingSpecialChecked(uint16_t address, int32_t value)
+{
+    return m_modbus.writeHoldingSpecialChecked(address, value);
+}
+
+int CModbusUnitAccess::writeMultiHoldingsChecked(uint16_t firstAddress, const uint16_t* values)
+{
+    return m_modbus.writeMultiHoldingsChecked(firstAddress, values);
+}

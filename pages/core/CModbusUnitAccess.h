@@ -1,0 +1,43 @@
+// IUnitAccess over the real link: the protocol client (theModbus) for the
+// register commands and the connection logic of the COM-Interface page for
+// the unit's state, identification and the identity check. Pages reach the
+// unit only through the holding-register commands, also when the unit's
+// protocol is BACnet.
+//
+// Result codes: those of CModbus and CConnection (IUnitAccess.h).
+//
+// Thread rules: user-interface thread only (like the client it drives).
+#pragma once
+
+#include "pages/core/IUnitAccess.h"
+
+class CConnection;
+class CModbus;
+
+class CModbusUnitAccess : public IUnitAccess
+{
+public:
+    CModbusUnitAccess(CModbus& modbus, CConnection& connection) : m_modbus(modbus), m_connection(connection) {}
+
+    int deviceType() const override;
+    bool demoMode() const override;
+    bool specialReadWorks() const override;
+
+    int connectUnit() override;
+    void disconnect() override;
+    int identifyDevice() override;
+    bool isSameDevice() override;
+
+    int readHolding(uint16_t address, uint16_t* value) override;
+    int writeHolding(uint16_t address, uint16_t value) override;
+    int writeMultiHoldings(uint16_t firstAddress, const uint16_t* values) override;
+    int readHoldingSpecial(uint16_t address, uint16_t* value) override;
+    int writeHoldingSpecial(uint16_t address, uint16_t value) override;
+    int writeHoldingChecked(uint16_t address, int32_t value) override;
+    int writeHoldingSpecialChecked(uint16_t address, int32_t value) override;
+    int writeMultiHoldingsChecked(uint16_t firstAddress, const uint16_t* values) override;
+
+private:
+    CModbus& m_modbus;
+    CConnection& m_connection;
+};

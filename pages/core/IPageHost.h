@@ -1,0 +1,29 @@
+// What a page needs of the main window: the status line, the register
+// information line, the busy overlay, the way back to the first tab, and a
+// pause between register commands.
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include <string>
+
+class IPageHost
+{
+public:
+    virtual ~IPageHost() = default;
+
+    // The status line. Texts are UTF-8.
+    virtual void setStatusText(const std::string& text) = 0;
+    virtual std::string statusText() const = 0;
+    // The register information line; the host ignores an unchanged text.
+    virtual void setRegisterInfo(const std::string& text) = 0;
+    // "Please wait, data transfer is running..."; both act only while a
+    // unit is known.
+    virtual void showBusyOverlay() = 0;
+    virtual void hideBusyOverlay() = 0;
+    // Back to the COM-Interface page after another unit was found attached.
+    virtual void selectFirstTab() = 0;
+    // Blocks the calling thread for ms milliseconds (the unit needs the
+    // quiet time between commands).
+    virtual void pause(int ms) = 0;
+};

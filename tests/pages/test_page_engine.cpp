@@ -1,0 +1,342 @@
+// The page machinery against a fake unit: read and undo cycles, changes,
+// the typed-number range check, "Save To NVRAM", demo mode, the register
+// information line and the picture marks.
+#include "PageFakes.h"
+
+#include "model/RegisterCatalogue.h"
+#include "pages/core/CPageEngine.h"
+#include "pages/core/PageText.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace Page;
+
+namespace {
+
+enum : ControlId {
+    kFirmware = 1, // read-only number, 2001
+    kLanguage,     // list 0..5, 2009
+    kSetpoint,     // tenths 0..1220, 400
+    kDark,         // check box, 2024
+    kBaud,         // special list, 2005
+    kLock0,        // bits of 409 (0..7)
+    kLock1,
+    kLock2,
+    kScreenSaver,  // number 0..60, 2012
+    kRead,
+    kUndo,
+    kSave,
+};
+
+constexpr RegisterBinding kReadOrder[] = {
+    {.control = kFirmware, .address = 2001},
+    {.control = kLanguage, .address = 2009},
+    {.control = kSetpoint, .address = 400, .display = Display::TenthsSigned},
+    {.control = kDark, .address = 2024},
+    {.control = kBaud, .address = 2005, .access = Access::Special},
+    {.address = 409},
+    {.control = kScreenSaver, .address = 2012},
+};
+constexpr uint16_t kUndoOrder[] = {2001, 2009, 400, 2024, 2005};
+constexpr ChangeEntry kChangeMap[] = {
+    {.control = kLanguage, .address = 2009, .take = Take::ListIndex},
+    {.control = kSetpoint, .address = 400, .take = Take::NumberTenths},
+    {.control = kDark, .address = 2024, .take = Take::CheckState},
+    {.control = kBaud, .address = 2005, .take = Take::ListIndex, .access = Access::Special},
+    {.control = kLock0, .address = 409, .take = Take::BitField},
+    {.control = kLock1, .address = 409, .take = Take::BitField},
+    {.control = kLock2, .address = 409, .take = Take::BitField},
+    {.control = kScreenSaver, .address = 2012, .take = Take::Number},
+};
+constexpr BitFieldBinding kBits[] = {{409, {kLock0, kLock1, kLock2}}};
+constexpr HoverRegion kHover[] = {{kFirmware, 2001}, {kLanguage, 2009}, {kLock1, 20409}, {kLock2, 30409}};
+constexpr BitName kBitNames[] = {{20409, "RCBBMS_Fan_Lock_409_bit1"}};
+constexpr PictureMark kMarks[] = {{kLanguage, Picture::DisplayNormal, {FramePercent{0, 16, 40, 35}}, 1}};
+constexpr ControlId kButtons[] = {kRead, kUndo, kSave};
+constexpr PageTables kTables = {.readOrder = kReadOrder,
+                                .undoOrder = kUndoOrder,
+                                .changeMap = kChangeMap,
+                                .bitFields = kBits,
+                                .hoverRegions = kHover,
+                                .bitNames = kBitNames,
+                                .marks = kMarks,
+                                .defaultPicture = Picture::DisplayDark,
+                                .commonButtons = kButtons};
+
+class PageEngineTest : public ::testing::Test
+{
+protected:
+    PageEngineTest() : unit(catalogue), engine(kTables, catalogue, unit, host, controls)
+    {
+        catalogue.Build();
+        for (ControlId id : {kFirmware, kSetpoint, kScreenSaver})
+            controls.add(id, ControlKind::Edit, "old");
+        for (ControlId id : {kLanguage, kBaud})
+            controls.add(id, ControlKind::ComboBox).index = 0;
+        for (ControlId id : {kDark, kLock0, kLock1, kLock2, kRead, kUndo, kSave})
+            controls.add(id, ControlKind::Button);
+        unit.registers = {{2001, 1042}, {2009, 3}, {400, 215}, {2024, 1}, {2005, 4}, {409, 5}, {2012, 30}};
+    }
+
+    RegisterCatalogue catalogue;
+    FakeUnit unit;
+    FakeHost host;
+    FakeControls controls;
+    CPageEngine engine;
+};
+
+} // namespace
+
+TEST_F(PageEngineTest, ReadCycleShowsEachRegisterInItsControlAndPausesAfterEachRead)
+{
+    EXPECT_EQ(engine.readCycle(), 0);
+    EXPECT_EQ(controls[kFirmware].text, "1042");
+    EXPECT_FALSE(controls[kFirmware].enabled); // read-only register
+    EXPECT_EQ(controls[kLanguage].index, 3);
+    EXPECT_EQ(controls[kSetpoint].text, "21.5");
+    EXPECT_TRUE(controls[kDark].checked);
+    EXPECT_EQ(controls[kBaud].index, 4);
+    EXPECT_EQ(catalogue.Holding(2005).lastReadValue, 4); // special: both copies
+    EXPECT_TRUE(controls[kLock0].checked);
+    EXPECT_FALSE(controls[kLock1].checked);
+    EXPECT_TRUE(controls[kLock2].checked);
+    EXPECT_EQ(host.statusHistory, (std::vector<std::string>{"Running...", "Done."}));
+    EXPECT_EQ(host.pauses, std::vector<int>(7, 10));
+    EXPECT_EQ(unit.log.front(), "connect");
+    EXPECT_EQ(unit.log[5], "Xr2005");
+    EXPECT_EQ(unit.log.back(), "disconnect");
+}
+
+TEST_F(PageEngineTest, ReadCycleStopsAtTheFirstFailure)
+{
+    unit.failRead[400] = -10;
+    EXPECT_EQ(engine.readCycle(), -10);
+    EXPECT_EQ(controls[kFirmware].text, "1042");
+    EXPECT_EQ(controls[kLanguage].index, 3);
+    EXPECT_EQ(controls[kSetpoint].text, "---");
+    EXPECT_FALSE(controls[kDark].checked); // not reached: keeps what it showed
+    EXPECT_EQ(controls[kScreenSaver].text, "old");
+    EXPECT_EQ(host.status, "Error: -10");
+    EXPECT_EQ(unit.log.back(), "disconnect");
+}
+
+TEST_F(PageEngineTest, ReadLeavesAFieldTheUserIsTypingInButUpdatesTheCatalogue)
+{
+    controls[kSetpoint].focus = true;
+    controls[kSetpoint].text = "22,";
+    engine.readCycle();
+    EXPECT_EQ(controls[kSetpoint].text, "22,");
+    EXPECT_EQ(catalogue.Holding(400).value, 215);
+}
+
+TEST_F(PageEngineTest, WithoutAUnitReadTargetChangesNothing)
+{
+    unit.type = -1;
+    host.status = "Ready.";
+    EXPECT_EQ(engine.readTargetButton(), -1);
+    EXPECT_EQ(controls[kSetpoint].text, "old");
+    EXPECT_TRUE(host.statusHistory.empty());
+    EXPECT_TRUE(unit.log.empty());
+}
+
+TEST_F(PageEngineTest, DemoModeDisablesTheButtonsAndTalksToNobody)
+{
+    unit.demo = true;
+    engine.enableCommonButtons();
+    EXPECT_FALSE(controls[kRead].enabled);
+    EXPECT_FALSE(controls[kUndo].enabled);
+    EXPECT_FALSE(controls[kSave].enabled);
+    EXPECT_EQ(engine.readCycle(), 0);
+    EXPECT_EQ(engine.undoCycle(), 0);
+    EXPECT_EQ(engine.saveToNvram(), 0);
+    controls[kLanguage].index = 2;
+    EXPECT_EQ(engine.writeOnChange(kLanguage), 0);
+    EXPECT_TRUE(unit.log.empty());
+    unit.demo = false;
+    engine.enableCommonButtons();
+    EXPECT_TRUE(controls[kSave].enabled);
+}
+
+TEST_F(PageEngineTest, ChangesWriteTheControlsValue)
+{
+    const struct
+    {
+        ControlId control;
+        void (*set)(FakeControl&);
+        const char* written;
+    } rows[] = {
+        {kLanguage, [](FakeControl& c) { c.index = 2; }, "Mw2009 2"},
+        {kDark, [](FakeControl& c) { c.checked = false; }, "Mw2024 0"},
+        {kSetpoint, [](FakeControl& c) { c.text = "21,5"; }, "Mw400 215"},
+        {kBaud, [](FakeControl& c) { c.index = 1; }, "Xw2005 1"},
+        {kLock1, [](FakeControl& c) { c.checked = true; }, "Mw409 2"}, // box 0, 2 off: the whole register
+    };
+    for (const auto& r : rows) {
+        unit.log.clear();
+        r.set(controls[r.control]);
+        EXPECT_EQ(engine.writeOnChange(r.control), 0) << r.written;
+        EXPECT_EQ(unit.writes(), std::vector<std::string>{r.written});
+        EXPECT_EQ(host.status, "Done.");
+        EXPECT_EQ(host.pauses.back(), CPageEngine::kChangePauseMs);
+    }
+    // The value written is not read back: the catalogue keeps the last read
+    // value for "Undo changes" (the special commands excepted).
+    EXPECT_EQ(catalogue.Holding(2009).value, 1);
+    EXPECT_EQ(catalogue.Holding(2005).value, 1);
+}
+
+TEST_F(PageEngineTest, AListEntryOutsideTheLimitsIsRefusedAndClamped)
+{
+    controls[kLanguage].index = 7; // limits 0..5
+    EXPECT_EQ(engine.writeOnChange(kLanguage), -2);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(catalogue.Holding(2009).value, 5);
+    EXPECT_EQ(host.status, "Error: -2");
+}
+
+TEST_F(PageEngineTest, ATypedNumberOutsideTheLimitsShowsTheRangeMessageAndSendsNothing)
+{
+    controls[kScreenSaver].text = "61";
+    EXPECT_EQ(engine.writeOnChange(kScreenSaver), -100);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(host.status, "Error: selected value out of range [0;60] !");
+    controls[kScreenSaver].text = "65566"; // wraps to 30 in 16 bits: still refused
+    EXPECT_EQ(engine.writeOnChange(kScreenSaver), -100);
+    EXPECT_TRUE(unit.writes().empty());
+}
+
+TEST_F(PageEngineTest, AnotherUnitAttachedGetsNothingAndTheUserGoesBackToTheFirstTab)
+{
+    unit.same = false;
+    controls[kLanguage].index = 2;
+    engine.writeOnChange(kLanguage);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(host.firstTab, 1);
+    EXPECT_EQ(unit.log.back(), "disconnect");
+}
+
+TEST_F(PageEngineTest, WithoutAUnitAChangeGoesIntoTheValueStore)
+{
+    unit.type = -1;
+    controls[kLanguage].index = 4;
+    engine.writeOnChange(kLanguage);
+    controls[kSetpoint].text = "19.5";
+    engine.writeOnChange(kSetpoint);
+    EXPECT_TRUE(unit.log.empty());
+    EXPECT_EQ(catalogue.Holding(2009).value, 4);
+    EXPECT_EQ(catalogue.Holding(400).value, 195);
+}
+
+TEST_F(PageEngineTest, AUnitOfDeviceTypeZeroGetsNothingWritten)
+{
+    struct ZeroAfterCheck : FakeUnit
+    {
+        using FakeUnit::FakeUnit;
+        bool isSameDevice() override
+        {
+            type = 0;
+            return true;
+        }
+    } zero(catalogue);
+    CPageEngine e(kTables, catalogue, zero, host, controls);
+    controls[kLanguage].index = 4;
+    e.writeOnChange(kLanguage);
+    EXPECT_TRUE(zero.writes().empty());
+    EXPECT_EQ(catalogue.Holding(2009).value, 4);
+}
+
+TEST_F(PageEngineTest, UndoWritesTheLastReadValuesBackThenReadsAgain)
+{
+    engine.readCycle();
+    unit.registers[2009] = 0; // changed on the unit since
+    unit.registers[400] = 100;
+    unit.log.clear();
+    EXPECT_EQ(engine.undoChangesButton(), 0);
+    EXPECT_EQ(unit.writes(), (std::vector<std::string>{"Mw2009 3", "Mw400 215", "Mw2024 1", "Xw2005 4"}));
+    EXPECT_EQ(unit.log.front(), "identify");
+    EXPECT_EQ(controls[kLanguage].index, 3);
+    EXPECT_EQ(host.status, "Done.");
+    EXPECT_EQ(host.busyShown, 1);
+    EXPECT_EQ(host.busyHidden, 1);
+}
+
+TEST_F(PageEngineTest, UndoReportsAFailedWriteEvenThoughTheReadAfterItWorks)
+{
+    engine.readCycle();
+    unit.failWrite[400] = 19; // the adapter did not confirm
+    EXPECT_EQ(engine.undoCycle(), 19);
+    EXPECT_EQ(unit.writes(), (std::vector<std::string>{"Mw2009 3", "Mw400 215"}));
+    EXPECT_EQ(host.status, "Error: 19");
+}
+
+TEST_F(PageEngineTest, UndoWithTheUnitUnpluggedWritesNothing)
+{
+    unit.typeAfterIdentify = -1;
+    EXPECT_LT(engine.undoCycle(), 0);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(host.status, "Error: No device connected or PIN wrong.");
+}
+
+TEST_F(PageEngineTest, SaveToNvramWritesOneTo2013)
+{
+    EXPECT_EQ(engine.saveToNvram(), 0);
+    EXPECT_EQ(unit.writes(), std::vector<std::string>{"Mw2013 1"});
+    EXPECT_EQ(host.status, "Done.");
+    unit.connectResult = -2;
+    EXPECT_EQ(engine.saveToNvram(), -2);
+    EXPECT_EQ(host.status, "Error: -2");
+}
+
+TEST_F(PageEngineTest, AChangeDuringACycleWaitsUntilTheCycleEnds)
+{
+    struct Reentering : FakeUnit
+    {
+        using FakeUnit::FakeUnit;
+        CPageEngine* engine = nullptr;
+        int readHolding(uint16_t a, uint16_t* v) override
+        {
+            if (a == 2024 && engine) { // the event loop ran a click in the middle of the cycle
+                CPageEngine* e = engine;
+                engine = nullptr;
+                e->writeOnChange(kLanguage);
+            }
+            return FakeUnit::readHolding(a, v);
+        }
+    } reentering(catalogue);
+    reentering.registers = unit.registers;
+    CPageEngine e(kTables, catalogue, reentering, host, controls);
+    reentering.engine = &e;
+    controls[kLanguage].focus = true; // the user is choosing there
+    controls[kLanguage].index = 2;
+    e.readCycle();
+    const auto& log = reentering.log;
+    const auto write = std::find(log.begin(), log.end(), "Mw2009 2");
+    ASSERT_NE(write, log.end());
+    EXPECT_GT(write - log.begin(), std::find(log.begin(), log.end(), "disconnect") - log.begin());
+}
+
+TEST_F(PageEngineTest, HoverShowsTheKeyNameOrTheAddressWithTheValue)
+{
+    catalogue.Holding(2009).value = 1;
+    catalogue.Holding(409).value = 5;
+    EXPECT_TRUE(engine.hoverAt(50, kLanguage * 20 + 5)); // over the label
+    EXPECT_EQ(host.info, PageText::RegisterInfo(2009, 1, RegisterKeyName(2009)));
+    EXPECT_FALSE(RegisterKeyName(2009).empty());
+    EXPECT_EQ(engine.currentMark().frameCount, 1);
+    EXPECT_EQ(engine.currentMark().picture, Picture::DisplayNormal);
+
+    engine.hoverAt(150, kLock1 * 20 + 5); // over the control: bit 1 of 409, the whole word
+    EXPECT_EQ(host.info, "RCBBMS_Fan_Lock_409_bit1:     5");
+    engine.hoverAt(150, kLock2 * 20 + 5); // a bit without a name
+    EXPECT_EQ(host.info, "Modbus Adress =   409 - Value =     5");
+
+    const int updates = host.infoUpdates;
+    EXPECT_TRUE(engine.hoverNone());
+    EXPECT_EQ(host.info, "");
+    EXPECT_FALSE(engine.hoverNone());
+    EXPECT_EQ(host.infoUpdates, updates + 1); // an unchanged text is not sent again
+    EXPECT_EQ(engine.currentMark().picture, Picture::DisplayDark);
+    EXPECT_EQ(engine.currentMark().frameCount, 0);
+}

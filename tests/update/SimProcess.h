@@ -34,7 +34,7 @@ public:
         static int counter = 0;
         const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(++counter);
         m_dir = std::filesystem::temp_directory_path() / ("tavemo-simdl-" + tag);
-        std::filesystem::create_directories(m_dir / "ports");
+        std::filesystem::create_directories(portsDir());
         name = "ttySIMDL" + tag;
         transcript = m_dir / "transcript.txt";
         savedImage = m_dir / "received.bin";
@@ -94,8 +94,10 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     bool ready() const { return m_pid > 0 && m_readyName == name && !device.empty(); }
-    std::filesystem::path portsDir() const { return m_dir / "ports"; }
-    std::filesystem::path dir() const { return m_dir; }
+    // Where the port is published: the default place for a program whose
+    // XDG_RUNTIME_DIR is runtimeDir().
+    std::filesystem::path portsDir() const { return m_dir / "tavemo" / "ports"; }
+    std::filesystem::path runtimeDir() const { return m_dir; }
 
     std::string readTranscript() const
     {

@@ -69,7 +69,9 @@ std::string UsbStrings(const fs::path& ttyEntry)
     fs::path dir = fs::canonical(ttyEntry / "device", ec);
     if (ec)
         return {};
-    for (int level = 0; level < 5 && !dir.empty() && dir != dir.root_path(); ++level) {
+    // Up to the USB device (two levels above a ttyUSB, one above a ttyACM),
+    // never beyond the devices tree.
+    for (int level = 0; level < 5 && dir.has_relative_path() && dir.filename() != "devices"; ++level) {
         const std::string product = FirstLine(dir / "product");
         const std::string maker = FirstLine(dir / "manufacturer");
         if (!product.empty() || !maker.empty()) {

@@ -98,14 +98,14 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
     if (options.firmware >= 0)
         setFirmware(static_cast<uint16_t>(options.firmware));
 
-    // A room at 21.5 degrees with ordinary air.
+    // A room at 21.5 degrees with ordinary air; the blind slats tilted.
     const bool fahrenheit = options.tempUnit == 0;
     const struct
     {
         uint16_t address;
         int value;
     } kReadings[] = {{1, fahrenheit ? 707 : 215}, {2, 452}, {3, 615}, {4, 120}, {5, 12}, {6, 8},
-                     {8, fahrenheit ? 698 : 210}};
+                     {8, fahrenheit ? 698 : 210}, {15, -45}};
     for (const auto& r : kReadings)
         m_catalogue.Table(RegisterTableKind::Input)[r.address].value = static_cast<uint16_t>(r.value);
 

@@ -1,0 +1,149 @@
+// Port discovery on a temporary tree standing in for /sys/class/tty,
+// /dev/serial/by-id, /dev and the ports folder.
+#include "LinkTestSupport.h"
+
+#include "link/CComPortEx.h"
+#include "link/PortDiscovery.h"
+
+using namespace linktest;
+
+namespace {
+
+class DiscoveryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        roots.sysClassTty = dir.path() / "sys/class/tty";
+        roots.serialById = dir.path() / "dev/serial/by-id";
+        roots.devDir = dir.path() / "dev";
+        roots.portsDir = dir.path() / "run/ports";
+        for (const fs::path& p : {roots.sysClassTty, roots.serialById, roots.portsDir, devices()})
+            fs::create_directories(p);
+    }
+
+    fs::path devices() const { return dir.path() / "sys/devices"; }
+
+    // A tty with a device folder (at deviceDir below sys/devices) of the given
+    // subsystem and a node in dev.
+    void addTty(const std::string& name, const std::string& deviceDir, const std::string& subsystem)
+    {
+        const fs::path device = devices() / deviceDir;
+        fs::create_directories(device);
+        fs::create_directories(dir.path() / "sys/bus" / subsystem);
+        fs::create_symlink(dir.path() / "sys/bus" / subsystem, device / "subsystem");
+        fs::create_directories(roots.sysClassTty / name);
+        fs::create_directory_symlink(device, roots.sysClassTty / name / "device");
+        std::ofstream(roots.devDir / name).put('\n');
+    }
+    void writeText(const fs::path& file, const std::string& text) { std::ofstream(file) << text << "\n"; }
+    void addVirtual(const std::string& name, const fs::path& target, const std::string& friendly = "")
+    {
+        fs::create_symlink(target, roots.portsDir / name);
+        if (!friendly.empty())
+            writeText(roots.portsDir / (name + ".txt"), friendly);
+    }
+
+    TempDir dir;
+    PortDiscoveryRoots roots;
+};
+
+} // namespace
+
+TEST_F(DiscoveryTest, ListsRealAndVirtualPortsWithTheirNames)
+{
+    // A USB adapter whose USB device folder names maker and product.
+    addTty("ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial");
+    writeText(devices() / "usb1/1-1/manufacturer", "FTDI");
+    writeText(devices() / "usb1/1-1/product", "FT232R USB UART");
+    // A modem-class adapter known only by its by-id link.
+    addTty("ttyACM0", "usb1/1-2/1-2:1.0", "usb");
+    fs::create_symlink("../../ttyACM0", roots.serialById / "usb-Acme_Widget_12AB-if00");
+    // Board UARTs: a real one (pnp) in ttyS10 and ttyS2, and a platform slot without a chip.
+    addTty("ttyS10", "pnp0/00:05", "pnp");
+    addTty("ttyS2", "pnp0/00:04", "pnp");
+    addTty("ttyS3", "platform/serial8250", "platform");
+    // A console without hardware behind it.
+    fs::create_directories(roots.sysClassTty / "tty0");
+    // Published ports: one live with a friendly name, one whose simulator is gone.
+    std::ofstream(dir.path() / "pts7").put('\n');
+    addVirtual("ttySIM0", dir.path() / "pts7", "Tavemo unit simulator");
+    addVirtual("ttySIM1", dir.path() / "gone");
+    writeText(roots.portsDir / "notes.txt", "not a port");
+
+    const auto ports = EnumeratePorts(roots);
+    std::vector<std::string> rows;
+    for (const PortEntry& p : ports)
+        rows.push_back(p.name + " | " + p.device + " | " + p.description);
+    const std::string dev = roots.devDir.string();
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "ttyACM0 | " + dev + "/ttyACM0 | Acme Widget 12AB",
+                        "ttyS2 | " + dev + "/ttyS2 | ttyS2 : " + dev + "/ttyS2",
+                        "ttyS10 | " + dev + "/ttyS10 | ttyS10 : " + dev + "/ttyS10",
+                        "ttyUSB0 | " + dev + "/ttyUSB0 | FTDI FT232R USB UART",
+                        "ttySIM0 | " + (dir.path() / "pts7").string() + " | Tavemo unit simulator",
+                    }));
+}
+
+TEST_F(DiscoveryTest, PageListLeavesOutBluetoothAndFallsBack)
+{
+    EXPECT_EQ(PortListItems({}).size(), 1u);
+    EXPECT_EQ(PortListItems({})[0].text, "No Active Ports Found");
+    EXPECT_EQ(PortListItems({})[0].entry, -1);
+
+    const std::vector<PortEntry> ports = {
+        {"rfcomm0", "/dev/rfcomm0", "Standard Serial over BlueTooth link"},
+        {"ttyUSB0", "/dev/ttyUSB0", "FTDI FT232R USB UART"},
+        {"ttyS0", "/dev/ttyS0", "ttyS0 : /dev/ttyS0"},
+    };
+    const auto items = PortListItems(ports);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].text, "ttyUSB0 - FTDI FT232R USB UART");
+    EXPECT_EQ(items[0].entry, 1) << "each item opens its own entry";
+    EXPECT_EQ(items[1].text, "ttyS0 - ttyS0 : /dev/ttyS0");
+    EXPECT_EQ(items[1].entry, 2);
+
+    const auto onlyBluetooth = PortListItems({ports[0]});
+    ASSERT_EQ(onlyBluetooth.size(), 1u);
+    EXPECT_EQ(onlyBluetooth[0].text, "No Active Ports Found");
+}
+
+TEST_F(DiscoveryTest, ResolvesNamesToDevices)
+{
+    addVirtual("ttySIM0", "/dev/pts/77");
+    EXPECT_EQ(ResolvePortDevice("/dev/ttyUSB3", roots), "/dev/ttyUSB3");
+    EXPECT_EQ(ResolvePortDevice("ttySIM0", roots), (roots.portsDir / "ttySIM0").string());
+    EXPECT_EQ(ResolvePortDevice("ttyUSB3", roots), (roots.devDir / "ttyUSB3").string());
+    EXPECT_EQ(ResolvePortDevice("", roots), "");
+}
+
+TEST_F(DiscoveryTest, DefaultPortsFolderFollowsXdgRuntimeDir)
+{
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keep = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+    EXPECT_EQ(PortDiscoveryRoots::DefaultPortsDirectory(), fs::path("/run/user/4242/tavemo/ports"));
+    ::unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(PortDiscoveryRoots::DefaultPortsDirectory(),
+              fs::temp_directory_path() / ("tavemo-ports-" + std::to_string(::getuid())));
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+}
+
+TEST_F(DiscoveryTest, SelectPortTakesTheLastEntryOfThatName)
+{
+    // A published port may carry the name of a real one; the later entry
+    // (the published one) counts. Neither is a serial device here, so the
+    // open fails and leaves the port closed, but the selection stands.
+    addTty("ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial");
+    std::ofstream(dir.path() / "pts9").put('\n');
+    addVirtual("ttyUSB0", dir.path() / "pts9");
+    CComPortEx port;
+    port.setDiscoveryRoots(roots);
+    port.selectPort("ttyUSB0");
+    ASSERT_EQ(port.ports().size(), 2u);
+    EXPECT_EQ(port.selectedPort(), 1);
+    EXPECT_FALSE(port.isOpen());
+    port.selectPort("ttyusb0");
+    EXPECT_EQ(port.selectedPort(), -1) << "names compare case-sensitively";
+}

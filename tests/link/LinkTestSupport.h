@@ -3,9 +3,8 @@
 //   PtyPair       a pseudo-terminal whose master end the test plays itself
 //   SimProcess    the real tavemo-unitsim, published in a private ports folder
 //   RunCli        the real tavemo-cli with its output, errors and status
+// Free of GoogleTest, so that the benchmarks use them too.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>

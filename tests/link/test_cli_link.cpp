@@ -2,6 +2,8 @@
 // and what the unit received.
 #include "LinkTestSupport.h"
 
+#include <gtest/gtest.h>
+
 using namespace linktest;
 
 namespace {

@@ -2,6 +2,8 @@
 // end the test plays.
 #include "LinkTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include "diag/DebugOutput.h"
 #include "link/CComPort.h"
 

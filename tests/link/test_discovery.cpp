@@ -2,6 +2,8 @@
 // /dev/serial/by-id, /dev and the ports folder.
 #include "LinkTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include "link/CComPortEx.h"
 #include "link/PortDiscovery.h"
 

@@ -4,6 +4,8 @@
 // wrappers and the trace.
 #include "LinkTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include "link/CModbus.h"
 #include "link/CUnitState.h"
 #include "model/RegisterCatalogue.h"

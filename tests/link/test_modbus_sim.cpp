@@ -2,6 +2,8 @@
 // pseudo-terminal, asserting on results and on what the unit received.
 #include "LinkTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include "link/CComPortEx.h"
 #include "link/CModbus.h"
 #include "link/CUnitState.h"

@@ -2,6 +2,8 @@
 // blocks, hands them over, logs, and ends.
 #include "LinkTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include "diag/Logger.h"
 #include "link/CComPortEx.h"
 #include "link/IComReceiver.h"

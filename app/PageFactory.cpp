@@ -1,6 +1,8 @@
 #include "app/PageFactory.h"
 
 #include "app/CTabPlaceholder.h"
+#include "pages/CTabCommon.h"
+#include "pages/CTabSensors.h"
 
 namespace {
 const PageInfo kPages[] = {
@@ -30,8 +32,9 @@ const PageInfo& PageInfoOf(PageId id)
 QWidget* CreatePage(PageId id, const PageContext& context)
 {
     switch (id) {
-    // Pages join here as they are built, e.g.
-    //   case PageId::Common: return new CTabCommon(context);
+    // Pages join here as they are built.
+    case PageId::Common: return new CTabCommon(context);
+    case PageId::Sensors: return new CTabSensors(context);
     default:
         return new CTabPlaceholder(QString::fromLatin1(PageInfoOf(id).caption), context.parent);
     }

@@ -5,6 +5,12 @@ CConfiguration::CConfiguration()
     m_values.push_back(CConfigValue{kTempUnitKey, "\u00b0C"});
 }
 
+CConfiguration& CConfiguration::Instance()
+{
+    static CConfiguration instance;
+    return instance;
+}
+
 int CConfiguration::setText(int key, const std::string& text)
 {
     for (auto it = m_values.rbegin(); it != m_values.rend(); ++it) {

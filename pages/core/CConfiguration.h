@@ -25,6 +25,9 @@ public:
     // Starts with one entry: 2010 = "°C".
     CConfiguration();
 
+    // The application's instance, shared by the pages.
+    static CConfiguration& Instance();
+
     // Sets the text of the last entry with the key; 0, or -1 when there is none.
     int setText(int key, const std::string& text);
     // The text of the last entry with the key; "" when there is none.

@@ -1,0 +1,57 @@
+// A page's or dialog's controls as the page core sees them (IPageControls):
+// each ControlId names one widget and, for fields and lists, the label in
+// front of it. Texts cross as UTF-8.
+//
+// How the kinds map: a QLineEdit is an Edit, a QComboBox a ComboBox, a
+// check box, radio button or push button a Button, anything else (labels)
+// Other. A failed read writes "---" into a check box's caption; the caption
+// comes back with the next value shown. A list shows "---" as its
+// placeholder with nothing selected.
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include "pages/core/IPageControls.h"
+
+#include <QString>
+
+#include <map>
+
+class QLabel;
+class QWidget;
+
+class CControlSet : public IPageControls
+{
+public:
+    // Coordinates of hoverRects are relative to root.
+    explicit CControlSet(QWidget* root) : m_root(root) {}
+
+    void add(Page::ControlId id, QWidget* widget, QLabel* label = nullptr);
+    QWidget* widget(Page::ControlId id) const;
+    QLabel* label(Page::ControlId id) const;
+    template <class W> W* as(Page::ControlId id) const { return qobject_cast<W*>(widget(id)); }
+    const std::map<Page::ControlId, QWidget*>& widgets() const { return m_widgets; }
+    // The id of a widget (or of the control whose label it is); 0 when none.
+    Page::ControlId idOf(const QWidget* widget) const;
+
+    // IPageControls
+    Page::ControlKind kind(Page::ControlId id) const override;
+    bool hasFocus(Page::ControlId id) const override;
+    std::string text(Page::ControlId id) const override;
+    void setText(Page::ControlId id, const std::string& text) override;
+    int index(Page::ControlId id) const override;
+    void setIndex(Page::ControlId id, int index) override;
+    bool checked(Page::ControlId id) const override;
+    void setChecked(Page::ControlId id, bool checked) override;
+    void setEnabled(Page::ControlId id, bool enabled) override;
+    bool enabled(Page::ControlId id) const override;
+    void setVisible(Page::ControlId id, bool visible) override;
+    void setItems(Page::ControlId id, const std::vector<std::string>& items) override;
+    bool hoverRects(Page::ControlId id, PageRect* label, PageRect* control) const override;
+
+private:
+    QWidget* m_root;
+    std::map<Page::ControlId, QWidget*> m_widgets;
+    std::map<Page::ControlId, QLabel*> m_labels;
+    std::map<Page::ControlId, QString> m_captions;
+};

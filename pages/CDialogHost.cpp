@@ -1,0 +1,10 @@
+#include "pages/CDialogHost.h"
+
+#include <QLabel>
+
+void CDialogHost::setRegisterInfo(const std::string& text)
+{
+    if (m_info)
+        m_info->setText(QString::fromStdString(text));
+    m_outer.setRegisterInfo(text);
+}

@@ -1,0 +1,139 @@
+#include "pages/CDlgConfigureSensor.h"
+
+#include "pages/CFormBuilder.h"
+#include "pages/CHoverTracker.h"
+#include "pages/CPicturePanel.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <tuple>
+
+using namespace SensorDialogId;
+
+namespace {
+
+constexpr const char* kAveraging[] = {"0 = 4s", "1 = 8s", "2 = 16s", "3 = 32s"};
+constexpr const char* kUnits[] = {"Pa", "hPa", "mBar", "inWC"};
+
+using T = ControlType;
+constexpr ControlSpec kControls[] = {
+    {.id = Label, .type = T::Text, .label = "Label", .row = 1, .column = 0, .filter = EntryFilter::Text12},
+    {.id = Offset, .type = T::ReadOnly, .label = "Offset", .row = 2, .column = 0},
+    {.id = Averaging, .type = T::List, .label = "Averaging Time", .row = 3, .column = 0, .items = kAveraging,
+     .initial = 0},
+    {.id = ScaleStart, .type = T::Number, .label = "Colour Scale Start", .row = 4, .column = 0,
+     .filter = EntryFilter::Decimal},
+    {.id = ScaleStartUnit, .type = T::UnitLabel, .label = "", .row = 4, .column = 2},
+    {.id = ScaleEnd, .type = T::Number, .label = "Colour Scale End", .row = 5, .column = 0,
+     .filter = EntryFilter::Decimal},
+    {.id = ScaleEndUnit, .type = T::UnitLabel, .label = "", .row = 5, .column = 2},
+    {.id = Unit, .type = T::List, .label = "Unit", .row = 6, .column = 0, .items = kUnits, .initial = 1},
+    {.id = EnableMenu, .type = T::Check, .label = "Enable in Sensor Menu", .row = 7, .column = 1, .span = 2},
+    {.id = EnableScale, .type = T::Check, .label = "Enable Colour Scale", .row = 8, .column = 1, .span = 2},
+};
+
+} // namespace
+
+CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::string& unitText,
+                                         RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
+                                         QWidget* parent)
+    : QDialog(parent), m_controls(this)
+{
+    setWindowTitle(QStringLiteral("Configure"));
+    auto* outer = new QVBoxLayout(this);
+    auto* header = new QLabel(this);
+    QFont bold = header->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    header->setFont(bold);
+    header->setAccessibleName(QStringLiteral("Sensor"));
+    outer->addWidget(header);
+    m_controls.add(Header, header);
+
+    auto* top = new QHBoxLayout;
+    auto* form = new QWidget(this);
+    auto* grid = new QGridLayout(form);
+    grid->setContentsMargins(0, 0, 0, 0);
+    CFormBuilder::Build(kControls, grid, nullptr, m_controls);
+
+    // The offset changes only by the spinner, one step at a time.
+    auto* spin = new QWidget(form);
+    auto* spinLayout = new QVBoxLayout(spin);
+    spinLayout->setContentsMargins(0, 0, 0, 0);
+    spinLayout->setSpacing(0);
+    for (const auto& [arrow, name, steps] :
+         {std::tuple{Qt::UpArrow, "Offset up", +1}, std::tuple{Qt::DownArrow, "Offset down", -1}}) {
+        auto* button = new QToolButton(spin);
+        button->setArrowType(arrow);
+        button->setAccessibleName(QString::fromLatin1(name));
+        button->setAutoRaise(true);
+        button->setFixedSize(22, 13);
+        spinLayout->addWidget(button);
+        const int s = steps;
+        connect(button, &QToolButton::clicked, this, [this, s] { m_logic->spin(s); });
+    }
+    grid->addWidget(spin, 2, 2, Qt::AlignLeft);
+    m_controls.add(OffsetSpin, spin);
+    grid->setColumnStretch(1, 1);
+    top->addWidget(form, 1, Qt::AlignTop);
+
+    m_picture = new CPicturePanel(kPictureSize, this);
+    m_picture->setReady(true);
+    top->addSpacing(12);
+    top->addWidget(m_picture, 0, Qt::AlignTop);
+    outer->addLayout(top);
+
+    m_info = new QLabel(this);
+    m_info->setAccessibleName(QStringLiteral("Register Info"));
+    m_info->setFrameShape(QFrame::StyledPanel);
+    m_info->setFrameShadow(QFrame::Sunken);
+    m_info->setMinimumHeight(m_info->fontMetrics().height() + 8);
+    outer->addWidget(m_info);
+    m_controls.add(Info, m_info);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    outer->addLayout(buttons);
+    m_controls.add(Ok, ok);
+    m_controls.add(Cancel, cancel);
+    connect(ok, &QPushButton::clicked, this, &CDlgConfigureSensor::accept);
+    connect(cancel, &QPushButton::clicked, this, &CDlgConfigureSensor::reject);
+
+    m_host = std::make_unique<CDialogHost>(host, m_info);
+    m_logic = std::make_unique<CSensorDialogLogic>(sensor, unitText, catalogue, unit, *m_host, m_controls);
+    connect(m_controls.as<QComboBox>(Unit), &QComboBox::activated, this, [this] { m_logic->unitChosen(); });
+
+    m_tracker = new CHoverTracker(
+        this, [this](bool inside, QPoint p) { onMouse(inside, p); }, [](QWidget*) {});
+    m_tracker->watchChildren();
+
+    m_logic->open();
+    m_picture->setMark(m_logic->engine().currentMark());
+}
+
+CDlgConfigureSensor::~CDlgConfigureSensor() = default;
+
+void CDlgConfigureSensor::onMouse(bool inside, QPoint p)
+{
+    CPageEngine& engine = m_logic->engine();
+    const bool changed = inside ? engine.hoverAt(p.x(), p.y()) : engine.hoverNone();
+    if (changed)
+        m_picture->setMark(engine.currentMark());
+}
+
+void CDlgConfigureSensor::accept()
+{
+    m_logic->accept();
+    QDialog::accept();
+}

@@ -1,0 +1,50 @@
+#include "pages/CDlgDateTime.h"
+
+#include <QCalendarWidget>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+CDlgDateTime::CDlgDateTime(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Date Time"));
+    auto* layout = new QVBoxLayout(this);
+    m_calendar = new QCalendarWidget(this);
+    m_calendar->setAccessibleName(QStringLiteral("Date"));
+    // The unit keeps the year as two digits after 2000.
+    m_calendar->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    m_calendar->setGridVisible(true);
+    layout->addWidget(m_calendar);
+
+    auto* timeRow = new QHBoxLayout;
+    auto* timeLabel = new QLabel(QStringLiteral("Time"), this);
+    m_time = new QTimeEdit(this);
+    m_time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    m_time->setAccessibleName(QStringLiteral("Time"));
+    timeLabel->setBuddy(m_time);
+    timeRow->addWidget(timeLabel);
+    timeRow->addWidget(m_time, 1);
+    layout->addLayout(timeRow);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    setDateTime(QDateTime::currentDateTime());
+}
+
+QDateTime CDlgDateTime::dateTime() const
+{
+    return QDateTime(m_calendar->selectedDate(), m_time->time());
+}
+
+void CDlgDateTime::setDateTime(const QDateTime& moment)
+{
+    m_calendar->setSelectedDate(moment.date());
+    m_time->setTime(moment.time());
+}

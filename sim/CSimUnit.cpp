@@ -1,6 +1,8 @@
 #include "sim/CSimUnit.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -72,6 +74,23 @@ int HexDigit(char c)
     return -1;
 }
 
+// The internal sensors' readings (read-only holding registers, as the
+// Sensors page shows them): start value (Celsius, Fahrenheit), how far and
+// how slowly each drifts.
+struct MovingReading
+{
+    uint16_t address;
+    int celsius;
+    int fahrenheit;
+    int amplitude;
+    int periodMs;
+};
+constexpr MovingReading kMovingReadings[] = {
+    {100, 215, 707, 3, 47000},  // temperature, tenths
+    {101, 452, 452, 6, 53000},  // humidity, tenths of % r.H.
+    {102, 615, 615, 20, 37000}, // CO2, ppm
+};
+
 } // namespace
 
 CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
@@ -108,6 +127,19 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
                      {8, fahrenheit ? 698 : 210}, {15, -45}};
     for (const auto& r : kReadings)
         m_catalogue.Table(RegisterTableKind::Input)[r.address].value = static_cast<uint16_t>(r.value);
+    // The same room on the sensor registers; the bus sensors' values are
+    // what a building system last wrote. No external temperature sensor and
+    // no bus humidity or VOC sensor are attached: those read as the unit's
+    // missing-value markers (-420, 0xFFFF).
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kSensors[] = {{106, -420},     {120, fahrenheit ? 694 : 208}, {121, 0xFFFF}, {122, 540},
+                    {104, 23},       {123, 0xFFFF},                 {124, 12},     {125, 250}};
+    for (const auto& r : kSensors)
+        setHolding(r.address, static_cast<uint16_t>(r.value));
+    moveReadings(m_start);
 
     for (int i = 0; i < kObjectCount; ++i) {
         m_av.push_back(20.0 + 0.5 * i);
@@ -239,9 +271,22 @@ bool CSimUnit::writable(std::string* reply, const char* function, uint16_t numbe
 std::string CSimUnit::readHolding(uint16_t a, bool special)
 {
     const char* function = special ? "mbReadHoldingRegSpecial" : "mbReadHoldingReg";
-    if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a))
+    if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a) ||
+        std::find(m_options.failReads.begin(), m_options.failReads.end(), a) != m_options.failReads.end())
         return ReadReply(kUnknown, function, a, "0");
+    moveReadings(Clock::now());
     return ReadReply(kOk, function, a, Num(holding(a)));
+}
+
+void CSimUnit::moveReadings(Clock::time_point now)
+{
+    const double t = std::chrono::duration<double, std::milli>(now - m_start).count();
+    const bool fahrenheit = m_options.tempUnit == 0;
+    for (const MovingReading& r : kMovingReadings) {
+        const double phase = 2.0 * 3.14159265358979 * t / r.periodMs;
+        const long drift = std::lround(r.amplitude * std::sin(phase));
+        setHolding(r.address, static_cast<uint16_t>((fahrenheit ? r.fahrenheit : r.celsius) + drift));
+    }
 }
 
 std::string CSimUnit::writeHoldings(const std::string& args, bool special)

@@ -51,6 +51,7 @@ struct SimOptions
     bool junk = false;      // a junk line before each reply
     int wrongEchoEvery = 0; // every n-th reply echoes another number (0 = never)
     int replyDelayMs = 0;   // pause before each reply
+    std::vector<uint16_t> failReads; // holding registers whose reads are refused
 };
 
 class CSimUnit
@@ -115,6 +116,9 @@ private:
     bool writable(std::string* reply, const char* function, uint16_t number, const std::string& value);
 
     std::string readHolding(uint16_t a, bool special);
+    // The sensor readings drift a little around their start values, so that
+    // every read shows a live room.
+    void moveReadings(Clock::time_point now);
     std::string writeHoldings(const std::string& args, bool special);
     std::string readInput(uint16_t a);
     std::string readCoil(uint16_t a);
@@ -122,6 +126,7 @@ private:
 
     SimOptions m_options;
     RegisterCatalogue m_catalogue;
+    Clock::time_point m_start = Clock::now();
     std::vector<double> m_av, m_ai;
     std::vector<int16_t> m_iv;
     std::vector<bool> m_bv, m_bi;

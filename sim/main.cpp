@@ -70,6 +70,7 @@ void PrintUsage(std::FILE* out)
         "  --junk                a junk line before each reply\n"
         "  --wrong-echo N        every N-th reply names another register\n"
         "  --delay MS            pause before each reply\n"
+        "  --fail-read ADDR      reads of holding ADDR are refused (repeatable)\n"
         "download (the unit's side of the firmware download):\n",
         out);
     std::fputs(CSimDownload::Usage(), out);
@@ -160,6 +161,15 @@ int main(int argc, char** argv)
         }
         if (arg == "--ports-dir") {
             portsDir = value;
+            continue;
+        }
+        if (arg == "--fail-read") {
+            int address = 0;
+            if (!ParseNumber(value, 1, 9999, &address)) {
+                std::fprintf(stderr, "tavemo-unitsim: --fail-read takes a register from 1 to 9999, not '%s'\n", value);
+                return 2;
+            }
+            options.failReads.push_back(static_cast<uint16_t>(address));
             continue;
         }
         if (arg == "--ready-file") {

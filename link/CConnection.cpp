@@ -179,7 +179,9 @@ bool CConnection::isSameDevice()
     for (int i = 0; i < 6; ++i)
         stored[i] = m_catalogue.Holding(kIdentityRegisters[i]).value;
     const bool same = Crc16ModbusWords(unit, 6) == Crc16ModbusWords(stored, 6);
-    m_host.setOtherTabsEnabled(same);
+    // The pages open only for a unit whose PIN was accepted; a check after a
+    // refused PIN must not open them.
+    m_host.setOtherTabsEnabled(same && m_pinAccepted);
     return same;
 }
 
@@ -215,6 +217,7 @@ void CConnection::connectSequence()
 {
     // Reset the link and the tabs, with the previous identification's profile.
     m_state.demoMode = 0;
+    m_pinAccepted = false;
     m_modbus.disconnect();
     m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
     m_host.rebuildTabs(kNoDevice);
@@ -244,6 +247,10 @@ void CConnection::connectSequence()
         return;
     }
     m_modbus.sendUnlock(enteredPin);
+    // The unlock line gets no reply; let it reach the adapter before the
+    // port is closed, since opening the port again discards what the other
+    // side has not taken yet.
+    m_modbus.purgeInput();
 
     // Identify the unit and adapt catalogue and tabs to it.
     m_host.setStatusText(kStatusRefreshing);
@@ -272,6 +279,7 @@ void CConnection::connectSequence()
     case PinResult::Accepted:
         break;
     }
+    m_pinAccepted = true;
     verifySameDevice();
     if (connectUnit(true) == 0) {
         for (int i = 0; i < kActivationFlagCount; ++i) {
@@ -328,6 +336,7 @@ int CConnection::saveToNvram()
 
 void CConnection::beginDemoChoice()
 {
+    m_pinAccepted = false;
     m_state.deviceType = kNoDevice;
     m_state.demoMode = 0;
     m_host.setStatusText("Ready.");

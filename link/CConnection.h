@@ -63,9 +63,10 @@ public:
 
     int identifyDevice();
     // Re-reads the identity registers over the open link and compares their
-    // checksum with the identity held in the catalogue; enables or disables
-    // the other tabs accordingly. A failed read counts as the same unit and
-    // changes no tab. Always true in demo mode.
+    // checksum with the identity held in the catalogue; disables the other
+    // tabs on a mismatch and enables them on a match (only once the unit's
+    // PIN was accepted). A failed read counts as the same unit and changes
+    // no tab. Always true in demo mode.
     bool isSameDevice();
     // connectLink, isSameDevice, disconnectLink.
     bool verifySameDevice();
@@ -93,6 +94,8 @@ public:
     const CUnitState& state() const { return m_state; }
     int deviceType() const { return m_state.deviceType; }
     bool demoMode() const { return m_state.inDemoMode(); }
+    // Whether the last connect passed the PIN check.
+    bool pinAccepted() const { return m_pinAccepted; }
 
     int temperatureUnit = -1;
     int pressureUnit = -1;
@@ -115,4 +118,5 @@ private:
     IConnectionHost& m_host;
     CUnitState m_state;
     std::optional<std::filesystem::path> m_lockoutDirectory;
+    bool m_pinAccepted = false; // the last connect passed the PIN check
 };

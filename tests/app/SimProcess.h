@@ -89,9 +89,10 @@ public:
         std::ifstream in(m_transcript);
         return {std::istreambuf_iterator<char>(in), {}};
     }
+    // Whether the simulator received this command line.
     bool received(const std::string& command) const
     {
-        return transcript().find("RX " + command + "\\x0D") != std::string::npos;
+        return ("\n" + transcript()).find("\nRX " + command + "\n") != std::string::npos;
     }
 
 private:

@@ -1,0 +1,368 @@
+// The COM-Interface page in the real window against tavemo-unitsim on a
+// pseudo-terminal: connecting with right and wrong PINs, the lockout, units
+// without PIN, Cancel, silent and missing ports, the identity check, the
+// protocol switch, Save To NVRAM and demo mode.
+#include "app/CDlgMessage.h"
+#include "app/CStatusLine.h"
+#include "link/CPassword.h"
+#include "link/ui/CDlgDemoDevice.h"
+#include "link/ui/CDlgPw.h"
+#include "tests/app/SimProcess.h"
+#include "tests/app/WindowFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <atomic>
+
+using apptest::SimProcess;
+using apptest::TabSet;
+using apptest::WhenModal;
+
+namespace {
+
+constexpr int64_t kT0 = 1800000000;
+
+class ComInterface : public apptest::WindowFixture
+{
+protected:
+    // Starts the simulator (replacing one that runs) and picks its port.
+    void startSim(std::vector<std::string> options)
+    {
+        sim.reset();
+        sim = std::make_unique<SimProcess>(std::move(options));
+        ASSERT_TRUE(sim->ready());
+        page->refreshPortList();
+        pickPort(sim->name());
+    }
+    void pickPort(const std::string& name)
+    {
+        const int item = page->portList()->findText(QString::fromStdString(name), Qt::MatchStartsWith);
+        ASSERT_GE(item, 0) << name;
+        page->portList()->setCurrentIndex(item);
+    }
+
+    // Presses "Connect" and answers the PIN prompt (OK with the text, or
+    // Cancel). Returns whether the prompt appeared.
+    bool connectWith(const QString& pin, bool ok = true, std::function<void(CDlgPw*)> also = {})
+    {
+        auto shown = WhenModal<CDlgPw>([pin, ok, also](CDlgPw* prompt) {
+            if (also)
+                also(prompt);
+            prompt->field()->setText(pin);
+            ok ? prompt->accept() : prompt->reject();
+        });
+        page->OnConnect();
+        QCoreApplication::processEvents(); // the answer ran or is dropped
+        return *shown;
+    }
+
+    int lockoutCount()
+    {
+        int count = -1;
+        CPassword().isUnlocked(&count);
+        return count;
+    }
+
+    std::unique_ptr<SimProcess> sim;
+    std::atomic<int64_t> now{kT0};
+};
+
+TEST_F(ComInterface, RightPinOpensThePagesOfTheUnit)
+{
+    startSim({"--device-type", "2050", "--pin", "1234"});
+    catalogue.Holding(7040).value = 77; // replaced by what the unit holds
+    ASSERT_TRUE(connectWith("1234"));
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_EQ(captions(), TabSet("Modbus", true, true));
+    EXPECT_TRUE(allTabsEnabled());
+    EXPECT_EQ(page->deviceType(), 2050);
+    EXPECT_EQ(page->deviceField()->text(), QString::fromUtf8(DeviceTypeText(2050)));
+    EXPECT_TRUE(sim->received("u 1234"));
+    EXPECT_TRUE(sim->received("Mr2008"));
+    EXPECT_TRUE(sim->received("Mr7510")); // the last activation flag
+    EXPECT_NE(catalogue.Holding(7040).value, 77);
+    EXPECT_EQ(lockoutCount(), 0);
+    EXPECT_FALSE(theModbus.isOpen());
+}
+
+TEST_F(ComInterface, WrongPinKeepsTheTabsDisabled)
+{
+    startSim({"--device-type", "1004", "--pin", "1234"});
+    ASSERT_TRUE(connectWith("4321"));
+    EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+    EXPECT_EQ(captions(), TabSet("Modbus", true, false));
+    EXPECT_TRUE(onlyFirstTabEnabled());
+    EXPECT_EQ(lockoutCount(), 1);
+    EXPECT_FALSE(sim->received("Mr7040"));
+    EXPECT_FALSE(theModbus.isOpen());
+
+    // Coming back to the COM-Interface page checks the unit again; the
+    // same unit does not open the pages without its PIN.
+    window->ActivatePage(0);
+    EXPECT_TRUE(onlyFirstTabEnabled());
+}
+
+TEST_F(ComInterface, LockoutGrowsWithWrongTriesAndARightPinResetsIt)
+{
+    CPassword::SetClock([this] { return now.load(); });
+    startSim({"--device-type", "1004", "--pin", "1234"});
+    // Blocks after the 1st .. 6th wrong PIN.
+    const int blocks[] = {0, 0, 10, 600, 3600, 3600};
+    for (int n = 0; n < 6; ++n) {
+        ASSERT_TRUE(connectWith("1")) << "try " << n + 1;
+        EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+        EXPECT_EQ(lockoutCount(), n + 1);
+        if (blocks[n] > 0) {
+            now += blocks[n] - 1;
+            EXPECT_FALSE(connectWith("1234")) << "try " << n + 1; // no prompt
+            EXPECT_EQ(window->statusText(), "Too many wrong tries - locked!");
+            EXPECT_TRUE(onlyFirstTabEnabled());
+            now += 1;
+        }
+    }
+    ASSERT_TRUE(connectWith("1234"));
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_TRUE(allTabsEnabled());
+    EXPECT_EQ(lockoutCount(), 0);
+}
+
+TEST_F(ComInterface, BlockStartingWhileThePromptIsOpenRefusesAtTheCheck)
+{
+    startSim({"--device-type", "1004", "--pin", "1234"});
+    // Another instance (tavemo-cli) counts wrong tries meanwhile.
+    ASSERT_TRUE(connectWith("1234", true, [](CDlgPw*) { CPassword().store(600, 4); }));
+    EXPECT_EQ(window->statusText(), "Wait - you are blocked on more wrong tries.");
+    EXPECT_TRUE(onlyFirstTabEnabled());
+}
+
+TEST_F(ComInterface, UnitWithoutPinAcceptsAnyPinAndCancel)
+{
+    startSim({"--device-type", "1000", "--pin", "0"});
+    ASSERT_TRUE(connectWith("9999"));
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_TRUE(allTabsEnabled());
+
+    ASSERT_TRUE(connectWith("", false)); // Cancel
+    EXPECT_TRUE(sim->received("u 0"));
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_TRUE(allTabsEnabled());
+    EXPECT_EQ(lockoutCount(), 0);
+}
+
+TEST_F(ComInterface, CancelStillUnlocksWithPinZeroAndIdentifies)
+{
+    startSim({"--device-type", "1000", "--pin", "1234"});
+    ASSERT_TRUE(connectWith("1234", false));
+    EXPECT_TRUE(sim->received("u 0"));
+    EXPECT_EQ(page->deviceType(), 1000);
+    EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+}
+
+TEST_F(ComInterface, RememberPasswordKeepsTheTextBetweenPrompts)
+{
+    startSim({"--device-type", "1000", "--pin", "1234"});
+    ASSERT_TRUE(connectWith("4321", true, [](CDlgPw* prompt) { prompt->rememberBox()->setChecked(true); }));
+    QString shownText;
+    bool shownChecked = false;
+    ASSERT_TRUE(connectWith("4321", true, [&](CDlgPw* prompt) {
+        shownText = prompt->field()->text();
+        shownChecked = prompt->rememberBox()->isChecked();
+        EXPECT_EQ(prompt->field()->echoMode(), QLineEdit::Password);
+        prompt->rememberBox()->setChecked(false);
+    }));
+    EXPECT_EQ(shownText, "4321");
+    EXPECT_TRUE(shownChecked);
+    ASSERT_TRUE(connectWith("4321", true, [&](CDlgPw* prompt) { shownText = prompt->field()->text(); }));
+    EXPECT_EQ(shownText, "");
+}
+
+TEST_F(ComInterface, NoUnitAnsweringReportsNoDevice)
+{
+    startSim({"--silent"});
+    catalogue.Holding(7040).value = 5;
+    ASSERT_TRUE(connectWith("1234"));
+    EXPECT_EQ(window->statusText(), "Error: No device connected or PIN wrong.");
+    EXPECT_TRUE(window->statusIsError());
+    EXPECT_EQ(page->deviceType(), -1);
+    EXPECT_EQ(page->deviceField()->text(), "");
+    EXPECT_TRUE(onlyFirstTabEnabled());
+    EXPECT_EQ(catalogue.Holding(7040).value, 0);
+}
+
+TEST_F(ComInterface, MissingPortEndsQuietly)
+{
+    startSim({});
+    sim->stop(); // its port goes, the list still offers it
+    window->SetStatusText(QStringLiteral("Ready."));
+    ASSERT_TRUE(connectWith("1234"));
+    EXPECT_EQ(window->statusText(), "");
+    EXPECT_TRUE(onlyFirstTabEnabled());
+}
+
+TEST_F(ComInterface, AnotherUnitOnTheLineDisablesThePages)
+{
+    startSim({"--device-type", "2050", "--firmware", "1011"});
+    ASSERT_TRUE(connectWith("0"));
+    ASSERT_TRUE(allTabsEnabled());
+    EXPECT_TRUE(page->verifySameDevice());
+    EXPECT_TRUE(allTabsEnabled());
+
+    // A unit whose reads fail counts as the same one and changes nothing.
+    sim->stop();
+    EXPECT_TRUE(page->verifySameDevice());
+    EXPECT_TRUE(allTabsEnabled());
+
+    // The same port, now with a unit of another firmware: selecting a page
+    // finds out and disables every tab but the first.
+    startSim({"--device-type", "2050", "--firmware", "1012"});
+    ASSERT_TRUE(window->SelectTab(4)); // Sensors
+    ASSERT_TRUE(waitForTick());
+    EXPECT_TRUE(onlyFirstTabEnabled());
+    EXPECT_TRUE(sim->received("Mr2001"));
+    EXPECT_FALSE(window->overlay()->isVisible());
+}
+
+TEST_F(ComInterface, SwitchProtocol)
+{
+    startSim({"--device-type", "1004"}); // no PIN: writes are accepted
+    window->SetOtherTabsEnabled(true);
+    int waited = 0;
+    page->setRebootWait([&](int ms) { waited = ms; });
+
+    page->switchProtocol(0); // already Modbus: nothing is sent
+    EXPECT_FALSE(sim->received("Xw2045 0"));
+
+    window->SelectTab(5);
+    page->switchProtocol(7); // any positive value means BACnet
+    EXPECT_TRUE(sim->received("Xw2045 1"));
+    EXPECT_EQ(waited, 15000);
+    EXPECT_EQ(window->statusText(), " ");
+    EXPECT_EQ(window->tabs()->currentIndex(), 0);
+    EXPECT_EQ(catalogue.Holding(Reg::Protocol).value, 1);
+}
+
+TEST_F(ComInterface, SwitchProtocolWithAFailingWriteFallsBackToModbus)
+{
+    // A wrong PIN leaves the unit locked: it refuses every write.
+    startSim({"--device-type", "1004", "--pin", "1234"});
+    ASSERT_TRUE(connectWith("1"));
+    page->connection().protocolSelector = 1;
+    page->switchProtocol(1);
+    EXPECT_TRUE(sim->received("Xw2045 1"));
+    EXPECT_EQ(catalogue.Holding(Reg::Protocol).value, 0);
+    EXPECT_EQ(page->connection().protocolSelector, 0);
+    EXPECT_FALSE(theModbus.isOpen());
+}
+
+TEST_F(ComInterface, SaveToNvramWritesRegister2013)
+{
+    startSim({"--device-type", "1004"});
+    window->SaveToNvram(); // identifies the unit first
+    EXPECT_TRUE(sim->received("Mr2000"));
+    EXPECT_TRUE(sim->received("Mw2013 1"));
+    EXPECT_EQ(window->statusText(), "Done.");
+}
+
+TEST_F(ComInterface, UnitOfDeviceType0IsNotReadAsAKnownUnit)
+{
+    startSim({"--device-type", "0", "--pin", "1234"});
+    ASSERT_TRUE(connectWith("1"));
+    EXPECT_EQ(page->deviceType(), 0);
+    EXPECT_EQ(window->statusText(), "Ready."); // no PIN check without a known unit
+    EXPECT_EQ(page->connectUnit(true), -1);
+    EXPECT_FALSE(sim->received("Mr7040"));
+    EXPECT_FALSE(theModbus.isOpen());
+}
+
+TEST_F(ComInterface, PortSettings)
+{
+    startSim({});
+    PortSettings settings;
+    ASSERT_EQ(page->getPortSettings(settings), 0);
+    EXPECT_EQ(settings.portName, sim->name());
+    EXPECT_EQ(settings.baudRate, 115200);
+    EXPECT_EQ(settings.parity, 0);
+    EXPECT_EQ(settings.stopBits, 0);
+    EXPECT_FALSE(page->baudList()->isVisible());
+    page->framingList()->setCurrentIndex(0); // "Even, 1 Stopbit"
+    ASSERT_EQ(page->getPortSettings(settings), 0);
+    EXPECT_EQ(settings.parity, 2);
+    page->framingList()->setCurrentIndex(3); // "None, 2 Stopbit"
+    ASSERT_EQ(page->getPortSettings(settings), 0);
+    EXPECT_EQ(settings.stopBits, 2);
+}
+
+class DemoMode : public ComInterface
+{
+protected:
+    void chooseDemo(int entry) // -1: Cancel
+    {
+        auto shown = WhenModal<CDlgDemoDevice>([entry](CDlgDemoDevice* chooser) {
+            EXPECT_EQ(chooser->list()->currentIndex(), 0);
+            EXPECT_EQ(chooser->list()->count(), 9);
+            if (entry < 0) {
+                chooser->reject();
+            } else {
+                chooser->list()->setCurrentIndex(entry);
+                chooser->accept();
+            }
+        });
+        page->StartDemoMode();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(*shown);
+    }
+};
+
+TEST_F(DemoMode, ChosenDeviceTypeOpensItsPages)
+{
+    const struct
+    {
+        int entry;
+        int deviceType;
+        bool controller;
+    } rows[] = {{2, 1000, true}, {0, 3, false}, {8, 1006, true}};
+    for (const auto& row : rows) {
+        chooseDemo(row.entry);
+        EXPECT_EQ(page->deviceType(), row.deviceType);
+        EXPECT_TRUE(page->demoMode());
+        EXPECT_EQ(captions(), TabSet("Modbus", row.controller, false)) << row.deviceType;
+        EXPECT_TRUE(allTabsEnabled());
+        EXPECT_EQ(window->statusText(), "Demo mode is active.");
+        EXPECT_EQ(window->statusLine()->background(), CStatusLine::kDemoColour);
+    }
+}
+
+TEST_F(DemoMode, TouchesNoUnitAndCancelEndsIt)
+{
+    startSim({"--device-type", "1004"});
+    chooseDemo(2);
+    ASSERT_TRUE(window->SelectTab(3)); // Common
+    ASSERT_TRUE(waitForTick());
+    EXPECT_EQ(page->identifyDevice(), -100);
+    EXPECT_EQ(page->deviceType(), -1);
+    EXPECT_TRUE(page->demoMode());
+    EXPECT_EQ(sim->transcript(), ""); // nothing reached the unit
+    window->SelectTab(0);
+
+    chooseDemo(-1);
+    EXPECT_FALSE(page->demoMode());
+    EXPECT_TRUE(onlyFirstTabEnabled());
+    EXPECT_EQ(captions(), TabSet("Modbus", false, false));
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_EQ(window->statusLine()->background(), window->statusLine()->palette().color(QPalette::Button));
+}
+
+TEST_F(DemoMode, ConnectEndsDemoMode)
+{
+    startSim({"--device-type", "1004", "--pin", "1234"});
+    chooseDemo(0);
+    ASSERT_TRUE(connectWith("1"));
+    EXPECT_FALSE(page->demoMode());
+    EXPECT_EQ(page->deviceType(), 1004);
+    EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+    EXPECT_TRUE(onlyFirstTabEnabled());
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+// The main window driven offscreen: start-up, the tab rules, the status
+// line, the tab timer, closing, the debug window and the progress box.
+#include "app/CDlgProgress.h"
+#include "app/CStatusLine.h"
+#include "app/CXTabBar.h"
+#include "app/ITabPage.h"
+#include "diag/ui/CDlgDebug.h"
+#include "tests/app/WindowFixture.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSignalSpy>
+
+#include <algorithm>
+#include <thread>
+
+using apptest::TabSet;
+
+namespace {
+
+class MainWindow : public apptest::WindowFixture
+{
+};
+
+QString AccessibleText(QObject* object, QAccessible::Text which)
+{
+    QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(object);
+    return ai ? ai->text(which) : QString();
+}
+
+TEST_F(MainWindow, StartsWithOnlyComInterfaceEnabledAndReady)
+{
+    EXPECT_EQ(window->windowTitle(), "Tavemo-ConfigurationTool");
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_FALSE(window->statusIsError());
+    // At start-up the Controller tab comes last.
+    EXPECT_EQ(captions(), QStringList({"COM-Interface", "FW-Update", "Modbus", "Common", "Sensors", "Room Climate",
+                                       "Inputs", "Sun Protect", "Light", "Tiles", "Time Program", "ReMa",
+                                       "Controller"}));
+    EXPECT_TRUE(onlyFirstTabEnabled());
+    for (int id = 0; id < static_cast<int>(PageId::Count); ++id)
+        EXPECT_NE(window->page(static_cast<PageId>(id)), nullptr) << id;
+    EXPECT_FALSE(window->page(PageId::BACnet)->isVisible());
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_GE(window->width(), window->minimumWindowSize().width());
+
+    // What assistive tools see.
+    EXPECT_EQ(AccessibleText(window->statusLine(), QAccessible::Name), "Status");
+    EXPECT_EQ(AccessibleText(window->statusLine(), QAccessible::Value), "Ready.");
+    EXPECT_EQ(AccessibleText(window->registerInfoLine(), QAccessible::Name), "Register Info");
+    for (QWidget* input : {static_cast<QWidget*>(page->portList()), static_cast<QWidget*>(page->deviceField())}) {
+        // Named by its label, and labelled by it (screen readers on Linux
+        // take a combo box's name from its text and its label from the relation).
+        const QString label = input == page->portList() ? "COM-Interface:" : "Connected Device:";
+        EXPECT_EQ(input->accessibleName(), label);
+        QStringList labels;
+        for (const auto& relation :
+             QAccessible::queryAccessibleInterface(input)->relations(QAccessible::Label))
+            labels << relation.first->text(QAccessible::Name);
+        EXPECT_TRUE(labels.contains(label)) << labels.join('|').toStdString();
+    }
+}
+
+TEST_F(MainWindow, RebuildTabsGivesTheTabSetOfTheDeviceType)
+{
+    const struct
+    {
+        int deviceType;
+        uint16_t protocol;
+        QStringList tabs;
+    } rows[] = {
+        {-1, 0, TabSet("Modbus", false, false)},
+        {1004, 0, TabSet("Modbus", true, false)},
+        {2050, 0, TabSet("Modbus", true, true)},
+        {3, 1, TabSet("BACnet", false, false)},
+    };
+    for (const auto& row : rows) {
+        catalogue.Holding(Reg::Protocol).value = row.protocol;
+        window->RebuildTabs(row.deviceType);
+        EXPECT_EQ(captions(), row.tabs) << row.deviceType;
+        // The appended tabs are enabled; tabs 0 and 1 keep their flags.
+        const auto flags = enabled();
+        EXPECT_EQ(std::count(flags.begin() + 2, flags.end(), true), row.tabs.size() - 2) << row.deviceType;
+        EXPECT_FALSE(flags[1]);
+    }
+    // Only the page shown in tab 2 is in the tab set.
+    EXPECT_EQ(window->tabs()->indexOf(window->page(PageId::BACnet)), 2);
+    EXPECT_EQ(window->tabs()->indexOf(window->page(PageId::Modbus)), -1);
+}
+
+TEST_F(MainWindow, DisabledTabCannotBeSelected)
+{
+    CXTabCtrl* tabs = window->tabs();
+    const QPoint common = tabs->tabBar()->tabRect(3).center();
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, common);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_FALSE(window->SelectTab(3));
+    EXPECT_FALSE(window->page(PageId::Common)->isVisible());
+    EXPECT_TRUE(window->SelectTab(0));
+
+    window->SetTabEnabled(3, true);
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, common);
+    EXPECT_EQ(tabs->currentIndex(), 3);
+    EXPECT_TRUE(window->page(PageId::Common)->isVisible());
+    EXPECT_FALSE(page->isVisible());
+    // The caption colours: selected blue, disabled grey.
+    EXPECT_EQ(tabs->bar()->captionColour(3), QColor(0, 0, 255));
+    EXPECT_EQ(tabs->bar()->captionColour(4), tabs->palette().color(QPalette::Disabled, QPalette::ButtonText));
+}
+
+TEST_F(MainWindow, StatusLineColours)
+{
+    const QColor face = window->statusLine()->palette().color(QPalette::Button);
+    const struct
+    {
+        const char* text;
+        QColor background;
+    } rows[] = {
+        {"Error: No device connected or PIN wrong.", CStatusLine::kErrorColour},
+        {"Ready.", face},
+        {"ERROR in line", CStatusLine::kErrorColour},
+        {"error while in demo", CStatusLine::kDemoColour}, // demo wins
+        {"Done.", face},
+    };
+    for (const auto& row : rows) {
+        window->SetStatusText(QString::fromLatin1(row.text));
+        EXPECT_EQ(window->statusText(), row.text);
+        EXPECT_EQ(window->statusLine()->background(), row.background) << row.text;
+    }
+    // The same text again paints nothing.
+    const int paints = window->statusLine()->paintCount();
+    window->SetStatusText(QStringLiteral("Done."));
+    EXPECT_EQ(window->statusLine()->paintCount(), paints);
+}
+
+TEST_F(MainWindow, DemoModeShowsEveryStatusAsDemoOnGreen)
+{
+    page->connection().enterDemoMode(1000);
+    for (const char* text : {"Running...", "Error: -4", "Done."}) {
+        window->SetStatusText(QString::fromLatin1(text));
+        EXPECT_EQ(window->statusText(), "Demo mode is active.") << text;
+        EXPECT_EQ(window->statusLine()->background(), CStatusLine::kDemoColour) << text;
+    }
+}
+
+class RecordingPage : public QWidget, public ITabPage
+{
+public:
+    void preparePage() override { ++prepared; }
+    void activatePage() override { ++activated; }
+    int prepared = 0;
+    int activated = 0;
+};
+
+TEST_F(MainWindow, TabTimerActivatesOnlyTheTabSelectedAtTheTick)
+{
+    // Demo mode enables every tab; activation then only prepares the page.
+    page->connection().enterDemoMode(3);
+    RecordingPage first, second;
+    const int a = window->tabs()->addTab(&first, QStringLiteral("First"));
+    const int b = window->tabs()->addTab(&second, QStringLiteral("Second"));
+    ASSERT_TRUE(waitForTick());
+    // Two switches before the next tick.
+    window->SelectTab(a);
+    window->SelectTab(b);
+    ASSERT_TRUE(waitForTick());
+    EXPECT_EQ(first.prepared, 0);
+    EXPECT_EQ(second.prepared, 1);
+    EXPECT_EQ(second.activated, 0); // demo mode reads nothing
+    window->tabs()->removeTab(b);
+    window->tabs()->removeTab(a);
+}
+
+TEST_F(MainWindow, ExitAndEscapeClose)
+{
+    QSignalSpy closed(window.get(), &CTavemoConfigurationToolDlg::closed);
+    QAction* exit = nullptr;
+    for (QAction* menu : window->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (item->text() == "Exit")
+                exit = item;
+    ASSERT_NE(exit, nullptr);
+    exit->trigger();
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(window->isVisible());
+
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(closed.count(), 2);
+}
+
+TEST_F(MainWindow, DebugWindowCollectsLinesFromAnyThreadInOrder)
+{
+    CDlgDebug* debug = window->debugWindow();
+    std::thread writer([] {
+        for (int i = 0; i < 600; ++i)
+            DebugPrint("worker %d", i);
+    });
+    for (int i = 0; i < 600; ++i)
+        DebugPrint("ui %d", i);
+    writer.join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return debug->lines().size() == CDlgDebug::kMaxLines; }, 2000));
+    QCoreApplication::processEvents();
+    const QStringList lines = debug->lines();
+    // 1200 lines: the oldest 200 are gone; each thread's lines stay in order.
+    ASSERT_EQ(lines.size(), 1000);
+    int lastWorker = -1, lastUi = -1;
+    for (const QString& line : lines) {
+        const int n = line.section(' ', 1).toInt();
+        int& last = line.startsWith("worker") ? lastWorker : lastUi;
+        EXPECT_GT(n, last) << line.toStdString();
+        last = n;
+    }
+    EXPECT_EQ(lastWorker, 599);
+    EXPECT_EQ(lastUi, 599);
+
+    debug->print("%s", std::string(300, 'x').c_str());
+    EXPECT_EQ(debug->lines().last().size(), 239);
+
+    // "Help" > "Debug Window" shows it.
+    window->OnDebugWindow();
+    EXPECT_TRUE(debug->isVisible());
+}
+
+TEST(SharedDialogs, ProgressClampsAndFormats)
+{
+    apptest::App();
+    CDlgProgress progress;
+    EXPECT_EQ(progress.headline(), "Head line text");
+    EXPECT_EQ(progress.percentText(), "0 %");
+    progress.SetPosition(150);
+    EXPECT_EQ(progress.position(), 100);
+    progress.SetPosition(-5);
+    EXPECT_EQ(progress.position(), 0);
+    progress.SetPercentText("%d %%", 42);
+    EXPECT_EQ(progress.percentText(), "42 %");
+}
+
+} // namespace

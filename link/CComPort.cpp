@@ -58,7 +58,7 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         m_lastErrno = errno;
-        return DoesNotExist(m_lastErrno) ? -1 : -2;
+        return DoesNotExist(m_lastErrno.load()) ? -1 : -2;
     }
     const auto fail = [&](int code) {
         m_lastErrno = errno;

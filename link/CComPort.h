@@ -84,7 +84,7 @@ public:
     // sends it before each command so that the adapter starts a fresh line.
     int sendNewLine();
 
-    int lastErrno() const { return m_lastErrno; }
+    int lastErrno() const { return m_lastErrno.load(); }
     const std::string& devicePath() const { return m_device; }
 
 protected:
@@ -103,6 +103,6 @@ private:
 
     std::atomic<int> m_fd{-1};
     int m_wakeFd = -1;
-    int m_lastErrno = 0;
+    std::atomic<int> m_lastErrno{0}; // the reading and the writing thread both set it
     std::string m_device;
 };

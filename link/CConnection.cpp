@@ -45,16 +45,14 @@ void CConnection::setLockoutDirectory(std::optional<std::filesystem::path> direc
     m_lockoutDirectory = std::move(directory);
 }
 
-bool CConnection::isUnlocked()
+CPassword CConnection::lockout() const
 {
-    CPassword password = m_lockoutDirectory ? CPassword(*m_lockoutDirectory) : CPassword();
-    return password.isUnlocked(&wrongPinCount);
+    return m_lockoutDirectory ? CPassword(*m_lockoutDirectory) : CPassword();
 }
 
-void CConnection::storeLockout(int blockSeconds, int count)
+bool CConnection::isUnlocked()
 {
-    CPassword password = m_lockoutDirectory ? CPassword(*m_lockoutDirectory) : CPassword();
-    password.store(blockSeconds, count);
+    return lockout().isUnlocked(&wrongPinCount);
 }
 
 int CConnection::ParsePin(const std::string& text)
@@ -199,16 +197,13 @@ CConnection::PinResult CConnection::checkPin()
         return PinResult::Accepted;
     if (!isUnlocked())
         return PinResult::Blocked;
+    CPassword password = lockout();
     if (devicePin == enteredPin) {
         wrongPinCount = 0;
-        storeLockout(0, 0);
+        password.recordRightPin();
         return PinResult::Accepted;
     }
-    // A count read from a damaged file may be anything; it then counts as
-    // the highest, which blocks longest.
-    wrongPinCount = (wrongPinCount >= 0 && wrongPinCount < CPassword::kMaxCount) ? wrongPinCount + 1
-                                                                                 : CPassword::kMaxCount;
-    storeLockout(CPassword::BlockSecondsFor(wrongPinCount), wrongPinCount);
+    wrongPinCount = password.recordWrongPin(wrongPinCount);
     m_modbus.disconnect();
     return PinResult::Wrong;
 }

@@ -30,6 +30,7 @@
 #include <string>
 
 class CModbus;
+class CPassword;
 class RegisterCatalogue;
 
 class CConnection
@@ -110,8 +111,8 @@ public:
 private:
     // Reads the identity registers into values; false at the first failure.
     bool readIdentity(uint16_t (&values)[6]);
+    CPassword lockout() const;
     bool isUnlocked();
-    void storeLockout(int blockSeconds, int count);
 
     CModbus& m_modbus;
     RegisterCatalogue& m_catalogue;

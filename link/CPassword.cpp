@@ -118,6 +118,13 @@ int CPassword::BlockSecondsFor(int wrongPinCount)
     return 3600;
 }
 
+int CPassword::recordWrongPin(int wrongPinCount)
+{
+    const int count = (wrongPinCount >= 0 && wrongPinCount < kMaxCount) ? wrongPinCount + 1 : kMaxCount;
+    store(BlockSecondsFor(count), count);
+    return count;
+}
+
 bool CPassword::load(Words& words)
 {
     unsigned char bytes[12] = {};

@@ -49,6 +49,13 @@ public:
     // Failures are not reported: the next isUnlocked sees the old state.
     void store(int blockSeconds, int wrongPinCount);
 
+    // A wrong PIN after wrongPinCount earlier ones: stores the new count
+    // and its block (BlockSecondsFor); returns the new count. A count that
+    // is out of range (a damaged file) counts as the highest.
+    int recordWrongPin(int wrongPinCount);
+    // A right PIN: count 0, no block.
+    void recordRightPin() { store(0, 0); }
+
     // Seconds until connecting is allowed again (0 when it is allowed now),
     // from the file as isUnlocked reads it; -1 when the file cannot be read
     // or created.

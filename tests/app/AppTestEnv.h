@@ -1,10 +1,9 @@
 // The environment of the application tests: a private folder per test
 // process for the published ports ($XDG_RUNTIME_DIR), the PIN lockout file
 // ($TMPDIR) and the log files ($XDG_CACHE_HOME), so that parallel tests and
-// the user's own files never meet; and the one QApplication.
+// the user's own files never meet. Child processes (the simulator,
+// tavemo-cli) inherit it.
 #pragma once
-
-#include <QApplication>
 
 #include <cstdlib>
 #include <filesystem>
@@ -38,15 +37,5 @@ inline const std::filesystem::path& Root()
 
 inline std::filesystem::path LockoutDir() { return Root() / "tmp"; }
 inline std::filesystem::path PortsDir() { return Root() / "runtime" / "tavemo" / "ports"; }
-
-inline QApplication& App()
-{
-    Root();
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 } // namespace apptest

@@ -9,7 +9,7 @@
 #include "link/CPassword.h"
 #include "link/ui/CTabInterface.h"
 #include "model/RegisterCatalogue.h"
-#include "tests/app/AppTestEnv.h"
+#include "tests/app/QtApp.h"
 
 #include <QApplication>
 #include <QTest>

@@ -8,6 +8,7 @@
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "link/ui/CDlgPw.h"
 #include "link/ui/CTabInterface.h"
+#include "tests/app/QtApp.h"
 #include "tests/app/SimProcess.h"
 
 #include <QComboBox>

@@ -4,6 +4,7 @@
 // Every command that talks to a unit first passes the unlock step
 // (UnlockUnit): the tool must never be a way around a unit's PIN.
 #include "link/CModbus.h"
+#include "link/CPassword.h"
 #include "link/CUnitState.h"
 #include "link/LinkResult.h"
 #include "link/PortDiscovery.h"
@@ -62,19 +63,43 @@ struct Unit
 // The unlock step before any read or write: sends "u <pin>" (0 without
 // --pin), then reads the unit's PIN register; a unit with a PIN is refused
 // unless --pin named it. Returns kExitOk when the unit may be used.
-// (The place for the PIN lockout of the configuration tool.)
+// The PIN lockout is the configuration tool's (same file, same steps): a
+// locked tool sends no PIN at all, a wrong --pin counts as a wrong try and
+// a right one clears the count.
 int UnlockUnit(Unit& unit, const GlobalOptions& global)
 {
+    CPassword lockout;
+    int wrongPins = 0;
+    if (!lockout.isUnlocked(&wrongPins)) {
+        const long long left = lockout.remainingSeconds();
+        if (left < 0)
+            std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! (the lockout file %s cannot be "
+                                 "written)\n", lockout.path().c_str());
+        else
+            std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! Try again in %lld s.\n", left);
+        return kExitFailure;
+    }
     unit.modbus.sendUnlock(global.pin.value_or(0));
     uint16_t pin = 0;
     const int r = unit.modbus.readHolding(Reg::Pin, &pin);
     if (!Accepted(r, unit.modbus, Reg::Pin))
         return CommandFailure("reading the PIN register", r, unit.modbus, Reg::Pin);
     if (pin != 0 && (!global.pin || *global.pin != pin)) {
-        std::fprintf(stderr, "tavemo-cli: the unit has a PIN: %s\n",
-                     global.pin ? "the PIN given with --pin is wrong" : "give it with --pin N");
+        if (global.pin) {
+            const int count = lockout.recordWrongPin(wrongPins);
+            const int block = CPassword::BlockSecondsFor(count);
+            std::fprintf(stderr, "tavemo-cli: the unit has a PIN: the PIN given with --pin is wrong (%d wrong %s",
+                         count, count == 1 ? "try" : "tries");
+            if (block > 0)
+                std::fprintf(stderr, "; locked for %d s", block);
+            std::fprintf(stderr, ")\n");
+        } else {
+            std::fprintf(stderr, "tavemo-cli: the unit has a PIN: give it with --pin N\n");
+        }
         return kExitFailure;
     }
+    if (pin != 0 && wrongPins != 0)
+        lockout.recordRightPin();
     return kExitOk;
 }
 

@@ -29,6 +29,7 @@ struct FileRow
     std::vector<uint8_t> bytes;
     std::string message;
 };
+TAVEMO_ROW_PRINTS_NAME(FileRow)
 
 class CliUpdateFile : public testing::TestWithParam<FileRow>
 {};

@@ -245,6 +245,7 @@ struct DispatchRow
     std::string call;        // handler expected to run ("" none)
     std::optional<int> answer; // Response code sent, or none
 };
+TAVEMO_ROW_PRINTS_NAME(DispatchRow)
 
 class DnlpDispatch : public Codec, public testing::WithParamInterface<DispatchRow>
 {};

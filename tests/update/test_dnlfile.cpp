@@ -59,6 +59,7 @@ struct LayoutRow
     std::vector<std::string> devices;
     uint32_t header;
 };
+TAVEMO_ROW_PRINTS_NAME(LayoutRow)
 
 class DnlLayout : public testing::TestWithParam<LayoutRow>
 {};
@@ -100,6 +101,7 @@ struct ParseErrorRow
     int code;
     std::string logLine;
 };
+TAVEMO_ROW_PRINTS_NAME(ParseErrorRow)
 
 class DnlParseError : public testing::TestWithParam<ParseErrorRow>
 {};

@@ -122,6 +122,7 @@ struct FaultRow
     std::string logLine;    // must appear
     std::string errorStart; // errorText begins so
 };
+TAVEMO_ROW_PRINTS_NAME(FaultRow)
 
 class DownloadSimFault : public testing::TestWithParam<FaultRow>
 {};

@@ -127,6 +127,7 @@ struct MatchRow
     bool proceeds;
     std::string logLine;
 };
+TAVEMO_ROW_PRINTS_NAME(MatchRow)
 
 class SwDlMatch : public SwDl, public testing::WithParamInterface<MatchRow>
 {};

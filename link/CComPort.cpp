@@ -10,6 +10,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -43,6 +45,10 @@ bool SpeedOf(int baudRate, speed_t* speed)
     return false;
 }
 
+// Device numbers of the pseudo-terminals' slave ends (/dev/pts/N).
+constexpr unsigned kPtySlaveMajorFirst = 136;
+constexpr unsigned kPtySlaveMajorLast = 143;
+
 bool DoesNotExist(int error) { return error == ENOENT || error == ENODEV || error == ENXIO || error == ENOTDIR; }
 
 } // namespace
@@ -67,10 +73,16 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     };
     // Exclusive use: the advisory lock keeps out every other port object
     // (in this process or another instance of the tool, also for root);
-    // TIOCEXCL keeps out other programs that do not run as root.
+    // TIOCEXCL keeps out other programs that do not run as root. Not on a
+    // pseudo-terminal: the simulator holds it open, so the mode would
+    // outlive a tool that crashed and lock everyone out until the simulator
+    // restarts.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
         return fail(-2);
-    if (::ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY)
+    struct stat st{};
+    const bool pseudoTerminal = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) &&
+                                major(st.st_rdev) >= kPtySlaveMajorFirst && major(st.st_rdev) <= kPtySlaveMajorLast;
+    if (!pseudoTerminal && ::ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY)
         return fail(-2);
 
     termios tio{};
@@ -133,8 +145,6 @@ void CComPort::close()
     const int fd = m_fd.exchange(-1);
     if (fd < 0)
         return;
-    // A pseudo-terminal that the simulator keeps open would otherwise stay
-    // in exclusive mode after we leave.
     ::ioctl(fd, TIOCNXCL);
     ::close(fd);
 }

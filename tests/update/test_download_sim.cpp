@@ -5,11 +5,13 @@
 #include "LogCapture.h"
 #include "RowName.h"
 #include "SimProcess.h"
+#include "link/CModbus.h"
 #include "update/CAppl.h"
 
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <thread>
 
 using namespace dnltest;
 
@@ -100,6 +102,15 @@ TEST(DownloadSim, ThousandBytesReachTheUnitAndItReboots)
     const std::string t = sim.readTranscript();
     EXPECT_NE(t.find("download: image of 1000 bytes accepted"), std::string::npos) << t;
     EXPECT_NE(t.find("download: rebooting, back with version 2.1.0"), std::string::npos) << t;
+
+    // Back from its reboot the unit reports the new firmware (2.1.0 as 2100).
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    CModbus modbus;
+    ASSERT_EQ(modbus.connect(sim.device), 0);
+    uint16_t firmware = 0;
+    EXPECT_EQ(modbus.readHolding(2001, &firmware), 0);
+    EXPECT_EQ(firmware, 2100);
+    modbus.disconnect();
 }
 
 TEST(DownloadSim, ExactlyOneBlock)

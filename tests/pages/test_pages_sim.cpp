@@ -1,0 +1,583 @@
+// The Common and Sensors pages and the sensor dialog in the real main window,
+// offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
+// received (the simulator's transcript) and what the controls show.
+#include "link/CModbus.h"
+#include "link/ui/CDlgDemoDevice.h"
+#include "link/ui/CDlgPw.h"
+#include "pages/CDlgConfigureSensor.h"
+#include "pages/CDlgDateTime.h"
+#include "pages/CPicturePanel.h"
+#include "pages/CTabCommon.h"
+#include "pages/CTabSensors.h"
+#include "pages/core/PageText.h"
+#include "tests/app/SimProcess.h"
+#include "tests/app/WindowFixture.h"
+#include "app/CXTabCtrl.h"
+#include "link/CPassword.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimeEdit>
+
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+using apptest::SimProcess;
+
+namespace {
+
+// Runs f on the modal dialog of type D as soon as one is open. (The busy
+// overlay lets timers run before the dialog exists, so one look is not
+// enough.) The flag tells afterwards whether the dialog appeared.
+template <class D>
+std::shared_ptr<bool> WhenModal(std::function<void(D*)> f)
+{
+    auto shown = std::make_shared<bool>(false);
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, f, shown] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            *shown = true;
+            f(dialog);
+        }
+    });
+    QTimer::singleShot(10000, timer, [timer] { timer->deleteLater(); });
+    timer->start(5);
+    return shown;
+}
+
+constexpr const char* kPin = "42";
+const std::vector<std::string> kUnit = {"--device-type", "2050", "--pressure-unit", "2"};
+const std::vector<std::string> kUnitWithPin = {"--device-type", "2050", "--pressure-unit", "2", "--pin", kPin};
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// One simulator and one connected main window for the whole suite:
+// connecting costs a couple of seconds (the unit's 48 time-program flags are
+// read), so the tests share it. A test that leaves the tool elsewhere (demo
+// mode, another unit) is healed by the next test's SetUp.
+class Pages : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        apptest::App();
+        std::filesystem::remove(apptest::LockoutDir() / CPassword::kFileName);
+        s_catalogue = std::make_unique<RegisterCatalogue>();
+        s_catalogue->Build();
+        s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);
+        s_window->show();
+        (void)QTest::qWaitFor([] { return s_window->isStarted(); }, 3000);
+    }
+    static void TearDownTestSuite()
+    {
+        theModbus.disconnect();
+        s_window.reset();
+        s_sim.reset();
+        s_catalogue.reset();
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_window && s_window->isStarted());
+        if (!s_sim || window->comInterface()->demoMode() || !allTabsEnabled())
+            connect(kUnitWithPin);
+    }
+    void TearDown() override { CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C"); }
+
+    // (Re)starts the simulator on the suite's port and connects to it.
+    void connect(const std::vector<std::string>& options)
+    {
+        restartUnit(options);
+        CTabInterface* com = window->comInterface();
+        com->refreshPortList();
+        com->portList()->setCurrentIndex(
+            com->portList()->findText(QString::fromStdString(sim().name()), Qt::MatchStartsWith));
+        WhenModal<CDlgPw>([](CDlgPw* prompt) {
+            prompt->field()->setText(QString::fromLatin1(kPin));
+            prompt->accept();
+        });
+        com->OnConnect();
+        ASSERT_EQ(window->statusText(), "Ready.");
+        ASSERT_TRUE(allTabsEnabled());
+    }
+    // Another unit (or the same one restarted) behind the same port name.
+    static void restartUnit(const std::vector<std::string>& options)
+    {
+        s_sim.reset();
+        s_sim = std::make_unique<SimProcess>(options, "ttySIM5");
+        ASSERT_TRUE(s_sim->ready());
+    }
+    bool allTabsEnabled() const
+    {
+        for (int i = 0; i < window->tabs()->count(); ++i)
+            if (!window->tabs()->IsTabEnabled(i))
+                return false;
+        return true;
+    }
+    // Selects a page's tab (coming from another one) and waits until the
+    // main window has activated it: the page reads the unit.
+    void open(const char* caption)
+    {
+        const int index = indexOf(caption);
+        // The tab timer activates a page when the selection differs from the
+        // one it last saw; come from another tab if that one is this page.
+        if (window->tabs()->currentIndex() == index || window->lastTab() == index)
+            select(0);
+        select(index);
+    }
+    // Makes the page the current one; it reads the unit only when it was not.
+    void show(const char* caption)
+    {
+        if (window->tabs()->currentIndex() != indexOf(caption) || window->lastTab() != indexOf(caption))
+            open(caption);
+    }
+    int indexOf(const char* caption) const
+    {
+        const int index = window->tabs()->captions().indexOf(QString::fromLatin1(caption));
+        EXPECT_GE(index, 0) << caption;
+        return index;
+    }
+    void select(int index)
+    {
+        ASSERT_TRUE(window->SelectTab(index));
+        ASSERT_TRUE(QTest::qWaitFor([this, index] { return window->lastTab() == index; }, 2000));
+    }
+    CTabCommon* common() const { return qobject_cast<CTabCommon*>(window->page(PageId::Common)); }
+    CTabSensors* sensors() const { return qobject_cast<CTabSensors*>(window->page(PageId::Sensors)); }
+    static QString text(CPageWidget* p, Page::ControlId id) { return QString::fromStdString(p->controls().text(id)); }
+    static SimProcess& sim() { return *s_sim; }
+
+    // The commands the unit received from the transcript's offset on.
+    static std::vector<std::string> received(std::size_t from = 0)
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(sim().transcript().substr(from));
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("RX ", 0) == 0 && line.size() > 3)
+                lines.push_back(line.substr(3));
+        return lines;
+    }
+    static std::vector<std::string> writes(std::size_t from)
+    {
+        std::vector<std::string> w;
+        for (const std::string& line : received(from))
+            if (line.size() > 2 && line[1] == 'w')
+                w.push_back(line);
+        return w;
+    }
+    static bool has(const std::vector<std::string>& lines, const std::string& line)
+    {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    static std::size_t mark() { return sim().transcript().size(); }
+    // The unit's reply value to the last read of a register.
+    static int lastReply(int address)
+    {
+        const std::regex reply("TX 0 = mbReadHoldingReg\\(" + std::to_string(address) + "\\): (\\d+)");
+        const std::string t = sim().transcript();
+        int value = -1;
+        for (auto it = std::sregex_iterator(t.begin(), t.end(), reply); it != std::sregex_iterator(); ++it)
+            value = std::stoi((*it)[1]);
+        return value;
+    }
+    // Changes a register on the unit behind the tool's back.
+    static void setOnUnit(uint16_t address, uint16_t value, bool special = false)
+    {
+        CModbus other;
+        ASSERT_EQ(other.connect(sim().name()), 0);
+        ASSERT_EQ(special ? other.writeHoldingSpecial(address, value) : other.writeHolding(address, value), 0)
+            << address;
+        other.disconnect();
+    }
+    static void hover(QWidget* target)
+    {
+        const QPointF centre(target->width() / 2.0, target->height() / 2.0);
+        QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    }
+    static bool greenAt(const QImage& image, int x, int y) { return image.pixel(x, y) == CPicturePanel::kMarkColour; }
+
+    static inline std::unique_ptr<RegisterCatalogue> s_catalogue;
+    static inline std::unique_ptr<CTavemoConfigurationToolDlg> s_window;
+    static inline std::unique_ptr<SimProcess> s_sim;
+    RegisterCatalogue& catalogue = *s_catalogue;
+    CTavemoConfigurationToolDlg* window = s_window.get();
+};
+
+} // namespace
+
+TEST_F(Pages, CommonPageShowsTheUnitReadInOrder)
+{
+    setOnUnit(2025, 26, true); // an internal error
+    for (const auto& [address, value] : {std::pair{2023, 24}, {2022, 3}, {2021, 9}, {2018, 7}, {2019, 5}, {2020, 0}})
+        setOnUnit(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
+    const std::size_t from = mark();
+    open("Common");
+
+    // The identity check before the cycle reads 2000..2004 and 2008 too; the
+    // cycle's own reads start at the second read of 2000.
+    const auto all = received(from);
+    const auto check = std::find(all.begin(), all.end(), "Mr2000");
+    ASSERT_NE(check, all.end());
+    const auto start = std::find(check + 1, all.end(), "Mr2000");
+    ASSERT_NE(start, all.end());
+    std::vector<std::string> cycleReads;
+    for (auto it = start; it != all.end(); ++it)
+        if (std::regex_match(*it, std::regex("[MX]r\\d+")))
+            cycleReads.push_back(*it);
+    EXPECT_EQ(cycleReads, (std::vector<std::string>{"Mr2000", "Mr2001", "Mr2002", "Mr2003", "Xr2004", "Xr2005",
+                                                    "Xr2006", "Mr2025", "Mr2008", "Mr2009", "Mr2010", "Mr2011",
+                                                    "Mr2012", "Mr2015", "Mr2016", "Mr2017", "Mr2024", "Xr2045",
+                                                    "Mr2023", "Mr2022", "Mr2021", "Mr2018", "Mr2019", "Mr2020"}));
+
+    CTabCommon* p = common();
+    EXPECT_EQ(text(p, CommonId::DeviceType), QString::fromUtf8("ORVELANT E2, 24V Regler, 3AO, Temp- und Lüfter-Regler"));
+    EXPECT_EQ(text(p, CommonId::Firmware), QString::number(lastReply(2001)));
+    EXPECT_EQ(text(p, CommonId::InternalError), "x1A");
+    EXPECT_EQ(text(p, CommonId::DateTime), "2024/03/09 07:05:00");
+    EXPECT_EQ(text(p, CommonId::Language), "1 = english");
+    EXPECT_TRUE(p->controls().enabled(CommonId::Protocol)); // the unit answers the special read
+    EXPECT_EQ(p->controls().index(CommonId::Protocol), 0);
+    EXPECT_FALSE(p->controls().enabled(CommonId::Firmware)); // a read-only register
+    EXPECT_TRUE(p->controls().enabled(CommonId::BusAddress)); // read and written with the special commands
+    EXPECT_EQ(window->statusText(), "Done.");
+    EXPECT_EQ(text(p, CommonId::Pin), "0042"); // always four digits
+    EXPECT_FALSE(theModbus.isOpen());
+}
+
+TEST_F(Pages, ChangesAreWrittenAtOnceAndCheckedAgainstTheLimits)
+{
+    show("Common");
+    CTabCommon* p = common();
+
+    // A list entry that the catalogue does not allow on this unit: refused
+    // with -2, the catalogue holds the nearest limit, nothing is written.
+    const int32_t languages = catalogue.Holding(2009).max;
+    catalogue.Holding(2009).max = 3;
+    std::size_t from = mark();
+    auto* language = p->widget<QComboBox>(CommonId::Language);
+    language->setCurrentIndex(5);
+    emit language->activated(5);
+    catalogue.Holding(2009).max = languages;
+    EXPECT_EQ(window->statusText(), "Error: -2");
+    EXPECT_EQ(catalogue.Holding(2009).value, 3);
+    EXPECT_TRUE(writes(from).empty());
+    EXPECT_TRUE(has(received(from), "Mr2000")); // the identity check came first
+
+    // A typed number outside the limits: the range message, nothing written.
+    from = mark();
+    auto* brightness = p->widget<QLineEdit>(CommonId::Brightness);
+    brightness->clear();
+    QTest::keyClicks(brightness, "1x50");
+    EXPECT_EQ(brightness->text(), "150"); // letters go at once
+    QTest::keyClick(brightness, Qt::Key_Return);
+    EXPECT_EQ(window->statusText(), "Error: selected value out of range [0;100] !");
+    EXPECT_TRUE(writes(from).empty());
+
+    // In range: written at once.
+    from = mark();
+    brightness->clear();
+    QTest::keyClicks(brightness, "80");
+    QTest::keyClick(brightness, Qt::Key_Return);
+    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2011 80"});
+    EXPECT_EQ(window->statusText(), "Done.");
+
+    // The PIN: typed with separators, four digits stay; the unit takes it,
+    // and the next activation's identity check still knows the unit.
+    auto* pin = p->widget<QLineEdit>(CommonId::Pin);
+    pin->clear();
+    QTest::keyClicks(pin, "12.345");
+    EXPECT_EQ(pin->text(), "1234");
+    from = mark();
+    QTest::keyClick(pin, Qt::Key_Return);
+    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2008 1234"});
+    EXPECT_EQ(window->statusText(), "Done.");
+    EXPECT_TRUE(window->comInterface()->verifySameDevice());
+    EXPECT_TRUE(allTabsEnabled());
+}
+
+TEST_F(Pages, UndoWritesBackWhatWasReadAndSaveToNvramStoresIt)
+{
+    show("Common");
+    CTabCommon* p = common();
+    const uint16_t language = catalogue.Holding(2009).value;
+    const uint16_t timeout = catalogue.Holding(2012).value;
+    setOnUnit(2009, static_cast<uint16_t>(language == 3 ? 4 : 3)); // changed on the unit since the read
+    setOnUnit(2012, static_cast<uint16_t>(timeout == 45 ? 46 : 45));
+    std::size_t from = mark();
+    p->widget<QPushButton>(CommonId::UndoChanges)->click();
+    const auto w = writes(from);
+    ASSERT_GE(w.size(), 12u);
+    EXPECT_EQ(w[0].substr(0, 6), "Xw2004"); // the bus settings by the special command, first
+    EXPECT_EQ(w[2].substr(0, 6), "Xw2006");
+    EXPECT_TRUE(has(w, "Mw2009 " + std::to_string(language)));
+    EXPECT_TRUE(has(w, "Mw2012 " + std::to_string(timeout)));
+    EXPECT_EQ(w.back().substr(0, 6), "Mw2024");
+    EXPECT_EQ(p->controls().index(CommonId::Language), language); // read again afterwards
+    EXPECT_EQ(text(p, CommonId::ScreenSaver), QString::number(timeout));
+    EXPECT_EQ(window->statusText(), "Done.");
+
+    from = mark();
+    p->widget<QPushButton>(CommonId::SaveToNvram)->click();
+    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2013 1"});
+    EXPECT_EQ(window->statusText(), "Done.");
+}
+
+TEST_F(Pages, DateAndTimeFromTheDialog)
+{
+    show("Common");
+    const std::size_t from = mark();
+    auto shown = WhenModal<CDlgDateTime>([](CDlgDateTime* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Date Time");
+        dialog->setDateTime(QDateTime(QDate(2025, 12, 31), QTime(23, 59, 30)));
+        dialog->accept();
+    });
+    common()->widget<QPushButton>(CommonId::ConfigureDateTime)->click();
+    ASSERT_TRUE(*shown);
+    EXPECT_EQ(writes(from), (std::vector<std::string>{"Mw2023 25", "Mw2022 12", "Mw2021 31", "Mw2018 23",
+                                                      "Mw2019 59", "Mw2020 30"}));
+    EXPECT_EQ(text(common(), CommonId::DateTime), "2025/12/31 23:59:30");
+    EXPECT_EQ(window->statusText(), "Done.");
+}
+
+TEST_F(Pages, HoverShowsTheRegisterAndMarksThePicture)
+{
+    show("Common");
+    CTabCommon* p = common();
+    hover(p->controls().label(CommonId::TempUnit));
+    EXPECT_EQ(window->registerInfo().toStdString(),
+              PageText::RegisterInfo(2010, catalogue.Holding(2010).value, RegisterKeyName(2010)));
+    CPicturePanel* panel = p->picturePanel();
+    ASSERT_EQ(panel->frameRects().size(), 1u);
+    const PageRect f = panel->frameRects()[0];
+    EXPECT_EQ(f.left, panel->width() * 84 / 100);
+    const QImage image = panel->grab().toImage();
+    EXPECT_TRUE(greenAt(image, f.left, f.top));
+    EXPECT_TRUE(greenAt(image, f.left + 4, (f.top + f.bottom) / 2)); // five pixels wide
+    EXPECT_FALSE(greenAt(image, f.left + 5, (f.top + f.bottom) / 2));
+
+    hover(p->controls().label(CommonId::DateTime)); // date and time: two frames
+    EXPECT_EQ(panel->frameRects().size(), 2u);
+    hover(p->controls().widget(CommonId::ScreenSaver));
+    EXPECT_EQ(panel->picture(), Page::Picture::DisplayScreenSaver);
+    hover(p->controls().widget(CommonId::Darkmode));
+    EXPECT_EQ(panel->picture(), Page::Picture::DisplayDark);
+    EXPECT_TRUE(panel->frameRects().empty());
+
+    // A register without a key name shows its address and value.
+    hover(p->controls().widget(CommonId::FactoryReset));
+    const std::string key = RegisterKeyName(2014);
+    EXPECT_EQ(window->registerInfo().toStdString(), PageText::RegisterInfo(2014, catalogue.Holding(2014).value, key));
+    if (key.empty()) {
+        EXPECT_TRUE(window->registerInfo().startsWith("Modbus Adress =  2014 - Value ="));
+    }
+
+    show("Sensors"); // the Sensors page's picture does not follow the mouse
+    hover(sensors()->controls().label(SensorsId::PressureBus));
+    EXPECT_EQ(window->registerInfo().toStdString(),
+              PageText::RegisterInfo(125, catalogue.Holding(125).value, RegisterKeyName(125)));
+    EXPECT_EQ(sensors()->picturePanel()->picture(), Page::Picture::UnitFront);
+    EXPECT_TRUE(sensors()->picturePanel()->frameRects().empty());
+}
+
+TEST_F(Pages, SensorsPageShowsReadingsWithTheirFormatsAndMarkers)
+{
+    setOnUnit(3316, 0); // the bus VOC sensor in ppb
+    const std::size_t from = mark();
+    open("Sensors");
+    CTabSensors* p = sensors();
+    const int temp = lastReply(100);
+    ASSERT_GE(temp, 0);
+    EXPECT_EQ(text(p, SensorsId::TempInt).toStdString(), PageText::Tenths(static_cast<int16_t>(temp)));
+    EXPECT_EQ(text(p, SensorsId::TempExt), "---"); // -420: no external sensor
+    EXPECT_EQ(text(p, SensorsId::HumInt).toStdString(), PageText::Tenths(lastReply(101)));
+    EXPECT_EQ(text(p, SensorsId::HumBus), "---"); // 0xFFFF: no bus sensor
+    EXPECT_EQ(text(p, SensorsId::Co2Int), QString::number(lastReply(102)));
+    EXPECT_EQ(text(p, SensorsId::VocBus), "---");
+    EXPECT_EQ(text(p, SensorsId::TempIntUnit), QString::fromUtf8("\u00b0C"));
+    EXPECT_EQ(text(p, SensorsId::VocBusUnit), "ppb");
+    EXPECT_EQ(text(p, SensorsId::PressureBusUnit), "mbar");
+    EXPECT_TRUE(has(received(from), "Mr3516"));
+    EXPECT_EQ(window->statusText(), "Done.");
+
+    setOnUnit(3316, 1);
+    p->widget<QPushButton>(SensorsId::ReadTarget)->click();
+    EXPECT_EQ(text(p, SensorsId::VocBusUnit), "%");
+    // The internal readings are live; each read shows what came.
+    EXPECT_EQ(text(p, SensorsId::TempInt).toStdString(), PageText::Tenths(static_cast<int16_t>(lastReply(100))));
+
+    const bool autoCal = p->controls().checked(SensorsId::AutoCal);
+    std::size_t before = mark();
+    p->widget<QCheckBox>(SensorsId::AutoCal)->click();
+    EXPECT_EQ(writes(before), std::vector<std::string>{autoCal ? "Mw302 0" : "Mw302 1"});
+    before = mark();
+    p->widget<QPushButton>(SensorsId::ResetAutozero)->click();
+    EXPECT_EQ(received(before), std::vector<std::string>{"Mw300 1"}); // no identity check first
+    EXPECT_EQ(window->statusText(), "Done.");
+}
+
+TEST_F(Pages, SensorDialogShowsTheSensorsOptionsAndWritesTheBlock)
+{
+    show("Sensors");
+
+    // "VOC Sensor 1 Int.": averaging time only; a 5-character label.
+    std::size_t from = mark();
+    auto shown = WhenModal<CDlgConfigureSensor>([](CDlgConfigureSensor* d) {
+        EXPECT_EQ(d->windowTitle(), "Configure");
+        EXPECT_EQ(QString::fromStdString(d->controls().text(SensorDialogId::Header)), "VOC Sensor 1 Int");
+        EXPECT_FALSE(d->controls().widget(SensorDialogId::Offset)->isVisibleTo(d));
+        EXPECT_FALSE(d->controls().widget(SensorDialogId::OffsetSpin)->isVisibleTo(d));
+        EXPECT_TRUE(d->controls().widget(SensorDialogId::Averaging)->isVisibleTo(d));
+        EXPECT_FALSE(d->controls().widget(SensorDialogId::Unit)->isVisibleTo(d));
+        EXPECT_EQ(d->picturePanel()->picture(), Page::Picture::ScreenVoc);
+        auto* label = d->widget<QLineEdit>(SensorDialogId::Label);
+        label->clear();
+        QTest::keyClicks(label, "Hallo");
+        d->widget<QComboBox>(SensorDialogId::Averaging)->setCurrentIndex(2);
+        d->widget<QPushButton>(SensorDialogId::Ok)->click();
+    });
+    sensors()->widget<QPushButton>(SensorsId::ConfigureFirst + 4)->click();
+    ASSERT_TRUE(*shown);
+    auto got = received(from);
+    EXPECT_TRUE(has(got, "Mr2611")); // the block was read first
+    EXPECT_FALSE(has(got, "Mr2612"));
+    EXPECT_TRUE(has(got, "Mw2600 72 97 108 108 111 0 0 0 0 0 0 0"));
+    auto w = writes(from);
+    EXPECT_EQ(w, (std::vector<std::string>{"Mw2600 72 97 108 108 111 0 0 0 0 0 0 0", "Mw2613 2", "Mw2614 0",
+                                           "Mw2615 100", "Mw2617 1", "Mw2618 1"}));
+    EXPECT_EQ(window->statusText(), "Done.");
+
+    // "Temp Sensor 1 Int.": "21,5" typed into the tenths colour scale start,
+    // Enter confirms; hovering reaches the dialog's line and the picture.
+    from = mark();
+    shown = WhenModal<CDlgConfigureSensor>([this](CDlgConfigureSensor* d) {
+        EXPECT_TRUE(d->controls().widget(SensorDialogId::Offset)->isVisibleTo(d));
+        EXPECT_EQ(QString::fromStdString(d->controls().text(SensorDialogId::Offset)), QString::fromUtf8("0.0 \u00b0C"));
+        hover(d->controls().label(SensorDialogId::Label));
+        EXPECT_EQ(d->picturePanel()->frameRects().size(), 1u);
+        const QString info = QString::fromStdString(d->controls().text(SensorDialogId::Info));
+        EXPECT_FALSE(info.isEmpty());
+        EXPECT_EQ(window->registerInfo(), info);
+        auto* start = d->widget<QLineEdit>(SensorDialogId::ScaleStart);
+        start->setFocus();
+        start->clear();
+        QTest::keyClicks(start, "21,5");
+        QTest::keyClick(start, Qt::Key_Return);
+    });
+    sensors()->configureSensor(CSensorsLogic::Sensors()[0]);
+    ASSERT_TRUE(*shown);
+    EXPECT_TRUE(has(writes(from), "Mw2314 215"));
+    EXPECT_EQ(catalogue.Holding(2314).value, 215);
+
+    // "Pressure Sensor 2 Bus": the unit list names the unit "mBar"; Cancel
+    // writes nothing.
+    from = mark();
+    shown = WhenModal<CDlgConfigureSensor>([](CDlgConfigureSensor* d) {
+        EXPECT_TRUE(d->controls().widget(SensorDialogId::Unit)->isVisibleTo(d));
+        EXPECT_EQ(d->widget<QComboBox>(SensorDialogId::Unit)->currentText(), "mBar");
+        EXPECT_EQ(QString::fromStdString(d->controls().text(SensorDialogId::ScaleStartUnit)), "mBar");
+        d->reject();
+    });
+    sensors()->configureSensor(CSensorsLogic::Sensors()[10]);
+    ASSERT_TRUE(*shown);
+    EXPECT_TRUE(writes(from).empty());
+}
+
+TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
+{
+    show("Common");
+    // The same unit with one register broken (and no PIN: nothing unlocks it).
+    restartUnit(kUnit + std::vector<std::string>{"--fail-read", "2002"});
+    CTabCommon* p = common();
+    for (Page::ControlId id : {CommonId::OperationDays, CommonId::BusAddress, CommonId::Pin})
+        p->controls().setText(id, "untouched");
+    p->widget<QPushButton>(CommonId::ReadTarget)->click();
+
+    const auto got = received();
+    EXPECT_EQ(std::count(got.begin(), got.end(), "Mr2002"), 2); // both attempts
+    EXPECT_FALSE(has(got, "Mr2003"));
+    EXPECT_EQ(text(p, CommonId::DeviceType).left(11), "ORVELANT E2");
+    EXPECT_EQ(text(p, CommonId::Firmware), QString::number(lastReply(2001)));
+    EXPECT_EQ(text(p, CommonId::ProdDate), "---");
+    EXPECT_EQ(text(p, CommonId::OperationDays), "untouched");
+    EXPECT_EQ(text(p, CommonId::BusAddress), "untouched");
+    EXPECT_EQ(text(p, CommonId::Pin), "untouched");
+    EXPECT_FALSE(p->controls().enabled(CommonId::Protocol));
+    EXPECT_EQ(text(p, CommonId::DateTime), "2000/00/00 00:00:00");
+    EXPECT_EQ(window->statusText(), "Error: -10");
+}
+
+TEST_F(Pages, DemoModeDisablesTheCommonButtonsAndSendsNothing)
+{
+    // A unit's port is chosen; demo mode must not use it. (The suite ends in
+    // demo mode: the next suite's SetUp connects anew.)
+    const std::size_t from = mark();
+    auto shown = WhenModal<CDlgDemoDevice>([](CDlgDemoDevice* chooser) { chooser->accept(); });
+    window->comInterface()->StartDemoMode();
+    ASSERT_TRUE(*shown);
+    open("Common");
+    CTabCommon* p = common();
+    for (Page::ControlId id : {CommonId::ReadTarget, CommonId::UndoChanges, CommonId::SaveToNvram,
+                               CommonId::FactoryReset})
+        EXPECT_FALSE(p->controls().enabled(id)) << id;
+    auto* language = p->widget<QComboBox>(CommonId::Language);
+    language->setCurrentIndex(3);
+    emit language->activated(3);
+    open("Sensors");
+    EXPECT_FALSE(sensors()->controls().enabled(SensorsId::ReadTarget));
+    EXPECT_FALSE(sensors()->controls().enabled(SensorsId::SaveToNvram));
+    sensors()->widget<QPushButton>(SensorsId::ResetAutozero)->click();
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_EQ(window->statusText(), "Demo mode is active.");
+}
+
+// Without any unit: a fresh window that never connected.
+class PagesWithoutUnit : public apptest::WindowFixture
+{
+protected:
+    void TearDown() override
+    {
+        CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C");
+        WindowFixture::TearDown();
+    }
+};
+
+TEST_F(PagesWithoutUnit, TheValueStoreTakesTheChanges)
+{
+    // The temperature unit resets the temperature registers to their
+    // defaults in Fahrenheit, and the Sensors page labels them so.
+    catalogue.Holding(400).value = 235;
+    auto* common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
+    auto* unitList = common->widget<QComboBox>(CommonId::TempUnit);
+    unitList->setCurrentIndex(0);
+    emit unitList->activated(0);
+    EXPECT_EQ(catalogue.Holding(400).value, 700);
+    EXPECT_EQ(catalogue.Holding(2010).value, 0);
+    auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
+    sensors->show();
+    EXPECT_EQ(QString::fromStdString(sensors->controls().text(SensorsId::TempBusUnit)), QString::fromUtf8("\u00b0F"));
+
+    // "Reset (Autozero)" has no unit to go to. (The page's tab is disabled
+    // without a unit; the action itself must still say so.)
+    sensors->logic().resetAutozero();
+    EXPECT_EQ(window->statusText(), "Error: -1");
+    // "Read target" changes nothing and leaves the status line alone.
+    sensors->logic().readCycle();
+    EXPECT_EQ(window->statusText(), "Error: -1");
+}

@@ -66,6 +66,7 @@ public:
     void setRebootWait(std::function<void(int ms)> wait) { m_rebootWait = std::move(wait); }
 
     QComboBox* portList() const { return m_portList; }
+    QPushButton* refreshButton() const { return m_refreshButton; }
     QComboBox* baudList() const { return m_baudList; }
     QComboBox* framingList() const { return m_framingList; }
     QLineEdit* deviceField() const { return m_deviceField; }

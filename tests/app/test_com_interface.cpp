@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <atomic>
 
@@ -33,7 +34,7 @@ protected:
         sim.reset();
         sim = std::make_unique<SimProcess>(std::move(options));
         ASSERT_TRUE(sim->ready());
-        page->refreshPortList();
+        page->refreshButton()->click(); // "Refresh COM"
         pickPort(sim->name());
     }
     void pickPort(const std::string& name)

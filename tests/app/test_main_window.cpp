@@ -90,6 +90,20 @@ TEST_F(MainWindow, RebuildTabsGivesTheTabSetOfTheDeviceType)
     EXPECT_EQ(window->tabs()->indexOf(window->page(PageId::Modbus)), -1);
 }
 
+TEST_F(MainWindow, ReplaceProtocolTabKeepsTheSelection)
+{
+    page->connection().enterDemoMode(1000);
+    ASSERT_TRUE(window->SelectTab(5));
+    catalogue.Holding(Reg::Protocol).value = 1;
+    window->ReplaceProtocolTab();
+    EXPECT_EQ(captions(), TabSet("BACnet", true, false));
+    EXPECT_EQ(window->tabs()->currentIndex(), 5);
+    EXPECT_TRUE(window->tabs()->IsTabEnabled(2));
+    catalogue.Holding(Reg::Protocol).value = 0;
+    window->ReplaceProtocolTab();
+    EXPECT_EQ(window->tabs()->tabText(2), "Modbus");
+}
+
 TEST_F(MainWindow, DisabledTabCannotBeSelected)
 {
     CXTabCtrl* tabs = window->tabs();

@@ -41,6 +41,9 @@ constexpr ControlSpec kControls[] = {
 CTabSensors::CTabSensors(const PageContext& context, CConfiguration& configuration) : CPageWidget(context)
 {
     buildPage(kControls);
+    // Eleven buttons share the caption; the description says whose they are.
+    for (const SensorInfo& sensor : CSensorsLogic::Sensors())
+        controls().widget(sensor.configure)->setAccessibleDescription(QString::fromUtf8(sensor.title));
     m_logic = std::make_unique<CSensorsLogic>(catalogue(), unit(), host(), controls(), configuration);
     attach(*m_logic);
     m_logic->showTemperatureUnit();

@@ -497,25 +497,31 @@ bool CPageEngine::hoverAt(int x, int y)
         if (m_controls.kind(region.control) == ControlKind::Missing ||
             !m_controls.hoverRects(region.control, &label, &control))
             continue;
+        // A later region that also holds the point wins.
         if (label.contains(x, y) || control.contains(x, y)) {
             code = region.code;
             hovered = region.control;
         }
     }
+    return setHovered(code, hovered);
+}
+
+bool CPageEngine::hoverNone()
+{
+    return setHovered(0, Page::kNoControl);
+}
+
+bool CPageEngine::setHovered(uint32_t code, ControlId control)
+{
     m_hoveredCode = code;
     const std::string text = hoverText(code);
     if (text != m_lastInfo) {
         m_lastInfo = text;
         m_host.setRegisterInfo(text);
     }
-    const bool changed = hovered != m_hoveredControl;
-    m_hoveredControl = hovered;
+    const bool changed = control != m_hoveredControl;
+    m_hoveredControl = control;
     return changed;
-}
-
-bool CPageEngine::hoverNone()
-{
-    return hoverAt(-1000000, -1000000);
 }
 
 Page::PictureMark CPageEngine::currentMark() const

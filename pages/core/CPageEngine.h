@@ -150,6 +150,7 @@ protected:
 private:
     int readText(const Page::RegisterBinding& binding);
     int composeBitField(uint16_t address, int32_t* value) const;
+    bool setHovered(uint32_t code, Page::ControlId control);
     void storeClamped(uint16_t address, int32_t value);
     void runPendingChanges();
 

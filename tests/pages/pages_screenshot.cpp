@@ -13,7 +13,7 @@
 #include "pages/CDlgConfigureSensor.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
-#include "tests/app/SimProcess.h"
+#include "pages/PagesTestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -58,8 +58,8 @@ int main(int argc, char** argv)
     ::setenv("TAVEMO_BIN_DIR", TAVEMO_TEST_BIN_DIR, 0);
     const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
     QDir().mkpath(dir);
-    apptest::App();
-    apptest::SimProcess sim({"--device-type", "2050"}, "ttySIM2");
+    pagestest::App();
+    pagestest::SimProcess sim({"--device-type", "2050"}, "ttySIM2");
     if (!sim.ready()) {
         std::fprintf(stderr, "pages_screenshot: the simulator did not start\n");
         return 1;

@@ -10,12 +10,15 @@
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
 #include "pages/core/PageText.h"
-#include "tests/app/SimProcess.h"
-#include "tests/app/WindowFixture.h"
+#include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
 #include "link/CPassword.h"
+#include "link/ui/CTabInterface.h"
+#include "pages/PagesTestSupport.h"
 
 #include <QCalendarWidget>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -31,30 +34,10 @@
 #include <regex>
 #include <sstream>
 
-using apptest::SimProcess;
+using pagestest::SimProcess;
+using pagestest::WhenModal;
 
 namespace {
-
-// Runs f on the modal dialog of type D as soon as one is open. (The busy
-// overlay lets timers run before the dialog exists, so one look is not
-// enough.) The flag tells afterwards whether the dialog appeared.
-template <class D>
-std::shared_ptr<bool> WhenModal(std::function<void(D*)> f)
-{
-    auto shown = std::make_shared<bool>(false);
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, f, shown] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            *shown = true;
-            f(dialog);
-        }
-    });
-    QTimer::singleShot(10000, timer, [timer] { timer->deleteLater(); });
-    timer->start(5);
-    return shown;
-}
 
 constexpr const char* kPin = "42";
 const std::vector<std::string> kUnit = {"--device-type", "2050", "--pressure-unit", "2"};
@@ -75,8 +58,8 @@ class Pages : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        apptest::App();
-        std::filesystem::remove(apptest::LockoutDir() / CPassword::kFileName);
+        pagestest::App();
+        std::filesystem::remove(pagestest::Root() / "tmp" / CPassword::kFileName);
         s_catalogue = std::make_unique<RegisterCatalogue>();
         s_catalogue->Build();
         s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);
@@ -548,14 +531,25 @@ TEST_F(Pages, DemoModeDisablesTheCommonButtonsAndSendsNothing)
 }
 
 // Without any unit: a fresh window that never connected.
-class PagesWithoutUnit : public apptest::WindowFixture
+class PagesWithoutUnit : public ::testing::Test
 {
 protected:
+    void SetUp() override
+    {
+        pagestest::App();
+        catalogue.Build();
+        window = std::make_unique<CTavemoConfigurationToolDlg>(catalogue, theModbus);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->isStarted(); }, 3000));
+    }
     void TearDown() override
     {
         CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C");
-        WindowFixture::TearDown();
+        window.reset();
     }
+
+    RegisterCatalogue catalogue;
+    std::unique_ptr<CTavemoConfigurationToolDlg> window;
 };
 
 TEST_F(PagesWithoutUnit, TheValueStoreTakesTheChanges)

@@ -42,10 +42,11 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent)
                              this);
     layout->addWidget(title, 0, 1);
 
-    auto* contact = new QLabel(QStringLiteral("Tavemo Building Controls<br>"
-                                              "Technical service and commissioning support<br>"
-                                              "Ask your distributor for the service contact in your country."),
-                               this);
+    auto* contact =
+        new QLabel(QStringLiteral("Tavemo Building Controls<br>"
+                                  "Technical service and commissioning support<br>"
+                                  "Ask your distributor for the service contact in your country."),
+                   this);
     contact->setObjectName(QStringLiteral("contact"));
     layout->addWidget(contact, 1, 1);
 
@@ -54,11 +55,11 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent)
     build->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(build, 2, 1);
 
-    auto* disclaimer = new QLabel(
-        QStringLiteral("This software is provided \"as is\", without warranty of any kind. "
-                       "Settings written with it take effect on the unit at once; check the "
-                       "configuration of every unit before putting it into service."),
-        this);
+    auto* disclaimer =
+        new QLabel(QStringLiteral("This software is provided \"as is\", without warranty of any kind. "
+                                  "Settings written with it take effect on the unit at once; check the "
+                                  "configuration of every unit before putting it into service."),
+                   this);
     disclaimer->setWordWrap(true);
     disclaimer->setMinimumWidth(380);
     QFont small = disclaimer->font();

@@ -15,7 +15,8 @@ CDlgMessage::CDlgMessage(QWidget* parent)
     layout->setSpacing(14);
     auto* icon = new QLabel(this);
     const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, this).pixmap(side, side));
+    icon->setPixmap(
+        style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, this).pixmap(side, side));
     layout->addWidget(icon);
     auto* text = new QLabel(QStringLiteral("Please wait, data transfer is running..."), this);
     text->setAlignment(Qt::AlignCenter);

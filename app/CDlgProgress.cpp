@@ -68,6 +68,15 @@ void CDlgProgress::SetBarColour(const QColor& colour)
     m_bar->setPalette(palette);
 }
 
-QString CDlgProgress::headline() const { return m_headline->text(); }
-QString CDlgProgress::percentText() const { return m_percent->text(); }
-int CDlgProgress::position() const { return m_bar->value(); }
+QString CDlgProgress::headline() const
+{
+    return m_headline->text();
+}
+QString CDlgProgress::percentText() const
+{
+    return m_percent->text();
+}
+int CDlgProgress::position() const
+{
+    return m_bar->value();
+}

@@ -8,7 +8,8 @@ CTabPlaceholder::CTabPlaceholder(const QString& caption, QWidget* parent) : QWid
     setObjectName(caption);
     setAccessibleName(caption);
     auto* layout = new QVBoxLayout(this);
-    auto* note = new QLabel(QStringLiteral("The \"%1\" page is not available in this version.").arg(caption), this);
+    auto* note =
+        new QLabel(QStringLiteral("The \"%1\" page is not available in this version.").arg(caption), this);
     note->setAlignment(Qt::AlignCenter);
     note->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(note);

@@ -13,8 +13,8 @@
 
 #include <QCloseEvent>
 #include <QFontInfo>
-#include <QHBoxLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
@@ -37,9 +37,9 @@ bool ReadsOnActivation(const QString& caption)
 }
 
 // At start-up the Controller tab comes last; a rebuild puts it after Light.
-constexpr PageId kStartupOrder[] = {PageId::Common,   PageId::Sensors,     PageId::RoomClimate, PageId::Inputs,
-                                    PageId::SunProtect, PageId::Light,     PageId::Tiles,       PageId::TimeProgram,
-                                    PageId::ReMa,     PageId::Controller};
+constexpr PageId kStartupOrder[] = {
+    PageId::Common, PageId::Sensors, PageId::RoomClimate, PageId::Inputs, PageId::SunProtect,
+    PageId::Light,  PageId::Tiles,   PageId::TimeProgram, PageId::ReMa,   PageId::Controller};
 
 const QColor kSelectedTabColour(0x00, 0x00, 0xFF);
 const QColor kHoverTabColour(0x00, 0x00, 0x00);
@@ -65,7 +65,8 @@ CTavemoConfigurationToolDlg::CTavemoConfigurationToolDlg(RegisterCatalogue& cata
     int tabsWidth = 0;
     for (int id = 0; id < static_cast<int>(PageId::Count); ++id)
         if (static_cast<PageId>(id) != PageId::BACnet)
-            tabsWidth += CXTabBar::TabWidth(font(), QString::fromLatin1(PageInfoOf(static_cast<PageId>(id)).caption));
+            tabsWidth +=
+                CXTabBar::TabWidth(font(), QString::fromLatin1(PageInfoOf(static_cast<PageId>(id)).caption));
     QSize size(qMax(m_minWidth, tabsWidth + 40), m_minHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size()).expandedTo(QSize(m_minWidth, m_minHeight));
@@ -286,8 +287,8 @@ void CTavemoConfigurationToolDlg::RebuildTabs(int deviceType)
         return;
     m_tabs->RemoveTabsFrom(2);
     addPage(protocolPage());
-    for (PageId id : {PageId::Common, PageId::Sensors, PageId::RoomClimate, PageId::Inputs, PageId::SunProtect,
-                      PageId::Light})
+    for (PageId id : {PageId::Common, PageId::Sensors, PageId::RoomClimate, PageId::Inputs,
+                      PageId::SunProtect, PageId::Light})
         addPage(id);
     if (deviceType >= 1000)
         addPage(PageId::Controller);

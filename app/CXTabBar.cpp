@@ -49,7 +49,8 @@ void CXTabBar::SetHoverColour(bool highlight, QColor colour)
 QColor CXTabBar::captionColour(int index) const
 {
     if (!isTabEnabled(index) || !isEnabled())
-        return m_useDisabledColour ? m_disabledColour : palette().color(QPalette::Disabled, QPalette::ButtonText);
+        return m_useDisabledColour ? m_disabledColour
+                                   : palette().color(QPalette::Disabled, QPalette::ButtonText);
     if (index == currentIndex() && m_useSelectedColour)
         return m_selectedColour;
     if (index == m_hoverTab && m_hoverHighlight)

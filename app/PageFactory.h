@@ -8,7 +8,8 @@
 
 #include "app/PageContext.h"
 
-enum class PageId : int {
+enum class PageId : int
+{
     Interface,
     Update,
     Modbus,

@@ -6,8 +6,8 @@
 
 namespace {
 
-const QColor kInk(0x1d, 0x3f, 0x6e);    // outlines
-const QColor kBlue(0x2f, 0x7b, 0xd8);   // fills
+const QColor kInk(0x1d, 0x3f, 0x6e);  // outlines
+const QColor kBlue(0x2f, 0x7b, 0xd8); // fills
 const QColor kTeal(0x1f, 0xa3, 0x8f);
 const QColor kOrange(0xf0, 0x8c, 0x1a);
 const QColor kYellow(0xf6, 0xc3, 0x1c);
@@ -130,7 +130,8 @@ void DrawImage(QPainter& p, int index)
         p.setPen(Pen(kOrange, 1));
         for (int i = 0; i < 8; ++i) {
             const qreal a = i * M_PI / 4;
-            p.drawLine(QPointF(5 + 4.3 * qCos(a), 5 + 4.3 * qSin(a)), QPointF(5 + 5.3 * qCos(a), 5 + 5.3 * qSin(a)));
+            p.drawLine(QPointF(5 + 4.3 * qCos(a), 5 + 4.3 * qSin(a)),
+                       QPointF(5 + 5.3 * qCos(a), 5 + 5.3 * qSin(a)));
         }
         p.setPen(Pen(kInk, 0.9));
         p.setBrush(kGrey);
@@ -155,7 +156,8 @@ void DrawImage(QPainter& p, int index)
         p.setPen(Pen(kInk, 1));
         for (int i = 0; i <= 6; ++i) {
             const qreal a = M_PI * (0.75 + i * 0.25);
-            p.drawLine(QPointF(8 + 6.2 * qCos(a), 8.5 + 6.2 * qSin(a)), QPointF(8 + 7.5 * qCos(a), 8.5 + 7.5 * qSin(a)));
+            p.drawLine(QPointF(8 + 6.2 * qCos(a), 8.5 + 6.2 * qSin(a)),
+                       QPointF(8 + 7.5 * qCos(a), 8.5 + 7.5 * qSin(a)));
         }
         p.setBrush(kBlue);
         p.drawEllipse(QPointF(8, 8.5), 4.8, 4.8);

@@ -129,7 +129,8 @@ int CConnection::identifyDevice()
     PortSettings settings;
     if (getPortSettings(settings) != 0)
         return -1;
-    const int connected = m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
+    const int connected =
+        m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
     if (connected != 0)
         return connected;
 
@@ -259,7 +260,8 @@ void CConnection::connectSequence()
 
     if (m_state.deviceType == kNoDevice) {
         for (int i = 0; i < kActivationFlagCount; ++i)
-            m_catalogue.Holding(static_cast<uint16_t>(kFirstActivationFlag + kActivationFlagStep * i)).value = 0;
+            m_catalogue.Holding(static_cast<uint16_t>(kFirstActivationFlag + kActivationFlagStep * i)).value =
+                0;
         return;
     }
 

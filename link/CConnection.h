@@ -45,7 +45,12 @@ public:
     // The identity registers, in the order they are read and checksummed.
     static constexpr uint16_t kIdentityRegisters[6] = {2000, 2001, 2002, 2003, 2004, 2008};
 
-    enum class PinResult { Accepted, Wrong, Blocked };
+    enum class PinResult
+    {
+        Accepted,
+        Wrong,
+        Blocked
+    };
 
     CConnection(CModbus& modbus, RegisterCatalogue& catalogue, IConnectionHost& host);
     ~CConnection();

@@ -15,7 +15,8 @@ uint16_t Crc16ModbusWords(const uint16_t* values, std::size_t count)
 {
     uint16_t crc = 0xFFFF;
     for (std::size_t i = 0; i < count; ++i) {
-        const uint8_t pair[2] = {static_cast<uint8_t>(values[i] & 0xFF), static_cast<uint8_t>(values[i] >> 8)};
+        const uint8_t pair[2] = {static_cast<uint8_t>(values[i] & 0xFF),
+                                 static_cast<uint8_t>(values[i] >> 8)};
         crc = Crc16Modbus(pair, 2, crc);
     }
     return crc;

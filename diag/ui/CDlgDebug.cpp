@@ -50,12 +50,14 @@ void CDlgDebug::debugLine(const std::string& line)
 {
     // Serial bytes need not be valid text; invalid sequences show as
     // replacement characters.
-    QString text = QString::fromLocal8Bit(line.data(), qsizetype(std::min(line.size(), std::size_t(kMaxLineLength))));
+    QString text =
+        QString::fromLocal8Bit(line.data(), qsizetype(std::min(line.size(), std::size_t(kMaxLineLength))));
     if (QThread::currentThread() == thread()) {
         appendLine(text);
         return;
     }
-    QMetaObject::invokeMethod(this, [this, text] { appendLine(text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, text] { appendLine(text); }, Qt::QueuedConnection);
 }
 
 void CDlgDebug::appendLine(const QString& line)

@@ -36,7 +36,7 @@ constexpr int kDefaultFraming = 2;
 
 // The unit block: identity registers shown after identification, labelled
 // with their catalogue names.
-constexpr uint16_t kUnitRegisters[6] = {Reg::Firmware, Reg::ProdDate,  Reg::OperationDays,
+constexpr uint16_t kUnitRegisters[6] = {Reg::Firmware,   Reg::ProdDate, Reg::OperationDays,
                                         Reg::BusAddress, Reg::Protocol, Reg::TempUnit};
 constexpr const char* kMissing = "---";
 
@@ -54,8 +54,10 @@ int LeadingNumber(const QString& text)
 
 } // namespace
 
-CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent)
-    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue), m_connection(modbus, catalogue, *this)
+CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus,
+                             QWidget* parent)
+    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue),
+      m_connection(modbus, catalogue, *this)
 {
     auto* adapter = new QGroupBox(QStringLiteral("Interface adapter"), this);
     auto* grid = new QGridLayout(adapter);
@@ -119,7 +121,8 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     unitGrid->setHorizontalSpacing(12);
     unitGrid->setVerticalSpacing(8);
     for (int i = 0; i < 6; ++i) {
-        const QString name = QString::fromStdString(catalogue.Holding(kUnitRegisters[i]).name) + QLatin1Char(':');
+        const QString name =
+            QString::fromStdString(catalogue.Holding(kUnitRegisters[i]).name) + QLatin1Char(':');
         auto* label = new QLabel(name, unit);
         m_unitValues[i] = new QLabel(QString::fromLatin1(kMissing), unit);
         m_unitValues[i]->setAccessibleName(name);
@@ -132,11 +135,12 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     unitGrid->setColumnStretch(3, 1);
     unitGrid->setColumnMinimumWidth(2, 0);
 
-    auto* hint = new QLabel(QStringLiteral("Choose the COM port of the interface adapter and press \"Connect\"; "
-                                           "the unit asks for its PIN. The pages of the unit open once it is "
-                                           "identified. \"Demo-Mode\" shows the pages of a device type without "
-                                           "a unit."),
-                            this);
+    auto* hint =
+        new QLabel(QStringLiteral("Choose the COM port of the interface adapter and press \"Connect\"; "
+                                  "the unit asks for its PIN. The pages of the unit open once it is "
+                                  "identified. \"Demo-Mode\" shows the pages of a device type without "
+                                  "a unit."),
+                   this);
     hint->setWordWrap(true);
     hint->setForegroundRole(QPalette::PlaceholderText);
 
@@ -260,7 +264,8 @@ void CTabInterface::showUnitInfo()
                 break;
             case Reg::TempUnit:
                 if (m_connection.temperatureUnit >= 0)
-                    text = m_connection.temperatureUnit ? QStringLiteral("\u00b0C") : QStringLiteral("\u00b0F");
+                    text =
+                        m_connection.temperatureUnit ? QStringLiteral("\u00b0C") : QStringLiteral("\u00b0F");
                 break;
             default:
                 text = QString::number(value);

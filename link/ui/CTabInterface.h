@@ -36,7 +36,8 @@ class CTabInterface : public QWidget, public ITabPage, private IConnectionHost
 public:
     static constexpr int kBaudRates[9] = {4800, 9600, 14400, 19200, 38400, 56000, 57600, 76800, 115200};
 
-    CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent = nullptr);
+    CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus,
+                  QWidget* parent = nullptr);
     ~CTabInterface() override;
 
     // The unit as the whole tool sees it.

@@ -27,15 +27,20 @@ inline const std::filesystem::path& Root()
         ::setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
         std::atexit([] {
             std::error_code ec;
-            std::filesystem::remove_all(
-                std::filesystem::path(std::getenv("TMPDIR")).parent_path(), ec);
+            std::filesystem::remove_all(std::filesystem::path(std::getenv("TMPDIR")).parent_path(), ec);
         });
         return dir;
     }();
     return root;
 }
 
-inline std::filesystem::path LockoutDir() { return Root() / "tmp"; }
-inline std::filesystem::path PortsDir() { return Root() / "runtime" / "tavemo" / "ports"; }
+inline std::filesystem::path LockoutDir()
+{
+    return Root() / "tmp";
+}
+inline std::filesystem::path PortsDir()
+{
+    return Root() / "runtime" / "tavemo" / "ports";
+}
 
 } // namespace apptest

@@ -29,10 +29,16 @@ public:
         : m_name(std::move(name))
     {
         Root();
-        m_transcript = (Root() / ("transcript-" + m_name + "-" + std::to_string(++Counter()) + ".txt")).string();
+        m_transcript =
+            (Root() / ("transcript-" + m_name + "-" + std::to_string(++Counter()) + ".txt")).string();
         const char* bin = std::getenv("TAVEMO_BIN_DIR");
-        std::vector<std::string> args = {std::string(bin ? bin : ".") + "/sim/tavemo-unitsim", "--name", m_name,
-                                         "--ports-dir", PortsDir().string(), "--transcript", m_transcript};
+        std::vector<std::string> args = {std::string(bin ? bin : ".") + "/sim/tavemo-unitsim",
+                                         "--name",
+                                         m_name,
+                                         "--ports-dir",
+                                         PortsDir().string(),
+                                         "--transcript",
+                                         m_transcript};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (std::string& a : args)

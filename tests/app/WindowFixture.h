@@ -24,8 +24,7 @@ namespace apptest {
 
 // Runs f on the modal dialog of type D that the next event loop shows.
 // Returns a flag that tells afterwards whether such a dialog appeared.
-template <class D>
-std::shared_ptr<bool> WhenModal(std::function<void(D*)> f)
+template <class D> std::shared_ptr<bool> WhenModal(std::function<void(D*)> f)
 {
     auto shown = std::make_shared<bool>(false);
     QTimer::singleShot(0, [f, shown] {
@@ -97,8 +96,8 @@ protected:
 // The tab sets the tool builds.
 inline QStringList TabSet(const char* protocol, bool controller, bool tiles)
 {
-    QStringList set = {"COM-Interface", "FW-Update", protocol, "Common", "Sensors", "Room Climate", "Inputs",
-                       "Sun Protect", "Light"};
+    QStringList set = {"COM-Interface", "FW-Update", protocol,      "Common", "Sensors",
+                       "Room Climate",  "Inputs",    "Sun Protect", "Light"};
     if (controller)
         set << "Controller";
     if (tiles)

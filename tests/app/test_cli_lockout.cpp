@@ -65,7 +65,8 @@ TEST_F(CliLockout, WrongPinsCountAndALockedToolSendsNoPin)
     // The third wrong PIN blocks for 10 s: even the right one is not sent.
     const CliRun locked = Cli(port + "--pin 1234 identify");
     EXPECT_EQ(locked.status, 1);
-    EXPECT_NE(locked.text.find("Too many wrong tries - locked! Try again in "), std::string::npos) << locked.text;
+    EXPECT_NE(locked.text.find("Too many wrong tries - locked! Try again in "), std::string::npos)
+        << locked.text;
     EXPECT_FALSE(sim.received("u 1234"));
     EXPECT_EQ(Count(), 3);
 }

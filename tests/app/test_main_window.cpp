@@ -36,9 +36,9 @@ TEST_F(MainWindow, StartsWithOnlyComInterfaceEnabledAndReady)
     EXPECT_EQ(window->statusText(), "Ready.");
     EXPECT_FALSE(window->statusIsError());
     // At start-up the Controller tab comes last.
-    EXPECT_EQ(captions(), QStringList({"COM-Interface", "FW-Update", "Modbus", "Common", "Sensors", "Room Climate",
-                                       "Inputs", "Sun Protect", "Light", "Tiles", "Time Program", "ReMa",
-                                       "Controller"}));
+    EXPECT_EQ(captions(),
+              QStringList({"COM-Interface", "FW-Update", "Modbus", "Common", "Sensors", "Room Climate",
+                           "Inputs", "Sun Protect", "Light", "Tiles", "Time Program", "ReMa", "Controller"}));
     EXPECT_TRUE(onlyFirstTabEnabled());
     for (int id = 0; id < static_cast<int>(PageId::Count); ++id)
         EXPECT_NE(window->page(static_cast<PageId>(id)), nullptr) << id;
@@ -50,7 +50,8 @@ TEST_F(MainWindow, StartsWithOnlyComInterfaceEnabledAndReady)
     EXPECT_EQ(AccessibleText(window->statusLine(), QAccessible::Name), "Status");
     EXPECT_EQ(AccessibleText(window->statusLine(), QAccessible::Value), "Ready.");
     EXPECT_EQ(AccessibleText(window->registerInfoLine(), QAccessible::Name), "Register Info");
-    for (QWidget* input : {static_cast<QWidget*>(page->portList()), static_cast<QWidget*>(page->deviceField())}) {
+    for (QWidget* input :
+         {static_cast<QWidget*>(page->portList()), static_cast<QWidget*>(page->deviceField())}) {
         // Named by its label, and labelled by it (screen readers on Linux
         // take a combo box's name from its text and its label from the relation).
         const QString label = input == page->portList() ? "COM-Interface:" : "Connected Device:";

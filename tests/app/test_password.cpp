@@ -23,9 +23,8 @@ class PasswordTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("tavemo-pw-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("tavemo-pw-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
         CPassword::SetClock([this] { return now.load(); });
@@ -42,7 +41,8 @@ protected:
     }
     static uint32_t word(const std::vector<unsigned char>& b, std::size_t at)
     {
-        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+        return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+               uint32_t(b[at + 3]) << 24;
     }
     void writeBytes(const std::vector<unsigned char>& b)
     {
@@ -130,10 +130,10 @@ TEST_F(PasswordTest, ShortFileReadsMissingWordsAsZero)
         bool unlocked;
         int count;
     } rows[] = {
-        {{}, true, 0},                                       // empty: end 0, count 0
-        {{0x05, 0, 0, 0}, true, 5},                          // key 5: end 5 is long past
-        {{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}, false, 0},    // end far in the future
-        {{0, 0, 0, 0, 0, 0, 0, 0, 7, 0}, true, 7},           // half a count word
+        {{}, true, 0},                                    // empty: end 0, count 0
+        {{0x05, 0, 0, 0}, true, 5},                       // key 5: end 5 is long past
+        {{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}, false, 0}, // end far in the future
+        {{0, 0, 0, 0, 0, 0, 0, 0, 7, 0}, true, 7},        // half a count word
     };
     for (const auto& row : rows) {
         writeBytes(row.file);

@@ -38,8 +38,7 @@ public:
     }
 };
 
-template <class Pred>
-void WaitFor(Pred pred)
+template <class Pred> void WaitFor(Pred pred)
 {
     while (!pred())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

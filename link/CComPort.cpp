@@ -88,7 +88,10 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
         return fail(-3);
-    ::tcflush(fd, TCIOFLUSH);
+    // Stale input goes; output is left alone, because it may still hold the
+    // last line a previous handle wrote (the unlock command, say) on its way
+    // to the adapter.
+    ::tcflush(fd, TCIFLUSH);
 
     speed_t speed = B115200;
     if (!SpeedOf(baudRate, &speed)) {

@@ -22,7 +22,7 @@ constexpr const char* kAveraging[] = {"0 = 4s", "1 = 8s", "2 = 16s", "3 = 32s"};
 constexpr const char* kUnits[] = {"Pa", "hPa", "mBar", "inWC"};
 
 using T = ControlType;
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.id = Label, .type = T::Text, .label = "Label", .row = 1, .column = 0, .filter = EntryFilter::Text12},
     {.id = Offset, .type = T::ReadOnly, .label = "Offset", .row = 2, .column = 0},
     {.id = Averaging, .type = T::List, .label = "Averaging Time", .row = 3, .column = 0, .items = kAveraging,

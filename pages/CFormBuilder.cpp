@@ -58,10 +58,10 @@ void InstallFilter(QLineEdit* field, EntryFilter filter)
     }
 }
 
-void Build(std::span<const ControlSpec> specs, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls)
+void Build(std::span<const ControlDef> specs, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls)
 {
     QWidget* owner = grid->parentWidget();
-    for (const ControlSpec& s : specs) {
+    for (const ControlDef& s : specs) {
         const QString text = QString::fromUtf8(s.label);
         QLabel* label = nullptr;
         QWidget* widget = nullptr;

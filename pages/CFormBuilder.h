@@ -1,4 +1,4 @@
-// Turns ControlSpec rows into widgets: labels with their buddies and
+// Turns ControlDef rows into widgets: labels with their buddies and
 // accessible names, fields with their entry filters, lists with their
 // entries, check boxes and buttons, each registered in a CControlSet under
 // its id.
@@ -6,7 +6,7 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/ControlSpec.h"
+#include "pages/ControlDef.h"
 
 #include <span>
 
@@ -19,7 +19,7 @@ namespace CFormBuilder {
 
 // Builds the rows into grid (and buttons with row -1 into buttonBar, when
 // given). Widgets are owned by the layouts' widget.
-void Build(std::span<const ControlSpec> specs, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls);
+void Build(std::span<const ControlDef> specs, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls);
 
 // Installs an entry filter on a field (Build does it for the rows).
 void InstallFilter(QLineEdit* field, EntryFilter filter);

@@ -29,7 +29,7 @@ CPageWidget::CPageWidget(const PageContext& context)
 
 CPageWidget::~CPageWidget() = default;
 
-void CPageWidget::buildPage(std::span<const ControlSpec> specs, QSize pictureSize)
+void CPageWidget::buildPage(std::span<const ControlDef> specs, QSize pictureSize)
 {
     m_specs = specs;
     auto* outer = new QVBoxLayout(this);
@@ -63,7 +63,7 @@ void CPageWidget::buildPage(std::span<const ControlSpec> specs, QSize pictureSiz
 void CPageWidget::attach(CPageEngine& engine)
 {
     m_engine = &engine;
-    for (const ControlSpec& s : m_specs) {
+    for (const ControlDef& s : m_specs) {
         QWidget* w = m_controls.widget(s.id);
         const Page::ControlId id = s.id;
         if (auto* list = qobject_cast<QComboBox*>(w)) {

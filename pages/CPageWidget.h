@@ -1,5 +1,5 @@
 // The Qt side of a configuration page: builds the page's controls from its
-// ControlSpec rows (grid at the left, picture frame at the right, button bar
+// ControlDef rows (grid at the left, picture frame at the right, button bar
 // below), connects them to the page's CPageEngine and plays the page's part
 // towards the main window (ITabPage).
 //
@@ -21,7 +21,7 @@
 #include "app/ITabPage.h"
 #include "pages/CControlSet.h"
 #include "pages/CMainWindowHost.h"
-#include "pages/ControlSpec.h"
+#include "pages/ControlDef.h"
 
 #include <QWidget>
 
@@ -61,7 +61,7 @@ public:
 
 protected:
     // Builds the rows; pictureSize empty: no picture frame.
-    void buildPage(std::span<const ControlSpec> specs, QSize pictureSize = kPictureSize);
+    void buildPage(std::span<const ControlDef> specs, QSize pictureSize = kPictureSize);
     void attach(CPageEngine& engine);
 
     // A list selection, a check box click or Enter in a control.
@@ -87,5 +87,5 @@ private:
     CPicturePanel* m_picture = nullptr;
     CHoverTracker* m_tracker = nullptr;
     QGridLayout* m_grid = nullptr;
-    std::span<const ControlSpec> m_specs;
+    std::span<const ControlDef> m_specs;
 };

@@ -25,7 +25,7 @@ constexpr const char* kDls[] = {"0 = Europe", "1 = USA", "2 = no change"};
 constexpr const char* kProtocols[] = {"0 = Modbus", "1 = BACnet"};
 
 using T = ControlType;
-constexpr ControlSpec kControls[] = {
+constexpr ControlDef kControls[] = {
     {.id = DeviceType, .type = T::ReadOnly, .label = "Device Type", .row = 0, .column = 0, .span = 3},
     {.id = Firmware, .type = T::ReadOnly, .label = "Firmware", .row = 1, .column = 0},
     {.id = ProdDate, .type = T::ReadOnly, .label = "Prod. Date", .row = 2, .column = 0},

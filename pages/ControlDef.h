@@ -36,7 +36,7 @@ enum class EntryFilter : uint8_t {
 // What a button does when the framework knows it.
 enum class ButtonAction : uint8_t { Page, ReadTarget, UndoChanges, SaveToNvram };
 
-struct ControlSpec
+struct ControlDef
 {
     Page::ControlId id = Page::kNoControl;
     ControlType type = ControlType::Number;

@@ -1,6 +1,6 @@
 // A started main window (start-up timer done) on the real catalogue and
-// theModbus, with the helpers the window and page tests share: the tab
-// captions and enabled flags, and answering the next modal dialog.
+// theModbus, with the helpers the window tests share: the tab captions and
+// enabled flags, and the tab sets the tool builds.
 #pragma once
 
 #include "app/CTavemoConfigurationToolDlg.h"
@@ -9,40 +9,23 @@
 #include "link/CPassword.h"
 #include "link/ui/CTabInterface.h"
 #include "model/RegisterCatalogue.h"
-#include "tests/app/QtApp.h"
+#include "tests/support/QtApp.h"
 
-#include <QApplication>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace apptest {
-
-// Runs f on the modal dialog of type D that the next event loop shows.
-// Returns a flag that tells afterwards whether such a dialog appeared.
-template <class D> std::shared_ptr<bool> WhenModal(std::function<void(D*)> f)
-{
-    auto shown = std::make_shared<bool>(false);
-    QTimer::singleShot(0, [f, shown] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            *shown = true;
-            f(dialog);
-        }
-    });
-    return shown;
-}
 
 class WindowFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        App();
-        std::filesystem::remove(LockoutDir() / CPassword::kFileName);
+        testsupport::App();
+        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
         catalogue.Build();
         window = std::make_unique<CTavemoConfigurationToolDlg>(catalogue, theModbus);
         window->show();

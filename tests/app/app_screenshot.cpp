@@ -14,8 +14,9 @@
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
 #include "link/ui/CTabInterface.h"
-#include "tests/app/QtApp.h"
-#include "tests/app/SimProcess.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,11 +28,10 @@
 
 int main(int argc, char** argv)
 {
-    ::setenv("TAVEMO_BIN_DIR", TAVEMO_TEST_BIN_DIR, 0);
+    const testsupport::TestEnvironment environment(TAVEMO_TEST_BIN_DIR);
     const char* out = argc > 1 ? argv[1] : "tavemo-config.png";
-    QApplication& app = apptest::App();
-    (void)app;
-    apptest::SimProcess sim({"--device-type", "2050", "--pin", "1234"}, "ttySIM1");
+    testsupport::App();
+    testsupport::SimProcess sim({"--device-type", "2050", "--pin", "1234"}, "ttySIM1");
     if (!sim.ready()) {
         std::fprintf(stderr, "app_screenshot: the simulator did not start\n");
         return 1;

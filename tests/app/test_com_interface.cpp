@@ -7,8 +7,9 @@
 #include "link/CPassword.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
-#include "tests/app/SimProcess.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/WhenModal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,9 +18,9 @@
 
 #include <atomic>
 
-using apptest::SimProcess;
 using apptest::TabSet;
-using apptest::WhenModal;
+using testsupport::SimProcess;
+using testsupport::WhenModal;
 
 namespace {
 
@@ -32,7 +33,7 @@ protected:
     void startSim(std::vector<std::string> options)
     {
         sim.reset();
-        sim = std::make_unique<SimProcess>(std::move(options));
+        sim = std::make_unique<SimProcess>(options, "ttySIM7");
         ASSERT_TRUE(sim->ready());
         page->refreshButton()->click(); // "Refresh COM"
         pickPort(sim->name());
@@ -48,15 +49,15 @@ protected:
     // Cancel). Returns whether the prompt appeared.
     bool connectWith(const QString& pin, bool ok = true, std::function<void(CDlgPw*)> also = {})
     {
-        auto shown = WhenModal<CDlgPw>([pin, ok, also](CDlgPw* prompt) {
+        const auto answer = WhenModal<CDlgPw>([pin, ok, also](CDlgPw* prompt) {
             if (also)
                 also(prompt);
             prompt->field()->setText(pin);
             ok ? prompt->accept() : prompt->reject();
         });
         page->OnConnect();
-        QCoreApplication::processEvents(); // the answer ran or is dropped
-        return *shown;
+        QCoreApplication::processEvents(); // what the connection queued
+        return answer.appeared();
     }
 
     int lockoutCount()
@@ -300,7 +301,7 @@ class DemoMode : public ComInterface
 protected:
     void chooseDemo(int entry) // -1: Cancel
     {
-        auto shown = WhenModal<CDlgDemoDevice>([entry](CDlgDemoDevice* chooser) {
+        const auto answer = WhenModal<CDlgDemoDevice>([entry](CDlgDemoDevice* chooser) {
             EXPECT_EQ(chooser->list()->currentIndex(), 0);
             EXPECT_EQ(chooser->list()->count(), 9);
             if (entry < 0) {
@@ -312,7 +313,7 @@ protected:
         });
         page->StartDemoMode();
         QCoreApplication::processEvents();
-        ASSERT_TRUE(*shown);
+        ASSERT_TRUE(answer.appeared());
     }
 };
 

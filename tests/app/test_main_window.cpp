@@ -243,7 +243,7 @@ TEST_F(MainWindow, DebugWindowCollectsLinesFromAnyThreadInOrder)
 
 TEST(SharedDialogs, ProgressClampsAndFormats)
 {
-    apptest::App();
+    testsupport::App();
     CDlgProgress progress;
     EXPECT_EQ(progress.headline(), "Head line text");
     EXPECT_EQ(progress.percentText(), "0 %");

@@ -7,7 +7,8 @@
 //   xvfb-run -a build/tests/bench/bench_app_startup
 #include "app/CTavemoConfigurationToolApp.h"
 #include "app/CTavemoConfigurationToolDlg.h"
-#include "tests/app/QtApp.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,11 +19,14 @@
 
 namespace {
 
+// Private ports, lockout and log folders, as for the tests.
+const testsupport::TestEnvironment kEnvironment(TAVEMO_BENCH_BIN_DIR);
+
 QApplication& Application()
 {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return apptest::App();
+    return testsupport::App();
 }
 
 // Counts time until the window has painted once.

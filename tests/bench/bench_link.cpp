@@ -7,35 +7,25 @@
 // loop notices silence once more than 10 ms have passed, so about 11 ms
 // each), then command and reply; on a pseudo-terminal the transfer itself
 // is negligible, on a real line at 115200 baud the 46 bytes take about 4 ms.
-#include "LinkTestSupport.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "link/CComPort.h"
 #include "link/CModbus.h"
 
 #include <benchmark/benchmark.h>
 
-#include <climits>
-
 namespace {
 
-namespace fs = std::filesystem;
-
-// Run by hand, the benchmark finds the simulator beside itself.
-void EnsureBinDir()
-{
-    if (std::getenv("TAVEMO_BIN_DIR"))
-        return;
-    char exe[PATH_MAX] = {};
-    if (::readlink("/proc/self/exe", exe, sizeof exe - 1) > 0)
-        ::setenv("TAVEMO_BIN_DIR", fs::path(exe).parent_path().parent_path().parent_path().c_str(), 1);
-}
+// Private ports, lockout and log folders, as for the tests.
+const testsupport::TestEnvironment kEnvironment(TAVEMO_BENCH_BIN_DIR);
 
 void BM_ReadHoldingRoundTrip(benchmark::State& state)
 {
-    EnsureBinDir();
-    linktest::SimProcess sim;
+    testsupport::SimProcess sim;
     CModbus modbus;
-    if (!sim.ok() || modbus.connect(sim.device()) != 0) {
+    if (!sim.ready() || modbus.connect(sim.device()) != 0) {
         state.SkipWithError("the simulator did not start");
         return;
     }
@@ -52,7 +42,7 @@ BENCHMARK(BM_ReadHoldingRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 void BM_SilentRead2s(benchmark::State& state)
 {
-    linktest::PtyPair pty;
+    testsupport::PtyPair pty;
     CComPort port;
     if (!pty.ok() || port.open(pty.slave(), 115200, 0, 0) != 0) {
         state.SkipWithError("no pseudo-terminal");

@@ -11,8 +11,9 @@
 // its 10 ms pause; command and reply are negligible on a pseudo-terminal.
 //
 // Run by hand: build/tests/bench/bench_pages
-#include "LinkTestSupport.h"
 #include "pages/PageFakes.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestEnvironment.h"
 
 #include "link/CComPort.h"
 #include "link/CConnection.h"
@@ -25,21 +26,12 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <climits>
 #include <thread>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-void EnsureBinDir()
-{
-    if (std::getenv("TAVEMO_BIN_DIR"))
-        return;
-    char exe[PATH_MAX] = {};
-    if (::readlink("/proc/self/exe", exe, sizeof exe - 1) > 0)
-        ::setenv("TAVEMO_BIN_DIR", fs::path(exe).parent_path().parent_path().parent_path().c_str(), 1);
-}
+// Private ports, lockout and log folders, as for the tests.
+const testsupport::TestEnvironment kEnvironment(TAVEMO_BENCH_BIN_DIR);
 
 // The connection's side of the user interface: the simulator's port, no PIN.
 class BenchConnectionHost : public IConnectionHost
@@ -53,7 +45,7 @@ public:
     }
     bool askPin(std::string& text, bool&) override
     {
-        text = "0";
+        text.assign(1, '0');
         return true;
     }
     void setStatusText(const std::string&) override {}
@@ -76,9 +68,8 @@ public:
 
 void BM_CommonPageReadCycle(benchmark::State& state)
 {
-    EnsureBinDir();
-    linktest::SimProcess sim({"--device-type", "2050"});
-    if (!sim.ok()) {
+    testsupport::SimProcess sim({"--device-type", "2050"});
+    if (!sim.ready()) {
         state.SkipWithError("the simulator did not start");
         return;
     }

@@ -4,7 +4,8 @@
 // sends, encoded, at 11520 bytes per second (10 bits a byte), plus the 10 ms
 // of quiet the port waits for before each frame.
 #include "update/DnlTestFile.h"
-#include "update/SimProcess.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestEnvironment.h"
 #include "update/CAppl.h"
 #include "update/Dnlp.h"
 #include "update/DnlCrc.h"
@@ -16,8 +17,12 @@
 #include <cstdlib>
 
 using namespace dnltest;
+using testsupport::SimProcess;
 
 namespace {
+
+// Private ports, lockout and log folders, as for the tests.
+const testsupport::TestEnvironment kEnvironment(TAVEMO_BENCH_BIN_DIR);
 
 constexpr uint32_t kImage = 256 * 1024;
 constexpr double kBytesPerSecond = 115200.0 / 10;
@@ -54,8 +59,6 @@ double WireLimit(const std::vector<uint8_t>& payload)
 
 void BM_Download256KiB(benchmark::State& state)
 {
-    if (!std::getenv("TAVEMO_BIN_DIR"))
-        ::setenv("TAVEMO_BIN_DIR", TAVEMO_BENCH_BIN_DIR, 1);
     const bool wireSpeed = state.range(0) != 0;
     DnlSpec spec;
     spec.image = Image(kImage - 8);
@@ -75,7 +78,7 @@ void BM_Download256KiB(benchmark::State& state)
         roots.portsDir = sim.portsDir();
         appl.port().setDiscoveryRoots(roots);
         appl.LoadDNL(file.path());
-        appl.openPort(sim.name);
+        appl.openPort(sim.name());
         appl.startReceiver();
         const auto t0 = std::chrono::steady_clock::now();
         appl.Start();

@@ -1,30 +1,27 @@
 // tavemo-cli's link commands against the simulator: what the user sees,
 // and what the unit received.
-#include "LinkTestSupport.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/SimProcess.h"
 
 #include <gtest/gtest.h>
 
-using namespace linktest;
+using namespace testsupport;
 
 namespace {
 
-// The simulator published where the command-line tool looks by default
-// ($XDG_RUNTIME_DIR/tavemo/ports), with the tool's environment to match.
+// The simulator publishes where the command-line tool looks by default (the
+// test process's own $XDG_RUNTIME_DIR/tavemo/ports), and the tool inherits
+// that environment.
 class CliLinkTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<SimProcess> start(std::vector<std::string> options = {})
+    std::unique_ptr<SimProcess> start(const std::vector<std::string>& options = {})
     {
-        options.push_back("--ports-dir");
-        options.push_back((runtime.path() / "tavemo" / "ports").string());
         auto sim = std::make_unique<SimProcess>(options);
-        EXPECT_TRUE(sim->ok());
+        EXPECT_TRUE(sim->ready());
         return sim;
     }
-    CliRun cli(const std::vector<std::string>& args)
-    {
-        return RunCli({"XDG_RUNTIME_DIR=" + runtime.path().string()}, args);
-    }
+    CliRun cli(const std::vector<std::string>& args) { return RunCli(args); }
     std::vector<std::string> writes(const SimProcess& sim)
     {
         std::vector<std::string> out;
@@ -33,7 +30,6 @@ protected:
                 out.push_back(c);
         return out;
     }
-    TempDir runtime;
 };
 
 } // namespace

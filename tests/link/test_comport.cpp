@@ -1,6 +1,6 @@
 // The serial port's contract, run against a real pseudo-terminal whose far
 // end the test plays.
-#include "LinkTestSupport.h"
+#include "tests/support/PtyPair.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <ctime>
 #include <mutex>
 
-using namespace linktest;
+using namespace testsupport;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -1,13 +1,14 @@
 // Port discovery on a temporary tree standing in for /sys/class/tty,
 // /dev/serial/by-id, /dev and the ports folder.
-#include "LinkTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include "link/CComPortEx.h"
 #include "link/PortDiscovery.h"
 
-using namespace linktest;
+using namespace testsupport;
+namespace fs = std::filesystem;
 
 namespace {
 

@@ -2,7 +2,8 @@
 // exact bytes of each command, the reply grammars' accept and reject
 // paths, the retry rule, the text and character-string rules, the range
 // wrappers and the trace.
-#include "LinkTestSupport.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,8 @@
 #include <mutex>
 #include <thread>
 
-using namespace linktest;
+using namespace testsupport;
+namespace fs = std::filesystem;
 
 namespace {
 

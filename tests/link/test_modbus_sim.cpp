@@ -1,6 +1,7 @@
 // The protocol client against the real simulator binary over a real
 // pseudo-terminal, asserting on results and on what the unit received.
-#include "LinkTestSupport.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,8 @@
 
 #include <algorithm>
 
-using namespace linktest;
+using namespace testsupport;
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -31,7 +33,7 @@ class SimLink
 public:
     explicit SimLink(const std::vector<std::string>& options = {}) : sim(options)
     {
-        if (sim.ok())
+        if (sim.ready())
             connected = modbus.connect(sim.device()) == 0;
     }
     SimProcess sim;
@@ -144,7 +146,7 @@ TEST(SimLinkTest, WrongEchoFailsBothAttempts)
     uint16_t u = 0;
     EXPECT_EQ(link.modbus.readHolding(2000, &u), -10);
     EXPECT_GT(link.modbus.writeHolding(400, 210), 0);
-    const auto lines = link.sim.transcript();
+    const auto lines = link.sim.transcriptLines();
     EXPECT_EQ(Count(lines, "RX Mr2000"), 2);
     // Each attempt: the extra line break, the exchange's own, the command.
     const auto first = std::find(lines.begin(), lines.end(), "RX Mr2000");
@@ -180,7 +182,7 @@ TEST(SimLinkTest, MissingReplyTimesOutAfterTwoSeconds)
 TEST(SimLinkTest, DemoModeLeavesThePortAlone)
 {
     SimProcess sim;
-    ASSERT_TRUE(sim.ok());
+    ASSERT_TRUE(sim.ready());
     CUnitState state;
     state.demoMode = 1;
     CModbus m;
@@ -192,7 +194,7 @@ TEST(SimLinkTest, DemoModeLeavesThePortAlone)
 TEST(SimProcessTest, PublishesItselfAndRemovesItsPortOnSigterm)
 {
     SimProcess first;
-    ASSERT_TRUE(first.ok());
+    ASSERT_TRUE(first.ready());
     EXPECT_EQ(first.name(), "ttySIM0");
 
     PortDiscoveryRoots roots;
@@ -212,7 +214,7 @@ TEST(SimProcessTest, PublishesItselfAndRemovesItsPortOnSigterm)
 
     // A second simulator beside it takes the next free name.
     SimProcess second({"--ports-dir", first.portsDir().string()});
-    ASSERT_TRUE(second.ok());
+    ASSERT_TRUE(second.ready());
     EXPECT_EQ(second.name(), "ttySIM1");
 
     EXPECT_EQ(first.stop(), 0);
@@ -228,7 +230,7 @@ TEST(SimProcessTest, ReusesANameLeftBehindByAKilledSimulator)
     fs::create_directories(dir.path() / "ports");
     fs::create_symlink(dir.path() / "gone", dir.path() / "ports" / "ttySIM0");
     SimProcess sim({"--ports-dir", (dir.path() / "ports").string()});
-    ASSERT_TRUE(sim.ok());
+    ASSERT_TRUE(sim.ready());
     EXPECT_EQ(sim.name(), "ttySIM0");
     EXPECT_EQ(fs::read_symlink(dir.path() / "ports" / "ttySIM0"), fs::path(sim.device()));
 }

@@ -1,6 +1,7 @@
 // The download port's receive thread: how it cuts the byte stream into
 // blocks, hands them over, logs, and ends.
-#include "LinkTestSupport.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,8 @@
 #include <condition_variable>
 #include <mutex>
 
-using namespace linktest;
+using namespace testsupport;
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -13,7 +13,9 @@
 #include "pages/CDlgConfigureSensor.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
-#include "pages/PagesTestSupport.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -55,11 +57,11 @@ int TabOf(CTavemoConfigurationToolDlg& window, const char* caption)
 
 int main(int argc, char** argv)
 {
-    ::setenv("TAVEMO_BIN_DIR", TAVEMO_TEST_BIN_DIR, 0);
+    const testsupport::TestEnvironment environment(TAVEMO_TEST_BIN_DIR);
     const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
     QDir().mkpath(dir);
-    pagestest::App();
-    pagestest::SimProcess sim({"--device-type", "2050"}, "ttySIM2");
+    testsupport::App();
+    testsupport::SimProcess sim({"--device-type", "2050"}, "ttySIM2");
     if (!sim.ready()) {
         std::fprintf(stderr, "pages_screenshot: the simulator did not start\n");
         return 1;

@@ -14,7 +14,9 @@
 #include "app/CXTabCtrl.h"
 #include "link/CPassword.h"
 #include "link/ui/CTabInterface.h"
-#include "pages/PagesTestSupport.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/WhenModal.h"
 
 #include <QCalendarWidget>
 #include <QTest>
@@ -34,8 +36,8 @@
 #include <regex>
 #include <sstream>
 
-using pagestest::SimProcess;
-using pagestest::WhenModal;
+using testsupport::SimProcess;
+using testsupport::WhenModal;
 
 namespace {
 
@@ -58,8 +60,8 @@ class Pages : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        pagestest::App();
-        std::filesystem::remove(pagestest::Root() / "tmp" / CPassword::kFileName);
+        testsupport::App();
+        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
         s_catalogue = std::make_unique<RegisterCatalogue>();
         s_catalogue->Build();
         s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);
@@ -90,7 +92,7 @@ protected:
         com->refreshPortList();
         com->portList()->setCurrentIndex(
             com->portList()->findText(QString::fromStdString(sim().name()), Qt::MatchStartsWith));
-        WhenModal<CDlgPw>([](CDlgPw* prompt) {
+        const auto answer = WhenModal<CDlgPw>([](CDlgPw* prompt) {
             prompt->field()->setText(QString::fromLatin1(kPin));
             prompt->accept();
         });
@@ -332,7 +334,7 @@ TEST_F(Pages, DateAndTimeFromTheDialog)
         dialog->accept();
     });
     common()->widget<QPushButton>(CommonId::ConfigureDateTime)->click();
-    ASSERT_TRUE(*shown);
+    ASSERT_TRUE(shown.appeared());
     EXPECT_EQ(writes(from), (std::vector<std::string>{"Mw2023 25", "Mw2022 12", "Mw2021 31", "Mw2018 23",
                                                       "Mw2019 59", "Mw2020 30"}));
     EXPECT_EQ(text(common(), CommonId::DateTime), "2025/12/31 23:59:30");
@@ -436,7 +438,7 @@ TEST_F(Pages, SensorDialogShowsTheSensorsOptionsAndWritesTheBlock)
         d->widget<QPushButton>(SensorDialogId::Ok)->click();
     });
     sensors()->widget<QPushButton>(SensorsId::ConfigureFirst + 4)->click();
-    ASSERT_TRUE(*shown);
+    ASSERT_TRUE(shown.appeared());
     auto got = received(from);
     EXPECT_TRUE(has(got, "Mr2611")); // the block was read first
     EXPECT_FALSE(has(got, "Mr2612"));
@@ -464,7 +466,7 @@ TEST_F(Pages, SensorDialogShowsTheSensorsOptionsAndWritesTheBlock)
         QTest::keyClick(start, Qt::Key_Return);
     });
     sensors()->configureSensor(CSensorsLogic::Sensors()[0]);
-    ASSERT_TRUE(*shown);
+    ASSERT_TRUE(shown.appeared());
     EXPECT_TRUE(has(writes(from), "Mw2314 215"));
     EXPECT_EQ(catalogue.Holding(2314).value, 215);
 
@@ -478,7 +480,7 @@ TEST_F(Pages, SensorDialogShowsTheSensorsOptionsAndWritesTheBlock)
         d->reject();
     });
     sensors()->configureSensor(CSensorsLogic::Sensors()[10]);
-    ASSERT_TRUE(*shown);
+    ASSERT_TRUE(shown.appeared());
     EXPECT_TRUE(writes(from).empty());
 }
 
@@ -513,7 +515,7 @@ TEST_F(Pages, DemoModeDisablesTheCommonButtonsAndSendsNothing)
     const std::size_t from = mark();
     auto shown = WhenModal<CDlgDemoDevice>([](CDlgDemoDevice* chooser) { chooser->accept(); });
     window->comInterface()->StartDemoMode();
-    ASSERT_TRUE(*shown);
+    ASSERT_TRUE(shown.appeared());
     open("Common");
     CTabCommon* p = common();
     for (Page::ControlId id : {CommonId::ReadTarget, CommonId::UndoChanges, CommonId::SaveToNvram,
@@ -536,7 +538,7 @@ class PagesWithoutUnit : public ::testing::Test
 protected:
     void SetUp() override
     {
-        pagestest::App();
+        testsupport::App();
         catalogue.Build();
         window = std::make_unique<CTavemoConfigurationToolDlg>(catalogue, theModbus);
         window->show();

@@ -1,5 +1,5 @@
 // tavemo-cli catalogue, run as a program.
-#include "CliRunner.h"
+#include "tests/support/CliProcess.h"
 #include "tools/cli/CliCommon.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,9 @@
 #include <sstream>
 
 namespace {
+
+using testsupport::CliRun;
+using testsupport::RunCliLine;
 
 std::map<std::string, int> CountKinds(const std::string& csv)
 {
@@ -22,7 +25,7 @@ std::map<std::string, int> CountKinds(const std::string& csv)
 
 TEST(CliCatalogue, ListsTheWholeMapWithHeader)
 {
-    const CliResult r = RunCli("catalogue");
+    const CliRun r = RunCliLine("catalogue");
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "kind,address,name,access,default,min,max,used,text_part,key");
     const auto counts = CountKinds(r.out);
@@ -38,7 +41,7 @@ TEST(CliCatalogue, ListsTheWholeMapWithHeader)
 
 TEST(CliCatalogue, AppliesTheDeviceProfile)
 {
-    const CliResult r = RunCli("catalogue --device-type 2050 --temp-unit 0 --pressure-unit 3");
+    const CliRun r = RunCliLine("catalogue --device-type 2050 --temp-unit 0 --pressure-unit 3");
     ASSERT_EQ(r.status, 0);
     for (const char* line : {"\nholding,7046,Time Program 1 Zuordnung zur Szene,W,0,0,8,1,0,\n",
                              "\nholding,7516,Time Program 48 Zuordnung zur Szene,W,0,0,8,1,0,\n",
@@ -49,7 +52,7 @@ TEST(CliCatalogue, AppliesTheDeviceProfile)
     EXPECT_EQ(r.out.find("\nholding,1501,"), std::string::npos);
 
     // A missing option counts as unknown: only the device type given.
-    const CliResult d = RunCli("catalogue --device-type 1004");
+    const CliRun d = RunCliLine("catalogue --device-type 1004");
     ASSERT_EQ(d.status, 0);
     EXPECT_NE(d.out.find("\nholding,400,Setpoint Temp,W,210,"), std::string::npos);
 }
@@ -59,7 +62,7 @@ TEST(CliCatalogue, BadOptionsExitWithStatus2)
     for (const char* args : {"catalogue --device-type", "catalogue --device-type x", "catalogue --temp-unit 2",
                              "catalogue --pressure-unit 4", "catalogue --colour red", "catalogue 12",
                              "no-such-command", ""}) {
-        const CliResult r = RunCli(args);
+        const CliRun r = RunCliLine(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_TRUE(r.out.empty()) << args;
     }

@@ -2,6 +2,7 @@
 // with switches for each kind of damage the loader must notice.
 #pragma once
 
+#include "tests/support/TempDir.h"
 #include "update/DnlCrc.h"
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace dnltest {
 
@@ -92,27 +91,17 @@ class TempFile
 {
 public:
     explicit TempFile(const std::vector<uint8_t>& bytes, const std::string& name = "image.dnl")
+        : m_path(m_dir.path() / name)
     {
-        static int counter = 0;
-        m_dir = std::filesystem::temp_directory_path() /
-                ("tavemo-dnl-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::create_directories(m_dir);
-        m_path = m_dir / name;
         std::ofstream(m_path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    ~TempFile()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
     std::string path() const { return m_path.string(); }
-    std::filesystem::path dir() const { return m_dir; }
+    const std::filesystem::path& dir() const { return m_dir.path(); }
 
 private:
-    std::filesystem::path m_dir, m_path;
+    testsupport::TempDir m_dir;
+    std::filesystem::path m_path;
 };
 
 } // namespace dnltest

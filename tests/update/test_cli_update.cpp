@@ -1,14 +1,16 @@
 // tavemo-cli update: the file's faults in words, the progress line, the exit
 // status, and Ctrl-C in the middle of a transfer.
-#include "CliProcess.h"
 #include "DnlTestFile.h"
 #include "RowName.h"
-#include "SimProcess.h"
 #include "link/CComPort.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/SimProcess.h"
 
 #include <gtest/gtest.h>
 
 using namespace dnltest;
+using testsupport::CliProcess;
+using testsupport::SimProcess;
 
 namespace {
 
@@ -37,7 +39,7 @@ class CliUpdateFile : public testing::TestWithParam<FileRow>
 TEST_P(CliUpdateFile, SaysWhatIsWrongWithTheFile)
 {
     TempFile file(GetParam().bytes);
-    CliProcess cli({"--port", "ttyNONE", "update", file.path()}, file.dir().string());
+    CliProcess cli({"--port", "ttyNONE", "update", file.path()});
     EXPECT_EQ(cli.finish(), 1);
     EXPECT_NE(cli.err.find(GetParam().message), std::string::npos) << cli.err;
 }
@@ -61,15 +63,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, CliUpdateFile, testing::ValuesIn(FileRows()), Row
 TEST(CliUpdate, RefusesAMissingFileOrPort)
 {
     TempFile file(GoodFile(100));
-    CliProcess noPort({"update", file.path()}, file.dir().string());
+    CliProcess noPort({"update", file.path()});
     EXPECT_EQ(noPort.finish(), 2);
     EXPECT_NE(noPort.err.find("--port"), std::string::npos) << noPort.err;
 
-    CliProcess missing({"--port", "x", "update", (file.dir() / "none.dnl").string()}, file.dir().string());
+    CliProcess missing({"--port", "x", "update", (file.dir() / "none.dnl").string()});
     EXPECT_EQ(missing.finish(), 1);
     EXPECT_NE(missing.err.find("the file cannot be opened"), std::string::npos) << missing.err;
 
-    CliProcess unknownPort({"--port", "ttyNONE", "update", file.path()}, file.dir().string());
+    CliProcess unknownPort({"--port", "ttyNONE", "update", file.path()});
     EXPECT_EQ(unknownPort.finish(), 1);
     EXPECT_NE(unknownPort.err.find("no port named 'ttyNONE'"), std::string::npos) << unknownPort.err;
 }
@@ -79,18 +81,18 @@ TEST(CliUpdate, DownloadsAndExitsZeroOnlyAtReboot)
     SimProcess sim({"--dl-version", "2.0.0"});
     ASSERT_TRUE(sim.ready());
     TempFile file(GoodFile(3000));
-    CliProcess cli({"--port", sim.name, "update", file.path()}, sim.runtimeDir().string());
+    CliProcess cli({"--port", sim.name(), "update", file.path()});
     EXPECT_EQ(cli.finish(), 0) << cli.err;
     EXPECT_NE(cli.out.find("firmware 2.1.0 for 'RU-Ctrl', 'RU-Touch', 3008 bytes to send"), std::string::npos)
         << cli.out;
     EXPECT_NE(cli.out.find("( eTransfer )"), std::string::npos) << cli.out; // some of the six blocks
     EXPECT_NE(cli.out.find("100 % ( eReboot   )  3008 / 3008 bytes"), std::string::npos) << cli.out;
     EXPECT_NE(cli.out.find("Download complete"), std::string::npos);
-    EXPECT_EQ(sim.received().size(), 3008u);
+    EXPECT_EQ(sim.savedImage().size(), 3008u);
 
     SimProcess newer({"--dl-version", "3.0.0"});
     ASSERT_TRUE(newer.ready());
-    CliProcess refused({"--port", newer.name, "update", file.path()}, newer.runtimeDir().string());
+    CliProcess refused({"--port", newer.name(), "update", file.path()});
     EXPECT_EQ(refused.finish(), 1);
     EXPECT_NE(refused.out.find("100 % ( eError"), std::string::npos) << refused.out;
     EXPECT_NE(refused.err.find("download failed: the unit 'RU-Touch' with firmware 3.0.0 has newer firmware"),
@@ -104,14 +106,14 @@ TEST(CliUpdate, CtrlCCancelsAndClosesThePort)
     SimProcess sim({"--dl-version", "2.0.0", "--dl-baud", "115200"});
     ASSERT_TRUE(sim.ready());
     TempFile file(GoodFile(64 * 1024));
-    CliProcess cli({"--port", sim.name, "update", file.path()}, sim.runtimeDir().string());
+    CliProcess cli({"--port", sim.name(), "update", file.path()});
     ASSERT_TRUE(cli.waitFor("eTransfer", 10000)) << cli.out;
     cli.signal(SIGINT);
     EXPECT_EQ(cli.finish(), 130);
     EXPECT_NE(cli.err.find("download canceled; the port is closed"), std::string::npos) << cli.err;
     // Nothing after the cancel: no Finalize reached the unit.
-    EXPECT_EQ(sim.readTranscript().find("image of"), std::string::npos);
+    EXPECT_EQ(sim.transcript().find("image of"), std::string::npos);
     // The port is free again (it is opened exclusively while in use).
     CComPort port;
-    EXPECT_EQ(port.open(sim.device, 115200, 0, 0), 0);
+    EXPECT_EQ(port.open(sim.device(), 115200, 0, 0), 0);
 }

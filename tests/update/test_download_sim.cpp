@@ -4,8 +4,8 @@
 #include "DnlTestFile.h"
 #include "LogCapture.h"
 #include "RowName.h"
-#include "SimProcess.h"
 #include "link/CModbus.h"
+#include "tests/support/SimProcess.h"
 #include "update/CAppl.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <thread>
 
 using namespace dnltest;
+using testsupport::SimProcess;
 
 namespace {
 
@@ -66,7 +67,7 @@ Outcome Download(SimProcess& sim, uint32_t payloadLength, const std::string& ver
     roots.portsDir = sim.portsDir();
     appl.port().setDiscoveryRoots(roots);
     EXPECT_EQ(appl.LoadDNL(file.path()), 0);
-    appl.openPort(sim.name);
+    appl.openPort(sim.name());
     EXPECT_TRUE(appl.isPortOpen());
     EXPECT_EQ(appl.startReceiver(), 0);
     EXPECT_EQ(appl.Start(), 0);
@@ -98,15 +99,15 @@ TEST(DownloadSim, ThousandBytesReachTheUnitAndItReboots)
     EXPECT_EQ(o.seen, expected);
     EXPECT_TRUE(log.has("SwDl: transfer 512 (0/1000)"));
     EXPECT_TRUE(log.has("SwDl: transfer 488 (512/1000)"));
-    EXPECT_EQ(sim.received(), PayloadOf(1000));
-    const std::string t = sim.readTranscript();
+    EXPECT_EQ(sim.savedImage(), PayloadOf(1000));
+    const std::string t = sim.transcript();
     EXPECT_NE(t.find("download: image of 1000 bytes accepted"), std::string::npos) << t;
     EXPECT_NE(t.find("download: rebooting, back with version 2.1.0"), std::string::npos) << t;
 
     // Back from its reboot the unit reports the new firmware (2.1.0 as 2100).
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     CModbus modbus;
-    ASSERT_EQ(modbus.connect(sim.device), 0);
+    ASSERT_EQ(modbus.connect(sim.device()), 0);
     uint16_t firmware = 0;
     EXPECT_EQ(modbus.readHolding(2001, &firmware), 0);
     EXPECT_EQ(firmware, 2100);
@@ -121,7 +122,7 @@ TEST(DownloadSim, ExactlyOneBlock)
     EXPECT_EQ(o.drive, 0);
     const std::vector<std::pair<int32_t, int>> expected = {{4, 4}, {5, 6}, {6, 98}, {7, 100}};
     EXPECT_EQ(o.seen, expected);
-    EXPECT_EQ(sim.received(), PayloadOf(512));
+    EXPECT_EQ(sim.savedImage(), PayloadOf(512));
 }
 
 struct FaultRow
@@ -152,7 +153,7 @@ TEST_P(DownloadSimFault, EndsAsItShould)
     EXPECT_TRUE(log.has(row.logLine)) << row.logLine;
     EXPECT_EQ(o.error.rfind(row.errorStart, 0), 0u) << o.error;
     if (row.state == int32_t(SwDlState::Reboot)) {
-        EXPECT_EQ(sim.received(), PayloadOf(1500));
+        EXPECT_EQ(sim.savedImage(), PayloadOf(1500));
     }
 }
 

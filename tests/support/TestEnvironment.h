@@ -1,0 +1,63 @@
+// The environment every test program runs in (the tests' main, the
+// benchmarks and the screenshot tools set it up the same way):
+//   TAVEMO_BIN_DIR   the build folder, where the tests find tavemo-unitsim
+//                    and tavemo-cli (kept when the caller set it)
+//   TMPDIR           a private temporary folder: the PIN lockout file
+//   XDG_RUNTIME_DIR  a private runtime folder: published simulator ports
+//   XDG_CACHE_HOME   a private cache folder: log files
+// so that the files of one test process never meet another's, nor the
+// user's own. Child processes (the simulator, tavemo-cli) inherit it.
+// Free of GoogleTest and Qt, so that every kind of test program can use it.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace testsupport {
+
+// Sets the environment up for the life of the object and removes the
+// private folders afterwards. One per process, created before anything
+// reads the environment (a QApplication, a simulator).
+class TestEnvironment
+{
+public:
+    explicit TestEnvironment(const char* binDir)
+    {
+        namespace fs = std::filesystem;
+        if (binDir)
+            ::setenv("TAVEMO_BIN_DIR", binDir, 0);
+        std::string pattern = (fs::temp_directory_path() / "tavemo-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            return;
+        m_root = pattern;
+        for (const char* sub : {"tmp", "run", "cache"})
+            fs::create_directories(m_root / sub);
+        // The runtime folder is the user's own, as the system's is.
+        fs::permissions(m_root / "run", fs::perms::owner_all, fs::perm_options::replace);
+        ::setenv("TMPDIR", (m_root / "tmp").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (m_root / "run").c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (m_root / "cache").c_str(), 1);
+    }
+    ~TestEnvironment()
+    {
+        std::error_code ec;
+        if (!m_root.empty())
+            std::filesystem::remove_all(m_root, ec);
+    }
+    TestEnvironment(const TestEnvironment&) = delete;
+    TestEnvironment& operator=(const TestEnvironment&) = delete;
+
+private:
+    std::filesystem::path m_root;
+};
+
+// The build folder (TAVEMO_BIN_DIR), or "." when it is not set.
+inline std::string BinDir()
+{
+    const char* bin = std::getenv("TAVEMO_BIN_DIR");
+    return bin ? bin : ".";
+}
+
+} // namespace testsupport

@@ -7,7 +7,32 @@ include(GoogleTest)
 
 add_library(tavemo_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
 target_link_libraries(tavemo_test_main PUBLIC GTest::gtest GTest::gmock)
-target_compile_definitions(tavemo_test_main PRIVATE TAVEMO_TEST_BIN_DIR="${PROJECT_BINARY_DIR}")
+tavemo_warnings(tavemo_test_main) # same flags as the tests, or GCC refuses the shared header
+# On the file, not the target, so that the target's precompiled header stays
+# usable for the tests that borrow it.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp PROPERTIES
+  COMPILE_DEFINITIONS TAVEMO_TEST_BIN_DIR="${PROJECT_BINARY_DIR}")
+
+# Precompiled headers shared by the test executables: compiled once here,
+# borrowed by every test (GCC takes a precompiled header only when the flags
+# match, so the widget tests have their own).
+target_precompile_headers(tavemo_test_main PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/test.h)
+if(TAVEMO_BUILD_UI)
+  add_library(tavemo_qt_test_pch STATIC ${PROJECT_SOURCE_DIR}/cmake/pch/empty.cpp)
+  target_link_libraries(tavemo_qt_test_pch PRIVATE GTest::gtest GTest::gmock Qt6::Widgets)
+  tavemo_warnings(tavemo_qt_test_pch)
+  target_precompile_headers(tavemo_qt_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/qt_test.h)
+endif()
+
+# tavemo_use_test_pch(target): borrow the matching precompiled header.
+function(tavemo_use_test_pch target)
+  get_target_property(libs ${target} LINK_LIBRARIES)
+  if(TAVEMO_BUILD_UI AND ("tavemo_ui" IN_LIST libs OR "Qt6::Test" IN_LIST libs))
+    target_precompile_headers(${target} REUSE_FROM tavemo_qt_test_pch)
+  else()
+    target_precompile_headers(${target} REUSE_FROM tavemo_test_main)
+  endif()
+endfunction()
 
 function(tavemo_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -15,6 +40,7 @@ function(tavemo_add_test name)
   target_link_libraries(${name} PRIVATE tavemo_core tavemo_test_main ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   tavemo_warnings(${name})
+  tavemo_use_test_pch(${name})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${ARG_LABELS}")

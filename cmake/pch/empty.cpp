@@ -1,0 +1,1 @@
+// Carries the precompiled header of the widget tests; nothing else.

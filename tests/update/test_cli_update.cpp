@@ -73,7 +73,26 @@ TEST(CliUpdate, RefusesAMissingFileOrPort)
 
     CliProcess unknownPort({"--port", "ttyNONE", "update", file.path()});
     EXPECT_EQ(unknownPort.finish(), 1);
-    EXPECT_NE(unknownPort.err.find("no port named 'ttyNONE'"), std::string::npos) << unknownPort.err;
+    EXPECT_NE(unknownPort.err.find("opening port 'ttyNONE'"), std::string::npos) << unknownPort.err;
+}
+
+TEST(CliUpdate, AUnitWithPinIsUpdatedOnlyWithTheRightPin)
+{
+    SimProcess sim({"--pin", "1234", "--dl-version", "2.0.0"});
+    ASSERT_TRUE(sim.ready());
+    TempFile file(GoodFile(600));
+
+    CliProcess noPin({"--port", sim.name(), "update", file.path()});
+    EXPECT_EQ(noPin.finish(), 1);
+    EXPECT_NE(noPin.err.find("the unit has a PIN"), std::string::npos) << noPin.err;
+    CliProcess wrongPin({"--port", sim.name(), "--pin", "1111", "update", file.path()});
+    EXPECT_EQ(wrongPin.finish(), 1);
+    EXPECT_NE(wrongPin.err.find("wrong"), std::string::npos) << wrongPin.err;
+    EXPECT_TRUE(sim.savedImage().empty()) << "no frame may reach a unit whose PIN was not given";
+
+    CliProcess rightPin({"--port", sim.name(), "--pin", "1234", "update", file.path()});
+    EXPECT_EQ(rightPin.finish(), 0) << rightPin.err;
+    EXPECT_EQ(sim.savedImage().size(), 608u);
 }
 
 TEST(CliUpdate, DownloadsAndExitsZeroOnlyAtReboot)

@@ -19,5 +19,9 @@ int RunPorts(const GlobalOptions& global, const Args& args);
 int RunIdentify(const GlobalOptions& global, const Args& args);
 int RunRead(const GlobalOptions& global, const Args& args);
 int RunWrite(const GlobalOptions& global, const Args& args);
+// Opens the unit on --port, passes the same lockout and PIN check as the
+// other unit commands, and closes the port again. Returns kExitOk when the
+// unit may be used, else the exit status (the reason is on standard error).
+int CheckUnitAccess(const GlobalOptions& global, const char* command);
 
 } // namespace cli

@@ -148,6 +148,15 @@ bool ParseAddress(const std::string& text, uint16_t* out)
 
 } // namespace
 
+int CheckUnitAccess(const GlobalOptions& global, const char* command)
+{
+    Unit unit;
+    const int status = OpenUnit(unit, global, command);
+    if (status == kExitOk)
+        unit.modbus.disconnect();
+    return status;
+}
+
 int RunPorts(const GlobalOptions&, const Args& args)
 {
     if (!args.empty())

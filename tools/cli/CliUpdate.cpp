@@ -122,6 +122,12 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
     std::printf("%s: firmware %s for %s, %u bytes to send\n", path.c_str(), file.version().c_str(),
                 Join(file.devices()).c_str(), file.payloadLength());
 
+    // A firmware download is a unit access like any other: the same lockout
+    // and PIN check first, over the command protocol, then the port is free
+    // again for the download link.
+    if (const int status = CheckUnitAccess(global, "update"); status != kExitOk)
+        return status;
+
     CancelOnSignal cancelOnSignal;
     CAppl appl;
     if (appl.LoadDNL(path) != 0) { // changed since it was checked above

@@ -152,11 +152,11 @@ void CComPort::close()
     ::close(fd);
 }
 
-CComPort::Wait CComPort::waitReadable(int timeoutMs)
+CComPort::Wait CComPort::waitPort(short events, int timeoutMs)
 {
     const auto start = Clock::now();
     for (;;) {
-        pollfd fds[2] = {{m_fd.load(), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        pollfd fds[2] = {{m_fd.load(), events, 0}, {m_wakeFd, POLLIN, 0}};
         const int remaining = timeoutMs - static_cast<int>(ElapsedMs(start));
         const int n = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, remaining > 0 ? remaining : 0);
         if (n < 0 && errno == EINTR)
@@ -165,40 +165,27 @@ CComPort::Wait CComPort::waitReadable(int timeoutMs)
             return Wait::TimedOut;
         if (m_wakeFd >= 0 && fds[1].revents)
             return Wait::Woken;
-        // A hang-up without data: every later poll would return at once.
-        if (!(fds[0].revents & POLLIN))
-            return Wait::Gone;
-        return Wait::Ready;
+        return fds[0].revents & events ? Wait::Ready : Wait::Gone;
     }
+}
+
+CComPort::Wait CComPort::waitReadable(int timeoutMs)
+{
+    // Gone: a hang-up without data, after which every poll would return at once.
+    return waitPort(POLLIN, timeoutMs);
 }
 
 CComPort::Wait CComPort::waitWritable(int timeoutMs)
 {
-    const auto start = Clock::now();
-    for (;;) {
-        pollfd fds[2] = {{m_fd.load(), POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
-        const int remaining = timeoutMs - static_cast<int>(ElapsedMs(start));
-        const int n = ::poll(fds, m_wakeFd >= 0 ? 2 : 1, remaining > 0 ? remaining : 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return Wait::TimedOut;
-        if (m_wakeFd >= 0 && fds[1].revents)
-            return Wait::Woken;
-        return Wait::Ready;
-    }
+    // A hang-up shows in the write that follows, which keeps its errno.
+    const Wait w = waitPort(POLLOUT, timeoutMs);
+    return w == Wait::Gone ? Wait::Ready : w;
 }
 
 CComPort::Wait CComPort::sleepFor(int timeoutMs)
 {
-    if (m_wakeFd < 0) {
-        const auto start = Clock::now();
-        for (;;) {
-            const int remaining = timeoutMs - static_cast<int>(ElapsedMs(start));
-            if (::poll(nullptr, 0, remaining > 0 ? remaining : 0) >= 0 || errno != EINTR)
-                return Wait::TimedOut;
-        }
-    }
+    // Without a wake-up descriptor poll() ignores the entry (fd -1) and
+    // only sleeps.
     const auto start = Clock::now();
     for (;;) {
         pollfd fd{m_wakeFd, POLLIN, 0};

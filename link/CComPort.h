@@ -94,6 +94,9 @@ protected:
 
 private:
     enum class Wait { Ready, TimedOut, Woken, Gone };
+    // Waits for events on the port, the wake-up descriptor or the time-out;
+    // Gone when the port reported only a hang-up or an error.
+    Wait waitPort(short events, int timeoutMs);
     Wait waitReadable(int timeoutMs);
     Wait waitWritable(int timeoutMs);
     Wait sleepFor(int timeoutMs);

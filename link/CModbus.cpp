@@ -304,16 +304,33 @@ int CModbus::exchange(const std::string& command, const char* logName, ReplyGram
     return transmit(command.data(), static_cast<int>(command.size()), m_reply, kReplySize, logName, grammar);
 }
 
-bool CModbus::attemptRead(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number)
+bool CModbus::accepted(int transmitted, uint16_t number) const
 {
-    return exchange(command, logName, grammar) > 0 && m_replyStatus >= 0 && m_replyAddress == number;
+    return transmitted > 0 && m_replyStatus >= 0 && m_replyAddress == number;
 }
 
-int CModbus::writeResult(int transmitted, uint16_t number) const
+int CModbus::singleResult(int transmitted, uint16_t number) const
 {
-    if (transmitted > 0 && m_replyStatus >= 0 && m_replyAddress == number)
-        return m_replyStatus;
-    return NoReplyIsFailure(transmitted);
+    return accepted(transmitted, number) ? m_replyStatus : NoReplyIsFailure(transmitted);
+}
+
+// The rule of the reads that try twice: each attempt sends an extra line
+// break first (unless lineBreakFirst is false), then the command, and waits
+// for a reply of the grammar for that number; take then reads the value
+// from the reply and gives the result. A failed attempt leaves a line in the
+// debug window with the value the caller's output holds (shown).
+template <class Take, class Shown>
+int CModbus::readTwice(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number,
+                       bool lineBreakFirst, Take take, Shown shown)
+{
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        if (lineBreakFirst)
+            sendNewLine();
+        if (accepted(exchange(command, logName, grammar), number))
+            return take();
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, number, static_cast<int>(shown()));
+    }
+    return -10;
 }
 
 // ---- Modbus -----------------------------------------------------------------
@@ -322,38 +339,33 @@ int CModbus::readHolding(uint16_t address, uint16_t* value)
 {
     if (!value)
         return -1;
-    const std::string command = "Mr" + Num(address) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        sendNewLine();
-        if (attemptRead(command, "CModbus::readHolding", ReplyGrammar::Read, address)) {
+    return readTwice(
+        "Mr" + Num(address) + "\r\n", "CModbus::readHolding", ReplyGrammar::Read, address, true,
+        [&] {
             *value = m_replyValue;
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, address, *value);
-    }
-    return -10;
+        },
+        [&] { return *value; });
 }
 
 int CModbus::readHoldingSpecial(uint16_t address, uint16_t* value)
 {
     if (!value)
         return -1;
-    const std::string command = "Xr" + Num(address) + "\r\n";
     // The special read repeats without the extra line break of the others.
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        if (attemptRead(command, "CModbus::readHoldingSpecial", ReplyGrammar::Read, address)) {
+    return readTwice(
+        "Xr" + Num(address) + "\r\n", "CModbus::readHoldingSpecial", ReplyGrammar::Read, address, false,
+        [&] {
             *value = m_replyValue;
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, address, *value);
-    }
-    return -10;
+        },
+        [&] { return *value; });
 }
 
 int CModbus::writeHolding(uint16_t address, uint16_t value)
 {
     const std::string command = "Mw" + Num(address) + " " + Num(value) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeHolding", ReplyGrammar::Write), address);
+    return singleResult(exchange(command, "CModbus::writeHolding", ReplyGrammar::Write), address);
 }
 
 int CModbus::writeMultiHoldings(uint16_t firstAddress, const uint16_t* values)
@@ -364,13 +376,13 @@ int CModbus::writeMultiHoldings(uint16_t firstAddress, const uint16_t* values)
     for (int i = 0; i < kMultiWriteCount; ++i)
         command += " " + Num(values[i]);
     command += "\r\n";
-    return writeResult(exchange(command, "CModbus::writeMultiHoldings", ReplyGrammar::Write), firstAddress);
+    return singleResult(exchange(command, "CModbus::writeMultiHoldings", ReplyGrammar::Write), firstAddress);
 }
 
 int CModbus::writeHoldingSpecial(uint16_t address, uint16_t value)
 {
     const std::string command = "Xw" + Num(address) + " " + Num(value) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeHoldingSpecial", ReplyGrammar::Write), address);
+    return singleResult(exchange(command, "CModbus::writeHoldingSpecial", ReplyGrammar::Write), address);
 }
 
 int CModbus::readCoil(uint16_t address, bool* value)
@@ -378,17 +390,15 @@ int CModbus::readCoil(uint16_t address, bool* value)
     if (!value)
         return -1;
     const int r = exchange("Mc" + Num(address) + "\r\n", "CModbus::readCoil", ReplyGrammar::Flag);
-    if (r > 0 && m_replyStatus >= 0 && m_replyAddress == address) {
+    if (accepted(r, address))
         *value = m_replyValue != 0;
-        return m_replyStatus;
-    }
-    return NoReplyIsFailure(r);
+    return singleResult(r, address);
 }
 
 int CModbus::writeCoil(uint16_t address, bool value)
 {
     const std::string command = "Mx" + Num(address) + (value ? " 1" : " 0") + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeCoil", ReplyGrammar::Write), address);
+    return singleResult(exchange(command, "CModbus::writeCoil", ReplyGrammar::Write), address);
 }
 
 int CModbus::readInput(uint16_t address, int16_t* value)
@@ -396,11 +406,9 @@ int CModbus::readInput(uint16_t address, int16_t* value)
     if (!value)
         return -1;
     const int r = exchange("Mi" + Num(address) + "\r\n", "CModbus::readInput", ReplyGrammar::Read);
-    if (r > 0 && m_replyStatus >= 0 && m_replyAddress == address) {
+    if (accepted(r, address))
         *value = static_cast<int16_t>(m_replyValue);
-        return m_replyStatus;
-    }
-    return NoReplyIsFailure(r);
+    return singleResult(r, address);
 }
 
 // ---- BACnet -----------------------------------------------------------------
@@ -410,10 +418,9 @@ int CModbus::readDouble(uint16_t object, double* value, const char* letters, con
 {
     if (!value)
         return -1;
-    const std::string command = letters + Num(object) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        sendNewLine();
-        if (attemptRead(command, logName, ReplyGrammar::Read, object)) {
+    return readTwice(
+        letters + Num(object) + "\r\n", logName, ReplyGrammar::Read, object, true,
+        [&] {
             // The value is a decimal number, so it is read again from the
             // line; a reply naming another function leaves it 0.
             float f = 0;
@@ -422,10 +429,8 @@ int CModbus::readDouble(uint16_t object, double* value, const char* letters, con
                 scan.real(&f);
             *value = f;
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, static_cast<int>(*value));
-    }
-    return -10;
+        },
+        [&] { return *value; });
 }
 
 int CModbus::readAvValue(uint16_t object, double* value)
@@ -441,45 +446,39 @@ int CModbus::readAiValue(uint16_t object, double* value)
 int CModbus::writeAvValue(uint16_t object, double value)
 {
     const std::string command = "Dw" + Num(object) + " " + Fixed2(value) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeAvValue", ReplyGrammar::Write), object);
+    return singleResult(exchange(command, "CModbus::writeAvValue", ReplyGrammar::Write), object);
 }
 
 int CModbus::readIvValue(uint16_t object, int16_t* value)
 {
     if (!value)
         return -1;
-    const std::string command = "DR" + Num(object) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        sendNewLine();
-        if (attemptRead(command, "CModbus::readIvValue", ReplyGrammar::Read, object)) {
+    return readTwice(
+        "DR" + Num(object) + "\r\n", "CModbus::readIvValue", ReplyGrammar::Read, object, true,
+        [&] {
             *value = static_cast<int16_t>(m_replyValue);
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, *value);
-    }
-    return -10;
+        },
+        [&] { return *value; });
 }
 
 int CModbus::writeIvValue(uint16_t object, int16_t value)
 {
     const std::string command = "DW" + Num(object) + " " + Num(value) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeIvValue", ReplyGrammar::Write), object);
+    return singleResult(exchange(command, "CModbus::writeIvValue", ReplyGrammar::Write), object);
 }
 
 int CModbus::readFlagValue(uint16_t object, bool* value, const char* letters, const char* logName)
 {
     if (!value)
         return -1;
-    const std::string command = letters + Num(object) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        sendNewLine();
-        if (attemptRead(command, logName, ReplyGrammar::Flag, object)) {
+    return readTwice(
+        letters + Num(object) + "\r\n", logName, ReplyGrammar::Flag, object, true,
+        [&] {
             *value = m_replyValue != 0;
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, *value ? 1 : 0);
-    }
-    return -10;
+        },
+        [&] { return *value ? 1 : 0; });
 }
 
 int CModbus::readBvValue(uint16_t object, bool* value)
@@ -495,17 +494,16 @@ int CModbus::readBiValue(uint16_t object, bool* value)
 int CModbus::writeBvValue(uint16_t object, int value)
 {
     const std::string command = "Dx" + Num(object) + " " + Num(static_cast<uint16_t>(value)) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeBvValue", ReplyGrammar::Write), object);
+    return singleResult(exchange(command, "CModbus::writeBvValue", ReplyGrammar::Write), object);
 }
 
 int CModbus::readTvValue(uint16_t object, std::string* text)
 {
     if (!text)
         return -1;
-    const std::string command = "Dt" + Num(object) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        sendNewLine();
-        if (attemptRead(command, "CModbus::readTvValue", ReplyGrammar::Read, object)) {
+    return readTwice(
+        "Dt" + Num(object) + "\r\n", "CModbus::readTvValue", ReplyGrammar::Read, object, true,
+        [&] {
             ReplyScanner scan(m_reply);
             ScanPrefix(scan, &m_replyStatus, "bnReadTvReg", 10);
             const char* value = std::strstr(m_reply, "): ");
@@ -513,16 +511,14 @@ int CModbus::readTvValue(uint16_t object, std::string* text)
                 return -1;
             *text = LeadingOf(value + 3, ":", kMaxTimeText);
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, 0);
-    }
-    return -10;
+        },
+        [] { return 0; });
 }
 
 int CModbus::writeTvValue(uint16_t object, const std::string& text)
 {
     const std::string command = "DT" + Num(object) + " " + LeadingOf(text, ":", kMaxTimeText) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeTvValue", ReplyGrammar::Write), object);
+    return singleResult(exchange(command, "CModbus::writeTvValue", ReplyGrammar::Write), object);
 }
 
 int CModbus::readDtvValue(uint16_t object, std::string* text)
@@ -530,23 +526,20 @@ int CModbus::readDtvValue(uint16_t object, std::string* text)
     if (!text)
         return -1;
     text->clear();
-    const std::string command = "Dd" + Num(object) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        sendNewLine();
-        if (attemptRead(command, "CModbus::readDtvValue", ReplyGrammar::Read, object)) {
+    return readTwice(
+        "Dd" + Num(object) + "\r\n", "CModbus::readDtvValue", ReplyGrammar::Read, object, true,
+        [&] {
             if (const char* value = std::strstr(m_reply, "): "))
                 *text = LeadingOf(value + 3, ":. ", kMaxDateTimeText);
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, 0);
-    }
-    return -10;
+        },
+        [] { return 0; });
 }
 
 int CModbus::writeDtvValue(uint16_t object, const std::string& text)
 {
     const std::string command = "DD" + Num(object) + " " + LeadingOf(text, ":. ", kMaxDateTimeText) + "\r\n";
-    return writeResult(exchange(command, "CModbus::writeDtvValue", ReplyGrammar::Write), object);
+    return singleResult(exchange(command, "CModbus::writeDtvValue", ReplyGrammar::Write), object);
 }
 
 int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
@@ -554,13 +547,12 @@ int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
     if (!words || !count)
         return -1;
     const int capacity = std::min<int>(*count, kMaxCsvReadWords);
-    const std::string command = "Ds" + Num(object) + "\r\n";
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        // Never more words than the caller has room for, even here.
-        for (int i = 0; i < std::min(2, static_cast<int>(*count)); ++i)
-            words[i] = 0;
-        sendNewLine();
-        if (attemptRead(command, "CModbus::readCsvValue", ReplyGrammar::Read, object)) {
+    // Never more words than the caller has room for, even here.
+    for (int i = 0; i < std::min(2, static_cast<int>(*count)); ++i)
+        words[i] = 0;
+    return readTwice(
+        "Ds" + Num(object) + "\r\n", "CModbus::readCsvValue", ReplyGrammar::Read, object, true,
+        [&] {
             ReplyScanner scan(m_reply);
             ScanPrefix(scan, &m_replyStatus, "bnReadCsvReg", 0);
             const char* value = std::strstr(m_reply, "): ");
@@ -580,10 +572,8 @@ int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
             }
             *count = static_cast<uint16_t>(built);
             return m_replyStatus;
-        }
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, object, *count > 0 ? words[0] : 0);
-    }
-    return -10;
+        },
+        [&] { return *count > 0 ? words[0] : 0; });
 }
 
 int CModbus::writeCsvValue(uint16_t object, const uint16_t* words, int count)
@@ -594,7 +584,7 @@ int CModbus::writeCsvValue(uint16_t object, const uint16_t* words, int count)
     for (int i = 0; i < std::min(count, kMaxCsvWriteWords); ++i)
         command += Hex4(words[i]);
     command += "0000\r\n";
-    return writeResult(exchange(command, "CModbus::writeCsvValue", ReplyGrammar::Write), object);
+    return singleResult(exchange(command, "CModbus::writeCsvValue", ReplyGrammar::Write), object);
 }
 
 void CModbus::sendUnlock(int pin)

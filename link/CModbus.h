@@ -145,8 +145,14 @@ public:
 
 private:
     int exchange(const std::string& command, const char* logName, ReplyGrammar grammar);
-    bool attemptRead(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number);
-    int writeResult(int transmitted, uint16_t number) const;
+    // Whether the exchange brought an accepted reply for that number.
+    bool accepted(int transmitted, uint16_t number) const;
+    // The result of a write or single-attempt read: the reply's status, else
+    // the exchange's failure (a reply that never came is no success).
+    int singleResult(int transmitted, uint16_t number) const;
+    template <class Take, class Shown>
+    int readTwice(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number,
+                  bool lineBreakFirst, Take take, Shown shown);
     void trace(const char* format, const char* name, int result);
     int readDouble(uint16_t object, double* value, const char* letters, const char* function, const char* logName);
     int readFlagValue(uint16_t object, bool* value, const char* letters, const char* logName);

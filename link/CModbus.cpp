@@ -333,33 +333,35 @@ int CModbus::readTwice(const std::string& command, const char* logName, ReplyGra
     return -10;
 }
 
-// ---- Modbus -----------------------------------------------------------------
-
-int CModbus::readHolding(uint16_t address, uint16_t* value)
+// A read that tries twice and whose value is the reply's number, as T.
+template <class T>
+int CModbus::readNumber(const std::string& command, const char* logName, ReplyGrammar grammar,
+                        uint16_t number, bool lineBreakFirst, T* value)
 {
     if (!value)
         return -1;
     return readTwice(
-        "Mr" + Num(address) + "\r\n", "CModbus::readHolding", ReplyGrammar::Read, address, true,
+        command, logName, grammar, number, lineBreakFirst,
         [&] {
-            *value = m_replyValue;
+            *value = static_cast<T>(m_replyValue);
             return m_replyStatus;
         },
         [&] { return *value; });
 }
 
+// ---- Modbus -----------------------------------------------------------------
+
+int CModbus::readHolding(uint16_t address, uint16_t* value)
+{
+    return readNumber("Mr" + Num(address) + "\r\n", "CModbus::readHolding", ReplyGrammar::Read, address, true,
+                      value);
+}
+
 int CModbus::readHoldingSpecial(uint16_t address, uint16_t* value)
 {
-    if (!value)
-        return -1;
     // The special read repeats without the extra line break of the others.
-    return readTwice(
-        "Xr" + Num(address) + "\r\n", "CModbus::readHoldingSpecial", ReplyGrammar::Read, address, false,
-        [&] {
-            *value = m_replyValue;
-            return m_replyStatus;
-        },
-        [&] { return *value; });
+    return readNumber("Xr" + Num(address) + "\r\n", "CModbus::readHoldingSpecial", ReplyGrammar::Read,
+                      address, false, value);
 }
 
 int CModbus::writeHolding(uint16_t address, uint16_t value)
@@ -451,15 +453,8 @@ int CModbus::writeAvValue(uint16_t object, double value)
 
 int CModbus::readIvValue(uint16_t object, int16_t* value)
 {
-    if (!value)
-        return -1;
-    return readTwice(
-        "DR" + Num(object) + "\r\n", "CModbus::readIvValue", ReplyGrammar::Read, object, true,
-        [&] {
-            *value = static_cast<int16_t>(m_replyValue);
-            return m_replyStatus;
-        },
-        [&] { return *value; });
+    return readNumber("DR" + Num(object) + "\r\n", "CModbus::readIvValue", ReplyGrammar::Read, object, true,
+                      value);
 }
 
 int CModbus::writeIvValue(uint16_t object, int16_t value)
@@ -470,15 +465,8 @@ int CModbus::writeIvValue(uint16_t object, int16_t value)
 
 int CModbus::readFlagValue(uint16_t object, bool* value, const char* letters, const char* logName)
 {
-    if (!value)
-        return -1;
-    return readTwice(
-        letters + Num(object) + "\r\n", logName, ReplyGrammar::Flag, object, true,
-        [&] {
-            *value = m_replyValue != 0;
-            return m_replyStatus;
-        },
-        [&] { return *value ? 1 : 0; });
+    // Set or not: the flag grammar leaves 1 or 0.
+    return readNumber(letters + Num(object) + "\r\n", logName, ReplyGrammar::Flag, object, true, value);
 }
 
 int CModbus::readBvValue(uint16_t object, bool* value)

@@ -153,6 +153,9 @@ private:
     template <class Take, class Shown>
     int readTwice(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number,
                   bool lineBreakFirst, Take take, Shown shown);
+    template <class T>
+    int readNumber(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number,
+                   bool lineBreakFirst, T* value);
     void trace(const char* format, const char* name, int result);
     int readDouble(uint16_t object, double* value, const char* letters, const char* function, const char* logName);
     int readFlagValue(uint16_t object, bool* value, const char* letters, const char* logName);

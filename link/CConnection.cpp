@@ -101,15 +101,19 @@ int CConnection::checkReady()
     return m_state.deviceType;
 }
 
+int CConnection::readIdentityRegister(uint16_t address, uint16_t* value)
+{
+    // The bus address answers the special read on the units that know it.
+    return address == Reg::BusAddress && specialReadWorks == 1 ? m_modbus.readHoldingSpecial(address, value)
+                                                               : m_modbus.readHolding(address, value);
+}
+
 bool CConnection::readIdentity(uint16_t (&values)[6])
 {
     for (int i = 0; i < 6; ++i) {
         const uint16_t address = kIdentityRegisters[i];
         uint16_t value = 0;
-        const int rc = (address == Reg::BusAddress && specialReadWorks == 1)
-                           ? m_modbus.readHoldingSpecial(address, &value)
-                           : m_modbus.readHolding(address, &value);
-        if (rc < 0)
+        if (readIdentityRegister(address, &value) < 0)
             return false;
         values[i] = value;
         if (address == Reg::DeviceType)
@@ -153,10 +157,7 @@ int CConnection::identifyDevice()
         }
         m_catalogue.Holding(Reg::Protocol).value = static_cast<uint16_t>(protocolSelector);
         for (uint16_t address : kIdentityRegisters) {
-            const int rc = (address == Reg::BusAddress && specialReadWorks == 1)
-                               ? m_modbus.readHoldingSpecial(address, &value)
-                               : m_modbus.readHolding(address, &value);
-            if (rc < 0)
+            if (readIdentityRegister(address, &value) < 0)
                 continue;
             m_catalogue.Holding(address).value = value;
             if (address == Reg::Pin)

@@ -114,6 +114,8 @@ public:
     int wrongPinCount = 0;
 
 private:
+    // One identity register; the read's result code.
+    int readIdentityRegister(uint16_t address, uint16_t* value);
     // Reads the identity registers into values; false at the first failure.
     bool readIdentity(uint16_t (&values)[6]);
     CPassword lockout() const;

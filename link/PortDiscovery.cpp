@@ -86,6 +86,22 @@ std::string UsbStrings(const fs::path& ttyEntry)
     return {};
 }
 
+// A port with the description its driver or publisher gave, else the
+// generic "name : device".
+PortEntry MakePort(const std::string& name, const std::string& device, const std::string& friendly)
+{
+    return {name, device, friendly.empty() ? name + " : " + device : friendly};
+}
+
+// Appends the ports in the order a person reads their names (ttyUSB2
+// before ttyUSB10).
+void AppendByName(std::vector<PortEntry> found, std::vector<PortEntry>& out)
+{
+    std::sort(found.begin(), found.end(),
+              [](const PortEntry& a, const PortEntry& b) { return NaturalLess(a.name, b.name); });
+    out.insert(out.end(), found.begin(), found.end());
+}
+
 void AddRealPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& out)
 {
     std::error_code ec;
@@ -111,21 +127,15 @@ void AddRealPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& out)
         const fs::path device = roots.devDir / name;
         if (!fs::exists(device, dec))
             continue;
-        PortEntry port{name, device.string(), name + " : " + device.string()};
         std::string friendly = UsbStrings(entry);
         if (friendly.empty()) {
             const auto id = byId.find(name);
             if (id != byId.end())
                 friendly = ByIdFriendlyName(id->second);
         }
-        if (!friendly.empty())
-            port.description = friendly;
-        found.push_back(std::move(port));
+        found.push_back(MakePort(name, device.string(), friendly));
     }
-    std::sort(found.begin(), found.end(), [](const PortEntry& a, const PortEntry& b) {
-        return NaturalLess(a.name, b.name);
-    });
-    out.insert(out.end(), found.begin(), found.end());
+    AppendByName(std::move(found), out);
 }
 
 void AddVirtualPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& out)
@@ -146,16 +156,9 @@ void AddVirtualPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& ou
         if (!fs::exists(target, lec))
             continue;
         const std::string name = link.filename().string();
-        PortEntry port{name, target.string(), name + " : " + target.string()};
-        const std::string friendly = FirstLine(roots.portsDir / (name + ".txt"));
-        if (!friendly.empty())
-            port.description = friendly;
-        found.push_back(std::move(port));
+        found.push_back(MakePort(name, target.string(), FirstLine(roots.portsDir / (name + ".txt"))));
     }
-    std::sort(found.begin(), found.end(), [](const PortEntry& a, const PortEntry& b) {
-        return NaturalLess(a.name, b.name);
-    });
-    out.insert(out.end(), found.begin(), found.end());
+    AppendByName(std::move(found), out);
 }
 
 } // namespace

@@ -10,10 +10,11 @@
 // Free of GoogleTest and Qt, so that every kind of test program can use it.
 #pragma once
 
+#include "TempDir.h" // beside it: the tests' main has no project include path
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace testsupport {
 
@@ -23,34 +24,29 @@ namespace testsupport {
 class TestEnvironment
 {
 public:
+    // The folders go under the caller's temporary directory, which the
+    // private one replaces from here on.
     explicit TestEnvironment(const char* binDir)
     {
         namespace fs = std::filesystem;
         if (binDir)
             ::setenv("TAVEMO_BIN_DIR", binDir, 0);
-        std::string pattern = (fs::temp_directory_path() / "tavemo-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
+        const fs::path& root = m_root.path();
+        if (root.empty())
             return;
-        m_root = pattern;
         for (const char* sub : {"tmp", "run", "cache"})
-            fs::create_directories(m_root / sub);
+            fs::create_directories(root / sub);
         // The runtime folder is the user's own, as the system's is.
-        fs::permissions(m_root / "run", fs::perms::owner_all, fs::perm_options::replace);
-        ::setenv("TMPDIR", (m_root / "tmp").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (m_root / "run").c_str(), 1);
-        ::setenv("XDG_CACHE_HOME", (m_root / "cache").c_str(), 1);
-    }
-    ~TestEnvironment()
-    {
-        std::error_code ec;
-        if (!m_root.empty())
-            std::filesystem::remove_all(m_root, ec);
+        fs::permissions(root / "run", fs::perms::owner_all, fs::perm_options::replace);
+        ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
     }
     TestEnvironment(const TestEnvironment&) = delete;
     TestEnvironment& operator=(const TestEnvironment&) = delete;
 
 private:
-    std::filesystem::path m_root;
+    TempDir m_root;
 };
 
 // The build folder (TAVEMO_BIN_DIR), or "." when it is not set.

@@ -1,7 +1,7 @@
 // How a page or dialog lays out its controls, as data: one row per control
 // with its kind, its label text (the accessible name too), its grid cell,
 // its list entries and initial selection, and the filter of what may be
-// typed. BuildControls turns the rows into widgets.
+// typed. CFormBuilder::Build turns the rows into widgets.
 //
 // Grid: a field or list puts its label at (row, column) and itself at
 // (row, column + 1); a check box, button or unit label sits at (row, column)

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 
 struct Framing
@@ -36,8 +38,8 @@ constexpr int kDefaultFraming = 2;
 
 // The unit block: identity registers shown after identification, labelled
 // with their catalogue names.
-constexpr uint16_t kUnitRegisters[6] = {Reg::Firmware,   Reg::ProdDate, Reg::OperationDays,
-                                        Reg::BusAddress, Reg::Protocol, Reg::TempUnit};
+constexpr uint16_t kUnitRegisters[CTabInterface::kUnitFields] = {
+    Reg::Firmware, Reg::ProdDate, Reg::OperationDays, Reg::BusAddress, Reg::Protocol, Reg::TempUnit};
 constexpr const char* kMissing = "---";
 
 // The number at the start of a baud item ("115200 Baud").
@@ -120,7 +122,7 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     unitGrid->setContentsMargins(16, 14, 16, 16);
     unitGrid->setHorizontalSpacing(12);
     unitGrid->setVerticalSpacing(8);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kUnitFields; ++i) {
         const QString name =
             QString::fromStdString(catalogue.Holding(kUnitRegisters[i]).name) + QLatin1Char(':');
         auto* label = new QLabel(name, unit);
@@ -169,7 +171,6 @@ CTabInterface::~CTabInterface() = default;
 
 void CTabInterface::refreshPortList()
 {
-    m_ports.clear();
     m_portList->clear();
     m_ports = EnumeratePorts();
     for (const PortListItem& item : PortListItems(m_ports))
@@ -187,8 +188,10 @@ int CTabInterface::getPortSettings(PortSettings& settings)
         return -3;
     settings.portName = m_ports[static_cast<std::size_t>(entry)].name;
     settings.baudRate = LeadingNumber(m_baudList->currentText());
-    const int framing = m_framingList->currentIndex();
-    const Framing& chosen = kFramings[framing >= 0 && framing < 4 ? framing : kDefaultFraming];
+    int framing = m_framingList->currentIndex();
+    if (framing < 0 || framing >= static_cast<int>(std::size(kFramings)))
+        framing = kDefaultFraming;
+    const Framing& chosen = kFramings[framing];
     settings.parity = chosen.parity;
     settings.stopBits = chosen.stopBits;
     return 0;
@@ -254,7 +257,7 @@ void CTabInterface::showDevice(const std::string& name)
 void CTabInterface::showUnitInfo()
 {
     const bool known = deviceType() >= 0 && !demoMode();
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kUnitFields; ++i) {
         QString text = QString::fromLatin1(kMissing);
         const uint16_t value = m_catalogue.Holding(kUnitRegisters[i]).value;
         if (known) {

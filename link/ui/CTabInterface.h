@@ -35,6 +35,9 @@ class CTabInterface : public QWidget, public ITabPage, private IConnectionHost
     Q_OBJECT
 public:
     static constexpr int kBaudRates[9] = {4800, 9600, 14400, 19200, 38400, 56000, 57600, 76800, 115200};
+    // The unit block: firmware, production date, operation days, bus
+    // address, protocol, temperature unit.
+    static constexpr int kUnitFields = 6;
 
     CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus,
                   QWidget* parent = nullptr);
@@ -101,5 +104,5 @@ private:
     QLineEdit* m_deviceField;
     QPushButton* m_connectButton;
     QPushButton* m_demoButton;
-    QLabel* m_unitValues[6];
+    QLabel* m_unitValues[kUnitFields];
 };

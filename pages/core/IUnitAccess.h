@@ -1,7 +1,7 @@
 // How a page reaches the unit: the state and connection operations of the
 // COM-Interface page and the holding-register commands of the protocol
 // client. The application serves it with theModbus and the connection logic
-// (CUnitAccessModbus); tests serve it with a fake unit.
+// (CModbusUnitAccess); tests serve it with a fake unit.
 //
 // Result codes are those of the protocol client: 0 (or a non-negative
 // adapter status) for success; -1 port closed, no unit known or address 0;

@@ -1,6 +1,7 @@
 // The PIN lockout file: its bytes, the block timeline, short and missing
 // files, and that replacing it never leaves it missing.
 #include "link/CPassword.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -23,17 +23,9 @@ class PasswordTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("tavemo-pw-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         CPassword::SetClock([this] { return now.load(); });
     }
-    void TearDown() override
-    {
-        CPassword::SetClock(nullptr);
-        fs::remove_all(dir);
-    }
+    void TearDown() override { CPassword::SetClock(nullptr); }
     std::vector<unsigned char> bytes() const
     {
         std::ifstream in(dir / CPassword::kFileName, std::ios::binary);
@@ -50,7 +42,8 @@ protected:
         out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
 
-    fs::path dir;
+    testsupport::TempDir temp;
+    const fs::path dir = temp.path();
     std::atomic<int64_t> now{kT0};
 };
 

@@ -1,6 +1,7 @@
 #include "diag/DebugOutput.h"
 #include "diag/LogFileSink.h"
 #include "diag/Logger.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -120,9 +120,8 @@ TEST(DebugOutputTest, CutsTo239CharactersAndIsSilentWhenDetached)
 TEST(LogFileSinkTest, KeepsTenNewestFilesAndWritesLines)
 {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("tavemo-logtest-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const testsupport::TempDir temp;
+    const fs::path& dir = temp.path();
     for (int i = 0; i < 12; ++i)
         std::ofstream(dir / ("2020010" + std::to_string(i / 10) + "-00000" + std::to_string(i % 10) + "-1-x.log"))
             << "old";
@@ -141,10 +140,7 @@ TEST(LogFileSinkTest, KeepsTenNewestFilesAndWritesLines)
     EXPECT_EQ(logs, LogFileSink::kKeepFiles);
     EXPECT_FALSE(fs::exists(dir / "20200100-000000-1-x.log")); // the oldest went first
     EXPECT_TRUE(fs::exists(dir / "notes.txt"));
-    std::ifstream in(path, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, " [INFO  Appl  ] hello\r\n");
-    fs::remove_all(dir);
+    EXPECT_EQ(testsupport::ReadFile(path), " [INFO  Appl  ] hello\r\n");
 }
 
 } // namespace

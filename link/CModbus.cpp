@@ -51,6 +51,34 @@ int Atoi(const char* p)
 // the end of a line that stops right at the colon.
 const char* AfterColon(const char* colon) { return colon[1] ? colon + 2 : colon + 1; }
 
+// Where a reply line holds its number and its value; both null when the
+// line is not of the grammar.
+struct ReplyMarks
+{
+    const char* number = nullptr;
+    const char* value = nullptr;
+};
+
+// "<status> = <function>(<number>): <value>"
+ReplyMarks ReadReplyMarks(const char* line)
+{
+    const char* eq = std::strstr(line, " = ");
+    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
+    const char* close = open ? std::strchr(open + 1, ')') : nullptr;
+    const char* colon = close ? std::strchr(close + 1, ':') : nullptr;
+    return colon ? ReplyMarks{open + 1, AfterColon(colon)} : ReplyMarks{};
+}
+
+// "<status> = <function>(<number>,<value>)"
+ReplyMarks WriteReplyMarks(const char* line)
+{
+    const char* eq = std::strstr(line, " = ");
+    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
+    const char* comma = open ? std::strchr(open + 1, ',') : nullptr;
+    const char* close = comma ? std::strchr(comma + 1, ')') : nullptr;
+    return close ? ReplyMarks{open + 1, comma + 1} : ReplyMarks{};
+}
+
 // A small sscanf for the reply patterns the client re-reads: a blank in
 // the pattern matches any run of blanks, other characters match exactly;
 // conversions skip leading blanks.
@@ -224,52 +252,42 @@ void CModbus::disconnect()
 
 // ---- reply grammars --------------------------------------------------------
 
-bool CModbus::parseRead(const char* line)
+bool CModbus::takeReply(const char* line, const char* number)
 {
-    const char* eq = std::strstr(line, " = ");
-    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
-    const char* close = open ? std::strchr(open + 1, ')') : nullptr;
-    const char* colon = close ? std::strchr(close + 1, ':') : nullptr;
-    if (!colon) {
+    if (!number) {
         m_replyStatus = -1;
         return false;
     }
     m_replyStatus = Atoi(line);
-    m_replyAddress = static_cast<uint16_t>(Atoi(open + 1));
-    m_replyValue = static_cast<uint16_t>(Atoi(AfterColon(colon)));
+    m_replyAddress = static_cast<uint16_t>(Atoi(number));
+    return true;
+}
+
+bool CModbus::parseRead(const char* line)
+{
+    const ReplyMarks m = ReadReplyMarks(line);
+    if (!takeReply(line, m.number))
+        return false;
+    m_replyValue = static_cast<uint16_t>(Atoi(m.value));
     return true;
 }
 
 bool CModbus::parseFlag(const char* line)
 {
-    const char* eq = std::strstr(line, " = ");
-    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
-    const char* close = open ? std::strchr(open + 1, ')') : nullptr;
-    const char* colon = close ? std::strchr(close + 1, ':') : nullptr;
-    if (!colon) {
-        m_replyStatus = -1;
+    const ReplyMarks m = ReadReplyMarks(line);
+    if (!takeReply(line, m.number))
         return false;
-    }
-    m_replyStatus = Atoi(line);
-    m_replyAddress = static_cast<uint16_t>(Atoi(open + 1));
     // "set" anywhere in the value text counts as set.
-    m_replyValue = std::strstr(AfterColon(colon), "set") ? 1 : 0;
+    m_replyValue = std::strstr(m.value, "set") ? 1 : 0;
     return true;
 }
 
 bool CModbus::parseWrite(const char* line)
 {
-    const char* eq = std::strstr(line, " = ");
-    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
-    const char* comma = open ? std::strchr(open + 1, ',') : nullptr;
-    const char* close = comma ? std::strchr(comma + 1, ')') : nullptr;
-    if (!close) {
-        m_replyStatus = -1;
+    const ReplyMarks m = WriteReplyMarks(line);
+    if (!takeReply(line, m.number))
         return false;
-    }
-    m_replyStatus = Atoi(line);
-    m_replyAddress = static_cast<uint16_t>(Atoi(open + 1));
-    m_replyValue = static_cast<uint16_t>(Atoi(comma + 1));
+    m_replyValue = static_cast<uint16_t>(Atoi(m.value));
     return true;
 }
 

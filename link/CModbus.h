@@ -144,6 +144,9 @@ public:
     bool parseWrite(const char* line);
 
 private:
+    // Takes the status and the number of a line the grammar accepted (its
+    // number found); a rejected line (number null) sets replyStatus -1.
+    bool takeReply(const char* line, const char* number);
     int exchange(const std::string& command, const char* logName, ReplyGrammar grammar);
     // Whether the exchange brought an accepted reply for that number.
     bool accepted(int transmitted, uint16_t number) const;

@@ -1,7 +1,8 @@
 # tavemo_add_test(NAME SOURCES file... [LIBS lib...] [LABELS label...])
 # One GoogleTest executable per call; its tests are discovered into CTest.
 # Every test executable runs with TAVEMO_BIN_DIR (the build folder) and
-# QT_QPA_PLATFORM=offscreen set (tests/support/test_main.cpp).
+# QT_QPA_PLATFORM=offscreen set, and gets private temporary, runtime and
+# cache folders (tests/support/test_main.cpp).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 

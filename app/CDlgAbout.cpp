@@ -1,6 +1,6 @@
 #include "app/CDlgAbout.h"
 
-#include "app/TabImages.h"
+#include "link/ui/UnitPicture.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -32,7 +32,7 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent)
     layout->setVerticalSpacing(10);
 
     auto* picture = new QLabel(this);
-    picture->setPixmap(TabImages::ProductPicture(128, devicePixelRatioF()));
+    picture->setPixmap(UnitPicture::Draw(128, devicePixelRatioF()));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     picture->setAccessibleName(QStringLiteral("Product picture"));
     layout->addWidget(picture, 0, 0, 3, 1);

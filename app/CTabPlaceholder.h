@@ -2,7 +2,7 @@
 // and a short note, and does nothing when activated.
 #pragma once
 
-#include "app/ITabPage.h"
+#include "pages/core/ITabPage.h"
 
 #include <QWidget>
 

@@ -5,10 +5,10 @@
 #include "app/CStatusLine.h"
 #include "app/CXTabBar.h"
 #include "app/CXTabCtrl.h"
-#include "app/ITabPage.h"
 #include "app/TabImages.h"
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
+#include "pages/core/ITabPage.h"
 #include "model/RegisterCatalogue.h"
 
 #include <QCloseEvent>
@@ -22,24 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Captions of the pages that read the unit when their tab is selected;
-// the busy overlay covers them.
-const char* const kReadingPages[] = {"Common", "Sensors", "Room Climate", "Sun Protect",
-                                     "Light",  "Inputs",  "Controller",   "Tiles"};
-
-bool ReadsOnActivation(const QString& caption)
-{
-    for (const char* reading : kReadingPages)
-        if (caption == QLatin1String(reading))
-            return true;
-    return false;
-}
-
-// At start-up the Controller tab comes last; a rebuild puts it after Light.
-constexpr PageId kStartupOrder[] = {
-    PageId::Common, PageId::Sensors, PageId::RoomClimate, PageId::Inputs, PageId::SunProtect,
-    PageId::Light,  PageId::Tiles,   PageId::TimeProgram, PageId::ReMa,   PageId::Controller};
 
 const QColor kSelectedTabColour(0x00, 0x00, 0xFF);
 const QColor kHoverTabColour(0x00, 0x00, 0x00);
@@ -63,10 +45,9 @@ CTavemoConfigurationToolDlg::CTavemoConfigurationToolDlg(RegisterCatalogue& cata
     // Open wide enough to show every tab without scrolling, when the screen
     // has the room.
     int tabsWidth = 0;
-    for (int id = 0; id < static_cast<int>(PageId::Count); ++id)
-        if (static_cast<PageId>(id) != PageId::BACnet)
-            tabsWidth +=
-                CXTabBar::TabWidth(font(), QString::fromLatin1(PageInfoOf(static_cast<PageId>(id)).caption));
+    for (const PageEntry& page : PageRegistry::Entries())
+        if (page.protocol != 1) // one of the two protocol pages shows
+            tabsWidth += CXTabBar::TabWidth(font(), QString::fromLatin1(page.caption));
     QSize size(qMax(m_minWidth, tabsWidth + 40), m_minHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size()).expandedTo(QSize(m_minWidth, m_minHeight));
@@ -156,15 +137,17 @@ void CTavemoConfigurationToolDlg::closeEvent(QCloseEvent* event)
     emit closed();
 }
 
-int CTavemoConfigurationToolDlg::addPage(PageId id)
+void CTavemoConfigurationToolDlg::addPages(const std::vector<PageId>& order, std::size_t from)
 {
-    const PageInfo& info = PageInfoOf(id);
-    return m_tabs->AddTab(page(id), QString::fromLatin1(info.caption), info.image);
+    for (std::size_t i = from; i < order.size(); ++i) {
+        const PageEntry& entry = PageRegistry::Of(order[i]);
+        m_tabs->AddTab(page(entry.id), QString::fromLatin1(entry.caption), entry.image);
+    }
 }
 
-PageId CTavemoConfigurationToolDlg::protocolPage() const
+int CTavemoConfigurationToolDlg::protocol() const
 {
-    return m_catalogue.Holding(Reg::Protocol).value != 0 ? PageId::BACnet : PageId::Modbus;
+    return m_catalogue.Holding(Reg::Protocol).value != 0 ? 1 : 0;
 }
 
 bool CTavemoConfigurationToolDlg::demoMode() const
@@ -184,18 +167,15 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
 
     m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
-    const PageContext context{this, m_comInterface, &m_catalogue, m_tabs};
-    for (int id = static_cast<int>(PageId::Update); id < static_cast<int>(PageId::Count); ++id) {
-        QWidget* created = CreatePage(static_cast<PageId>(id), context);
+    const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs};
+    for (const PageEntry& entry : PageRegistry::Entries()) {
+        if (entry.id == PageId::Interface)
+            continue;
+        QWidget* created = PageRegistry::Create(entry.id, context);
         created->hide();
-        m_pages[static_cast<std::size_t>(id)] = created;
+        m_pages[static_cast<std::size_t>(entry.id)] = created;
     }
-
-    addPage(PageId::Interface);
-    addPage(PageId::Update);
-    addPage(protocolPage());
-    for (PageId id : kStartupOrder)
-        addPage(id);
+    addPages(PageRegistry::TabOrder(true, kNoDevice, protocol()), 0);
 
     m_tabs->bar()->SetSelectedColour(true, kSelectedTabColour);
     m_tabs->bar()->SetHoverColour(true, kHoverTabColour);
@@ -223,8 +203,10 @@ void CTavemoConfigurationToolDlg::OnTabTimer()
         return;
     m_inTabTick = true;
     m_lastTab = current;
-    if (ReadsOnActivation(m_tabs->tabText(current)))
-        ShowBusyOverlay();
+    const QWidget* selected = m_tabs->widget(current);
+    for (const PageEntry& entry : PageRegistry::Entries())
+        if (entry.readsOnActivation && page(entry.id) == selected)
+            ShowBusyOverlay();
     ActivatePage(current);
     HideBusyOverlay();
     m_inTabTick = false;
@@ -285,17 +267,10 @@ void CTavemoConfigurationToolDlg::RebuildTabs(int deviceType)
 {
     if (!m_started)
         return;
-    m_tabs->RemoveTabsFrom(2);
-    addPage(protocolPage());
-    for (PageId id : {PageId::Common, PageId::Sensors, PageId::RoomClimate, PageId::Inputs,
-                      PageId::SunProtect, PageId::Light})
-        addPage(id);
-    if (deviceType >= 1000)
-        addPage(PageId::Controller);
-    if (deviceType >= 2000)
-        addPage(PageId::Tiles);
-    addPage(PageId::TimeProgram);
-    addPage(PageId::ReMa);
+    // The COM-Interface and FW-Update tabs stay.
+    constexpr int kKept = 2;
+    m_tabs->RemoveTabsFrom(kKept);
+    addPages(PageRegistry::TabOrder(false, deviceType, protocol()), kKept);
 }
 
 void CTavemoConfigurationToolDlg::ReplaceProtocolTab()
@@ -303,8 +278,8 @@ void CTavemoConfigurationToolDlg::ReplaceProtocolTab()
     if (!m_started || m_tabs->count() < 3)
         return;
     const int current = m_tabs->currentIndex();
-    const PageId id = protocolPage();
-    m_tabs->ReplaceTab2(page(id), QString::fromLatin1(PageInfoOf(id).caption));
+    const PageEntry& entry = PageRegistry::Of(protocol() != 0 ? PageId::BACnet : PageId::Modbus);
+    m_tabs->ReplaceTab2(page(entry.id), QString::fromLatin1(entry.caption));
     m_tabs->SelectTab(current);
 }
 
@@ -346,6 +321,14 @@ void CTavemoConfigurationToolDlg::SetOtherTabsEnabled(bool enabled)
 int CTavemoConfigurationToolDlg::tabCount() const
 {
     return m_tabs->count();
+}
+
+void CTavemoConfigurationToolDlg::pause(int ms)
+{
+    // The unit needs the quiet time between commands; the user-interface
+    // thread blocks as it does for the whole cycle.
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
 }
 
 void CTavemoConfigurationToolDlg::SaveToNvram()

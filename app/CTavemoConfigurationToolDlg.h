@@ -11,11 +11,16 @@
 // Closing (Escape, the close box, "File" > "Exit") asks every page to stop
 // its long work, waits 100 ms and closes.
 //
+// The pages and the COM-Interface page see the window as IMainWindow
+// (UTF-8 texts, no Qt); the methods named as the window's services
+// (SetStatusText, RebuildTabs, ...) are its Qt side, which the interface
+// forwards to.
+//
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "app/IMainWindow.h"
-#include "app/PageFactory.h"
+#include "app/PageRegistry.h"
+#include "pages/core/IMainWindow.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -51,22 +56,44 @@ public:
     CTavemoConfigurationToolDlg(RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent = nullptr);
     ~CTavemoConfigurationToolDlg() override;
 
+    // The window's services.
+    void SetStatusText(const QString& text);
+    QString statusText() const { return m_statusText; }
+    void SetRegisterInfo(const QString& text);
+    // The busy overlay "Please wait, data transfer is running..."; both act
+    // only while a unit is known (device type > 0).
+    void ShowBusyOverlay();
+    void HideBusyOverlay();
+    void EnableMainWindow(bool enable);
+    // The tab set for a device type (PageRegistry::TabOrder).
+    void RebuildTabs(int deviceType);
+    // Puts the Modbus or BACnet test page into tab 2 by holding 2045,
+    // keeping the current selection.
+    void ReplaceProtocolTab();
+    void ActivatePage(int index);
+    bool SelectTab(int index);
+    void SetTabEnabled(int index, bool enabled);
+    void SetOtherTabsEnabled(bool enabled);
+    // "Save To NVRAM": makes the unit store its configuration.
+    void SaveToNvram();
+    // The identified device type; sets "Ready." when it is 0 or more, else
+    // "Error: No device connected or PIN wrong.".
+    int checkReady();
+
     // IMainWindow
-    void SetStatusText(const QString& text) override;
-    QString statusText() const override { return m_statusText; }
-    void SetRegisterInfo(const QString& text) override;
-    void ShowBusyOverlay() override;
-    void HideBusyOverlay() override;
-    void EnableMainWindow(bool enable) override;
-    void RebuildTabs(int deviceType) override;
-    void ReplaceProtocolTab() override;
-    void ActivatePage(int index) override;
-    bool SelectTab(int index) override;
-    void SetTabEnabled(int index, bool enabled) override;
-    void SetOtherTabsEnabled(bool enabled) override;
+    void setStatusText(const std::string& text) override { SetStatusText(QString::fromStdString(text)); }
+    void setRegisterInfo(const std::string& text) override { SetRegisterInfo(QString::fromStdString(text)); }
+    void showBusyOverlay() override { ShowBusyOverlay(); }
+    void hideBusyOverlay() override { HideBusyOverlay(); }
+    void selectFirstTab() override { SelectTab(0); }
+    void protocolChanged() override { ReplaceProtocolTab(); }
+    void pause(int ms) override;
+    void enableMainWindow(bool enable) override { EnableMainWindow(enable); }
+    void rebuildTabs(int deviceType) override { RebuildTabs(deviceType); }
+    void activatePage(int index) override { ActivatePage(index); }
+    bool selectTab(int index) override { return SelectTab(index); }
+    void setOtherTabsEnabled(bool enabled) override { SetOtherTabsEnabled(enabled); }
     int tabCount() const override;
-    void SaveToNvram() override;
-    int checkReady() override;
 
     // The export and import of the configuration ("File" menu); the items
     // stay disabled until they are set.
@@ -106,9 +133,10 @@ private:
     void OnStartupTimer();
     void OnTabTimer();
     void createMenu();
-    int addPage(PageId id);
-    // The Modbus or the BACnet test page, by the stored value of holding 2045.
-    PageId protocolPage() const;
+    // Adds the pages of an order from its index from on.
+    void addPages(const std::vector<PageId>& order, std::size_t from);
+    // The Modbus (0) or the BACnet (1) test page, by the stored value of holding 2045.
+    int protocol() const;
     bool demoMode() const;
     int deviceType() const;
 

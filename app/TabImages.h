@@ -1,6 +1,6 @@
 // The tool's pictures, drawn in code: the tab image strip (indexes 0 .. 13,
-// 16 pixels, transparent background), the window icon and the picture of
-// the About box.
+// 16 pixels, transparent background) and the window icon (the unit's
+// picture, link/ui/UnitPicture.h).
 //
 // Tab images: 0 COM-Interface, 1 FW-Update, 2 Modbus/BACnet, 3 Common,
 // 4 Sensors, 5 Room Climate, 6 Inputs, 7 Sun Protect, 8 Light,
@@ -19,6 +19,4 @@ constexpr int kSize = 16;
 // A null icon for an index outside the strip.
 QIcon Icon(int index);
 QIcon WindowIcon();
-// The room unit, drawn into a square of the given side in device-independent pixels.
-QPixmap ProductPicture(int side, qreal devicePixelRatio = 1.0);
 } // namespace TabImages

@@ -28,7 +28,7 @@ endif()
 # tavemo_use_test_pch(target): borrow the matching precompiled header.
 function(tavemo_use_test_pch target)
   get_target_property(libs ${target} LINK_LIBRARIES)
-  if(TAVEMO_BUILD_UI AND ("tavemo_ui" IN_LIST libs OR "Qt6::Test" IN_LIST libs))
+  if(TAVEMO_BUILD_UI AND ("tavemo_app" IN_LIST libs OR "tavemo_pages" IN_LIST libs OR "Qt6::Test" IN_LIST libs))
     target_precompile_headers(${target} REUSE_FROM tavemo_qt_test_pch)
   else()
     target_precompile_headers(${target} REUSE_FROM tavemo_test_main)

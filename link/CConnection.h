@@ -96,6 +96,8 @@ public:
     // The lockout file lives in the temporary directory unless set here.
     void setLockoutDirectory(std::optional<std::filesystem::path> directory);
 
+    // The protocol client the connection drives.
+    CModbus& modbus() { return m_modbus; }
     CUnitState& state() { return m_state; }
     const CUnitState& state() const { return m_state; }
     int deviceType() const { return m_state.deviceType; }

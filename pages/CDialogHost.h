@@ -15,11 +15,11 @@ public:
     CDialogHost(IPageHost& outer, QLabel* infoLine) : m_outer(outer), m_info(infoLine) {}
 
     void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
-    std::string statusText() const override { return m_outer.statusText(); }
     void setRegisterInfo(const std::string& text) override;
     void showBusyOverlay() override { m_outer.showBusyOverlay(); }
     void hideBusyOverlay() override { m_outer.hideBusyOverlay(); }
     void selectFirstTab() override { m_outer.selectFirstTab(); }
+    void protocolChanged() override { m_outer.protocolChanged(); }
     void pause(int ms) override { m_outer.pause(ms); }
 
 private:

@@ -16,35 +16,15 @@
 
 using namespace SensorDialogId;
 
-namespace {
-
-constexpr const char* kAveraging[] = {"0 = 4s", "1 = 8s", "2 = 16s", "3 = 32s"};
-constexpr const char* kUnits[] = {"Pa", "hPa", "mBar", "inWC"};
-
-using T = ControlType;
-constexpr ControlDef kControls[] = {
-    {.id = Label, .type = T::Text, .label = "Label", .row = 1, .column = 0, .filter = EntryFilter::Text12},
-    {.id = Offset, .type = T::ReadOnly, .label = "Offset", .row = 2, .column = 0},
-    {.id = Averaging, .type = T::List, .label = "Averaging Time", .row = 3, .column = 0, .items = kAveraging,
-     .initial = 0},
-    {.id = ScaleStart, .type = T::Number, .label = "Colour Scale Start", .row = 4, .column = 0,
-     .filter = EntryFilter::Decimal},
-    {.id = ScaleStartUnit, .type = T::UnitLabel, .label = "", .row = 4, .column = 2},
-    {.id = ScaleEnd, .type = T::Number, .label = "Colour Scale End", .row = 5, .column = 0,
-     .filter = EntryFilter::Decimal},
-    {.id = ScaleEndUnit, .type = T::UnitLabel, .label = "", .row = 5, .column = 2},
-    {.id = Unit, .type = T::List, .label = "Unit", .row = 6, .column = 0, .items = kUnits, .initial = 1},
-    {.id = EnableMenu, .type = T::Check, .label = "Enable in Sensor Menu", .row = 7, .column = 1, .span = 2},
-    {.id = EnableScale, .type = T::Check, .label = "Enable Colour Scale", .row = 8, .column = 1, .span = 2},
-};
-
-} // namespace
-
 CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::string& unitText,
-                                         RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
-                                         QWidget* parent)
+                                         RegisterCatalogue& catalogue, IPageHost& host, QWidget* parent)
     : QDialog(parent), m_controls(this)
 {
+    // The information line exists before the rows that report to it.
+    m_info = new QLabel(this);
+    m_host = std::make_unique<CDialogHost>(host, m_info);
+    m_logic = std::make_unique<CSensorDialogLogic>(sensor, unitText, catalogue, *m_host, m_controls);
+
     setWindowTitle(QStringLiteral("Configure"));
     auto* outer = new QVBoxLayout(this);
     auto* header = new QLabel(this);
@@ -60,7 +40,7 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
     auto* form = new QWidget(this);
     auto* grid = new QGridLayout(form);
     grid->setContentsMargins(0, 0, 0, 0);
-    CFormBuilder::Build(kControls, grid, nullptr, m_controls);
+    CFormBuilder::Build(m_logic->rows(), grid, nullptr, m_controls);
 
     // The offset changes only by the spinner, one step at a time.
     auto* spin = new QWidget(form);
@@ -89,7 +69,6 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
     top->addWidget(m_picture, 0, Qt::AlignTop);
     outer->addLayout(top);
 
-    m_info = new QLabel(this);
     m_info->setAccessibleName(QStringLiteral("Register Info"));
     m_info->setFrameShape(QFrame::StyledPanel);
     m_info->setFrameShadow(QFrame::Sunken);
@@ -110,8 +89,6 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
     connect(ok, &QPushButton::clicked, this, &CDlgConfigureSensor::accept);
     connect(cancel, &QPushButton::clicked, this, &CDlgConfigureSensor::reject);
 
-    m_host = std::make_unique<CDialogHost>(host, m_info);
-    m_logic = std::make_unique<CSensorDialogLogic>(sensor, unitText, catalogue, unit, *m_host, m_controls);
     connect(m_controls.as<QComboBox>(Unit), &QComboBox::activated, this, [this] { m_logic->unitChosen(); });
 
     m_tracker = new CHoverTracker(
@@ -119,17 +96,17 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
     m_tracker->watchChildren();
 
     m_logic->open();
-    m_picture->setMark(m_logic->engine().currentMark());
+    m_picture->setMark(m_logic->hover().currentMark());
 }
 
 CDlgConfigureSensor::~CDlgConfigureSensor() = default;
 
 void CDlgConfigureSensor::onMouse(bool inside, QPoint p)
 {
-    CPageEngine& engine = m_logic->engine();
-    const bool changed = inside ? engine.hoverAt(p.x(), p.y()) : engine.hoverNone();
+    CHoverInfo& hover = m_logic->hover();
+    const bool changed = inside ? hover.hoverAt(p.x(), p.y()) : hover.hoverNone();
     if (changed)
-        m_picture->setMark(engine.currentMark());
+        m_picture->setMark(hover.currentMark());
 }
 
 void CDlgConfigureSensor::accept()

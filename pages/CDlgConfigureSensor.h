@@ -29,7 +29,7 @@ public:
     static constexpr QSize kPictureSize{320, 240};
 
     CDlgConfigureSensor(const SensorInfo& sensor, const std::string& unitText, RegisterCatalogue& catalogue,
-                        IUnitAccess& unit, IPageHost& host, QWidget* parent = nullptr);
+                        IPageHost& host, QWidget* parent = nullptr);
     ~CDlgConfigureSensor() override;
 
     CControlSet& controls() { return m_controls; }

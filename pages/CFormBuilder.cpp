@@ -13,6 +13,9 @@
 
 namespace CFormBuilder {
 
+using Page::EntryFilter;
+using Page::Kind;
+
 namespace {
 
 // Fields for numbers stay narrow; a unit's texts are short.
@@ -30,7 +33,7 @@ void Refilter(QLineEdit* field, const PageText::Filtered& f)
 
 } // namespace
 
-void InstallFilter(QLineEdit* field, EntryFilter filter)
+void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
 {
     switch (filter) {
     case EntryFilter::None: return;
@@ -58,41 +61,43 @@ void InstallFilter(QLineEdit* field, EntryFilter filter)
     }
 }
 
-void Build(std::span<const ControlDef> specs, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls)
+void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls)
 {
     QWidget* owner = grid->parentWidget();
-    for (const ControlDef& s : specs) {
-        const QString text = QString::fromUtf8(s.label);
-        QLabel* label = nullptr;
+    for (const Page::Row& r : rows) {
+        const QString text = QString::fromUtf8(r.caption);
         QWidget* widget = nullptr;
-        switch (s.type) {
-        case ControlType::Number:
-        case ControlType::ReadOnly:
-        case ControlType::Text: {
+        switch (r.kind) {
+        case Kind::None: continue;
+        case Kind::Number:
+        case Kind::ReadOnly:
+        case Kind::Text: {
             auto* field = new QLineEdit(owner);
             field->setMinimumWidth(kFieldMinWidth);
-            field->setReadOnly(s.type == ControlType::ReadOnly);
-            InstallFilter(field, s.filter);
+            field->setReadOnly(r.kind == Kind::ReadOnly);
+            // A field shows a value, not its name: the label names it.
+            field->setAccessibleName(text);
+            InstallFilter(field, r.filter);
             widget = field;
             break;
         }
-        case ControlType::List: {
+        case Kind::List: {
             auto* list = new QComboBox(owner);
-            for (const char* item : s.items)
+            for (const char* item : r.items)
                 list->addItem(QString::fromUtf8(item));
-            list->setCurrentIndex(s.initial);
+            list->setCurrentIndex(r.initial);
             widget = list;
             break;
         }
-        case ControlType::Check: widget = new QCheckBox(text, owner); break;
-        case ControlType::Button: {
+        case Kind::Check: widget = new QCheckBox(text, owner); break;
+        case Kind::Button: {
             auto* button = new QPushButton(text, owner);
             button->setAutoDefault(false);
             widget = button;
             break;
         }
-        case ControlType::UnitLabel: widget = new QLabel(text, owner); break;
-        case ControlType::Heading: {
+        case Kind::UnitLabel: widget = new QLabel(text, owner); break;
+        case Kind::Heading: {
             auto* heading = new QLabel(text, owner);
             QFont bold = heading->font();
             bold.setBold(true);
@@ -102,21 +107,21 @@ void Build(std::span<const ControlDef> specs, QGridLayout* grid, QBoxLayout* but
         }
         }
         widget->setObjectName(text);
-        widget->setAccessibleName(text);
 
-        const bool labelled = s.type == ControlType::Number || s.type == ControlType::ReadOnly ||
-                              s.type == ControlType::Text || s.type == ControlType::List;
+        QLabel* label = nullptr;
+        const bool labelled =
+            r.kind == Kind::Number || r.kind == Kind::ReadOnly || r.kind == Kind::Text || r.kind == Kind::List;
         if (labelled) {
             label = new QLabel(text, owner);
             label->setBuddy(widget);
-            grid->addWidget(label, s.row, s.column);
-            grid->addWidget(widget, s.row, s.column + 1, 1, s.span);
-        } else if (s.type == ControlType::Button && s.row < 0 && buttonBar) {
+            grid->addWidget(label, r.row, r.column);
+            grid->addWidget(widget, r.row, r.column + 1, 1, r.span);
+        } else if (r.kind == Kind::Button && r.row < 0 && buttonBar) {
             buttonBar->addWidget(widget);
         } else {
-            grid->addWidget(widget, s.row, s.column, 1, s.span);
+            grid->addWidget(widget, r.row, r.column, 1, r.span);
         }
-        controls.add(s.id, widget, label);
+        controls.add(r.id, widget, label);
     }
 }
 

@@ -1,12 +1,18 @@
-// Turns ControlDef rows into widgets: labels with their buddies and
-// accessible names, fields with their entry filters, lists with their
-// entries, check boxes and buttons, each registered in a CControlSet under
-// its id.
+// Turns a page's rows into widgets: labels with their buddies, fields with
+// their entry filters and accessible names, lists with their entries, check
+// boxes, buttons, unit labels and headings, each registered in a CControlSet
+// under its id. Rows without a widget (Kind::None) are passed over.
+//
+// Accessible names are set only where the visible text is not the name: a
+// field is named after its label. A list gets its name from its label
+// through the buddy relation; buttons, check boxes and labels expose their
+// own (current) text, so a unit label that changes after a read reads back
+// as it shows.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/ControlDef.h"
+#include "pages/core/PageTypes.h"
 
 #include <span>
 
@@ -19,9 +25,9 @@ namespace CFormBuilder {
 
 // Builds the rows into grid (and buttons with row -1 into buttonBar, when
 // given). Widgets are owned by the layouts' widget.
-void Build(std::span<const ControlDef> specs, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls);
+void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls);
 
 // Installs an entry filter on a field (Build does it for the rows).
-void InstallFilter(QLineEdit* field, EntryFilter filter);
+void InstallFilter(QLineEdit* field, Page::EntryFilter filter);
 
 } // namespace CFormBuilder

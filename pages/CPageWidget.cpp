@@ -1,16 +1,13 @@
 #include "pages/CPageWidget.h"
 
-#include "app/IMainWindow.h"
-#include "app/PageContext.h"
-#include "link/CModbus.h"
-#include "link/ui/CTabInterface.h"
 #include "pages/CFormBuilder.h"
 #include "pages/CHoverTracker.h"
 #include "pages/CPicturePanel.h"
+#include "pages/PageContext.h"
+#include "pages/core/CHoverInfo.h"
 #include "pages/core/CModbusUnitAccess.h"
 #include "pages/core/CPageEngine.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,17 +18,15 @@
 #include <QVBoxLayout>
 
 CPageWidget::CPageWidget(const PageContext& context)
-    : QWidget(context.parent), m_mainWindow(context.mainWindow), m_catalogue(context.catalogue),
-      m_unit(std::make_unique<CModbusUnitAccess>(theModbus, context.comInterface->connection())),
-      m_host(context.mainWindow), m_controls(this)
+    : QWidget(context.parent), m_host(context.host), m_catalogue(context.catalogue),
+      m_unit(std::make_unique<CModbusUnitAccess>(*context.connection)), m_controls(this)
 {
 }
 
 CPageWidget::~CPageWidget() = default;
 
-void CPageWidget::buildPage(std::span<const ControlDef> specs, QSize pictureSize)
+void CPageWidget::build(std::span<const Page::Row> rows, QSize pictureSize)
 {
-    m_specs = specs;
     auto* outer = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     // The grid sits in a widget of its own, so that it keeps its natural
@@ -56,16 +51,18 @@ void CPageWidget::buildPage(std::span<const ControlDef> specs, QSize pictureSize
     outer->addStretch(1);
     outer->addLayout(buttons);
     buttons->addStretch(1);
-    CFormBuilder::Build(specs, m_grid, buttons, m_controls);
+    CFormBuilder::Build(rows, m_grid, buttons, m_controls);
     buttons->addStretch(1);
 }
 
-void CPageWidget::attach(CPageEngine& engine)
+void CPageWidget::attach(CPageEngine& engine, QSize pictureSize)
 {
     m_engine = &engine;
-    for (const ControlDef& s : m_specs) {
-        QWidget* w = m_controls.widget(s.id);
-        const Page::ControlId id = s.id;
+    const Page::Description& page = engine.description();
+    build(page.rows, pictureSize);
+    for (const Page::Row& row : page.rows) {
+        QWidget* w = m_controls.widget(row.id);
+        const Page::ControlId id = row.id;
         if (auto* list = qobject_cast<QComboBox*>(w)) {
             // activated: the user's choice only, never a value shown by a read.
             connect(list, &QComboBox::activated, this, [this, id] { controlChanged(id); });
@@ -74,10 +71,11 @@ void CPageWidget::attach(CPageEngine& engine)
         } else if (auto* radio = qobject_cast<QRadioButton*>(w)) {
             connect(radio, &QRadioButton::clicked, this, [this, id] { controlChanged(id); });
         } else if (auto* button = qobject_cast<QPushButton*>(w)) {
-            const ButtonAction action = s.action;
+            const Page::ButtonAction action = row.action;
             connect(button, &QPushButton::clicked, this, [this, action, id] { onAction(action, id); });
         }
     }
+    m_hover = std::make_unique<CHoverInfo>(page.rows, page.defaultPicture, *m_catalogue, *m_host, m_controls);
     m_tracker = new CHoverTracker(
         this, [this](bool inside, QPoint p) { onMouse(inside, p); },
         [this](QWidget* control) {
@@ -87,7 +85,7 @@ void CPageWidget::attach(CPageEngine& engine)
         });
     m_tracker->watchChildren();
     if (m_picture)
-        m_picture->setMark(m_engine->currentMark());
+        m_picture->setMark(m_hover->currentMark());
 }
 
 void CPageWidget::controlChanged(Page::ControlId id)
@@ -96,25 +94,25 @@ void CPageWidget::controlChanged(Page::ControlId id)
         m_engine->writeOnChange(id);
 }
 
-void CPageWidget::onAction(ButtonAction action, Page::ControlId id)
+void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)
 {
     if (!m_engine)
         return;
     switch (action) {
-    case ButtonAction::ReadTarget: m_engine->readTargetButton(); break;
-    case ButtonAction::UndoChanges: m_engine->undoChangesButton(); break;
-    case ButtonAction::SaveToNvram: m_engine->saveToNvram(); break;
-    case ButtonAction::Page: buttonClicked(id); break;
+    case Page::ButtonAction::ReadTarget: m_engine->readTargetButton(); break;
+    case Page::ButtonAction::UndoChanges: m_engine->undoChangesButton(); break;
+    case Page::ButtonAction::SaveToNvram: m_engine->saveToNvram(); break;
+    case Page::ButtonAction::Page: buttonClicked(id); break;
     }
 }
 
 void CPageWidget::onMouse(bool inside, QPoint p)
 {
-    if (!m_engine)
+    if (!m_hover)
         return;
-    const bool changed = inside ? m_engine->hoverAt(p.x(), p.y()) : m_engine->hoverNone();
+    const bool changed = inside ? m_hover->hoverAt(p.x(), p.y()) : m_hover->hoverNone();
     if (changed && m_picture)
-        m_picture->setMark(m_engine->currentMark());
+        m_picture->setMark(m_hover->currentMark());
 }
 
 void CPageWidget::setPageReady()

@@ -1,38 +1,37 @@
 // The Qt side of a configuration page: builds the page's controls from its
-// ControlDef rows (grid at the left, picture frame at the right, button bar
-// below), connects them to the page's CPageEngine and plays the page's part
-// towards the main window (ITabPage).
+// rows (grid at the left, picture frame at the right, button bar below),
+// connects them to the page's CPageEngine and plays the page's part towards
+// the main window (ITabPage).
 //
 // What the framework wires for every page:
-// - a selection in a list, a click on a check box and Enter in a control run
+// - a selection in a list, a click on a check box and Enter in a field run
 //   the engine's change handler for that control (controlChanged);
-// - buttons with a ButtonAction run "Read target", "Undo changes" or "Save
-//   To NVRAM"; other buttons call buttonClicked;
-// - mouse moves set the register information line and the picture mark;
-// - preparePage enables the common buttons for the mode, activatePage runs
-//   the read cycle, setPageReady lets the picture frame paint.
+// - the framework's buttons run "Read Target", "Undo Changes" and "Save To
+//   NVRAM"; other buttons call buttonClicked;
+// - mouse moves set the register information line and the picture mark
+//   (CHoverInfo over the same rows);
+// - preparePage turns the button bar on or off for the mode, activatePage
+//   runs the read cycle, setPageReady lets the picture frame paint.
 //
 // A page derives from it, builds its engine (the page's logic) and calls
-// buildPage with its rows and then attach with the engine.
+// attach with it; the rows are the engine's.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "app/ITabPage.h"
 #include "pages/CControlSet.h"
-#include "pages/CMainWindowHost.h"
-#include "pages/ControlDef.h"
+#include "pages/core/ITabPage.h"
+#include "pages/core/PageTypes.h"
 
 #include <QWidget>
 
 #include <memory>
-#include <span>
 
-class CConfiguration;
+class CHoverInfo;
 class CHoverTracker;
 class CPageEngine;
 class CPicturePanel;
-class IMainWindow;
+class IPageHost;
 class IUnitAccess;
 class QGridLayout;
 class RegisterCatalogue;
@@ -50,8 +49,8 @@ public:
 
     CControlSet& controls() { return m_controls; }
     CPageEngine* engine() const { return m_engine; }
+    CHoverInfo* hover() const { return m_hover.get(); }
     CPicturePanel* picturePanel() const { return m_picture; }
-    IMainWindow* mainWindow() const { return m_mainWindow; }
     template <class W> W* widget(Page::ControlId id) const { return m_controls.as<W>(id); }
 
     // ITabPage
@@ -60,9 +59,9 @@ public:
     void activatePage() override;
 
 protected:
-    // Builds the rows; pictureSize empty: no picture frame.
-    void buildPage(std::span<const ControlDef> specs, QSize pictureSize = kPictureSize);
-    void attach(CPageEngine& engine);
+    // Builds the engine's rows into widgets and wires them; pictureSize
+    // empty: no picture frame.
+    void attach(CPageEngine& engine, QSize pictureSize = kPictureSize);
 
     // A list selection, a check box click or Enter in a control.
     virtual void controlChanged(Page::ControlId id);
@@ -70,22 +69,22 @@ protected:
     virtual void buttonClicked(Page::ControlId id) { (void)id; }
 
     IUnitAccess& unit() { return *m_unit; }
-    IPageHost& host() { return m_host; }
+    IPageHost& host() { return *m_host; }
     RegisterCatalogue& catalogue() { return *m_catalogue; }
     QGridLayout* grid() const { return m_grid; }
 
 private:
+    void build(std::span<const Page::Row> rows, QSize pictureSize);
     void onMouse(bool inside, QPoint position);
-    void onAction(ButtonAction action, Page::ControlId id);
+    void onAction(Page::ButtonAction action, Page::ControlId id);
 
-    IMainWindow* m_mainWindow;
+    IPageHost* m_host;
     RegisterCatalogue* m_catalogue;
     std::unique_ptr<IUnitAccess> m_unit;
-    CMainWindowHost m_host;
     CControlSet m_controls;
     CPageEngine* m_engine = nullptr;
+    std::unique_ptr<CHoverInfo> m_hover;
     CPicturePanel* m_picture = nullptr;
     CHoverTracker* m_tracker = nullptr;
     QGridLayout* m_grid = nullptr;
-    std::span<const ControlDef> m_specs;
 };

@@ -1,7 +1,8 @@
 // The "Common" page: the unit's identity and its general settings (bus
 // address and framing, PIN, language, temperature unit, display, time and
 // date formats, daylight saving, dark mode, protocol, date and time) and
-// "Factory Reset". The rules are CCommonLogic's; this class is its widgets.
+// "Factory Reset". The rows and rules are CCommonLogic's; this class adds
+// the date-time dialog.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -11,8 +12,6 @@
 #include "pages/core/CConfiguration.h"
 
 #include <memory>
-
-class CTabInterface;
 
 class CTabCommon : public CPageWidget
 {
@@ -30,6 +29,5 @@ protected:
     void buttonClicked(Page::ControlId id) override;
 
 private:
-    CTabInterface* m_comInterface;
     std::unique_ptr<CCommonLogic> m_logic;
 };

@@ -1,7 +1,7 @@
 // The "Sensors" page: the readings of the unit's eleven sensors, the CO2
 // sensor's "Reset (Autozero)" and "Auto cal", and per sensor a "Configure"
 // button that opens the sensor dialog on the sensor's configuration block.
-// The rules are CSensorsLogic's; this class is its widgets.
+// The rows and rules are CSensorsLogic's; this class adds the dialog.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -10,10 +10,7 @@
 #include "pages/core/CConfiguration.h"
 #include "pages/core/CSensorsLogic.h"
 
-#include <functional>
 #include <memory>
-
-class CDlgConfigureSensor;
 
 class CTabSensors : public CPageWidget
 {

@@ -1,10 +1,10 @@
 #include "link/ui/CTabInterface.h"
 
-#include "app/IMainWindow.h"
-#include "app/TabImages.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
+#include "link/ui/UnitPicture.h"
 #include "model/RegisterCatalogue.h"
+#include "pages/core/IMainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -147,7 +147,7 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     hint->setForegroundRole(QPalette::PlaceholderText);
 
     auto* picture = new QLabel(this);
-    picture->setPixmap(TabImages::ProductPicture(150, devicePixelRatioF()));
+    picture->setPixmap(UnitPicture::Draw(150, devicePixelRatioF()));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     auto* left = new QWidget(this);
@@ -235,17 +235,17 @@ bool CTabInterface::askPin(std::string& text, bool& remember)
 
 void CTabInterface::setStatusText(const std::string& text)
 {
-    m_mainWindow.SetStatusText(QString::fromStdString(text));
+    m_mainWindow.setStatusText(text);
 }
 
 void CTabInterface::rebuildTabs(int deviceType)
 {
-    m_mainWindow.RebuildTabs(deviceType);
+    m_mainWindow.rebuildTabs(deviceType);
 }
 
 void CTabInterface::setOtherTabsEnabled(bool enabled)
 {
-    m_mainWindow.SetOtherTabsEnabled(enabled);
+    m_mainWindow.setOtherTabsEnabled(enabled);
 }
 
 void CTabInterface::showDevice(const std::string& name)
@@ -286,17 +286,17 @@ void CTabInterface::waitMs(int ms)
         return;
     }
     // Keep the window painted, but take no input while the unit restarts.
-    m_mainWindow.EnableMainWindow(false);
+    m_mainWindow.enableMainWindow(false);
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    m_mainWindow.EnableMainWindow(true);
+    m_mainWindow.enableMainWindow(true);
 }
 
 void CTabInterface::returnToFirstTab()
 {
     if (m_mainWindow.tabCount() > 0) {
-        m_mainWindow.SelectTab(0);
-        m_mainWindow.ActivatePage(0);
+        m_mainWindow.selectTab(0);
+        m_mainWindow.activatePage(0);
     }
 }

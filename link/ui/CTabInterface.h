@@ -12,10 +12,10 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "app/ITabPage.h"
 #include "link/CConnection.h"
 #include "link/IConnectionHost.h"
 #include "link/PortDiscovery.h"
+#include "pages/core/ITabPage.h"
 
 #include <QWidget>
 

@@ -11,81 +11,86 @@ using namespace CommonId;
 
 namespace {
 
-constexpr RegisterBinding kReadOrder[] = {
-    {.control = DeviceType, .address = 2000, .display = Display::Custom, .format = CCommonLogic::DeviceTypeDisplay},
-    {.control = Firmware, .address = 2001},
-    {.control = ProdDate, .address = 2002},
-    {.control = OperationDays, .address = 2003},
-    {.control = BusAddress, .address = 2004, .access = Access::Special},
-    {.control = Baudrate, .address = 2005, .access = Access::Special},
-    {.control = Parity, .address = 2006, .access = Access::Special},
-    {.control = InternalError, .address = 2025, .display = Display::Custom,
-     .format = CCommonLogic::InternalErrorDisplay},
-    {.control = Pin, .address = 2008, .display = Display::Custom, .format = CCommonLogic::PinDisplay},
-    {.control = Language, .address = 2009},
-    {.control = TempUnit, .address = 2010},
-    {.control = Brightness, .address = 2011},
-    {.control = ScreenSaver, .address = 2012},
-    {.control = TimeFormat, .address = 2015},
-    {.control = DateFormat, .address = 2016},
-    {.control = Dls, .address = 2017},
-    {.control = Darkmode, .address = 2024},
-};
-
-// Read only when the unit answered the special read of 2045 at identification.
-constexpr RegisterBinding kProtocolBinding = {.control = Protocol, .address = 2045, .access = Access::Special};
-
-constexpr uint16_t kUndoOrder[] = {2004, 2005, 2006, 2008, 2009, 2010, 2011, 2012, 2015, 2016, 2017, 2024};
-
-constexpr ChangeEntry kChangeMap[] = {
-    {.control = Baudrate, .address = 2005, .take = Take::ListIndex, .access = Access::Special},
-    {.control = Parity, .address = 2006, .take = Take::ListIndex, .access = Access::Special},
-    {.control = BusAddress, .address = 2004, .take = Take::Number, .access = Access::Special, .alsoStore = true},
-    {.control = Darkmode, .address = 2024, .take = Take::CheckState},
-    {.control = Language, .address = 2009, .take = Take::ListIndex},
-    {.control = TempUnit, .address = 2010, .take = Take::ListIndex},
-    {.control = TimeFormat, .address = 2015, .take = Take::ListIndex},
-    {.control = DateFormat, .address = 2016, .take = Take::ListIndex},
-    {.control = Dls, .address = 2017, .take = Take::ListIndex},
-    {.control = Brightness, .address = 2011, .take = Take::Number},
-    {.control = ScreenSaver, .address = 2012, .take = Take::Number},
-    {.control = Pin, .address = 2008, .take = Take::Number, .alsoStore = true},
-};
-
-constexpr HoverRegion kHoverRegions[] = {
-    {DeviceType, 2000},  {Firmware, 2001},    {ProdDate, 2002},      {OperationDays, 2003}, {BusAddress, 2004},
-    {Baudrate, 2005},    {Parity, 2006},      {Pin, 2008},           {Language, 2009},      {TempUnit, 2010},
-    {Brightness, 2011},  {ScreenSaver, 2012}, {SaveToNvram, 2013},   {FactoryReset, 2014},  {TimeFormat, 2015},
-    {DateFormat, 2016},  {Dls, 2017},         {DateTime, 2018},      {Darkmode, 2024},      {InternalError, 2025},
-    {Protocol, 2045},
-};
+constexpr const char* kBaudrates[] = {"0 = 9600 Baud", "1 = 19200 Baud", "2 = 38400 Baud", "3 = 57600 Baud",
+                                      "4 = 115200 Baud"};
+constexpr const char* kParities[] = {"0 = None, 1 Stopbit", "1 = Even, 1 Stopbit", "2 = Odd, 1 Stopbit",
+                                     "3 = None, 2 Stopbits"};
+constexpr const char* kLanguages[] = {"0 = german", "1 = english", "2 = spanish",
+                                      "3 = french", "4 = italian", "5 = russian"};
+constexpr const char* kTempUnits[] = {"0 = \u00b0F", "1 = \u00b0C"};
+constexpr const char* kTimeFormats[] = {"0 = 12h", "1 = 24h", "2 = hidden"};
+constexpr const char* kDateFormats[] = {"0 = DD.MM.", "1 = MM.DD", "2 = hidden"};
+constexpr const char* kDls[] = {"0 = Europe", "1 = USA", "2 = no change"};
+constexpr const char* kProtocols[] = {"0 = Modbus", "1 = BACnet"};
 
 // Elements of the unit's display: the date at the top left, the time at the
 // top right, the temperature unit beside the big reading, the text line in
 // the chosen language under the date.
 constexpr FramePercent kTimeFrame{75, 0, 100, 18};
 constexpr FramePercent kDateFrame{0, 0, 42, 18};
-constexpr PictureMark kMarks[] = {
-    {TimeFormat, Picture::DisplayNormal, {kTimeFrame}, 1},
-    {Dls, Picture::DisplayNormal, {kTimeFrame}, 1},
-    {DateFormat, Picture::DisplayNormal, {kDateFrame}, 1},
-    {DateTime, Picture::DisplayNormal, {kDateFrame, kTimeFrame}, 2},
-    {TempUnit, Picture::DisplayNormal, {FramePercent{84, 48, 100, 68}}, 1},
-    {Language, Picture::DisplayNormal, {FramePercent{0, 16, 40, 35}}, 1},
-    {ScreenSaver, Picture::DisplayScreenSaver, {FramePercent{0, 0, 100, 100}}, 1},
-    {Darkmode, Picture::DisplayDark, {}, 0},
+constexpr PictureMark kTimeMark{Picture::DisplayNormal, {kTimeFrame}, 1};
+
+// The identity and the bus settings at the left, the unit's settings at the
+// right. Bus address, baud rate, parity and protocol change how the unit
+// talks on its bus: the special commands. The protocol is read only when the
+// unit answered its special read at identification (afterReads) and written
+// by the protocol switch; the date and time are read as one moment.
+constexpr Row kRows[] = {
+    {.id = DeviceType, .kind = Kind::ReadOnly, .caption = "Device Type", .row = 0, .span = 3, .address = 2000,
+     .display = Display::Custom, .format = CCommonLogic::DeviceTypeDisplay},
+    {.id = Firmware, .kind = Kind::ReadOnly, .caption = "Firmware", .row = 1, .address = 2001},
+    {.id = ProdDate, .kind = Kind::ReadOnly, .caption = "Prod. Date", .row = 2, .address = 2002},
+    {.id = OperationDays, .kind = Kind::ReadOnly, .caption = "Operation Days", .row = 3, .address = 2003},
+    {.id = InternalError, .kind = Kind::ReadOnly, .caption = "Internal Error", .row = 4, .address = 2025,
+     .display = Display::Custom, .format = CCommonLogic::InternalErrorDisplay},
+    {.id = BusAddress, .kind = Kind::Number, .caption = "Bus Address", .row = 5, .filter = EntryFilter::Integer,
+     .address = 2004, .access = Access::Special, .alsoStore = true},
+    {.id = Baudrate, .kind = Kind::List, .caption = "Baudrate", .row = 6, .items = kBaudrates, .initial = 2,
+     .address = 2005, .access = Access::Special},
+    {.id = Parity, .kind = Kind::List, .caption = "Parity / Stop Bits", .row = 7, .items = kParities, .initial = 1,
+     .address = 2006, .access = Access::Special},
+    {.id = Protocol, .kind = Kind::List, .caption = "Protocol", .row = 8, .items = kProtocols, .initial = 0,
+     .address = CCommonLogic::kProtocolRegister, .access = Access::Special, .uses = Use::Hover},
+    {.id = DateTime, .kind = Kind::ReadOnly, .caption = "Date / Time", .row = 9, .address = 2018,
+     .uses = Use::Hover, .mark = {Picture::DisplayNormal, {kDateFrame, kTimeFrame}, 2}},
+    {.id = ConfigureDateTime, .kind = Kind::Button, .caption = "Configure Date / Time", .row = 10, .column = 1},
+
+    {.id = Pin, .kind = Kind::Number, .caption = "PIN", .row = 1, .column = 2, .filter = EntryFilter::Pin,
+     .address = 2008, .display = Display::Custom, .format = CCommonLogic::PinDisplay, .alsoStore = true},
+    {.id = Language, .kind = Kind::List, .caption = "Language", .row = 2, .column = 2, .items = kLanguages,
+     .initial = 1, .address = 2009, .mark = {Picture::DisplayNormal, {FramePercent{0, 16, 40, 35}}, 1}},
+    {.id = TempUnit, .kind = Kind::List, .caption = "Temp Unit", .row = 3, .column = 2, .items = kTempUnits,
+     .initial = 1, .address = 2010, .mark = {Picture::DisplayNormal, {FramePercent{84, 48, 100, 68}}, 1}},
+    {.id = Brightness, .kind = Kind::Number, .caption = "Display Brightness [%]", .row = 4, .column = 2,
+     .filter = EntryFilter::Integer, .address = 2011},
+    {.id = ScreenSaver, .kind = Kind::Number, .caption = "Screen Saver Timeout [s]", .row = 5, .column = 2,
+     .filter = EntryFilter::Integer, .address = 2012,
+     .mark = {Picture::DisplayScreenSaver, {FramePercent{0, 0, 100, 100}}, 1}},
+    {.id = TimeFormat, .kind = Kind::List, .caption = "Time Format", .row = 6, .column = 2, .items = kTimeFormats,
+     .initial = 1, .address = 2015, .mark = kTimeMark},
+    {.id = DateFormat, .kind = Kind::List, .caption = "Date Format", .row = 7, .column = 2, .items = kDateFormats,
+     .initial = 0, .address = 2016, .mark = {Picture::DisplayNormal, {kDateFrame}, 1}},
+    {.id = Dls, .kind = Kind::List, .caption = "DLS", .row = 8, .column = 2, .items = kDls, .initial = 0,
+     .address = 2017, .mark = kTimeMark},
+    {.id = Darkmode, .kind = Kind::Check, .caption = "Darkmode", .row = 9, .column = 3, .address = 2024,
+     .mark = {Picture::DisplayDark, {}, 0}},
+
+    Page::ReadTargetButton(),
+    Page::UndoChangesButton(),
+    Page::SaveToNvramButton(CPageEngine::kSaveToNvramRegister),
+    {.id = FactoryReset, .kind = Kind::Button, .caption = "Factory Reset", .row = -1,
+     .address = CCommonLogic::kFactoryResetRegister},
 };
 
-constexpr ControlId kCommonButtons[] = {ReadTarget, UndoChanges, SaveToNvram, FactoryReset};
+// The unit's own order: the identity, the bus settings, the internal error,
+// then the settings.
+constexpr uint16_t kReadOrder[] = {2000, 2001, 2002, 2003, 2004, 2005, 2006, 2025, 2008,
+                                   2009, 2010, 2011, 2012, 2015, 2016, 2017, 2024};
 
-constexpr PageTables kTables = {
+constexpr Description kPage = {
+    .rows = kRows,
     .readOrder = kReadOrder,
-    .undoOrder = kUndoOrder,
-    .changeMap = kChangeMap,
-    .hoverRegions = kHoverRegions,
-    .marks = kMarks,
     .defaultPicture = Picture::DisplayNormal,
-    .commonButtons = kCommonButtons,
 };
 
 // Leading decimal digits of a text, like the C library's atoi without its
@@ -102,13 +107,13 @@ int LeadingNumber(const std::string& text, std::size_t maxChars)
 
 CCommonLogic::CCommonLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
                            IPageControls& controls, CConfiguration& configuration)
-    : CPageEngine(kTables, catalogue, unit, host, controls), m_configuration(configuration)
+    : CPageEngine(kPage, catalogue, unit, host, controls), m_configuration(configuration)
 {
 }
 
-const PageTables& CCommonLogic::Tables()
+const Description& CCommonLogic::PageDescription()
 {
-    return kTables;
+    return kPage;
 }
 
 std::string CCommonLogic::DeviceTypeDisplay(uint16_t value)
@@ -145,7 +150,7 @@ int CCommonLogic::afterReads(int result, bool connected)
     const bool allRead = connected && result == 0;
     if (allRead && unit().specialReadWorks()) {
         c.setEnabled(Protocol, true);
-        result = readAndShow(kProtocolBinding);
+        result = readAndShow(*rowOf(Protocol));
     } else {
         c.setEnabled(Protocol, false);
     }
@@ -203,27 +208,31 @@ int CCommonLogic::chooseTempUnit()
 int CCommonLogic::writeDateTime(const UnitDateTime& m)
 {
     controls().setText(DateTime, DateTimeText(m));
-    int result = 0;
-    if (!unit().demoMode()) {
-        result = unit().connectUnit();
-        if (result == 0) {
-            const struct
-            {
-                uint16_t address;
-                int value;
-            } writes[] = {{2023, m.year - 2000}, {2022, m.month}, {2021, m.day},
-                          {2018, m.hour},        {2019, m.minute}, {2020, m.second}};
-            for (const auto& w : writes) {
-                result = unit().writeHolding(w.address, static_cast<uint16_t>(w.value));
-                if (result != 0)
-                    break;
-            }
-        }
-        if (unitKnown())
-            unit().disconnect();
-    }
+    const int result = onUnit({}, [&] {
+        const struct
+        {
+            uint16_t address;
+            int value;
+        } writes[] = {{2023, m.year - 2000}, {2022, m.month}, {2021, m.day},
+                      {2018, m.hour},        {2019, m.minute}, {2020, m.second}};
+        for (const auto& w : writes)
+            if (const int r = unit().writeHolding(w.address, static_cast<uint16_t>(w.value)); r != 0)
+                return r;
+        return 0;
+    });
     host().setStatusText(PageText::StatusFor(result));
     return result;
+}
+
+int CCommonLogic::chooseProtocol()
+{
+    // The unit restarts with the other protocol; the user connects again.
+    const int index = controls().index(Protocol);
+    if (index < 0)
+        return -1;
+    unit().switchProtocol(index);
+    host().protocolChanged();
+    return 0;
 }
 
 int CCommonLogic::factoryReset()
@@ -233,12 +242,9 @@ int CCommonLogic::factoryReset()
     unit().identifyDevice();
     if (checkReady() < 0)
         return -1;
+    // The overlay stays while the unit restarts and is read again.
     host().showBusyOverlay();
-    int result = unit().connectUnit();
-    if (result == 0)
-        result = unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1);
-    if (unitKnown())
-        unit().disconnect();
+    int result = onUnit({}, [this] { return unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1); });
     if (result == 0) {
         host().pause(m_restartWaitMs);
         result = readCycle();

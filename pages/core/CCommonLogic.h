@@ -41,9 +41,6 @@ enum : Page::ControlId {
     Darkmode,
     Protocol,
     DateTime,
-    ReadTarget,
-    UndoChanges,
-    SaveToNvram,
     FactoryReset,
     ConfigureDateTime,
 };
@@ -76,7 +73,8 @@ public:
     CCommonLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host, IPageControls& controls,
                  CConfiguration& configuration);
 
-    static const Page::PageTables& Tables();
+    // The page's rows and orders.
+    static const Page::Description& PageDescription();
 
     // "Temp Unit": the temperature-unit text for the other pages, the
     // defaults of the temperature registers while no unit is connected,
@@ -86,6 +84,9 @@ public:
     // the unit (2023 year - 2000, 2022 month, 2021 day, 2018 hour, 2019
     // minute, 2020 second), stopping at the first failure.
     int writeDateTime(const UnitDateTime& moment);
+    // "Protocol" chosen: the unit switches to Modbus (0) or BACnet (1) and
+    // restarts; the protocol tab follows. -1 when nothing is chosen.
+    int chooseProtocol();
     // "Factory Reset": 1 to 2014, then the unit restarts and is read again.
     int factoryReset();
     // How long the factory reset waits for the unit (tests shorten it).

@@ -3,6 +3,10 @@
 #include "link/CConnection.h"
 #include "link/CModbus.h"
 
+CModbusUnitAccess::CModbusUnitAccess(CConnection& connection) : m_modbus(connection.modbus()), m_connection(connection)
+{
+}
+
 int CModbusUnitAccess::deviceType() const
 {
     return m_connection.deviceType();
@@ -37,6 +41,11 @@ int CModbusUnitAccess::identifyDevice()
 bool CModbusUnitAccess::isSameDevice()
 {
     return m_connection.isSameDevice();
+}
+
+void CModbusUnitAccess::switchProtocol(int protocol)
+{
+    m_connection.switchProtocol(protocol);
 }
 
 int CModbusUnitAccess::readHolding(uint16_t address, uint16_t* value)

@@ -1,6 +1,6 @@
-// IUnitAccess over the real link: the protocol client (theModbus) for the
-// register commands and the connection logic of the COM-Interface page for
-// the unit's state, identification and the identity check. Pages reach the
+// IUnitAccess over the real link: the connection logic (CConnection) for the
+// unit's state, identification, the identity check and the protocol switch,
+// and its protocol client for the register commands. Pages reach the
 // unit only through the holding-register commands, also when the unit's
 // protocol is BACnet.
 //
@@ -17,7 +17,7 @@ class CModbus;
 class CModbusUnitAccess : public IUnitAccess
 {
 public:
-    CModbusUnitAccess(CModbus& modbus, CConnection& connection) : m_modbus(modbus), m_connection(connection) {}
+    explicit CModbusUnitAccess(CConnection& connection);
 
     int deviceType() const override;
     bool demoMode() const override;
@@ -27,6 +27,7 @@ public:
     void disconnect() override;
     int identifyDevice() override;
     bool isSameDevice() override;
+    void switchProtocol(int protocol) override;
 
     int readHolding(uint16_t address, uint16_t* value) override;
     int writeHolding(uint16_t address, uint16_t value) override;

@@ -7,13 +7,31 @@ using Page::Access;
 using Page::ControlId;
 using Page::ControlKind;
 using Page::Display;
-using Page::RegisterBinding;
+using Page::Row;
 using Page::Take;
+namespace Use = Page::Use;
 
-CPageEngine::CPageEngine(const Page::PageTables& tables, RegisterCatalogue& catalogue, IUnitAccess& unit,
+CPageEngine::CPageEngine(const Page::Description& page, RegisterCatalogue& catalogue, IUnitAccess& unit,
                          IPageHost& host, IPageControls& controls)
-    : m_tables(tables), m_catalogue(catalogue), m_unit(unit), m_host(host), m_controls(controls)
+    : m_page(page), m_catalogue(catalogue), m_unit(unit), m_host(host), m_controls(controls)
 {
+    // The orders are the rows' own unless the page states one.
+    if (m_page.readOrder.empty()) {
+        for (const Row& row : m_page.rows)
+            if (row.has(Use::Read))
+                m_readOrder.push_back(&row);
+    } else {
+        for (const uint16_t address : m_page.readOrder)
+            if (const Row* row = rowFor(address))
+                m_readOrder.push_back(row);
+    }
+    if (m_page.undoOrder.empty()) {
+        for (const Row& row : m_page.rows)
+            if (row.has(Use::Undo))
+                m_undoOrder.push_back(row.address);
+    } else {
+        m_undoOrder.assign(m_page.undoOrder.begin(), m_page.undoOrder.end());
+    }
 }
 
 bool CPageEngine::unitKnown() const
@@ -26,32 +44,59 @@ bool CPageEngine::readsFromUnit() const
     return unitKnown() && !m_unit.demoMode();
 }
 
-const RegisterBinding* CPageEngine::bindingFor(uint16_t address) const
+const Row* CPageEngine::rowFor(uint16_t address) const
 {
-    for (const RegisterBinding& b : m_tables.readOrder)
-        if (b.address == address)
-            return &b;
+    for (const Row& row : m_page.rows)
+        if (row.address == address && row.has(Use::Read))
+            return &row;
     return nullptr;
 }
 
-const RegisterBinding* CPageEngine::bindingOfControl(ControlId control) const
+const Row* CPageEngine::rowOf(ControlId control) const
 {
     if (control == Page::kNoControl)
         return nullptr;
-    for (const RegisterBinding& b : m_tables.readOrder)
-        if (b.control == control)
-            return &b;
+    for (const Row& row : m_page.rows)
+        if (row.id == control)
+            return &row;
     return nullptr;
 }
 
-const Page::ChangeEntry* CPageEngine::changeEntryOf(ControlId control) const
+int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work, bool* passedChecks)
 {
-    if (control == Page::kNoControl)
-        return nullptr;
-    for (const Page::ChangeEntry& c : m_tables.changeMap)
-        if (c.control == control)
-            return &c;
-    return nullptr;
+    if (passedChecks)
+        *passedChecks = false;
+    if (m_unit.demoMode())
+        return 0;
+    if (how.identify) {
+        m_unit.identifyDevice();
+        if (checkReady() < 0)
+            return -1;
+    }
+    if (how.running)
+        m_host.setStatusText(PageText::kRunning);
+    if (how.overlay)
+        m_host.showBusyOverlay();
+    int result = m_unit.connectUnit();
+    if (how.sameDevice && !m_unit.isSameDevice()) {
+        if (unitKnown())
+            m_unit.disconnect();
+        if (how.overlay)
+            m_host.hideBusyOverlay();
+        m_host.selectFirstTab();
+        return result == 0 ? -1 : result;
+    }
+    if (passedChecks)
+        *passedChecks = true;
+    if (result == 0)
+        result = work();
+    if (unitKnown())
+        m_unit.disconnect();
+    if (how.report)
+        m_host.setStatusText(PageText::StatusFor(result));
+    if (how.overlay)
+        m_host.hideBusyOverlay();
+    return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -63,42 +108,40 @@ void CPageEngine::showMissing(ControlId control)
         m_controls.setText(control, PageText::kMissing);
 }
 
-void CPageEngine::showValue(const RegisterBinding& b, uint16_t word)
+void CPageEngine::showValue(const Row& row, uint16_t word)
 {
-    switch (m_controls.kind(b.control)) {
+    switch (m_controls.kind(row.id)) {
     case ControlKind::Missing: return;
-    case ControlKind::Button: m_controls.setChecked(b.control, (word != 0) != b.inverted); return;
-    case ControlKind::ComboBox: m_controls.setIndex(b.control, static_cast<int>(word) - b.listOffset); return;
-    case ControlKind::Edit: m_controls.setText(b.control, PageText::FormatValue(b, word)); return;
-    case ControlKind::Other: m_controls.setText(b.control, PageText::kMissing); return;
+    case ControlKind::Button: m_controls.setChecked(row.id, (word != 0) != row.inverted); return;
+    case ControlKind::ComboBox: m_controls.setIndex(row.id, static_cast<int>(word) - row.listOffset); return;
+    case ControlKind::Edit: m_controls.setText(row.id, PageText::FormatValue(row, word)); return;
+    case ControlKind::Other: m_controls.setText(row.id, PageText::kMissing); return;
     }
 }
 
 int CPageEngine::readAndShow(uint16_t address, ControlId control)
 {
-    if (const RegisterBinding* b = bindingFor(address)) {
-        if (b->control == control)
-            return readAndShow(*b);
-        RegisterBinding copy = *b;
-        copy.control = control;
-        if (control == Page::kNoControl && copy.display == Display::Text)
-            copy.display = Display::Number; // one register of the text, into the catalogue
-        return readAndShow(copy);
+    Row shown;
+    if (const Row* row = rowFor(address)) {
+        if (row->id == control)
+            return readAndShow(*row);
+        shown = *row;
+        if (control == Page::kNoControl && shown.display == Display::Text)
+            shown.display = Display::Number; // one register of the text, into the catalogue
     }
-    RegisterBinding plain;
-    plain.address = address;
-    plain.control = control;
-    return readAndShow(plain);
+    shown.address = address;
+    shown.id = control;
+    return readAndShow(shown);
 }
 
-int CPageEngine::readAndShow(const RegisterBinding& b)
+int CPageEngine::readAndShow(const Row& row)
 {
-    if (b.display == Display::Text)
-        return readText(b);
-    if (b.address == 0)
+    if (row.display == Display::Text)
+        return readText(row);
+    if (row.address == 0)
         return -1;
-    RegisterEntry& entry = m_catalogue.Holding(b.address);
-    const bool special = b.access == Access::Special;
+    RegisterEntry& entry = m_catalogue.Holding(row.address);
+    const bool special = row.access == Access::Special;
 
     int result = 0;
     if (!readsFromUnit()) {
@@ -108,8 +151,9 @@ int CPageEngine::readAndShow(const RegisterBinding& b)
             entry.value = entry.lastReadValue;
     } else {
         uint16_t word = 0;
-        const int r = special ? m_unit.readHoldingSpecial(b.address, &word) : m_unit.readHolding(b.address, &word);
-        m_host.pause(m_tables.readPauseMs);
+        const int r =
+            special ? m_unit.readHoldingSpecial(row.address, &word) : m_unit.readHolding(row.address, &word);
+        m_host.pause(m_page.readPauseMs);
         if (r >= 0) {
             entry.value = word;
             if (special)
@@ -119,41 +163,40 @@ int CPageEngine::readAndShow(const RegisterBinding& b)
         }
     }
 
-    const ControlKind kind = m_controls.kind(b.control);
+    const ControlKind kind = m_controls.kind(row.id);
     if (kind == ControlKind::Missing)
         return result;
     if (result == 0 && !special && entry.readOnly)
-        m_controls.setEnabled(b.control, false);
+        m_controls.setEnabled(row.id, false);
     // The user is typing or choosing there: leave the control alone. The
     // special registers spare a focused edit field only.
-    if (m_controls.hasFocus(b.control) &&
-        (kind == ControlKind::Edit || (kind == ControlKind::ComboBox && !special)))
+    if (m_controls.hasFocus(row.id) && (kind == ControlKind::Edit || (kind == ControlKind::ComboBox && !special)))
         return result;
     if (result != 0)
-        showMissing(b.control);
+        showMissing(row.id);
     else
-        showValue(b, entry.value);
+        showValue(row, entry.value);
     return result;
 }
 
-int CPageEngine::readText(const RegisterBinding& b)
+int CPageEngine::readText(const Row& row)
 {
-    if (b.address == 0)
+    if (row.address == 0)
         return -1;
     int result = 0;
     for (int k = 0; k < PageText::kTextRegisters; ++k) {
-        RegisterBinding one;
-        one.address = static_cast<uint16_t>(b.address + k);
+        Row one;
+        one.address = static_cast<uint16_t>(row.address + k);
         result = readAndShow(one);
         if (result != 0)
             break;
     }
     // The text shows what the catalogue holds, also after a failed read.
-    if (m_controls.kind(b.control) != ControlKind::Missing && !m_controls.hasFocus(b.control)) {
+    if (m_controls.kind(row.id) != ControlKind::Missing && !m_controls.hasFocus(row.id)) {
         uint16_t words[PageText::kTextRegisters];
         for (int k = 0; k < PageText::kTextRegisters; ++k)
-            words[k] = m_catalogue.Holding(static_cast<uint16_t>(b.address + k)).value;
-        m_controls.setText(b.control, PageText::RegistersToText(words));
+            words[k] = m_catalogue.Holding(static_cast<uint16_t>(row.address + k)).value;
+        m_controls.setText(row.id, PageText::RegistersToText(words));
     }
     return result;
 }
@@ -161,21 +204,17 @@ int CPageEngine::readText(const RegisterBinding& b)
 void CPageEngine::showBitFields(uint16_t address)
 {
     const uint16_t word = m_catalogue.Holding(address).value;
-    for (const Page::BitFieldBinding& f : m_tables.bitFields) {
-        if (f.address != address)
-            continue;
-        for (std::size_t n = 0; n < f.boxes.size(); ++n)
-            if (f.boxes[n] != Page::kNoControl && m_controls.kind(f.boxes[n]) == ControlKind::Button)
-                m_controls.setChecked(f.boxes[n], (word >> n) & 1U);
-    }
+    for (const Row& row : m_page.rows)
+        if (row.bit >= 0 && row.address == address && m_controls.kind(row.id) == ControlKind::Button)
+            m_controls.setChecked(row.id, (word >> row.bit) & 1U);
 }
 
 int CPageEngine::writeFromStore(uint16_t address, ControlId control)
 {
     if (address == 0)
         return -1;
-    const RegisterBinding* b = bindingFor(address);
-    const bool special = b && b->access == Access::Special;
+    const Row* row = rowFor(address);
+    const bool special = row && row->access == Access::Special;
     RegisterEntry& entry = m_catalogue.Holding(address);
     if (entry.readOnly && !special)
         return 0;
@@ -205,26 +244,22 @@ int CPageEngine::readCycle()
     {
         CycleScope scope(*this);
         const int type = m_unit.deviceType();
-        const bool report = type > 0 || (m_tables.statusForTypeZero && type == 0);
-        if (report)
-            m_host.setStatusText(PageText::kRunning);
-        result = m_unit.connectUnit();
-        const bool connected = result == 0;
-        if (connected) {
-            for (const RegisterBinding& b : m_tables.readOrder) {
-                const int r = readAndShow(b);
-                showBitFields(b.address);
-                if (r != 0) {
-                    result = r;
+        const bool report = type > 0 || (m_page.statusForTypeZero && type == 0);
+        bool connected = false;
+        result = onUnit({.running = report, .report = report}, [&] {
+            connected = true;
+            int r = 0;
+            for (const Row* row : m_readOrder) {
+                r = readAndShow(*row);
+                showBitFields(row->address);
+                if (r != 0)
                     break;
-                }
             }
-        }
-        result = afterReads(result, connected);
-        if (unitKnown())
-            m_unit.disconnect();
-        if (report)
-            m_host.setStatusText(PageText::StatusFor(result));
+            return afterReads(r, true);
+        });
+        // Without a link the page still shows what the catalogue holds.
+        if (!connected)
+            result = afterReads(result, false);
     }
     afterCycle(result);
     runPendingChanges();
@@ -238,30 +273,22 @@ int CPageEngine::undoCycle()
     int writeResult = 0;
     {
         CycleScope scope(*this);
-        m_unit.identifyDevice();
-        if (checkReady() < 0)
-            return -1;
-        m_host.setStatusText(PageText::kRunning);
-        const int connect = m_unit.connectUnit();
-        if (!m_unit.isSameDevice()) {
-            if (unitKnown())
-                m_unit.disconnect();
-            m_host.selectFirstTab();
-            return connect == 0 ? -1 : connect;
-        }
-        if (connect == 0) {
-            for (const uint16_t address : m_tables.undoOrder) {
-                const RegisterBinding* b = bindingFor(address);
+        bool passed = false;
+        const int r = onUnit({.identify = true, .running = true, .sameDevice = true}, [&] {
+            for (const uint16_t address : m_undoOrder) {
+                const Row* row = rowFor(address);
                 // A text's registers go back one by one; the read cycle
                 // shows the text again afterwards.
-                const ControlId control = b && b->display != Display::Text ? b->control : Page::kNoControl;
-                writeResult = writeFromStore(address, control);
-                if (writeResult != 0)
-                    break;
+                const ControlId control = row && row->display != Display::Text ? row->id : Page::kNoControl;
+                if (const int w = writeFromStore(address, control); w != 0)
+                    return w;
             }
-        }
-        if (unitKnown())
-            m_unit.disconnect();
+            return 0;
+        }, &passed);
+        // No unit, or another one: nothing was written and nothing is read.
+        if (!passed)
+            return r;
+        writeResult = r;
     }
     const int readResult = readCycle();
     // The read cycle reports its own outcome; a write that failed before it
@@ -298,49 +325,35 @@ int CPageEngine::checkReady()
 
 void CPageEngine::enableCommonButtons()
 {
+    // The button bar holds the actions on the unit.
     const bool on = !m_unit.demoMode();
-    for (const ControlId id : m_tables.commonButtons)
-        if (m_controls.kind(id) != ControlKind::Missing)
-            m_controls.setEnabled(id, on);
+    for (const Row& row : m_page.rows)
+        if (row.kind == Page::Kind::Button && row.row < 0 && m_controls.kind(row.id) != ControlKind::Missing)
+            m_controls.setEnabled(row.id, on);
 }
 
 int CPageEngine::saveToNvram()
 {
-    if (m_unit.demoMode())
-        return 0;
-    m_unit.identifyDevice();
-    if (checkReady() < 0)
-        return -1;
-    int result = m_unit.connectUnit();
-    if (result == 0)
-        result = m_unit.writeHolding(kSaveToNvramRegister, 1);
-    if (unitKnown())
-        m_unit.disconnect();
-    m_host.setStatusText(PageText::StatusFor(result));
-    return result;
+    return onUnit({.identify = true, .report = true},
+                  [this] { return m_unit.writeHolding(kSaveToNvramRegister, 1); });
 }
 
 // ---------------------------------------------------------------------------
 // Changes
 
-void CPageEngine::storeClamped(uint16_t address, int32_t value)
-{
-    m_catalogue.Clamp(address, value, nullptr);
-}
-
 int CPageEngine::composeBitField(uint16_t address, int32_t* value) const
 {
-    for (const Page::BitFieldBinding& f : m_tables.bitFields) {
-        if (f.address != address)
+    bool any = false;
+    int32_t word = 0;
+    for (const Row& row : m_page.rows) {
+        if (row.bit < 0 || row.address != address)
             continue;
-        int32_t word = 0;
-        for (std::size_t n = 0; n < f.boxes.size(); ++n)
-            if (f.boxes[n] != Page::kNoControl && m_controls.checked(f.boxes[n]))
-                word |= 1 << n;
-        *value = word;
-        return 0;
+        any = true;
+        if (m_controls.checked(row.id))
+            word |= 1 << row.bit;
     }
-    return -1;
+    *value = word;
+    return any ? 0 : -1;
 }
 
 int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
@@ -350,7 +363,7 @@ int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
     const RegisterEntry& entry = m_catalogue.Holding(address);
     if (!PageText::NumberInLimits(value, entry.min, entry.max)) {
         m_host.setStatusText(PageText::RangeMessage(entry.min, entry.max));
-        return -100;
+        return kTypedOutOfRange;
     }
     const int r = access == Access::Special ? m_unit.writeHoldingSpecialChecked(address, value)
                                             : m_unit.writeHoldingChecked(address, value);
@@ -358,42 +371,41 @@ int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
     return r;
 }
 
-int CPageEngine::applyChange(const Page::ChangeEntry& c, bool toUnit)
+int CPageEngine::applyChange(const Row& row, bool toUnit)
 {
-    const ControlId control = c.control;
-    const RegisterBinding* binding = bindingOfControl(control);
+    const ControlId control = row.id;
     int32_t value = 0;
-    switch (c.take) {
+    switch (row.effectiveTake()) {
+    case Take::Auto:
+    case Take::None: return 0;
     case Take::ListIndex: {
         const int index = m_controls.index(control);
         if (index < 0)
             return 0;
-        value = index + (binding ? binding->listOffset : 0);
+        value = index + row.listOffset;
         break;
     }
-    case Take::CheckState:
-        value = (m_controls.checked(control) != (binding && binding->inverted)) ? 1 : 0;
-        break;
+    case Take::CheckState: value = m_controls.checked(control) != row.inverted ? 1 : 0; break;
     case Take::BitField:
-        if (composeBitField(c.address, &value) != 0)
+        if (composeBitField(row.address, &value) != 0)
             return 0;
         break;
     case Take::Number:
     case Take::NumberTenths: {
-        const int scale = c.take == Take::NumberTenths ? 10 : 1;
+        const int scale = row.effectiveTake() == Take::NumberTenths ? 10 : 1;
         value = PageText::ParseNumber(m_controls.text(control), scale);
         if (!toUnit) {
-            const RegisterEntry& entry = m_catalogue.Holding(c.address);
+            const RegisterEntry& entry = m_catalogue.Holding(row.address);
             if (!PageText::NumberInLimits(value, entry.min, entry.max)) {
                 m_host.setStatusText(PageText::RangeMessage(entry.min, entry.max));
-                return -100;
+                return kTypedOutOfRange;
             }
-            m_catalogue.Holding(c.address).value = static_cast<uint16_t>(value);
+            m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
             return 0;
         }
-        const int r = writeEditValue(c.address, value, c.access);
-        if (r == 0 && c.alsoStore)
-            m_catalogue.Holding(c.address).value = static_cast<uint16_t>(value);
+        const int r = writeEditValue(row.address, value, row.access);
+        if (r == 0 && row.alsoStore)
+            m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
         return r;
     }
     case Take::Text: {
@@ -401,20 +413,20 @@ int CPageEngine::applyChange(const Page::ChangeEntry& c, bool toUnit)
         PageText::TextToRegisters(PageText::CutText(m_controls.text(control)), words);
         if (!toUnit) {
             for (int k = 0; k < PageText::kTextRegisters; ++k)
-                m_catalogue.Holding(static_cast<uint16_t>(c.address + k)).value = words[k];
+                m_catalogue.Holding(static_cast<uint16_t>(row.address + k)).value = words[k];
             return 0;
         }
-        return m_unit.writeMultiHoldingsChecked(c.address, words);
+        return m_unit.writeMultiHoldingsChecked(row.address, words);
     }
     }
     if (!toUnit) {
-        storeClamped(c.address, value);
+        m_catalogue.Clamp(row.address, value, nullptr);
         return 0;
     }
-    const int r = c.access == Access::Special ? m_unit.writeHoldingSpecialChecked(c.address, value)
-                                              : m_unit.writeHoldingChecked(c.address, value);
-    if (r == 0 && c.alsoStore)
-        m_catalogue.Holding(c.address).value = static_cast<uint16_t>(value);
+    const int r = row.access == Access::Special ? m_unit.writeHoldingSpecialChecked(row.address, value)
+                                                : m_unit.writeHoldingChecked(row.address, value);
+    if (r == 0 && row.alsoStore)
+        m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
     return r;
 }
 
@@ -422,8 +434,8 @@ int CPageEngine::writeOnChange(ControlId control)
 {
     if (m_unit.demoMode() || control == Page::kNoControl)
         return 0;
-    const Page::ChangeEntry* entry = changeEntryOf(control);
-    if (!entry)
+    const Row* row = rowOf(control);
+    if (!row || !row->has(Use::Change))
         return 0;
     // A change never interleaves with a running cycle. With one thread the
     // only way to meet one is a re-entered event loop: the change then waits
@@ -434,25 +446,23 @@ int CPageEngine::writeOnChange(ControlId control)
     }
     m_host.pause(kChangePauseMs);
 
-    int result = m_unit.connectUnit();
     const bool known = unitKnown();
-    if (!m_unit.isSameDevice()) {
-        if (known)
-            m_unit.disconnect();
-        m_host.selectFirstTab();
-        return result == 0 ? -1 : result;
-    }
-    if (result == 0) {
-        // The identity check may have found a unit of device type 0: such a
-        // unit gets nothing written, the value only goes into the catalogue.
-        result = applyChange(*entry, m_unit.deviceType() > 0);
-    } else if (m_unit.deviceType() <= 0) {
-        // No unit to take it: the value store keeps the change.
-        applyChange(*entry, false);
-    }
-    if (known)
-        m_unit.disconnect();
-    if (known && result != -100)
+    bool passed = false;
+    bool applied = false;
+    // The identity check may find a unit of device type 0: such a unit gets
+    // nothing written, the value only goes into the catalogue.
+    const int result = onUnit({.sameDevice = true},
+                              [&] {
+                                  applied = true;
+                                  return applyChange(*row, m_unit.deviceType() > 0);
+                              },
+                              &passed);
+    if (!passed)
+        return result;
+    // No unit to take it: the value store keeps the change.
+    if (!applied && m_unit.deviceType() <= 0)
+        applyChange(*row, false);
+    if (known && result != kTypedOutOfRange)
         m_host.setStatusText(PageText::StatusFor(result));
     return result;
 }
@@ -465,78 +475,4 @@ void CPageEngine::runPendingChanges()
     pending.swap(m_pendingChanges);
     for (const ControlId id : pending)
         writeOnChange(id);
-}
-
-// ---------------------------------------------------------------------------
-// Register information and picture marks
-
-std::string CPageEngine::hoverText(uint32_t code) const
-{
-    if (code == 0)
-        return {};
-    const uint32_t address = code % 10000;
-    const uint16_t value = m_catalogue.Holding(static_cast<uint16_t>(address)).value;
-    std::string name;
-    if (code >= 10000) {
-        for (const Page::BitName& n : m_tables.bitNames)
-            if (n.code == code)
-                name = n.name;
-    } else {
-        name = RegisterKeyName(address);
-    }
-    return PageText::RegisterInfo(address, value, name);
-}
-
-bool CPageEngine::hoverAt(int x, int y)
-{
-    uint32_t code = 0;
-    ControlId hovered = Page::kNoControl;
-    for (const Page::HoverRegion& region : m_tables.hoverRegions) {
-        PageRect label;
-        PageRect control;
-        if (m_controls.kind(region.control) == ControlKind::Missing ||
-            !m_controls.hoverRects(region.control, &label, &control))
-            continue;
-        // A later region that also holds the point wins.
-        if (label.contains(x, y) || control.contains(x, y)) {
-            code = region.code;
-            hovered = region.control;
-        }
-    }
-    return setHovered(code, hovered);
-}
-
-bool CPageEngine::hoverNone()
-{
-    return setHovered(0, Page::kNoControl);
-}
-
-bool CPageEngine::setHovered(uint32_t code, ControlId control)
-{
-    m_hoveredCode = code;
-    const std::string text = hoverText(code);
-    if (text != m_lastInfo) {
-        m_lastInfo = text;
-        m_host.setRegisterInfo(text);
-    }
-    const bool changed = control != m_hoveredControl;
-    m_hoveredControl = control;
-    return changed;
-}
-
-Page::PictureMark CPageEngine::currentMark() const
-{
-    Page::PictureMark mark;
-    mark.picture = m_tables.defaultPicture;
-    if (m_hoveredControl == Page::kNoControl)
-        return mark;
-    for (const Page::PictureMark& m : m_tables.marks) {
-        if (m.control != m_hoveredControl)
-            continue;
-        mark = m;
-        if (mark.picture == Page::Picture::None)
-            mark.picture = m_tables.defaultPicture;
-        break;
-    }
-    return mark;
 }

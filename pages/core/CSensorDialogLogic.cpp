@@ -11,6 +11,8 @@ namespace {
 const std::vector<std::string> kPressureUnits = {"Pa", "hPa", "mBar", "inWC"};
 const std::vector<std::string> kVocUnits = {"ppb", "%"};
 constexpr int kInitialUnitIndex = 1;
+constexpr const char* kAveraging[] = {"0 = 4s", "1 = 8s", "2 = 16s", "3 = 32s"};
+constexpr const char* kUnits[] = {"Pa", "hPa", "mBar", "inWC"};
 
 // Elements of a sensor screen: the sensor's label under the top bar, the
 // colour scale bar with its start and end values, the unit beside the
@@ -25,24 +27,32 @@ constexpr FramePercent kMenuFrame{80, 80, 100, 100};
 } // namespace
 
 CSensorDialogLogic::CSensorDialogLogic(const SensorInfo& sensor, std::string unitText, RegisterCatalogue& catalogue,
-                                       IUnitAccess& unit, IPageHost& host, IPageControls& controls)
+                                       IPageHost& host, IPageControls& controls)
     : m_sensor(sensor), m_unitText(std::move(unitText)), m_catalogue(catalogue), m_controls(controls),
-      m_hover{HoverRegion{Label, reg(0)},
-              HoverRegion{Offset, has(SensorOptions::Offset) ? reg(12) : 0u},
-              HoverRegion{Averaging, has(SensorOptions::Averaging) ? reg(13) : 0u},
-              HoverRegion{ScaleStart, reg(14)},
-              HoverRegion{ScaleEnd, reg(15)},
-              HoverRegion{Unit, has(SensorOptions::Unit) ? reg(16) : 0u},
-              HoverRegion{EnableScale, reg(18)},
-              HoverRegion{EnableMenu, reg(17)}},
-      m_marks{PictureMark{Label, Picture::None, {kLabelFrame}, 1},
-              PictureMark{ScaleStart, Picture::None, {kStartFrame}, 1},
-              PictureMark{ScaleEnd, Picture::None, {kEndFrame}, 1},
-              PictureMark{Unit, Picture::ScreenPressure, {kUnitFrame}, 1},
-              PictureMark{EnableScale, Picture::None, {kScaleFrame}, 1},
-              PictureMark{EnableMenu, Picture::None, {kMenuFrame}, 1}},
-      m_tables{.hoverRegions = m_hover, .marks = m_marks, .defaultPicture = sensor.picture},
-      m_engine(m_tables, catalogue, unit, host, controls)
+      // A register the sensor does not have (0) is not named on mouse-over;
+      // its control is hidden anyway.
+      m_rows{Row{.id = Label, .kind = Kind::Text, .caption = "Label", .row = 1, .filter = EntryFilter::Text12,
+                 .address = reg(0), .uses = Use::Hover, .mark = {Picture::None, {kLabelFrame}, 1}},
+             Row{.id = Offset, .kind = Kind::ReadOnly, .caption = "Offset", .row = 2,
+                 .address = has(SensorOptions::Offset) ? reg(12) : uint16_t{0}, .uses = Use::Hover},
+             Row{.id = Averaging, .kind = Kind::List, .caption = "Averaging Time", .row = 3, .items = kAveraging,
+                 .initial = 0, .address = has(SensorOptions::Averaging) ? reg(13) : uint16_t{0}, .uses = Use::Hover},
+             Row{.id = ScaleStart, .kind = Kind::Number, .caption = "Colour Scale Start", .row = 4,
+                 .filter = EntryFilter::Decimal, .address = reg(14), .uses = Use::Hover,
+                 .mark = {Picture::None, {kStartFrame}, 1}},
+             Row{.id = ScaleStartUnit, .kind = Kind::UnitLabel, .row = 4, .column = 2},
+             Row{.id = ScaleEnd, .kind = Kind::Number, .caption = "Colour Scale End", .row = 5,
+                 .filter = EntryFilter::Decimal, .address = reg(15), .uses = Use::Hover,
+                 .mark = {Picture::None, {kEndFrame}, 1}},
+             Row{.id = ScaleEndUnit, .kind = Kind::UnitLabel, .row = 5, .column = 2},
+             Row{.id = Unit, .kind = Kind::List, .caption = "Unit", .row = 6, .items = kUnits, .initial = 1,
+                 .address = has(SensorOptions::Unit) ? reg(16) : uint16_t{0}, .uses = Use::Hover,
+                 .mark = {Picture::ScreenPressure, {kUnitFrame}, 1}},
+             Row{.id = EnableMenu, .kind = Kind::Check, .caption = "Enable in Sensor Menu", .row = 7, .column = 1,
+                 .span = 2, .address = reg(17), .uses = Use::Hover, .mark = {Picture::None, {kMenuFrame}, 1}},
+             Row{.id = EnableScale, .kind = Kind::Check, .caption = "Enable Colour Scale", .row = 8, .column = 1,
+                 .span = 2, .address = reg(18), .uses = Use::Hover, .mark = {Picture::None, {kScaleFrame}, 1}}},
+      m_hover(m_rows, sensor.picture, catalogue, host, controls)
 {
 }
 

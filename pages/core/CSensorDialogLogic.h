@@ -5,13 +5,14 @@
 // talk to the unit; the Sensors page reads the block before and writes it
 // after. CDlgConfigureSensor is the thin Qt dialog over it.
 //
-// Its hover regions and picture marks work like a page's (CPageEngine); the
-// register codes depend on the sensor's block.
+// Its rows lay out the dialog and name the block's registers on mouse-over
+// (CHoverInfo) with the element of the sensor screen they set; the
+// addresses depend on the sensor's block, so the rows are built per dialog.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/core/CPageEngine.h"
+#include "pages/core/CHoverInfo.h"
 #include "pages/core/CSensorsLogic.h"
 
 #include <array>
@@ -42,15 +43,21 @@ enum : Page::ControlId {
 class CSensorDialogLogic
 {
 public:
+    static constexpr int kRowCount = 10;
+
     CSensorDialogLogic(const SensorInfo& sensor, std::string unitText, RegisterCatalogue& catalogue,
-                       IUnitAccess& unit, IPageHost& host, IPageControls& controls);
-    // The engine points into this object's own tables: it stays where it is.
+                       IPageHost& host, IPageControls& controls);
+    // The hover information points into this object's own rows: it stays
+    // where it is.
     CSensorDialogLogic(const CSensorDialogLogic&) = delete;
     CSensorDialogLogic& operator=(const CSensorDialogLogic&) = delete;
 
     const SensorInfo& sensor() const { return m_sensor; }
     const std::string& unitText() const { return m_unitText; }
-    CPageEngine& engine() { return m_engine; }
+    // The dialog's controls (the header, spinner, information line and
+    // buttons are the dialog's own).
+    std::span<const Page::Row> rows() const { return m_rows; }
+    CHoverInfo& hover() { return m_hover; }
 
     // Fills the controls from the catalogue and hides what the sensor lacks.
     void open();
@@ -78,8 +85,6 @@ private:
     std::vector<std::string> m_unitItems;
     int16_t m_offset = 0;
 
-    std::array<Page::HoverRegion, 8> m_hover{};
-    std::array<Page::PictureMark, 6> m_marks{};
-    Page::PageTables m_tables;
-    CPageEngine m_engine;
+    std::array<Page::Row, kRowCount> m_rows;
+    CHoverInfo m_hover;
 };

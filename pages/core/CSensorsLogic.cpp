@@ -9,46 +9,62 @@ using namespace SensorsId;
 
 namespace {
 
-// Temperatures in signed tenths (-420 = no sensor), humidities in unsigned
-// tenths, the rest as integers; 0xFFFF = no sensor.
-constexpr RegisterBinding kReadOrder[] = {
-    {.control = TempInt, .address = 100, .display = Display::TenthsSigned, .marker = Marker::Signed420},
-    {.control = TempExt, .address = 106, .display = Display::TenthsSigned, .marker = Marker::Signed420},
-    {.control = TempBus, .address = 120, .display = Display::TenthsSigned, .marker = Marker::Signed420},
-    {.control = HumInt, .address = 101, .display = Display::TenthsUnsigned, .marker = Marker::Word0xFFFF},
-    {.control = HumBus, .address = 121, .display = Display::TenthsUnsigned, .marker = Marker::Word0xFFFF},
-    {.control = Co2Int, .address = 102, .marker = Marker::Word0xFFFF},
-    {.control = Co2Bus, .address = 122, .marker = Marker::Word0xFFFF},
-    {.control = VocInt, .address = 104, .marker = Marker::Word0xFFFF},
-    {.control = VocBus, .address = 123, .marker = Marker::Word0xFFFF},
-    {.control = PmBus, .address = 124, .marker = Marker::Word0xFFFF},
-    {.control = PressureBus, .address = 125, .marker = Marker::Word0xFFFF},
-    {.control = AutoCal, .address = 302},
-    {.address = CSensorsLogic::kVocUnitRegister},
+// One row per sensor: its reading, its unit and its "Configure" button,
+// which names the sensor's configuration block on mouse-over. Temperatures
+// in signed tenths (-420 = no sensor), humidities in unsigned tenths, the
+// rest as integers; 0xFFFF = no sensor.
+#define SENSOR_ROW(value, title, reading, shown, missing, unitLabel, unitText, configure, block, r)              \
+    Row{.id = value, .kind = Kind::ReadOnly, .caption = title, .row = r, .address = reading, .display = shown,      \
+        .marker = missing},                                                                                        \
+        Row{.id = unitLabel, .kind = Kind::UnitLabel, .caption = unitText, .row = r, .column = 2},                  \
+        Row{.id = configure, .kind = Kind::Button, .caption = "Configure", .row = r, .column = 3, .address = block}
+
+constexpr Display Signed = Display::TenthsSigned;
+constexpr Display Unsigned = Display::TenthsUnsigned;
+constexpr Display Plain = Display::Number;
+constexpr Marker No420 = Marker::Signed420;
+constexpr Marker NoFFFF = Marker::Word0xFFFF;
+
+constexpr Row kRows[] = {
+    SENSOR_ROW(TempInt, "Temp Sensor 1 Int.", 100, Signed, No420, TempIntUnit, "\u00b0C", ConfigureFirst + 0, 2300, 0),
+    SENSOR_ROW(TempExt, "Temp Sensor 2 Ext.", 106, Signed, No420, TempExtUnit, "\u00b0C", ConfigureFirst + 1, 2900, 1),
+    SENSOR_ROW(TempBus, "Temp Sensor 3 Bus", 120, Signed, No420, TempBusUnit, "\u00b0C", ConfigureFirst + 5, 3000, 2),
+    SENSOR_ROW(HumInt, "Humidity Sensor 1 Int.", 101, Unsigned, NoFFFF, HumIntUnit, "% r.H.", ConfigureFirst + 2, 2400,
+               3),
+    SENSOR_ROW(HumBus, "Humidity Sensor 2 Bus", 121, Unsigned, NoFFFF, HumBusUnit, "% r.H.", ConfigureFirst + 6, 3100,
+               4),
+    SENSOR_ROW(Co2Int, "CO2 Sensor 1 Int.", 102, Plain, NoFFFF, Co2IntUnit, "ppm", ConfigureFirst + 3, 2500, 5),
+    SENSOR_ROW(Co2Bus, "CO2 Sensor 2 Bus", 122, Plain, NoFFFF, Co2BusUnit, "ppm", ConfigureFirst + 7, 3200, 6),
+    Row{.id = ResetAutozero, .kind = Kind::Button, .caption = "Reset (Autozero)", .row = 7, .column = 1,
+        .address = CSensorsLogic::kAutozeroRegister},
+    Row{.id = AutoCal, .kind = Kind::Check, .caption = "Auto cal", .row = 7, .column = 2, .span = 2, .address = 302},
+    SENSOR_ROW(VocInt, "VOC Sensor 1 Int.", 104, Plain, NoFFFF, VocIntUnit, "%", ConfigureFirst + 4, 2600, 8),
+    SENSOR_ROW(VocBus, "VOC Sensor 2 Bus", 123, Plain, NoFFFF, VocBusUnit, "ppb", ConfigureFirst + 8, 3300, 9),
+    SENSOR_ROW(PmBus, "PM Sensor 2 Bus", 124, Plain, NoFFFF, PmBusUnit, "g/m", ConfigureFirst + 9, 3400, 10),
+    // The pressure unit label names the pressure unit register on mouse-over
+    // (3516, read after the readings, see afterReads).
+    Row{.id = PressureBus, .kind = Kind::ReadOnly, .caption = "Pressure Sensor 2 Bus", .row = 11, .address = 125,
+        .marker = NoFFFF},
+    Row{.id = PressureBusUnit, .kind = Kind::UnitLabel, .caption = "----", .row = 11, .column = 2,
+        .address = CSensorsLogic::kPressureUnitRegister},
+    Row{.id = ConfigureFirst + 10, .kind = Kind::Button, .caption = "Configure", .row = 11, .column = 3,
+        .address = 3500},
+    // The VOC bus sensor's unit, for its unit label.
+    Row{.address = CSensorsLogic::kVocUnitRegister},
+    Page::ReadTargetButton("Read target"),
+    Page::SaveToNvramButton(),
 };
 
-constexpr ChangeEntry kChangeMap[] = {
-    {.control = AutoCal, .address = 302, .take = Take::CheckState},
-};
+#undef SENSOR_ROW
 
-constexpr HoverRegion kHoverRegions[] = {
-    {ConfigureFirst + 0, 2300}, {ConfigureFirst + 1, 2900}, {ConfigureFirst + 2, 2400}, {ConfigureFirst + 3, 2500},
-    {ConfigureFirst + 4, 2600}, {ConfigureFirst + 5, 3000}, {ConfigureFirst + 6, 3100}, {ConfigureFirst + 7, 3200},
-    {ConfigureFirst + 8, 3300}, {ConfigureFirst + 9, 3400}, {ConfigureFirst + 10, 3500}, {ResetAutozero, 300},
-    {AutoCal, 302},             {TempInt, 100},             {TempExt, 106},             {HumInt, 101},
-    {Co2Int, 102},              {VocInt, 104},              {TempBus, 120},             {HumBus, 121},
-    {Co2Bus, 122},              {VocBus, 123},              {PmBus, 124},               {PressureBus, 125},
-    {PressureBusUnit, CSensorsLogic::kPressureUnitRegister},
-};
+// The readings first, then the calibration flag and the VOC unit.
+constexpr uint16_t kReadOrder[] = {100, 106, 120, 101, 121, 102, 122, 104, 123, 124, 125, 302,
+                                   CSensorsLogic::kVocUnitRegister};
 
-constexpr ControlId kCommonButtons[] = {ReadTarget, SaveToNvram};
-
-constexpr PageTables kTables = {
+constexpr Description kPage = {
+    .rows = kRows,
     .readOrder = kReadOrder,
-    .changeMap = kChangeMap,
-    .hoverRegions = kHoverRegions,
     .defaultPicture = Picture::UnitFront,
-    .commonButtons = kCommonButtons,
     .readPauseMs = CSensorsLogic::kSensorReadPauseMs,
     .statusForTypeZero = true,
 };
@@ -79,13 +95,13 @@ constexpr SensorInfo kSensors[CSensorsLogic::kSensorCount] = {
 
 CSensorsLogic::CSensorsLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
                              IPageControls& controls, CConfiguration& configuration)
-    : CPageEngine(kTables, catalogue, unit, host, controls), m_configuration(configuration)
+    : CPageEngine(kPage, catalogue, unit, host, controls), m_configuration(configuration)
 {
 }
 
-const PageTables& CSensorsLogic::Tables()
+const Description& CSensorsLogic::PageDescription()
 {
-    return kTables;
+    return kPage;
 }
 
 const SensorInfo (&CSensorsLogic::Sensors())[CSensorsLogic::kSensorCount]
@@ -174,38 +190,23 @@ int CSensorsLogic::afterReads(int result, bool connected)
 
 int CSensorsLogic::resetAutozero()
 {
-    if (unit().demoMode())
-        return 0;
-    int result = unit().connectUnit();
-    if (result == 0)
-        result = unit().writeHolding(kAutozeroRegister, 1);
-    if (unitKnown())
-        unit().disconnect();
-    host().setStatusText(PageText::StatusFor(result));
-    return result;
+    return onUnit({.report = true}, [this] { return unit().writeHolding(kAutozeroRegister, 1); });
 }
 
 void CSensorsLogic::readBlock(const SensorInfo& s)
 {
     unit().identifyDevice();
     checkReady(); // only the status line; the dialog opens in every case
+    // Without a unit the dialog shows what the catalogue holds.
     const bool known = unitKnown();
-    if (known) {
-        host().setStatusText(PageText::kRunning);
-        host().showBusyOverlay();
-    }
-    const bool demo = unit().demoMode();
-    if (!demo)
-        unit().connectUnit();
-    for (const uint16_t address : BlockRegisters(s))
-        if (readRegister(address) != 0)
-            break;
-    if (!demo && known)
-        unit().disconnect();
-    if (known) {
+    onUnit({.running = known, .overlay = known}, [&] {
+        for (const uint16_t address : BlockRegisters(s))
+            if (const int r = readRegister(address); r != 0)
+                return r;
+        return 0;
+    });
+    if (known)
         host().setStatusText(PageText::kDone);
-        host().hideBusyOverlay();
-    }
 }
 
 int CSensorsLogic::writeBlock(const SensorInfo& s)

@@ -51,8 +51,6 @@ enum : Page::ControlId {
     ConfigureLast = ConfigureFirst + 10,
     ResetAutozero,
     AutoCal,
-    ReadTarget,
-    SaveToNvram,
 };
 } // namespace SensorsId
 
@@ -92,7 +90,8 @@ public:
     CSensorsLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host, IPageControls& controls,
                   CConfiguration& configuration);
 
-    static const Page::PageTables& Tables();
+    // The page's rows and orders.
+    static const Page::Description& PageDescription();
     static const SensorInfo (&Sensors())[kSensorCount];
     // The sensor of a "Configure" button, or null.
     static const SensorInfo* SensorOf(Page::ControlId configureButton);

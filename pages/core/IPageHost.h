@@ -1,6 +1,6 @@
 // What a page needs of the main window: the status line, the register
-// information line, the busy overlay, the way back to the first tab, and a
-// pause between register commands.
+// information line, the busy overlay, the way back to the first tab, the
+// protocol test tab, and a pause between register commands.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -14,7 +14,6 @@ public:
 
     // The status line. Texts are UTF-8.
     virtual void setStatusText(const std::string& text) = 0;
-    virtual std::string statusText() const = 0;
     // The register information line; the host ignores an unchanged text.
     virtual void setRegisterInfo(const std::string& text) = 0;
     // "Please wait, data transfer is running..."; both act only while a
@@ -23,6 +22,9 @@ public:
     virtual void hideBusyOverlay() = 0;
     // Back to the COM-Interface page after another unit was found attached.
     virtual void selectFirstTab() = 0;
+    // The unit now speaks the other protocol (holding 2045 changed): the
+    // matching test page takes the protocol tab.
+    virtual void protocolChanged() = 0;
     // Blocks the calling thread for ms milliseconds (the unit needs the
     // quiet time between commands).
     virtual void pause(int ms) = 0;

@@ -37,6 +37,9 @@ public:
     // identification (or it cannot be read); on a mismatch every tab but the
     // first is disabled.
     virtual bool isSameDevice() = 0;
+    // Switches the unit between Modbus (0) and BACnet (1) and waits while it
+    // restarts; the user connects again afterwards.
+    virtual void switchProtocol(int protocol) = 0;
 
     virtual int readHolding(uint16_t address, uint16_t* value) = 0;
     virtual int writeHolding(uint16_t address, uint16_t value) = 0;

@@ -27,7 +27,7 @@ bool IsMissingMarker(Page::Marker marker, uint16_t word)
     return false;
 }
 
-std::string FormatValue(const Page::RegisterBinding& binding, uint16_t word)
+std::string FormatValue(const Page::Row& binding, uint16_t word)
 {
     if (IsMissingMarker(binding.marker, word))
         return kMissing;

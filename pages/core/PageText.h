@@ -29,7 +29,7 @@ inline constexpr int kTextRegisters = 12;
 std::string Tenths(int value);
 // A register word as the binding shows it (tenths, number, marker "---").
 // Display::Text and Display::Custom without a format give the plain number.
-std::string FormatValue(const Page::RegisterBinding& binding, uint16_t word);
+std::string FormatValue(const Page::Row& binding, uint16_t word);
 bool IsMissingMarker(Page::Marker marker, uint16_t word);
 
 // "Done." for 0, else "Error: %i".

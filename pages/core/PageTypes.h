@@ -1,16 +1,25 @@
-// The tables that describe a configuration page. A page is mostly data: which
-// control shows which holding register and how, in which order the registers
-// are read and written back, which control writes what when the user changes
-// it, which label names which register on mouse-over, and which element of
-// the unit's picture a hovered control marks. CPageEngine carries the
-// machinery that works on these tables once for every page.
+// How a configuration page is described: one row per control. A row says
+// what the control is and where it sits (kind, caption, grid cell, list
+// entries, entry filter), which holding register it shows and how (display
+// conversion, missing-value marker, plain or special access, list offset),
+// and what it takes part in: the read cycle, the undo cycle, the write on a
+// change, the register information line on mouse-over and the mark on the
+// unit's picture. The form builder makes the widgets from the same rows that
+// the page machinery (CPageEngine, CHoverInfo) reads, so a field is written
+// once.
+//
+// Most rows need only their kind, caption, cell and register: what a row
+// takes part in follows from its kind (see Row::uses), and the read and undo
+// orders are the rows' order. A page states an order of its own only where
+// the unit wants another one (Description::readOrder, ::undoOrder).
 //
 // Controls are named by small integers (ControlId) that each page defines in
-// its own enum; 0 stands for "no control" (a register read into the catalogue
-// only). The Qt side maps the ids to widgets; the core never sees a widget.
+// its own enum; 0 stands for "no control" (a register read into the
+// catalogue only). The framework's own buttons use ids from kFrameworkIds on.
+// The Qt side maps ids to widgets; the core never sees a widget.
 //
-// Tables are static arrays in the page's source, handed over as spans; they
-// must outlive the engine that uses them.
+// Rows are static arrays in the page's source (or a dialog's member array),
+// handed over as spans; they must outlive whatever uses them.
 //
 // Thread rules: plain constant data.
 #pragma once
@@ -25,9 +34,34 @@ namespace Page {
 using ControlId = int;
 constexpr ControlId kNoControl = 0;
 
-// What a control is, as far as showing a value goes. Missing: the page has
-// no such control (the register goes into the catalogue only).
+// What a control is, as far as showing a value goes (IPageControls::kind).
+// Missing: the page has no such control.
 enum class ControlKind : uint8_t { Missing, Edit, ComboBox, Button, Other };
+
+// The widget a row makes.
+enum class Kind : uint8_t {
+    None,      // no widget: a register read into the catalogue only
+    Number,    // a number field
+    ReadOnly,  // a field that only shows
+    Text,      // a text field (a 12-register text)
+    List,      // a drop-down list
+    Check,     // a check box (its caption is its label)
+    Button,    // a push button (its caption is its label)
+    UnitLabel, // a short text after a field, set by the page
+    Heading,   // a bold line of text
+};
+
+// What may be typed into a field.
+enum class EntryFilter : uint8_t {
+    None,
+    Integer, // digits and one leading minus
+    Decimal, // also one decimal separator ("," becomes ".")
+    Pin,     // four digits
+    Text12,  // at most 12 characters (a 12-register text)
+};
+
+// What a button does when the framework knows it; Page: the page's own.
+enum class ButtonAction : uint8_t { Page, ReadTarget, UndoChanges, SaveToNvram };
 
 // How a register's value is shown after it was read.
 enum class Display : uint8_t {
@@ -35,7 +69,7 @@ enum class Display : uint8_t {
     TenthsSigned,   // the signed word in tenths: -25 -> "-2.5"
     TenthsUnsigned, // the unsigned word in tenths: 555 -> "55.5"
     Text,           // a 12-register text starting at the address
-    Custom,         // the binding's own format function
+    Custom,         // the row's own format function
 };
 
 // The unit's markers for a value it does not have; shown as "---".
@@ -49,64 +83,19 @@ enum class Marker : uint8_t {
 // ones for the few registers that change how the unit talks on its bus.
 enum class Access : uint8_t { Plain, Special };
 
-using FormatFn = std::string (*)(uint16_t value);
-
-// One control bound to one holding register.
-struct RegisterBinding
-{
-    ControlId control = kNoControl;
-    uint16_t address = 0;
-    Display display = Display::Number;
-    Marker marker = Marker::None;
-    Access access = Access::Plain;
-    int16_t listOffset = 0; // combo box: index = value - listOffset
-    bool inverted = false;  // check box: checked when the value is 0
-    FormatFn format = nullptr;
-};
-
 // What a changed control writes.
 enum class Take : uint8_t {
-    ListIndex,    // the selected index plus the binding's list offset
+    Auto,         // follows from the kind (see Row::take)
+    None,         // nothing
+    ListIndex,    // the selected index plus the row's list offset
     CheckState,   // 0 or 1
     Number,       // the typed number, range-checked with the range message
     NumberTenths, // the typed number x 10
     Text,         // the first 12 characters, one per register
-    BitField,     // the whole register composed from the boxes of a BitFieldBinding
+    BitField,     // the whole register composed from its bit boxes
 };
 
-struct ChangeEntry
-{
-    ControlId control = kNoControl;
-    uint16_t address = 0;
-    Take take = Take::ListIndex;
-    Access access = Access::Plain;
-    // The written number also becomes the catalogue value. Needed where the
-    // register takes part in the unit's identity (PIN, bus address): the
-    // next identity check compares the catalogue with the unit.
-    bool alsoStore = false;
-};
-
-// A group of check boxes on the low bits of one register, box n on bit n.
-struct BitFieldBinding
-{
-    uint16_t address = 0;
-    std::array<ControlId, 16> boxes{}; // unused slots stay kNoControl
-};
-
-// Label control -> register code for the register information line: the
-// address, or 10000 x n + address for bit n-1 of a bit-field register.
-struct HoverRegion
-{
-    ControlId control = kNoControl;
-    uint32_t code = 0;
-};
-
-// The name shown for one bit of a bit-field register (code as above).
-struct BitName
-{
-    uint32_t code = 0;
-    const char* name = "";
-};
+using FormatFn = std::string (*)(uint16_t value);
 
 // Pictures of the unit and of its display screens.
 enum class Picture : uint8_t {
@@ -132,29 +121,154 @@ struct FramePercent
     int bottom = 0;
 };
 
-// What the picture panel shows while a control's label is hovered.
+// What the picture panel shows: a picture (None: the page's default one)
+// and up to two green frames on it.
 struct PictureMark
 {
-    ControlId control = kNoControl;
-    Picture picture = Picture::None; // None: keep the panel's default picture
+    Picture picture = Picture::None;
     std::array<FramePercent, 2> frames{};
     uint8_t frameCount = 0;
+
+    constexpr bool any() const { return picture != Picture::None || frameCount > 0; }
 };
 
-// The whole description of a page, for CPageEngine.
-struct PageTables
+// What a row takes part in. kAutoUses: what its kind suggests (Row::uses).
+namespace Use {
+constexpr uint8_t Read = 1;   // read in the read cycle
+constexpr uint8_t Undo = 2;   // written back by "Undo Changes"
+constexpr uint8_t Change = 4; // written when the user changes the control
+constexpr uint8_t Hover = 8;  // named in the register information line
+constexpr uint8_t kAutoUses = 0xFF;
+} // namespace Use
+
+// One control of a page (or one register without a control).
+struct Row
 {
-    std::span<const RegisterBinding> readOrder; // read cycle, in order; also the binding lookup
-    std::span<const uint16_t> undoOrder;        // undo cycle, in order (addresses of bindings)
-    std::span<const ChangeEntry> changeMap;
-    std::span<const BitFieldBinding> bitFields;
-    std::span<const HoverRegion> hoverRegions;
-    std::span<const BitName> bitNames;
-    std::span<const PictureMark> marks;
+    // The widget.
+    ControlId id = kNoControl;
+    Kind kind = Kind::None;
+    const char* caption = ""; // the label's text (and the field's accessible name)
+    // Grid: a field or list puts its label at (row, column) and itself at
+    // (row, column + 1); a check box, button or unit label sits at (row,
+    // column) itself. A button with row -1 goes into the page's button bar,
+    // whose buttons act on the unit and are off in demo mode.
+    int row = 0;
+    int column = 0;
+    int span = 1; // grid columns the control itself takes
+    std::span<const char* const> items = {};
+    int initial = -1; // the list's selection before anything was read
+    EntryFilter filter = EntryFilter::None;
+    ButtonAction action = ButtonAction::Page;
+
+    // The register and how it is shown.
+    uint16_t address = 0; // 0: none
+    Display display = Display::Number;
+    Marker marker = Marker::None;
+    Access access = Access::Plain;
+    int16_t listOffset = 0; // list: index = value - listOffset
+    bool inverted = false;  // check box: checked when the value is 0
+    FormatFn format = nullptr;
+
+    // What a change writes; alsoStore: the written number also becomes the
+    // catalogue value, where the register takes part in the unit's identity
+    // (PIN, bus address) that the next identity check compares.
+    Take take = Take::Auto;
+    bool alsoStore = false;
+    // A check box on bit n of the register (-1: the whole register). Its
+    // hover code is 10000 x (n + 1) + address.
+    int8_t bit = -1;
+    uint8_t uses = Use::kAutoUses;
+    // The name in the register information line instead of the register's
+    // key name (the bits of a bit-field register have their own).
+    const char* hoverName = nullptr;
+    PictureMark mark{};
+
+    // What the row takes part in: uses, or when it is kAutoUses, by kind:
+    // inputs are read, undone, written on change and hovered; read-only
+    // fields and register-only rows are read (the latter also undone); bit
+    // boxes are written on change and hovered; buttons and labels with a
+    // register are hovered only. A row without a register takes part in
+    // nothing.
+    constexpr uint8_t effectiveUses() const
+    {
+        if (address == 0)
+            return 0;
+        if (uses != Use::kAutoUses)
+            return uses;
+        switch (kind) {
+        case Kind::None: return Use::Read | Use::Undo;
+        case Kind::ReadOnly: return Use::Read | Use::Hover;
+        case Kind::Number:
+        case Kind::Text:
+        case Kind::List:
+        case Kind::Check:
+            return bit >= 0 ? Use::Change | Use::Hover : Use::Read | Use::Undo | Use::Change | Use::Hover;
+        case Kind::Button:
+        case Kind::UnitLabel:
+        case Kind::Heading: return Use::Hover;
+        }
+        return 0;
+    }
+    constexpr bool has(uint8_t use) const { return (effectiveUses() & use) != 0; }
+
+    // What a change writes: take, or when it is Auto, by kind.
+    constexpr Take effectiveTake() const
+    {
+        if (take != Take::Auto)
+            return take;
+        switch (kind) {
+        case Kind::Number:
+            return display == Display::TenthsSigned || display == Display::TenthsUnsigned ? Take::NumberTenths
+                                                                                          : Take::Number;
+        case Kind::Text: return Take::Text;
+        case Kind::List: return Take::ListIndex;
+        case Kind::Check: return bit >= 0 ? Take::BitField : Take::CheckState;
+        default: return Take::None;
+        }
+    }
+
+    // The code of the register information line: the address, or
+    // 10000 x (n + 1) + address for bit n.
+    constexpr uint32_t hoverCode() const
+    {
+        return bit >= 0 ? 10000u * static_cast<uint32_t>(bit + 1) + address : address;
+    }
+};
+
+// The framework's own buttons. Ids from kFrameworkIds on are the
+// framework's; a page's own ids stay below.
+constexpr ControlId kFrameworkIds = 1000;
+constexpr ControlId kReadTarget = kFrameworkIds + 0;
+constexpr ControlId kUndoChanges = kFrameworkIds + 1;
+constexpr ControlId kSaveToNvram = kFrameworkIds + 2;
+
+// "Read Target" (a few pages spell it "Read target").
+constexpr Row ReadTargetButton(const char* caption = "Read Target")
+{
+    return Row{.id = kReadTarget, .kind = Kind::Button, .caption = caption, .row = -1,
+               .action = ButtonAction::ReadTarget};
+}
+constexpr Row UndoChangesButton()
+{
+    return Row{.id = kUndoChanges, .kind = Kind::Button, .caption = "Undo Changes", .row = -1,
+               .action = ButtonAction::UndoChanges};
+}
+// hovered: the register the button names on mouse-over (0: none).
+constexpr Row SaveToNvramButton(uint16_t hovered = 0)
+{
+    return Row{.id = kSaveToNvram, .kind = Kind::Button, .caption = "Save To NVRAM", .row = -1,
+               .action = ButtonAction::SaveToNvram, .address = hovered};
+}
+
+// The whole description of a page or dialog.
+struct Description
+{
+    std::span<const Row> rows;
+    // Read cycle and undo cycle orders (addresses), where they are not the
+    // rows' order.
+    std::span<const uint16_t> readOrder = {};
+    std::span<const uint16_t> undoOrder = {};
     Picture defaultPicture = Picture::None;
-    // Buttons that work only outside demo mode ("Read target", "Undo
-    // changes", "Save To NVRAM" and the page's like).
-    std::span<const ControlId> commonButtons;
     // Pause after each register read; the sensor readings need a longer one.
     int readPauseMs = 10;
     // Report "Running..." and the result also for a unit of device type 0.

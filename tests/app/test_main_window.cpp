@@ -3,7 +3,7 @@
 #include "app/CDlgProgress.h"
 #include "app/CStatusLine.h"
 #include "app/CXTabBar.h"
-#include "app/ITabPage.h"
+#include "pages/core/ITabPage.h"
 #include "diag/ui/CDlgDebug.h"
 #include "tests/app/WindowFixture.h"
 

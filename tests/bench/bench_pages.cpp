@@ -82,7 +82,7 @@ void BM_CommonPageReadCycle(benchmark::State& state)
         state.SkipWithError("the unit was not identified");
         return;
     }
-    CModbusUnitAccess unit(modbus, connection);
+    CModbusUnitAccess unit(connection);
     SleepingHost host;
     FakeControls controls;
     CConfiguration configuration;

@@ -64,6 +64,7 @@ public:
         return type;
     }
     bool isSameDevice() override { return same; }
+    void switchProtocol(int protocol) override { log.push_back("protocol " + std::to_string(protocol)); }
 
     int readHolding(uint16_t a, uint16_t* v) override { return read("Mr", a, v); }
     int readHoldingSpecial(uint16_t a, uint16_t* v) override { return read("Xr", a, v); }
@@ -213,6 +214,7 @@ public:
     int busyShown = 0;
     int busyHidden = 0;
     int firstTab = 0;
+    int protocolTab = 0;
     std::vector<int> pauses;
 
     void setStatusText(const std::string& t) override
@@ -220,7 +222,6 @@ public:
         status = t;
         statusHistory.push_back(t);
     }
-    std::string statusText() const override { return status; }
     void setRegisterInfo(const std::string& t) override
     {
         info = t;
@@ -229,5 +230,6 @@ public:
     void showBusyOverlay() override { ++busyShown; }
     void hideBusyOverlay() override { ++busyHidden; }
     void selectFirstTab() override { ++firstTab; }
+    void protocolChanged() override { ++protocolTab; }
     void pause(int ms) override { pauses.push_back(ms); }
 };

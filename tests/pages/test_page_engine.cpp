@@ -4,6 +4,7 @@
 #include "PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
+#include "pages/core/CHoverInfo.h"
 #include "pages/core/CPageEngine.h"
 #include "pages/core/PageText.h"
 
@@ -25,57 +26,43 @@ enum : ControlId {
     kLock1,
     kLock2,
     kScreenSaver,  // number 0..60, 2012
-    kRead,
-    kUndo,
-    kSave,
 };
+constexpr ControlId kRead = Page::kReadTarget;
+constexpr ControlId kUndo = Page::kUndoChanges;
+constexpr ControlId kSave = Page::kSaveToNvram;
 
-constexpr RegisterBinding kReadOrder[] = {
-    {.control = kFirmware, .address = 2001},
-    {.control = kLanguage, .address = 2009},
-    {.control = kSetpoint, .address = 400, .display = Display::TenthsSigned},
-    {.control = kDark, .address = 2024},
-    {.control = kBaud, .address = 2005, .access = Access::Special},
+constexpr Row kRows[] = {
+    {.id = kFirmware, .kind = Kind::ReadOnly, .address = 2001, .uses = Use::Read | Use::Hover},
+    {.id = kLanguage, .kind = Kind::List, .address = 2009,
+     .mark = {Picture::DisplayNormal, {FramePercent{0, 16, 40, 35}}, 1}},
+    {.id = kSetpoint, .kind = Kind::Number, .address = 400, .display = Display::TenthsSigned},
+    {.id = kDark, .kind = Kind::Check, .address = 2024},
+    {.id = kBaud, .kind = Kind::List, .address = 2005, .access = Access::Special},
     {.address = 409},
-    {.control = kScreenSaver, .address = 2012},
+    {.id = kScreenSaver, .kind = Kind::Number, .address = 2012},
+    {.id = kLock0, .kind = Kind::Check, .address = 409, .bit = 0, .uses = Use::Change},
+    {.id = kLock1, .kind = Kind::Check, .address = 409, .bit = 1, .hoverName = "RCBBMS_Fan_Lock_409_bit1"},
+    {.id = kLock2, .kind = Kind::Check, .address = 409, .bit = 2},
+    Page::ReadTargetButton(),
+    Page::UndoChangesButton(),
+    Page::SaveToNvramButton(),
 };
+// Not the rows' order: the screen saver is left out, the read-only
+// firmware is passed over.
 constexpr uint16_t kUndoOrder[] = {2001, 2009, 400, 2024, 2005};
-constexpr ChangeEntry kChangeMap[] = {
-    {.control = kLanguage, .address = 2009, .take = Take::ListIndex},
-    {.control = kSetpoint, .address = 400, .take = Take::NumberTenths},
-    {.control = kDark, .address = 2024, .take = Take::CheckState},
-    {.control = kBaud, .address = 2005, .take = Take::ListIndex, .access = Access::Special},
-    {.control = kLock0, .address = 409, .take = Take::BitField},
-    {.control = kLock1, .address = 409, .take = Take::BitField},
-    {.control = kLock2, .address = 409, .take = Take::BitField},
-    {.control = kScreenSaver, .address = 2012, .take = Take::Number},
-};
-constexpr BitFieldBinding kBits[] = {{409, {kLock0, kLock1, kLock2}}};
-constexpr HoverRegion kHover[] = {{kFirmware, 2001}, {kLanguage, 2009}, {kLock1, 20409}, {kLock2, 30409}};
-constexpr BitName kBitNames[] = {{20409, "RCBBMS_Fan_Lock_409_bit1"}};
-constexpr PictureMark kMarks[] = {{kLanguage, Picture::DisplayNormal, {FramePercent{0, 16, 40, 35}}, 1}};
-constexpr ControlId kButtons[] = {kRead, kUndo, kSave};
-constexpr PageTables kTables = {.readOrder = kReadOrder,
-                                .undoOrder = kUndoOrder,
-                                .changeMap = kChangeMap,
-                                .bitFields = kBits,
-                                .hoverRegions = kHover,
-                                .bitNames = kBitNames,
-                                .marks = kMarks,
-                                .defaultPicture = Picture::DisplayDark,
-                                .commonButtons = kButtons};
+constexpr Description kPage = {.rows = kRows, .undoOrder = kUndoOrder, .defaultPicture = Picture::DisplayDark};
 
 class PageEngineTest : public ::testing::Test
 {
 protected:
-    PageEngineTest() : unit(catalogue), engine(kTables, catalogue, unit, host, controls)
+    PageEngineTest() : unit(catalogue), engine(kPage, catalogue, unit, host, controls), hover(kRows, kPage.defaultPicture, catalogue, host, controls)
     {
         catalogue.Build();
         for (ControlId id : {kFirmware, kSetpoint, kScreenSaver})
             controls.add(id, ControlKind::Edit, "old");
         for (ControlId id : {kLanguage, kBaud})
             controls.add(id, ControlKind::ComboBox).index = 0;
-        for (ControlId id : {kDark, kLock0, kLock1, kLock2, kRead, kUndo, kSave})
+        for (ControlId id : std::initializer_list<ControlId>{kDark, kLock0, kLock1, kLock2, kRead, kUndo, kSave})
             controls.add(id, ControlKind::Button);
         unit.registers = {{2001, 1042}, {2009, 3}, {400, 215}, {2024, 1}, {2005, 4}, {409, 5}, {2012, 30}};
     }
@@ -85,6 +72,7 @@ protected:
     FakeHost host;
     FakeControls controls;
     CPageEngine engine;
+    CHoverInfo hover;
 };
 
 } // namespace
@@ -199,11 +187,11 @@ TEST_F(PageEngineTest, AListEntryOutsideTheLimitsIsRefusedAndClamped)
 TEST_F(PageEngineTest, ATypedNumberOutsideTheLimitsShowsTheRangeMessageAndSendsNothing)
 {
     controls[kScreenSaver].text = "61";
-    EXPECT_EQ(engine.writeOnChange(kScreenSaver), -100);
+    EXPECT_EQ(engine.writeOnChange(kScreenSaver), CPageEngine::kTypedOutOfRange);
     EXPECT_TRUE(unit.writes().empty());
     EXPECT_EQ(host.status, "Error: selected value out of range [0;60] !");
     controls[kScreenSaver].text = "65566"; // wraps to 30 in 16 bits: still refused
-    EXPECT_EQ(engine.writeOnChange(kScreenSaver), -100);
+    EXPECT_EQ(engine.writeOnChange(kScreenSaver), CPageEngine::kTypedOutOfRange);
     EXPECT_TRUE(unit.writes().empty());
 }
 
@@ -240,7 +228,7 @@ TEST_F(PageEngineTest, AUnitOfDeviceTypeZeroGetsNothingWritten)
             return true;
         }
     } zero(catalogue);
-    CPageEngine e(kTables, catalogue, zero, host, controls);
+    CPageEngine e(kPage, catalogue, zero, host, controls);
     controls[kLanguage].index = 4;
     e.writeOnChange(kLanguage);
     EXPECT_TRUE(zero.writes().empty());
@@ -306,7 +294,7 @@ TEST_F(PageEngineTest, AChangeDuringACycleWaitsUntilTheCycleEnds)
         }
     } reentering(catalogue);
     reentering.registers = unit.registers;
-    CPageEngine e(kTables, catalogue, reentering, host, controls);
+    CPageEngine e(kPage, catalogue, reentering, host, controls);
     reentering.engine = &e;
     controls[kLanguage].focus = true; // the user is choosing there
     controls[kLanguage].index = 2;
@@ -321,22 +309,22 @@ TEST_F(PageEngineTest, HoverShowsTheKeyNameOrTheAddressWithTheValue)
 {
     catalogue.Holding(2009).value = 1;
     catalogue.Holding(409).value = 5;
-    EXPECT_TRUE(engine.hoverAt(50, kLanguage * 20 + 5)); // over the label
+    EXPECT_TRUE(hover.hoverAt(50, kLanguage * 20 + 5)); // over the label
     EXPECT_EQ(host.info, PageText::RegisterInfo(2009, 1, RegisterKeyName(2009)));
     EXPECT_FALSE(RegisterKeyName(2009).empty());
-    EXPECT_EQ(engine.currentMark().frameCount, 1);
-    EXPECT_EQ(engine.currentMark().picture, Picture::DisplayNormal);
+    EXPECT_EQ(hover.currentMark().frameCount, 1);
+    EXPECT_EQ(hover.currentMark().picture, Picture::DisplayNormal);
 
-    engine.hoverAt(150, kLock1 * 20 + 5); // over the control: bit 1 of 409, the whole word
+    hover.hoverAt(150, kLock1 * 20 + 5); // over the control: bit 1 of 409, the whole word
     EXPECT_EQ(host.info, "RCBBMS_Fan_Lock_409_bit1:     5");
-    engine.hoverAt(150, kLock2 * 20 + 5); // a bit without a name
+    hover.hoverAt(150, kLock2 * 20 + 5); // a bit without a name
     EXPECT_EQ(host.info, "Modbus Adress =   409 - Value =     5");
 
     const int updates = host.infoUpdates;
-    EXPECT_TRUE(engine.hoverNone());
+    EXPECT_TRUE(hover.hoverNone());
     EXPECT_EQ(host.info, "");
-    EXPECT_FALSE(engine.hoverNone());
+    EXPECT_FALSE(hover.hoverNone());
     EXPECT_EQ(host.infoUpdates, updates + 1); // an unchanged text is not sent again
-    EXPECT_EQ(engine.currentMark().picture, Picture::DisplayDark);
-    EXPECT_EQ(engine.currentMark().frameCount, 0);
+    EXPECT_EQ(hover.currentMark().picture, Picture::DisplayDark);
+    EXPECT_EQ(hover.currentMark().frameCount, 0);
 }

@@ -32,7 +32,7 @@ protected:
             controls.add(id, ControlKind::Edit, "old");
         for (ControlId id : {Baudrate, Parity, Language, TempUnit, TimeFormat, DateFormat, Dls, Protocol})
             controls.add(id, ControlKind::ComboBox).index = 0;
-        for (ControlId id : {Darkmode, ReadTarget, UndoChanges, SaveToNvram, FactoryReset})
+        for (ControlId id : std::initializer_list<ControlId>{Darkmode, Page::kReadTarget, Page::kUndoChanges, Page::kSaveToNvram, FactoryReset})
             controls.add(id, ControlKind::Button);
         unit.registers = {{2000, 2050}, {2001, 1042}, {2008, 42}, {2025, 26}, {2045, 1},
                           {2023, 24},   {2022, 3},    {2021, 9},  {2018, 7},  {2019, 5}, {2020, 0}};
@@ -204,8 +204,8 @@ protected:
     }
     CSensorDialogLogic& open(int row, const std::string& unitText)
     {
-        dialog = std::make_unique<CSensorDialogLogic>(CSensorsLogic::Sensors()[row], unitText, catalogue, unit,
-                                                      host, controls);
+        dialog = std::make_unique<CSensorDialogLogic>(CSensorsLogic::Sensors()[row], unitText, catalogue, host,
+                                                      controls);
         dialog->open();
         return *dialog;
     }
@@ -287,11 +287,11 @@ TEST_F(SensorDialogTest, TheUnitListShowsThePressureScreenWithItsFrame)
 {
     auto& voc = open(8, "ppb");
     controls.c[SensorDialogId::Unit].label = PageRect{0, 500, 50, 520};
-    voc.engine().hoverAt(10, 510);
-    const PictureMark mark = voc.engine().currentMark();
+    voc.hover().hoverAt(10, 510);
+    const PictureMark mark = voc.hover().currentMark();
     EXPECT_EQ(mark.picture, Picture::ScreenPressure);
     EXPECT_EQ(mark.frames[0].left, 80);
     EXPECT_EQ(host.info, PageText::RegisterInfo(3316, catalogue.Holding(3316).value, RegisterKeyName(3316)));
-    voc.engine().hoverNone();
-    EXPECT_EQ(voc.engine().currentMark().picture, Picture::ScreenVoc);
+    voc.hover().hoverNone();
+    EXPECT_EQ(voc.hover().currentMark().picture, Picture::ScreenVoc);
 }

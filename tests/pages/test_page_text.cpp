@@ -38,7 +38,7 @@ TEST(PageText, FormatValueAppliesDisplayAndMarkers)
         {Display::Number, Marker::Signed420, 1234, "1234"},
     };
     for (const auto& r : rows) {
-        Page::RegisterBinding b;
+        Page::Row b;
         b.display = r.display;
         b.marker = r.marker;
         EXPECT_EQ(FormatValue(b, r.word), r.text) << r.word;

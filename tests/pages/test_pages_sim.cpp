@@ -317,7 +317,7 @@ TEST_F(Pages, UndoWritesBackWhatWasReadAndSaveToNvramStoresIt)
     setOnUnit(2009, static_cast<uint16_t>(language == 3 ? 4 : 3)); // changed on the unit since the read
     setOnUnit(2012, static_cast<uint16_t>(timeout == 45 ? 46 : 45));
     std::size_t from = mark();
-    p->widget<QPushButton>(CommonId::UndoChanges)->click();
+    p->widget<QPushButton>(Page::kUndoChanges)->click();
     const auto w = writes(from);
     ASSERT_GE(w.size(), 12u);
     EXPECT_EQ(w[0].substr(0, 6), "Xw2004"); // the bus settings by the special command, first
@@ -330,7 +330,7 @@ TEST_F(Pages, UndoWritesBackWhatWasReadAndSaveToNvramStoresIt)
     EXPECT_EQ(window->statusText(), "Done.");
 
     from = mark();
-    p->widget<QPushButton>(CommonId::SaveToNvram)->click();
+    p->widget<QPushButton>(Page::kSaveToNvram)->click();
     EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2013 1"});
     EXPECT_EQ(window->statusText(), "Done.");
 }
@@ -413,7 +413,7 @@ TEST_F(Pages, SensorsPageShowsReadingsWithTheirFormatsAndMarkers)
     EXPECT_EQ(window->statusText(), "Done.");
 
     setOnUnit(3316, 1);
-    p->widget<QPushButton>(SensorsId::ReadTarget)->click();
+    p->widget<QPushButton>(Page::kReadTarget)->click();
     EXPECT_EQ(text(p, SensorsId::VocBusUnit), "%");
     // The internal readings are live; each read shows what came.
     EXPECT_EQ(text(p, SensorsId::TempInt).toStdString(), PageText::Tenths(static_cast<int16_t>(lastReply(100))));
@@ -503,7 +503,7 @@ TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
     CTabCommon* p = common();
     for (Page::ControlId id : {CommonId::OperationDays, CommonId::BusAddress, CommonId::Pin})
         p->controls().setText(id, "untouched");
-    p->widget<QPushButton>(CommonId::ReadTarget)->click();
+    p->widget<QPushButton>(Page::kReadTarget)->click();
 
     const auto got = received();
     EXPECT_EQ(std::count(got.begin(), got.end(), "Mr2002"), 2); // both attempts
@@ -529,15 +529,15 @@ TEST_F(Pages, DemoModeDisablesTheCommonButtonsAndSendsNothing)
     ASSERT_TRUE(shown.appeared());
     open("Common");
     CTabCommon* p = common();
-    for (Page::ControlId id : {CommonId::ReadTarget, CommonId::UndoChanges, CommonId::SaveToNvram,
+    for (Page::ControlId id : std::initializer_list<Page::ControlId>{Page::kReadTarget, Page::kUndoChanges, Page::kSaveToNvram,
                                CommonId::FactoryReset})
         EXPECT_FALSE(p->controls().enabled(id)) << id;
     auto* language = p->widget<QComboBox>(CommonId::Language);
     language->setCurrentIndex(3);
     emit language->activated(3);
     open("Sensors");
-    EXPECT_FALSE(sensors()->controls().enabled(SensorsId::ReadTarget));
-    EXPECT_FALSE(sensors()->controls().enabled(SensorsId::SaveToNvram));
+    EXPECT_FALSE(sensors()->controls().enabled(Page::kReadTarget));
+    EXPECT_FALSE(sensors()->controls().enabled(Page::kSaveToNvram));
     sensors()->widget<QPushButton>(SensorsId::ResetAutozero)->click();
     EXPECT_TRUE(received(from).empty());
     EXPECT_EQ(window->statusText(), "Demo mode is active.");

@@ -1,0 +1,71 @@
+// The pages of the main window, one row each: the page's identity, its tab
+// caption and image, how it is made, whether selecting its tab reads the
+// unit, for which device types it shows, and its place in the tab order at
+// start-up and after a unit was identified. A new page is added here and
+// nowhere else.
+//
+// The COM-Interface page is the window's own (it holds the connection that
+// every other page reaches the unit through), so its row has no factory; a
+// page that is not built yet shows as a placeholder with its caption.
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include "pages/PageContext.h"
+
+#include <span>
+#include <vector>
+
+class QWidget;
+
+enum class PageId : int
+{
+    Interface,
+    Update,
+    Modbus,
+    BACnet,
+    Common,
+    Sensors,
+    RoomClimate,
+    Inputs,
+    SunProtect,
+    Light,
+    Controller,
+    Tiles,
+    TimeProgram,
+    ReMa,
+    Count
+};
+
+struct PageEntry
+{
+    PageId id = PageId::Count;
+    const char* caption = "";
+    int image = 0; // index into the tab image strip
+    // null: the window's own page, or a placeholder
+    QWidget* (*create)(const PageContext& context) = nullptr;
+    // Selecting the tab reads the unit; the busy overlay covers it.
+    bool readsOnActivation = false;
+    // Shown for device types from this on.
+    int minDeviceType = -1;
+    // The protocol tab: 0 Modbus, 1 BACnet (by holding 2045); -1 any other page.
+    int protocol = -1;
+    // Place in the tab order at start-up, and once a unit's device type is known.
+    int startupPlace = 0;
+    int unitPlace = 0;
+};
+
+namespace PageRegistry {
+
+std::span<const PageEntry> Entries();
+const PageEntry& Of(PageId id);
+
+// The pages in tab order: at start-up (no device type: every page) or for a
+// device type; protocol picks the Modbus (0) or BACnet (1) test page.
+std::vector<PageId> TabOrder(bool startup, int deviceType, int protocol);
+
+// Makes the page of a row (a placeholder when the page is not built yet);
+// never the COM-Interface page.
+QWidget* Create(PageId id, const PageContext& context);
+
+} // namespace PageRegistry

@@ -4,8 +4,8 @@
 #include "link/CPassword.h"
 #include "link/Crc16Modbus.h"
 #include "model/RegisterCatalogue.h"
+#include "model/TextNumber.h"
 
-#include <climits>
 #include <cstdio>
 
 namespace {
@@ -57,15 +57,7 @@ bool CConnection::isUnlocked()
 
 int CConnection::ParsePin(const std::string& text)
 {
-    long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        value = value * 10 + (c - '0');
-        if (value > INT_MAX)
-            return INT_MAX;
-    }
-    return static_cast<int>(value);
+    return TextNumber::Leading(text, TextNumber::kPlainDigits);
 }
 
 int CConnection::getPortSettings(PortSettings& settings)

@@ -2,7 +2,9 @@
 
 #include "diag/DebugOutput.h"
 #include "link/CUnitState.h"
+#include "link/ModbusReply.h"
 #include "model/RegisterCatalogue.h"
+#include "model/TextNumber.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,73 +14,6 @@ CModbus theModbus;
 
 namespace {
 
-// The C library's blanks, fixed: the process locale must not change how a
-// reply reads.
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// atoi: optional blanks and sign, then digits; anything else ends the
-// number; no digits = 0. Saturates instead of overflowing.
-int Atoi(const char* p)
-{
-    while (IsBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    long long v = 0;
-    while (IsDigit(*p)) {
-        if (v < 0x80000000LL)
-            v = v * 10 + (*p - '0');
-        ++p;
-    }
-    if (negative)
-        v = -v;
-    return static_cast<int>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
-}
-
-// The text two characters after a colon (": value"), without running past
-// the end of a line that stops right at the colon.
-const char* AfterColon(const char* colon) { return colon[1] ? colon + 2 : colon + 1; }
-
-// Where a reply line holds its number and its value; both null when the
-// line is not of the grammar.
-struct ReplyMarks
-{
-    const char* number = nullptr;
-    const char* value = nullptr;
-};
-
-// "<status> = <function>(<number>): <value>"
-ReplyMarks ReadReplyMarks(const char* line)
-{
-    const char* eq = std::strstr(line, " = ");
-    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
-    const char* close = open ? std::strchr(open + 1, ')') : nullptr;
-    const char* colon = close ? std::strchr(close + 1, ':') : nullptr;
-    return colon ? ReplyMarks{open + 1, AfterColon(colon)} : ReplyMarks{};
-}
-
-// "<status> = <function>(<number>,<value>)"
-ReplyMarks WriteReplyMarks(const char* line)
-{
-    const char* eq = std::strstr(line, " = ");
-    const char* open = eq ? std::strchr(eq + 3, '(') : nullptr;
-    const char* comma = open ? std::strchr(open + 1, ',') : nullptr;
-    const char* close = comma ? std::strchr(comma + 1, ')') : nullptr;
-    return close ? ReplyMarks{open + 1, comma + 1} : ReplyMarks{};
-}
-
 // A small sscanf for the reply patterns the client re-reads: a blank in
 // the pattern matches any run of blanks, other characters match exactly;
 // conversions skip leading blanks.
@@ -87,38 +22,22 @@ class ReplyScanner
 public:
     explicit ReplyScanner(const char* text) : m_p(text) {}
 
-    // %d (base 10) or %i (base 0: 0x.. hex, 0.. octal), %u like %d.
-    bool integer(long long* out, int base)
+    // %d (base 10) or %i (base 0: 0x.. hex, 0.. octal), %u like %d;
+    // the value saturates to 32 bits.
+    bool integer(int32_t* out, TextNumber::Base base)
     {
-        skipBlanks();
-        const char* p = m_p;
-        bool negative = false;
-        if (*p == '+' || *p == '-')
-            negative = *p++ == '-';
-        if (base == 0) {
-            if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigit(p[2]) >= 0) {
-                base = 16;
-                p += 2;
-            } else {
-                base = p[0] == '0' ? 8 : 10;
-            }
-        }
-        long long v = 0;
-        const char* start = p;
-        for (int d; (d = HexDigit(*p)) >= 0 && d < base; ++p)
-            if (v < (1LL << 40))
-                v = v * base + d;
-        if (p == start)
+        const TextNumber::Result n = TextNumber::Parse(m_p, {.base = base});
+        if (n.digits == 0)
             return false;
-        m_p = p;
-        *out = negative ? -v : v;
+        m_p += n.end;
+        *out = n.value;
         return true;
     }
 
     bool literal(const char* text)
     {
         for (; *text; ++text) {
-            if (IsBlank(*text)) {
+            if (TextNumber::IsBlank(*text)) {
                 skipBlanks();
                 continue;
             }
@@ -152,7 +71,7 @@ public:
 private:
     void skipBlanks()
     {
-        while (IsBlank(*m_p))
+        while (TextNumber::IsBlank(*m_p))
             ++m_p;
     }
     const char* m_p;
@@ -161,15 +80,13 @@ private:
 // "%d = <function>(%u): " with the status stored when it converts;
 // returns whether the whole prefix matched (the scanner then stands at the
 // value).
-bool ScanPrefix(ReplyScanner& scan, int32_t* status, const char* function, int base)
+bool ScanPrefix(ReplyScanner& scan, int32_t* status, const char* function, TextNumber::Base base)
 {
-    long long v = 0;
-    if (!scan.integer(&v, base))
+    if (!scan.integer(status, base))
         return false;
-    *status = static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
     if (!scan.literal(" = ") || !scan.literal(function) || !scan.literal("("))
         return false;
-    long long number = 0;
+    int32_t number = 0;
     return scan.integer(&number, base) && scan.literal("): ");
 }
 
@@ -187,6 +104,11 @@ std::string Fixed2(double v)
     return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0.00");
 }
 
+// A character-string word: four hex digits, no blanks, no sign.
+constexpr std::size_t kHexWordDigits = 4;
+constexpr TextNumber::Options kHexWord{
+    .base = TextNumber::Base::Hex, .skipBlanks = false, .allowSign = false, .maxChars = kHexWordDigits};
+
 std::string Hex4(uint16_t w)
 {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -198,7 +120,7 @@ std::string LeadingOf(const std::string& text, const char* set, std::size_t max)
 {
     std::string out;
     for (char c : text) {
-        if (out.size() >= max || !(IsDigit(c) || (c != '\0' && std::strchr(set, c))))
+        if (out.size() >= max || !(TextNumber::IsDigit(c) || (c != '\0' && std::strchr(set, c))))
             break;
         out += c;
     }
@@ -252,42 +174,17 @@ void CModbus::disconnect()
 
 // ---- reply grammars --------------------------------------------------------
 
-bool CModbus::takeReply(const char* line, const char* number)
+bool CModbus::takeReply(const char* line, ModbusReplyGrammar grammar)
 {
-    if (!number) {
+    const std::optional<ModbusReply> reply = ParseModbusReply(line, grammar);
+    if (!reply) {
         m_replyStatus = -1;
         return false;
     }
-    m_replyStatus = Atoi(line);
-    m_replyAddress = static_cast<uint16_t>(Atoi(number));
-    return true;
-}
-
-bool CModbus::parseRead(const char* line)
-{
-    const ReplyMarks m = ReadReplyMarks(line);
-    if (!takeReply(line, m.number))
-        return false;
-    m_replyValue = static_cast<uint16_t>(Atoi(m.value));
-    return true;
-}
-
-bool CModbus::parseFlag(const char* line)
-{
-    const ReplyMarks m = ReadReplyMarks(line);
-    if (!takeReply(line, m.number))
-        return false;
-    // "set" anywhere in the value text counts as set.
-    m_replyValue = std::strstr(m.value, "set") ? 1 : 0;
-    return true;
-}
-
-bool CModbus::parseWrite(const char* line)
-{
-    const ReplyMarks m = WriteReplyMarks(line);
-    if (!takeReply(line, m.number))
-        return false;
-    m_replyValue = static_cast<uint16_t>(Atoi(m.value));
+    // Register and object numbers and values are 16 bits wide on the wire.
+    m_replyStatus = reply->status;
+    m_replyAddress = static_cast<uint16_t>(reply->number);
+    m_replyValue = static_cast<uint16_t>(reply->value);
     return true;
 }
 
@@ -307,9 +204,15 @@ int CModbus::transmit(const char* command, int length, char* reply, int replySiz
         return result;
     LineCallback parser;
     switch (grammar) {
-    case ReplyGrammar::Read: parser = [this](const char* line) { return parseRead(line); }; break;
-    case ReplyGrammar::Flag: parser = [this](const char* line) { return parseFlag(line); }; break;
-    case ReplyGrammar::Write: parser = [this](const char* line) { return parseWrite(line); }; break;
+    case ReplyGrammar::Read:
+        parser = [this](const char* line) { return takeReply(line, ModbusReplyGrammar::Read); };
+        break;
+    case ReplyGrammar::Flag:
+        parser = [this](const char* line) { return takeReply(line, ModbusReplyGrammar::Flag); };
+        break;
+    case ReplyGrammar::Write:
+        parser = [this](const char* line) { return takeReply(line, ModbusReplyGrammar::Write); };
+        break;
     case ReplyGrammar::None: break;
     }
     result = getArray(reply, replySize, parser, kReplyTimeoutMs);
@@ -445,7 +348,7 @@ int CModbus::readDouble(uint16_t object, double* value, const char* letters, con
             // line; a reply naming another function leaves it 0.
             float f = 0;
             ReplyScanner scan(m_reply);
-            if (ScanPrefix(scan, &m_replyStatus, function, 10))
+            if (ScanPrefix(scan, &m_replyStatus, function, TextNumber::Base::Decimal))
                 scan.real(&f);
             *value = f;
             return m_replyStatus;
@@ -511,7 +414,7 @@ int CModbus::readTvValue(uint16_t object, std::string* text)
         "Dt" + Num(object) + "\r\n", "CModbus::readTvValue", ReplyGrammar::Read, object, true,
         [&] {
             ReplyScanner scan(m_reply);
-            ScanPrefix(scan, &m_replyStatus, "bnReadTvReg", 10);
+            ScanPrefix(scan, &m_replyStatus, "bnReadTvReg", TextNumber::Base::Decimal);
             const char* value = std::strstr(m_reply, "): ");
             if (!value)
                 return -1;
@@ -560,21 +463,19 @@ int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
         "Ds" + Num(object) + "\r\n", "CModbus::readCsvValue", ReplyGrammar::Read, object, true,
         [&] {
             ReplyScanner scan(m_reply);
-            ScanPrefix(scan, &m_replyStatus, "bnReadCsvReg", 0);
+            ScanPrefix(scan, &m_replyStatus, "bnReadCsvReg", TextNumber::Base::Auto);
             const char* value = std::strstr(m_reply, "): ");
             if (!value || value[3] == '\0')
                 return m_replyStatus;
             const char* p = value + 3;
             int built = 0;
             while (built < capacity) {
-                uint16_t word = 0;
-                int digits = 0;
-                for (int d; digits < 4 && (d = HexDigit(*p)) >= 0; ++digits, ++p)
-                    word = static_cast<uint16_t>((word << 4) | d);
-                words[built++] = word;
+                const TextNumber::Result word = TextNumber::Parse(p, kHexWord);
+                words[built++] = static_cast<uint16_t>(word.value);
                 // A character that is no hex digit ends the word and the value.
-                if (digits < 4)
+                if (word.digits < kHexWordDigits)
                     break;
+                p += word.end;
             }
             *count = static_cast<uint16_t>(built);
             return m_replyStatus;

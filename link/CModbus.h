@@ -32,11 +32,12 @@
 // LinkResultText (LinkResult.h) turns them into words.
 //
 // Thread rules: one thread (the user-interface thread, or the command-line
-// tool's only thread) uses an instance; the reply parsers run inside its
-// read loop. Each instance keeps its own reply fields.
+// tool's only thread) uses an instance; the reply parser (ModbusReply.h)
+// runs inside its read loop. Each instance keeps its own reply fields.
 #pragma once
 
 #include "link/CComPort.h"
+#include "link/ModbusReply.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -138,15 +139,10 @@ public:
     uint16_t replyValue() const { return m_replyValue; }
     const char* replyText() const { return m_reply; }
 
-    // The grammars, exposed for tests: parse one line into the reply fields.
-    bool parseRead(const char* line);
-    bool parseFlag(const char* line);
-    bool parseWrite(const char* line);
-
 private:
-    // Takes the status and the number of a line the grammar accepted (its
-    // number found); a rejected line (number null) sets replyStatus -1.
-    bool takeReply(const char* line, const char* number);
+    // Parses one reply line with the grammar (ModbusReply.h) and takes its
+    // status, number and value; a rejected line sets replyStatus -1.
+    bool takeReply(const char* line, ModbusReplyGrammar grammar);
     int exchange(const std::string& command, const char* logName, ReplyGrammar grammar);
     // Whether the exchange brought an accepted reply for that number.
     bool accepted(int transmitted, uint16_t number) const;

@@ -1,5 +1,7 @@
 #include "link/ui/CDlgDemoDevice.h"
 
+#include "model/TextNumber.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -46,13 +48,5 @@ int CDlgDemoDevice::code() const
 
 int CDlgDemoDevice::CodeOf(const QString& entry)
 {
-    int value = 0;
-    for (QChar c : entry) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            break;
-        value = value * 10 + (c.unicode() - '0');
-        if (value > 99999)
-            break;
-    }
-    return value;
+    return TextNumber::Leading(entry.toStdString(), TextNumber::kPlainDigits);
 }

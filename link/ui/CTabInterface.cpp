@@ -4,6 +4,7 @@
 #include "link/ui/CDlgPw.h"
 #include "link/ui/UnitPicture.h"
 #include "model/RegisterCatalogue.h"
+#include "model/TextNumber.h"
 #include "pages/core/IMainWindow.h"
 
 #include <QApplication>
@@ -41,18 +42,6 @@ constexpr int kDefaultFraming = 2;
 constexpr uint16_t kUnitRegisters[CTabInterface::kUnitFields] = {
     Reg::Firmware, Reg::ProdDate, Reg::OperationDays, Reg::BusAddress, Reg::Protocol, Reg::TempUnit};
 constexpr const char* kMissing = "---";
-
-// The number at the start of a baud item ("115200 Baud").
-int LeadingNumber(const QString& text)
-{
-    int value = 0;
-    for (QChar c : text) {
-        if (!c.isDigit() || value > 10000000)
-            break;
-        value = value * 10 + c.digitValue();
-    }
-    return value;
-}
 
 } // namespace
 
@@ -187,7 +176,9 @@ int CTabInterface::getPortSettings(PortSettings& settings)
     if (entry < 0 || entry >= static_cast<int>(m_ports.size()))
         return -3;
     settings.portName = m_ports[static_cast<std::size_t>(entry)].name;
-    settings.baudRate = LeadingNumber(m_baudList->currentText());
+    // The number at the start of a baud item ("115200 Baud").
+    settings.baudRate =
+        TextNumber::Leading(m_baudList->currentText().toStdString(), TextNumber::kPlainDigits);
     int framing = m_framingList->currentIndex();
     if (framing < 0 || framing >= static_cast<int>(std::size(kFramings)))
         framing = kDefaultFraming;

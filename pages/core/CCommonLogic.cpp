@@ -1,6 +1,7 @@
 #include "pages/core/CCommonLogic.h"
 
 #include "model/RegisterCatalogue.h"
+#include "model/TextNumber.h"
 #include "pages/core/CConfiguration.h"
 #include "pages/core/PageText.h"
 
@@ -93,16 +94,6 @@ constexpr Description kPage = {
     .defaultPicture = Picture::DisplayNormal,
 };
 
-// Leading decimal digits of a text, like the C library's atoi without its
-// locale (none = 0), limited to 0..9999.
-int LeadingNumber(const std::string& text, std::size_t maxChars)
-{
-    int n = 0;
-    for (std::size_t i = 0; i < text.size() && i < maxChars && text[i] >= '0' && text[i] <= '9'; ++i)
-        n = n * 10 + (text[i] - '0');
-    return n > 9999 ? 9999 : n;
-}
-
 } // namespace
 
 CCommonLogic::CCommonLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
@@ -159,8 +150,11 @@ int CCommonLogic::afterReads(int result, bool connected)
     // failed read's "---", or nothing yet) keeps its text: "0000" there
     // would claim a unit without PIN.
     const std::string pin = c.text(Pin);
-    if (!pin.empty() && pin[0] >= '0' && pin[0] <= '9' && !c.hasFocus(Pin))
-        c.setText(Pin, PinDisplay(static_cast<uint16_t>(LeadingNumber(pin, 4))));
+    if (!pin.empty() && TextNumber::IsDigit(pin[0]) && !c.hasFocus(Pin)) {
+        TextNumber::Options digits = TextNumber::kPlainDigits;
+        digits.maxChars = 4;
+        c.setText(Pin, PinDisplay(static_cast<uint16_t>(TextNumber::Leading(pin, digits))));
+    }
 
     // The clock is read only from a unit that answered everything so far;
     // values not read count as 0.

@@ -2,6 +2,7 @@
 
 #include "app/IMainWindow.h"
 #include "app/TabImages.h"
+#include "diag/Result.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
 #include "model/RegisterCatalogue.h"
@@ -181,11 +182,11 @@ void CTabInterface::refreshPortList()
 int CTabInterface::getPortSettings(PortSettings& settings)
 {
     if (m_ports.empty())
-        return -1;
+        return Result::NoLink;
     const int item = m_portList->currentIndex();
     const int entry = item < 0 ? -1 : m_portList->itemData(item).toInt();
     if (entry < 0 || entry >= static_cast<int>(m_ports.size()))
-        return -3;
+        return Result::NoPortSelected;
     settings.portName = m_ports[static_cast<std::size_t>(entry)].name;
     settings.baudRate = LeadingNumber(m_baudList->currentText());
     int framing = m_framingList->currentIndex();

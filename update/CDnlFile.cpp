@@ -89,6 +89,7 @@ int CDnlFile::Parse()
             m_crcExpected = DNLF_Crc(0, in.Data(), in.Size() - 4);
         }
         SWDL_LOG("DNLF: overall CRC error");
+        SWDL_LOG("DNLF: CRC found x%x, expected x%x", m_crcFound, m_crcExpected);
         return Result::FileCrcWrong;
     }
     SWDL_LOG("DNLF: overall CRC OK");
@@ -151,6 +152,7 @@ int CDnlFile::Parse()
         m_crcFound = DNLF_GetLe32(stored);
         m_crcExpected = imageCrc;
         SWDL_LOG("DNLF: payload CRC error");
+        SWDL_LOG("DNLF: CRC found x%x, expected x%x", m_crcFound, m_crcExpected);
         return Result::ImageCrcWrong;
     }
     SWDL_LOG("DNLF: payload CRC OK - x%x | x%x x%x x%x x%x", imageCrc, stored[0], stored[1], stored[2], stored[3]);

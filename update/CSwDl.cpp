@@ -73,7 +73,9 @@ int CSwDl::LoadDNL(std::string path)
         return Result::Ok;
     }
     SWDL_LOG("SwDl: LoadDNL - invalid file");
-    return rc != Result::Ok ? rc : Result::NoValidFile;
+    const int why = rc != Result::Ok ? rc : Result::NoValidFile;
+    SWDL_LOG("SwDl: LoadDNL - %s (%d)", ResultText(why).c_str(), why);
+    return why;
 }
 
 int CSwDl::Start()

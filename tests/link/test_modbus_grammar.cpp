@@ -336,7 +336,7 @@ TEST_F(GrammarTest, TimeAndDateTimeTextsAreCut)
         const char* text;
     } cases[] = {{false, "0 = bnReadTvReg(2): 12:30:00x", 0, "12:30:00"},
                  {false, "0 = bnReadTvReg(2): 123456789", 0, "12345678"},
-                 {false, "0 = bnReadTvReg(2) : 12", -1, "unchanged"},
+                 {false, "0 = bnReadTvReg(2) : 12", Result::ReplyWithoutValue, "unchanged"},
                  {true, "0 = bnReadDtvReg(2): 24.12.2026 10:15:00 Uhr", 0, "24.12.2026 10:15:00"},
                  {true, "0 = bnReadDtvReg(2): 1.2.26/3", 0, "1.2.26"}};
     for (const Case& c : cases) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 using namespace dnltest;
@@ -235,6 +236,29 @@ TEST(DnlFile, LogsTheWholeParse)
         "DNLF: payload CRC OK - x2dfd2d88 | x88 x2d xfd x2d",
     };
     EXPECT_EQ(log.texts(), expected);
+}
+
+TEST(DnlFile, ACrcFailureNamesTheCrcFoundAndTheCrcExpected)
+{
+    for (const bool overall : {true, false}) {
+        SCOPED_TRACE(overall ? "overall CRC" : "payload CRC");
+        DnlSpec s;
+        s.image = Image(40);
+        s.badOverallCrc = overall;
+        s.badPayloadCrc = !overall;
+        const std::vector<uint8_t> bytes = Build(s);
+        LogCapture log;
+        CDnlFile f;
+        EXPECT_EQ(f.ParseBytes(bytes), overall ? Result::FileCrcWrong : Result::ImageCrcWrong);
+        EXPECT_NE(f.crcFound(), f.crcExpected());
+        if (overall) {
+            EXPECT_EQ(f.crcFound(), DNLF_GetLe32(&bytes[bytes.size() - 4]));
+            EXPECT_EQ(f.crcExpected(), DNLF_Crc(0, bytes.data(), bytes.size() - 4));
+        }
+        char line[80];
+        std::snprintf(line, sizeof line, "DNLF: CRC found x%x, expected x%x", f.crcFound(), f.crcExpected());
+        EXPECT_TRUE(log.has(line)) << line;
+    }
 }
 
 TEST(DnlFile, LoadReportsEachFileProblem)

@@ -1,5 +1,7 @@
 #include "diag/LogFileSink.h"
 
+#include "diag/Result.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -29,7 +31,7 @@ int LogFileSink::Open(const fs::path& folder, const std::string& program)
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec)
-        return -1;
+        return Result::LogNotCreated;
 
     // Keep the newest kKeepFiles - 1 logs, so that with the new one there are ten.
     // Names start with a sortable time stamp, so name order is age order.
@@ -50,7 +52,7 @@ int LogFileSink::Open(const fs::path& folder, const std::string& program)
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     m_path = folder / (std::string(stamp) + "-" + std::to_string(getpid()) + "-" + program + ".log");
     m_file = std::fopen(m_path.c_str(), "wb");
-    return m_file ? 0 : -1;
+    return m_file ? Result::Ok : Result::LogNotCreated;
 }
 
 void LogFileSink::write(std::string line, int, int)

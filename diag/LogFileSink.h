@@ -27,7 +27,8 @@ public:
 
     // Creates the folder, removes the oldest files beyond kKeepFiles - 1 and
     // opens a new file named after the program and the start time.
-    // Returns 0, or -1 when the folder or file cannot be created.
+    // Returns Ok, or LogNotCreated when the folder or file cannot be created
+    // (diag/Result.h).
     int Open(const std::filesystem::path& folder, const std::string& program);
     const std::filesystem::path& Path() const { return m_path; }
 

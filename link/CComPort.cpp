@@ -1,6 +1,7 @@
 #include "link/CComPort.h"
 
 #include "diag/DebugOutput.h"
+#include "diag/Result.h"
 #include "link/PortDiscovery.h"
 
 #include <cerrno>
@@ -64,7 +65,7 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         m_lastErrno = errno;
-        return DoesNotExist(m_lastErrno.load()) ? -1 : -2;
+        return DoesNotExist(m_lastErrno.load()) ? Result::NoLink : Result::PortBusy;
     }
     const auto fail = [&](int code) {
         m_lastErrno = errno;
@@ -78,16 +79,16 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     // outlive a tool that crashed and lock everyone out until the simulator
     // restarts.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return fail(-2);
+        return fail(Result::PortBusy);
     struct stat st{};
     const bool pseudoTerminal = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) &&
                                 major(st.st_rdev) >= kPtySlaveMajorFirst && major(st.st_rdev) <= kPtySlaveMajorLast;
     if (!pseudoTerminal && ::ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY)
-        return fail(-2);
+        return fail(Result::PortBusy);
 
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
-        return fail(-3);
+        return fail(Result::NotASerialPort);
     // Stale input goes; output is left alone, because it may still hold the
     // last line a previous handle wrote (the unlock command, say) on its way
     // to the adapter.
@@ -96,7 +97,7 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     speed_t speed = B115200;
     if (!SpeedOf(baudRate, &speed)) {
         errno = EINVAL;
-        return fail(-6);
+        return fail(Result::PortSettingsRefused);
     }
     // Raw bytes both ways: no line editing, no echo, no translation of CR
     // or LF, no signals, no software or hardware flow control.
@@ -122,7 +123,7 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
     if (::tcsetattr(fd, TCSANOW, &tio) != 0)
-        return fail(-6);
+        return fail(Result::PortSettingsRefused);
 
     // DTR and RTS on: the adapter takes its supply from them. Pseudo-
     // terminals have no modem lines, so a failure here is no failure.
@@ -217,11 +218,11 @@ int CComPort::readByte(char* out)
 int CComPort::putArray(const void* data, int length)
 {
     if (!isOpen())
-        return -1;
+        return Result::NoLink;
     if (!data)
-        return -2;
+        return Result::MissingArgument;
     if (length <= 0)
-        return -3;
+        return Result::ZeroLength;
     const auto* p = static_cast<const uint8_t*>(data);
     int remaining = length;
     int stalled = 0;
@@ -243,7 +244,7 @@ int CComPort::putArray(const void* data, int length)
             m_lastErrno = n < 0 ? errno : EIO;
         }
         if (++stalled >= kMaxStalledWrites)
-            return -4;
+            return Result::WriteStalled;
     }
     return 0;
 }
@@ -251,11 +252,11 @@ int CComPort::putArray(const void* data, int length)
 int CComPort::getArray(char* buffer, int size, const LineCallback& callback, int firstByteTimeoutMs)
 {
     if (!isOpen())
-        return -1;
+        return Result::NoLink;
     if (!buffer)
-        return -2;
+        return Result::MissingArgument;
     if (size <= 0)
-        return -3;
+        return Result::ZeroLength;
     std::memset(buffer, 0, static_cast<size_t>(size) + 1);
     int count = 0;
     bool arrived = false;
@@ -266,7 +267,7 @@ int CComPort::getArray(char* buffer, int size, const LineCallback& callback, int
     const auto timedOut = [&]() {
         if (!arrived) {
             DebugPrint("%s(len = %5i)", "CComPort::getArray", count);
-            return -4;
+            return Result::NoReply;
         }
         if (callback)
             DebugPrint("CB(len = %5i): %s", count, buffer);
@@ -318,7 +319,7 @@ int CComPort::getArray(char* buffer, int size, const LineCallback& callback, int
 int CComPort::purgeInput()
 {
     if (!isOpen())
-        return -1;
+        return Result::NoLink;
     ::tcdrain(m_fd.load());
     char scratch[2];
     while (getArray(scratch, 1, nullptr, kPurgeSilenceMs) > 0) {
@@ -330,7 +331,7 @@ int CComPort::sendNewLine()
 {
     const int written = putArray("\r\n", 2);
     purgeInput();
-    if (written == -1 || !isOpen())
-        return -1;
-    return written == -4 ? -4 : 0;
+    if (written == Result::NoLink || !isOpen())
+        return Result::NoLink;
+    return written == Result::WriteStalled ? Result::WriteStalled : Result::Ok;
 }

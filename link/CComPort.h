@@ -9,20 +9,20 @@
 // or a name from the port list: a published virtual port (a link in the
 // ports directory, see PortDiscovery.h) or a device in /dev ("ttyUSB0").
 //
-// Result codes (negative = failure), per operation:
-//   open        0; -1 the port does not exist; -2 opening failed (busy: held
-//               by another program or another port object, access denied,
-//               other); -3 reading the port state failed (not a serial
-//               device); -6 setting the port state failed (for example a
-//               baud rate the driver does not offer). -4 and -5 (event mask
-//               and driver time-outs on other platforms) do not occur here.
-//               After any failure the port is closed.
-//   putArray    0; -1 port closed; -2 no data; -3 length 0; -4 write stalled
-//               (the fifth write that moved no byte)
-//   getArray    byte or line length (may be 0); -1 port closed; -2 no
-//               buffer; -3 size 0; -4 nothing within the first-byte time-out
-//   purgeInput  0; -1 port closed
-//   sendNewLine 0; -1 port closed; -4 write stalled
+// Result codes (diag/Result.h; negative = failure), per operation:
+//   open        Ok; NoLink the port does not exist; PortBusy opening failed
+//               (held by another program or another port object, access
+//               denied, other); NotASerialPort reading the port state failed
+//               (not a serial device); PortSettingsRefused setting the port
+//               state failed (for example a baud rate the driver does not
+//               offer). After any failure the port is closed.
+//   putArray    Ok; NoLink port closed; MissingArgument no data; ZeroLength
+//               length 0; WriteStalled (the fifth write that moved no byte)
+//   getArray    byte or line length (may be 0); NoLink port closed;
+//               MissingArgument no buffer; ZeroLength size 0; NoReply
+//               nothing within the first-byte time-out
+//   purgeInput  Ok; NoLink port closed
+//   sendNewLine Ok; NoLink port closed; WriteStalled
 // The errno of the last failing system call stays in the object (lastErrno).
 //
 // Thread rules: one thread at a time uses a port object, except that one

@@ -1,6 +1,7 @@
 #include "link/CComPortEx.h"
 
 #include "diag/Logger.h"
+#include "diag/Result.h"
 #include "link/IComReceiver.h"
 #include "link/IComStatusOwner.h"
 
@@ -61,14 +62,14 @@ void CComPortEx::selectPort(const std::string& name)
 int CComPortEx::startReceiver()
 {
     if (onReceiveThread())
-        return -1;
+        return Result::NoPortSelected; // the thread cannot restart itself
     stopReceiver();
     if (m_selectedPort < 0 || m_selectedPort >= static_cast<int>(m_ports.size()))
-        return -1;
+        return Result::NoPortSelected;
     m_stop.store(false);
     m_running.store(true);
     m_thread = std::thread(&CComPortEx::receiveThread, this);
-    return 0;
+    return Result::Ok;
 }
 
 void CComPortEx::stopReceiver()

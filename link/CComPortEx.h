@@ -13,9 +13,9 @@
 //   - after each block the thread ends itself once the status owner
 //     reports the download finished.
 //
-// Result codes: startReceiver 0 started, -1 no port selected (nothing
-// started); the other operations report nothing or a count. The CComPort
-// codes apply to the inherited operations.
+// Result codes (diag/Result.h): startReceiver Ok started, NoPortSelected
+// (nothing started); the other operations report nothing or a count. The
+// CComPort codes apply to the inherited operations.
 //
 // Thread rules: the receive thread is owned by this object: stopReceiver
 // and the destructor (and close, and selectPort) wake it out of any wait and
@@ -64,7 +64,8 @@ public:
     void selectPort(const std::string& name);
 
     // Stops a running receive thread, then starts a new one when a port is
-    // selected. Returns 0 when started, -1 when no port is selected.
+    // selected. Returns Ok when started, NoPortSelected when no port is
+    // selected (or when called on the receive thread itself).
     int startReceiver();
     // Asks the thread to end and waits for it (see the thread rules).
     void stopReceiver();

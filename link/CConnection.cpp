@@ -1,12 +1,12 @@
 #include "link/CConnection.h"
 
+#include "diag/Result.h"
 #include "link/CModbus.h"
 #include "link/CPassword.h"
 #include "link/Crc16Modbus.h"
 #include "model/RegisterCatalogue.h"
 #include "model/TextNumber.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -17,13 +17,6 @@ constexpr const char* kStatusNoDevice = "Error: No device connected or PIN wrong
 constexpr const char* kStatusWrongPin = "Wrong Pin entered.";
 constexpr const char* kStatusBlocked = "Wait - you are blocked on more wrong tries.";
 constexpr const char* kStatusRebooting = "Please wait til target has rebooted!";
-
-std::string ErrorText(int code)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "Error: %i", code);
-    return text;
-}
 
 } // namespace
 
@@ -76,9 +69,9 @@ int CConnection::connectUnit(bool requireDevice)
 {
     PortSettings settings;
     if (getPortSettings(settings) != 0)
-        return -1;
+        return Result::NoLink;
     if (requireDevice && m_state.deviceType <= 0)
-        return -1;
+        return Result::NoLink;
     return m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
 }
 
@@ -124,7 +117,7 @@ int CConnection::identifyDevice()
 
     PortSettings settings;
     if (getPortSettings(settings) != 0)
-        return -1;
+        return Result::NoLink;
     const int connected =
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
     if (connected != 0)
@@ -314,13 +307,13 @@ int CConnection::saveToNvram()
         return 0;
     identifyDevice();
     if (checkReady() < 0)
-        return -1;
+        return Result::NoLink;
     int rc = connectUnit(true);
     if (rc == 0)
         rc = m_modbus.writeHolding(Reg::SaveToNvram, 1);
     if (m_state.deviceType > 0)
         m_modbus.disconnect();
-    m_host.setStatusText(rc == 0 ? std::string("Done.") : ErrorText(rc));
+    m_host.setStatusText(StatusLineText(rc));
     return rc;
 }
 

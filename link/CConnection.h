@@ -7,14 +7,17 @@
 // The connection owns the shared unit state (demo flag, device type) and
 // attaches it and the catalogue to the protocol client for its lifetime.
 //
-// Result codes (negative = failure):
-//   getPortSettings   0; -1 no port listed; -2 no name; -3 no port selected
-//   connectUnit       0; the CModbus::connect codes (-1 .. -6, -100 demo
-//                     mode); -1 without port settings or, when a unit is
-//                     required, when none is known
-//   identifyDevice    the device type (0 or more); -1 no unit answered or
-//                     no port settings; a negative connect code
-//   saveToNvram       0; the first failing code (connect or write)
+// Result codes (diag/Result.h; negative = failure):
+//   getPortSettings   Ok; NoLink no port listed; NoPortSelected no port
+//                     selected (the host's codes, IConnectionHost.h)
+//   connectUnit       Ok; the CModbus::connect codes (the CComPort::open
+//                     codes, DemoMode); NoLink without port settings or,
+//                     when a unit is required, when none is known
+//   identifyDevice    the device type (0 or more); -1 (kNoDevice) no unit
+//                     answered; NoLink no port settings; a negative connect
+//                     code
+//   saveToNvram       Ok; NoLink no unit known; the first failing code
+//                     (connect or write); StatusLineText shows it
 //   checkReady        the device type (negative: none known)
 //
 // Thread rules: one thread (the user-interface thread, or the command-line
@@ -81,7 +84,8 @@ public:
     PinResult checkPin();
     // Switches the unit between Modbus (0) and BACnet (1).
     void switchProtocol(int value);
-    // Makes the unit store its configuration; shows "Done." or "Error: %i".
+    // Makes the unit store its configuration; shows "Done." or "Error: %i"
+    // (StatusLineText).
     int saveToNvram();
 
     // Demo mode: begin (device type -1, demo off, "Ready."), then either

@@ -1,6 +1,7 @@
 #include "link/CModbus.h"
 
 #include "diag/DebugOutput.h"
+#include "diag/Result.h"
 #include "link/CUnitState.h"
 #include "link/ModbusReply.h"
 #include "model/RegisterCatalogue.h"
@@ -94,7 +95,7 @@ std::string Num(long long v) { return std::to_string(v); }
 
 // An exchange that ended in silence after bytes no grammar accepted has no
 // reply either: it must not read as the success code 0.
-int NoReplyIsFailure(int transmitted) { return transmitted == 0 ? -4 : transmitted; }
+int NoReplyIsFailure(int transmitted) { return transmitted == 0 ? Result::NoReply : transmitted; }
 
 // "%0.2f" without the locale's decimal separator.
 std::string Fixed2(double v)
@@ -139,7 +140,7 @@ int CModbus::openTrace(const std::string& path)
 {
     closeTrace();
     m_trace = std::fopen(path.c_str(), "wb");
-    return m_trace ? 0 : -1;
+    return m_trace ? Result::Ok : Result::TraceNotCreated;
 }
 
 void CModbus::closeTrace()
@@ -160,7 +161,7 @@ void CModbus::trace(const char* format, const char* name, int result)
 int CModbus::connect(const std::string& portName, int baudRate, int stopBits, int parity)
 {
     if (m_state && m_state->inDemoMode())
-        return -100;
+        return Result::DemoMode;
     const int result = open(portName, baudRate, stopBits, parity);
     trace("%s() : res = %d\r\n", "CModbus::connect", result);
     return result;
@@ -249,9 +250,9 @@ int CModbus::readTwice(const std::string& command, const char* logName, ReplyGra
             sendNewLine();
         if (accepted(exchange(command, logName, grammar), number))
             return take();
-        DebugPrint("Error: %5i - Addr: %5i Val: %5i", -10, number, static_cast<int>(shown()));
+        DebugPrint("Error: %5i - Addr: %5i Val: %5i", Result::ReadFailed, number, static_cast<int>(shown()));
     }
-    return -10;
+    return Result::ReadFailed;
 }
 
 // A read that tries twice and whose value is the reply's number, as T.
@@ -260,7 +261,7 @@ int CModbus::readNumber(const std::string& command, const char* logName, ReplyGr
                         uint16_t number, bool lineBreakFirst, T* value)
 {
     if (!value)
-        return -1;
+        return Result::MissingArgument;
     return readTwice(
         command, logName, grammar, number, lineBreakFirst,
         [&] {
@@ -294,7 +295,7 @@ int CModbus::writeHolding(uint16_t address, uint16_t value)
 int CModbus::writeMultiHoldings(uint16_t firstAddress, const uint16_t* values)
 {
     if (!values)
-        return -99;
+        return Result::NoValues;
     std::string command = "Mw" + Num(firstAddress);
     for (int i = 0; i < kMultiWriteCount; ++i)
         command += " " + Num(values[i]);
@@ -311,7 +312,7 @@ int CModbus::writeHoldingSpecial(uint16_t address, uint16_t value)
 int CModbus::readCoil(uint16_t address, bool* value)
 {
     if (!value)
-        return -1;
+        return Result::MissingArgument;
     const int r = exchange("Mc" + Num(address) + "\r\n", "CModbus::readCoil", ReplyGrammar::Flag);
     if (accepted(r, address))
         *value = m_replyValue != 0;
@@ -327,7 +328,7 @@ int CModbus::writeCoil(uint16_t address, bool value)
 int CModbus::readInput(uint16_t address, int16_t* value)
 {
     if (!value)
-        return -1;
+        return Result::MissingArgument;
     const int r = exchange("Mi" + Num(address) + "\r\n", "CModbus::readInput", ReplyGrammar::Read);
     if (accepted(r, address))
         *value = static_cast<int16_t>(m_replyValue);
@@ -340,7 +341,7 @@ int CModbus::readDouble(uint16_t object, double* value, const char* letters, con
                         const char* logName)
 {
     if (!value)
-        return -1;
+        return Result::MissingArgument;
     return readTwice(
         letters + Num(object) + "\r\n", logName, ReplyGrammar::Read, object, true,
         [&] {
@@ -409,7 +410,7 @@ int CModbus::writeBvValue(uint16_t object, int value)
 int CModbus::readTvValue(uint16_t object, std::string* text)
 {
     if (!text)
-        return -1;
+        return Result::MissingArgument;
     return readTwice(
         "Dt" + Num(object) + "\r\n", "CModbus::readTvValue", ReplyGrammar::Read, object, true,
         [&] {
@@ -417,7 +418,7 @@ int CModbus::readTvValue(uint16_t object, std::string* text)
             ScanPrefix(scan, &m_replyStatus, "bnReadTvReg", TextNumber::Base::Decimal);
             const char* value = std::strstr(m_reply, "): ");
             if (!value)
-                return -1;
+                return Result::ReplyWithoutValue;
             *text = LeadingOf(value + 3, ":", kMaxTimeText);
             return m_replyStatus;
         },
@@ -433,7 +434,7 @@ int CModbus::writeTvValue(uint16_t object, const std::string& text)
 int CModbus::readDtvValue(uint16_t object, std::string* text)
 {
     if (!text)
-        return -1;
+        return Result::MissingArgument;
     text->clear();
     return readTwice(
         "Dd" + Num(object) + "\r\n", "CModbus::readDtvValue", ReplyGrammar::Read, object, true,
@@ -454,7 +455,7 @@ int CModbus::writeDtvValue(uint16_t object, const std::string& text)
 int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
 {
     if (!words || !count)
-        return -1;
+        return Result::MissingArgument;
     const int capacity = std::min<int>(*count, kMaxCsvReadWords);
     // Never more words than the caller has room for, even here.
     for (int i = 0; i < std::min(2, static_cast<int>(*count)); ++i)
@@ -486,7 +487,7 @@ int CModbus::readCsvValue(uint16_t object, uint16_t* words, uint16_t* count)
 int CModbus::writeCsvValue(uint16_t object, const uint16_t* words, int count)
 {
     if (!words && count > 0)
-        return -1;
+        return Result::MissingArgument;
     std::string command = "DS" + Num(object) + " ";
     for (int i = 0; i < std::min(count, kMaxCsvWriteWords); ++i)
         command += Hex4(words[i]);
@@ -504,18 +505,20 @@ void CModbus::sendUnlock(int pin)
 
 int CModbus::holdingInRange(uint32_t address, int32_t value)
 {
-    if (address == 0 || address >= static_cast<uint32_t>(RegisterCatalogue::kHoldingCount) || !m_catalogue)
-        return -1;
+    if (address == 0 || address >= static_cast<uint32_t>(RegisterCatalogue::kHoldingCount))
+        return Result::NoSuchRegister;
+    if (!m_catalogue)
+        return Result::NoLink; // no unit identified: no limits known
     if (m_catalogue->InRange(address, value))
-        return 0;
+        return Result::Ok;
     m_catalogue->Clamp(address, value, nullptr);
-    return -2;
+    return Result::OutOfLimits;
 }
 
 int CModbus::writeHoldingChecked(uint32_t address, int32_t value)
 {
     if (address == 0)
-        return -1;
+        return Result::NoSuchRegister;
     if (const int r = holdingInRange(address, value); r < 0)
         return r;
     return writeHolding(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
@@ -524,7 +527,7 @@ int CModbus::writeHoldingChecked(uint32_t address, int32_t value)
 int CModbus::writeHoldingSpecialChecked(uint32_t address, int32_t value)
 {
     if (address == 0)
-        return -1;
+        return Result::NoSuchRegister;
     if (const int r = holdingInRange(address, value); r < 0)
         return r;
     const int r = writeHoldingSpecial(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
@@ -535,9 +538,12 @@ int CModbus::writeHoldingSpecialChecked(uint32_t address, int32_t value)
 
 int CModbus::writeMultiHoldingsChecked(uint32_t firstAddress, const uint16_t* values)
 {
-    if (firstAddress == 0 || firstAddress >= static_cast<uint32_t>(RegisterCatalogue::kHoldingCount) || !values ||
-        !m_catalogue)
-        return -1;
+    if (firstAddress == 0 || firstAddress >= static_cast<uint32_t>(RegisterCatalogue::kHoldingCount))
+        return Result::NoSuchRegister;
+    if (!values)
+        return Result::NoValues;
+    if (!m_catalogue)
+        return Result::NoLink;
     const bool unitKnown = m_state && m_state->deviceKnown();
     for (uint32_t i = 0; i < static_cast<uint32_t>(kMultiWriteCount); ++i) {
         if (unitKnown) {

@@ -14,22 +14,26 @@
 // series of operations and disconnect it; the port is not held open between
 // user actions.
 //
-// Result codes (negative = failure):
+// Result codes (diag/Result.h; negative = failure):
 //   0 or a positive status  success (reads; writes with status >= 0)
 //   positive, other         write: the adapter answered with a negative
 //                           status or for another number (the reply line's
 //                           length); single-attempt reads (readCoil,
 //                           readInput) likewise
-//   -1    port closed; null output; address 0 or >= 10000 in the range-
-//         limited wrappers; no catalogue attached; readTvValue without "): "
-//   -2    value outside the catalogue limits (the entry holds the clamped value)
-//   -1..-6  connect: the CComPort::open codes
-//   -4    no reply within 2000 ms (also when only lines no grammar accepts
-//         came), or the write stalled
-//   -10   a read failed in both attempts
-//   -99   writeMultiHoldings without values
-//   -100  connect in demo mode
-// LinkResultText (LinkResult.h) turns them into words.
+//   NoLink            port closed; range-limited wrappers without a catalogue
+//   MissingArgument   null output or input
+//   NoSuchRegister    address 0 or >= 10000 in the range-limited wrappers
+//   OutOfLimits       value outside the catalogue limits (the entry holds the
+//                     clamped value)
+//   ReplyWithoutValue readTvValue: the accepted line has no "): "
+//   NoReply           no reply within 2000 ms (also when only lines no
+//                     grammar accepts came)
+//   WriteStalled      the command could not be written
+//   ReadFailed        a read failed in both attempts
+//   NoValues          writeMultiHoldings(Checked) without values
+//   DemoMode          connect in demo mode
+//   connect also returns the CComPort::open codes; openTrace TraceNotCreated.
+// ResultText (diag/Result.h) turns them into words.
 //
 // Thread rules: one thread (the user-interface thread, or the command-line
 // tool's only thread) uses an instance; the reply parser (ModbusReply.h)
@@ -73,12 +77,12 @@ public:
     RegisterCatalogue* catalogue() const { return m_catalogue; }
 
     // The trace stream: one line per connect, send, receive and disconnect,
-    // flushed line by line. Not open unless asked for. 0, or -1 when the
-    // file cannot be created.
+    // flushed line by line. Not open unless asked for. Ok, or
+    // TraceNotCreated.
     int openTrace(const std::string& path);
     void closeTrace();
 
-    // 0, the CComPort::open codes, -100 in demo mode (the port untouched).
+    // Ok, the CComPort::open codes, DemoMode (the port untouched).
     int connect(const std::string& portName, int baudRate = 115200, int stopBits = kStopBitsOne,
                 int parity = kParityNone);
     void disconnect();
@@ -87,15 +91,15 @@ public:
     // reply buffer (of replySize + 1 bytes) is given, the reply read with the
     // grammar's parser. Returns the write result when nothing is to be read
     // or the write failed, else the accepted line's length (> 0), 0 when
-    // bytes came but no line was accepted, -4 when nothing came in 2000 ms,
-    // -1 when the port is closed. logName names the operation in the trace.
+    // bytes came but no line was accepted, NoReply when nothing came in
+    // 2000 ms, NoLink when the port is closed. logName names the operation in the trace.
     int transmit(const char* command, int length, char* reply, int replySize, const char* logName,
                  ReplyGrammar grammar);
 
     // Modbus. Reads of holding registers and BACnet objects try twice.
     int readHolding(uint16_t address, uint16_t* value);
     int writeHolding(uint16_t address, uint16_t value);
-    int writeMultiHoldings(uint16_t firstAddress, const uint16_t* values); // 12 values; -99 when null
+    int writeMultiHoldings(uint16_t firstAddress, const uint16_t* values); // 12 values; NoValues when null
     int readHoldingSpecial(uint16_t address, uint16_t* value);
     int writeHoldingSpecial(uint16_t address, uint16_t value);
     int readCoil(uint16_t address, bool* value);
@@ -121,7 +125,8 @@ public:
     // each. count: capacity of words on entry (at most 64 are built), the
     // number of words read on return (the terminating word included).
     int readCsvValue(uint16_t object, uint16_t* words, uint16_t* count);
-    int writeCsvValue(uint16_t object, const uint16_t* words, int count); // at most 12 words; -1 when null
+    // At most 12 words; MissingArgument when words is null.
+    int writeCsvValue(uint16_t object, const uint16_t* words, int count);
 
     // "u <pin>": reads no reply; whether the PIN was right shows in the
     // next register read.

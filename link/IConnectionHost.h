@@ -21,8 +21,9 @@ class IConnectionHost
 public:
     virtual ~IConnectionHost() = default;
 
-    // 0; -1 no port is listed; -2 no place for the name; -3 no item is
-    // selected, or the selected item refers to no port.
+    // Result codes (diag/Result.h): Ok; NoLink no port is listed;
+    // NoPortSelected no item is selected, or the selected item refers to no
+    // port.
     virtual int getPortSettings(PortSettings& settings) = 0;
 
     // Shows the PIN prompt with the given remember state and text (the

@@ -1,5 +1,6 @@
 #include "sim/SimDownload.h"
 
+#include "diag/Result.h"
 #include "update/DnlCrc.h"
 #include "update/Dnlp.h"
 #include "update/Slip.h"
@@ -82,7 +83,7 @@ int CSimDownload::SendHook(void* self, uint8_t* buffer, uint32_t capacity, uint3
 {
     auto* me = static_cast<CSimDownload*>(self);
     if (SLIP_EncodedSize(buffer, length) >= capacity)
-        return 2;
+        return Result::FrameTooLarge;
     const uint32_t n = SLIP_Encode(buffer, length);
     me->wireDelay(n);
     if (me->m_host.write)

@@ -1,6 +1,7 @@
 #include "update/CAppl.h"
 
 #include "diag/Logger.h"
+#include "diag/Result.h"
 
 #include <chrono>
 #include <cstring>
@@ -67,9 +68,9 @@ int CAppl::Drive(const ReportFn& report)
         const int progress = m_swdl.getProgress();
         const int32_t s = m_swdl.state();
         if (report && !report(progress, s))
-            return -2;
+            return Result::DownloadCanceled;
         if (progress >= 100)
-            return s == int32_t(SwDlState::Reboot) ? 0 : -1;
+            return s == int32_t(SwDlState::Reboot) ? Result::Ok : Result::DownloadFailed;
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
     }
 }

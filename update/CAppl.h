@@ -12,9 +12,10 @@
 //   int rc = appl.Drive(report);               // every 20 ms: tick + report
 //   appl.stopAndClose();
 //
-// Result codes: LoadDNL and Start 0 ok, 1 invalid file; startReceiver 0
-// started, -1 no port selected; Drive 0 the unit reached Reboot, -1 the
-// download ended in Error, -2 canceled by the report callback.
+// Result codes (diag/Result.h): LoadDNL and Start as CSwDl's (Ok, the
+// file's failure, NoValidFile); startReceiver Ok started, NoPortSelected;
+// Drive Ok the unit reached Reboot, DownloadFailed the download ended in
+// Error, DownloadCanceled by the report callback.
 //
 // Thread rules: LoadDNL, openPort, startReceiver, Start, Drive and
 // stopAndClose belong to the one thread that runs the download. The receive

@@ -1,5 +1,7 @@
 #include "update/CByteReader.h"
 
+#include "diag/Result.h"
+
 #include <cstring>
 #include <new>
 
@@ -10,9 +12,9 @@ int CByteReader::Create(uint32_t size)
         m_data.assign(size, 0xFF);
     } catch (const std::bad_alloc&) {
         m_data.clear();
-        return -1;
+        return Result::NoMemory;
     }
-    return 0;
+    return Result::Ok;
 }
 
 void CByteReader::Assign(std::vector<uint8_t> bytes)

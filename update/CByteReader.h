@@ -16,7 +16,7 @@ public:
     CByteReader() = default;
 
     // Sizes the buffer to size bytes, all 0xFF, and rewinds.
-    // Returns 0, or -1 when the memory cannot be had.
+    // Returns Ok, or NoMemory when the memory cannot be had (diag/Result.h).
     int Create(uint32_t size);
     // Takes bytes as the buffer and rewinds (used by tests and the fuzzer).
     void Assign(std::vector<uint8_t> bytes);

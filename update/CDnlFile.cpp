@@ -1,5 +1,6 @@
 #include "update/CDnlFile.h"
 
+#include "diag/Result.h"
 #include "update/DnlCrc.h"
 #include "update/SwdlLog.h"
 
@@ -33,54 +34,63 @@ int CDnlFile::Load(const std::string& path)
     FileCloser closer{f};
     if (!f) {
         SWDL_LOG("DNLF: unable to open file %s", path.c_str());
-        return 1;
+        return Result::FileNotOpened;
     }
     long long size = -1;
     if (std::fseek(f, 0, SEEK_END) == 0)
         size = std::ftell(f);
     if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
         SWDL_LOG("DNLF: unable to open file %s", path.c_str());
-        return 1;
+        return Result::FileNotOpened;
     }
     if (size == 0) {
         SWDL_LOG("DNLF: empty file %s", path.c_str());
-        return 2;
+        return Result::FileEmpty;
     }
     if (size > kMaxFileSize) {
         SWDL_LOG("DNLF: file %s too large %lld>%d", path.c_str(), size, int(kMaxFileSize));
-        return 3;
+        return Result::FileTooLarge;
     }
     auto buffer = std::unique_ptr<CByteReader>(new (std::nothrow) CByteReader);
     if (!buffer || buffer->Create(static_cast<uint32_t>(size)) != 0) {
         SWDL_LOG("DNLF: failed to allocate file buffer");
-        return 4;
+        return Result::NoMemory;
     }
     m_buffer = std::move(buffer);
     if (std::fread(m_buffer->Data(), 1, m_buffer->Size(), f) != m_buffer->Size()) {
         SWDL_LOG("DNLF: failed to read file");
-        return 5;
+        return Result::FileShortRead;
     }
     SWDL_LOG("DNLF: file read successfully");
-    return 0;
+    return Result::Ok;
 }
 
 int CDnlFile::Parse()
 {
+    m_crcFound = 0;
+    m_crcExpected = 0;
     if (!m_buffer) {
         SWDL_LOG("DNLF: missing deserializer");
-        return 1;
+        return Result::FileNotLoaded;
     }
     CByteReader& in = *m_buffer;
     if (in.Size() == 0) {
         SWDL_LOG("DNLF: no data");
-        return 2;
+        return Result::FileEmpty;
     }
     SWDL_LOG("DNLF: parsing ..");
 
     // The overall CRC comes first: nothing in a damaged file is trusted.
     if (DNLF_Crc(0, in.Data(), in.Size()) != 0) {
+        // The residue check runs over the stored CRC too; for the message,
+        // the CRC the file carries and the one its bytes give.
+        if (in.Size() >= 4) {
+            m_crcFound = DNLF_GetLe32(in.Data() + in.Size() - 4);
+            m_crcExpected = DNLF_Crc(0, in.Data(), in.Size() - 4);
+        }
         SWDL_LOG("DNLF: overall CRC error");
-        return 3;
+        SWDL_LOG("DNLF: CRC found x%x, expected x%x", m_crcFound, m_crcExpected);
+        return Result::FileCrcWrong;
     }
     SWDL_LOG("DNLF: overall CRC OK");
 
@@ -91,7 +101,7 @@ int CDnlFile::Parse()
         magic[3]);
     if (std::string(magic, 4) != "Orv1") {
         SWDL_LOG("DNLF: unexpected file format '%s'", magic);
-        return 4;
+        return Result::NotADownloadFile;
     }
     SWDL_LOG("DNLF: found magic '%s'", magic);
 
@@ -112,7 +122,7 @@ int CDnlFile::Parse()
     const uint32_t room = headerEnd > in.Position() ? headerEnd - in.Position() : 0;
     if (count > room / 4) {
         SWDL_LOG("DNLF: header length mismatch %d / %d", int(header), int(in.Position()));
-        return 5;
+        return Result::FileHeaderWrong;
     }
     m_devices.assign(count, std::string());
     for (uint32_t i = 0; i < count; ++i) {
@@ -122,7 +132,7 @@ int CDnlFile::Parse()
     }
     if (header != in.Position()) {
         SWDL_LOG("DNLF: header length mismatch %d / %d", int(header), int(in.Position()));
-        return 5;
+        return Result::FileHeaderWrong;
     }
 
     // header == position <= size, so this cannot wrap below -4.
@@ -133,18 +143,21 @@ int CDnlFile::Parse()
 
     if (payload < kMinPayload) {
         SWDL_LOG("DNLF: payload CRC error");
-        return 6;
+        return Result::ImageCrcWrong;
     }
     const uint8_t* p = in.Data() + header;
     const uint32_t imageCrc = DNLF_Crc(0, p + 4, m_payloadLength - 8);
     const uint8_t* stored = p + m_payloadLength - 4;
     if (DNLF_Crc(imageCrc, stored, 4) != 0) {
+        m_crcFound = DNLF_GetLe32(stored);
+        m_crcExpected = imageCrc;
         SWDL_LOG("DNLF: payload CRC error");
-        return 6;
+        SWDL_LOG("DNLF: CRC found x%x, expected x%x", m_crcFound, m_crcExpected);
+        return Result::ImageCrcWrong;
     }
     SWDL_LOG("DNLF: payload CRC OK - x%x | x%x x%x x%x x%x", imageCrc, stored[0], stored[1], stored[2], stored[3]);
     m_valid = true;
-    return 0;
+    return Result::Ok;
 }
 
 void CDnlFile::ClearParsed()
@@ -154,6 +167,8 @@ void CDnlFile::ClearParsed()
     m_devices.clear();
     m_headerLength = 0;
     m_payloadLength = 0;
+    m_crcFound = 0;
+    m_crcExpected = 0;
 }
 
 int CDnlFile::LoadAndParse(const std::string& path)
@@ -162,7 +177,7 @@ int CDnlFile::LoadAndParse(const std::string& path)
     if (m_buffer)
         m_buffer->Clear();
     const int rc = Load(path);
-    return rc != 0 ? rc : Parse();
+    return rc != Result::Ok ? rc : Parse();
 }
 
 int CDnlFile::ParseBytes(std::vector<uint8_t> bytes)
@@ -181,31 +196,4 @@ std::string CDnlFile::device(std::size_t index) const
 const uint8_t* CDnlFile::payload() const
 {
     return m_valid && m_buffer ? m_buffer->Data() + m_headerLength : nullptr;
-}
-
-const char* CDnlFile::LoadResultText(int code)
-{
-    switch (code) {
-    case 0: return "file read";
-    case 1: return "the file cannot be opened";
-    case 2: return "the file is empty";
-    case 3: return "the file is larger than 16 MiB";
-    case 4: return "not enough memory for the file";
-    case 5: return "the file could not be read to its end";
-    default: return "unknown load result";
-    }
-}
-
-const char* CDnlFile::ParseResultText(int code)
-{
-    switch (code) {
-    case 0: return "the file is a valid download file";
-    case 1: return "no file loaded";
-    case 2: return "the file holds no data";
-    case 3: return "the file is damaged: its overall CRC does not match";
-    case 4: return "not a download file: it does not start with \"Orv1\"";
-    case 5: return "the file's header length does not match its header";
-    case 6: return "the firmware image is damaged: its CRC does not match or it is shorter than 8 bytes";
-    default: return "unknown parse result";
-    }
 }

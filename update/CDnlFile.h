@@ -7,15 +7,17 @@
 // The payload is what goes to the unit: a leading word the unit interprets,
 // the image, and the CRC of the image.
 //
-// Result codes of Load:  0 ok, 1 cannot open, 2 empty file, 3 larger than
-//                        16 MiB, 4 no memory for the buffer, 5 short read.
-// Result codes of Parse: 0 ok, 1 nothing loaded, 2 empty buffer, 3 overall
-//                        CRC wrong, 4 magic is not "Orv1", 5 header length
-//                        does not match the header (also a device count
-//                        whose entries cannot fit), 6 payload CRC wrong or
-//                        payload shorter than 8 bytes.
-// LoadAndParse returns the first non-zero code of the two. Every step writes
-// a line to the shared logger.
+// Result codes (diag/Result.h):
+//   Load   Ok; FileNotOpened; FileEmpty; FileTooLarge (over 16 MiB);
+//          NoMemory (for the buffer); FileShortRead.
+//   Parse  Ok; FileNotLoaded; FileEmpty (empty buffer); FileCrcWrong
+//          (overall CRC); NotADownloadFile (magic is not "Orv1");
+//          FileHeaderWrong (header length does not match the header, also a
+//          device count whose entries cannot fit); ImageCrcWrong (payload CRC
+//          wrong, or payload shorter than 8 bytes).
+// LoadAndParse returns the first failure of the two. Every step writes a
+// line to the shared logger. After a CRC failure crcFound and crcExpected
+// say which CRC the file carries and which its bytes give.
 //
 // Thread rules: one thread at a time; after a successful load the accessors
 // are read-only and may be read from any thread.
@@ -53,9 +55,10 @@ public:
     // The payload bytes (payloadLength() of them), or null while not valid.
     const uint8_t* payload() const;
 
-    // The codes in words, for the command-line tool and the status line.
-    static const char* LoadResultText(int code);
-    static const char* ParseResultText(int code);
+    // After FileCrcWrong or ImageCrcWrong (with a CRC to compare): the CRC
+    // stored in the file and the CRC of the bytes it covers; else 0.
+    uint32_t crcFound() const { return m_crcFound; }
+    uint32_t crcExpected() const { return m_crcExpected; }
 
 private:
     void ClearParsed();
@@ -66,4 +69,6 @@ private:
     std::vector<std::string> m_devices;
     uint32_t m_headerLength = 0;
     uint32_t m_payloadLength = 0;
+    uint32_t m_crcFound = 0;
+    uint32_t m_crcExpected = 0;
 };

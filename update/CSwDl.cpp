@@ -1,5 +1,6 @@
 #include "update/CSwDl.h"
 
+#include "diag/Result.h"
 #include "update/Slip.h"
 #include "update/SwdlLog.h"
 
@@ -65,14 +66,16 @@ int CSwDl::LoadDNL(std::string path)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     SWDL_LOG("SwDl: Load Download File %s", path.c_str());
-    m_file.LoadAndParse(path);
+    const int rc = m_file.LoadAndParse(path);
     if (m_file.valid() && m_file.payloadLength() != 0) {
         m_offset = 0;
         m_blockSize = 0;
-        return 0;
+        return Result::Ok;
     }
     SWDL_LOG("SwDl: LoadDNL - invalid file");
-    return 1;
+    const int why = rc != Result::Ok ? rc : Result::NoValidFile;
+    SWDL_LOG("SwDl: LoadDNL - %s (%d)", ResultText(why).c_str(), why);
+    return why;
 }
 
 int CSwDl::Start()
@@ -80,7 +83,7 @@ int CSwDl::Start()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_file.valid() || m_file.payloadLength() == 0) {
         SWDL_LOG("SwDl: Start - invalid file");
-        return 1;
+        return Result::NoValidFile;
     }
     SWDL_LOG("SwDl: Start Download (%d)..", int(m_file.payloadLength()));
     // A download starts afresh, also on an object that ended in Error before.
@@ -89,7 +92,7 @@ int CSwDl::Start()
     m_retries = 0;
     m_errorText.clear();
     setState(int32_t(SwDlState::Init));
-    return 0;
+    return Result::Ok;
 }
 
 bool CSwDl::processRx(uint8_t* line, int length)
@@ -246,7 +249,7 @@ void CSwDl::onResponse(uint8_t code, bool timedOut)
             return;
         }
         m_sendTime = m_clock();
-        if (resend() != 0) {
+        if (resend() != Result::Ok) {
             SWDL_LOG("SwDl error resending frame");
             enterError("the frame could not be written to the port");
         }
@@ -260,30 +263,31 @@ int CSwDl::sendHook(uint8_t* buffer, uint32_t capacity, uint32_t length)
     m_frameLength = 0;
     if (SLIP_EncodedSize(buffer, length) >= capacity) {
         SWDL_LOG("Sending download message failed, buffer to small");
-        return 2;
+        return Result::FrameTooLarge;
     }
     const uint32_t frame = SLIP_Encode(buffer, length);
     buffer[frame] = 0;
     SWDL_LOG("Sending download message (%d -> %d)", int(length), int(frame));
     if (!m_transmitter)
-        return 1;
+        return Result::NoSendHook;
     if (!m_transmitter->transmit(buffer, static_cast<int32_t>(frame)))
-        return 3;
+        return Result::FrameNotWritten;
     m_awaiting = true;
     m_sendTime = m_clock();
     if (buffer == m_txBuffer)
         m_frameLength = frame;
     else
         SWDL_LOG("Sending download message from foreign buffer");
-    return 0;
+    return Result::Ok;
 }
 
 int CSwDl::resend()
 {
     SWDL_LOG("Re-Send download message (%d)", int(m_frameLength));
     if (!m_transmitter)
-        return 1;
-    return m_transmitter->transmit(m_txBuffer, static_cast<int32_t>(m_frameLength)) ? 0 : 3;
+        return Result::NoSendHook;
+    return m_transmitter->transmit(m_txBuffer, static_cast<int32_t>(m_frameLength)) ? Result::Ok
+                                                                                    : Result::FrameNotWritten;
 }
 
 void CSwDl::reset()
@@ -338,6 +342,6 @@ void CSwDl::DeviceInfoCb(void* self, const DeviceInfo& info) { static_cast<CSwDl
 int CSwDl::SendHookCb(void* self, uint8_t* buffer, uint32_t capacity, uint32_t length)
 {
     if (!self)
-        return 3;
+        return Result::NoSendHook;
     return static_cast<CSwDl*>(self)->sendHook(buffer, capacity, length);
 }

@@ -18,8 +18,11 @@
 // answering ends in Error after five resends instead of leaving the
 // download waiting for ever.
 //
-// Result codes: LoadDNL 0 loaded, 1 invalid file; Start 0 started, 1 no
-// valid file. processRx: true when the line was a frame (consumed).
+// Result codes (diag/Result.h): LoadDNL Ok, else the file's failure
+// (CDnlFile.h); Start Ok, NoValidFile. The send hook gives Ok,
+// FrameTooLarge, NoSendHook (no transmitter) or FrameNotWritten (the
+// transmitter refused the frame). processRx: true when the line was a frame
+// (consumed).
 //
 // Thread rules: Start, processRx and tick may be called from different
 // threads (the download worker, the receive thread, the driver); one mutex

@@ -1,5 +1,6 @@
 #include "update/Dnlp.h"
 
+#include "diag/Result.h"
 #include "update/DnlCrc.h"
 
 #include <algorithm>
@@ -89,9 +90,9 @@ int DNLP_Send(uint8_t* buffer, uint32_t n)
         context = g_registration.hookContext;
     }
     if (!hook)
-        return 1;
+        return Result::NoSendHook;
     if (n + DNLP_CRC_SIZE > DNLP_BUFFER_CAPACITY)
-        return 2;
+        return Result::FrameTooLarge;
     DNLF_PutLe32(buffer + n, DNLF_Crc(0, buffer, n));
     return hook(context, buffer, DNLP_BUFFER_CAPACITY, n + DNLP_CRC_SIZE);
 }
@@ -131,7 +132,7 @@ int DNLP_Decode(const uint8_t* message, uint32_t length, uint8_t* reply)
     // CRC of nothing would pass), so it is answered the same way.
     if (!message || length < DNLP_MIN_MESSAGE || DNLF_Crc(0, message, length) != 0) {
         DNLP_SendResponse(reply, DNLP_CRC_ERROR);
-        return -1;
+        return Result::FrameDamaged;
     }
     const Registration reg = Snapshot();
     const DNLP_Handlers& h = reg.handlers;
@@ -183,5 +184,5 @@ int DNLP_Decode(const uint8_t* message, uint32_t length, uint8_t* reply)
         Answer(reply, DNLP_UNKNOWN_TYPE);
         break;
     }
-    return 0;
+    return Result::Ok;
 }

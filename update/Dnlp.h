@@ -9,10 +9,12 @@
 // its CRC, send it again; 4 unknown type; any other value is a handler's own
 // code. A handler returning DNLP_NO_ANSWER (5) has nothing sent for it.
 //
-// Result codes: DNLP_Send returns the send hook's result (0 sent) or 1 when
-// no hook is set, 2 when the message does not fit the buffer. DNLP_Decode
-// returns 0, or -1 when the message failed its CRC check (also when it is
-// too short to carry one).
+// The Response codes above are bytes on the wire, the unit's own numbers;
+// the result codes below are the tool's (diag/Result.h). DNLP_Send returns
+// the send hook's result (Ok sent), NoSendHook when no hook is set, or
+// FrameTooLarge when the message does not fit the buffer. DNLP_Decode
+// returns Ok, or FrameDamaged when the message failed its CRC check (also
+// when it is too short to carry one).
 //
 // Thread rules: one registration per process. Register and clear it only
 // while no frames are expected (before a download starts and when it ends);
@@ -81,7 +83,7 @@ struct DNLP_Handlers
 };
 
 // Frames and writes a message: (context, buffer, capacity, message length
-// including the CRC). Returns 0 when sent.
+// including the CRC). Returns Ok when sent, else a negative result code.
 using DNLP_SendHook = int (*)(void* context, uint8_t* buffer, uint32_t capacity, uint32_t length);
 
 void DNLP_Register(void* context, const DNLP_Handlers& handlers);

@@ -1,5 +1,7 @@
 #include "update/Slip.h"
 
+#include "diag/Result.h"
+
 int SLIP_EscapeIndex(uint8_t byte)
 {
     for (std::size_t k = 0; k < SLIP_ESCAPE_COUNT; ++k)
@@ -41,7 +43,7 @@ uint32_t SLIP_Encode(uint8_t* buffer, uint32_t n)
 int SLIP_Decode(uint8_t* buffer, uint32_t length)
 {
     if (!buffer || length < 2 || buffer[0] != SLIP_START || buffer[length - 1] != SLIP_END)
-        return -1;
+        return Result::NotAFrame;
     const uint32_t last = length - 1; // index of the end byte
     uint32_t w = 0;
     for (uint32_t r = 1; r < last; ++r) {

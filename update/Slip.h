@@ -34,7 +34,8 @@ uint32_t SLIP_Encode(uint8_t* buffer, uint32_t n);
 
 // Checks that the buffer holds a frame (at least 2 bytes, start byte first,
 // end byte last) and replaces it by the message between the frame bytes,
-// escapes undone. Returns the message length, or -1 when it is no frame.
+// escapes undone. Returns the message length, or NotAFrame (diag/Result.h)
+// when it is no frame.
 // An escape followed by a byte outside '0'..'8' yields that byte; an escape
 // right before the end byte yields the escape byte. Either way the message
 // then fails its CRC.

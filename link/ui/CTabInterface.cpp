@@ -1,5 +1,6 @@
 #include "link/ui/CTabInterface.h"
 
+#include "diag/Result.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
 #include "link/ui/UnitPicture.h"
@@ -170,11 +171,11 @@ void CTabInterface::refreshPortList()
 int CTabInterface::getPortSettings(PortSettings& settings)
 {
     if (m_ports.empty())
-        return -1;
+        return Result::NoLink;
     const int item = m_portList->currentIndex();
     const int entry = item < 0 ? -1 : m_portList->itemData(item).toInt();
     if (entry < 0 || entry >= static_cast<int>(m_ports.size()))
-        return -3;
+        return Result::NoPortSelected;
     settings.portName = m_ports[static_cast<std::size_t>(entry)].name;
     // The number at the start of a baud item ("115200 Baud").
     settings.baudRate =

@@ -1,5 +1,6 @@
 #include "pages/core/CCommonLogic.h"
 
+#include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "model/TextNumber.h"
 #include "pages/core/CConfiguration.h"
@@ -214,19 +215,18 @@ int CCommonLogic::writeDateTime(const UnitDateTime& m)
                 return r;
         return 0;
     });
-    host().setStatusText(PageText::StatusFor(result));
+    host().setStatusText(StatusLineText(result));
     return result;
 }
 
-int CCommonLogic::chooseProtocol()
+void CCommonLogic::chooseProtocol()
 {
     // The unit restarts with the other protocol; the user connects again.
     const int index = controls().index(Protocol);
     if (index < 0)
-        return -1;
+        return;
     unit().switchProtocol(index);
     host().protocolChanged();
-    return 0;
 }
 
 int CCommonLogic::factoryReset()
@@ -235,7 +235,7 @@ int CCommonLogic::factoryReset()
         return 0;
     unit().identifyDevice();
     if (checkReady() < 0)
-        return -1;
+        return Result::NoLink;
     // The overlay stays while the unit restarts and is read again.
     host().showBusyOverlay();
     int result = onUnit({}, [this] { return unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1); });

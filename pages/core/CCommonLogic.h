@@ -85,8 +85,8 @@ public:
     // minute, 2020 second), stopping at the first failure.
     int writeDateTime(const UnitDateTime& moment);
     // "Protocol" chosen: the unit switches to Modbus (0) or BACnet (1) and
-    // restarts; the protocol tab follows. -1 when nothing is chosen.
-    int chooseProtocol();
+    // restarts; the protocol tab follows. Nothing when nothing is chosen.
+    void chooseProtocol();
     // "Factory Reset": 1 to 2014, then the unit restarts and is read again.
     int factoryReset();
     // How long the factory reset waits for the unit (tests shorten it).

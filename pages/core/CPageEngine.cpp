@@ -1,5 +1,6 @@
 #include "pages/core/CPageEngine.h"
 
+#include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
 
@@ -71,7 +72,7 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
     if (how.identify) {
         m_unit.identifyDevice();
         if (checkReady() < 0)
-            return -1;
+            return Result::NoLink;
     }
     if (how.running)
         m_host.setStatusText(PageText::kRunning);
@@ -84,7 +85,7 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
         if (how.overlay)
             m_host.hideBusyOverlay();
         m_host.selectFirstTab();
-        return result == 0 ? -1 : result;
+        return result == 0 ? Result::NoLink : result;
     }
     if (passedChecks)
         *passedChecks = true;
@@ -93,7 +94,7 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
     if (unitKnown())
         m_unit.disconnect();
     if (how.report)
-        m_host.setStatusText(PageText::StatusFor(result));
+        m_host.setStatusText(StatusLineText(result));
     if (how.overlay)
         m_host.hideBusyOverlay();
     return result;
@@ -139,7 +140,7 @@ int CPageEngine::readAndShow(const Row& row)
     if (row.display == Display::Text)
         return readText(row);
     if (row.address == 0)
-        return -1;
+        return Result::NoSuchRegister;
     RegisterEntry& entry = m_catalogue.Holding(row.address);
     const bool special = row.access == Access::Special;
 
@@ -182,7 +183,7 @@ int CPageEngine::readAndShow(const Row& row)
 int CPageEngine::readText(const Row& row)
 {
     if (row.address == 0)
-        return -1;
+        return Result::NoSuchRegister;
     int result = 0;
     for (int k = 0; k < PageText::kTextRegisters; ++k) {
         Row one;
@@ -212,7 +213,7 @@ void CPageEngine::showBitFields(uint16_t address)
 int CPageEngine::writeFromStore(uint16_t address, ControlId control)
 {
     if (address == 0)
-        return -1;
+        return Result::NoSuchRegister;
     const Row* row = rowFor(address);
     const bool special = row && row->access == Access::Special;
     RegisterEntry& entry = m_catalogue.Holding(address);
@@ -294,7 +295,7 @@ int CPageEngine::undoCycle()
     // The read cycle reports its own outcome; a write that failed before it
     // must not end up reported as "Done.".
     if (writeResult != 0) {
-        m_host.setStatusText(PageText::StatusFor(writeResult));
+        m_host.setStatusText(StatusLineText(writeResult));
         return writeResult;
     }
     return readResult;
@@ -367,7 +368,7 @@ int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
     }
     const int r = access == Access::Special ? m_unit.writeHoldingSpecialChecked(address, value)
                                             : m_unit.writeHoldingChecked(address, value);
-    m_host.setStatusText(PageText::StatusFor(r));
+    m_host.setStatusText(StatusLineText(r));
     return r;
 }
 
@@ -463,7 +464,7 @@ int CPageEngine::writeOnChange(ControlId control)
     if (!applied && m_unit.deviceType() <= 0)
         applyChange(*row, false);
     if (known && result != kTypedOutOfRange)
-        m_host.setStatusText(PageText::StatusFor(result));
+        m_host.setStatusText(StatusLineText(result));
     return result;
 }
 

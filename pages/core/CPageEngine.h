@@ -17,16 +17,17 @@
 // - a read never overwrites an edit field or list the user is working in
 //   (the catalogue is updated all the same).
 //
-// Result codes: 0 success; the negative codes of IUnitAccess; a positive
-// code for a write the adapter did not confirm; kTypedOutOfRange for a typed
-// number outside the catalogue limits (the range message is shown, nothing
-// is written).
+// Result codes (diag/Result.h): 0 success; the negative codes of
+// IUnitAccess; NoSuchRegister for address 0; a positive code for a write the
+// adapter did not confirm; kTypedOutOfRange for a typed number outside the
+// catalogue limits (the range message is shown, nothing is written).
 //
 // Thread rules: user-interface thread only. A cycle blocks the thread; a
 // change that arrives while a cycle of the same page runs (the event loop
 // re-entered) is handled when the cycle ends.
 #pragma once
 
+#include "diag/Result.h"
 #include "pages/core/IPageControls.h"
 #include "pages/core/IPageHost.h"
 #include "pages/core/IUnitAccess.h"
@@ -49,12 +50,12 @@ public:
     static constexpr uint16_t kSaveToNvramRegister = 2013;
     // A typed number outside the catalogue limits: the range message stands
     // in the status line instead of a code.
-    static constexpr int kTypedOutOfRange = -100;
+    static constexpr int kTypedOutOfRange = Result::TypedOutOfLimits;
 
     // What a user action does around its work with the unit (onUnit).
     struct UnitAction
     {
-        bool identify = false;   // identify the unit first; end with -1 when none answers
+        bool identify = false;   // identify the unit first; end with NoLink when none answers
         bool running = false;    // "Running..." before
         bool overlay = false;    // the busy overlay around it
         bool sameDevice = false; // the identity check before the work
@@ -70,7 +71,7 @@ public:
     // --- Register access with display -----------------------------------
     // Reads one register (from the unit when one is known, else the
     // catalogue value) and shows it in the row's control. A text row reads
-    // its 12 registers. 0 or the failure code; -1 for address 0.
+    // its 12 registers. 0 or the failure code; NoSuchRegister for address 0.
     int readAndShow(const Page::Row& row);
     // The same for an address; the page's reading row for it gives the
     // display (none: into the catalogue only); control says where it shows.
@@ -79,7 +80,7 @@ public:
     // Writes the catalogue value (clamped to the limits) to the unit and
     // shows it again; read-only registers are skipped (0). Special-access
     // rows use the special commands and skip no register. 0 (also for an
-    // adapter status of 4) or the failure code; -1 for address 0.
+    // adapter status of 4) or the failure code; NoSuchRegister for address 0.
     int writeFromStore(uint16_t address, Page::ControlId control);
 
     // --- Page actions ----------------------------------------------------

@@ -1,14 +1,16 @@
-// How a page reaches the unit: the state and connection operations of the
-// COM-Interface page and the holding-register commands of the protocol
-// client. The application serves it with theModbus and the connection logic
-// (CModbusUnitAccess); tests serve it with a fake unit.
+// How a page reaches the unit: the state and operations of the connection
+// (identification, the identity check, the protocol switch) and the
+// holding-register commands of its protocol client. The application serves
+// it over the core connection (CModbusUnitAccess); tests serve it with a
+// fake unit.
 //
-// Result codes are those of the protocol client: 0 (or a non-negative
-// adapter status) for success; -1 port closed, no unit known or address 0;
-// -2 value outside the catalogue limits (the catalogue then holds the
-// clamped value); -4 no reply within 2000 ms; -10 a read failed in both
-// attempts; -1..-6 opening the port; -100 demo mode. A write that the
-// adapter does not confirm gives a positive code (the reply line's length).
+// Result codes (diag/Result.h) are those of the protocol client: 0 (or a
+// non-negative adapter status) for success; Result::NoLink no link or no
+// unit known; Result::OutOfLimits value outside the catalogue limits (the
+// catalogue then holds the clamped value); Result::NoReply; Result::ReadFailed
+// (both attempts); Result::NoSuchRegister; the port-open codes
+// (Result::PortBusy ...); Result::DemoMode. A write that the adapter does not
+// confirm gives a positive code (the reply line's length).
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -26,8 +28,8 @@ public:
     // Register 2045 answered the special read when the unit was identified.
     virtual bool specialReadWorks() const = 0;
 
-    // Opens the link when a unit is known: 0, the connect code, -1 when no
-    // unit is known (device type not above 0), -100 in demo mode.
+    // Opens the link when a unit is known: 0, the connect code, NoLink when
+    // no unit is known (device type not above 0), DemoMode in demo mode.
     virtual int connectUnit() = 0;
     virtual void disconnect() = 0;
     // Connects, re-reads the device information, disconnects; the device

@@ -44,11 +44,6 @@ std::string FormatValue(const Page::Row& binding, uint16_t word)
     return std::to_string(word);
 }
 
-std::string StatusFor(int result)
-{
-    return result == 0 ? std::string(kDone) : "Error: " + std::to_string(result);
-}
-
 std::string RangeMessage(int32_t min, int32_t max)
 {
     return "Error: selected value out of range [" + std::to_string(min) + ";" + std::to_string(max) + "] !";

@@ -32,8 +32,6 @@ std::string Tenths(int value);
 std::string FormatValue(const Page::Row& binding, uint16_t word);
 bool IsMissingMarker(Page::Marker marker, uint16_t word);
 
-// "Done." for 0, else "Error: %i".
-std::string StatusFor(int result);
 // "Error: selected value out of range [%d;%d] !"
 std::string RangeMessage(int32_t min, int32_t max);
 // "Modbus Adress = %5i - Value = %5i", or "%s: %5i" when name is not empty.

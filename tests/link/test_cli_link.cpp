@@ -83,7 +83,7 @@ TEST_F(CliLinkTest, WriteChecksEveryValueBeforeSendingAny)
     const auto sim = start();
     CliRun r = cli({"--port", "ttySIM0", "write", "400=215", "2010=5"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("out of range [0;1]"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("value 5 out of range [0;1] of register 2010"), std::string::npos) << r.err;
     r = cli({"--port", "ttySIM0", "write", "2001=1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
@@ -120,7 +120,7 @@ TEST_F(CliLinkTest, FailuresNameTheCodeAndItsMeaning)
 {
     CliRun r = cli({"--port", "ttyNOPE", "read", "2000"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("error -1: the port does not exist"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error -1: no link to the unit: the port does not exist"), std::string::npos) << r.err;
     r = cli({"read", "2000"});
     EXPECT_EQ(r.status, 2) << "no port is a usage error";
     r = cli({"--port", "ttyNOPE", "read", "abc"});
@@ -129,5 +129,5 @@ TEST_F(CliLinkTest, FailuresNameTheCodeAndItsMeaning)
     const auto sim = start({"--wrong-echo", "1"});
     r = cli({"--port", "ttySIM0", "read", "2000"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("error -10"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("error -10: the read failed in both attempts"), std::string::npos) << r.err;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/DebugOutput.h"
+#include "diag/Result.h"
 #include "link/CComPort.h"
 
 #include <chrono>
@@ -74,9 +75,10 @@ TEST(ComPortOpen, ReportsEachFailureAndStaysClosed)
     EXPECT_EQ(port.open("/dev/tavemo-no-such-port", 115200, 0, 0), -1);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.open("tavemo-no-such-port", 115200, 0, 0), -1);
-    EXPECT_EQ(port.open("/dev/null", 115200, 0, 0), -3) << "not a serial device";
+    EXPECT_EQ(port.open("/dev/null", 115200, 0, 0), Result::NotASerialPort) << "not a serial device";
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(port.open(pty.slave(), 14400, 0, 0), -6) << "a rate the driver does not offer";
+    EXPECT_EQ(port.open(pty.slave(), 14400, 0, 0), Result::PortSettingsRefused)
+        << "a rate the driver does not offer";
     EXPECT_FALSE(port.isOpen());
 }
 
@@ -86,7 +88,7 @@ TEST(ComPortOpen, IsExclusive)
     ASSERT_TRUE(pty.ok());
     CComPort first, second;
     ASSERT_EQ(first.open(pty.slave(), 115200, 0, 0), 0);
-    EXPECT_EQ(second.open(pty.slave(), 115200, 0, 0), -2) << "held by another port object";
+    EXPECT_EQ(second.open(pty.slave(), 115200, 0, 0), Result::PortBusy) << "held by another port object";
     EXPECT_FALSE(second.isOpen());
     first.close();
     EXPECT_EQ(second.open(pty.slave(), 115200, 0, 0), 0) << "free again once closed";
@@ -136,11 +138,11 @@ TEST(ComPortArgs, ClosedPortAndBadArgumentsAreRefused)
     ASSERT_TRUE(pty.ok());
     CComPort port;
     ASSERT_EQ(port.open(pty.slave(), 115200, 0, 0), 0);
-    EXPECT_EQ(port.putArray(nullptr, 1), -2);
-    EXPECT_EQ(port.putArray("x", 0), -3);
+    EXPECT_EQ(port.putArray(nullptr, 1), Result::MissingArgument);
+    EXPECT_EQ(port.putArray("x", 0), Result::ZeroLength);
     EXPECT_EQ(pty.read(20), "") << "a refused write sends nothing";
-    EXPECT_EQ(port.getArray(nullptr, 4, nullptr, 10), -2);
-    EXPECT_EQ(port.getArray(buf, 0, nullptr, 10), -3);
+    EXPECT_EQ(port.getArray(nullptr, 4, nullptr, 10), Result::MissingArgument);
+    EXPECT_EQ(port.getArray(buf, 0, nullptr, 10), Result::ZeroLength);
 }
 
 TEST_F(ComPortTest, SilentLineTimesOutAfterTheFirstByteTimeout)
@@ -232,5 +234,5 @@ TEST_F(ComPortTest, HungUpLineTimesOutWithoutSpinning)
     EXPECT_GE(MsSince(t0), 300);
     EXPECT_LT(silentCpu, 30.0);
     EXPECT_LT(hungUpCpu, 30.0);
-    EXPECT_EQ(port.putArray("x", 1), -4) << "writes to a vanished device stall out";
+    EXPECT_EQ(port.putArray("x", 1), Result::WriteStalled) << "writes to a vanished device stall out";
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "diag/Result.h"
 #include "link/CModbus.h"
 #include "link/CUnitState.h"
 #include "model/RegisterCatalogue.h"
@@ -176,7 +177,7 @@ TEST_F(GrammarTest, EachAttemptStartsWithTwoLineBreaks)
 {
     adapter.script({"0 = f(2001): 1", "0 = f(2001): 1"});
     uint16_t v = 0;
-    EXPECT_EQ(modbus.readHolding(2000, &v), -10);
+    EXPECT_EQ(modbus.readHolding(2000, &v), Result::ReadFailed);
     EXPECT_EQ(adapter.raw(), "\r\n\r\nMr2000\r\n\r\n\r\nMr2000\r\n");
 
     adapter.clear();
@@ -223,7 +224,7 @@ TEST_F(GrammarTest, SingleAttemptReadsAndWritesReportTheReply)
     } writes[] = {{"ok", "0 = w(2000,5)", 0},
                   {"refused", "-3 = w(2000,5)", 14},
                   {"other number", "0 = w(2001,5)", 13},
-                  {"no comma", "0 = w(2000 5)", -4}};
+                  {"no comma", "0 = w(2000 5)", Result::NoReply}};
     for (const Case& c : writes) {
         SCOPED_TRACE(c.name);
         adapter.script({c.reply});
@@ -237,7 +238,7 @@ TEST_F(GrammarTest, SingleAttemptReadsAndWritesReportTheReply)
     EXPECT_EQ(modbus.readInput(15, &in), 13);
     EXPECT_EQ(in, -45);
     adapter.script({"i(15) 3"});
-    EXPECT_EQ(modbus.readInput(15, &in), -4);
+    EXPECT_EQ(modbus.readInput(15, &in), Result::NoReply);
 }
 
 TEST_F(GrammarTest, CommandsGoOutAsTheAdapterExpectsThem)
@@ -248,7 +249,7 @@ TEST_F(GrammarTest, CommandsGoOutAsTheAdapterExpectsThem)
     for (int i = 0; i < 14; ++i)
         fourteen[i] = static_cast<uint16_t>(0xAB00 + i);
     EXPECT_EQ(modbus.writeMultiHoldings(5350, twelve), 0);
-    EXPECT_EQ(modbus.writeMultiHoldings(5350, nullptr), -99);
+    EXPECT_EQ(modbus.writeMultiHoldings(5350, nullptr), Result::NoValues);
     EXPECT_EQ(modbus.writeHoldingSpecial(2045, 1), 0);
     EXPECT_EQ(modbus.writeCoil(12, true), 0);
     EXPECT_EQ(modbus.writeCoil(13, false), 0);
@@ -335,7 +336,7 @@ TEST_F(GrammarTest, TimeAndDateTimeTextsAreCut)
         const char* text;
     } cases[] = {{false, "0 = bnReadTvReg(2): 12:30:00x", 0, "12:30:00"},
                  {false, "0 = bnReadTvReg(2): 123456789", 0, "12345678"},
-                 {false, "0 = bnReadTvReg(2) : 12", -1, "unchanged"},
+                 {false, "0 = bnReadTvReg(2) : 12", Result::ReplyWithoutValue, "unchanged"},
                  {true, "0 = bnReadDtvReg(2): 24.12.2026 10:15:00 Uhr", 0, "24.12.2026 10:15:00"},
                  {true, "0 = bnReadDtvReg(2): 1.2.26/3", 0, "1.2.26"}};
     for (const Case& c : cases) {
@@ -383,37 +384,37 @@ TEST_F(GrammarTest, CharacterStringsBecomeWords)
 
 TEST_F(GrammarTest, NullOutputsAreRefusedWithoutSending)
 {
-    EXPECT_EQ(modbus.readHolding(1, nullptr), -1);
-    EXPECT_EQ(modbus.readHoldingSpecial(1, nullptr), -1);
-    EXPECT_EQ(modbus.readCoil(1, nullptr), -1);
-    EXPECT_EQ(modbus.readInput(1, nullptr), -1);
-    EXPECT_EQ(modbus.readAvValue(1, nullptr), -1);
-    EXPECT_EQ(modbus.readAiValue(1, nullptr), -1);
-    EXPECT_EQ(modbus.readIvValue(1, nullptr), -1);
-    EXPECT_EQ(modbus.readBvValue(1, nullptr), -1);
-    EXPECT_EQ(modbus.readBiValue(1, nullptr), -1);
-    EXPECT_EQ(modbus.readTvValue(1, nullptr), -1);
-    EXPECT_EQ(modbus.readDtvValue(1, nullptr), -1);
+    EXPECT_EQ(modbus.readHolding(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readHoldingSpecial(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readCoil(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readInput(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readAvValue(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readAiValue(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readIvValue(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readBvValue(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readBiValue(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readTvValue(1, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.readDtvValue(1, nullptr), Result::MissingArgument);
     uint16_t w[4];
     uint16_t n = 4;
-    EXPECT_EQ(modbus.readCsvValue(1, nullptr, &n), -1);
-    EXPECT_EQ(modbus.readCsvValue(1, w, nullptr), -1);
-    EXPECT_EQ(modbus.writeCsvValue(1, nullptr, 3), -1);
+    EXPECT_EQ(modbus.readCsvValue(1, nullptr, &n), Result::MissingArgument);
+    EXPECT_EQ(modbus.readCsvValue(1, w, nullptr), Result::MissingArgument);
+    EXPECT_EQ(modbus.writeCsvValue(1, nullptr, 3), Result::MissingArgument);
     EXPECT_TRUE(adapter.commands().empty());
 }
 
 TEST_F(GrammarTest, RangeWrappersCheckTheCatalogueFirst)
 {
     // 2010 "Temp Unit" takes 0..1; 2001 "Firmware" is read-only.
-    EXPECT_EQ(modbus.holdingInRange(10000, 1), -1);
-    EXPECT_EQ(modbus.holdingInRange(0, 1), -1);
+    EXPECT_EQ(modbus.holdingInRange(10000, 1), Result::NoSuchRegister);
+    EXPECT_EQ(modbus.holdingInRange(0, 1), Result::NoSuchRegister);
     EXPECT_EQ(modbus.holdingInRange(2010, 1), 0);
-    EXPECT_EQ(modbus.holdingInRange(2010, 5), -2);
+    EXPECT_EQ(modbus.holdingInRange(2010, 5), Result::OutOfLimits);
     EXPECT_EQ(catalogue.Holding(2010).value, 1) << "the catalogue keeps the clamped value";
 
-    EXPECT_EQ(modbus.writeHoldingChecked(2010, 7), -2);
-    EXPECT_EQ(modbus.writeHoldingChecked(0, 1), -1);
-    EXPECT_EQ(modbus.writeHoldingSpecialChecked(2010, 9), -2);
+    EXPECT_EQ(modbus.writeHoldingChecked(2010, 7), Result::OutOfLimits);
+    EXPECT_EQ(modbus.writeHoldingChecked(0, 1), Result::NoSuchRegister);
+    EXPECT_EQ(modbus.writeHoldingSpecialChecked(2010, 9), Result::OutOfLimits);
     EXPECT_TRUE(adapter.commands().empty()) << "nothing is sent for a refused value";
 
     EXPECT_EQ(modbus.writeHoldingChecked(2010, 0), 0);
@@ -422,7 +423,7 @@ TEST_F(GrammarTest, RangeWrappersCheckTheCatalogueFirst)
     EXPECT_EQ(adapter.commands(), (std::vector<std::string>{"Mw2010 0", "Xw2010 0"}));
 
     CModbus bare;
-    EXPECT_EQ(bare.holdingInRange(2010, 1), -1) << "no catalogue, no check";
+    EXPECT_EQ(bare.holdingInRange(2010, 1), Result::NoLink) << "no catalogue, no check";
 }
 
 TEST_F(GrammarTest, MultiWriteChecksOnlyWhenAUnitIsKnown)
@@ -431,7 +432,7 @@ TEST_F(GrammarTest, MultiWriteChecksOnlyWhenAUnitIsKnown)
     uint16_t values[12] = {};
     values[1] = 9;
     state.deviceType = 2050;
-    EXPECT_EQ(modbus.writeMultiHoldingsChecked(2005, values), -2);
+    EXPECT_EQ(modbus.writeMultiHoldingsChecked(2005, values), Result::OutOfLimits);
     EXPECT_EQ(catalogue.Holding(2006).value, 3);
     EXPECT_TRUE(adapter.commands().empty());
 
@@ -439,15 +440,15 @@ TEST_F(GrammarTest, MultiWriteChecksOnlyWhenAUnitIsKnown)
     EXPECT_EQ(modbus.writeMultiHoldingsChecked(2005, values), 0);
     EXPECT_EQ(catalogue.Holding(2006).value, 9) << "without a unit the values are only stored";
     EXPECT_EQ(adapter.commands().size(), 1u);
-    EXPECT_EQ(modbus.writeMultiHoldingsChecked(10000, values), -1);
-    EXPECT_EQ(modbus.writeMultiHoldingsChecked(2005, nullptr), -1);
+    EXPECT_EQ(modbus.writeMultiHoldingsChecked(10000, values), Result::NoSuchRegister);
+    EXPECT_EQ(modbus.writeMultiHoldingsChecked(2005, nullptr), Result::NoValues);
 }
 
 TEST_F(GrammarTest, DemoModeRefusesToConnect)
 {
     modbus.disconnect();
     state.demoMode = 1;
-    EXPECT_EQ(modbus.connect(pty.slave()), -100);
+    EXPECT_EQ(modbus.connect(pty.slave()), Result::DemoMode);
     EXPECT_FALSE(modbus.isOpen());
     state.demoMode = 0;
     EXPECT_EQ(modbus.connect(pty.slave()), 0);

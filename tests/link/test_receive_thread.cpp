@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "diag/Logger.h"
+#include "diag/Result.h"
 #include "link/CComPortEx.h"
 #include "link/IComReceiver.h"
 #include "link/IComStatusOwner.h"
@@ -192,6 +193,6 @@ TEST_F(ReceiveThreadTest, StartsNothingWithoutASelectedPort)
     port.selectPort("ttyNOPE");
     EXPECT_EQ(port.selectedPort(), -1);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(port.startReceiver(), -1);
+    EXPECT_EQ(port.startReceiver(), Result::NoPortSelected);
     EXPECT_FALSE(port.receiverRunning());
 }

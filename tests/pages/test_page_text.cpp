@@ -1,5 +1,6 @@
 // The value texts of the pages: tenths, markers, typed numbers, entry
 // filters, the 12-register text codec and the messages.
+#include "diag/Result.h"
 #include "pages/core/PageText.h"
 
 #include <gtest/gtest.h>
@@ -127,8 +128,8 @@ TEST(PageText, TwelveRegisterTextsRoundTrip)
 
 TEST(PageText, MessagesHaveTheirFixedLayout)
 {
-    EXPECT_EQ(StatusFor(0), "Done.");
-    EXPECT_EQ(StatusFor(-10), "Error: -10");
+    EXPECT_EQ(StatusLineText(0), "Done.");
+    EXPECT_EQ(StatusLineText(-10), "Error: -10");
     EXPECT_EQ(RangeMessage(-200, 1220), "Error: selected value out of range [-200;1220] !");
     EXPECT_EQ(RegisterInfo(2011, 80, ""), "Modbus Adress =  2011 - Value =    80");
     EXPECT_EQ(RegisterInfo(409, 5, "RCBBMS_Fan_Lock_409_bit1"), "RCBBMS_Fan_Lock_409_bit1:     5");

@@ -5,8 +5,11 @@
 #include "link/CComPort.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
+#include "update/DnlCrc.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using namespace dnltest;
 using testsupport::CliProcess;
@@ -59,6 +62,20 @@ std::vector<FileRow> FileRows()
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CliUpdateFile, testing::ValuesIn(FileRows()), RowName());
+
+TEST(CliUpdate, ADamagedFileNamesTheCrcFoundAndTheCrcExpected)
+{
+    auto damaged = GoodFile(100);
+    damaged[40] ^= 1;
+    const std::size_t covered = damaged.size() - 4;
+    char crcs[64];
+    std::snprintf(crcs, sizeof crcs, "CRC found 0x%08X, expected 0x%08X", unsigned(DNLF_GetLe32(&damaged[covered])),
+                  unsigned(DNLF_Crc(0, damaged.data(), covered)));
+    TempFile file(damaged);
+    CliProcess cli({"--port", "ttyNONE", "update", file.path()});
+    EXPECT_EQ(cli.finish(), 1);
+    EXPECT_NE(cli.err.find(crcs), std::string::npos) << cli.err;
+}
 
 TEST(CliUpdate, RefusesAMissingFileOrPort)
 {

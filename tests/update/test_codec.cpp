@@ -1,6 +1,7 @@
 // Frame layer and download protocol: the worked frames byte for byte, every
 // escape through encoder and decoder, and the dispatch rules of the decoder.
 #include "RowName.h"
+#include "diag/Result.h"
 #include "update/CSwDl.h"
 #include "update/DnlCrc.h"
 #include "update/Dnlp.h"
@@ -215,14 +216,14 @@ TEST(Slip, DecodeRefusesNonFramesAndStaysInside)
         int result;
         Bytes out;
     } rows[] = {
-        {{}, -1, {}},
-        {{0x01}, -1, {}},
-        {{0x0A}, -1, {}},
-        {{0x02, 0x0A}, -1, {}},
-        {{0x01, 0x05}, -1, {}},
+        {{}, Result::NotAFrame, {}},
+        {{0x01}, Result::NotAFrame, {}},
+        {{0x0A}, Result::NotAFrame, {}},
+        {{0x02, 0x0A}, Result::NotAFrame, {}},
+        {{0x01, 0x05}, Result::NotAFrame, {}},
         {{0x01, 0x0A}, 0, {}},
-        {{0x01, 0x1B, 0x0A}, 1, {0x1B}},             // escape right before the end
-        {{0x01, 0x1B, '9', 0x0A}, 1, {'9'}},         // code outside the table
+        {{0x01, 0x1B, 0x0A}, 1, {0x1B}},     // escape right before the end
+        {{0x01, 0x1B, '9', 0x0A}, 1, {'9'}}, // code outside the table
         {{0x01, 0x1B, '8', 0x1B, '0', 0x0A}, 2, {0x3F, 0x1B}},
     };
     for (const Row& r : rows) {
@@ -326,10 +327,10 @@ TEST_F(Codec, DamagedOrShortMessagesAreAnsweredWithCodeThree)
     DNLP_Register(&rec, AllHandlers());
     Bytes bad = WithCrc({23});
     bad[2] ^= 0x40;
-    EXPECT_EQ(Decode(bad, false), -1);
+    EXPECT_EQ(Decode(bad, false), Result::FrameDamaged);
     // Shorter than a type and a CRC: refused without reading past the end.
     for (std::size_t n = 0; n < 5; ++n)
-        EXPECT_EQ(Decode(Bytes(n, 0), false), -1) << n;
+        EXPECT_EQ(Decode(Bytes(n, 0), false), Result::FrameDamaged) << n;
     EXPECT_TRUE(rec.calls.empty());
     ASSERT_EQ(rec.frames.size(), 6u);
     for (const Bytes& f : rec.frames)
@@ -340,11 +341,11 @@ TEST(Dnlp, SendWithoutHookWritesNothing)
 {
     DNLP_ClearRegistration();
     uint8_t buf[DNLP_BUFFER_CAPACITY] = {};
-    EXPECT_EQ(DNLP_SendResponse(buf, 0), 1);
-    EXPECT_EQ(DNLP_Send(buf, DNLP_BUFFER_CAPACITY - 3), 1);
+    EXPECT_EQ(DNLP_SendResponse(buf, 0), Result::NoSendHook);
+    EXPECT_EQ(DNLP_Send(buf, DNLP_BUFFER_CAPACITY - 3), Result::NoSendHook);
     Recorder rec;
     DNLP_SetSendHook(&CaptureHook, &rec);
-    EXPECT_EQ(DNLP_Send(buf, DNLP_BUFFER_CAPACITY - 3), 2); // no room for the CRC
+    EXPECT_EQ(DNLP_Send(buf, DNLP_BUFFER_CAPACITY - 3), Result::FrameTooLarge); // no room for the CRC
     DNLP_ClearRegistration();
 }
 

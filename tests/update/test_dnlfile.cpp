@@ -3,11 +3,13 @@
 #include "DnlTestFile.h"
 #include "LogCapture.h"
 #include "RowName.h"
+#include "diag/Result.h"
 #include "update/CDnlFile.h"
 #include "update/DnlCrc.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 using namespace dnltest;
@@ -131,30 +133,34 @@ std::vector<ParseErrorRow> ParseErrorRows()
         DnlSpec s = spec();
         s.magic = "XXXX";
         s.badOverallCrc = true;
-        rows.push_back({"OverallCrcBeforeMagic", Build(s), 3, "DNLF: overall CRC error"});
+        rows.push_back({"OverallCrcBeforeMagic", Build(s), Result::FileCrcWrong, "DNLF: overall CRC error"});
     }
     {
         DnlSpec s = spec();
         s.magic = "Orv2";
-        rows.push_back({"WrongMagic", Build(s), 4, "DNLF: unexpected file format 'Orv2'"});
+        rows.push_back(
+            {"WrongMagic", Build(s), Result::NotADownloadFile, "DNLF: unexpected file format 'Orv2'"});
     }
     // Four bytes that are their own CRC (0) hold no magic.
-    rows.push_back({"OnlyACrc", {0, 0, 0, 0}, 4, "DNLF: unexpected file format ''"});
+    rows.push_back({"OnlyACrc", {0, 0, 0, 0}, Result::NotADownloadFile, "DNLF: unexpected file format ''"});
     {
         DnlSpec s = spec();
         s.headerDelta = 4;
-        rows.push_back({"HeaderFourTooLong", Build(s), 5, "DNLF: header length mismatch 40 / 36"});
+        rows.push_back(
+            {"HeaderFourTooLong", Build(s), Result::FileHeaderWrong, "DNLF: header length mismatch 40 / 36"});
     }
     {
         DnlSpec s = spec();
         s.headerDelta = -4;
-        rows.push_back({"HeaderFourTooShort", Build(s), 5, "DNLF: header length mismatch 32 / 36"});
+        rows.push_back({"HeaderFourTooShort", Build(s), Result::FileHeaderWrong,
+                        "DNLF: header length mismatch 32 / 36"});
     }
     {
         // A count whose entries cannot fit is refused before the list is sized.
         DnlSpec s = spec();
         s.deviceCount = 0x40000000;
-        rows.push_back({"DeviceCountBeyondHeader", Build(s), 5, "DNLF: header length mismatch 36 / 24"});
+        rows.push_back({"DeviceCountBeyondHeader", Build(s), Result::FileHeaderWrong,
+                        "DNLF: header length mismatch 36 / 24"});
     }
     {
         // A version text longer than the file: no allocation, no read past the end.
@@ -164,12 +170,13 @@ std::vector<ParseErrorRow> ParseErrorRows()
         Put32(body, 0);
         // The text is skipped; the count at 12 ends the header at 16, which
         // leaves no payload.
-        rows.push_back({"VersionLengthBeyondFile", WithOverallCrc(body), 6, "DNLF: sw version ''"});
+        rows.push_back(
+            {"VersionLengthBeyondFile", WithOverallCrc(body), Result::ImageCrcWrong, "DNLF: sw version ''"});
     }
     {
         DnlSpec s = spec();
         s.badPayloadCrc = true;
-        rows.push_back({"PayloadCrc", Build(s), 6, "DNLF: payload CRC error"});
+        rows.push_back({"PayloadCrc", Build(s), Result::ImageCrcWrong, "DNLF: payload CRC error"});
     }
     {
         // A header followed only by 4 payload bytes and the file CRC.
@@ -178,7 +185,8 @@ std::vector<ParseErrorRow> ParseErrorRows()
         Put32(body, 0);
         Put32(body, 0);
         Put32(body, 0);
-        rows.push_back({"PayloadOfFourBytes", WithOverallCrc(body), 6, "DNLF: payload CRC error"});
+        rows.push_back(
+            {"PayloadOfFourBytes", WithOverallCrc(body), Result::ImageCrcWrong, "DNLF: payload CRC error"});
     }
     {
         // The header runs up to the CRC: nothing is left for a payload.
@@ -186,7 +194,7 @@ std::vector<ParseErrorRow> ParseErrorRows()
         Put32(body, 16);
         Put32(body, 0);
         Put32(body, 0);
-        rows.push_back({"NoPayloadAtAll", WithOverallCrc(body), 6, "DNLF: 16 - 0"});
+        rows.push_back({"NoPayloadAtAll", WithOverallCrc(body), Result::ImageCrcWrong, "DNLF: 16 - 0"});
     }
     return rows;
 }
@@ -230,26 +238,49 @@ TEST(DnlFile, LogsTheWholeParse)
     EXPECT_EQ(log.texts(), expected);
 }
 
+TEST(DnlFile, ACrcFailureNamesTheCrcFoundAndTheCrcExpected)
+{
+    for (const bool overall : {true, false}) {
+        SCOPED_TRACE(overall ? "overall CRC" : "payload CRC");
+        DnlSpec s;
+        s.image = Image(40);
+        s.badOverallCrc = overall;
+        s.badPayloadCrc = !overall;
+        const std::vector<uint8_t> bytes = Build(s);
+        LogCapture log;
+        CDnlFile f;
+        EXPECT_EQ(f.ParseBytes(bytes), overall ? Result::FileCrcWrong : Result::ImageCrcWrong);
+        EXPECT_NE(f.crcFound(), f.crcExpected());
+        if (overall) {
+            EXPECT_EQ(f.crcFound(), DNLF_GetLe32(&bytes[bytes.size() - 4]));
+            EXPECT_EQ(f.crcExpected(), DNLF_Crc(0, bytes.data(), bytes.size() - 4));
+        }
+        char line[80];
+        std::snprintf(line, sizeof line, "DNLF: CRC found x%x, expected x%x", f.crcFound(), f.crcExpected());
+        EXPECT_TRUE(log.has(line)) << line;
+    }
+}
+
 TEST(DnlFile, LoadReportsEachFileProblem)
 {
     LogCapture log;
     CDnlFile f;
-    EXPECT_EQ(f.Parse(), 1);
+    EXPECT_EQ(f.Parse(), Result::FileNotLoaded);
     EXPECT_TRUE(log.has("DNLF: missing deserializer"));
 
     const std::string missing = (std::filesystem::temp_directory_path() / "tavemo-no-such-file.dnl").string();
-    EXPECT_EQ(f.LoadAndParse(missing), 1);
+    EXPECT_EQ(f.LoadAndParse(missing), Result::FileNotOpened);
     EXPECT_TRUE(log.has("DNLF: unable to open file " + missing));
 
     TempFile empty({});
-    EXPECT_EQ(f.LoadAndParse(empty.path()), 2);
+    EXPECT_EQ(f.LoadAndParse(empty.path()), Result::FileEmpty);
     EXPECT_TRUE(log.has("DNLF: empty file " + empty.path()));
-    EXPECT_EQ(f.LoadAndParse(empty.dir().string()), 1); // a folder is no file
+    EXPECT_EQ(f.LoadAndParse(empty.dir().string()), Result::FileNotOpened); // a folder is no file
 
     // One byte over the limit; the first bytes are all there is to it.
     std::vector<uint8_t> big(CDnlFile::kMaxFileSize + 1, 0);
     TempFile tooLarge(big);
-    EXPECT_EQ(f.LoadAndParse(tooLarge.path()), 3);
+    EXPECT_EQ(f.LoadAndParse(tooLarge.path()), Result::FileTooLarge);
     EXPECT_TRUE(log.has("DNLF: file " + tooLarge.path() + " too large 16777217>16777216"));
     EXPECT_FALSE(f.valid());
 }
@@ -279,10 +310,10 @@ TEST(DnlFile, SecondLoadStartsFromAClearedObject)
     CDnlFile f;
     ASSERT_EQ(f.LoadAndParse(good.path()), 0);
     ASSERT_TRUE(f.valid());
-    EXPECT_EQ(f.LoadAndParse(bad.path()), 6);
+    EXPECT_EQ(f.LoadAndParse(bad.path()), Result::ImageCrcWrong);
     EXPECT_FALSE(f.valid());
     EXPECT_EQ(f.payloadLength(), 0u);
-    EXPECT_EQ(f.LoadAndParse("/nonexistent/x.dnl"), 1);
+    EXPECT_EQ(f.LoadAndParse("/nonexistent/x.dnl"), Result::FileNotOpened);
     EXPECT_FALSE(f.valid());
     EXPECT_EQ(f.version(), "");
     EXPECT_TRUE(f.devices().empty());

@@ -4,6 +4,7 @@
 #include "DnlTestFile.h"
 #include "LogCapture.h"
 #include "RowName.h"
+#include "diag/Result.h"
 #include "link/CModbus.h"
 #include "tests/support/SimProcess.h"
 #include "update/CAppl.h"
@@ -159,7 +160,7 @@ TEST_P(DownloadSimFault, EndsAsItShould)
     LogCapture log;
     const Outcome o = Download(sim, 1500, row.fileVersion);
     EXPECT_EQ(o.state, row.state);
-    EXPECT_EQ(o.drive, row.state == int32_t(SwDlState::Reboot) ? 0 : -1);
+    EXPECT_EQ(o.drive, row.state == int32_t(SwDlState::Reboot) ? Result::Ok : Result::DownloadFailed);
     EXPECT_TRUE(log.has(row.logLine)) << row.logLine;
     EXPECT_EQ(o.error.rfind(row.errorStart, 0), 0u) << o.error;
     if (row.state == int32_t(SwDlState::Reboot)) {
@@ -197,7 +198,7 @@ TEST(DownloadSim, UnitThatStopsAnsweringEndsInErrorNotAHang)
     const uint32_t t0 = FastClock();
     const Outcome o = Download(sim, 1000, "2.1.0", {"RU-Touch"}, &FastClock);
     const uint32_t s = (FastClock() - t0) / 1000; // seconds on the download's clock
-    EXPECT_EQ(o.drive, -1);
+    EXPECT_EQ(o.drive, Result::DownloadFailed);
     EXPECT_EQ(o.state, int32_t(SwDlState::Error));
     EXPECT_EQ(log.count("SwDl: timeout, resend ..."), 6u);
     EXPECT_EQ(o.error, "the unit stopped answering");

@@ -4,6 +4,7 @@
 #include "FakeUnit.h"
 #include "LogCapture.h"
 #include "RowName.h"
+#include "diag/Result.h"
 #include "update/CSwDl.h"
 
 #include <gtest/gtest.h>
@@ -260,9 +261,9 @@ TEST_F(SwDl, ClosedPortEndsInErrorAtTheFirstResend)
 
 TEST_F(SwDl, InvalidFileIsNotStarted)
 {
-    EXPECT_EQ(swdl.Start(), 1);
-    EXPECT_EQ(swdl.LoadDNL("/nonexistent/image.dnl"), 1);
-    EXPECT_EQ(swdl.Start(), 1);
+    EXPECT_EQ(swdl.Start(), Result::NoValidFile);
+    EXPECT_EQ(swdl.LoadDNL("/nonexistent/image.dnl"), Result::FileNotOpened);
+    EXPECT_EQ(swdl.Start(), Result::NoValidFile);
     EXPECT_EQ(swdl.state(), int32_t(SwDlState::Idle));
     EXPECT_TRUE(unit.raw.empty());
     EXPECT_TRUE(log.has("SwDl: LoadDNL - invalid file"));

@@ -3,10 +3,10 @@
 //
 // Every command that talks to a unit first passes the unlock step
 // (UnlockUnit): the tool must never be a way around a unit's PIN.
+#include "diag/Result.h"
 #include "link/CModbus.h"
 #include "link/CPassword.h"
 #include "link/CUnitState.h"
-#include "link/LinkResult.h"
 #include "link/PortDiscovery.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
@@ -19,9 +19,9 @@ namespace cli {
 
 namespace {
 
-int Failure(const std::string& what, int code, LinkStep step = LinkStep::Command)
+int Failure(const std::string& what, int code)
 {
-    std::fprintf(stderr, "tavemo-cli: %s: error %d: %s\n", what.c_str(), code, LinkResultText(code, step).c_str());
+    std::fprintf(stderr, "tavemo-cli: %s: error %d: %s\n", what.c_str(), code, ResultText(code).c_str());
     return kExitFailure;
 }
 
@@ -112,7 +112,7 @@ int OpenUnit(Unit& unit, const GlobalOptions& global, const char* command)
     unit.modbus.setCatalogue(&unit.catalogue);
     const int r = unit.modbus.connect(global.port);
     if (r != 0)
-        return Failure("opening port '" + global.port + "'", r, LinkStep::Open);
+        return Failure("opening port '" + global.port + "'", r);
     const int status = UnlockUnit(unit, global);
     if (status != kExitOk)
         unit.modbus.disconnect();
@@ -321,8 +321,9 @@ int RunWrite(const GlobalOptions& global, const Args& args)
         else if (e->readOnly && !special)
             problem = noun + std::to_string(item.address) + " (" + e->name + ") is read-only";
         else if (!coil && !unit.catalogue.InRange(item.address, static_cast<int32_t>(item.value)))
-            problem = "value out of range [" + std::to_string(e->min) + ";" + std::to_string(e->max) +
-                      "] of register " + std::to_string(item.address) + " (" + e->name + ")";
+            problem = "value " + std::to_string(item.value) + " out of range [" + std::to_string(e->min) +
+                      ";" + std::to_string(e->max) + "] of register " + std::to_string(item.address) + " (" +
+                      e->name + ")";
         if (!problem.empty()) {
             m.disconnect();
             std::fprintf(stderr, "tavemo-cli: write %s: %s; nothing was written\n", item.text.c_str(),

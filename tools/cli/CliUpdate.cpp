@@ -3,6 +3,7 @@
 // image and was told to reboot. Ctrl-C cancels: the port is closed and
 // nothing more is sent (the unit keeps its old firmware until it gets a
 // complete image).
+#include "diag/Result.h"
 #include "tools/cli/CliCommands.h"
 #include "update/CAppl.h"
 #include "update/CDnlFile.h"
@@ -46,6 +47,22 @@ public:
 private:
     struct sigaction m_oldInt = {}, m_oldTerm = {};
 };
+
+// The file's failure in words; a CRC failure also names the CRC the file
+// carries and the one its bytes give.
+int FileFailure(const std::string& path, const CDnlFile& file, int rc)
+{
+    std::string why = ResultText(rc);
+    if ((rc == Result::FileCrcWrong || rc == Result::ImageCrcWrong) &&
+        file.crcFound() != file.crcExpected()) {
+        char crcs[64];
+        std::snprintf(crcs, sizeof crcs, " (CRC found 0x%08X, expected 0x%08X)", unsigned(file.crcFound()),
+                      unsigned(file.crcExpected()));
+        why += crcs;
+    }
+    std::fprintf(stderr, "tavemo-cli: %s: %s\n", path.c_str(), why.c_str());
+    return kExitFailure;
+}
 
 std::string Join(const std::vector<std::string>& items)
 {
@@ -111,14 +128,10 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
 
     // The file first, with the reason in words when it is refused.
     CDnlFile file;
-    if (const int rc = file.Load(path); rc != 0) {
-        std::fprintf(stderr, "tavemo-cli: %s: %s\n", path.c_str(), CDnlFile::LoadResultText(rc));
-        return kExitFailure;
-    }
-    if (const int rc = file.Parse(); rc != 0) {
-        std::fprintf(stderr, "tavemo-cli: %s: %s\n", path.c_str(), CDnlFile::ParseResultText(rc));
-        return kExitFailure;
-    }
+    if (const int rc = file.Load(path); rc != Result::Ok)
+        return FileFailure(path, file, rc);
+    if (const int rc = file.Parse(); rc != Result::Ok)
+        return FileFailure(path, file, rc);
     std::printf("%s: firmware %s for %s, %u bytes to send\n", path.c_str(), file.version().c_str(),
                 Join(file.devices()).c_str(), file.payloadLength());
 
@@ -130,7 +143,7 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
 
     CancelOnSignal cancelOnSignal;
     CAppl appl;
-    if (appl.LoadDNL(path) != 0) { // changed since it was checked above
+    if (appl.LoadDNL(path) != Result::Ok) { // changed since it was checked above
         std::fprintf(stderr, "tavemo-cli: %s: the file changed while it was read\n", path.c_str());
         return kExitFailure;
     }
@@ -145,9 +158,10 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
         return kExitFailure;
     }
     appl.startReceiver();
-    if (appl.Start() != 0) {
+    if (const int started = appl.Start(); started != Result::Ok) {
         appl.stopAndClose();
-        std::fprintf(stderr, "tavemo-cli: %s: the download could not be started\n", path.c_str());
+        std::fprintf(stderr, "tavemo-cli: %s: the download could not be started: %s\n", path.c_str(),
+                     ResultText(started).c_str());
         return kExitFailure;
     }
 
@@ -159,16 +173,17 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
     line.end();
     appl.stopAndClose();
 
-    if (rc == 0) {
+    if (rc == Result::Ok) {
         std::printf("Download complete: the unit is rebooting with firmware %s.\n", file.version().c_str());
         return kExitOk;
     }
-    if (rc == -2) {
+    if (rc == Result::DownloadCanceled) {
         std::fprintf(stderr, "tavemo-cli: download canceled; the port is closed\n");
         return kExitCanceled;
     }
     const std::string why = appl.swdl().errorText();
-    std::fprintf(stderr, "tavemo-cli: download failed: %s\n", why.empty() ? "the download ended in error" : why.c_str());
+    std::fprintf(stderr, "tavemo-cli: download failed: %s\n",
+                 why.empty() ? ResultText(rc).c_str() : why.c_str());
     return kExitFailure;
 }
 

@@ -1,0 +1,84 @@
+#include "diag/Result.h"
+
+#include <cstdio>
+#include <iterator>
+
+namespace Result {
+namespace {
+
+// The words an installer reads: what happened first, then what to check.
+constexpr Entry kTable[] = {
+    {Ok, "done"},
+    {NoLink,
+     "no link to the unit: the port does not exist or is closed, or no unit is identified; check the port "
+     "name and the adapter, then connect"},
+    {OutOfLimits, "value outside the register's limits; the nearest limit was kept"},
+    {NoReply, "no answer from the unit within 2000 ms: check the adapter, the cable and the unit's power"},
+    {ReadFailed, "the read failed in both attempts: check the cable and the unit's bus address"},
+    {NoValues, "multi-register write without values"},
+    {DemoMode, "refused: demo mode is active, nothing is sent to a unit"},
+
+    {PortBusy, "the port could not be opened: it is in use by another program, or access is denied "
+               "(check membership of the dialout group)"},
+    {NotASerialPort, "the port is not a serial port: choose the adapter's port"},
+    {PortSettingsRefused, "the port refused the settings: choose a baud rate and framing the adapter offers"},
+    {WriteStalled, "the port took no bytes: check that the adapter is plugged in"},
+    {MissingArgument, "nothing to work on: a data or result buffer is missing"},
+    {ZeroLength, "nothing to send or receive: the length is 0"},
+    {NoPortSelected, "no port selected: choose the adapter's port in the list"},
+    {NoSuchRegister, "no such register: the address is 0 or beyond the register table"},
+    {ReplyWithoutValue, "the adapter's reply carried no value"},
+    {TraceNotCreated, "the trace file cannot be created: check the folder and its permissions"},
+
+    {FileNotOpened, "the file cannot be opened: check its name and permissions"},
+    {FileEmpty, "the file is empty"},
+    {FileTooLarge, "the file is larger than 16 MiB: it is no firmware for this unit"},
+    {NoMemory, "not enough memory for the file"},
+    {FileShortRead, "the file could not be read to its end"},
+    {FileNotLoaded, "no file loaded"},
+    {FileCrcWrong, "the file is damaged: its overall CRC does not match; copy it again"},
+    {NotADownloadFile, "not a download file: it does not start with \"Orv1\""},
+    {FileHeaderWrong, "the file is damaged: its header length does not match its header"},
+    {ImageCrcWrong, "the firmware image is damaged: its CRC does not match or it is shorter than 8 bytes"},
+
+    {NoValidFile, "no valid download file is loaded"},
+    {DownloadFailed, "the download ended in error: the unit keeps its old firmware"},
+    {DownloadCanceled, "the download was canceled: the unit keeps its old firmware"},
+    {NoSendHook, "the download link is not set up: nothing was sent"},
+    {FrameTooLarge, "the download message does not fit its frame"},
+    {FrameNotWritten, "the frame could not be written to the port: check the adapter and the cable"},
+    {FrameDamaged, "a damaged download message arrived (CRC wrong or too short)"},
+    {NotAFrame, "the bytes received are no download frame"},
+
+    {LogNotCreated, "the log file cannot be created: check the log folder and its permissions"},
+
+    {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
+};
+
+} // namespace
+
+const Entry* Table() { return kTable; }
+
+std::size_t TableSize() { return std::size(kTable); }
+
+} // namespace Result
+
+std::string ResultText(int code)
+{
+    for (const Result::Entry& e : Result::kTable)
+        if (e.code == code)
+            return e.words;
+    if (code > 0)
+        return "the adapter did not confirm the write (its reply line had " + std::to_string(code) +
+               " characters): check the register number and the unit's bus address";
+    return "unknown result (" + std::to_string(code) + ")";
+}
+
+std::string StatusLineText(int code)
+{
+    if (code == Result::Ok)
+        return "Done.";
+    char text[32];
+    std::snprintf(text, sizeof text, "Error: %i", code);
+    return text;
+}

@@ -1,0 +1,102 @@
+// The result codes of the whole tool, one table: every failure any module
+// reports has its own number here, and no number means two things. A result
+// is an int: 0 done, a negative code on failure, a positive count where the
+// operation counts (see the positive codes below).
+//
+// Two groups:
+//   - The numbers the unit's status line shows as "Error: %i" and that
+//     installers and their guides know (NoLink .. DemoMode). They never
+//     change.
+//   - The tool's own codes (port, download file, download, page input): they
+//     start at -20 and go on in tens per module, so a number in a log still
+//     tells where it came from.
+//
+// Positive results: a CModbus write (and a single-attempt read) whose reply
+// does not confirm it returns the length of the reply line it got instead;
+// ResultText words any positive number that way. Reads return the adapter's
+// status (0 or more) on success, so a positive number is a failure only
+// where a function's comment says so.
+//
+// ResultText gives the words for the status line's detail, the log and
+// tavemo-cli: what went wrong and, where an installer can act, what to check.
+// StatusLineText gives the status line's own short form ("Done." or
+// "Error: %i"), which the status line has always shown.
+//
+// Thread rules: constant tables and pure functions, callable from any thread.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace Result {
+
+constexpr int Ok = 0;
+
+// ---- shown on the status line, fixed ---------------------------------------
+constexpr int NoLink = -1;      // port missing or closed, no port settings, no unit identified
+constexpr int OutOfLimits = -2; // value outside the register's catalogue limits (entry clamped)
+constexpr int NoReply = -4;     // nothing from the adapter within 2000 ms
+constexpr int ReadFailed = -10; // a read failed in both attempts
+constexpr int NoValues = -99;   // multi-register write without values
+constexpr int DemoMode = -100;  // refused: demo mode is active, nothing is sent
+
+// ---- the serial port ---------------------------------------------------------
+constexpr int PortBusy = -20;            // open refused: held by another program or port object, or no access
+constexpr int NotASerialPort = -21;      // the device has no serial port state (/dev/null, a file)
+constexpr int PortSettingsRefused = -22; // baud rate or framing the driver does not take
+constexpr int WriteStalled = -23;        // the port took no byte in five tries
+constexpr int MissingArgument = -24;     // a data, buffer or result pointer was null
+constexpr int ZeroLength = -25;          // a write or read of 0 bytes
+constexpr int NoPortSelected = -26;      // no port chosen in the list, or the choice names none
+constexpr int NoSuchRegister = -27;      // address 0 or beyond the register table
+constexpr int ReplyWithoutValue = -28;   // an accepted reply line carried no value
+constexpr int TraceNotCreated = -29;     // the trace file cannot be created
+
+// ---- the download file ---------------------------------------------------------
+constexpr int FileNotOpened = -40;    // missing, a folder, or not readable
+constexpr int FileEmpty = -41;        // the file (or the bytes given) hold nothing
+constexpr int FileTooLarge = -42;     // larger than the unit's 16 MiB flash
+constexpr int NoMemory = -43;         // no memory for the file's buffer
+constexpr int FileShortRead = -44;    // the file ended before its size said
+constexpr int FileNotLoaded = -45;    // Parse before a successful Load
+constexpr int FileCrcWrong = -46;     // the overall CRC does not match
+constexpr int NotADownloadFile = -47; // the file does not start with "Orv1"
+constexpr int FileHeaderWrong = -48;  // header length does not match the header
+constexpr int ImageCrcWrong = -49;    // payload CRC wrong, or payload shorter than 8 bytes
+
+// ---- the download -----------------------------------------------------------
+constexpr int NoValidFile = -50;      // Start without a valid file loaded
+constexpr int DownloadFailed = -51;   // the download ended in its Error state
+constexpr int DownloadCanceled = -52; // the caller canceled the download
+constexpr int NoSendHook = -53;       // a message was sent with no link to write it
+constexpr int FrameTooLarge = -54;    // the message does not fit the frame buffer
+constexpr int FrameNotWritten = -55;  // the port did not take the frame
+constexpr int FrameDamaged = -56;     // a received message failed its CRC (or is too short)
+constexpr int NotAFrame = -57;        // the bytes are not one whole frame
+
+// ---- the log ------------------------------------------------------------------
+constexpr int LogNotCreated = -60; // the log folder or file cannot be created
+
+// ---- page input ---------------------------------------------------------------
+// A number typed into a page field outside the register's catalogue limits;
+// nothing is sent (the page shows its own range message).
+constexpr int TypedOutOfLimits = -101;
+
+struct Entry
+{
+    int code;
+    const char* words;
+};
+
+// Every code above with its words, in the order listed.
+const Entry* Table();
+std::size_t TableSize();
+
+} // namespace Result
+
+// The words for a code: the table's, the adapter's unconfirmed write for a
+// positive number, or "unknown result (N)".
+std::string ResultText(int code);
+
+// "Done." for 0, else "Error: %i" with the code, as the status line shows it.
+std::string StatusLineText(int code);

@@ -91,23 +91,12 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
 
     connect(m_controls.as<QComboBox>(Unit), &QComboBox::activated, this, [this] { m_logic->unitChosen(); });
 
-    m_tracker = new CHoverTracker(
-        this, [this](bool inside, QPoint p) { onMouse(inside, p); }, [](QWidget*) {});
-    m_tracker->watchChildren();
-
     m_logic->open();
-    m_picture->setMark(m_logic->hover().currentMark());
+    m_tracker = new CHoverTracker(this, m_logic->hover(), m_picture);
+    m_tracker->watchChildren();
 }
 
 CDlgConfigureSensor::~CDlgConfigureSensor() = default;
-
-void CDlgConfigureSensor::onMouse(bool inside, QPoint p)
-{
-    CHoverInfo& hover = m_logic->hover();
-    const bool changed = inside ? hover.hoverAt(p.x(), p.y()) : hover.hoverNone();
-    if (changed)
-        m_picture->setMark(hover.currentMark());
-}
 
 void CDlgConfigureSensor::accept()
 {

@@ -40,8 +40,6 @@ public:
     void accept() override;
 
 private:
-    void onMouse(bool inside, QPoint position);
-
     CControlSet m_controls;
     QLabel* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;

@@ -1,15 +1,27 @@
 #include "pages/CHoverTracker.h"
 
+#include "pages/CPicturePanel.h"
+#include "pages/core/CHoverInfo.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
-CHoverTracker::CHoverTracker(QWidget* root, MoveHandler onMove, EnterHandler onEnter)
-    : QObject(root), m_root(root), m_onMove(std::move(onMove)), m_onEnter(std::move(onEnter))
+CHoverTracker::CHoverTracker(QWidget* root, CHoverInfo& hover, CPicturePanel* picture, EnterHandler onEnter)
+    : QObject(root), m_root(root), m_hover(hover), m_picture(picture), m_onEnter(std::move(onEnter))
 {
     m_root->setMouseTracking(true);
     m_root->installEventFilter(this);
+    if (m_picture)
+        m_picture->setMark(m_hover.currentMark());
+}
+
+void CHoverTracker::moved(bool inside, QPoint p)
+{
+    const bool changed = inside ? m_hover.hoverAt(p.x(), p.y()) : m_hover.hoverNone();
+    if (changed && m_picture)
+        m_picture->setMark(m_hover.currentMark());
 }
 
 void CHoverTracker::watchChildren()
@@ -27,16 +39,16 @@ bool CHoverTracker::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove:
         if (widget) {
             const QPoint local = static_cast<QMouseEvent*>(event)->position().toPoint();
-            m_onMove(true, widget == m_root ? local : widget->mapTo(m_root, local));
+            moved(true, widget == m_root ? local : widget->mapTo(m_root, local));
         }
         break;
     case QEvent::Leave:
         if (widget == m_root)
-            m_onMove(false, QPoint());
+            moved(false, QPoint());
         break;
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (widget && widget != m_root && (key == Qt::Key_Return || key == Qt::Key_Enter))
+        if (m_onEnter && widget && widget != m_root && (key == Qt::Key_Return || key == Qt::Key_Enter))
             m_onEnter(widget);
         break;
     }

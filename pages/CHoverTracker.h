@@ -1,7 +1,8 @@
-// Follows the mouse over a page or dialog and its children and reports the
-// position in the root widget's coordinates (or that it left), for the
-// register information line and the picture marks. Also reports Enter
-// pressed in a control, the page's default command.
+// Follows the mouse over a page or dialog and its children: the hover
+// information (register information line) learns where the mouse is in the
+// root widget's coordinates, or that it left, and the picture panel (when
+// there is one) shows the hovered control's mark. Also reports Enter pressed
+// in a control, the page's default command.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -11,16 +12,18 @@
 
 #include <functional>
 
+class CHoverInfo;
+class CPicturePanel;
 class QWidget;
 
 class CHoverTracker : public QObject
 {
     Q_OBJECT
 public:
-    using MoveHandler = std::function<void(bool inside, QPoint position)>;
     using EnterHandler = std::function<void(QWidget* control)>;
 
-    CHoverTracker(QWidget* root, MoveHandler onMove, EnterHandler onEnter);
+    // picture may be null; the mark it shows follows the hovered control.
+    CHoverTracker(QWidget* root, CHoverInfo& hover, CPicturePanel* picture, EnterHandler onEnter = {});
     // Watches the root's children too; call after the form is built.
     void watchChildren();
 
@@ -28,7 +31,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void moved(bool inside, QPoint position);
+
     QWidget* m_root;
-    MoveHandler m_onMove;
+    CHoverInfo& m_hover;
+    CPicturePanel* m_picture;
     EnterHandler m_onEnter;
 };

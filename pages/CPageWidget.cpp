@@ -76,16 +76,12 @@ void CPageWidget::attach(CPageEngine& engine, QSize pictureSize)
         }
     }
     m_hover = std::make_unique<CHoverInfo>(page.rows, page.defaultPicture, *m_catalogue, *m_host, m_controls);
-    m_tracker = new CHoverTracker(
-        this, [this](bool inside, QPoint p) { onMouse(inside, p); },
-        [this](QWidget* control) {
-            const Page::ControlId id = m_controls.idOf(control);
-            if (id != Page::kNoControl && qobject_cast<QLineEdit*>(control))
-                controlChanged(id);
-        });
+    m_tracker = new CHoverTracker(this, *m_hover, m_picture, [this](QWidget* control) {
+        const Page::ControlId id = m_controls.idOf(control);
+        if (id != Page::kNoControl && qobject_cast<QLineEdit*>(control))
+            controlChanged(id);
+    });
     m_tracker->watchChildren();
-    if (m_picture)
-        m_picture->setMark(m_hover->currentMark());
 }
 
 void CPageWidget::controlChanged(Page::ControlId id)
@@ -104,15 +100,6 @@ void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)
     case Page::ButtonAction::SaveToNvram: m_engine->saveToNvram(); break;
     case Page::ButtonAction::Page: buttonClicked(id); break;
     }
-}
-
-void CPageWidget::onMouse(bool inside, QPoint p)
-{
-    if (!m_hover)
-        return;
-    const bool changed = inside ? m_hover->hoverAt(p.x(), p.y()) : m_hover->hoverNone();
-    if (changed && m_picture)
-        m_picture->setMark(m_hover->currentMark());
 }
 
 void CPageWidget::setPageReady()

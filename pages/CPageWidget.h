@@ -75,7 +75,6 @@ protected:
 
 private:
     void build(std::span<const Page::Row> rows, QSize pictureSize);
-    void onMouse(bool inside, QPoint position);
     void onAction(Page::ButtonAction action, Page::ControlId id);
 
     IPageHost* m_host;

@@ -18,6 +18,7 @@
 #include "tests/support/SimProcess.h"
 #include "tests/support/WhenModal.h"
 
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -153,6 +154,21 @@ protected:
     CTabCommon* common() const { return qobject_cast<CTabCommon*>(window->page(PageId::Common)); }
     CTabSensors* sensors() const { return qobject_cast<CTabSensors*>(window->page(PageId::Sensors)); }
     static QString text(CPageWidget* p, Page::ControlId id) { return QString::fromStdString(p->controls().text(id)); }
+    // What assistive tools read for a control: its accessible name, and the
+    // names of the labels that label it.
+    static QString accessibleName(CPageWidget* p, Page::ControlId id)
+    {
+        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(p->controls().widget(id));
+        return ai ? ai->text(QAccessible::Name) : QString();
+    }
+    static QStringList accessibleLabels(CPageWidget* p, Page::ControlId id)
+    {
+        QStringList labels;
+        if (QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(p->controls().widget(id)))
+            for (const auto& relation : ai->relations(QAccessible::Label))
+                labels << relation.first->text(QAccessible::Name);
+        return labels;
+    }
     static SimProcess& sim() { return *s_sim; }
 
     // The commands the unit received from the transcript's offset on.
@@ -255,6 +271,9 @@ TEST_F(Pages, CommonPageShowsTheUnitReadInOrder)
     EXPECT_EQ(window->statusText(), "Done.");
     EXPECT_EQ(text(p, CommonId::Pin), "0042"); // always four digits
     EXPECT_FALSE(theModbus.isOpen());
+    // A list is labelled by its label; a field is named after it.
+    EXPECT_TRUE(accessibleLabels(p, CommonId::Language).contains("Language"));
+    EXPECT_EQ(accessibleName(p, CommonId::Brightness), "Display Brightness [%]");
 }
 
 TEST_F(Pages, ChangesAreWrittenAtOnceAndCheckedAgainstTheLimits)
@@ -409,12 +428,19 @@ TEST_F(Pages, SensorsPageShowsReadingsWithTheirFormatsAndMarkers)
     EXPECT_EQ(text(p, SensorsId::TempIntUnit), QString::fromUtf8("\u00b0C"));
     EXPECT_EQ(text(p, SensorsId::VocBusUnit), "ppb");
     EXPECT_EQ(text(p, SensorsId::PressureBusUnit), "mbar");
+    // Assistive tools read the unit labels as they show now, not as they
+    // were built ("----" before the pressure unit was read).
+    EXPECT_EQ(accessibleName(p, SensorsId::PressureBusUnit), "mbar");
+    EXPECT_EQ(accessibleName(p, SensorsId::VocBusUnit), "ppb");
+    // A reading is named by its label.
+    EXPECT_EQ(accessibleName(p, SensorsId::TempInt), "Temp Sensor 1 Int.");
     EXPECT_TRUE(has(received(from), "Mr3516"));
     EXPECT_EQ(window->statusText(), "Done.");
 
     setOnUnit(3316, 1);
     p->widget<QPushButton>(Page::kReadTarget)->click();
     EXPECT_EQ(text(p, SensorsId::VocBusUnit), "%");
+    EXPECT_EQ(accessibleName(p, SensorsId::VocBusUnit), "%");
     // The internal readings are live; each read shows what came.
     EXPECT_EQ(text(p, SensorsId::TempInt).toStdString(), PageText::Tenths(static_cast<int16_t>(lastReply(100))));
 

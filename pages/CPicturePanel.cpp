@@ -16,7 +16,8 @@ static void InitPictureResources()
     (void)done;
 }
 
-CPicturePanel::CPicturePanel(QSize size, QWidget* parent) : QWidget(parent), m_size(size)
+CPicturePanel::CPicturePanel(QSize size, QWidget* parent)
+    : QWidget(parent), m_size(size), m_renderer(std::make_unique<QSvgRenderer>())
 {
     InitPictureResources();
     setFixedSize(size);
@@ -40,6 +41,15 @@ void CPicturePanel::setMark(const Page::PictureMark& mark)
         const Page::FramePercent& a = mark.frames[static_cast<std::size_t>(i)];
         const Page::FramePercent& b = m_mark.frames[static_cast<std::size_t>(i)];
         same = a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    }
+    if (mark.picture != m_mark.picture) {
+        const QString resource = ResourceOf(mark.picture);
+        if (!resource.isEmpty()) {
+            // The aspect mode belongs to the loaded document, so it is set
+            // again after every load.
+            m_renderer->load(resource);
+            m_renderer->setAspectRatioMode(Qt::IgnoreAspectRatio);
+        }
     }
     m_mark = mark;
     if (!same)
@@ -86,12 +96,9 @@ void CPicturePanel::paintEvent(QPaintEvent*)
     const PageRect r = pictureRect();
     const QRect area(r.left, r.top, r.width(), r.height());
     painter.fillRect(area, palette().color(QPalette::Window));
-    const QString resource = ResourceOf(m_mark.picture);
-    if (!resource.isEmpty()) {
-        QSvgRenderer renderer(resource);
-        renderer.setAspectRatioMode(Qt::IgnoreAspectRatio);
-        renderer.render(&painter, QRectF(area));
-    }
+    // For None the renderer may still hold the last picture; it is not shown.
+    if (!ResourceOf(m_mark.picture).isEmpty() && m_renderer->isValid())
+        m_renderer->render(&painter, QRectF(area));
     // Each one-pixel frame as four filled edges, so that every pixel lands
     // exactly where the frame's rectangle says.
     const QColor green = QColor::fromRgb(kMarkColour);

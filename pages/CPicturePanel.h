@@ -15,6 +15,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QSvgRenderer;
@@ -52,4 +53,7 @@ private:
     QSize m_size;
     bool m_ready = false;
     Page::PictureMark m_mark;
+    // The picture, parsed when setMark changes it rather than on every paint
+    // (hovering repaints the panel often).
+    std::unique_ptr<QSvgRenderer> m_renderer;
 };

@@ -8,50 +8,26 @@
 // the Info box and the debug window there.
 #include "app/CDlgAbout.h"
 #include "app/CDlgMessage.h"
-#include "app/CTavemoConfigurationToolApp.h"
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
-#include "link/ui/CTabInterface.h"
-#include "tests/support/QtApp.h"
-#include "tests/support/SimProcess.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/support/ToolSession.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    const testsupport::TestEnvironment environment(TAVEMO_TEST_BIN_DIR);
     const char* out = argc > 1 ? argv[1] : "tavemo-config.png";
-    testsupport::App();
-    testsupport::SimProcess sim({"--device-type", "2050", "--pin", "1234"}, "ttySIM1");
-    if (!sim.ready()) {
-        std::fprintf(stderr, "app_screenshot: the simulator did not start\n");
+    testsupport::ToolSession session(TAVEMO_TEST_BIN_DIR, "app_screenshot",
+                                     {"--device-type", "2050", "--pin", "1234"}, "ttySIM1");
+    if (!session.ready())
         return 1;
-    }
-
-    CTavemoConfigurationToolApp tool;
-    CTavemoConfigurationToolDlg& window = tool.Start();
-    window.move(0, 0);
-    if (!QTest::qWaitFor([&] { return window.isStarted(); }, 5000))
-        return 1;
-    CTabInterface* page = window.comInterface();
-    page->portList()->setCurrentIndex(
-        page->portList()->findText(QString::fromStdString(sim.name()), Qt::MatchStartsWith));
-    QTimer::singleShot(0, [] {
-        if (auto* prompt = qobject_cast<CDlgPw*>(QApplication::activeModalWidget())) {
-            prompt->field()->setText(QStringLiteral("1234"));
-            prompt->accept();
-        }
-    });
-    page->OnConnect();
+    CTavemoConfigurationToolDlg& window = session.window();
+    session.connect(QStringLiteral("1234"));
     QTest::qWait(400);
     const QPixmap shot =
         window.screen()->grabWindow(0, 0, 0, window.frameGeometry().width(), window.frameGeometry().height());
@@ -79,7 +55,5 @@ int main(int argc, char** argv)
         window.debugWindow()->print("CB(len = %5i): %s", 5, "hello");
         save(*window.debugWindow(), "debug.png");
     }
-    window.close();
-    tool.Finish();
     return 0;
 }

@@ -5,19 +5,13 @@
 // starts the tool, connects, opens "Common" (hovering "Temp Unit", so the
 // green frame shows), then "Sensors", then the dialog of "Temp Sensor 1 Int."
 // (hovering "Label"), and writes common.png, sensors.png and sensor_dialog.png.
-#include "app/CTavemoConfigurationToolApp.h"
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
-#include "link/ui/CDlgPw.h"
-#include "link/ui/CTabInterface.h"
 #include "pages/CDlgConfigureSensor.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
-#include "tests/support/QtApp.h"
-#include "tests/support/SimProcess.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/support/ToolSession.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,28 +51,14 @@ int TabOf(CTavemoConfigurationToolDlg& window, const char* caption)
 
 int main(int argc, char** argv)
 {
-    const testsupport::TestEnvironment environment(TAVEMO_TEST_BIN_DIR);
     const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
     QDir().mkpath(dir);
-    testsupport::App();
-    testsupport::SimProcess sim({"--device-type", "2050"}, "ttySIM2");
-    if (!sim.ready()) {
-        std::fprintf(stderr, "pages_screenshot: the simulator did not start\n");
+    testsupport::ToolSession session(TAVEMO_TEST_BIN_DIR, "pages_screenshot", {"--device-type", "2050"},
+                                     "ttySIM2");
+    if (!session.ready())
         return 1;
-    }
-
-    CTavemoConfigurationToolApp tool;
-    CTavemoConfigurationToolDlg& window = tool.Start();
-    window.move(0, 0);
-    if (!QTest::qWaitFor([&] { return window.isStarted(); }, 5000))
-        return 1;
-    CTabInterface* com = window.comInterface();
-    com->portList()->setCurrentIndex(com->portList()->findText(QString::fromStdString(sim.name()), Qt::MatchStartsWith));
-    QTimer::singleShot(0, [] {
-        if (auto* prompt = qobject_cast<CDlgPw*>(QApplication::activeModalWidget()))
-            prompt->accept();
-    });
-    com->OnConnect();
+    CTavemoConfigurationToolDlg& window = session.window();
+    session.connect();
 
     auto* common = qobject_cast<CTabCommon*>(window.page(PageId::Common));
     window.SelectTab(TabOf(window, "Common"));
@@ -103,7 +83,5 @@ int main(int argc, char** argv)
     });
     sensors->configureSensor(CSensorsLogic::Sensors()[0]);
 
-    window.close();
-    tool.Finish();
     return ok ? 0 : 1;
 }

@@ -1,0 +1,99 @@
+// The tool against the simulator, as the screenshot tools start it: the
+// private test environment, the QApplication, tavemo-unitsim publishing a
+// named port, and the tool's main window at the screen's top-left corner,
+// past its start-up timer and with the simulator's port picked in the port
+// list. Connecting is the caller's step (connect), and so is what happens
+// after it. When the object goes, the window closes, the tool finishes and
+// the simulator ends, in that order.
+//
+// Thread rules: user-interface thread only; one per process, as the test
+// environment it sets up.
+#pragma once
+
+#include "app/CTavemoConfigurationToolApp.h"
+#include "app/CTavemoConfigurationToolDlg.h"
+#include "link/ui/CDlgPw.h"
+#include "link/ui/CTabInterface.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class ToolSession
+{
+public:
+    // The start-up timer fires after a tenth of a second; the rest is room
+    // for a loaded machine or a slow X server.
+    static constexpr int kStartTimeoutMs = 5000;
+
+    // binDir: the build folder (where the simulator is); program: the
+    // caller's name for its messages on stderr; simOptions and portName as
+    // for SimProcess.
+    ToolSession(const char* binDir, const char* program, const std::vector<std::string>& simOptions,
+                const std::string& portName)
+        : m_environment(binDir), m_app(App()), m_sim(simOptions, portName)
+    {
+        if (!m_sim.ready()) {
+            std::fprintf(stderr, "%s: the simulator did not start\n", program);
+            return;
+        }
+        m_tool.emplace();
+        CTavemoConfigurationToolDlg& window = m_tool->Start();
+        window.move(0, 0);
+        if (!QTest::qWaitFor([&] { return window.isStarted(); }, kStartTimeoutMs)) {
+            std::fprintf(stderr, "%s: the main window did not finish starting\n", program);
+            return;
+        }
+        QComboBox* ports = window.comInterface()->portList();
+        ports->setCurrentIndex(ports->findText(QString::fromStdString(m_sim.name()), Qt::MatchStartsWith));
+        m_window = &window;
+    }
+    ~ToolSession()
+    {
+        if (m_window)
+            m_window->close();
+        if (m_tool)
+            m_tool->Finish();
+    }
+    ToolSession(const ToolSession&) = delete;
+    ToolSession& operator=(const ToolSession&) = delete;
+
+    // Simulator up, window started, port picked; the rest only then.
+    bool ready() const { return m_window != nullptr; }
+    CTavemoConfigurationToolDlg& window() { return *m_window; }
+    const SimProcess& sim() const { return m_sim; }
+
+    // Connects to the picked port. A PIN prompt that opens is accepted,
+    // with pin typed into it first unless pin is empty.
+    void connect(const QString& pin = {})
+    {
+        QTimer::singleShot(0, [pin] {
+            if (auto* prompt = qobject_cast<CDlgPw*>(QApplication::activeModalWidget())) {
+                if (!pin.isEmpty())
+                    prompt->field()->setText(pin);
+                prompt->accept();
+            }
+        });
+        m_window->comInterface()->OnConnect();
+    }
+
+private:
+    TestEnvironment m_environment;
+    QApplication& m_app; // after the environment: Qt reads it when it starts
+    SimProcess m_sim;
+    std::optional<CTavemoConfigurationToolApp> m_tool;
+    CTavemoConfigurationToolDlg* m_window = nullptr;
+};
+
+} // namespace testsupport

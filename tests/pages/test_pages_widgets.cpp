@@ -1,0 +1,91 @@
+// The Qt pages on their own: built from their rows with no main window and
+// no application library behind them (this program links the pages library
+// and the core only), the host a fake and the connection without a unit.
+#include "PageFakes.h"
+
+#include "link/CConnection.h"
+#include "link/CModbus.h"
+#include "model/RegisterCatalogue.h"
+#include "pages/CTabCommon.h"
+#include "pages/CTabSensors.h"
+#include "pages/PageContext.h"
+#include "tests/support/QtApp.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class NoPort : public IConnectionHost
+{
+public:
+    int getPortSettings(PortSettings&) override { return -1; }
+    bool askPin(std::string&, bool&) override { return false; }
+    void setStatusText(const std::string&) override {}
+    void rebuildTabs(int) override {}
+    void setOtherTabsEnabled(bool) override {}
+    void showDevice(const std::string&) override {}
+    void waitMs(int) override {}
+    void returnToFirstTab() override {}
+};
+
+class PageWidgets : public ::testing::Test
+{
+protected:
+    PageWidgets() : connection(modbus, catalogue, noPort) { catalogue.Build(); }
+
+    PageContext context() { return PageContext{&host, &connection, &catalogue, nullptr}; }
+
+    QApplication& app = testsupport::App();
+    RegisterCatalogue catalogue;
+    CModbus modbus;
+    NoPort noPort;
+    CConnection connection;
+    FakeHost host;
+};
+
+// Every row with a widget has it under its id; fields and lists carry their
+// caption on the label in front of them, buttons on themselves.
+void ExpectEveryRowBuilt(CPageWidget& page, const Page::Description& description)
+{
+    for (const Page::Row& row : description.rows) {
+        if (row.kind == Page::Kind::None)
+            continue;
+        QWidget* w = page.controls().widget(row.id);
+        ASSERT_NE(w, nullptr) << row.caption;
+        const QString caption = QString::fromUtf8(row.caption);
+        if (QLabel* label = page.controls().label(row.id)) {
+            EXPECT_EQ(label->text(), caption);
+            EXPECT_EQ(label->buddy(), w);
+        } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+            EXPECT_EQ(button->text(), caption);
+        }
+    }
+}
+
+TEST_F(PageWidgets, CommonAndSensorsBuildFromTheirRowsAlone)
+{
+    CTabCommon common(context());
+    ExpectEveryRowBuilt(common, CCommonLogic::PageDescription());
+    EXPECT_EQ(common.widget<QComboBox>(CommonId::Baudrate)->currentText(), "2 = 38400 Baud"); // the list's initial entry
+    EXPECT_TRUE(common.widget<QLineEdit>(CommonId::Firmware)->isReadOnly());
+
+    CTabSensors sensors(context());
+    ExpectEveryRowBuilt(sensors, CSensorsLogic::PageDescription());
+    EXPECT_EQ(sensors.controls().text(SensorsId::PressureBusUnit), "----");
+}
+
+TEST_F(PageWidgets, WithoutAUnitAChoiceGoesIntoTheValueStore)
+{
+    CTabCommon common(context());
+    auto* language = common.widget<QComboBox>(CommonId::Language);
+    language->setCurrentIndex(4);
+    emit language->activated(4); // as the user's choice arrives
+    EXPECT_EQ(catalogue.Holding(2009).value, 4);
+    EXPECT_FALSE(modbus.isOpen());
+}
+
+} // namespace

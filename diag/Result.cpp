@@ -53,6 +53,7 @@ constexpr Entry kTable[] = {
     {LogNotCreated, "the log file cannot be created: check the log folder and its permissions"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
+    {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},
 };
 
 } // namespace

@@ -81,6 +81,9 @@ constexpr int LogNotCreated = -60; // the log folder or file cannot be created
 // A number typed into a page field outside the register's catalogue limits;
 // nothing is sent (the page shows its own range message).
 constexpr int TypedOutOfLimits = -101;
+// Enter in a number field that holds no number (empty, "-", letters);
+// nothing is sent (the page says so in its status line).
+constexpr int NoNumberTyped = -102;
 
 struct Entry
 {

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
 
 using Page::ControlId;
 using Page::ControlKind;
@@ -17,6 +19,30 @@ QString FromUtf8(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The cue of each state: a tint for a field the user changed or whose value
+// was refused, grey text for a value that may be out of date.
+QString StyleOf(EditState state)
+{
+    switch (state) {
+    case EditState::Clean: return {};
+    case EditState::Edited: return QStringLiteral("background-color: #fff3bf;");
+    case EditState::Refused: return QStringLiteral("background-color: #ffd8d3;");
+    case EditState::Stale: return QStringLiteral("color: palette(mid);");
+    }
+    return {};
+}
+
+QString DescriptionOf(EditState state)
+{
+    switch (state) {
+    case EditState::Clean: return {};
+    case EditState::Edited: return QStringLiteral("changed, not written: press Enter to write");
+    case EditState::Refused: return QStringLiteral("refused: the unit's value is shown again");
+    case EditState::Stale: return QStringLiteral("not read: the value may be out of date");
+    }
+    return {};
+}
+
 } // namespace
 
 void CControlSet::add(ControlId id, QWidget* widget, QLabel* label)
@@ -26,6 +52,85 @@ void CControlSet::add(ControlId id, QWidget* widget, QLabel* label)
         m_labels[id] = label;
     if (auto* button = qobject_cast<QAbstractButton*>(widget))
         m_captions[id] = button->text();
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        m_initialIndex[id] = combo->currentIndex();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        m_shownText[id] = edit->text();
+        // Any change of the text the program did not make is the user's,
+        // typed or set by an assistive tool.
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [this, id] { userEdited(id); });
+    }
+}
+
+void CControlSet::userEdited(ControlId id)
+{
+    auto* edit = as<QLineEdit>(id);
+    if (!edit || edit->isReadOnly())
+        return;
+    setEditState(id, edit->text() == m_shownText[id] ? EditState::Clean : EditState::Edited);
+}
+
+void CControlSet::setEditState(ControlId id, EditState state)
+{
+    QWidget* w = widget(id);
+    if (!w)
+        return;
+    if (state == EditState::Clean)
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            m_shownText[id] = edit->text(); // what it shows now is what the unit has
+    const auto it = m_states.find(id);
+    const EditState old = it == m_states.end() ? EditState::Clean : it->second;
+    m_states[id] = state;
+    if (old == state)
+        return;
+    w->setStyleSheet(StyleOf(state));
+    // Buttons keep the description that says whose they are.
+    if (!qobject_cast<QPushButton*>(w))
+        w->setAccessibleDescription(DescriptionOf(state));
+}
+
+EditState CControlSet::editState(ControlId id) const
+{
+    const auto it = m_states.find(id);
+    return it == m_states.end() ? EditState::Clean : it->second;
+}
+
+std::vector<ControlId> CControlSet::editedFields() const
+{
+    std::vector<ControlId> ids;
+    for (const auto& [id, state] : m_states)
+        if (state == EditState::Edited)
+            ids.push_back(id);
+    return ids;
+}
+
+void CControlSet::restoreField(ControlId id)
+{
+    if (auto* edit = as<QLineEdit>(id)) {
+        const QSignalBlocker quiet(edit);
+        edit->setText(m_shownText[id]);
+    }
+    setEditState(id, EditState::Clean);
+}
+
+void CControlSet::resetAll()
+{
+    for (const auto& [id, w] : m_widgets) {
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            const QSignalBlocker quiet(edit);
+            edit->clear();
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            combo->setPlaceholderText(QString());
+            combo->setCurrentIndex(m_initialIndex[id]);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            if (button->isCheckable())
+                button->setChecked(false);
+        }
+        if (auto caption = m_captions.find(id); caption != m_captions.end())
+            if (auto* button = qobject_cast<QAbstractButton*>(w))
+                button->setText(caption->second);
+        setEditState(id, EditState::Clean);
+    }
 }
 
 QWidget* CControlSet::widget(ControlId id) const
@@ -91,8 +196,10 @@ void CControlSet::setText(ControlId id, const std::string& text)
     QWidget* w = widget(id);
     const QString t = FromUtf8(text);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        if (edit->text() != t)
+        if (edit->text() != t) {
+            const QSignalBlocker quiet(edit); // a value shown is no edit
             edit->setText(t);
+        }
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
         combo->setPlaceholderText(t);
         combo->setCurrentIndex(-1);
@@ -101,6 +208,7 @@ void CControlSet::setText(ControlId id, const std::string& text)
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(t);
     }
+    setEditState(id, EditState::Clean);
 }
 
 int CControlSet::index(ControlId id) const
@@ -113,6 +221,7 @@ void CControlSet::setIndex(ControlId id, int index)
 {
     if (auto* combo = as<QComboBox>(id))
         combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+    setEditState(id, EditState::Clean);
 }
 
 bool CControlSet::checked(ControlId id) const
@@ -131,6 +240,7 @@ void CControlSet::setChecked(ControlId id, bool on)
     if (caption != m_captions.end() && button->text() == QLatin1String(PageText::kMissing))
         button->setText(caption->second);
     button->setChecked(on);
+    setEditState(id, EditState::Clean);
 }
 
 void CControlSet::setEnabled(ControlId id, bool on)

@@ -8,6 +8,12 @@
 // comes back with the next value shown. A list shows "---" as its
 // placeholder with nothing selected.
 //
+// Edit states: a field remembers the text it showed last (a value read or
+// written); the user's edit that differs from it marks the field Edited, and
+// an edit back to it Clean. Each state has a visible cue (a tinted field,
+// grey text for a stale value) and an accessible description that says it.
+// Text set by the program does not count as an edit.
+//
 // Thread rules: user-interface thread only.
 #pragma once
 
@@ -47,11 +53,27 @@ public:
     bool enabled(Page::ControlId id) const override;
     void setVisible(Page::ControlId id, bool visible) override;
     void setItems(Page::ControlId id, const std::vector<std::string>& items) override;
+    void setEditState(Page::ControlId id, EditState state) override;
+    EditState editState(Page::ControlId id) const override;
+
+    // Fields the user changed without writing, in id order.
+    std::vector<Page::ControlId> editedFields() const;
+    // Puts a field back to the text it showed last (Escape, "Discard").
+    void restoreField(Page::ControlId id);
+    // Back to the state right after the page was built: lists at their
+    // initial entry, fields and captions as built, boxes clear. Nothing of a
+    // previous unit stays on screen.
+    void resetAll();
     bool hoverRects(Page::ControlId id, PageRect* label, PageRect* control) const override;
 
 private:
+    void userEdited(Page::ControlId id);
+
     QWidget* m_root;
     std::map<Page::ControlId, QWidget*> m_widgets;
     std::map<Page::ControlId, QLabel*> m_labels;
     std::map<Page::ControlId, QString> m_captions;
+    std::map<Page::ControlId, QString> m_shownText; // fields: the text a value showed last
+    std::map<Page::ControlId, EditState> m_states;
+    std::map<Page::ControlId, int> m_initialIndex;  // lists: the entry selected when built
 };

@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
+
+#include <string_view>
 
 namespace CFormBuilder {
 
@@ -31,6 +34,63 @@ void Refilter(QLineEdit* field, const PageText::Filtered& f)
         field->setCursorPosition(std::min(f.caret, static_cast<int>(text.size())));
 }
 
+// Keyboard mnemonics: each input, check box and button of a form gets the
+// first free letter of its caption (a word's first letter preferred), so
+// that Alt and the letter reaches it. The menu bar keeps F and H. A caption
+// that several controls share ("Configure") gets none: its letter could not
+// say which.
+class CMnemonics
+{
+public:
+    explicit CMnemonics(std::span<const Page::Row> rows) : m_rows(rows) {}
+
+    QString caption(const Page::Row& row)
+    {
+        const QString text = QString::fromUtf8(row.caption);
+        if (!takesMnemonic(row) || shared(row))
+            return text;
+        int chosen = -1;
+        for (int pass = 0; pass < 2 && chosen < 0; ++pass)
+            for (int i = 0; i < text.size() && chosen < 0; ++i) {
+                const QChar c = text[i].toLower();
+                const bool wordStart = i == 0 || !text[i - 1].isLetterOrNumber();
+                if (c.isLetter() && c.unicode() < 128 && (pass == 1 || wordStart) && !m_used.contains(c))
+                    chosen = i;
+            }
+        if (chosen < 0)
+            return text;
+        m_used.insert(text[chosen].toLower());
+        return text.left(chosen) + QLatin1Char('&') + text.mid(chosen);
+    }
+
+private:
+    static bool takesMnemonic(const Page::Row& row)
+    {
+        switch (row.kind) {
+        case Kind::Number:
+        case Kind::Text:
+        case Kind::List:
+        case Kind::Check:
+        case Kind::Button: return true;
+        default: return false;
+        }
+    }
+    bool shared(const Page::Row& row) const
+    {
+        int count = 0;
+        for (const Page::Row& other : m_rows)
+            if (std::string_view(other.caption) == row.caption)
+                ++count;
+        return count > 1;
+    }
+
+    std::span<const Page::Row> m_rows;
+    QSet<QChar> m_used{QLatin1Char('f'), QLatin1Char('h')};
+};
+
+// Space between the button bar and a button kept apart from it.
+constexpr int kApartSpacing = 48;
+
 } // namespace
 
 void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
@@ -41,10 +101,13 @@ void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
         // QLineEdit counts UTF-16 units, like the unit's registers.
         field->setMaxLength(PageText::kTextRegisters);
         return;
+    // The filters run on every change of the text however it came: typed,
+    // pasted, or set by an assistive tool. The program's own values arrive
+    // with the field's signals blocked (CControlSet), so "---" stays.
     case EntryFilter::Integer:
     case EntryFilter::Decimal: {
         const bool decimals = filter == EntryFilter::Decimal;
-        QObject::connect(field, &QLineEdit::textEdited, field, [field, decimals](const QString& text) {
+        QObject::connect(field, &QLineEdit::textChanged, field, [field, decimals](const QString& text) {
             const int caret = field->cursorPosition();
             const PageText::Filtered f = PageText::FilterNumericEntry(text.toStdString(), decimals);
             Refilter(field, f);
@@ -54,7 +117,7 @@ void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
         return;
     }
     case EntryFilter::Pin:
-        QObject::connect(field, &QLineEdit::textEdited, field, [field](const QString& text) {
+        QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
             Refilter(field, PageText::FilterPinEntry(text.toStdString(), field->cursorPosition()));
         });
         return;
@@ -64,8 +127,11 @@ void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
 void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls)
 {
     QWidget* owner = grid->parentWidget();
+    CMnemonics mnemonics(rows);
+    bool apartStarted = false;
     for (const Page::Row& r : rows) {
         const QString text = QString::fromUtf8(r.caption);
+        const QString shown = mnemonics.caption(r);
         QWidget* widget = nullptr;
         switch (r.kind) {
         case Kind::None: continue;
@@ -74,7 +140,11 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         case Kind::Text: {
             auto* field = new QLineEdit(owner);
             field->setMinimumWidth(kFieldMinWidth);
-            field->setReadOnly(r.kind == Kind::ReadOnly);
+            if (r.kind == Kind::ReadOnly) {
+                field->setReadOnly(true);
+                // Shown, not typed into: the keyboard passes it by.
+                field->setFocusPolicy(Qt::ClickFocus);
+            }
             // A field shows a value, not its name: the label names it.
             field->setAccessibleName(text);
             InstallFilter(field, r.filter);
@@ -89,9 +159,9 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
             widget = list;
             break;
         }
-        case Kind::Check: widget = new QCheckBox(text, owner); break;
+        case Kind::Check: widget = new QCheckBox(shown, owner); break;
         case Kind::Button: {
-            auto* button = new QPushButton(text, owner);
+            auto* button = new QPushButton(shown, owner);
             button->setAutoDefault(false);
             widget = button;
             break;
@@ -112,11 +182,20 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         const bool labelled =
             r.kind == Kind::Number || r.kind == Kind::ReadOnly || r.kind == Kind::Text || r.kind == Kind::List;
         if (labelled) {
-            label = new QLabel(text, owner);
+            label = new QLabel(shown, owner);
             label->setBuddy(widget);
             grid->addWidget(label, r.row, r.column);
             grid->addWidget(widget, r.row, r.column + 1, 1, r.span);
         } else if (r.kind == Kind::Button && r.row < 0 && buttonBar) {
+            if (r.row == Page::kButtonBarApart && !apartStarted) {
+                apartStarted = true;
+                buttonBar->addSpacing(kApartSpacing);
+                auto* rule = new QFrame(owner);
+                rule->setFrameShape(QFrame::VLine);
+                rule->setFrameShadow(QFrame::Sunken);
+                buttonBar->addWidget(rule);
+                buttonBar->addSpacing(kApartSpacing);
+            }
             buttonBar->addWidget(widget);
         } else {
             grid->addWidget(widget, r.row, r.column, 1, r.span);

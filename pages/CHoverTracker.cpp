@@ -4,12 +4,11 @@
 #include "pages/core/CHoverInfo.h"
 
 #include <QEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
-CHoverTracker::CHoverTracker(QWidget* root, CHoverInfo& hover, CPicturePanel* picture, EnterHandler onEnter)
-    : QObject(root), m_root(root), m_hover(hover), m_picture(picture), m_onEnter(std::move(onEnter))
+CHoverTracker::CHoverTracker(QWidget* root, CHoverInfo& hover, CPicturePanel* picture)
+    : QObject(root), m_root(root), m_hover(hover), m_picture(picture)
 {
     m_root->setMouseTracking(true);
     m_root->installEventFilter(this);
@@ -46,12 +45,6 @@ bool CHoverTracker::eventFilter(QObject* watched, QEvent* event)
         if (widget == m_root)
             moved(false, QPoint());
         break;
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (m_onEnter && widget && widget != m_root && (key == Qt::Key_Return || key == Qt::Key_Enter))
-            m_onEnter(widget);
-        break;
-    }
     default: break;
     }
     return QObject::eventFilter(watched, event);

@@ -1,8 +1,7 @@
 // Follows the mouse over a page or dialog and its children: the hover
 // information (register information line) learns where the mouse is in the
 // root widget's coordinates, or that it left, and the picture panel (when
-// there is one) shows the hovered control's mark. Also reports Enter pressed
-// in a control, the page's default command.
+// there is one) shows the hovered control's mark.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -10,7 +9,6 @@
 #include <QObject>
 #include <QPoint>
 
-#include <functional>
 
 class CHoverInfo;
 class CPicturePanel;
@@ -20,10 +18,8 @@ class CHoverTracker : public QObject
 {
     Q_OBJECT
 public:
-    using EnterHandler = std::function<void(QWidget* control)>;
-
     // picture may be null; the mark it shows follows the hovered control.
-    CHoverTracker(QWidget* root, CHoverInfo& hover, CPicturePanel* picture, EnterHandler onEnter = {});
+    CHoverTracker(QWidget* root, CHoverInfo& hover, CPicturePanel* picture);
     // Watches the root's children too; call after the form is built.
     void watchChildren();
 
@@ -36,5 +32,4 @@ private:
     QWidget* m_root;
     CHoverInfo& m_hover;
     CPicturePanel* m_picture;
-    EnterHandler m_onEnter;
 };

@@ -8,11 +8,16 @@
 #include "pages/core/CModbusUnitAccess.h"
 #include "pages/core/CPageEngine.h"
 
+#include "pages/core/PageText.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -76,12 +81,96 @@ void CPageWidget::attach(CPageEngine& engine, QSize pictureSize)
         }
     }
     m_hover = std::make_unique<CHoverInfo>(page.rows, page.defaultPicture, *m_catalogue, *m_host, m_controls);
-    m_tracker = new CHoverTracker(this, *m_hover, m_picture, [this](QWidget* control) {
-        const Page::ControlId id = m_controls.idOf(control);
-        if (id != Page::kNoControl && qobject_cast<QLineEdit*>(control))
-            controlChanged(id);
-    });
+    m_tracker = new CHoverTracker(this, *m_hover, m_picture);
     m_tracker->watchChildren();
+    for (const auto& [id, w] : m_controls.widgets())
+        if (qobject_cast<QLineEdit*>(w))
+            w->installEventFilter(this);
+}
+
+bool CPageWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    const Page::ControlId id = field ? m_controls.idOf(field) : Page::kNoControl;
+    if (id == Page::kNoControl || field->isReadOnly())
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            controlChanged(id);
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            // Escape takes the edit back; it never reaches the window.
+            m_controls.restoreField(id);
+            return true;
+        }
+    } else if (event->type() == QEvent::ShortcutOverride) {
+        // Escape belongs to the field while it has focus.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        if (m_controls.editState(id) == EditState::Edited && m_host)
+            m_host->setStatusText(PageText::kPressEnter);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool CPageWidget::hasUnwrittenEdits() const
+{
+    return !m_controls.editedFields().empty();
+}
+
+void CPageWidget::writeEdits()
+{
+    for (const Page::ControlId id : m_controls.editedFields())
+        controlChanged(id);
+}
+
+void CPageWidget::discardEdits()
+{
+    for (const Page::ControlId id : m_controls.editedFields())
+        m_controls.restoreField(id);
+}
+
+bool CPageWidget::confirmLeave()
+{
+    const std::vector<Page::ControlId> edited = m_controls.editedFields();
+    if (edited.empty())
+        return true;
+    QStringList names;
+    for (const Page::ControlId id : edited)
+        if (const QLabel* label = m_controls.label(id))
+            names << label->text().remove(QLatin1Char('&'));
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("Unwritten Changes"),
+                    QStringLiteral("These fields were changed but not written to the unit:\n%1\n\n"
+                                   "Write them now, discard the changes, or stay on the page?")
+                        .arg(names.join(QStringLiteral(", "))),
+                    QMessageBox::NoButton, this);
+    ask.setObjectName(QStringLiteral("UnwrittenChanges"));
+    QPushButton* write = ask.addButton(QStringLiteral("&Write"), QMessageBox::AcceptRole);
+    QPushButton* discard = ask.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* stay = ask.addButton(QStringLiteral("&Stay"), QMessageBox::RejectRole);
+    ask.setDefaultButton(write);
+    ask.setEscapeButton(stay);
+    ask.exec();
+    if (ask.clickedButton() == write) {
+        writeEdits();
+        // A write that failed leaves its field marked: the user stays with it.
+        return !hasUnwrittenEdits();
+    }
+    if (ask.clickedButton() == discard) {
+        discardEdits();
+        return true;
+    }
+    return false;
+}
+
+void CPageWidget::clearPage()
+{
+    m_controls.resetAll();
 }
 
 void CPageWidget::controlChanged(Page::ControlId id)
@@ -97,7 +186,11 @@ void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)
     switch (action) {
     case Page::ButtonAction::ReadTarget: m_engine->readTargetButton(); break;
     case Page::ButtonAction::UndoChanges: m_engine->undoChangesButton(); break;
-    case Page::ButtonAction::SaveToNvram: m_engine->saveToNvram(); break;
+    case Page::ButtonAction::SaveToNvram:
+        // The unit stores what it holds: a change still in a field would be lost.
+        if (confirmLeave())
+            m_engine->saveToNvram();
+        break;
     case Page::ButtonAction::Page: buttonClicked(id); break;
     }
 }

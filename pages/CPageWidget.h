@@ -6,6 +6,10 @@
 // What the framework wires for every page:
 // - a selection in a list, a click on a check box and Enter in a field run
 //   the engine's change handler for that control (controlChanged);
+// - a field the user changed is marked until it is written; leaving it says
+//   "Press Enter to write", Escape puts it back, and "Save To NVRAM", a tab
+//   switch or closing the window first ask whether to write, discard or stay
+//   (confirmLeave);
 // - the framework's buttons run "Read Target", "Undo Changes" and "Save To
 //   NVRAM"; other buttons call buttonClicked;
 // - mouse moves set the register information line and the picture mark
@@ -57,8 +61,17 @@ public:
     void setPageReady() override;
     void preparePage() override;
     void activatePage() override;
+    bool confirmLeave() override;
+    void clearPage() override;
+
+    // The fields changed and not written, and the two ways out.
+    bool hasUnwrittenEdits() const;
+    void writeEdits();
+    void discardEdits();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // Builds the engine's rows into widgets and wires them; pictureSize
     // empty: no picture frame.
     void attach(CPageEngine& engine, QSize pictureSize = kPictureSize);

@@ -80,7 +80,8 @@ constexpr Row kRows[] = {
     Page::ReadTargetButton(),
     Page::UndoChangesButton(),
     Page::SaveToNvramButton(CPageEngine::kSaveToNvramRegister),
-    {.id = FactoryReset, .kind = Kind::Button, .caption = "Factory Reset", .row = -1,
+    // It wipes the unit's settings: apart from the other buttons.
+    {.id = FactoryReset, .kind = Kind::Button, .caption = "Factory Reset", .row = Page::kButtonBarApart,
      .address = CCommonLogic::kFactoryResetRegister},
 };
 
@@ -157,21 +158,24 @@ int CCommonLogic::afterReads(int result, bool connected)
         c.setText(Pin, PinDisplay(static_cast<uint16_t>(TextNumber::Leading(pin, digits))));
     }
 
-    // The clock is read only from a unit that answered everything so far;
-    // values not read count as 0.
+    // The clock is read only from a unit that answered everything so far.
+    // A clock not read shows "---": a moment made of zeros would look real.
     uint16_t clock[6] = {};
     static constexpr uint16_t kClockRegisters[6] = {2023, 2022, 2021, 2018, 2019, 2020};
+    bool clockRead = false;
     if (unitKnown() && connected && result == 0) {
-        for (int i = 0; i < 6; ++i) {
-            const int r = unit().readHolding(kClockRegisters[i], &clock[i]);
-            if (r < 0) {
-                clock[i] = 0;
+        clockRead = true;
+        for (int i = 0; i < 6 && clockRead; ++i) {
+            if (const int r = unit().readHolding(kClockRegisters[i], &clock[i]); r < 0) {
                 result = r;
-                break;
+                clockRead = false;
             }
         }
     }
-    c.setText(DateTime, DateTimeText(UnitDateTime{2000 + clock[0], clock[1], clock[2], clock[3], clock[4], clock[5]}));
+    m_unitClock.reset();
+    if (clockRead)
+        m_unitClock = UnitDateTime{2000 + clock[0], clock[1], clock[2], clock[3], clock[4], clock[5]};
+    c.setText(DateTime, m_unitClock ? DateTimeText(*m_unitClock) : std::string(PageText::kMissing));
     return result;
 }
 
@@ -213,6 +217,7 @@ int CCommonLogic::writeDateTime(const UnitDateTime& m)
         for (const auto& w : writes)
             if (const int r = unit().writeHolding(w.address, static_cast<uint16_t>(w.value)); r != 0)
                 return r;
+        m_unitClock = m;
         return 0;
     });
     host().setStatusText(StatusLineText(result));

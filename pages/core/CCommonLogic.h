@@ -16,6 +16,7 @@
 
 #include "pages/core/CPageEngine.h"
 
+#include <optional>
 #include <string>
 
 class CConfiguration;
@@ -89,6 +90,9 @@ public:
     void chooseProtocol();
     // "Factory Reset": 1 to 2014, then the unit restarts and is read again.
     int factoryReset();
+    // The unit's date and time as the last read cycle read it (none when
+    // it was not read).
+    const std::optional<UnitDateTime>& unitClock() const { return m_unitClock; }
     // How long the factory reset waits for the unit (tests shorten it).
     void setRestartWaitMs(int ms) { m_restartWaitMs = ms; }
 
@@ -105,4 +109,5 @@ protected:
 private:
     CConfiguration& m_configuration;
     int m_restartWaitMs = kFactoryResetWaitMs;
+    std::optional<UnitDateTime> m_unitClock;
 };

@@ -247,10 +247,13 @@ int CPageEngine::readCycle()
         const int type = m_unit.deviceType();
         const bool report = type > 0 || (m_page.statusForTypeZero && type == 0);
         bool connected = false;
+        std::size_t read = 0; // rows of the read order read (or failed)
+        const bool fromUnit = readsFromUnit();
         result = onUnit({.running = report, .report = report}, [&] {
             connected = true;
             int r = 0;
             for (const Row* row : m_readOrder) {
+                ++read;
                 r = readAndShow(*row);
                 showBitFields(row->address);
                 if (r != 0)
@@ -261,6 +264,11 @@ int CPageEngine::readCycle()
         // Without a link the page still shows what the catalogue holds.
         if (!connected)
             result = afterReads(result, false);
+        // What the unit should have given and did not may be out of date.
+        if (fromUnit)
+            for (std::size_t i = read; i < m_readOrder.size(); ++i)
+                if (m_controls.kind(m_readOrder[i]->id) != ControlKind::Missing)
+                    m_controls.setEditState(m_readOrder[i]->id, EditState::Stale);
     }
     afterCycle(result);
     runPendingChanges();
@@ -394,19 +402,34 @@ int CPageEngine::applyChange(const Row& row, bool toUnit)
     case Take::Number:
     case Take::NumberTenths: {
         const int scale = row.effectiveTake() == Take::NumberTenths ? 10 : 1;
-        value = PageText::ParseNumber(m_controls.text(control), scale);
+        const std::string text = m_controls.text(control);
+        // Nothing, or no number: read as 0 it could write 0 (a PIN of 0
+        // takes the unit's protection away).
+        if (!PageText::IsNumber(text)) {
+            m_host.setStatusText(PageText::kNoNumber);
+            restoreRefused(row);
+            return kNoNumberTyped;
+        }
+        value = PageText::ParseNumber(text, scale);
         if (!toUnit) {
             const RegisterEntry& entry = m_catalogue.Holding(row.address);
             if (!PageText::NumberInLimits(value, entry.min, entry.max)) {
                 m_host.setStatusText(PageText::RangeMessage(entry.min, entry.max));
+                restoreRefused(row);
                 return kTypedOutOfRange;
             }
             m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
+            m_controls.setEditState(control, EditState::Clean);
             return 0;
         }
         const int r = writeEditValue(row.address, value, row.access);
-        if (r == 0 && row.alsoStore)
-            m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
+        if (r == kTypedOutOfRange)
+            restoreRefused(row);
+        if (r == 0) {
+            if (row.alsoStore)
+                m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
+            m_controls.setEditState(control, EditState::Clean);
+        }
         return r;
     }
     case Take::Text: {
@@ -415,9 +438,13 @@ int CPageEngine::applyChange(const Row& row, bool toUnit)
         if (!toUnit) {
             for (int k = 0; k < PageText::kTextRegisters; ++k)
                 m_catalogue.Holding(static_cast<uint16_t>(row.address + k)).value = words[k];
+            m_controls.setEditState(control, EditState::Clean);
             return 0;
         }
-        return m_unit.writeMultiHoldingsChecked(row.address, words);
+        const int r = m_unit.writeMultiHoldingsChecked(row.address, words);
+        if (r == 0)
+            m_controls.setEditState(control, EditState::Clean);
+        return r;
     }
     }
     if (!toUnit) {
@@ -463,9 +490,16 @@ int CPageEngine::writeOnChange(ControlId control)
     // No unit to take it: the value store keeps the change.
     if (!applied && m_unit.deviceType() <= 0)
         applyChange(*row, false);
-    if (known && result != kTypedOutOfRange)
+    // A refused typed value has its own message standing.
+    if (known && result != kTypedOutOfRange && result != kNoNumberTyped)
         m_host.setStatusText(StatusLineText(result));
     return result;
+}
+
+void CPageEngine::restoreRefused(const Row& row)
+{
+    showValue(row, m_catalogue.Holding(row.address).value);
+    m_controls.setEditState(row.id, EditState::Refused);
 }
 
 void CPageEngine::runPendingChanges()

@@ -51,6 +51,8 @@ public:
     // A typed number outside the catalogue limits: the range message stands
     // in the status line instead of a code.
     static constexpr int kTypedOutOfRange = Result::TypedOutOfLimits;
+    // Enter in a number field that holds no number: a message of its own.
+    static constexpr int kNoNumberTyped = Result::NoNumberTyped;
 
     // What a user action does around its work with the unit (onUnit).
     struct UnitAction
@@ -147,6 +149,9 @@ protected:
     // Applies one change over the open link, or to the catalogue when no
     // unit is there to take it.
     int applyChange(const Page::Row& row, bool toUnit);
+    // A typed value was refused: the field shows the catalogue's value
+    // again, marked as refused until the next edit.
+    void restoreRefused(const Page::Row& row);
 
 private:
     int readText(const Page::Row& row);

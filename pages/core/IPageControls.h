@@ -7,6 +7,7 @@
 
 #include "pages/core/PageTypes.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ struct PageRect
     bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+};
+
+// What a field's value is to the user, beyond its text.
+enum class EditState : uint8_t {
+    Clean,   // shows the value last read or written
+    Edited,  // the user changed it and it is not written yet (Enter writes it)
+    Refused, // the value typed was refused; the field shows the unit's value again
+    Stale,   // not read in the last read cycle: it may be out of date
 };
 
 class IPageControls
@@ -43,6 +52,11 @@ public:
     virtual void setVisible(Page::ControlId id, bool visible) = 0;
     // Replaces the entries of a list.
     virtual void setItems(Page::ControlId id, const std::vector<std::string>& items) = 0;
+    // Marks a control (a visible cue and a description for assistive tools).
+    // Showing a value (setText, setIndex, setChecked) makes it Clean; so does
+    // the user's edit that puts a field back to the value it showed.
+    virtual void setEditState(Page::ControlId id, EditState state) = 0;
+    virtual EditState editState(Page::ControlId id) const = 0;
 
     // Where the mouse counts for the control's register information: its
     // label and the control itself, in page coordinates. false when the

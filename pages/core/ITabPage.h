@@ -13,11 +13,22 @@
 //   activatePage   after preparePage, only outside demo mode and only when
 //                  the identified unit is still the one attached: the
 //                  page's read cycle (or whatever the page shows on entry)
+//   confirmLeave   before the user leaves the page for another tab, and
+//                  before the window closes: a page with changes not yet
+//                  written asks whether to write, discard or stay. false:
+//                  stay (the tab switch is undone, the window stays open).
+//   clearPage      when the unit or the demo device changes: nothing the
+//                  page showed of the previous one stays on screen
+//   busyWork       long work running (a download): its description, which
+//                  the main window names when it asks before closing;
+//                  empty when there is none
 //   requestStop    when the main window closes; long work (a download)
 //                  stops. The main window waits 100 ms afterwards.
 //
 // Thread rules: all calls come on the user-interface thread.
 #pragma once
+
+#include <string>
 
 class ITabPage
 {
@@ -26,5 +37,8 @@ public:
     virtual void setPageReady() {}
     virtual void preparePage() {}
     virtual void activatePage() {}
+    virtual bool confirmLeave() { return true; }
+    virtual void clearPage() {}
+    virtual std::string busyWork() const { return {}; }
     virtual void requestStop() {}
 };

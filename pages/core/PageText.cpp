@@ -61,6 +61,30 @@ std::string RegisterInfo(uint32_t address, uint16_t value, std::string_view name
     return line;
 }
 
+bool IsNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    const auto blank = [&] { return i < text.size() && (text[i] == ' ' || text[i] == '\t'); };
+    while (blank())
+        ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    int digits = 0;
+    bool separator = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if ((c == '.' || c == ',') && !separator)
+            separator = true;
+        else
+            break;
+    }
+    while (blank())
+        ++i;
+    return digits > 0 && i == text.size();
+}
+
 int32_t ParseNumber(std::string_view text, int scale)
 {
     std::size_t i = 0;

@@ -34,6 +34,10 @@ bool IsMissingMarker(Page::Marker marker, uint16_t word);
 
 // "Error: selected value out of range [%d;%d] !"
 std::string RangeMessage(int32_t min, int32_t max);
+// A number field held no number when Enter was pressed.
+inline constexpr const char* kNoNumber = "Error: enter a number - nothing was written.";
+// A field the user left with a change that is not written yet.
+inline constexpr const char* kPressEnter = "Press Enter to write";
 // "Modbus Adress = %5i - Value = %5i", or "%s: %5i" when name is not empty.
 std::string RegisterInfo(uint32_t address, uint16_t value, std::string_view name);
 
@@ -43,6 +47,11 @@ std::string RegisterInfo(uint32_t address, uint16_t value, std::string_view name
 // truncated toward zero ("2.37" x 10 = 23, "-0.59" x 10 = -5); the result
 // saturates at the int32 limits.
 int32_t ParseNumber(std::string_view text, int scale);
+// Whether a typed text is a number at all: blanks around it, an optional
+// sign, digits with at most one "." or "," among or after them, and at least
+// one digit. An empty text, "-" or "abc" are no number (ParseNumber would
+// read them as 0).
+bool IsNumber(std::string_view text);
 // Whether a typed number fits the limits under the catalogue rule: signed
 // 16-bit when min is negative, else unsigned 16-bit. Numbers that do not
 // fit in 16 bits at all are outside.

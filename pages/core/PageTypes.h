@@ -150,8 +150,10 @@ struct Row
     const char* caption = ""; // the label's text (and the field's accessible name)
     // Grid: a field or list puts its label at (row, column) and itself at
     // (row, column + 1); a check box, button or unit label sits at (row,
-    // column) itself. A button with row -1 goes into the page's button bar,
-    // whose buttons act on the unit and are off in demo mode.
+    // column) itself. A button with row kButtonBar goes into the page's
+    // button bar, whose buttons act on the unit and are off in demo mode;
+    // kButtonBarApart keeps it apart there, for an action that cannot be
+    // undone.
     int row = 0;
     int column = 0;
     int span = 1; // grid columns the control itself takes
@@ -235,6 +237,10 @@ struct Row
     }
 };
 
+// Rows of the button bar (Row::row).
+constexpr int kButtonBar = -1;
+constexpr int kButtonBarApart = -2;
+
 // The framework's own buttons. Ids from kFrameworkIds on are the
 // framework's; a page's own ids stay below.
 constexpr ControlId kFrameworkIds = 1000;
@@ -245,18 +251,18 @@ constexpr ControlId kSaveToNvram = kFrameworkIds + 2;
 // "Read Target" (a few pages spell it "Read target").
 constexpr Row ReadTargetButton(const char* caption = "Read Target")
 {
-    return Row{.id = kReadTarget, .kind = Kind::Button, .caption = caption, .row = -1,
+    return Row{.id = kReadTarget, .kind = Kind::Button, .caption = caption, .row = kButtonBar,
                .action = ButtonAction::ReadTarget};
 }
 constexpr Row UndoChangesButton()
 {
-    return Row{.id = kUndoChanges, .kind = Kind::Button, .caption = "Undo Changes", .row = -1,
+    return Row{.id = kUndoChanges, .kind = Kind::Button, .caption = "Undo Changes", .row = kButtonBar,
                .action = ButtonAction::UndoChanges};
 }
 // hovered: the register the button names on mouse-over (0: none).
 constexpr Row SaveToNvramButton(uint16_t hovered = 0)
 {
-    return Row{.id = kSaveToNvram, .kind = Kind::Button, .caption = "Save To NVRAM", .row = -1,
+    return Row{.id = kSaveToNvram, .kind = Kind::Button, .caption = "Save To NVRAM", .row = kButtonBar,
                .action = ButtonAction::SaveToNvram, .address = hovered};
 }
 

@@ -146,6 +146,7 @@ struct FakeControl
     bool enabled = true;
     bool visible = true;
     bool focus = false;
+    EditState state = EditState::Clean;
     std::vector<std::string> items;
     PageRect label{0, 0, 0, 0};
     PageRect control{0, 0, 0, 0};
@@ -175,15 +176,17 @@ public:
     }
     bool hasFocus(Page::ControlId id) const override { return get(id).focus; }
     std::string text(Page::ControlId id) const override { return get(id).text; }
-    void setText(Page::ControlId id, const std::string& t) override { at(id).text = t; }
+    void setText(Page::ControlId id, const std::string& t) override { shown(id).text = t; }
     int index(Page::ControlId id) const override { return get(id).index; }
-    void setIndex(Page::ControlId id, int i) override { at(id).index = i; }
+    void setIndex(Page::ControlId id, int i) override { shown(id).index = i; }
     bool checked(Page::ControlId id) const override { return get(id).checked; }
-    void setChecked(Page::ControlId id, bool on) override { at(id).checked = on; }
+    void setChecked(Page::ControlId id, bool on) override { shown(id).checked = on; }
     void setEnabled(Page::ControlId id, bool on) override { at(id).enabled = on; }
     bool enabled(Page::ControlId id) const override { return get(id).enabled; }
     void setVisible(Page::ControlId id, bool on) override { at(id).visible = on; }
     void setItems(Page::ControlId id, const std::vector<std::string>& items) override { at(id).items = items; }
+    void setEditState(Page::ControlId id, EditState state) override { at(id).state = state; }
+    EditState editState(Page::ControlId id) const override { return get(id).state; }
     bool hoverRects(Page::ControlId id, PageRect* label, PageRect* control) const override
     {
         auto it = c.find(id);
@@ -196,6 +199,13 @@ public:
 
 private:
     FakeControl& at(Page::ControlId id) { return c[id]; }
+    // A value shown: the control is clean again.
+    FakeControl& shown(Page::ControlId id)
+    {
+        FakeControl& f = c[id];
+        f.state = EditState::Clean;
+        return f;
+    }
     const FakeControl& get(Page::ControlId id) const
     {
         static const FakeControl none;

@@ -75,7 +75,9 @@ TEST_F(CommonLogicTest, AFailedPinReadKeepsItsMarker)
     unit.failRead[2008] = -10;
     EXPECT_EQ(logic.readCycle(), -10);
     EXPECT_EQ(controls[CommonId::Pin].text, "---");
-    EXPECT_EQ(controls[CommonId::DateTime].text, "2000/00/00 00:00:00");
+    EXPECT_EQ(controls[CommonId::DateTime].text, "---"); // the clock was not read: no made-up moment
+    EXPECT_EQ(controls[CommonId::Language].state, EditState::Stale);
+    EXPECT_FALSE(logic.unitClock().has_value());
 }
 
 TEST_F(CommonLogicTest, ChoosingFahrenheitWithoutAUnitResetsTheTemperatureRegisters)

@@ -541,7 +541,13 @@ TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
     EXPECT_EQ(text(p, CommonId::BusAddress), "untouched");
     EXPECT_EQ(text(p, CommonId::Pin), "untouched");
     EXPECT_FALSE(p->controls().enabled(CommonId::Protocol));
-    EXPECT_EQ(text(p, CommonId::DateTime), "2000/00/00 00:00:00");
+    // Not read: no made-up moment, and what stayed is marked as not read.
+    EXPECT_EQ(text(p, CommonId::DateTime), "---");
+    for (Page::ControlId id : {CommonId::OperationDays, CommonId::BusAddress, CommonId::Pin}) {
+        EXPECT_EQ(p->controls().editState(id), EditState::Stale) << id;
+        EXPECT_EQ(p->controls().widget(id)->accessibleDescription(), "not read: the value may be out of date");
+    }
+    EXPECT_EQ(p->controls().editState(CommonId::Firmware), EditState::Clean);
     EXPECT_EQ(window->statusText(), "Error: -10");
 }
 

@@ -9,19 +9,26 @@
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
 #include "pages/core/ITabPage.h"
+#include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 
 #include <QCloseEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
-#include <QShortcut>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
 
 namespace {
+
+// The identity check found another unit than the one connected.
+constexpr const char* kAnotherUnit = "another unit is attached: connect again";
 
 const QColor kSelectedTabColour(0x00, 0x00, 0xFF);
 const QColor kHoverTabColour(0x00, 0x00, 0x00);
@@ -57,6 +64,8 @@ CTavemoConfigurationToolDlg::CTavemoConfigurationToolDlg(RegisterCatalogue& cata
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(8, 8, 8, 0);
     layout->setSpacing(6);
+    createDemoBanner(central);
+    layout->addWidget(m_demoBanner);
     m_tabs = new CXTabCtrl(central);
     m_tabs->setAccessibleName(QStringLiteral("Pages"));
     layout->addWidget(m_tabs, 1);
@@ -67,17 +76,25 @@ CTavemoConfigurationToolDlg::CTavemoConfigurationToolDlg(RegisterCatalogue& cata
     bar->addWidget(m_status, 1);
     bar->addWidget(m_info, 1);
     layout->addLayout(bar);
+    // Under the status bar: what the code in the status line means and what
+    // to check, in words.
+    m_detail = new CStatusLine(QStringLiteral("Status Detail"), central);
+    layout->addWidget(m_detail);
     setCentralWidget(central);
 
     m_overlay = new CDlgMessage(this);
     m_debug = new CDlgDebug(this);
     createMenu();
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    // Escape belongs to the fields and dialogs; the window closes by "File"
+    // > "Exit" and its close box only.
 
+    // A tab is activated once the selection has rested for one period, so
+    // that quick switches read only the page the user stopped at.
+    m_tabTimer.setSingleShot(true);
     m_startupTimer.setSingleShot(true);
     connect(&m_startupTimer, &QTimer::timeout, this, &CTavemoConfigurationToolDlg::OnStartupTimer);
     connect(&m_tabTimer, &QTimer::timeout, this, &CTavemoConfigurationToolDlg::OnTabTimer);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CTavemoConfigurationToolDlg::onTabChanged);
 }
 
 CTavemoConfigurationToolDlg::~CTavemoConfigurationToolDlg()
@@ -89,22 +106,22 @@ CTavemoConfigurationToolDlg::~CTavemoConfigurationToolDlg()
 void CTavemoConfigurationToolDlg::createMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    m_importAction = file->addAction(QStringLiteral("Import Configuration..."), this, [this] {
+    m_importAction = file->addAction(QStringLiteral("&Import Configuration..."), this, [this] {
         if (m_importHandler)
             m_importHandler();
     });
-    m_exportAction = file->addAction(QStringLiteral("Save Configuration..."), this, [this] {
+    m_exportAction = file->addAction(QStringLiteral("&Save Configuration..."), this, [this] {
         if (m_exportHandler)
             m_exportHandler();
     });
     m_importAction->setEnabled(false);
     m_exportAction->setEnabled(false);
     file->addSeparator();
-    file->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("Info..."), this, &CTavemoConfigurationToolDlg::OnAbout);
-    help->addAction(QStringLiteral("Debug Window"), this, &CTavemoConfigurationToolDlg::OnDebugWindow);
+    help->addAction(QStringLiteral("&Info..."), this, &CTavemoConfigurationToolDlg::OnAbout);
+    help->addAction(QStringLiteral("&Debug Window"), this, &CTavemoConfigurationToolDlg::OnDebugWindow);
 }
 
 void CTavemoConfigurationToolDlg::setConfigurationFileHandlers(std::function<void()> importConfiguration,
@@ -125,6 +142,10 @@ void CTavemoConfigurationToolDlg::showEvent(QShowEvent* event)
 
 void CTavemoConfigurationToolDlg::closeEvent(QCloseEvent* event)
 {
+    if (!confirmClose()) {
+        event->ignore();
+        return;
+    }
     for (QWidget* page : m_pages)
         if (auto* tabPage = dynamic_cast<ITabPage*>(page))
             tabPage->requestStop();
@@ -194,6 +215,24 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     emit started();
 }
 
+void CTavemoConfigurationToolDlg::onTabChanged(int index)
+{
+    QWidget* left = m_shownPage;
+    m_shownPage = m_tabs->widget(index);
+    // A page left with changes not written asks first; "stay" takes the
+    // switch back. A switch the tool makes itself (another unit found, a
+    // rebuilt tab set) does not ask.
+    if (!m_programSwitch && left && left != m_shownPage && m_tabs->indexOf(left) >= 0)
+        if (auto* page = dynamic_cast<ITabPage*>(left); page && !page->confirmLeave()) {
+            m_programSwitch = true;
+            m_tabs->SelectTab(m_tabs->indexOf(left));
+            m_programSwitch = false;
+            return;
+        }
+    if (m_started)
+        m_tabTimer.start(kTabPollMs);
+}
+
 void CTavemoConfigurationToolDlg::OnTabTimer()
 {
     if (m_inTabTick)
@@ -212,14 +251,110 @@ void CTavemoConfigurationToolDlg::OnTabTimer()
     m_inTabTick = false;
 }
 
+bool CTavemoConfigurationToolDlg::confirmClose()
+{
+    for (QWidget* created : m_pages) {
+        const auto* page = dynamic_cast<const ITabPage*>(created);
+        const std::string work = page ? page->busyWork() : std::string();
+        if (work.empty())
+            continue;
+        QMessageBox ask(QMessageBox::Warning, QStringLiteral("Close"),
+                        QStringLiteral("%1 is running. Closing now stops it and may leave the unit without "
+                                       "working firmware.\n\nClose anyway?")
+                            .arg(QString::fromStdString(work)),
+                        QMessageBox::NoButton, this);
+        ask.setObjectName(QStringLiteral("CloseWhileBusy"));
+        QPushButton* close = ask.addButton(QStringLiteral("&Close"), QMessageBox::DestructiveRole);
+        QPushButton* keep = ask.addButton(QStringLiteral("&Keep Running"), QMessageBox::RejectRole);
+        ask.setDefaultButton(keep);
+        ask.setEscapeButton(keep);
+        ask.exec();
+        if (ask.clickedButton() != close)
+            return false;
+    }
+    auto* current = dynamic_cast<ITabPage*>(m_tabs->currentWidget());
+    return !current || current->confirmLeave();
+}
+
 void CTavemoConfigurationToolDlg::SetStatusText(const QString& text)
 {
     if (text == m_statusText)
         return;
     m_statusText = demoMode() ? QStringLiteral("Demo mode is active.") : text;
     const QString lower = m_statusText.toLower();
-    m_status->setColourFlags(lower.contains(QLatin1String("error")), lower.contains(QLatin1String("demo")));
+    const bool error = lower.contains(QLatin1String("error"));
+    m_status->setColourFlags(error, lower.contains(QLatin1String("demo")));
     m_status->setText(m_statusText);
+    m_detail->setColourFlags(error, false);
+    m_detail->setText(QString::fromStdString(StatusDetailText(m_statusText.toStdString())));
+    updateUnitCaption();
+}
+
+QString CTavemoConfigurationToolDlg::statusDetail() const
+{
+    return m_detail->text();
+}
+
+void CTavemoConfigurationToolDlg::createDemoBanner(QWidget* parent)
+{
+    m_demoBanner = new QFrame(parent);
+    m_demoBanner->setObjectName(QStringLiteral("DemoBanner"));
+    m_demoBanner->setAutoFillBackground(true);
+    QPalette palette = m_demoBanner->palette();
+    palette.setColor(QPalette::Window, CStatusLine::kDemoColour);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    m_demoBanner->setPalette(palette);
+    m_demoBanner->setFrameShape(QFrame::StyledPanel);
+    auto* row = new QHBoxLayout(m_demoBanner);
+    row->setContentsMargins(10, 4, 10, 4);
+    m_demoText = new QLabel(m_demoBanner);
+    QFont bold = m_demoText->font();
+    bold.setBold(true);
+    m_demoText->setFont(bold);
+    auto* leave = new QPushButton(QStringLiteral("&Leave Demo Mode"), m_demoBanner);
+    leave->setAutoDefault(false);
+    connect(leave, &QPushButton::clicked, this, &CTavemoConfigurationToolDlg::LeaveDemoMode);
+    row->addWidget(m_demoText, 1);
+    row->addWidget(leave);
+    m_demoBanner->hide();
+}
+
+void CTavemoConfigurationToolDlg::LeaveDemoMode()
+{
+    if (!m_comInterface || !demoMode())
+        return;
+    m_comInterface->leaveDemoMode();
+    m_programSwitch = true;
+    SelectTab(0);
+    m_programSwitch = false;
+}
+
+void CTavemoConfigurationToolDlg::updateUnitCaption()
+{
+    static const QString kTitle = QStringLiteral("Tavemo-ConfigurationTool");
+    const int type = deviceType();
+    QString name = QString::fromUtf8(DeviceTypeText(type));
+    // The family name ("ORVELANT E2"), not the whole description.
+    name = name.section(QLatin1Char(','), 0, 0).trimmed();
+    if (name.isEmpty() && type >= 0)
+        name = QStringLiteral("device type %1").arg(type);
+    QString title = kTitle;
+    if (demoMode()) {
+        title += QStringLiteral(" - Demo: ") + name;
+        m_demoText->setText(QStringLiteral("Demo mode: %1. No unit is connected; nothing is read or written.")
+                                .arg(name));
+    } else if (type >= 0 && m_comInterface && m_comInterface->connection().pinAccepted()) {
+        PortSettings settings;
+        QString port;
+        if (m_comInterface->getPortSettings(settings) == 0)
+            port = QString::fromStdString(settings.portName).section(QLatin1Char('/'), -1);
+        title += QStringLiteral(" - %1 on %2, bus address %3")
+                     .arg(name, port)
+                     .arg(m_catalogue.Holding(Reg::BusAddress).value);
+    }
+    m_demoBanner->setVisible(demoMode());
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 bool CTavemoConfigurationToolDlg::statusIsError() const
@@ -267,10 +402,18 @@ void CTavemoConfigurationToolDlg::RebuildTabs(int deviceType)
 {
     if (!m_started)
         return;
+    // Another unit or demo device: nothing a page showed of the previous
+    // one stays on screen.
+    for (QWidget* created : m_pages)
+        if (auto* page = dynamic_cast<ITabPage*>(created); page && created != m_comInterface)
+            page->clearPage();
     // The COM-Interface and FW-Update tabs stay.
     constexpr int kKept = 2;
+    m_programSwitch = true;
     m_tabs->RemoveTabsFrom(kKept);
     addPages(PageRegistry::TabOrder(false, deviceType, protocol()), kKept);
+    m_programSwitch = false;
+    updateUnitCaption();
 }
 
 void CTavemoConfigurationToolDlg::ReplaceProtocolTab()
@@ -296,15 +439,22 @@ void CTavemoConfigurationToolDlg::ActivatePage(int index)
     // open a port the user has not connected to yet.
     if (deviceType() < 0)
         return;
-    if (!m_comInterface->verifySameDevice())
+    if (!m_comInterface->verifySameDevice()) {
+        SetStatusText(QString::fromLatin1(kAnotherUnit));
         return;
+    }
     if (tabPage)
         tabPage->activatePage();
 }
 
 bool CTavemoConfigurationToolDlg::SelectTab(int index)
 {
-    return m_tabs->SelectTab(index);
+    // The tool's own switch: the page left does not ask about its changes.
+    const bool outer = m_programSwitch;
+    m_programSwitch = true;
+    const bool selected = m_tabs->SelectTab(index);
+    m_programSwitch = outer;
+    return selected;
 }
 
 void CTavemoConfigurationToolDlg::SetTabEnabled(int index, bool enabled)

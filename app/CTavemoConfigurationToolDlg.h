@@ -5,11 +5,17 @@
 // Start-up: 100 ms after the window is first shown the start-up timer
 // creates all fourteen pages, fills the tab control, disables every tab but
 // "COM-Interface", lists the ports and shows "Ready." (then started() is
-// emitted). From then on the tab timer looks at the selected tab every
-// 100 ms and activates a newly selected page (ActivatePage).
+// emitted). From then on a newly selected page is activated (ActivatePage)
+// once the selection has rested for 100 ms; a page left with changes not
+// written asks first.
 //
-// Closing (Escape, the close box, "File" > "Exit") asks every page to stop
-// its long work, waits 100 ms and closes.
+// Under the status bar a line says in words what the status line's code
+// means; the title names the unit and its port, and a banner shows while
+// demo mode is active.
+//
+// Closing (the close box, "File" > "Exit"; never Escape) asks first while
+// long work runs or a page has changes not written, then asks every page to
+// stop its long work, waits 100 ms and closes.
 //
 // The pages and the COM-Interface page see the window as IMainWindow
 // (UTF-8 texts, no Qt); the methods named as the window's services
@@ -35,6 +41,8 @@ class CStatusLine;
 class CTabInterface;
 class CXTabCtrl;
 class QAction;
+class QFrame;
+class QLabel;
 class RegisterCatalogue;
 
 class CTavemoConfigurationToolDlg : public QMainWindow, public IMainWindow
@@ -100,6 +108,9 @@ public:
     void setConfigurationFileHandlers(std::function<void()> importConfiguration,
                                       std::function<void()> saveConfiguration);
 
+    // The demo banner's "Leave Demo Mode": back to no unit, the COM-Interface page.
+    void LeaveDemoMode();
+
     // "Help" > "Info..." and "Help" > "Debug Window".
     void OnAbout();
     void OnDebugWindow();
@@ -108,6 +119,8 @@ public:
     bool statusIsError() const;
     bool statusIsDemo() const;
     QString registerInfo() const { return m_infoText; }
+    // The words under the status bar for the status line's code.
+    QString statusDetail() const;
     int lastTab() const { return m_lastTab; }
     QSize minimumWindowSize() const { return {m_minWidth, m_minHeight}; }
 
@@ -116,6 +129,8 @@ public:
     QWidget* page(PageId id) const { return m_pages[static_cast<std::size_t>(id)]; }
     CStatusLine* statusLine() const { return m_status; }
     CStatusLine* registerInfoLine() const { return m_info; }
+    CStatusLine* statusDetailLine() const { return m_detail; }
+    QFrame* demoBanner() const { return m_demoBanner; }
     CDlgMessage* overlay() const { return m_overlay; }
     CDlgDebug* debugWindow() const { return m_debug; }
 
@@ -132,6 +147,13 @@ protected:
 private:
     void OnStartupTimer();
     void OnTabTimer();
+    void onTabChanged(int index);
+    // Asks before closing: long work running, changes not written. false: stay.
+    bool confirmClose();
+    void createDemoBanner(QWidget* parent);
+    // The title names the unit and its port (or the demo device), and the
+    // demo banner shows in demo mode.
+    void updateUnitCaption();
     void createMenu();
     // Adds the pages of an order from its index from on.
     void addPages(const std::vector<PageId>& order, std::size_t from);
@@ -148,6 +170,8 @@ private:
     int m_lastTab = -1;
     bool m_started = false;
     bool m_inTabTick = false;
+    bool m_programSwitch = false; // the tool, not the user, switches tabs
+    QWidget* m_shownPage = nullptr; // the page the tab control shows now
     int m_minWidth = kMinWidth;
     int m_minHeight = kMinHeight;
 
@@ -156,6 +180,9 @@ private:
     CXTabCtrl* m_tabs;
     CStatusLine* m_status;
     CStatusLine* m_info;
+    CStatusLine* m_detail;
+    QFrame* m_demoBanner = nullptr;
+    QLabel* m_demoText = nullptr;
     CTabInterface* m_comInterface = nullptr;
     std::array<QWidget*, static_cast<std::size_t>(PageId::Count)> m_pages{};
 

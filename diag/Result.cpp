@@ -1,6 +1,8 @@
 #include "diag/Result.h"
 
+#include <charconv>
 #include <cstdio>
+#include <string_view>
 #include <iterator>
 
 namespace Result {
@@ -82,4 +84,25 @@ std::string StatusLineText(int code)
     char text[32];
     std::snprintf(text, sizeof text, "Error: %i", code);
     return text;
+}
+
+std::string StatusDetailText(const std::string& line)
+{
+    static constexpr std::string_view kError = "Error: ";
+    const std::string_view text(line);
+    if (text.substr(0, kError.size()) != kError)
+        return {};
+    const std::string_view rest = text.substr(kError.size());
+    int code = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
+    if (ec == std::errc() && end == rest.data() + rest.size())
+        return ResultText(code);
+    if (rest.starts_with("No device connected"))
+        return "no unit identified, or its PIN was not accepted: choose the adapter's port on the COM-Interface "
+               "page and connect";
+    if (rest.starts_with("selected value out of range"))
+        return ResultText(Result::TypedOutOfLimits) + ": the field shows the unit's value again";
+    if (rest.starts_with("enter a number"))
+        return ResultText(Result::NoNumberTyped);
+    return {};
 }

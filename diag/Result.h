@@ -103,3 +103,8 @@ std::string ResultText(int code);
 
 // "Done." for 0, else "Error: %i" with the code, as the status line shows it.
 std::string StatusLineText(int code);
+
+// The words that go with a status line text: ResultText of the code of an
+// "Error: %i" line, a hint for the tool's other error lines ("Error: No
+// device connected or PIN wrong.", the range message); "" for any other text.
+std::string StatusDetailText(const std::string& statusLine);

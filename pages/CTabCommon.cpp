@@ -1,6 +1,11 @@
 #include "pages/CTabCommon.h"
 
 #include "pages/CDlgDateTime.h"
+#include "model/RegisterCatalogue.h"
+#include "pages/core/PageText.h"
+
+#include <QMessageBox>
+#include <QPushButton>
 
 using namespace CommonId;
 
@@ -17,6 +22,15 @@ void CTabCommon::controlChanged(Page::ControlId id)
     switch (id) {
     case TempUnit: m_logic->chooseTempUnit(); break;
     case Protocol: m_logic->chooseProtocol(); break;
+    case Pin:
+        // PIN 0 means no PIN: the unit is then open to anyone at its keys.
+        if (controls().text(Pin) != "" && PageText::IsNumber(controls().text(Pin)) &&
+            PageText::ParseNumber(controls().text(Pin), 1) == 0 && !confirmNoPin()) {
+            controls().restoreField(Pin);
+            return;
+        }
+        CPageWidget::controlChanged(id);
+        break;
     default: CPageWidget::controlChanged(id); break;
     }
 }
@@ -24,15 +38,62 @@ void CTabCommon::controlChanged(Page::ControlId id)
 void CTabCommon::buttonClicked(Page::ControlId id)
 {
     switch (id) {
-    case FactoryReset: m_logic->factoryReset(); break;
+    case FactoryReset:
+        if (confirmFactoryReset())
+            m_logic->factoryReset();
+        break;
     case ConfigureDateTime: configureDateTime(); break;
     default: break;
     }
 }
 
+QString CTabCommon::unitName()
+{
+    const QString type = QString::fromUtf8(DeviceTypeText(unit().deviceType())).section(QLatin1Char(','), 0, 0);
+    const QString port = QString::fromStdString(unit().portName()).section(QLatin1Char('/'), -1);
+    return port.isEmpty() ? type : QStringLiteral("%1 on %2").arg(type, port);
+}
+
+bool CTabCommon::confirmFactoryReset()
+{
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("Factory Reset"),
+                    QStringLiteral("Factory Reset sets every setting of the unit %1 back to the factory's values "
+                                   "(bus address, PIN, display, set-points and all the other pages) and restarts "
+                                   "it. This cannot be undone.\n\nReset the unit?")
+                        .arg(unitName()),
+                    QMessageBox::NoButton, this);
+    ask.setObjectName(QStringLiteral("ConfirmFactoryReset"));
+    QPushButton* reset = ask.addButton(QStringLiteral("&Factory Reset"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = ask.addButton(QStringLiteral("&Cancel"), QMessageBox::RejectRole);
+    ask.setDefaultButton(cancel);
+    ask.setEscapeButton(cancel);
+    ask.exec();
+    return ask.clickedButton() == reset;
+}
+
+bool CTabCommon::confirmNoPin()
+{
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("PIN"),
+                    QStringLiteral("PIN 0000 switches the PIN protection of the unit %1 off: anyone can then "
+                                   "change its settings.\n\nWrite PIN 0000?")
+                        .arg(unitName()),
+                    QMessageBox::NoButton, this);
+    ask.setObjectName(QStringLiteral("ConfirmNoPin"));
+    QPushButton* write = ask.addButton(QStringLiteral("&Write PIN 0000"), QMessageBox::AcceptRole);
+    QPushButton* cancel = ask.addButton(QStringLiteral("&Cancel"), QMessageBox::RejectRole);
+    ask.setDefaultButton(cancel);
+    ask.setEscapeButton(cancel);
+    ask.exec();
+    return ask.clickedButton() == write;
+}
+
 void CTabCommon::configureDateTime()
 {
     CDlgDateTime dialog(this);
+    // The unit's own moment when it was read; the PC's otherwise.
+    if (const auto& clock = m_logic->unitClock())
+        dialog.setDateTime(QDateTime(QDate(clock->year, clock->month, clock->day),
+                                     QTime(clock->hour, clock->minute, clock->second)));
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QDateTime m = dialog.dateTime();

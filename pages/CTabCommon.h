@@ -2,7 +2,8 @@
 // address and framing, PIN, language, temperature unit, display, time and
 // date formats, daylight saving, dark mode, protocol, date and time) and
 // "Factory Reset". The rows and rules are CCommonLogic's; this class adds
-// the date-time dialog.
+// the date-time dialog and the questions before a factory reset and before
+// a PIN of 0000 (no protection).
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -29,5 +30,11 @@ protected:
     void buttonClicked(Page::ControlId id) override;
 
 private:
+    // The questions before what cannot be taken back.
+    bool confirmFactoryReset();
+    bool confirmNoPin();
+    // The unit as the questions name it ("ORVELANT E2 on ttyUSB0").
+    QString unitName();
+
     std::unique_ptr<CCommonLogic> m_logic;
 };

@@ -210,6 +210,14 @@ void CTabInterface::StartDemoMode()
     showUnitInfo();
 }
 
+void CTabInterface::leaveDemoMode()
+{
+    m_connection.beginDemoChoice();
+    m_connection.cancelDemoMode();
+    m_deviceField->clear();
+    showUnitInfo();
+}
+
 bool CTabInterface::askPin(std::string& text, bool& remember)
 {
     CDlgPw prompt(remember, QString::fromStdString(text), window());

@@ -64,6 +64,8 @@ public:
     // The buttons.
     void OnConnect();
     void StartDemoMode();
+    // Leaves demo mode: no device type, the other tabs off, no device shown.
+    void leaveDemoMode();
 
     // The wait while the unit restarts after a protocol switch; tests make
     // it short. By default the window stays painted but takes no input.

@@ -17,6 +17,12 @@ bool CModbusUnitAccess::demoMode() const
     return m_connection.demoMode();
 }
 
+std::string CModbusUnitAccess::portName()
+{
+    PortSettings settings;
+    return m_connection.getPortSettings(settings) == 0 ? settings.portName : std::string();
+}
+
 bool CModbusUnitAccess::specialReadWorks() const
 {
     return m_connection.specialReadWorks != 0;

@@ -21,6 +21,7 @@ public:
 
     int deviceType() const override;
     bool demoMode() const override;
+    std::string portName() override;
     bool specialReadWorks() const override;
 
     int connectUnit() override;

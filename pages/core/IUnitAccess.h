@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class IUnitAccess
 {
@@ -25,6 +26,8 @@ public:
     // The identified unit's device type (holding 2000); -1 when none is known.
     virtual int deviceType() const = 0;
     virtual bool demoMode() const = 0;
+    // The port the unit is reached on ("" when none is chosen).
+    virtual std::string portName() = 0;
     // Register 2045 answered the special read when the unit was identified.
     virtual bool specialReadWorks() const = 0;
 

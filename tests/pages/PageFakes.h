@@ -41,6 +41,7 @@ public:
 
     int deviceType() const override { return type; }
     bool demoMode() const override { return demo; }
+    std::string portName() override { return "ttyFAKE0"; }
     bool specialReadWorks() const override { return specialWorks; }
     int connectUnit() override
     {

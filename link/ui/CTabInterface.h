@@ -28,6 +28,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class RegisterCatalogue;
 
 class CTabInterface : public QWidget, public ITabPage, private IConnectionHost
@@ -76,6 +77,12 @@ public:
     QLineEdit* deviceField() const { return m_deviceField; }
     QPushButton* connectButton() const { return m_connectButton; }
     QPushButton* demoButton() const { return m_demoButton; }
+    // Tries left before the lockout, or the rest of a running block.
+    QLabel* lockoutNote() const { return m_lockoutNote; }
+    QLabel* unitValue(int field) const { return m_unitValues[field]; }
+
+    // Reads the lockout file again; while a block runs, every second.
+    void updateLockoutNote();
 
 private:
     // Fills the unit block from the identification ("---" when no unit is known).
@@ -105,4 +112,6 @@ private:
     QPushButton* m_connectButton;
     QPushButton* m_demoButton;
     QLabel* m_unitValues[kUnitFields];
+    QLabel* m_lockoutNote;
+    QTimer* m_lockoutTimer;
 };

@@ -12,7 +12,8 @@ CDlgPw::CDlgPw(bool remember, const QString& text, QWidget* parent) : QDialog(pa
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 16, 18, 12);
-    auto* label = new QLabel(QStringLiteral("Please input &code:"), this);
+    // Alt+I: some desktops give OK and Cancel the mnemonics O and C.
+    auto* label = new QLabel(QStringLiteral("Please &input code:"), this);
     m_field = new QLineEdit(this);
     m_field->setEchoMode(QLineEdit::Password);
     m_field->setAccessibleName(QStringLiteral("Please input code:"));

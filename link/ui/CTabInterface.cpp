@@ -230,6 +230,18 @@ void CTabInterface::OnConnect()
     updateLockoutNote();
 }
 
+void CTabInterface::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateLockoutNote();
+}
+
+void CTabInterface::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_lockoutTimer->stop();
+}
+
 void CTabInterface::updateLockoutNote()
 {
     const QString note = QString::fromStdString(m_connection.lockoutNote());
@@ -241,8 +253,9 @@ void CTabInterface::updateLockoutNote()
             QAccessible::updateAccessibility(&changed);
         }
     }
-    // Tick only while a block runs; its end turns the note into the tries left.
-    if (m_connection.lockoutRemainingSeconds() > 0) {
+    // Tick only while a block runs and the page shows it; the block's end
+    // turns the note into the tries left.
+    if (isVisible() && m_connection.lockoutRemainingSeconds() > 0) {
         if (!m_lockoutTimer->isActive())
             m_lockoutTimer->start();
     } else {

@@ -84,6 +84,11 @@ public:
     // Reads the lockout file again; while a block runs, every second.
     void updateLockoutNote();
 
+protected:
+    // The lockout countdown runs only while the page is on screen.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     // Fills the unit block from the identification ("---" when no unit is known).
     void showUnitInfo();

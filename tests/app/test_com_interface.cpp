@@ -78,7 +78,8 @@ protected:
             values.push_back(page->unitValue(i)->text());
         return values;
     }
-    const std::vector<QString> kNoUnit = std::vector<QString>(CTabInterface::kUnitFields, QStringLiteral("---"));
+    const std::vector<QString> kNoUnit =
+        std::vector<QString>(CTabInterface::kUnitFields, QStringLiteral("---"));
 
     std::unique_ptr<SimProcess> sim;
     std::atomic<int64_t> now{kT0};
@@ -221,14 +222,16 @@ TEST_F(ComInterface, WrongPinsTellTheTriesLeftAndABlockCountsDown)
 
     // The note counts down by itself, and reads to assistive tools as it shows.
     now += 3;
-    EXPECT_TRUE(QTest::qWaitFor([this] { return page->lockoutNote()->text() == "Locked for 0:07 more."; }, 2500))
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return page->lockoutNote()->text() == "Locked for 0:07 more."; }, 2500))
         << page->lockoutNote()->text().toStdString();
     EXPECT_EQ(QAccessible::queryAccessibleInterface(page->lockoutNote())->text(QAccessible::Name),
               "Locked for 0:07 more.");
     now += 7;
     EXPECT_TRUE(QTest::qWaitFor(
         [this] {
-            return page->lockoutNote()->text() == "1 try left: the next wrong PIN locks connecting for 10 min.";
+            return page->lockoutNote()->text() ==
+                   "1 try left: the next wrong PIN locks connecting for 10 min.";
         },
         2500))
         << page->lockoutNote()->text().toStdString();

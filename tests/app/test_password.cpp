@@ -203,8 +203,9 @@ TEST(PasswordNote, TellsTheTriesLeftOrTheRestOfTheBlock)
         {3, 0, "1 try left: the next wrong PIN locks connecting for 10 min."},
         {4, 0, "1 try left: the next wrong PIN locks connecting for 1 h."},
         {9999, 0, "1 try left: the next wrong PIN locks connecting for 1 h."},
-        {-7, 0, ""},       // a damaged file
-        {3, -1, "1 try left: the next wrong PIN locks connecting for 10 min."}, // unreadable: no clock
+        // A damaged count says nothing; an unreadable file shows no clock.
+        {-7, 0, ""},
+        {3, -1, "1 try left: the next wrong PIN locks connecting for 10 min."},
         {3, 10, "Locked for 0:10 more."},
         {4, 598, "Locked for 9:58 more."},
         {5, 3600, "Locked for 1:00:00 more."},

@@ -5,6 +5,10 @@
 // shows its 16-pixel image after a one-blank indent and its caption
 // centred on one line.
 //
+// Assistive tools read each tab as a page tab that is disabled while its
+// caption is grey and selected while it is the current tab (the interface
+// is installed with the first bar).
+//
 // Thread rules: user-interface thread only.
 #pragma once
 
@@ -26,6 +30,9 @@ public:
 
     // The width of a tab with this caption and an image, for the font.
     static int TabWidth(const QFont& font, const QString& caption);
+
+    // A tab was enabled or disabled: repaint it and tell assistive tools.
+    void notifyTabStateChanged(int index);
 
     int hoverTab() const { return m_hoverTab; }
     // The colour the caption of a tab is drawn in now.

@@ -22,7 +22,7 @@ void CXTabCtrl::SetTabEnabled(int index, bool enabled)
     if (index < 0 || index >= count() || isTabEnabled(index) == enabled)
         return;
     setTabEnabled(index, enabled);
-    m_bar->update(m_bar->tabRect(index));
+    m_bar->notifyTabStateChanged(index);
 }
 
 bool CXTabCtrl::IsTabEnabled(int index) const

@@ -17,6 +17,8 @@ constexpr const char* kStatusNoDevice = "Error: No device connected or PIN wrong
 constexpr const char* kStatusWrongPin = "Wrong Pin entered.";
 constexpr const char* kStatusBlocked = "Wait - you are blocked on more wrong tries.";
 constexpr const char* kStatusRebooting = "Please wait til target has rebooted!";
+// Cancel is the user's choice, not a fault: a plain text, never an error.
+constexpr const char* kStatusCancelled = "Connect canceled.";
 
 } // namespace
 
@@ -41,6 +43,19 @@ void CConnection::setLockoutDirectory(std::optional<std::filesystem::path> direc
 CPassword CConnection::lockout() const
 {
     return m_lockoutDirectory ? CPassword(*m_lockoutDirectory) : CPassword();
+}
+
+int64_t CConnection::lockoutRemainingSeconds()
+{
+    return lockout().remainingSeconds();
+}
+
+std::string CConnection::lockoutNote()
+{
+    CPassword password = lockout();
+    int count = 0;
+    password.isUnlocked(&count);
+    return CPassword::NoteText(count, password.remainingSeconds());
 }
 
 bool CConnection::isUnlocked()
@@ -182,6 +197,10 @@ CConnection::PinResult CConnection::checkPin()
 {
     if (m_state.deviceType <= 0 || devicePin == 0)
         return PinResult::Accepted;
+    if (m_pinCancelled) {
+        m_modbus.disconnect();
+        return PinResult::Cancelled;
+    }
     if (!isUnlocked())
         return PinResult::Blocked;
     CPassword password = lockout();
@@ -200,6 +219,7 @@ void CConnection::connectSequence()
     // Reset the link and the tabs, with the previous identification's profile.
     m_state.demoMode = 0;
     m_pinAccepted = false;
+    m_pinCancelled = false;
     m_modbus.disconnect();
     m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
     m_host.rebuildTabs(kNoDevice);
@@ -220,6 +240,7 @@ void CConnection::connectSequence()
     else if (ok)
         rememberedPinText = text;
     enteredPin = ok ? ParsePin(text) : 0;
+    m_pinCancelled = !ok;
 
     // Send the PIN; a port that is missing or busy ends the sequence quietly.
     PortSettings settings;
@@ -258,6 +279,9 @@ void CConnection::connectSequence()
         return;
     case PinResult::Blocked:
         m_host.setStatusText(kStatusBlocked);
+        return;
+    case PinResult::Cancelled:
+        m_host.setStatusText(kStatusCancelled);
         return;
     case PinResult::Accepted:
         break;
@@ -320,6 +344,7 @@ int CConnection::saveToNvram()
 void CConnection::beginDemoChoice()
 {
     m_pinAccepted = false;
+    m_pinCancelled = false;
     m_state.deviceType = kNoDevice;
     m_state.demoMode = 0;
     m_host.setStatusText("Ready.");

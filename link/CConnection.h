@@ -52,7 +52,10 @@ public:
     {
         Accepted,
         Wrong,
-        Blocked
+        Blocked,
+        // The user closed the PIN prompt with Cancel: no guess, so it is
+        // not counted against the lockout.
+        Cancelled
     };
 
     CConnection(CModbus& modbus, RegisterCatalogue& catalogue, IConnectionHost& host);
@@ -80,7 +83,9 @@ public:
     // connectLink, isSameDevice, disconnectLink.
     bool verifySameDevice();
     // Compares the PIN typed with the unit's PIN register, counting wrong
-    // tries in the lockout file.
+    // tries in the lockout file. A unit without PIN (or of no known type)
+    // accepts anything, a cancelled prompt included; on a unit with a PIN
+    // a cancelled prompt is Cancelled and leaves the count alone.
     PinResult checkPin();
     // Switches the unit between Modbus (0) and BACnet (1).
     void switchProtocol(int value);
@@ -99,6 +104,11 @@ public:
 
     // The lockout file lives in the temporary directory unless set here.
     void setLockoutDirectory(std::optional<std::filesystem::path> directory);
+    // The lockout as it stands now, from the file: seconds the block still
+    // runs (0 none, -1 the file is unusable) and the words for the
+    // installer (CPassword::NoteText; "" when there is nothing to tell).
+    int64_t lockoutRemainingSeconds();
+    std::string lockoutNote();
 
     // The protocol client the connection drives.
     CModbus& modbus() { return m_modbus; }
@@ -108,6 +118,8 @@ public:
     bool demoMode() const { return m_state.inDemoMode(); }
     // Whether the last connect passed the PIN check.
     bool pinAccepted() const { return m_pinAccepted; }
+    // Whether the user cancelled the PIN prompt of the last connect.
+    bool pinCancelled() const { return m_pinCancelled; }
 
     int temperatureUnit = -1;
     int pressureUnit = -1;
@@ -132,5 +144,6 @@ private:
     IConnectionHost& m_host;
     CUnitState m_state;
     std::optional<std::filesystem::path> m_lockoutDirectory;
-    bool m_pinAccepted = false; // the last connect passed the PIN check
+    bool m_pinAccepted = false;  // the last connect passed the PIN check
+    bool m_pinCancelled = false; // its PIN prompt was cancelled
 };

@@ -1,5 +1,6 @@
 #include "link/CPassword.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -116,6 +117,60 @@ int CPassword::BlockSecondsFor(int wrongPinCount)
     if (wrongPinCount == 4)
         return 600;
     return 3600;
+}
+
+int CPassword::TriesBeforeBlock(int wrongPinCount)
+{
+    const int count = std::clamp(wrongPinCount, 0, kMaxCount);
+    int tries = 1;
+    // Every count from 5 on blocks, so this ends within a few steps.
+    while (count + tries < kMaxCount && BlockSecondsFor(count + tries) == 0)
+        ++tries;
+    return tries;
+}
+
+namespace {
+
+// A block length as people say it: "10 s", "10 min", "1 h".
+std::string LengthText(int seconds)
+{
+    if (seconds >= 3600 && seconds % 3600 == 0)
+        return std::to_string(seconds / 3600) + " h";
+    if (seconds >= 60 && seconds % 60 == 0)
+        return std::to_string(seconds / 60) + " min";
+    return std::to_string(seconds) + " s";
+}
+
+std::string TwoDigits(int64_t value)
+{
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+} // namespace
+
+std::string CPassword::ClockText(int64_t seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const int64_t hours = seconds / 3600;
+    const int64_t minutes = seconds / 60 % 60;
+    const std::string rest = TwoDigits(seconds % 60);
+    if (hours > 0)
+        return std::to_string(hours) + ":" + TwoDigits(minutes) + ":" + rest;
+    return std::to_string(minutes) + ":" + rest;
+}
+
+std::string CPassword::NoteText(int wrongPinCount, int64_t remainingSeconds)
+{
+    if (remainingSeconds > 0)
+        return "Locked for " + ClockText(remainingSeconds) + " more.";
+    if (wrongPinCount <= 0)
+        return {};
+    const int tries = TriesBeforeBlock(wrongPinCount);
+    const std::string length = LengthText(BlockSecondsFor(std::min(wrongPinCount, kMaxCount) + tries));
+    if (tries == 1)
+        return "1 try left: the next wrong PIN locks connecting for " + length + ".";
+    return std::to_string(tries) + " tries left, then connecting is locked for " + length + ".";
 }
 
 int CPassword::recordWrongPin(int wrongPinCount)

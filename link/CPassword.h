@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 class CPassword
 {
@@ -67,6 +68,17 @@ public:
     // none for the first two, 10 s for the third, 600 s for the fourth and
     // an hour for every further one.
     static int BlockSecondsFor(int wrongPinCount);
+    // After wrongPinCount wrong PINs: which further wrong PIN starts a block
+    // (1 = the next one). Counts the lockout never saw (below 0) count as 0.
+    static int TriesBeforeBlock(int wrongPinCount);
+
+    // What the installer is told about the lockout, in plain words:
+    // "Locked for 9:58 more." while a block runs (remainingSeconds > 0),
+    // else "2 tries left, then connecting is locked for 10 s." once a
+    // wrong PIN was counted, else "" (nothing to tell).
+    static std::string NoteText(int wrongPinCount, int64_t remainingSeconds);
+    // A running block's rest as a clock: "0:09", "9:58", "1:00:00".
+    static std::string ClockText(int64_t seconds);
 
     // The current time as the lockout sees it (32-bit seconds since 1970).
     static int32_t Now();

@@ -88,9 +88,10 @@ std::string UsbStrings(const fs::path& ttyEntry)
 
 // A port with the description its driver or publisher gave, else the
 // generic "name : device".
-PortEntry MakePort(const std::string& name, const std::string& device, const std::string& friendly)
+PortEntry MakePort(const std::string& name, const std::string& device, const std::string& friendly,
+                   PortKind kind)
 {
-    return {name, device, friendly.empty() ? name + " : " + device : friendly};
+    return {name, device, friendly.empty() ? name + " : " + device : friendly, kind};
 }
 
 // Appends the ports in the order a person reads their names (ttyUSB2
@@ -124,16 +125,20 @@ void AddRealPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& out)
         const fs::path subsystem = fs::read_symlink(entry / "device" / "subsystem", dec);
         if (!dec && subsystem.filename() == "platform")
             continue; // a legacy UART slot that the platform reserves whether a chip is there or not
+        // "usb" for a modem-class adapter, "usb-serial" behind a converter driver.
+        bool usb = !dec && subsystem.filename().string().rfind("usb", 0) == 0;
         const fs::path device = roots.devDir / name;
         if (!fs::exists(device, dec))
             continue;
         std::string friendly = UsbStrings(entry);
-        if (friendly.empty()) {
-            const auto id = byId.find(name);
-            if (id != byId.end())
+        usb = usb || !friendly.empty();
+        const auto id = byId.find(name);
+        if (id != byId.end()) {
+            usb = usb || id->second.rfind("usb-", 0) == 0;
+            if (friendly.empty())
                 friendly = ByIdFriendlyName(id->second);
         }
-        found.push_back(MakePort(name, device.string(), friendly));
+        found.push_back(MakePort(name, device.string(), friendly, usb ? PortKind::Usb : PortKind::Board));
     }
     AppendByName(std::move(found), out);
 }
@@ -156,7 +161,8 @@ void AddVirtualPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& ou
         if (!fs::exists(target, lec))
             continue;
         const std::string name = link.filename().string();
-        found.push_back(MakePort(name, target.string(), FirstLine(roots.portsDir / (name + ".txt"))));
+        found.push_back(
+            MakePort(name, target.string(), FirstLine(roots.portsDir / (name + ".txt")), PortKind::Virtual));
     }
     AppendByName(std::move(found), out);
 }
@@ -197,6 +203,19 @@ std::vector<PortListItem> PortListItems(const std::vector<PortEntry>& ports)
     if (items.empty())
         items.push_back({kNoActivePorts, -1});
     return items;
+}
+
+std::size_t PreferredPortItem(const std::vector<PortListItem>& items, const std::vector<PortEntry>& ports)
+{
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const int entry = items[i].entry;
+        if (entry < 0 || static_cast<std::size_t>(entry) >= ports.size())
+            continue;
+        const PortKind kind = ports[static_cast<std::size_t>(entry)].kind;
+        if (kind == PortKind::Usb || kind == PortKind::Virtual)
+            return i;
+    }
+    return 0;
 }
 
 std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots& roots)

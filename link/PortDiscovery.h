@@ -13,6 +13,10 @@
 // link's name, device = its target; "<name>.txt" beside it, when present,
 // holds the friendly name (its first line).
 //
+// Kind: a real port is Usb when its device sits on a USB bus (USB strings,
+// a usb-* by-id link or a usb subsystem), else Board (a UART on the board or
+// a card); a published port is Virtual.
+//
 // Description: "<name> : <device>" until a friendly name is found.
 // Order: real ports by name (ttyS2 before ttyS10), then virtual ports by name.
 //
@@ -24,11 +28,19 @@
 #include <string>
 #include <vector>
 
+enum class PortKind
+{
+    Board,
+    Usb,
+    Virtual
+};
+
 struct PortEntry
 {
     std::string name;        // what the user picks and tavemo-cli --port takes
     std::string device;      // the path that is opened
     std::string description; // friendly name, or "<name> : <device>"
+    PortKind kind = PortKind::Board;
 };
 
 // Where discovery looks; tests point every root into a temporary tree.
@@ -57,6 +69,12 @@ constexpr const char* kNoActivePorts = "No Active Ports Found";
 // Leaves out ports whose description names Bluetooth (any letter case);
 // an empty result becomes the single "No Active Ports Found" item.
 std::vector<PortListItem> PortListItems(const std::vector<PortEntry>& ports);
+
+// The item to select when the list is (re)filled: the first item whose
+// port is a USB adapter or a published (simulator) port, since the
+// interface adapter is one of those and a board UART is almost never it;
+// else the first item. Always a valid index into items (0 when empty).
+std::size_t PreferredPortItem(const std::vector<PortListItem>& items, const std::vector<PortEntry>& ports);
 
 // The path to open for a port name: a name with a '/' is a path already; a
 // published virtual port's link; otherwise the name in /dev.

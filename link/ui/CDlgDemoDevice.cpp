@@ -25,7 +25,7 @@ CDlgDemoDevice::CDlgDemoDevice(QWidget* parent) : QDialog(parent)
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 16, 18, 12);
-    auto* label = new QLabel(QStringLiteral("Device type:"), this);
+    auto* label = new QLabel(QStringLiteral("&Device type:"), this);
     m_list = new QComboBox(this);
     for (const char* entry : kEntries)
         m_list->addItem(QString::fromUtf8(entry));

@@ -8,6 +8,7 @@
 #include "model/TextNumber.h"
 #include "pages/core/IMainWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
@@ -44,6 +45,17 @@ constexpr uint16_t kUnitRegisters[CTabInterface::kUnitFields] = {
     Reg::Firmware, Reg::ProdDate, Reg::OperationDays, Reg::BusAddress, Reg::Protocol, Reg::TempUnit};
 constexpr const char* kMissing = "---";
 
+// The lockout note counts a running block down by the second.
+constexpr int kLockoutTickMs = 1000;
+
+// A caption as assistive tools read it: without its mnemonic marker.
+QString Plain(const QString& caption)
+{
+    QString plain = caption;
+    plain.replace(QLatin1String("&&"), QLatin1String("\x01")).remove(QLatin1Char('&'));
+    return plain.replace(QLatin1String("\x01"), QLatin1String("&"));
+}
+
 } // namespace
 
 CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus,
@@ -57,13 +69,13 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(12);
 
-    auto* portLabel = new QLabel(QStringLiteral("COM-Interface:"), adapter);
+    auto* portLabel = new QLabel(QStringLiteral("COM-&Interface:"), adapter);
     m_portList = new QComboBox(adapter);
-    m_portList->setAccessibleName(portLabel->text());
+    m_portList->setAccessibleName(Plain(portLabel->text()));
     m_portList->setMinimumContentsLength(40);
     m_portList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     portLabel->setBuddy(m_portList);
-    m_refreshButton = new QPushButton(QStringLiteral("Refresh COM"), adapter);
+    m_refreshButton = new QPushButton(QStringLiteral("&Refresh COM"), adapter);
     connect(m_refreshButton, &QPushButton::clicked, this, &CTabInterface::refreshPortList);
 
     // The line always runs at 115200 baud, no parity, one stop bit; the two
@@ -81,19 +93,30 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     m_framingList->setCurrentIndex(kDefaultFraming);
     m_framingList->hide();
 
-    auto* deviceLabel = new QLabel(QStringLiteral("Connected Device:"), adapter);
+    auto* deviceLabel = new QLabel(QStringLiteral("Connected De&vice:"), adapter);
     m_deviceField = new QLineEdit(adapter);
     m_deviceField->setReadOnly(true);
-    m_deviceField->setAccessibleName(deviceLabel->text());
+    m_deviceField->setAccessibleName(Plain(deviceLabel->text()));
     deviceLabel->setBuddy(m_deviceField);
 
-    m_connectButton = new QPushButton(QStringLiteral("Connect"), adapter);
+    m_connectButton = new QPushButton(QStringLiteral("&Connect"), adapter);
     m_connectButton->setDefault(true);
-    m_demoButton = new QPushButton(QStringLiteral("Demo-Mode"), adapter);
+    m_demoButton = new QPushButton(QStringLiteral("&Demo-Mode"), adapter);
     connect(m_connectButton, &QPushButton::clicked, this, &CTabInterface::OnConnect);
     connect(m_demoButton, &QPushButton::clicked, this, &CTabInterface::StartDemoMode);
-    for (QPushButton* button : {m_refreshButton, m_connectButton, m_demoButton})
+    for (QPushButton* button : {m_refreshButton, m_connectButton, m_demoButton}) {
         button->setMinimumWidth(120);
+        button->setAccessibleName(Plain(button->text()));
+    }
+
+    // Tries left before the lockout, or how long a running block lasts.
+    // No fixed accessible name: assistive tools read what it shows.
+    m_lockoutNote = new QLabel(adapter);
+    m_lockoutNote->setWordWrap(true);
+    m_lockoutNote->hide();
+    m_lockoutTimer = new QTimer(this);
+    m_lockoutTimer->setInterval(kLockoutTickMs);
+    connect(m_lockoutTimer, &QTimer::timeout, this, &CTabInterface::updateLockoutNote);
 
     grid->addWidget(portLabel, 0, 0);
     grid->addWidget(m_portList, 0, 1);
@@ -105,6 +128,7 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     buttons->addWidget(m_demoButton);
     buttons->addStretch(1);
     grid->addLayout(buttons, 2, 1, 1, 2);
+    grid->addWidget(m_lockoutNote, 3, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 
     auto* unit = new QGroupBox(QStringLiteral("Unit"), this);
@@ -155,6 +179,9 @@ CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalog
     layout->addWidget(left, 1);
     layout->addWidget(picture, 0, Qt::AlignTop);
     layout->addStretch(0);
+
+    // A block outlives the tool: show one that an earlier run started.
+    updateLockoutNote();
 }
 
 CTabInterface::~CTabInterface() = default;
@@ -163,9 +190,10 @@ void CTabInterface::refreshPortList()
 {
     m_portList->clear();
     m_ports = EnumeratePorts();
-    for (const PortListItem& item : PortListItems(m_ports))
+    const std::vector<PortListItem> items = PortListItems(m_ports);
+    for (const PortListItem& item : items)
         m_portList->addItem(QString::fromStdString(item.text), item.entry);
-    m_portList->setCurrentIndex(0);
+    m_portList->setCurrentIndex(static_cast<int>(PreferredPortItem(items, m_ports)));
 }
 
 int CTabInterface::getPortSettings(PortSettings& settings)
@@ -196,6 +224,43 @@ void CTabInterface::OnConnect()
         QApplication::restoreOverrideCursor();
         m_busyCursor = false;
     }
+    // The sequence showed the unit block before the PIN check; now that
+    // the check is done, show the unit only if the user got in.
+    showUnitInfo();
+    updateLockoutNote();
+}
+
+void CTabInterface::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    updateLockoutNote();
+}
+
+void CTabInterface::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_lockoutTimer->stop();
+}
+
+void CTabInterface::updateLockoutNote()
+{
+    const QString note = QString::fromStdString(m_connection.lockoutNote());
+    if (note != m_lockoutNote->text()) {
+        m_lockoutNote->setText(note);
+        m_lockoutNote->setVisible(!note.isEmpty());
+        if (QAccessible::isActive()) {
+            QAccessibleEvent changed(m_lockoutNote, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&changed);
+        }
+    }
+    // Tick only while a block runs and the page shows it; the block's end
+    // turns the note into the tries left.
+    if (isVisible() && m_connection.lockoutRemainingSeconds() > 0) {
+        if (!m_lockoutTimer->isActive())
+            m_lockoutTimer->start();
+    } else {
+        m_lockoutTimer->stop();
+    }
 }
 
 void CTabInterface::StartDemoMode()
@@ -221,6 +286,7 @@ void CTabInterface::leaveDemoMode()
 bool CTabInterface::askPin(std::string& text, bool& remember)
 {
     CDlgPw prompt(remember, QString::fromStdString(text), window());
+    prompt.setNote(QString::fromStdString(m_connection.lockoutNote()));
     const bool ok = prompt.exec() == QDialog::Accepted;
     remember = prompt.remember();
     if (ok)
@@ -256,7 +322,9 @@ void CTabInterface::showDevice(const std::string& name)
 
 void CTabInterface::showUnitInfo()
 {
-    const bool known = deviceType() >= 0 && !demoMode();
+    // A unit's values show only while the user is connected to it: not
+    // after a wrong or cancelled PIN, nor in demo mode.
+    const bool known = deviceType() >= 0 && !demoMode() && m_connection.pinAccepted();
     for (int i = 0; i < kUnitFields; ++i) {
         QString text = QString::fromLatin1(kMissing);
         const uint16_t value = m_catalogue.Holding(kUnitRegisters[i]).value;

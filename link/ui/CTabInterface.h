@@ -28,6 +28,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class RegisterCatalogue;
 
 class CTabInterface : public QWidget, public ITabPage, private IConnectionHost
@@ -78,6 +79,17 @@ public:
     QLineEdit* deviceField() const { return m_deviceField; }
     QPushButton* connectButton() const { return m_connectButton; }
     QPushButton* demoButton() const { return m_demoButton; }
+    // Tries left before the lockout, or the rest of a running block.
+    QLabel* lockoutNote() const { return m_lockoutNote; }
+    QLabel* unitValue(int field) const { return m_unitValues[field]; }
+
+    // Reads the lockout file again; while a block runs, every second.
+    void updateLockoutNote();
+
+protected:
+    // The lockout countdown runs only while the page is on screen.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Fills the unit block from the identification ("---" when no unit is known).
@@ -107,4 +119,6 @@ private:
     QPushButton* m_connectButton;
     QPushButton* m_demoButton;
     QLabel* m_unitValues[kUnitFields];
+    QLabel* m_lockoutNote;
+    QTimer* m_lockoutTimer;
 };

@@ -1,7 +1,8 @@
 // The COM-Interface page in the real window against tavemo-unitsim on a
 // pseudo-terminal: connecting with right and wrong PINs, the lockout, units
 // without PIN, Cancel, silent and missing ports, the identity check, the
-// protocol switch, Save To NVRAM and demo mode.
+// protocol switch, Save To NVRAM and demo mode; what the page tells about
+// the lockout, its unit block, its port choice and its keyboard access.
 #include "app/CDlgMessage.h"
 #include "app/CStatusLine.h"
 #include "link/CPassword.h"
@@ -11,11 +12,13 @@
 #include "tests/support/SimProcess.h"
 #include "tests/support/WhenModal.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <atomic>
 
 using apptest::TabSet;
@@ -66,6 +69,17 @@ protected:
         CPassword().isUnlocked(&count);
         return count;
     }
+
+    // The unit block's values, as shown.
+    std::vector<QString> unitBlock() const
+    {
+        std::vector<QString> values;
+        for (int i = 0; i < CTabInterface::kUnitFields; ++i)
+            values.push_back(page->unitValue(i)->text());
+        return values;
+    }
+    const std::vector<QString> kNoUnit =
+        std::vector<QString>(CTabInterface::kUnitFields, QStringLiteral("---"));
 
     std::unique_ptr<SimProcess> sim;
     std::atomic<int64_t> now{kT0};
@@ -153,13 +167,129 @@ TEST_F(ComInterface, UnitWithoutPinAcceptsAnyPinAndCancel)
     EXPECT_EQ(lockoutCount(), 0);
 }
 
-TEST_F(ComInterface, CancelStillUnlocksWithPinZeroAndIdentifies)
+TEST_F(ComInterface, CancelStillUnlocksWithPinZeroAndIdentifiesButIsNoWrongTry)
 {
-    startSim({"--device-type", "1000", "--pin", "1234"});
+    startSim({"--device-type", "1000", "--pin", "1234", "--firmware", "1011"});
+    ASSERT_TRUE(connectWith("1234"));
+    ASSERT_EQ(unitBlock().front(), "1011") << "the unit's firmware";
+
     ASSERT_TRUE(connectWith("1234", false));
     EXPECT_TRUE(sim->received("u 0"));
     EXPECT_EQ(page->deviceType(), 1000);
+    EXPECT_EQ(window->statusText(), "Connect canceled.");
+    EXPECT_FALSE(window->statusIsError());
+    EXPECT_EQ(lockoutCount(), 0);
+    EXPECT_EQ(page->lockoutNote()->text(), "");
+    EXPECT_TRUE(onlyFirstTabEnabled());
+    EXPECT_EQ(unitBlock(), kNoUnit);
+    EXPECT_FALSE(theModbus.isOpen());
+}
+
+TEST_F(ComInterface, WrongPinClearsTheUnitBlockOfAnEarlierConnect)
+{
+    startSim({"--device-type", "2050", "--pin", "1234", "--firmware", "1011"});
+    ASSERT_TRUE(connectWith("1234"));
+    const std::vector<QString> shown = unitBlock();
+    EXPECT_EQ(shown.front(), "1011");
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), QStringLiteral("---")), 0);
+
+    ASSERT_TRUE(connectWith("4321"));
     EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+    EXPECT_EQ(unitBlock(), kNoUnit);
+}
+
+TEST_F(ComInterface, WrongPinsTellTheTriesLeftAndABlockCountsDown)
+{
+    CPassword::SetClock([this] { return now.load(); });
+    startSim({"--device-type", "1004", "--pin", "1234"});
+    EXPECT_TRUE(page->lockoutNote()->isHidden());
+
+    ASSERT_TRUE(connectWith("1"));
+    EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+    EXPECT_EQ(page->lockoutNote()->text(), "2 tries left, then connecting is locked for 10 s.");
+    EXPECT_FALSE(page->lockoutNote()->isHidden());
+
+    // The prompt says the same before the next try.
+    QString prompted;
+    ASSERT_TRUE(connectWith("2", true, [&](CDlgPw* prompt) { prompted = prompt->note(); }));
+    EXPECT_EQ(prompted, "2 tries left, then connecting is locked for 10 s.");
+    EXPECT_EQ(page->lockoutNote()->text(), "1 try left: the next wrong PIN locks connecting for 10 s.");
+
+    ASSERT_TRUE(connectWith("3"));
+    EXPECT_EQ(page->lockoutNote()->text(), "Locked for 0:10 more.");
+    EXPECT_FALSE(connectWith("1234")); // no prompt while locked
+    EXPECT_EQ(window->statusText(), "Too many wrong tries - locked!");
+
+    // The note counts down by itself, and reads to assistive tools as it shows.
+    now += 3;
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return page->lockoutNote()->text() == "Locked for 0:07 more."; }, 2500))
+        << page->lockoutNote()->text().toStdString();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->lockoutNote())->text(QAccessible::Name),
+              "Locked for 0:07 more.");
+    now += 7;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            return page->lockoutNote()->text() ==
+                   "1 try left: the next wrong PIN locks connecting for 10 min.";
+        },
+        2500))
+        << page->lockoutNote()->text().toStdString();
+
+    ASSERT_TRUE(connectWith("1234"));
+    EXPECT_EQ(window->statusText(), "Ready.");
+    EXPECT_TRUE(page->lockoutNote()->isHidden());
+}
+
+TEST_F(ComInterface, RefreshPrefersAUsbOrPublishedPortOverBoardSlots)
+{
+    startSim({});
+    page->portList()->setCurrentIndex(0);
+    page->refreshButton()->click();
+    const std::vector<PortEntry> ports = EnumeratePorts();
+    const int entry = page->portList()->currentData().toInt();
+    ASSERT_GE(entry, 0);
+    ASSERT_LT(entry, static_cast<int>(ports.size()));
+    // The simulator's port is there, so a board slot is never the choice.
+    EXPECT_NE(ports[static_cast<std::size_t>(entry)].kind, PortKind::Board)
+        << page->portList()->currentText().toStdString();
+}
+
+TEST_F(ComInterface, ButtonsAndLabelsHaveMnemonicsButReadWithoutThem)
+{
+    const struct
+    {
+        QWidget* widget;
+        const char* caption;
+        const char* name;
+    } rows[] = {
+        {page->connectButton(), "&Connect", "Connect"},
+        {page->demoButton(), "&Demo-Mode", "Demo-Mode"},
+        {page->refreshButton(), "&Refresh COM", "Refresh COM"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(static_cast<QPushButton*>(row.widget)->text(), row.caption);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(row.widget)->text(QAccessible::Name), row.name);
+    }
+    // Alt+I reaches the port list through its label.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    page->deviceField()->setFocus();
+    QTest::keyClick(window.get(), Qt::Key_I, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return page->portList()->hasFocus(); }, 1000));
+
+    // The PIN prompt: the field by its label, the box by its caption.
+    startSim({"--device-type", "1000"});
+    const auto answer = WhenModal<CDlgPw>([](CDlgPw* prompt) {
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(prompt->field())->text(QAccessible::Name),
+                  "Please input code:");
+        EXPECT_EQ(prompt->rememberBox()->text(), "&Remember password");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(prompt->rememberBox())->text(QAccessible::Name),
+                  "Remember password");
+        prompt->reject();
+    });
+    page->OnConnect();
+    EXPECT_TRUE(answer.appeared());
 }
 
 TEST_F(ComInterface, RememberPasswordKeepsTheTextBetweenPrompts)

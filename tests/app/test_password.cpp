@@ -187,4 +187,48 @@ TEST(PasswordBlock, SecondsByWrongPinCount)
         EXPECT_EQ(CPassword::BlockSecondsFor(count), seconds) << count;
 }
 
+// What the installer reads about the lockout, by the wrong PINs counted so
+// far and the seconds a block still runs.
+TEST(PasswordNote, TellsTheTriesLeftOrTheRestOfTheBlock)
+{
+    const struct
+    {
+        int count;
+        int64_t remaining;
+        const char* note;
+    } rows[] = {
+        {0, 0, ""},
+        {1, 0, "2 tries left, then connecting is locked for 10 s."},
+        {2, 0, "1 try left: the next wrong PIN locks connecting for 10 s."},
+        {3, 0, "1 try left: the next wrong PIN locks connecting for 10 min."},
+        {4, 0, "1 try left: the next wrong PIN locks connecting for 1 h."},
+        {9999, 0, "1 try left: the next wrong PIN locks connecting for 1 h."},
+        // A damaged count says nothing; an unreadable file shows no clock.
+        {-7, 0, ""},
+        {3, -1, "1 try left: the next wrong PIN locks connecting for 10 min."},
+        {3, 10, "Locked for 0:10 more."},
+        {4, 598, "Locked for 9:58 more."},
+        {5, 3600, "Locked for 1:00:00 more."},
+        {6, 3599, "Locked for 59:59 more."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CPassword::NoteText(row.count, row.remaining), row.note)
+            << row.count << " wrong, " << row.remaining << " s";
+}
+
+// The tries left must agree with the blocks recordWrongPin really stores.
+TEST_F(PasswordTest, TriesLeftEndExactlyAtTheFirstBlock)
+{
+    CPassword password(dir);
+    int count = 0;
+    for (int wrong = 0; wrong < 6; ++wrong) {
+        const int tries = CPassword::TriesBeforeBlock(count);
+        for (int i = 1; i <= tries; ++i) {
+            count = password.recordWrongPin(count);
+            EXPECT_EQ(password.remainingSeconds() > 0, i == tries) << "after " << count << " wrong";
+        }
+        password.store(0, count); // the block has run out
+    }
+}
+
 } // namespace

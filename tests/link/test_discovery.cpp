@@ -78,6 +78,12 @@ TEST_F(DiscoveryTest, ListsRealAndVirtualPortsWithTheirNames)
     std::vector<std::string> rows;
     for (const PortEntry& p : ports)
         rows.push_back(p.name + " | " + p.device + " | " + p.description);
+    // USB by its subsystem or strings, the board UARTs as such, the published port as virtual.
+    std::vector<PortKind> kinds;
+    for (const PortEntry& p : ports)
+        kinds.push_back(p.kind);
+    EXPECT_EQ(kinds, (std::vector<PortKind>{PortKind::Usb, PortKind::Board, PortKind::Board, PortKind::Usb,
+                                            PortKind::Virtual}));
     const std::string dev = roots.devDir.string();
     EXPECT_EQ(rows, (std::vector<std::string>{
                         "ttyACM0 | " + dev + "/ttyACM0 | Acme Widget 12AB",
@@ -109,6 +115,53 @@ TEST_F(DiscoveryTest, PageListLeavesOutBluetoothAndFallsBack)
     const auto onlyBluetooth = PortListItems({ports[0]});
     ASSERT_EQ(onlyBluetooth.size(), 1u);
     EXPECT_EQ(onlyBluetooth[0].text, "No Active Ports Found");
+}
+
+TEST_F(DiscoveryTest, UsbByIdLinkMakesAnAdapterUsbEvenWithoutUsbStrings)
+{
+    // An adapter whose device folder shows no USB strings, known as USB
+    // only by its usb-* link; a board UART with a by-id link stays a board port.
+    addTty("ttyXR0", "pci0/0000:00:1d.0/xr0", "pci");
+    fs::create_symlink("../../ttyXR0", roots.serialById / "usb-Exar_XR21V1410-if00");
+    addTty("ttyS4", "pnp0/00:06", "pnp");
+    fs::create_symlink("../../ttyS4", roots.serialById / "pci-Board_UART-if00");
+    const auto ports = EnumeratePorts(roots);
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0].name, "ttyS4");
+    EXPECT_EQ(ports[0].kind, PortKind::Board);
+    EXPECT_EQ(ports[1].name, "ttyXR0");
+    EXPECT_EQ(ports[1].kind, PortKind::Usb);
+}
+
+TEST(PortChoice, PrefersTheFirstUsbOrPublishedPortOverBoardSlots)
+{
+    const PortEntry board{"ttyS0", "/dev/ttyS0", "ttyS0 : /dev/ttyS0", PortKind::Board};
+    const PortEntry board2{"ttyS1", "/dev/ttyS1", "ttyS1 : /dev/ttyS1", PortKind::Board};
+    const PortEntry usb{"ttyUSB0", "/dev/ttyUSB0", "FTDI FT232R USB UART", PortKind::Usb};
+    const PortEntry usb2{"ttyUSB1", "/dev/ttyUSB1", "Prolific USB-Serial", PortKind::Usb};
+    const PortEntry sim{"ttySIM0", "/dev/pts/7", "Tavemo unit simulator", PortKind::Virtual};
+    const PortEntry blueUsb{"ttyUSB2", "/dev/ttyUSB2", "Bluetooth USB serial", PortKind::Usb};
+    const struct
+    {
+        const char* name;
+        std::vector<PortEntry> ports;
+        std::size_t item;
+    } rows[] = {
+        {"none listed", {}, 0},
+        {"only board slots: the first", {board, board2}, 0},
+        {"USB after board slots", {board, board2, usb}, 2},
+        {"the first of two USB adapters", {board, usb, usb2}, 1},
+        {"a published port after board slots", {board, sim}, 1},
+        {"USB before a published port", {usb, sim}, 0},
+        {"a left-out Bluetooth adapter is not chosen", {board, blueUsb, sim}, 1},
+        {"only a left-out Bluetooth adapter", {blueUsb}, 0},
+    };
+    for (const auto& row : rows) {
+        const auto items = PortListItems(row.ports);
+        const std::size_t chosen = PreferredPortItem(items, row.ports);
+        EXPECT_EQ(chosen, row.item) << row.name;
+        EXPECT_LT(chosen, items.size()) << row.name;
+    }
 }
 
 TEST_F(DiscoveryTest, ResolvesNamesToDevices)

@@ -58,8 +58,7 @@ public:
 
     // Fields the user changed without writing, in id order.
     std::vector<Page::ControlId> editedFields() const;
-    // Puts a field back to the text it showed last (Escape, "Discard").
-    void restoreField(Page::ControlId id);
+    void restoreField(Page::ControlId id) override;
     // Back to the state right after the page was built: lists at their
     // initial entry, fields and captions as built, boxes clear. Nothing of a
     // previous unit stays on screen.

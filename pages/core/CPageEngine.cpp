@@ -498,7 +498,10 @@ int CPageEngine::writeOnChange(ControlId control)
 
 void CPageEngine::restoreRefused(const Row& row)
 {
-    showValue(row, m_catalogue.Holding(row.address).value);
+    // What the field showed before the edit is what the unit holds: the
+    // value read, or the one written since (the catalogue keeps the value
+    // read, for "Undo Changes").
+    m_controls.restoreField(row.id);
     m_controls.setEditState(row.id, EditState::Refused);
 }
 

@@ -149,8 +149,8 @@ protected:
     // Applies one change over the open link, or to the catalogue when no
     // unit is there to take it.
     int applyChange(const Page::Row& row, bool toUnit);
-    // A typed value was refused: the field shows the catalogue's value
-    // again, marked as refused until the next edit.
+    // A typed value was refused: the field shows the unit's value again,
+    // marked as refused until the next edit.
     void restoreRefused(const Page::Row& row);
 
 private:

@@ -57,6 +57,9 @@ public:
     // the user's edit that puts a field back to the value it showed.
     virtual void setEditState(Page::ControlId id, EditState state) = 0;
     virtual EditState editState(Page::ControlId id) const = 0;
+    // Puts a field back to the text it showed last: the value read, or the
+    // one the user wrote (Clean afterwards).
+    virtual void restoreField(Page::ControlId id) = 0;
 
     // Where the mouse counts for the control's register information: its
     // label and the control itself, in page coordinates. false when the

@@ -148,6 +148,7 @@ struct FakeControl
     bool visible = true;
     bool focus = false;
     EditState state = EditState::Clean;
+    std::string shownText; // what the page showed last (a user's edit sets text only)
     std::vector<std::string> items;
     PageRect label{0, 0, 0, 0};
     PageRect control{0, 0, 0, 0};
@@ -162,7 +163,8 @@ public:
     {
         FakeControl& f = c[id];
         f.kind = kind;
-        f.text = std::move(text);
+        f.text = text;
+        f.shownText = std::move(text);
         // One row of 20 pixels per control: label at x 0..99, control at 100..199.
         f.label = PageRect{0, id * 20, 100, id * 20 + 20};
         f.control = PageRect{100, id * 20, 200, id * 20 + 20};
@@ -177,7 +179,12 @@ public:
     }
     bool hasFocus(Page::ControlId id) const override { return get(id).focus; }
     std::string text(Page::ControlId id) const override { return get(id).text; }
-    void setText(Page::ControlId id, const std::string& t) override { shown(id).text = t; }
+    void setText(Page::ControlId id, const std::string& t) override
+    {
+        FakeControl& f = shown(id);
+        f.text = t;
+        f.shownText = t;
+    }
     int index(Page::ControlId id) const override { return get(id).index; }
     void setIndex(Page::ControlId id, int i) override { shown(id).index = i; }
     bool checked(Page::ControlId id) const override { return get(id).checked; }
@@ -188,6 +195,11 @@ public:
     void setItems(Page::ControlId id, const std::vector<std::string>& items) override { at(id).items = items; }
     void setEditState(Page::ControlId id, EditState state) override { at(id).state = state; }
     EditState editState(Page::ControlId id) const override { return get(id).state; }
+    void restoreField(Page::ControlId id) override
+    {
+        FakeControl& f = shown(id);
+        f.text = f.shownText;
+    }
     bool hoverRects(Page::ControlId id, PageRect* label, PageRect* control) const override
     {
         auto it = c.find(id);

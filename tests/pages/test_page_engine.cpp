@@ -193,6 +193,26 @@ TEST_F(PageEngineTest, ATypedNumberOutsideTheLimitsShowsTheRangeMessageAndSendsN
     controls[kScreenSaver].text = "65566"; // wraps to 30 in 16 bits: still refused
     EXPECT_EQ(engine.writeOnChange(kScreenSaver), CPageEngine::kTypedOutOfRange);
     EXPECT_TRUE(unit.writes().empty());
+    // The field shows what it showed before, marked until the next edit.
+    EXPECT_EQ(controls[kScreenSaver].text, "old");
+    EXPECT_EQ(controls[kScreenSaver].state, EditState::Refused);
+}
+
+TEST_F(PageEngineTest, ANumberFieldWithoutANumberWritesNothing)
+{
+    // Read as 0 these would write 0; with or without a unit nothing goes.
+    for (const int type : {2050, -1})
+        for (const char* text : {"", " ", "-", ",", "abc"}) {
+            unit.type = type;
+            controls[kScreenSaver].text = text;
+            const int r = engine.writeOnChange(kScreenSaver);
+            if (type > 0)
+                EXPECT_EQ(r, CPageEngine::kNoNumberTyped) << text;
+            EXPECT_EQ(host.status, PageText::kNoNumber) << text;
+            EXPECT_EQ(controls[kScreenSaver].text, "old") << text;
+        }
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(catalogue.Holding(2012).value, catalogue.Holding(2012).defaultValue);
 }
 
 TEST_F(PageEngineTest, AnotherUnitAttachedGetsNothingAndTheUserGoesBackToTheFirstTab)

@@ -10,6 +10,7 @@
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
 #include "pages/core/PageText.h"
+#include "app/CStatusLine.h"
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
 #include "link/CPassword.h"
@@ -24,6 +25,8 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QMessageBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -215,6 +218,21 @@ protected:
         ASSERT_EQ(special ? other.writeHoldingSpecial(address, value) : other.writeHolding(address, value), 0)
             << address;
         other.disconnect();
+    }
+    // Answers the question box that opens next with the button of that caption.
+    static testsupport::ModalAnswer<QMessageBox> answer(const char* button)
+    {
+        return WhenModal<QMessageBox>([button](QMessageBox* box) {
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().remove('&') == QLatin1String(button))
+                    b->click();
+        });
+    }
+    // The user leaves a field (focus to elsewhere), as Tab or a click would.
+    static void leave(QWidget* field)
+    {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(field, &out);
     }
     static void hover(QWidget* target)
     {
@@ -549,6 +567,216 @@ TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
     }
     EXPECT_EQ(p->controls().editState(CommonId::Firmware), EditState::Clean);
     EXPECT_EQ(window->statusText(), "Error: -10");
+}
+
+TEST_F(Pages, AChangeLeftInAFieldIsMarkedAndSaveToNvramAsksFirst)
+{
+    show("Common");
+    CTabCommon* p = common();
+    auto* brightness = p->widget<QLineEdit>(CommonId::Brightness);
+    const QString shown = brightness->text();
+    const QString typed = shown == "55" ? "56" : "55";
+
+    // Typed and left with Tab: marked, said, nothing sent.
+    std::size_t from = mark();
+    brightness->selectAll();
+    QTest::keyClicks(brightness, typed);
+    leave(brightness);
+    EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Edited);
+    EXPECT_EQ(brightness->accessibleDescription(), "changed, not written: press Enter to write");
+    EXPECT_EQ(window->statusText(), "Press Enter to write");
+    EXPECT_TRUE(received(from).empty());
+
+    // "Save To NVRAM" asks; "Stay" keeps the edit and saves nothing.
+    {
+        const auto stay = answer("Stay");
+        p->widget<QPushButton>(Page::kSaveToNvram)->click();
+        ASSERT_TRUE(stay.appeared());
+    }
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_EQ(brightness->text(), typed);
+
+    // "Discard" puts the field back, then the unit saves.
+    {
+        const auto discard = answer("Discard");
+        p->widget<QPushButton>(Page::kSaveToNvram)->click();
+        ASSERT_TRUE(discard.appeared());
+    }
+    EXPECT_EQ(brightness->text(), shown);
+    EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Clean);
+    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2013 1"});
+
+    // "Write" sends the value first.
+    brightness->selectAll();
+    QTest::keyClicks(brightness, typed);
+    from = mark();
+    {
+        const auto write = answer("Write");
+        p->widget<QPushButton>(Page::kSaveToNvram)->click();
+        ASSERT_TRUE(write.appeared());
+    }
+    EXPECT_EQ(writes(from), (std::vector<std::string>{"Mw2011 " + typed.toStdString(), "Mw2013 1"}));
+    EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Clean);
+
+    // Escape takes an edit back and the window stays open.
+    brightness->selectAll();
+    QTest::keyClicks(brightness, "7");
+    QTest::keyClick(brightness, Qt::Key_Escape);
+    EXPECT_EQ(brightness->text(), typed);
+    EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Clean);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Pages, ALeftTabWithAChangeAsksAndStayKeepsThePage)
+{
+    show("Common");
+    CTabCommon* p = common();
+    auto* screenSaver = p->widget<QLineEdit>(CommonId::ScreenSaver);
+    const QString shown = screenSaver->text();
+    screenSaver->selectAll();
+    QTest::keyClicks(screenSaver, shown == "33" ? "34" : "33");
+    const std::size_t from = mark();
+    {
+        const auto stay = answer("Stay");
+        window->tabs()->setCurrentIndex(indexOf("Sensors")); // the user's click on the tab
+        ASSERT_TRUE(stay.appeared());
+    }
+    EXPECT_EQ(window->tabs()->currentWidget(), p);
+    {
+        const auto discard = answer("Discard");
+        window->tabs()->setCurrentIndex(indexOf("Sensors"));
+        ASSERT_TRUE(discard.appeared());
+    }
+    EXPECT_EQ(screenSaver->text(), shown);
+    EXPECT_TRUE(writes(from).empty());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->lastTab() == indexOf("Sensors"); }, 2000));
+}
+
+TEST_F(Pages, RefusedAndEmptyNumbersPutTheUnitsValueBack)
+{
+    show("Common");
+    CTabCommon* p = common();
+    auto* brightness = p->widget<QLineEdit>(CommonId::Brightness);
+    const QString shown = brightness->text();
+    std::size_t from = mark();
+    brightness->selectAll();
+    QTest::keyClicks(brightness, "150");
+    QTest::keyClick(brightness, Qt::Key_Return);
+    EXPECT_EQ(window->statusText(), "Error: selected value out of range [0;100] !");
+    EXPECT_EQ(brightness->text(), shown);
+    EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Refused);
+    // Marked until the next edit.
+    QTest::keyClicks(brightness, "1");
+    EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Edited);
+    QTest::keyClick(brightness, Qt::Key_Escape);
+
+    // Nothing, or letters an assistive tool set, is no number: nothing is
+    // written (read as 0 it would have switched the PIN protection off).
+    auto* pin = p->widget<QLineEdit>(CommonId::Pin);
+    const QString pinShown = pin->text();
+    for (const char* set : {"", "abcd"}) {
+        pin->setText(QString::fromLatin1(set)); // not typed: the filter still runs
+        EXPECT_EQ(pin->text(), "") << set;
+        QTest::keyClick(pin, Qt::Key_Return);
+        EXPECT_EQ(window->statusText(), "Error: enter a number - nothing was written.") << set;
+        EXPECT_EQ(pin->text(), pinShown) << set;
+    }
+    auto* brightnessSet = brightness;
+    brightnessSet->setText("8x0"); // filtered however the text came
+    EXPECT_EQ(brightnessSet->text(), "80");
+    QTest::keyClick(brightnessSet, Qt::Key_Escape);
+    EXPECT_TRUE(writes(from).empty());
+
+    // PIN 0000 asks first; "Cancel" writes nothing.
+    pin->setText("0");
+    {
+        const auto cancel = answer("Cancel");
+        QTest::keyClick(pin, Qt::Key_Return);
+        ASSERT_TRUE(cancel.appeared());
+    }
+    EXPECT_TRUE(writes(from).empty());
+    EXPECT_EQ(pin->text(), pinShown);
+}
+
+TEST_F(Pages, FactoryResetSendsNothingUntilConfirmed)
+{
+    show("Common");
+    const std::size_t from = mark();
+    {
+        const auto cancel = WhenModal<QMessageBox>([](QMessageBox* box) {
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            EXPECT_TRUE(box->text().contains("ORVELANT E2 on ttySIM5")) << box->text().toStdString();
+            box->reject(); // Cancel, or Escape
+        });
+        common()->widget<QPushButton>(CommonId::FactoryReset)->click();
+        ASSERT_TRUE(cancel.appeared());
+    }
+    EXPECT_TRUE(received(from).empty());
+}
+
+TEST_F(Pages, QuickTabSwitchesReadOnlyThePageTheUserStopsAt)
+{
+    show("Common");
+    const std::size_t from = mark();
+    window->tabs()->setCurrentIndex(indexOf("Sensors"));
+    QTest::qWait(40);
+    window->tabs()->setCurrentIndex(indexOf("Room Climate"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->lastTab() == indexOf("Room Climate"); }, 2000));
+    QTest::qWait(150);
+    EXPECT_FALSE(has(received(from), "Mr100")); // the Sensors page never read
+}
+
+TEST_F(Pages, AnotherUnitIsNamedInTheStatus)
+{
+    show("Common");
+    restartUnit({"--device-type", "1004", "--pin", kPin});
+    open("Sensors");
+    EXPECT_EQ(window->statusText(), "another unit is attached: connect again");
+    EXPECT_FALSE(allTabsEnabled());
+}
+
+TEST_F(Pages, AVanishedUnitGivesErrorInWordsAndNoMadeUpDate)
+{
+    show("Common");
+    s_sim.reset(); // unplugged
+    common()->widget<QPushButton>(Page::kReadTarget)->click();
+    EXPECT_EQ(window->statusText(), "Error: -1");
+    EXPECT_TRUE(window->statusDetail().startsWith("no link to the unit")) << window->statusDetail().toStdString();
+    QAccessibleInterface* detail = QAccessible::queryAccessibleInterface(window->statusDetailLine());
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(detail->text(QAccessible::Value), window->statusDetail());
+    EXPECT_EQ(text(common(), CommonId::DateTime), "---");
+    EXPECT_EQ(common()->controls().editState(CommonId::Language), EditState::Stale);
+}
+
+TEST_F(Pages, TheTitleNamesTheUnitAndDemoModeSaysSo)
+{
+    show("Common");
+    EXPECT_TRUE(window->windowTitle().startsWith("Tavemo-ConfigurationTool - ORVELANT E2 on ttySIM5, bus address "))
+        << window->windowTitle().toStdString();
+    EXPECT_FALSE(window->demoBanner()->isVisible());
+    ASSERT_FALSE(text(common(), CommonId::Firmware).isEmpty());
+
+    auto chosen = WhenModal<CDlgDemoDevice>([](CDlgDemoDevice* chooser) { chooser->accept(); });
+    window->comInterface()->StartDemoMode();
+    ASSERT_TRUE(chosen.appeared());
+    EXPECT_TRUE(window->windowTitle().startsWith("Tavemo-ConfigurationTool - Demo: "));
+    EXPECT_TRUE(window->demoBanner()->isVisible());
+    // Nothing of the unit stays on the pages.
+    open("Common");
+    for (Page::ControlId id : {CommonId::Firmware, CommonId::Pin, CommonId::Brightness, CommonId::DateTime})
+        EXPECT_EQ(text(common(), id), "") << id;
+
+    QPushButton* leave = nullptr;
+    for (auto* b : window->demoBanner()->findChildren<QPushButton*>())
+        if (b->text().remove('&') == "Leave Demo Mode")
+            leave = b;
+    ASSERT_NE(leave, nullptr);
+    leave->click();
+    EXPECT_EQ(window->windowTitle(), "Tavemo-ConfigurationTool");
+    EXPECT_FALSE(window->demoBanner()->isVisible());
+    EXPECT_FALSE(window->comInterface()->demoMode());
+    EXPECT_EQ(window->tabs()->currentIndex(), 0);
 }
 
 TEST_F(Pages, DemoModeDisablesTheCommonButtonsAndSendsNothing)

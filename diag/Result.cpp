@@ -53,6 +53,7 @@ constexpr Entry kTable[] = {
     {NotAFrame, "the bytes received are no download frame"},
 
     {LogNotCreated, "the log file cannot be created: check the log folder and its permissions"},
+    {DebugLinesNotSaved, "the debug lines could not be saved: check the folder, its permissions and the free space"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},

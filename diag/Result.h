@@ -75,7 +75,8 @@ constexpr int FrameDamaged = -56;     // a received message failed its CRC (or i
 constexpr int NotAFrame = -57;        // the bytes are not one whole frame
 
 // ---- the log ------------------------------------------------------------------
-constexpr int LogNotCreated = -60; // the log folder or file cannot be created
+constexpr int LogNotCreated = -60;     // the log folder or file cannot be created
+constexpr int DebugLinesNotSaved = -61; // the debug window's lines could not be written to the file
 
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;

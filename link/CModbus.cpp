@@ -158,6 +158,20 @@ void CModbus::trace(const char* format, const char* name, int result)
     std::fflush(m_trace);
 }
 
+void CModbus::traffic(char mark, const char* text, std::size_t length, int result)
+{
+    // Tested first: with no debug window nothing is measured or formatted.
+    if (!DebugOutput::Attached() || !text)
+        return;
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        --length;
+    const int shown = static_cast<int>(std::min(length, DebugOutput::kMaxLine));
+    if (result < 0)
+        DebugPrint("%c %.*s (%d)", mark, shown, text, result);
+    else
+        DebugPrint("%c %.*s", mark, shown, text);
+}
+
 int CModbus::connect(const std::string& portName, int baudRate, int stopBits, int parity)
 {
     if (m_state && m_state->inDemoMode())
@@ -199,24 +213,30 @@ int CModbus::transmit(const char* command, int length, char* reply, int replySiz
     int result = 0;
     if (command && length != 0) {
         result = putArray(command, length);
+        // After the write, so that the window's work overlaps the adapter's.
+        traffic(kSentMark, command, static_cast<std::size_t>(length), result);
         trace("%s(TX) : res = %d\r\n", name, result);
     }
     if (!reply || replySize == 0 || result < 0)
         return result;
+    // Every line that arrives is shown as received, the ones the grammar
+    // refuses too (the port adds its own line for those).
+    const auto parserFor = [this](ModbusReplyGrammar g) -> LineCallback {
+        return [this, g](const char* line) {
+            traffic(kReceivedMark, line, std::strlen(line), 0);
+            return takeReply(line, g);
+        };
+    };
     LineCallback parser;
     switch (grammar) {
-    case ReplyGrammar::Read:
-        parser = [this](const char* line) { return takeReply(line, ModbusReplyGrammar::Read); };
-        break;
-    case ReplyGrammar::Flag:
-        parser = [this](const char* line) { return takeReply(line, ModbusReplyGrammar::Flag); };
-        break;
-    case ReplyGrammar::Write:
-        parser = [this](const char* line) { return takeReply(line, ModbusReplyGrammar::Write); };
-        break;
+    case ReplyGrammar::Read: parser = parserFor(ModbusReplyGrammar::Read); break;
+    case ReplyGrammar::Flag: parser = parserFor(ModbusReplyGrammar::Flag); break;
+    case ReplyGrammar::Write: parser = parserFor(ModbusReplyGrammar::Write); break;
     case ReplyGrammar::None: break;
     }
     result = getArray(reply, replySize, parser, kReplyTimeoutMs);
+    if (!parser && result > 0)
+        traffic(kReceivedMark, reply, static_cast<std::size_t>(result), 0);
     trace("%s(RX) : res = %d\r\n", name, result);
     return result;
 }

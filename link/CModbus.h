@@ -35,6 +35,10 @@
 //   connect also returns the CComPort::open codes; openTrace TraceNotCreated.
 // ResultText (diag/Result.h) turns them into words.
 //
+// Every command line sent and every reply line received also goes to the
+// debug window (diag/DebugOutput.h) when one is attached, marked "> " and
+// "< "; with none attached this costs one test per line.
+//
 // Thread rules: one thread (the user-interface thread, or the command-line
 // tool's only thread) uses an instance; the reply parser (ModbusReply.h)
 // runs inside its read loop. Each instance keeps its own reply fields.
@@ -64,6 +68,9 @@ public:
     static constexpr int kMaxDateTimeText = 19;   // date and time
     static constexpr int kMaxCsvWriteWords = 12;
     static constexpr int kMaxCsvReadWords = 64;
+    // How the debug window marks the traffic: "> Mr2001", "< 0 = mbReadHoldingReg(2001): 1042".
+    static constexpr char kSentMark = '>';
+    static constexpr char kReceivedMark = '<';
 
     CModbus() = default;
     ~CModbus() override;
@@ -161,6 +168,9 @@ private:
     int readNumber(const std::string& command, const char* logName, ReplyGrammar grammar, uint16_t number,
                    bool lineBreakFirst, T* value);
     void trace(const char* format, const char* name, int result);
+    // Shows a line of the traffic in the debug window, marked as sent or
+    // received, without its line break; a failed write adds its code.
+    void traffic(char mark, const char* text, std::size_t length, int result);
     int readDouble(uint16_t object, double* value, const char* letters, const char* function, const char* logName);
     int readFlagValue(uint16_t object, bool* value, const char* letters, const char* logName);
 

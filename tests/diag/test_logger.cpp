@@ -143,4 +143,46 @@ TEST(LogFileSinkTest, KeepsTenNewestFilesAndWritesLines)
     EXPECT_EQ(testsupport::ReadFile(path), " [INFO  Appl  ] hello\r\n");
 }
 
+TEST(LogFileSinkTest, PassesOverALogAnotherRunStillWrites)
+{
+    namespace fs = std::filesystem;
+    const testsupport::TempDir temp;
+    const fs::path& dir = temp.path();
+    // A long session of the tool, started now ...
+    LogFileSink session;
+    ASSERT_EQ(session.Open(dir, "tavemo-config"), 0);
+    session.write("session line\r\n", 0, 0);
+    // ... and ten logs that sort after it (names from a later clock).
+    for (int i = 0; i < 10; ++i)
+        std::ofstream(dir / ("2999010" + std::to_string(i) + "-000000-0000001-tavemo-cli.log")) << "cli";
+
+    {
+        LogFileSink cli;
+        ASSERT_EQ(cli.Open(dir, "tavemo-cli"), 0);
+        cli.write("cli line\r\n", 0, 0);
+    }
+    int logs = 0;
+    for (const auto& item : fs::directory_iterator(dir))
+        logs += item.path().extension() == ".log";
+    EXPECT_EQ(logs, LogFileSink::kKeepFiles);
+    EXPECT_TRUE(fs::exists(session.Path())) << "the oldest log is still being written";
+    EXPECT_FALSE(fs::exists(dir / "29990100-000000-0000001-tavemo-cli.log"));
+    EXPECT_FALSE(fs::exists(dir / "29990101-000000-0000001-tavemo-cli.log"));
+    EXPECT_TRUE(fs::exists(dir / "29990102-000000-0000001-tavemo-cli.log"));
+}
+
+TEST(LogFileSinkTest, ARunThatLoggedNothingLeavesNoFile)
+{
+    const testsupport::TempDir temp;
+    std::filesystem::path path;
+    {
+        LogFileSink sink;
+        ASSERT_EQ(sink.Open(temp.path(), "tavemo-cli"), 0);
+        path = sink.Path();
+        EXPECT_TRUE(std::filesystem::exists(path));
+        EXPECT_NE(path.filename().string().find("-tavemo-cli.log"), std::string::npos) << path;
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "diag/DebugOutput.h"
 #include "link/CComPortEx.h"
 #include "link/CModbus.h"
 #include "link/CUnitState.h"
@@ -39,6 +40,19 @@ public:
     SimProcess sim;
     CModbus modbus;
     bool connected = false;
+};
+
+// The debug window's lines while it lives (the client's thread only writes).
+class DebugCapture : public IDebugOutput
+{
+public:
+    DebugCapture() { m_previous = DebugOutput::Attach(this); }
+    ~DebugCapture() override { DebugOutput::Attach(m_previous); }
+    void debugLine(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string> lines;
+
+private:
+    IDebugOutput* m_previous = nullptr;
 };
 
 } // namespace
@@ -166,6 +180,26 @@ TEST(SimLinkTest, JunkLinesBeforeRepliesAreSkipped)
     bool flag = true;
     EXPECT_EQ(link.modbus.readCoil(12, &flag), 0);
     EXPECT_FALSE(flag);
+}
+
+TEST(SimLinkTest, TheDebugWindowSeesEachLineSentAndReceived)
+{
+    SimLink link({"--junk"});
+    ASSERT_TRUE(link.connected);
+    DebugCapture debug;
+    uint16_t u = 0;
+    EXPECT_EQ(link.modbus.readHolding(2000, &u), 0);
+    EXPECT_EQ(link.modbus.writeHolding(400, 210), 0);
+    const std::vector<std::string>& lines = debug.lines;
+    const auto sent = std::find(lines.begin(), lines.end(), "> Mr2000");
+    ASSERT_NE(sent, lines.end()) << ::testing::PrintToString(lines);
+    // The junk line arrives first: shown as received, then as refused by the port.
+    ASSERT_GE(lines.end() - sent, 4) << ::testing::PrintToString(lines);
+    EXPECT_EQ(sent[1].rfind("< ", 0), 0u) << sent[1];
+    EXPECT_EQ(sent[2].rfind("CB(len = ", 0), 0u) << sent[2];
+    EXPECT_EQ(sent[3], "< 0 = mbReadHoldingReg(2000): 2050");
+    EXPECT_TRUE(Contains(lines, "> Mw400 210"));
+    EXPECT_TRUE(Contains(lines, "< 0 = mbWriteHoldingReg(400,210)")) << ::testing::PrintToString(lines);
 }
 
 TEST(SimLinkTest, MissingReplyTimesOutAfterTwoSeconds)

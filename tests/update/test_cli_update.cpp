@@ -5,11 +5,15 @@
 #include "link/CComPort.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TempDir.h"
 #include "update/DnlCrc.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
 
 using namespace dnltest;
 using testsupport::CliProcess;
@@ -24,6 +28,18 @@ std::vector<uint8_t> GoodFile(uint32_t imageLength, const std::string& version =
     s.devices = {"RU-Ctrl", "RU-Touch"};
     s.image = Image(imageLength);
     return Build(s);
+}
+
+// The command-line tool's log files in the test's private cache folder.
+std::set<std::filesystem::path> CliLogs()
+{
+    std::set<std::filesystem::path> logs;
+    const std::filesystem::path dir = std::filesystem::path(std::getenv("XDG_CACHE_HOME")) / "tavemo" / "logs";
+    std::error_code ec;
+    for (const auto& item : std::filesystem::directory_iterator(dir, ec))
+        if (item.path().filename().string().ends_with("-tavemo-cli.log"))
+            logs.insert(item.path());
+    return logs;
 }
 
 } // namespace
@@ -152,4 +168,23 @@ TEST(CliUpdate, CtrlCCancelsAndClosesThePort)
     // The port is free again (it is opened exclusively while in use).
     CComPort port;
     EXPECT_EQ(port.open(sim.device(), 115200, 0, 0), 0);
+}
+
+TEST(CliUpdate, AFailedDownloadLeavesItsLinesInALogFileForSupport)
+{
+    SimProcess newer({"--dl-version", "3.0.0"});
+    ASSERT_TRUE(newer.ready());
+    TempFile file(GoodFile(600));
+    const auto before = CliLogs();
+    CliProcess refused({"--port", newer.name(), "update", file.path()});
+    EXPECT_EQ(refused.finish(), 1);
+
+    std::vector<std::filesystem::path> added;
+    for (const auto& log : CliLogs())
+        if (!before.count(log))
+            added.push_back(log);
+    ASSERT_EQ(added.size(), 1u) << "one log file per run";
+    const std::string log = testsupport::ReadFile(added[0]);
+    EXPECT_NE(log.find(" [INFO  SWDL  ] SwDl: Start Download (608)..\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("SwDl: new state Error"), std::string::npos) << log;
 }

@@ -1,5 +1,8 @@
 // tavemo-cli: the command-line companion of the configuration tool, for
 // scripting the commissioning of many units.
+#include "diag/LogFileSink.h"
+#include "diag/Logger.h"
+#include "diag/Result.h"
 #include "tools/cli/CliCommands.h"
 
 #include <cstdio>
@@ -31,9 +34,7 @@ void PrintUsage(std::FILE* out)
         std::fprintf(out, "  %s\n", c.usage);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     cli::GlobalOptions global;
     cli::Args words;
@@ -67,4 +68,20 @@ int main(int argc, char** argv)
         if (words[0] == c.name)
             return c.run(global, cli::Args(words.begin() + 1, words.end()));
     return cli::UsageError("unknown command '" + words[0] + "' (see --help)");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // As the tool does: the download parts and the receive thread log through
+    // the shared logger, and a failed update in the field must leave those
+    // lines for support. No log file is no reason to refuse the command.
+    LogFileSink logFile;
+    const bool logging = logFile.Open(LogFileSink::DefaultFolder(), "tavemo-cli") == Result::Ok;
+    LogSink* previous = logging ? Logger::Instance().SetSink(&logFile) : nullptr;
+    const int status = Run(argc, argv);
+    if (logging)
+        Logger::Instance().SetSink(previous);
+    return status;
 }

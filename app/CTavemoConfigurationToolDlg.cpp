@@ -253,8 +253,8 @@ void CTavemoConfigurationToolDlg::OnTabTimer()
 
 bool CTavemoConfigurationToolDlg::confirmClose()
 {
-    for (QWidget* created : m_pages) {
-        const auto* page = dynamic_cast<const ITabPage*>(created);
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        const auto* page = dynamic_cast<const ITabPage*>(m_tabs->widget(i));
         const std::string work = page ? page->busyWork() : std::string();
         if (work.empty())
             continue;

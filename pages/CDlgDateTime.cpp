@@ -19,17 +19,24 @@ CDlgDateTime::CDlgDateTime(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_calendar);
 
     auto* timeRow = new QHBoxLayout;
-    auto* timeLabel = new QLabel(QStringLiteral("Time"), this);
+    auto* timeLabel = new QLabel(QStringLiteral("&Time"), this);
     m_time = new QTimeEdit(this);
     m_time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     m_time->setAccessibleName(QStringLiteral("Time"));
     timeLabel->setBuddy(m_time);
     timeRow->addWidget(timeLabel);
     timeRow->addWidget(m_time, 1);
+    m_pcTime = new QPushButton(QStringLiteral("Use &PC time"), this);
+    m_pcTime->setAutoDefault(false);
+    connect(m_pcTime, &QPushButton::clicked, this, [this] { setDateTime(QDateTime::currentDateTime()); });
+    timeRow->addWidget(m_pcTime);
     layout->addLayout(timeRow);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    // Enter confirms, wherever the focus is (the calendar and the time
+    // field leave Enter to the dialog's default button).
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -6,8 +6,10 @@
 #include "pages/core/ITabPage.h"
 #include "diag/ui/CDlgDebug.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/WhenModal.h"
 
 #include <QAccessible>
+#include <QMessageBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -188,24 +190,47 @@ TEST_F(MainWindow, TabTimerActivatesOnlyTheTabSelectedAtTheTick)
     window->tabs()->removeTab(a);
 }
 
-TEST_F(MainWindow, ExitAndEscapeClose)
+TEST_F(MainWindow, ExitClosesButEscapeDoesNot)
 {
     QSignalSpy closed(window.get(), &CTavemoConfigurationToolDlg::closed);
+    // Escape cancels in fields and dialogs; it never quits the tool.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_TRUE(window->isVisible());
+
     QAction* exit = nullptr;
     for (QAction* menu : window->menuBar()->actions())
         for (QAction* item : menu->menu()->actions())
-            if (item->text() == "Exit")
+            if (item->text().remove('&') == "Exit")
                 exit = item;
     ASSERT_NE(exit, nullptr);
     exit->trigger();
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(window->isVisible());
+}
 
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_Escape);
-    EXPECT_EQ(closed.count(), 2);
+TEST_F(MainWindow, ClosingDuringLongWorkAsksFirst)
+{
+    struct Downloading : RecordingPage
+    {
+        std::string busyWork() const override { return "A firmware download"; }
+    } downloading;
+    const int tab = window->tabs()->addTab(&downloading, QStringLiteral("Busy"));
+    QSignalSpy closed(window.get(), &CTavemoConfigurationToolDlg::closed);
+    for (const char* choice : {"Keep Running", "Close"}) {
+        const auto asked = testsupport::WhenModal<QMessageBox>([choice](QMessageBox* box) {
+            EXPECT_TRUE(box->text().startsWith("A firmware download is running"));
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().remove('&') == QLatin1String(choice))
+                    b->click();
+        });
+        window->close();
+        EXPECT_TRUE(asked.appeared()) << choice;
+    }
+    EXPECT_EQ(closed.count(), 1); // only after "Close"
+    window->tabs()->removeTab(tab);
 }
 
 TEST_F(MainWindow, DebugWindowCollectsLinesFromAnyThreadInOrder)

@@ -206,8 +206,9 @@ TEST_F(PageEngineTest, ANumberFieldWithoutANumberWritesNothing)
             unit.type = type;
             controls[kScreenSaver].text = text;
             const int r = engine.writeOnChange(kScreenSaver);
-            if (type > 0)
+            if (type > 0) {
                 EXPECT_EQ(r, CPageEngine::kNoNumberTyped) << text;
+            }
             EXPECT_EQ(host.status, PageText::kNoNumber) << text;
             EXPECT_EQ(controls[kScreenSaver].text, "old") << text;
         }

@@ -389,6 +389,25 @@ TEST_F(Pages, DateAndTimeFromTheDialog)
     EXPECT_EQ(window->statusText(), "Done.");
 }
 
+TEST_F(Pages, TheDateDialogStartsAtTheUnitsMomentAndEnterConfirms)
+{
+    for (const auto& [address, value] : {std::pair{2023, 24}, {2022, 3}, {2021, 9}, {2018, 7}, {2019, 5}, {2020, 0}})
+        setOnUnit(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
+    open("Common");
+    const std::size_t from = mark();
+    auto shown = WhenModal<CDlgDateTime>([](CDlgDateTime* dialog) {
+        EXPECT_EQ(dialog->dateTime(), QDateTime(QDate(2024, 3, 9), QTime(7, 5, 0)));
+        dialog->pcTimeButton()->click();
+        EXPECT_EQ(dialog->dateTime().date(), QDate::currentDate());
+        dialog->setDateTime(QDateTime(QDate(2024, 3, 9), QTime(7, 6, 0)));
+        QTest::keyClick(dialog->timeEdit(), Qt::Key_Return);
+    });
+    common()->widget<QPushButton>(CommonId::ConfigureDateTime)->click();
+    ASSERT_TRUE(shown.appeared());
+    EXPECT_EQ(writes(from), (std::vector<std::string>{"Mw2023 24", "Mw2022 3", "Mw2021 9", "Mw2018 7", "Mw2019 6",
+                                                      "Mw2020 0"}));
+}
+
 TEST_F(Pages, HoverShowsTheRegisterAndMarksThePicture)
 {
     show("Common");

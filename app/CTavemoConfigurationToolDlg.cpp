@@ -9,6 +9,7 @@
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
 #include "pages/core/ITabPage.h"
+#include "pages/core/PageText.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 
@@ -26,9 +27,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The identity check found another unit than the one connected.
-constexpr const char* kAnotherUnit = "another unit is attached: connect again";
 
 const QColor kSelectedTabColour(0x00, 0x00, 0xFF);
 const QColor kHoverTabColour(0x00, 0x00, 0x00);
@@ -413,6 +411,10 @@ void CTavemoConfigurationToolDlg::RebuildTabs(int deviceType)
     m_tabs->RemoveTabsFrom(kKept);
     addPages(PageRegistry::TabOrder(false, deviceType, protocol()), kKept);
     m_programSwitch = false;
+    // The page on screen follows the new mode at once (its buttons in demo
+    // mode), without waiting for the next tab switch.
+    if (auto* current = dynamic_cast<ITabPage*>(m_tabs->currentWidget()))
+        current->preparePage();
     updateUnitCaption();
 }
 
@@ -440,7 +442,7 @@ void CTavemoConfigurationToolDlg::ActivatePage(int index)
     if (deviceType() < 0)
         return;
     if (!m_comInterface->verifySameDevice()) {
-        SetStatusText(QString::fromLatin1(kAnotherUnit));
+        SetStatusText(QString::fromLatin1(PageText::kAnotherUnit));
         return;
     }
     if (tabPage)

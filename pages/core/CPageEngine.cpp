@@ -85,6 +85,7 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
         if (how.overlay)
             m_host.hideBusyOverlay();
         m_host.selectFirstTab();
+        m_host.setStatusText(PageText::kAnotherUnit);
         return result == 0 ? Result::NoLink : result;
     }
     if (passedChecks)

@@ -36,6 +36,8 @@ bool IsMissingMarker(Page::Marker marker, uint16_t word);
 std::string RangeMessage(int32_t min, int32_t max);
 // A number field held no number when Enter was pressed.
 inline constexpr const char* kNoNumber = "Error: enter a number - nothing was written.";
+// The identity check found another unit than the one connected.
+inline constexpr const char* kAnotherUnit = "another unit is attached: connect again";
 // A field the user left with a change that is not written yet.
 inline constexpr const char* kPressEnter = "Press Enter to write";
 // "Modbus Adress = %5i - Value = %5i", or "%s: %5i" when name is not empty.

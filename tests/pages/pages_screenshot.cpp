@@ -5,14 +5,21 @@
 // starts the tool, connects, opens "Common" (hovering "Temp Unit", so the
 // green frame shows), then "Sensors", then the dialog of "Temp Sensor 1 Int."
 // (hovering "Label"), and writes common.png, sensors.png and sensor_dialog.png.
+// Then the installer's safety states: a field changed and left
+// (common_edited.png), a refused number (common_refused.png), the question
+// before a factory reset (factory_reset.png), the unit unplugged during a
+// read (common_vanished.png) and demo mode (demo.png).
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
+#include "link/ui/CTabInterface.h"
 #include "pages/CDlgConfigureSensor.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
 #include "tests/support/ToolSession.h"
 
 #include <QDir>
+#include <QFocusEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -21,6 +28,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -45,6 +53,27 @@ void Hover(QWidget* target)
 int TabOf(CTavemoConfigurationToolDlg& window, const char* caption)
 {
     return window.tabs()->captions().indexOf(QString::fromLatin1(caption));
+}
+
+void Open(CTavemoConfigurationToolDlg& window, const char* caption)
+{
+    window.SelectTab(TabOf(window, caption));
+    (void)QTest::qWaitFor([&] { return window.lastTab() == TabOf(window, caption); }, 3000);
+    QTest::qWait(300);
+}
+
+// Pictures the modal dialog that the action opens, then closes it.
+bool SaveModal(const QString& path, const std::function<void()>& action)
+{
+    bool ok = false;
+    QTimer::singleShot(400, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            ok = Save(*dialog, path);
+            QMetaObject::invokeMethod(dialog, "reject");
+        }
+    });
+    action();
+    return ok;
 }
 
 } // namespace
@@ -82,6 +111,37 @@ int main(int argc, char** argv)
         }
     });
     sensors->configureSensor(CSensorsLogic::Sensors()[0]);
+
+    // A change typed and left with Tab: marked, not written.
+    Open(window, "Common");
+    auto* brightness = common->widget<QLineEdit>(CommonId::Brightness);
+    brightness->selectAll();
+    QTest::keyClicks(brightness, QStringLiteral("55"));
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(brightness, &out);
+    ok = Save(window, dir + "/common_edited.png") && ok;
+    // A number outside the limits: refused, the unit's value back.
+    brightness->selectAll();
+    QTest::keyClicks(brightness, QStringLiteral("150"));
+    QTest::keyClick(brightness, Qt::Key_Return);
+    ok = Save(window, dir + "/common_refused.png") && ok;
+    ok = SaveModal(dir + "/factory_reset.png",
+                   [&] { common->widget<QPushButton>(CommonId::FactoryReset)->click(); }) &&
+         ok;
+
+    // The unit unplugged: the read fails at once.
+    session.sim().stop();
+    common->widget<QPushButton>(Page::kReadTarget)->click();
+    ok = Save(window, dir + "/common_vanished.png") && ok;
+
+    // Demo mode: the banner, and nothing of the unit on the pages.
+    QTimer::singleShot(300, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    window.comInterface()->StartDemoMode();
+    Open(window, "Common");
+    ok = Save(window, dir + "/demo.png") && ok;
 
     return ok ? 0 : 1;
 }

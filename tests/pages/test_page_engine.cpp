@@ -223,6 +223,7 @@ TEST_F(PageEngineTest, AnotherUnitAttachedGetsNothingAndTheUserGoesBackToTheFirs
     engine.writeOnChange(kLanguage);
     EXPECT_TRUE(unit.writes().empty());
     EXPECT_EQ(host.firstTab, 1);
+    EXPECT_EQ(host.status, PageText::kAnotherUnit); // says why the page went away
     EXPECT_EQ(unit.log.back(), "disconnect");
 }
 

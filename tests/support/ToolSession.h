@@ -73,6 +73,7 @@ public:
     bool ready() const { return m_window != nullptr; }
     CTavemoConfigurationToolDlg& window() { return *m_window; }
     const SimProcess& sim() const { return m_sim; }
+    SimProcess& sim() { return m_sim; }
 
     // Connects to the picked port. A PIN prompt that opens is accepted,
     // with pin typed into it first unless pin is empty.

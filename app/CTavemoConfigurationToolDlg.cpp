@@ -8,6 +8,7 @@
 #include "app/TabImages.h"
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
+#include "pages/CQuestionBox.h"
 #include "pages/core/ITabPage.h"
 #include "pages/core/PageText.h"
 #include "diag/Result.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
@@ -256,18 +256,16 @@ bool CTavemoConfigurationToolDlg::confirmClose()
         const std::string work = page ? page->busyWork() : std::string();
         if (work.empty())
             continue;
-        QMessageBox ask(QMessageBox::Warning, QStringLiteral("Close"),
-                        QStringLiteral("%1 is running. Closing now stops it and may leave the unit without "
-                                       "working firmware.\n\nClose anyway?")
-                            .arg(QString::fromStdString(work)),
-                        QMessageBox::NoButton, this);
-        ask.setObjectName(QStringLiteral("CloseWhileBusy"));
-        QPushButton* close = ask.addButton(QStringLiteral("&Close"), QMessageBox::DestructiveRole);
-        QPushButton* keep = ask.addButton(QStringLiteral("&Keep Running"), QMessageBox::RejectRole);
-        ask.setDefaultButton(keep);
-        ask.setEscapeButton(keep);
-        ask.exec();
-        if (ask.clickedButton() != close)
+        enum { Close, Keep };
+        const int choice = CQuestionBox::Ask(
+            this, QMessageBox::Warning, QStringLiteral("CloseWhileBusy"), QStringLiteral("Close"),
+            QStringLiteral("%1 is running. Closing now stops it and may leave the unit without working "
+                           "firmware.\n\nClose anyway?")
+                .arg(QString::fromStdString(work)),
+            {{QStringLiteral("&Close"), QMessageBox::DestructiveRole},
+             {QStringLiteral("&Keep Running"), QMessageBox::RejectRole}},
+            Keep, Keep);
+        if (choice != Close)
             return false;
     }
     auto* current = dynamic_cast<ITabPage*>(m_tabs->currentWidget());

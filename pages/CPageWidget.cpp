@@ -3,6 +3,7 @@
 #include "pages/CFormBuilder.h"
 #include "pages/CHoverTracker.h"
 #include "pages/CPicturePanel.h"
+#include "pages/CQuestionBox.h"
 #include "pages/PageContext.h"
 #include "pages/core/CHoverInfo.h"
 #include "pages/core/CModbusUnitAccess.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -144,24 +144,22 @@ bool CPageWidget::confirmLeave()
     for (const Page::ControlId id : edited)
         if (const QLabel* label = m_controls.label(id))
             names << label->text().remove(QLatin1Char('&'));
-    QMessageBox ask(QMessageBox::Question, QStringLiteral("Unwritten Changes"),
-                    QStringLiteral("These fields were changed but not written to the unit:\n%1\n\n"
-                                   "Write them now, discard the changes, or stay on the page?")
-                        .arg(names.join(QStringLiteral(", "))),
-                    QMessageBox::NoButton, this);
-    ask.setObjectName(QStringLiteral("UnwrittenChanges"));
-    QPushButton* write = ask.addButton(QStringLiteral("&Write"), QMessageBox::AcceptRole);
-    QPushButton* discard = ask.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
-    QPushButton* stay = ask.addButton(QStringLiteral("&Stay"), QMessageBox::RejectRole);
-    ask.setDefaultButton(write);
-    ask.setEscapeButton(stay);
-    ask.exec();
-    if (ask.clickedButton() == write) {
+    enum { Write, Discard, Stay };
+    const int choice = CQuestionBox::Ask(
+        this, QMessageBox::Question, QStringLiteral("UnwrittenChanges"), QStringLiteral("Unwritten Changes"),
+        QStringLiteral("These fields were changed but not written to the unit:\n%1\n\n"
+                       "Write them now, discard the changes, or stay on the page?")
+            .arg(names.join(QStringLiteral(", "))),
+        {{QStringLiteral("&Write"), QMessageBox::AcceptRole},
+         {QStringLiteral("&Discard"), QMessageBox::DestructiveRole},
+         {QStringLiteral("&Stay"), QMessageBox::RejectRole}},
+        Write, Stay);
+    if (choice == Write) {
         writeEdits();
         // A write that failed leaves its field marked: the user stays with it.
         return !hasUnwrittenEdits();
     }
-    if (ask.clickedButton() == discard) {
+    if (choice == Discard) {
         discardEdits();
         return true;
     }

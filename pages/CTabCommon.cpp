@@ -1,11 +1,10 @@
 #include "pages/CTabCommon.h"
 
 #include "pages/CDlgDateTime.h"
+#include "pages/CQuestionBox.h"
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
 
-#include <QMessageBox>
-#include <QPushButton>
 
 using namespace CommonId;
 
@@ -24,8 +23,8 @@ void CTabCommon::controlChanged(Page::ControlId id)
     case Protocol: m_logic->chooseProtocol(); break;
     case Pin:
         // PIN 0 means no PIN: the unit is then open to anyone at its keys.
-        if (controls().text(Pin) != "" && PageText::IsNumber(controls().text(Pin)) &&
-            PageText::ParseNumber(controls().text(Pin), 1) == 0 && !confirmNoPin()) {
+        if (PageText::IsNumber(controls().text(Pin)) && PageText::ParseNumber(controls().text(Pin), 1) == 0 &&
+            !confirmNoPin()) {
             controls().restoreField(Pin);
             return;
         }
@@ -56,35 +55,28 @@ QString CTabCommon::unitName()
 
 bool CTabCommon::confirmFactoryReset()
 {
-    QMessageBox ask(QMessageBox::Warning, QStringLiteral("Factory Reset"),
-                    QStringLiteral("Factory Reset sets every setting of the unit %1 back to the factory's values "
-                                   "(bus address, PIN, display, set-points and all the other pages) and restarts "
-                                   "it. This cannot be undone.\n\nReset the unit?")
-                        .arg(unitName()),
-                    QMessageBox::NoButton, this);
-    ask.setObjectName(QStringLiteral("ConfirmFactoryReset"));
-    QPushButton* reset = ask.addButton(QStringLiteral("&Factory Reset"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = ask.addButton(QStringLiteral("&Cancel"), QMessageBox::RejectRole);
-    ask.setDefaultButton(cancel);
-    ask.setEscapeButton(cancel);
-    ask.exec();
-    return ask.clickedButton() == reset;
+    enum { Reset, Cancel };
+    return CQuestionBox::Ask(this, QMessageBox::Warning, QStringLiteral("ConfirmFactoryReset"),
+                             QStringLiteral("Factory Reset"),
+                             QStringLiteral("Factory Reset sets every setting of the unit %1 back to the factory's "
+                                            "values (bus address, PIN, display, set-points and all the other "
+                                            "pages) and restarts it. This cannot be undone.\n\nReset the unit?")
+                                 .arg(unitName()),
+                             {{QStringLiteral("&Factory Reset"), QMessageBox::DestructiveRole},
+                              {QStringLiteral("&Cancel"), QMessageBox::RejectRole}},
+                             Cancel, Cancel) == Reset;
 }
 
 bool CTabCommon::confirmNoPin()
 {
-    QMessageBox ask(QMessageBox::Warning, QStringLiteral("PIN"),
-                    QStringLiteral("PIN 0000 switches the PIN protection of the unit %1 off: anyone can then "
-                                   "change its settings.\n\nWrite PIN 0000?")
-                        .arg(unitName()),
-                    QMessageBox::NoButton, this);
-    ask.setObjectName(QStringLiteral("ConfirmNoPin"));
-    QPushButton* write = ask.addButton(QStringLiteral("&Write PIN 0000"), QMessageBox::AcceptRole);
-    QPushButton* cancel = ask.addButton(QStringLiteral("&Cancel"), QMessageBox::RejectRole);
-    ask.setDefaultButton(cancel);
-    ask.setEscapeButton(cancel);
-    ask.exec();
-    return ask.clickedButton() == write;
+    enum { Write, Cancel };
+    return CQuestionBox::Ask(this, QMessageBox::Warning, QStringLiteral("ConfirmNoPin"), QStringLiteral("PIN"),
+                             QStringLiteral("PIN 0000 switches the PIN protection of the unit %1 off: anyone can "
+                                            "then change its settings.\n\nWrite PIN 0000?")
+                                 .arg(unitName()),
+                             {{QStringLiteral("&Write PIN 0000"), QMessageBox::AcceptRole},
+                              {QStringLiteral("&Cancel"), QMessageBox::RejectRole}},
+                             Cancel, Cancel) == Write;
 }
 
 void CTabCommon::configureDateTime()

@@ -2,6 +2,7 @@
 
 #include "app/CTabPlaceholder.h"
 #include "pages/CTabCommon.h"
+#include "pages/CTabRoomClimate.h"
 #include "pages/CTabSensors.h"
 
 #include <algorithm>
@@ -25,8 +26,8 @@ constexpr PageEntry kPages[] = {
      .startupPlace = 3, .unitPlace = 3},
     {.id = PageId::Sensors, .caption = "Sensors", .image = 4, .create = Make<CTabSensors>, .readsOnActivation = true,
      .startupPlace = 4, .unitPlace = 4},
-    {.id = PageId::RoomClimate, .caption = "Room Climate", .image = 5, .readsOnActivation = true, .startupPlace = 5,
-     .unitPlace = 5},
+    {.id = PageId::RoomClimate, .caption = "Room Climate", .image = 5, .create = Make<CTabRoomClimate>,
+     .readsOnActivation = true, .startupPlace = 5, .unitPlace = 5},
     {.id = PageId::Inputs, .caption = "Inputs", .image = 6, .readsOnActivation = true, .startupPlace = 6,
      .unitPlace = 6},
     {.id = PageId::SunProtect, .caption = "Sun Protect", .image = 7, .readsOnActivation = true, .startupPlace = 7,

@@ -71,6 +71,9 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::ScreenVoc: return QStringLiteral(":/pictures/screen_voc.svg");
     case Picture::ScreenParticulate: return QStringLiteral(":/pictures/screen_particulate.svg");
     case Picture::ScreenPressure: return QStringLiteral(":/pictures/screen_pressure.svg");
+    case Picture::RoomTemperature: return QStringLiteral(":/pictures/room_temperature.svg");
+    case Picture::RoomPresence: return QStringLiteral(":/pictures/room_presence.svg");
+    case Picture::RoomFan: return QStringLiteral(":/pictures/room_fan.svg");
     }
     return {};
 }

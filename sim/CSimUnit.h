@@ -36,6 +36,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct SimOptions
@@ -52,6 +53,9 @@ struct SimOptions
     int wrongEchoEvery = 0; // every n-th reply echoes another number (0 = never)
     int replyDelayMs = 0;   // pause before each reply
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
+    // Holding registers that start with a word of their own, whatever the
+    // limits say (a unit may hold a marker such as -420 the bus cannot write).
+    std::vector<std::pair<uint16_t, uint16_t>> holdings;
 };
 
 class CSimUnit

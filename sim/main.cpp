@@ -71,6 +71,7 @@ void PrintUsage(std::FILE* out)
         "  --wrong-echo N        every N-th reply names another register\n"
         "  --delay MS            pause before each reply\n"
         "  --fail-read ADDR      reads of holding ADDR are refused (repeatable)\n"
+        "  --holding ADDR=VALUE  holding ADDR starts at VALUE (-32768..65535, repeatable)\n"
         "download (the unit's side of the firmware download):\n",
         out);
     std::fputs(CSimDownload::Usage(), out);
@@ -170,6 +171,18 @@ int main(int argc, char** argv)
                 return 2;
             }
             options.failReads.push_back(static_cast<uint16_t>(address));
+            continue;
+        }
+        if (arg == "--holding") {
+            const std::string text = value;
+            const std::size_t eq = text.find('=');
+            int address = 0, word = 0;
+            if (eq == std::string::npos || !ParseNumber(text.substr(0, eq).c_str(), 1, 9999, &address) ||
+                !ParseNumber(text.c_str() + eq + 1, -32768, 65535, &word)) {
+                std::fprintf(stderr, "tavemo-unitsim: --holding takes ADDR=VALUE, not '%s'\n", value);
+                return 2;
+            }
+            options.holdings.emplace_back(static_cast<uint16_t>(address), static_cast<uint16_t>(word));
             continue;
         }
         if (arg == "--ready-file") {

@@ -110,6 +110,9 @@ enum class Picture : uint8_t {
     ScreenVoc,
     ScreenParticulate,
     ScreenPressure,
+    RoomTemperature, // the room-climate screens: temperature, presence, fan
+    RoomPresence,
+    RoomFan,
 };
 
 // A frame's edges in percent of the picture (left, top, right, bottom).

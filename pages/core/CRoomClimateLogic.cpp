@@ -1,0 +1,249 @@
+#include "pages/core/CRoomClimateLogic.h"
+
+#include "model/RegisterCatalogue.h"
+#include "pages/core/PageText.h"
+
+#include <iterator>
+
+using namespace Page;
+using namespace RoomClimateId;
+
+namespace {
+
+constexpr const char* kStepSizes[] = {"0 = 0.1\u00b0", "1 = 0.2\u00b0", "2 = 0.5\u00b0", "3 = 1.0\u00b0"};
+constexpr const char* kOpModes[] = {"0 = off", "1 = cooling", "2 = heating"};
+constexpr const char* kFanSteps[] = {"1", "2", "3", "4", "5"};
+constexpr const char* kFanAutoOff[] = {"0 = disabled", "1 = OFF", "2 = AUTO", "3 = AUTO + OFF"};
+constexpr const char* kOpModeDisplays[] = {"0 = none", "1 = symbol, colored", "2 = symbol, gray"};
+constexpr const char* kSetpointDisplays[] = {
+    "0 = no display", "1 = Setpoint Temp Absolut", "2 = Setpoint Temp Offset", "3 = HumS1Int", "4 = CO2S1Int",
+    "5 = VOCS1Int_ppb", "6 = VOCS1Int_%",          "7 = reserved",             "8 = TempS2Ext", "9 = TempS3Bus",
+    "10 = HumS2Bus",  "11 = CO2S2Bus",             "12 = VOCS2Bus",            "13 = PMS2Bus",  "14 = PressureS2Bus"};
+constexpr const char* kCurrentTempDisplays[] = {
+    "0 = no display", "1 = CurrentTemp", "2 = HumS1Int",  "3 = CO2S1Int",  "4 = VOCS1Int_ppb",
+    "5 = VOCS1Int_%", "6 = reserved",    "7 = reserved",  "8 = reserved",  "9 = HumS2Bus",
+    "10 = CO2S2Bus",  "11 = VOCS2Bus",   "12 = PMS2Bus",  "13 = PressureS2Bus"};
+constexpr const char* kTempMappings[] = {"0 = intern", "1 = extern (NTC10k)", "2 = bus"};
+constexpr const char* kPresenceStates[] = {"0 = Unoccupied", "1 = occupied"};
+constexpr const char* kPresenceFunctions[] = {"0", "1", "2"};
+constexpr const char* kFanAutoModes[] = {"0 = Manual", "1 = Auto"};
+constexpr const char* kFanLevels[] = {"0 = off", "1 = Level 1", "2 = Level 2", "3 = Level 3", "4 = Level 4",
+                                      "5 = Level 5"};
+
+// The unit's screens and their elements: on the temperature screen the small
+// set-point value and the mode symbol at the top right, the fan level at the
+// left and the large value in the middle; on the fan screen its title at the
+// top left, the fan step in the middle and the auto/off keys at the left.
+constexpr PictureMark Mark(Picture picture, FramePercent frame)
+{
+    return PictureMark{picture, {frame}, 1};
+}
+constexpr PictureMark kSetpointMark = Mark(Picture::RoomTemperature, {63, 16, 87, 35});
+constexpr PictureMark kOpModeMark = Mark(Picture::RoomTemperature, {85, 16, 100, 35});
+constexpr PictureMark kFanLevelMark = Mark(Picture::RoomTemperature, {0, 40, 24, 80});
+constexpr PictureMark kPresenceMark = Mark(Picture::RoomPresence, {20, 40, 80, 75});
+constexpr PictureMark kCurrentTempMark = Mark(Picture::RoomTemperature, {20, 40, 80, 80});
+constexpr PictureMark kFanStepsMark = Mark(Picture::RoomFan, {20, 40, 80, 80});
+constexpr PictureMark kFanAutoOffMark = Mark(Picture::RoomFan, {0, 50, 27, 70});
+constexpr PictureMark kFanLabelMark = Mark(Picture::RoomFan, {0, 16, 40, 45});
+
+// Set-points in signed tenths; -420 is the unit's "not set".
+#define TENTHS_ROW(control, text, r, c, reg, picture)                                                            \
+    Row{.id = control, .kind = Kind::Number, .caption = text, .row = r, .column = c,                              \
+        .filter = EntryFilter::Decimal, .address = reg, .display = Display::TenthsSigned,                          \
+        .marker = Marker::Signed420, .mark = picture}
+
+// Temperature and display at the left, fan, locks and icons at the right.
+constexpr Row kRows[] = {
+    TENTHS_ROW(SetpointTemp, "Setpoint Temp", 0, 0, 400, kSetpointMark),
+    TENTHS_ROW(SetpointOffset, "Setpoint Temp Offset", 1, 0, 401, kSetpointMark),
+    {.id = SetpointAbsolut, .kind = Kind::ReadOnly, .caption = "Setpoint Temp Absolut", .row = 2, .address = 402,
+     .display = Display::TenthsSigned, .marker = Marker::Signed420, .mark = kSetpointMark},
+    TENTHS_ROW(OffsetMinMax, "Setpoint Temp Offset Min-Max", 3, 0, 403, kSetpointMark),
+    {.id = StepSize, .kind = Kind::List, .caption = "Setpoint Temp Offset Step Size", .row = 4, .items = kStepSizes,
+     .initial = 2, .address = 3600, .mark = kSetpointMark},
+    {.id = SetpointDisplay, .kind = Kind::List, .caption = "Setpoint Temp Display", .row = 5,
+     .items = kSetpointDisplays, .initial = 1, .address = 3602, .mark = kSetpointMark},
+    TENTHS_ROW(SetpointAfterReboot, "Setpoint Temp After Reboot", 6, 0, 3603, {}),
+    TENTHS_ROW(OffsetMinMaxAfterReboot, "Setpoint Temp Offset Min-Max After Reboot", 7, 0, 3604, {}),
+    {.id = OpModeStatus, .kind = Kind::List, .caption = "OpMode Status", .row = 8, .items = kOpModes, .initial = 0,
+     .address = 404, .mark = kOpModeMark},
+    {.id = DisplayOpMode, .kind = Kind::List, .caption = "Display OpMode", .row = 9, .items = kOpModeDisplays,
+     .initial = 1, .address = 3601, .mark = kOpModeMark},
+    {.id = CurrentTempDisplay, .kind = Kind::List, .caption = "Current Temp Display", .row = 10,
+     .items = kCurrentTempDisplays, .initial = 1, .address = CRoomClimateLogic::kCurrentTempDisplayRegister,
+     .mark = kCurrentTempMark},
+    {.id = CurrentTempMapping, .kind = Kind::List, .caption = "Current Temp Mapping", .row = 11,
+     .items = kTempMappings, .initial = 0, .address = 3650},
+    {.id = PresenceStatus, .kind = Kind::List, .caption = "Presence Status", .row = 12, .items = kPresenceStates,
+     .initial = 1, .address = 405, .mark = kPresenceMark},
+    {.id = PresenceFunction, .kind = Kind::List, .caption = "Presence Function", .row = 13,
+     .items = kPresenceFunctions, .initial = 1, .address = 3800},
+    // Taken into the catalogue only; "Undo Changes" writes it (see the page).
+    {.id = PresenceReboot, .kind = Kind::Check, .caption = "Enable Presence DI Reboot", .row = 14, .column = 1,
+     .address = CRoomClimateLogic::kPresenceRebootRegister, .uses = Use::Read | Use::Undo | Use::Hover},
+
+    {.id = FanControl, .kind = Kind::Check, .caption = "Fan Control", .row = 0, .column = 3,
+     .address = CRoomClimateLogic::kFanControlRegister},
+    {.id = FanLabel, .kind = Kind::Text, .caption = "Fan Label", .row = 1, .column = 2,
+     .filter = EntryFilter::Text12, .address = CRoomClimateLogic::kFanLabelRegister, .display = Display::Text,
+     .mark = kFanLabelMark},
+    {.id = FanSteps, .kind = Kind::List, .caption = "Fan Number of Steps", .row = 2, .column = 2, .items = kFanSteps,
+     .initial = 0, .address = 3762, .listOffset = 1, .mark = kFanStepsMark},
+    {.id = FanAutoOff, .kind = Kind::List, .caption = "Enable Fan Auto/Off", .row = 3, .column = 2,
+     .items = kFanAutoOff, .initial = 2, .address = 3763, .mark = kFanAutoOffMark},
+    {.id = FanAutoMode, .kind = Kind::List, .caption = "Fan Auto Mode", .row = 4, .column = 2,
+     .items = kFanAutoModes, .initial = 0, .address = 406, .mark = kFanLevelMark},
+    {.id = FanLevel, .kind = Kind::List, .caption = "Setpoint Fan Level", .row = 5, .column = 2, .items = kFanLevels,
+     .initial = 0, .address = 407, .mark = kFanLevelMark},
+    {.id = FanInTempMenu, .kind = Kind::Check, .caption = "Fan Display In Temp Menu", .row = 6, .column = 3,
+     .address = 3764, .mark = kFanLevelMark},
+
+    // The building system may take over set-point, fan and presence.
+    {.id = BmsHeading, .kind = Kind::Heading, .caption = "RoomClimateControlledByBMS", .row = 8, .column = 2,
+     .span = 2, .address = CRoomClimateLogic::kBmsLockRegister},
+    {.id = TempLock, .kind = Kind::Check, .caption = "Temp Lock", .row = 9, .column = 2, .address = 409, .bit = 0,
+     .hoverName = "RCBBMS_Temp_Lock_409_bit0"},
+    {.id = FanLock, .kind = Kind::Check, .caption = "Fan Lock", .row = 9, .column = 3, .address = 409, .bit = 1,
+     .hoverName = "RCBBMS_Fan_Lock_409_bit1"},
+    {.id = PresenceLock, .kind = Kind::Check, .caption = "Presence Lock", .row = 10, .column = 2, .address = 409,
+     .bit = 2, .hoverName = "RCBBMS_Presence_Lock_409_bit2"},
+    {.address = CRoomClimateLogic::kBmsLockRegister},
+
+    // Which digital-input icons the unit shows after a restart.
+    {.id = IconHeading, .kind = Kind::Heading, .caption = "Enable Icon DI Reboot", .row = 11, .column = 2,
+     .span = 2, .address = CRoomClimateLogic::kIconEnableRegister},
+    {.id = FrostProtection, .kind = Kind::Check, .caption = "Frost Protection", .row = 12, .column = 2,
+     .address = 3802, .bit = 0, .hoverName = "Enable_FrostProtectionDI_3802_bit0"},
+    {.id = WindowContact, .kind = Kind::Check, .caption = "Window Contact", .row = 12, .column = 3, .address = 3802,
+     .bit = 1, .hoverName = "Enable_WindowContact_3802_bit1"},
+    {.id = DewPoint, .kind = Kind::Check, .caption = "DewPoint", .row = 13, .column = 2, .address = 3802, .bit = 2,
+     .hoverName = "Enable_DewPoint_3802_bit2"},
+    {.id = Eco, .kind = Kind::Check, .caption = "ECO", .row = 13, .column = 3, .address = 3802, .bit = 3,
+     .hoverName = "Enable_ECO_3802_bit3"},
+    {.id = Error, .kind = Kind::Check, .caption = "Error", .row = 14, .column = 2, .address = 3802, .bit = 4,
+     .hoverName = "Enable_Error_3802_bit4"},
+    {.address = CRoomClimateLogic::kIconEnableRegister},
+
+    Page::ReadTargetButton(),
+    Page::UndoChangesButton(),
+    Page::SaveToNvramButton(),
+};
+
+#undef TENTHS_ROW
+
+// The engine reads the display settings up to "Fan Control"; afterReads
+// goes on from there (kRestOfReads), because "Fan Control" is written back
+// before the fan's own registers are read.
+constexpr uint16_t kReadOrder[] = {3600, 3601, 3602, 3603, 3604, 3650, 3651, CRoomClimateLogic::kFanControlRegister};
+constexpr uint16_t kRestOfReads[] = {CRoomClimateLogic::kFanLabelRegister,
+                                     3762,
+                                     3763,
+                                     3764,
+                                     3800,
+                                     400,
+                                     401,
+                                     402,
+                                     403,
+                                     404,
+                                     405,
+                                     406,
+                                     407,
+                                     CRoomClimateLogic::kBmsLockRegister,
+                                     CRoomClimateLogic::kPresenceRebootRegister,
+                                     CRoomClimateLogic::kIconEnableRegister};
+
+// The label goes back register by register; 402 and 405 are the unit's own
+// (read-only, passed over). The presence reboot enable and the icon enables
+// follow the locks: a change of them reaches the unit only here.
+constexpr uint16_t kUndoOrder[] = {3600, 3601, 3602, 3603, 3604, 3650, 3651, 3749, 3750, 3751, 3752, 3753,
+                                   3754, 3755, 3756, 3757, 3758, 3759, 3760, 3761, 3762, 3763, 3764, 3800,
+                                   400,  401,  402,  403,  404,  405,  406,  407,  409,  3801, 3802};
+
+constexpr Description kPage = {
+    .rows = kRows,
+    .readOrder = kReadOrder,
+    .undoOrder = kUndoOrder,
+    .defaultPicture = Picture::RoomTemperature,
+    .statusForTypeZero = true,
+};
+
+// Controls that show the unit's live state; the unit sets them itself.
+constexpr ControlId kShowOnly[] = {SetpointOffset, OpModeStatus, PresenceStatus, FanAutoMode, FanLevel};
+
+} // namespace
+
+CRoomClimateLogic::CRoomClimateLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
+                                     IPageControls& controls)
+    : CPageEngine(kPage, catalogue, unit, host, controls)
+{
+}
+
+const Description& CRoomClimateLogic::PageDescription()
+{
+    return kPage;
+}
+
+int CRoomClimateLogic::CurrentTempDisplayValue(int index, int deviceType)
+{
+    if (index == 7 || index == 8 || (index == 6 && deviceType > 2000))
+        return 0;
+    return index;
+}
+
+int CRoomClimateLogic::chooseCurrentTempDisplay()
+{
+    const int index = controls().index(CurrentTempDisplay);
+    if (!unit().demoMode() && index >= 0)
+        controls().setIndex(CurrentTempDisplay, CurrentTempDisplayValue(index, unit().deviceType()));
+    return writeOnChange(CurrentTempDisplay);
+}
+
+void CRoomClimateLogic::storePresenceReboot()
+{
+    if (unit().demoMode())
+        return;
+    catalogue().Clamp(kPresenceRebootRegister, controls().checked(PresenceReboot) ? 1 : 0, nullptr);
+}
+
+int CRoomClimateLogic::afterReads(int result, bool connected)
+{
+    for (const ControlId id : kShowOnly)
+        controls().setEnabled(id, false);
+
+    const bool fromUnit = readsFromUnit();
+    bool go = connected && result == 0;
+    // "Fan Control" goes back to the unit as it was read (nothing when the
+    // unit keeps it read-only).
+    if (go) {
+        result = writeFromStore(kFanControlRegister, FanControl);
+        go = result == 0;
+    }
+    std::size_t next = 0;
+    for (; go && next < std::size(kRestOfReads); ++next) {
+        const uint16_t address = kRestOfReads[next];
+        result = readAndShow(address, rowFor(address)->id);
+        go = result == 0;
+        if (go && address == 3800) {
+            // Without a fan the temperature menu has no fan to show.
+            const bool fan = catalogue().Holding(kFanControlRegister).value != 0;
+            controls().setEnabled(FanInTempMenu, fan);
+        }
+    }
+    // Not reached after a failure: may be out of date.
+    if (fromUnit)
+        for (std::size_t i = next; i < std::size(kRestOfReads); ++i)
+            if (const Row* row = rowFor(kRestOfReads[i]); row && controls().kind(row->id) != ControlKind::Missing)
+                controls().setEditState(row->id, EditState::Stale);
+
+    // The label and the bit boxes always show what the catalogue holds.
+    if (controls().kind(FanLabel) != ControlKind::Missing && !controls().hasFocus(FanLabel)) {
+        uint16_t words[PageText::kTextRegisters];
+        for (int k = 0; k < PageText::kTextRegisters; ++k)
+            words[k] = catalogue().Holding(static_cast<uint16_t>(kFanLabelRegister + k)).value;
+        controls().setText(FanLabel, PageText::RegistersToText(words));
+    }
+    showBitFields(kBmsLockRegister);
+    showBitFields(kIconEnableRegister);
+    return result;
+}

@@ -2,10 +2,16 @@
 
 using namespace RoomClimateId;
 
+namespace {
+constexpr QSize kPictureSize{320, 240};
+}
+
 CTabRoomClimate::CTabRoomClimate(const PageContext& context) : CPageWidget(context)
 {
     m_logic = std::make_unique<CRoomClimateLogic>(catalogue(), unit(), host(), controls());
-    attach(*m_logic);
+    // Two columns of controls beside the screen: a smaller picture leaves
+    // them their room.
+    attach(*m_logic, kPictureSize);
 }
 
 CTabRoomClimate::~CTabRoomClimate() = default;

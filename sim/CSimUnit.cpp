@@ -140,16 +140,16 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
                     {104, 23},       {123, 0xFFFF},                 {124, 12},     {125, 250}};
     for (const auto& r : kSensors)
         setHolding(r.address, static_cast<uint16_t>(r.value));
-    // Room climate: heating to a set-point of 21.5 degrees with the offset
-    // at 0, someone in the room, a three-step fan running on auto at level
-    // 2 under the label "Fan"; the building system locks nothing.
+    // Room climate: heating to the default set-point with the offset at 0
+    // (so the absolute set-point is the set-point), someone in the room, a
+    // three-step fan running on auto at level 2 under the label "Fan"; the
+    // building system locks nothing.
     const struct
     {
         uint16_t address;
         int value;
-    } kRoomClimate[] = {{400, fahrenheit ? 707 : 215}, {402, fahrenheit ? 707 : 215}, {404, 2}, {405, 1},
-                        {406, 1},   {407, 2},   {409, 0},   {3749, 1},  {3762, 3},  {3763, 3},
-                        {3764, 1},  {3800, 1}};
+    } kRoomClimate[] = {{402, holding(400)}, {404, 2},  {405, 1},   {406, 1},  {407, 2},  {409, 0},
+                        {3749, 1},         {3762, 3}, {3763, 3}, {3764, 1}, {3800, 1}};
     for (const auto& r : kRoomClimate)
         setHolding(r.address, static_cast<uint16_t>(r.value));
     const char16_t kFanLabel[] = u"Fan";

@@ -71,6 +71,7 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::ScreenVoc: return QStringLiteral(":/pictures/screen_voc.svg");
     case Picture::ScreenParticulate: return QStringLiteral(":/pictures/screen_particulate.svg");
     case Picture::ScreenPressure: return QStringLiteral(":/pictures/screen_pressure.svg");
+    case Picture::UnitInputs: return QStringLiteral(":/pictures/unit_inputs.svg");
     }
     return {};
 }

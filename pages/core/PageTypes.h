@@ -110,6 +110,7 @@ enum class Picture : uint8_t {
     ScreenVoc,
     ScreenParticulate,
     ScreenPressure,
+    UnitInputs, // the terminals on the unit's back with the two inputs
 };
 
 // A frame's edges in percent of the picture (left, top, right, bottom).

@@ -72,6 +72,7 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::ScreenParticulate: return QStringLiteral(":/pictures/screen_particulate.svg");
     case Picture::ScreenPressure: return QStringLiteral(":/pictures/screen_pressure.svg");
     case Picture::UnitInputs: return QStringLiteral(":/pictures/unit_inputs.svg");
+    case Picture::UnitSunProtect: return QStringLiteral(":/pictures/unit_sunprotect.svg");
     }
     return {};
 }

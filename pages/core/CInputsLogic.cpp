@@ -33,8 +33,8 @@ constexpr const char* kInput2Functions[] = {
 static_assert(std::size(kInput1Functions) == std::size(kInput2Functions));
 
 // The terminal of each input on the back of the unit, with what is wired to it.
-constexpr FramePercent kDi1Terminal{54, 49, 62, 64};
-constexpr FramePercent kDi2Terminal{62, 49, 70, 64};
+constexpr FramePercent kDi1Terminal{54, 47, 62, 64};
+constexpr FramePercent kDi2Terminal{62, 47, 70, 64};
 constexpr FramePercent kInput1Contact{25, 71, 50, 97};
 constexpr FramePercent kInput2Contact{60, 71, 85, 97};
 constexpr PictureMark kInput1Mark{Picture::UnitInputs, {kDi1Terminal, kInput1Contact}, 2};

@@ -5,6 +5,7 @@
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CInputsLogic.h"
+#include "pages/core/CSunProtectLogic.h"
 
 #include <gtest/gtest.h>
 
@@ -30,4 +31,22 @@ TEST(InputsLogic, WithoutAUnitAChoiceIsNeitherWrittenNorStored)
     EXPECT_EQ(logic.chooseFunction(InputsId::Input1Config), 0);
     EXPECT_EQ(unit.writes(), std::vector<std::string>{"Mw3900 9"});
     EXPECT_EQ(host.status, "Done.");
+}
+
+// A number field shows a signed number exactly where its register's
+// minimum is negative; with a plain display an angle of -45 would read 65491.
+TEST(SunProtectLogic, SignedFieldsAreThoseWithANegativeMinimum)
+{
+    RegisterCatalogue catalogue;
+    catalogue.Build();
+    for (const int deviceType : {1004, 2050}) {
+        catalogue.ApplyDeviceProfile(deviceType, 1, 0);
+        for (const Row& row : CSunProtectLogic::PageDescription().rows) {
+            if (row.kind != Kind::Number)
+                continue;
+            const bool signedShown = row.format == CSunProtectLogic::SignedNumber;
+            EXPECT_EQ(signedShown, catalogue.Holding(row.address).min < 0) << row.caption << " " << deviceType;
+        }
+    }
+    EXPECT_EQ(CSunProtectLogic::SignedNumber(0xFFD3), "-45");
 }

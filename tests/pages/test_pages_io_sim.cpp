@@ -376,6 +376,7 @@ TEST_F(IoPages, SunProtectWritesTypedValuesAndClearsAKey)
         {PositionMin1, "101", "", "Error: selected value out of range [0;100] !"},
         {AngleMax1, "-91", "", "Error: selected value out of range [-90;90] !"},
         {PositionStep2, "0", "", "Error: selected value out of range [1;1000] !"},
+        {Circuits, "1", "Mw4200 1", "Done."}, // a setting on this unit
     };
     for (const auto& c : cases) {
         from = mark();

@@ -3,7 +3,9 @@
 #include "app/CTabPlaceholder.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabRoomClimate.h"
+#include "pages/CTabInputs.h"
 #include "pages/CTabSensors.h"
+#include "pages/CTabSunProtect.h"
 
 #include <algorithm>
 
@@ -28,10 +30,10 @@ constexpr PageEntry kPages[] = {
      .startupPlace = 4, .unitPlace = 4},
     {.id = PageId::RoomClimate, .caption = "Room Climate", .image = 5, .create = Make<CTabRoomClimate>,
      .readsOnActivation = true, .startupPlace = 5, .unitPlace = 5},
-    {.id = PageId::Inputs, .caption = "Inputs", .image = 6, .readsOnActivation = true, .startupPlace = 6,
-     .unitPlace = 6},
-    {.id = PageId::SunProtect, .caption = "Sun Protect", .image = 7, .readsOnActivation = true, .startupPlace = 7,
-     .unitPlace = 7},
+    {.id = PageId::Inputs, .caption = "Inputs", .image = 6, .create = Make<CTabInputs>, .readsOnActivation = true,
+     .startupPlace = 6, .unitPlace = 6},
+    {.id = PageId::SunProtect, .caption = "Sun Protect", .image = 7, .create = Make<CTabSunProtect>,
+     .readsOnActivation = true, .startupPlace = 7, .unitPlace = 7},
     {.id = PageId::Light, .caption = "Light", .image = 8, .readsOnActivation = true, .startupPlace = 8,
      .unitPlace = 8},
     {.id = PageId::Controller, .caption = "Controller", .image = 9, .readsOnActivation = true,

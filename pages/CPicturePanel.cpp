@@ -74,6 +74,8 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::RoomTemperature: return QStringLiteral(":/pictures/room_temperature.svg");
     case Picture::RoomPresence: return QStringLiteral(":/pictures/room_presence.svg");
     case Picture::RoomFan: return QStringLiteral(":/pictures/room_fan.svg");
+    case Picture::UnitInputs: return QStringLiteral(":/pictures/unit_inputs.svg");
+    case Picture::UnitSunProtect: return QStringLiteral(":/pictures/unit_sunprotect.svg");
     }
     return {};
 }

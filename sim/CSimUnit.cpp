@@ -155,6 +155,40 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
     const char16_t kFanLabel[] = u"Fan";
     for (std::size_t k = 0; k + 1 < std::size(kFanLabel); ++k)
         setHolding(static_cast<uint16_t>(3750 + k), kFanLabel[k]);
+    // A window contact on input 1 (the window is closed: the contact is
+    // made) and a presence detector on input 2 (nobody in the room).
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kInputs[] = {{3900, 3}, {3901, 7}, {126, 1}, {127, 0}};
+    for (const auto& r : kInputs)
+        setHolding(r.address, static_cast<uint16_t>(r.value));
+    // Two sun-protection circuits: a venetian blind in automatic mode, half
+    // down with its slats at -45 degrees, and a roller shutter whose drive
+    // has not found its end stops yet (position unknown, 0xFFFF); the
+    // shutter takes positions only.
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kSunProtect[] = {{4200, 2},  {4201, 1},  {700, 1},   {720, 0},    {721, 505},  {722, -45}, {730, 0},
+                       {731, 0xFFFF}, {732, 0}, {4263, 0}, {4264, 2},   {4265, 50},  {4266, 15}, {4267, 0},
+                       {4268, 100}, {4269, -90}, {4270, 90}, {4313, 1}, {4314, 0},   {4315, 100}, {4316, 10},
+                       {4317, 0},  {4318, 100}, {4319, 0},  {4320, 80}};
+    for (const auto& r : kSunProtect)
+        setHolding(r.address, static_cast<uint16_t>(r.value));
+    // The channels' labels on the unit's screen, one character a register.
+    const struct
+    {
+        uint16_t first;
+        const char* text;
+    } kLabels[] = {{4250, "Blind South"}, {4300, "Shutter West"}};
+    for (const auto& label : kLabels)
+        for (uint16_t k = 0; k < 12; ++k)
+            setHolding(static_cast<uint16_t>(label.first + k),
+                       k < std::strlen(label.text) ? static_cast<uint16_t>(label.text[k]) : 0);
+    // Words given on the command line last: they may be what the limits refuse.
     for (const auto& [address, word] : options.holdings)
         setHolding(address, word);
     moveReadings(m_start);

@@ -113,6 +113,8 @@ enum class Picture : uint8_t {
     RoomTemperature, // the room-climate screens: temperature, presence, fan
     RoomPresence,
     RoomFan,
+    UnitInputs,     // the terminals on the unit's back with the two inputs
+    UnitSunProtect, // the unit's front with its sun-protection screen and keys
 };
 
 // A frame's edges in percent of the picture (left, top, right, bottom).

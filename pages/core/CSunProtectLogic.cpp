@@ -1,0 +1,189 @@
+#include "pages/core/CSunProtectLogic.h"
+
+#include "model/RegisterCatalogue.h"
+
+#include <algorithm>
+#include <vector>
+
+using namespace Page;
+using namespace SunProtectId;
+
+namespace {
+
+constexpr const char* kTypes[] = {"0 = Position", "1 = Angle", "2 = Position + Angle"};
+constexpr const char* kOpModes[] = {"0 = Short-long press", "1 = Hold press", "2 = Setpoint mode"};
+constexpr const char* kKeyStates[] = {"0 = not pressed", "1 = short down", "2 = long down", "3 = short up",
+                                      "4 = long up",     "5 = hold down",  "6 = hold up"};
+
+// The unit's front (UnitSunProtect): the channel's label on the screen, the
+// blind with its position bar and its slats, the auto-mode sign beside it,
+// and below the screen one rocker key per channel.
+constexpr PictureMark Frame(FramePercent f)
+{
+    return PictureMark{Picture::None, {f}, 1};
+}
+constexpr PictureMark kLabelMark = Frame({32, 22, 47, 30});
+constexpr PictureMark kAutoModeMark = Frame({49, 35, 56, 44});
+constexpr PictureMark kPositionMark = Frame({54, 20, 59, 44});
+constexpr PictureMark kAngleMark = Frame({57, 26, 66, 44});
+constexpr PictureMark kTypeMark = Frame({54, 20, 66, 44});
+constexpr PictureMark kKeys1Mark = Frame({50, 60, 61, 92});
+constexpr PictureMark kKeys2Mark = Frame({61, 60, 72, 92});
+
+constexpr Display Tenths = Display::TenthsUnsigned;
+constexpr Marker NoFFFF = Marker::Word0xFFFF;
+constexpr Display Signed = Display::Custom;
+constexpr FormatFn kSigned = CSunProtectLogic::SignedNumber;
+constexpr EntryFilter Int = EntryFilter::Integer;
+constexpr EntryFilter Dec = EntryFilter::Decimal;
+
+// One channel in grid columns c (labels) and c + 1 (controls). Captions
+// carry the channel number: the two channels' labels would read the same
+// to an assistive tool otherwise. "Key clear" is a push button, never
+// checked: its change writes 0 to the key status.
+#define SP_CHANNEL_ROWS(n, c, state, base, bitName, keysMark)                                                      \
+    Row{.id = Heading##n, .kind = Kind::Heading, .caption = "Sun Protect " #n, .row = 1, .column = c, .span = 2},     \
+        Row{.id = Type##n, .kind = Kind::List, .caption = "Type " #n, .row = 2, .column = c, .items = kTypes,        \
+            .initial = 2, .address = base + 14, .mark = kTypeMark},                                                  \
+        Row{.id = AutoMode##n, .kind = Kind::Check, .caption = "Auto Mode " #n, .row = 3, .column = c + 1,           \
+            .address = CSunProtectLogic::kAutoModeRegister, .bit = n - 1, .hoverName = bitName,                      \
+            .mark = kAutoModeMark},                                                                                  \
+        Row{.id = Label##n, .kind = Kind::Text, .caption = "Label " #n, .row = 4, .column = c,                       \
+            .filter = EntryFilter::Text12, .address = base, .display = Display::Text, .mark = kLabelMark},           \
+        Row{.id = OpMode##n, .kind = Kind::List, .caption = "OpMode " #n, .row = 5, .column = c, .items = kOpModes,  \
+            .initial = 1, .address = base + 13, .mark = keysMark},                                                   \
+        Row{.id = KeyStatus##n, .kind = Kind::List, .caption = "Key Status " #n, .row = 6, .column = c,              \
+            .items = kKeyStates, .initial = 0, .address = state, .mark = keysMark},                                  \
+        Row{.id = KeyClear##n, .kind = Kind::Button, .caption = "Key clear " #n, .row = 7, .column = c + 1,          \
+            .address = state, .take = Take::CheckState, .uses = Use::Change},                                        \
+        Row{.id = Position##n, .kind = Kind::Number, .caption = "Position " #n, .row = 8, .column = c, .filter = Dec, \
+            .address = state + 1, .display = Tenths, .marker = NoFFFF, .mark = kPositionMark},                       \
+        Row{.id = PositionStep##n, .kind = Kind::Number, .caption = "Position Step Size " #n, .row = 9, .column = c, \
+            .filter = Dec, .address = base + 15, .display = Tenths, .marker = NoFFFF, .mark = kPositionMark},        \
+        Row{.id = PositionMin##n, .kind = Kind::Number, .caption = "Position Min " #n, .row = 10, .column = c,       \
+            .filter = Int, .address = base + 17, .mark = kPositionMark},                                             \
+        Row{.id = PositionMax##n, .kind = Kind::Number, .caption = "Postion Max " #n, .row = 11, .column = c,        \
+            .filter = Int, .address = base + 18, .mark = kPositionMark},                                             \
+        Row{.id = Angle##n, .kind = Kind::Number, .caption = "Angle " #n, .row = 12, .column = c, .filter = Int,     \
+            .address = state + 2, .display = Signed, .format = kSigned, .mark = kAngleMark},                         \
+        Row{.id = AngleStep##n, .kind = Kind::Number, .caption = "Angle Step Size " #n, .row = 13, .column = c,      \
+            .filter = Int, .address = base + 16, .mark = kAngleMark},                                                \
+        Row{.id = AngleMin##n, .kind = Kind::Number, .caption = "Angle Min " #n, .row = 14, .column = c,             \
+            .filter = Int, .address = base + 19, .display = Signed, .format = kSigned, .mark = kAngleMark},          \
+        Row{.id = AngleMax##n, .kind = Kind::Number, .caption = "Angle Max " #n, .row = 15, .column = c,             \
+            .filter = Int, .address = base + 20, .display = Signed, .format = kSigned, .mark = kAngleMark}
+
+constexpr Row kRows[] = {
+    // The number of circuits: fixed on the smaller units (read-only there,
+    // the field is then disabled), a setting on the larger ones, written
+    // like any typed number.
+    {.id = Circuits, .kind = Kind::Number, .caption = "Sun Protect Circuits", .row = 0, .filter = Int,
+     .address = 4200},
+    {.id = SunProtectDisplay, .kind = Kind::Check, .caption = "Sun Protect Display", .row = 0, .column = 3, .address = 4201},
+    // Both automatic modes in one register, into the catalogue; the boxes
+    // show its bits.
+    {.address = CSunProtectLogic::kAutoModeRegister},
+    SP_CHANNEL_ROWS(1, 0, 720, 4250, "SP1_AutoMode_700_bit0", kKeys1Mark),
+    SP_CHANNEL_ROWS(2, 2, 730, 4300, "SP1_AutoMode_700_bit1", kKeys2Mark),
+    Page::ReadTargetButton(),
+    // The page's own undo (undoChanges), in the framework's place.
+    {.id = Page::kUndoChanges, .kind = Kind::Button, .caption = "Undo Changes", .row = Page::kButtonBar},
+    Page::SaveToNvramButton(),
+};
+
+#undef SP_CHANNEL_ROWS
+
+// The unit's order: the automatic modes, both channels' states, the page's
+// own settings, then each channel's settings.
+constexpr uint16_t kReadOrder[] = {700,  720,  721,  722,  730,  731,  732,  4200, 4201, 4250, 4263, 4264, 4265,
+                                   4266, 4267, 4268, 4269, 4270, 4300, 4313, 4314, 4315, 4316, 4317, 4318, 4319,
+                                   4320};
+
+// Everything read goes back, both labels register by register included
+// (read-only registers are skipped).
+constexpr uint16_t kUndoOrder[] = {
+    700,  720,  721,  722,  730,  731,  732,  4200, 4201, 4250, 4251, 4252, 4253, 4254, 4255, 4256, 4257,
+    4258, 4259, 4260, 4261, 4263, 4264, 4265, 4266, 4267, 4268, 4269, 4270, 4300, 4301, 4302, 4303, 4304,
+    4305, 4306, 4307, 4308, 4309, 4310, 4311, 4313, 4314, 4315, 4316, 4317, 4318, 4319, 4320};
+
+constexpr Description kPage = {
+    .rows = kRows,
+    .readOrder = kReadOrder,
+    .undoOrder = kUndoOrder,
+    .defaultPicture = Picture::UnitSunProtect,
+};
+
+constexpr ControlId kStatusControls[] = {KeyStatus1, Position1, Angle1, KeyStatus2, Position2, Angle2};
+
+} // namespace
+
+CSunProtectLogic::CSunProtectLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
+                                   IPageControls& controls)
+    : CPageEngine(kPage, catalogue, unit, host, controls)
+{
+}
+
+const Description& CSunProtectLogic::PageDescription()
+{
+    return kPage;
+}
+
+uint16_t CSunProtectLogic::KeyStatusRegister(int channel)
+{
+    return channel == 2 ? 730 : 720;
+}
+
+std::string CSunProtectLogic::SignedNumber(uint16_t value)
+{
+    return std::to_string(static_cast<int16_t>(value));
+}
+
+void CSunProtectLogic::disableStatusControls()
+{
+    for (const ControlId id : kStatusControls)
+        controls().setEnabled(id, false);
+}
+
+int CSunProtectLogic::afterReads(int result, bool)
+{
+    disableStatusControls();
+    return result;
+}
+
+int CSunProtectLogic::keyClear(int channel)
+{
+    const ControlId button = channel == 2 ? KeyClear2 : KeyClear1;
+    const int result = writeOnChange(button);
+    // A change held back behind a running cycle is written when the cycle
+    // ends; the key status shows it from the next read.
+    if (unit().demoMode() || cycleRunning())
+        return result;
+    // What the unit has now: the key may have been pressed again meanwhile.
+    const Row* status = rowOf(channel == 2 ? KeyStatus2 : KeyStatus1);
+    onUnit({}, [&] { return readAndShow(*status); });
+    return result;
+}
+
+int CSunProtectLogic::undoChanges()
+{
+    // Held back for this undo as if read-only; the engine skips those.
+    std::vector<const Row*> held;
+    for (const Row& row : kRows) {
+        if (row.marker != Marker::Word0xFFFF)
+            continue;
+        RegisterEntry& entry = catalogue().Holding(row.address);
+        if (entry.value == 0xFFFF && !entry.readOnly) {
+            entry.readOnly = true;
+            held.push_back(&row);
+        }
+    }
+    const int result = undoChangesButton();
+    for (const Row* row : held) {
+        catalogue().Holding(row->address).readOnly = false;
+        // The read after the writes took the field for a read-only one.
+        const bool status = std::find(std::begin(kStatusControls), std::end(kStatusControls), row->id) !=
+                            std::end(kStatusControls);
+        controls().setEnabled(row->id, !status);
+    }
+    return result;
+}

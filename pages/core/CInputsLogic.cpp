@@ -1,5 +1,9 @@
 #include "pages/core/CInputsLogic.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 using namespace Page;
 using namespace InputsId;
 
@@ -17,20 +21,14 @@ constexpr const char* kInput1Functions[] = {
     "16 = DI ECO NC",         "17 = DI change-over NO",
     "18 = DI change-over NC",
 };
-// Only input 1 has the temperature sensor circuit.
-constexpr const char* kInput2Functions[] = {
-    "0 = inactive",           "1 = reserved",
-    "2 = DI as pure bus value", "3 = DI window contact NO",
-    "4 = DI window contact NC", "5 = DI dew point monitor NO",
-    "6 = DI dew point monitor NC", "7 = DI presence contact NO",
-    "8 = DI presence contact NC", "9 = DI key card NO",
-    "10 = DI key card NC",    "11 = DI alarm NO",
-    "12 = DI alarm NC",       "13 = DI frost protection NO",
-    "14 = DI frost protection NC", "15 = DI ECO NO",
-    "16 = DI ECO NC",         "17 = DI change-over NO",
-    "18 = DI change-over NC",
-};
-static_assert(std::size(kInput1Functions) == std::size(kInput2Functions));
+// Only input 1 has the temperature sensor circuit: input 2 offers the
+// same functions with that entry reserved.
+constexpr auto kInput2Functions = [] {
+    std::array<const char*, std::size(kInput1Functions)> functions{};
+    std::copy(std::begin(kInput1Functions), std::end(kInput1Functions), functions.begin());
+    functions[1] = "1 = reserved";
+    return functions;
+}();
 
 // The terminal of each input on the back of the unit, with what is wired to it.
 constexpr FramePercent kDi1Terminal{54, 47, 62, 64};

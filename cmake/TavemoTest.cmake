@@ -46,3 +46,33 @@ function(tavemo_add_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${ARG_LABELS}")
 endfunction()
+
+# tavemo_add_sim_page_test(NAME SOURCE [TIMEOUT s]): real pages in the real
+# main window, offscreen, against tavemo-unitsim. One CTest entry for the
+# whole executable: its tests share one simulator and one connected window
+# (connecting alone costs about two seconds), which one process per test
+# would repeat.
+function(tavemo_add_sim_page_test name source)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${source} ${PROJECT_SOURCE_DIR}/tests/support/LsanSuppressions.cpp)
+  target_link_libraries(${name} PRIVATE tavemo_core tavemo_test_main tavemo_app Qt6::Test)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  tavemo_warnings(${name})
+  add_dependencies(${name} tavemo-unitsim)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "pages" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# tavemo_add_screenshot_tool(NAME SOURCE): a program that pictures the tool
+# against the simulator, run by hand (see README).
+function(tavemo_add_screenshot_tool name source)
+  add_executable(${name} ${source} ${PROJECT_SOURCE_DIR}/tests/support/LsanSuppressions.cpp)
+  target_link_libraries(${name} PRIVATE tavemo_app Qt6::Test)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${name} PRIVATE TAVEMO_TEST_BIN_DIR="${PROJECT_BINARY_DIR}")
+  tavemo_warnings(${name})
+  add_dependencies(${name} tavemo-unitsim)
+endfunction()

@@ -18,57 +18,29 @@
 
 #include <cstdio>
 
-namespace {
-
-bool Save(QWidget& window, const QString& path)
-{
-    QTest::qWait(150);
-    // The widget paints itself: works on the offscreen platform too.
-    const QPixmap shot = window.grab();
-    const bool ok = shot.save(path);
-    std::printf("%s%s\n", qPrintable(path), ok ? "" : " (not written)");
-    return ok;
-}
-
-void Hover(QWidget* target)
-{
-    const QPoint centre(target->width() / 2, target->height() / 2);
-    QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-}
-
-void Open(CTavemoConfigurationToolDlg& window, const char* caption)
-{
-    const int tab = window.tabs()->captions().indexOf(QString::fromLatin1(caption));
-    window.SelectTab(tab);
-    (void)QTest::qWaitFor([&] { return window.lastTab() == tab; }, 3000);
-    QTest::qWait(300);
-}
-
-} // namespace
+using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
     const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
     QDir().mkpath(dir);
-    testsupport::ToolSession session(TAVEMO_TEST_BIN_DIR, "io_pages_screenshot", {"--device-type", "2050"},
+    ToolSession session(TAVEMO_TEST_BIN_DIR, "io_pages_screenshot", {"--device-type", "2050"},
                                      "ttySIM7");
     if (!session.ready())
         return 1;
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    Open(window, "Inputs");
+    session.open("Inputs");
     auto* inputs = qobject_cast<CTabInputs*>(window.page(PageId::Inputs));
-    Hover(inputs->controls().label(InputsId::Input1Config));
-    bool ok = Save(window, dir + "/inputs.png");
+    ToolSession::Hover(inputs->controls().label(InputsId::Input1Config));
+    bool ok = ToolSession::Save(window, dir + "/inputs.png");
 
-    Open(window, "Sun Protect");
+    session.open("Sun Protect");
     auto* sun = qobject_cast<CTabSunProtect*>(window.page(PageId::SunProtect));
-    Hover(sun->controls().label(SunProtectId::Angle1));
-    ok = Save(window, dir + "/sunprotect.png") && ok;
-    Hover(sun->controls().label(SunProtectId::KeyStatus2));
-    ok = Save(window, dir + "/sunprotect_keys.png") && ok;
+    ToolSession::Hover(sun->controls().label(SunProtectId::Angle1));
+    ok = ToolSession::Save(window, dir + "/sunprotect.png") && ok;
+    ToolSession::Hover(sun->controls().label(SunProtectId::KeyStatus2));
+    ok = ToolSession::Save(window, dir + "/sunprotect_keys.png") && ok;
     return ok ? 0 : 1;
 }

@@ -23,44 +23,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdio>
 #include <functional>
 
+using testsupport::ToolSession;
+
 namespace {
-
-bool Save(QWidget& window, const QString& path)
-{
-    QTest::qWait(150);
-    const QPixmap shot = window.screen()->grabWindow(0, window.frameGeometry().x(), window.frameGeometry().y(),
-                                                     window.frameGeometry().width(), window.frameGeometry().height());
-    const bool ok = shot.save(path);
-    std::printf("%s%s\n", qPrintable(path), ok ? "" : " (not written)");
-    return ok;
-}
-
-void Hover(QWidget* target)
-{
-    const QPoint centre(target->width() / 2, target->height() / 2);
-    QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-}
-
-int TabOf(CTavemoConfigurationToolDlg& window, const char* caption)
-{
-    return window.tabs()->captions().indexOf(QString::fromLatin1(caption));
-}
-
-void Open(CTavemoConfigurationToolDlg& window, const char* caption)
-{
-    window.SelectTab(TabOf(window, caption));
-    (void)QTest::qWaitFor([&] { return window.lastTab() == TabOf(window, caption); }, 3000);
-    QTest::qWait(300);
-}
 
 // Pictures the modal dialog that the action opens, then closes it.
 bool SaveModal(const QString& path, const std::function<void()>& action)
@@ -68,7 +39,7 @@ bool SaveModal(const QString& path, const std::function<void()>& action)
     bool ok = false;
     QTimer::singleShot(400, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
-            ok = Save(*dialog, path);
+            ok = ToolSession::Save(*dialog, path);
             QMetaObject::invokeMethod(dialog, "reject");
         }
     });
@@ -82,7 +53,7 @@ int main(int argc, char** argv)
 {
     const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
     QDir().mkpath(dir);
-    testsupport::ToolSession session(TAVEMO_TEST_BIN_DIR, "pages_screenshot", {"--device-type", "2050"},
+    ToolSession session(TAVEMO_TEST_BIN_DIR, "pages_screenshot", {"--device-type", "2050"},
                                      "ttySIM2");
     if (!session.ready())
         return 1;
@@ -90,41 +61,38 @@ int main(int argc, char** argv)
     session.connect();
 
     auto* common = qobject_cast<CTabCommon*>(window.page(PageId::Common));
-    window.SelectTab(TabOf(window, "Common"));
-    (void)QTest::qWaitFor([&] { return window.lastTab() == TabOf(window, "Common"); }, 3000);
-    QTest::qWait(300);
-    Hover(common->controls().label(CommonId::TempUnit));
-    bool ok = Save(window, dir + "/common.png");
+    session.open("Common");
+    ToolSession::Hover(common->controls().label(CommonId::TempUnit));
+    bool ok = ToolSession::Save(window, dir + "/common.png");
 
     auto* sensors = qobject_cast<CTabSensors*>(window.page(PageId::Sensors));
-    window.SelectTab(TabOf(window, "Sensors"));
-    (void)QTest::qWaitFor([&] { return window.lastTab() == TabOf(window, "Sensors"); }, 3000);
-    QTest::qWait(600);
-    ok = Save(window, dir + "/sensors.png") && ok;
+    session.open("Sensors");
+    QTest::qWait(300); // the eleven readings take longer
+    ok = ToolSession::Save(window, dir + "/sensors.png") && ok;
 
     QTimer::singleShot(400, [&] {
         if (auto* dialog = qobject_cast<CDlgConfigureSensor*>(QApplication::activeModalWidget())) {
             dialog->widget<QLineEdit>(SensorDialogId::Label)->setText(QStringLiteral("Wohnen"));
-            Hover(dialog->controls().label(SensorDialogId::Label));
-            ok = Save(*dialog, dir + "/sensor_dialog.png") && ok;
+            ToolSession::Hover(dialog->controls().label(SensorDialogId::Label));
+            ok = ToolSession::Save(*dialog, dir + "/sensor_dialog.png") && ok;
             dialog->reject();
         }
     });
     sensors->configureSensor(CSensorsLogic::Sensors()[0]);
 
     // A change typed and left with Tab: marked, not written.
-    Open(window, "Common");
+    session.open("Common");
     auto* brightness = common->widget<QLineEdit>(CommonId::Brightness);
     brightness->selectAll();
     QTest::keyClicks(brightness, QStringLiteral("55"));
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(brightness, &out);
-    ok = Save(window, dir + "/common_edited.png") && ok;
+    ok = ToolSession::Save(window, dir + "/common_edited.png") && ok;
     // A number outside the limits: refused, the unit's value back.
     brightness->selectAll();
     QTest::keyClicks(brightness, QStringLiteral("150"));
     QTest::keyClick(brightness, Qt::Key_Return);
-    ok = Save(window, dir + "/common_refused.png") && ok;
+    ok = ToolSession::Save(window, dir + "/common_refused.png") && ok;
     ok = SaveModal(dir + "/factory_reset.png",
                    [&] { common->widget<QPushButton>(CommonId::FactoryReset)->click(); }) &&
          ok;
@@ -132,7 +100,7 @@ int main(int argc, char** argv)
     // The unit unplugged: the read fails at once.
     session.sim().stop();
     common->widget<QPushButton>(Page::kReadTarget)->click();
-    ok = Save(window, dir + "/common_vanished.png") && ok;
+    ok = ToolSession::Save(window, dir + "/common_vanished.png") && ok;
 
     // Demo mode: the banner, and nothing of the unit on the pages.
     QTimer::singleShot(300, [] {
@@ -140,8 +108,8 @@ int main(int argc, char** argv)
             dialog->accept();
     });
     window.comInterface()->StartDemoMode();
-    Open(window, "Common");
-    ok = Save(window, dir + "/demo.png") && ok;
+    session.open("Common");
+    ok = ToolSession::Save(window, dir + "/demo.png") && ok;
 
     return ok ? 0 : 1;
 }

@@ -17,31 +17,13 @@
 
 #include <cstdio>
 
-namespace {
-
-bool Save(QWidget& window, const QString& path)
-{
-    QTest::qWait(150);
-    const bool ok = window.grab().save(path);
-    std::printf("%s%s\n", qPrintable(path), ok ? "" : " (not written)");
-    return ok;
-}
-
-void Hover(QWidget* target)
-{
-    const QPoint centre(target->width() / 2, target->height() / 2);
-    QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-}
-
-} // namespace
+using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
     const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
     QDir().mkpath(dir);
-    testsupport::ToolSession session(TAVEMO_TEST_BIN_DIR, "room_climate_screenshot", {"--device-type", "2050"},
+    ToolSession session(TAVEMO_TEST_BIN_DIR, "room_climate_screenshot", {"--device-type", "2050"},
                                      "ttySIM7");
     if (!session.ready())
         return 1;
@@ -51,15 +33,12 @@ int main(int argc, char** argv)
     window.resize(qMax(window.width(), 1380), window.height());
 
     auto* page = qobject_cast<CTabRoomClimate*>(window.page(PageId::RoomClimate));
-    const int tab = window.tabs()->captions().indexOf(QStringLiteral("Room Climate"));
-    window.SelectTab(tab);
-    (void)QTest::qWaitFor([&] { return window.lastTab() == tab; }, 3000);
-    QTest::qWait(300);
-    Hover(page->controls().label(RoomClimateId::SetpointTemp));
-    bool ok = Save(window, dir + "/room_climate.png");
-    Hover(page->controls().label(RoomClimateId::FanLabel));
-    ok = Save(window, dir + "/room_climate_fan.png") && ok;
-    Hover(page->controls().label(RoomClimateId::PresenceStatus));
-    ok = Save(window, dir + "/room_climate_presence.png") && ok;
+    session.open("Room Climate");
+    ToolSession::Hover(page->controls().label(RoomClimateId::SetpointTemp));
+    bool ok = ToolSession::Save(window, dir + "/room_climate.png");
+    ToolSession::Hover(page->controls().label(RoomClimateId::FanLabel));
+    ok = ToolSession::Save(window, dir + "/room_climate_fan.png") && ok;
+    ToolSession::Hover(page->controls().label(RoomClimateId::PresenceStatus));
+    ok = ToolSession::Save(window, dir + "/room_climate_presence.png") && ok;
     return ok ? 0 : 1;
 }

@@ -1,138 +1,27 @@
 // The Inputs and Sun Protect pages in the real main window, offscreen,
 // against tavemo-unitsim on a pseudo-terminal: what the unit received (the
 // simulator's transcript) and what the controls show.
-#include "app/CTavemoConfigurationToolDlg.h"
-#include "app/CXTabCtrl.h"
-#include "link/CModbus.h"
-#include "link/CPassword.h"
-#include "link/ui/CDlgDemoDevice.h"
-#include "link/ui/CDlgPw.h"
-#include "link/ui/CTabInterface.h"
+#include "tests/pages/PagesOnUnit.h"
+
 #include "pages/CPicturePanel.h"
 #include "pages/CTabInputs.h"
 #include "pages/CTabSunProtect.h"
 #include "pages/core/PageText.h"
-#include "tests/support/QtApp.h"
-#include "tests/support/SimProcess.h"
-#include "tests/support/WhenModal.h"
 
-#include <QAccessible>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <sstream>
-
-using testsupport::SimProcess;
 using testsupport::WhenModal;
 
 namespace {
 
-constexpr const char* kPin = "42";
-constexpr const char* kPort = "ttySIM6";
-const std::vector<std::string> kUnitWithPin = {"--device-type", "2050", "--pin", kPin};
-
-// One simulator and one connected main window for the whole suite
-// (connecting costs a couple of seconds). A test that leaves the tool
-// elsewhere (demo mode) is healed by the next test's SetUp.
-class IoPages : public ::testing::Test
+// The Inputs and Sun Protect pages against one unit.
+class IoPages : public pagetest::PagesOnUnit
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        testsupport::App();
-        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
-        s_catalogue = std::make_unique<RegisterCatalogue>();
-        s_catalogue->Build();
-        s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);
-        s_window->show();
-        (void)QTest::qWaitFor([] { return s_window->isStarted(); }, 3000);
-    }
-    static void TearDownTestSuite()
-    {
-        theModbus.disconnect();
-        s_window.reset();
-        s_sim.reset();
-        s_catalogue.reset();
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_window && s_window->isStarted());
-        if (!s_sim || window->comInterface()->demoMode() || !allTabsEnabled())
-            connect(kUnitWithPin);
-    }
-
-    // (Re)starts the simulator on the suite's port and connects to it.
-    void connect(const std::vector<std::string>& options)
-    {
-        restartUnit(options);
-        CTabInterface* com = window->comInterface();
-        com->refreshPortList();
-        com->portList()->setCurrentIndex(com->portList()->findText(QString::fromLatin1(kPort), Qt::MatchStartsWith));
-        const auto answer = WhenModal<CDlgPw>([](CDlgPw* prompt) {
-            prompt->field()->setText(QString::fromLatin1(kPin));
-            prompt->accept();
-        });
-        com->OnConnect();
-        ASSERT_EQ(window->statusText(), "Ready.");
-        ASSERT_TRUE(allTabsEnabled());
-    }
-    static void restartUnit(const std::vector<std::string>& options)
-    {
-        s_sim.reset();
-        s_sim = std::make_unique<SimProcess>(options, kPort);
-        ASSERT_TRUE(s_sim->ready());
-    }
-    bool allTabsEnabled() const
-    {
-        for (int i = 0; i < window->tabs()->count(); ++i)
-            if (!window->tabs()->IsTabEnabled(i))
-                return false;
-        return true;
-    }
-    // Selects a page's tab (coming from another one) and waits until the
-    // main window has activated it: the page reads the unit.
-    void open(const char* caption)
-    {
-        const int index = window->tabs()->captions().indexOf(QString::fromLatin1(caption));
-        ASSERT_GE(index, 0) << caption;
-        if (window->tabs()->currentIndex() == index || window->lastTab() == index)
-            select(0);
-        select(index);
-    }
-    // Makes the page the current one; it reads the unit only when it was not.
-    void show(const char* caption)
-    {
-        const int index = window->tabs()->captions().indexOf(QString::fromLatin1(caption));
-        if (window->tabs()->currentIndex() != index || window->lastTab() != index)
-            open(caption);
-    }
-    void select(int index)
-    {
-        ASSERT_TRUE(window->SelectTab(index));
-        ASSERT_TRUE(QTest::qWaitFor([this, index] { return window->lastTab() == index; }, 2000));
-    }
     CTabInputs* inputs() const { return qobject_cast<CTabInputs*>(window->page(PageId::Inputs)); }
     CTabSunProtect* sun() const { return qobject_cast<CTabSunProtect*>(window->page(PageId::SunProtect)); }
-    // Types a number into a field and confirms it with Enter.
-    static void type(CPageWidget* p, Page::ControlId id, const char* text)
-    {
-        auto* field = p->widget<QLineEdit>(id);
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, QString::fromUtf8(text));
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-    static QString text(CPageWidget* p, Page::ControlId id) { return QString::fromStdString(p->controls().text(id)); }
-
     // What an assistive tool finds for a label text: the control whose
     // accessible name it is, or that a label of that text labels.
     static QWidget* reachable(CPageWidget* p, const QString& labelText)
@@ -153,24 +42,6 @@ protected:
         return found;
     }
 
-    static SimProcess& sim() { return *s_sim; }
-    static std::vector<std::string> received(std::size_t from = 0)
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(sim().transcript().substr(from));
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("RX ", 0) == 0 && line.size() > 3)
-                lines.push_back(line.substr(3));
-        return lines;
-    }
-    static std::vector<std::string> writes(std::size_t from)
-    {
-        std::vector<std::string> w;
-        for (const std::string& line : received(from))
-            if (line.size() > 2 && line[1] == 'w')
-                w.push_back(line);
-        return w;
-    }
     // The plain reads from the transcript's offset on, in order.
     static std::vector<std::string> reads(std::size_t from)
     {
@@ -180,43 +51,6 @@ protected:
                 r.push_back(line);
         return r;
     }
-    static bool has(const std::vector<std::string>& lines, const std::string& line)
-    {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-    static std::size_t mark() { return sim().transcript().size(); }
-    // Changes a register on the unit behind the tool's back.
-    static void setOnUnit(uint16_t address, uint16_t value)
-    {
-        CModbus other;
-        ASSERT_EQ(other.connect(sim().name()), 0);
-        ASSERT_EQ(other.writeHolding(address, value), 0) << address;
-        other.disconnect();
-    }
-    static void hover(QWidget* target)
-    {
-        const QPointF centre(target->width() / 2.0, target->height() / 2.0);
-        QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(target, &move);
-    }
-    static void choose(QComboBox* list, int index)
-    {
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
-    void startDemoMode()
-    {
-        auto chosen = WhenModal<CDlgDemoDevice>([](CDlgDemoDevice* chooser) { chooser->accept(); });
-        window->comInterface()->StartDemoMode();
-        ASSERT_TRUE(chosen.appeared());
-    }
-
-    static inline std::unique_ptr<RegisterCatalogue> s_catalogue;
-    static inline std::unique_ptr<CTavemoConfigurationToolDlg> s_window;
-    static inline std::unique_ptr<SimProcess> s_sim;
-    RegisterCatalogue& catalogue = *s_catalogue;
-    CTavemoConfigurationToolDlg* window = s_window.get();
 };
 
 } // namespace
@@ -280,7 +114,7 @@ TEST_F(IoPages, InputsReadFailingAtInput2LeavesTheStatesAsTheyWere)
     EXPECT_EQ(text(p, InputsId::D1Status), "untouched");
     EXPECT_EQ(text(p, InputsId::D2Status), "untouched");
     EXPECT_EQ(window->statusText(), "Error: -10");
-    connect(kUnitWithPin); // the unit as the other tests know it
+    connect(Unit()); // the unit as the other tests know it
 }
 
 // ---- Sun Protect ------------------------------------------------------------

@@ -1,54 +1,35 @@
 // The Common and Sensors pages and the sensor dialog in the real main window,
 // offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
 // received (the simulator's transcript) and what the controls show.
-#include "link/CModbus.h"
-#include "link/ui/CDlgDemoDevice.h"
-#include "link/ui/CDlgPw.h"
+#include "tests/pages/PagesOnUnit.h"
+
+#include "app/CStatusLine.h"
 #include "pages/CDlgConfigureSensor.h"
 #include "pages/CDlgDateTime.h"
 #include "pages/CPicturePanel.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
 #include "pages/core/PageText.h"
-#include "app/CStatusLine.h"
-#include "app/CTavemoConfigurationToolDlg.h"
-#include "app/CXTabCtrl.h"
-#include "link/CPassword.h"
-#include "link/ui/CTabInterface.h"
-#include "tests/support/QtApp.h"
-#include "tests/support/SimProcess.h"
-#include "tests/support/WhenModal.h"
 
-#include <QAccessible>
 #include <QCalendarWidget>
-#include <QTest>
-#include <gtest/gtest.h>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFocusEvent>
-#include <QMessageBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimeEdit>
-
 #include <QTimer>
 
-#include <algorithm>
 #include <cctype>
 #include <functional>
-#include <memory>
-#include <sstream>
 
 using testsupport::SimProcess;
 using testsupport::WhenModal;
 
 namespace {
 
-constexpr const char* kPin = "42";
+// The suite's unit without its PIN.
 const std::vector<std::string> kUnit = {"--device-type", "2050", "--pressure-unit", "2"};
-const std::vector<std::string> kUnitWithPin = {"--device-type", "2050", "--pressure-unit", "2", "--pin", kPin};
 
 // "Mr" or "Xr" and a register number: a plain or special read.
 bool IsReadCommand(const std::string& command)
@@ -63,140 +44,13 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
-// One simulator and one connected main window for the whole suite:
-// connecting costs a couple of seconds (the unit's 48 time-program flags are
-// read), so the tests share it. A test that leaves the tool elsewhere (demo
-// mode, another unit) is healed by the next test's SetUp.
-class Pages : public ::testing::Test
+// The Common and Sensors pages and the main window's safety questions
+// against one unit.
+class Pages : public pagetest::PagesOnUnit
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        testsupport::App();
-        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
-        s_catalogue = std::make_unique<RegisterCatalogue>();
-        s_catalogue->Build();
-        s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);
-        s_window->show();
-        (void)QTest::qWaitFor([] { return s_window->isStarted(); }, 3000);
-    }
-    static void TearDownTestSuite()
-    {
-        theModbus.disconnect();
-        s_window.reset();
-        s_sim.reset();
-        s_catalogue.reset();
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_window && s_window->isStarted());
-        if (!s_sim || window->comInterface()->demoMode() || !allTabsEnabled())
-            connect(kUnitWithPin);
-    }
-    void TearDown() override { CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C"); }
-
-    // (Re)starts the simulator on the suite's port and connects to it.
-    void connect(const std::vector<std::string>& options)
-    {
-        restartUnit(options);
-        CTabInterface* com = window->comInterface();
-        com->refreshPortList();
-        com->portList()->setCurrentIndex(
-            com->portList()->findText(QString::fromStdString(sim().name()), Qt::MatchStartsWith));
-        const auto answer = WhenModal<CDlgPw>([](CDlgPw* prompt) {
-            prompt->field()->setText(QString::fromLatin1(kPin));
-            prompt->accept();
-        });
-        com->OnConnect();
-        ASSERT_EQ(window->statusText(), "Ready.");
-        ASSERT_TRUE(allTabsEnabled());
-    }
-    // Another unit (or the same one restarted) behind the same port name.
-    static void restartUnit(const std::vector<std::string>& options)
-    {
-        s_sim.reset();
-        s_sim = std::make_unique<SimProcess>(options, "ttySIM5");
-        ASSERT_TRUE(s_sim->ready());
-    }
-    bool allTabsEnabled() const
-    {
-        for (int i = 0; i < window->tabs()->count(); ++i)
-            if (!window->tabs()->IsTabEnabled(i))
-                return false;
-        return true;
-    }
-    // Selects a page's tab (coming from another one) and waits until the
-    // main window has activated it: the page reads the unit.
-    void open(const char* caption)
-    {
-        const int index = indexOf(caption);
-        // The tab timer activates a page when the selection differs from the
-        // one it last saw; come from another tab if that one is this page.
-        if (window->tabs()->currentIndex() == index || window->lastTab() == index)
-            select(0);
-        select(index);
-    }
-    // Makes the page the current one; it reads the unit only when it was not.
-    void show(const char* caption)
-    {
-        if (window->tabs()->currentIndex() != indexOf(caption) || window->lastTab() != indexOf(caption))
-            open(caption);
-    }
-    int indexOf(const char* caption) const
-    {
-        const int index = window->tabs()->captions().indexOf(QString::fromLatin1(caption));
-        EXPECT_GE(index, 0) << caption;
-        return index;
-    }
-    void select(int index)
-    {
-        ASSERT_TRUE(window->SelectTab(index));
-        ASSERT_TRUE(QTest::qWaitFor([this, index] { return window->lastTab() == index; }, 2000));
-    }
     CTabCommon* common() const { return qobject_cast<CTabCommon*>(window->page(PageId::Common)); }
     CTabSensors* sensors() const { return qobject_cast<CTabSensors*>(window->page(PageId::Sensors)); }
-    static QString text(CPageWidget* p, Page::ControlId id) { return QString::fromStdString(p->controls().text(id)); }
-    // What assistive tools read for a control: its accessible name, and the
-    // names of the labels that label it.
-    static QString accessibleName(CPageWidget* p, Page::ControlId id)
-    {
-        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(p->controls().widget(id));
-        return ai ? ai->text(QAccessible::Name) : QString();
-    }
-    static QStringList accessibleLabels(CPageWidget* p, Page::ControlId id)
-    {
-        QStringList labels;
-        if (QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(p->controls().widget(id)))
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                labels << relation.first->text(QAccessible::Name);
-        return labels;
-    }
-    static SimProcess& sim() { return *s_sim; }
-
-    // The commands the unit received from the transcript's offset on.
-    static std::vector<std::string> received(std::size_t from = 0)
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(sim().transcript().substr(from));
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("RX ", 0) == 0 && line.size() > 3)
-                lines.push_back(line.substr(3));
-        return lines;
-    }
-    static std::vector<std::string> writes(std::size_t from)
-    {
-        std::vector<std::string> w;
-        for (const std::string& line : received(from))
-            if (line.size() > 2 && line[1] == 'w')
-                w.push_back(line);
-        return w;
-    }
-    static bool has(const std::vector<std::string>& lines, const std::string& line)
-    {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-    static std::size_t mark() { return sim().transcript().size(); }
     // The unit's reply value to the last read of a register.
     static int lastReply(int address)
     {
@@ -209,15 +63,6 @@ protected:
                 value = std::stoi(t.substr(digits));
         }
         return value;
-    }
-    // Changes a register on the unit behind the tool's back.
-    static void setOnUnit(uint16_t address, uint16_t value, bool special = false)
-    {
-        CModbus other;
-        ASSERT_EQ(other.connect(sim().name()), 0);
-        ASSERT_EQ(special ? other.writeHoldingSpecial(address, value) : other.writeHolding(address, value), 0)
-            << address;
-        other.disconnect();
     }
     // Answers the question box that opens next with the button of that caption.
     static testsupport::ModalAnswer<QMessageBox> answer(const char* button)
@@ -234,20 +79,7 @@ protected:
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(field, &out);
     }
-    static void hover(QWidget* target)
-    {
-        const QPointF centre(target->width() / 2.0, target->height() / 2.0);
-        QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(target, &move);
-    }
     static bool greenAt(const QImage& image, int x, int y) { return image.pixel(x, y) == CPicturePanel::kMarkColour; }
-
-    static inline std::unique_ptr<RegisterCatalogue> s_catalogue;
-    static inline std::unique_ptr<CTavemoConfigurationToolDlg> s_window;
-    static inline std::unique_ptr<SimProcess> s_sim;
-    RegisterCatalogue& catalogue = *s_catalogue;
-    CTavemoConfigurationToolDlg* window = s_window.get();
 };
 
 } // namespace

@@ -1,161 +1,38 @@
 // The Room Climate page in the real main window, offscreen, against
 // tavemo-unitsim on a pseudo-terminal: what the unit received (the
 // simulator's transcript) and what the controls show.
-#include "app/CTavemoConfigurationToolDlg.h"
-#include "app/CXTabCtrl.h"
-#include "link/CModbus.h"
-#include "link/CPassword.h"
-#include "link/ui/CDlgPw.h"
-#include "link/ui/CTabInterface.h"
+#include "tests/pages/PagesOnUnit.h"
+
 #include "pages/CPicturePanel.h"
 #include "pages/CTabRoomClimate.h"
 #include "pages/core/PageText.h"
-#include "tests/support/QtApp.h"
-#include "tests/support/SimProcess.h"
-#include "tests/support/WhenModal.h"
 
-#include <QAccessible>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <memory>
-#include <sstream>
 
-using testsupport::SimProcess;
 using testsupport::WhenModal;
 using namespace RoomClimateId;
 using Page::ControlId;
 
 namespace {
 
-constexpr const char* kPin = "42";
-const std::vector<std::string> kUnit = {"--device-type", "2050", "--pin", kPin};
-
-// One simulator and one connected main window for the suite (connecting
-// costs about two seconds). A test that connects another unit puts the
-// suite's unit back before it ends.
-class RoomClimatePage : public ::testing::Test
+// The Room Climate page against one unit. A test that connects another unit
+// puts the suite's unit back before it ends.
+class RoomClimatePage : public pagetest::PagesOnUnit
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        testsupport::App();
-        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
-        s_catalogue = std::make_unique<RegisterCatalogue>();
-        s_catalogue->Build();
-        s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);
-        s_window->show();
-        (void)QTest::qWaitFor([] { return s_window->isStarted(); }, 3000);
-    }
-    static void TearDownTestSuite()
-    {
-        theModbus.disconnect();
-        s_window.reset();
-        s_sim.reset();
-        s_catalogue.reset();
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_window && s_window->isStarted());
-        if (!s_sim || window->comInterface()->demoMode() || !allTabsEnabled())
-            connect(kUnit);
-    }
-
-    void connect(const std::vector<std::string>& options)
-    {
-        s_sim.reset();
-        s_sim = std::make_unique<SimProcess>(options, "ttySIM6");
-        ASSERT_TRUE(s_sim->ready());
-        CTabInterface* com = window->comInterface();
-        com->refreshPortList();
-        com->portList()->setCurrentIndex(
-            com->portList()->findText(QString::fromStdString(s_sim->name()), Qt::MatchStartsWith));
-        const auto answer = WhenModal<CDlgPw>([](CDlgPw* prompt) {
-            prompt->field()->setText(QString::fromLatin1(kPin));
-            prompt->accept();
-        });
-        com->OnConnect();
-        ASSERT_EQ(window->statusText(), "Ready.");
-        ASSERT_TRUE(allTabsEnabled());
-    }
-    bool allTabsEnabled() const
-    {
-        for (int i = 0; i < window->tabs()->count(); ++i)
-            if (!window->tabs()->IsTabEnabled(i))
-                return false;
-        return true;
-    }
-    // Selects the page's tab, coming from the first one: the page reads the unit.
-    void open()
-    {
-        const int index = window->tabs()->captions().indexOf(QStringLiteral("Room Climate"));
-        ASSERT_GE(index, 0);
-        select(0);
-        select(index);
-    }
-    void select(int index)
-    {
-        ASSERT_TRUE(window->SelectTab(index));
-        ASSERT_TRUE(QTest::qWaitFor([this, index] { return window->lastTab() == index; }, 2000));
-    }
+    // Selects the page's tab, coming from another one: the page reads the unit.
+    void open() { PagesOnUnit::open("Room Climate"); }
     CTabRoomClimate* page() const { return qobject_cast<CTabRoomClimate*>(window->page(PageId::RoomClimate)); }
-    QString text(ControlId id) const { return QString::fromStdString(page()->controls().text(id)); }
+    QString text(ControlId id) const { return PagesOnUnit::text(page(), id); }
     template <class W> W* widget(ControlId id) const { return page()->widget<W>(id); }
-
-    static std::vector<std::string> writes(std::size_t from)
-    {
-        std::vector<std::string> w;
-        std::istringstream in(s_sim->transcript().substr(from));
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("RX ", 0) == 0 && line.size() > 5 && line[4] == 'w')
-                w.push_back(line.substr(3));
-        return w;
-    }
-    static std::size_t mark() { return s_sim->transcript().size(); }
-    static void setOnUnit(uint16_t address, uint16_t value)
-    {
-        // The special write reaches registers the bus may only read.
-        CModbus other;
-        ASSERT_EQ(other.connect(s_sim->name()), 0);
-        ASSERT_EQ(other.writeHoldingSpecial(address, value), 0) << address;
-        other.disconnect();
-    }
-    void choose(ControlId id, int index)
-    {
-        auto* list = widget<QComboBox>(id);
-        list->setCurrentIndex(index);
-        emit list->activated(index);
-    }
-    void type(ControlId id, const char* typed)
-    {
-        auto* field = widget<QLineEdit>(id);
-        field->setFocus();
-        field->clear();
-        QTest::keyClicks(field, typed);
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-    static void hover(QWidget* target)
-    {
-        const QPointF centre(target->width() / 2.0, target->height() / 2.0);
-        QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(target, &move);
-    }
-
-    static inline std::unique_ptr<RegisterCatalogue> s_catalogue;
-    static inline std::unique_ptr<CTavemoConfigurationToolDlg> s_window;
-    static inline std::unique_ptr<SimProcess> s_sim;
-    RegisterCatalogue& catalogue = *s_catalogue;
-    CTavemoConfigurationToolDlg* window = s_window.get();
+    void choose(ControlId id, int index) { PagesOnUnit::choose(widget<QComboBox>(id), index); }
+    void type(ControlId id, const char* typed) { PagesOnUnit::type(page(), id, typed); }
+    // 3749 is one the bus may only read: the special write reaches it.
+    static void setOnUnit(uint16_t address, uint16_t value) { PagesOnUnit::setOnUnit(address, value, true); }
 };
 
 } // namespace
@@ -292,5 +169,5 @@ TEST_F(RoomClimatePage, AnOlderUnitKeepsEntrySixAndShowsAMissingSetpoint)
     choose(CurrentTempDisplay, 6);
     EXPECT_EQ(writes(from), std::vector<std::string>{"Mw3651 6"});
     EXPECT_EQ(window->statusText(), "Done.");
-    connect(kUnit);
+    connect(Unit());
 }

@@ -12,6 +12,7 @@
 
 #include "app/CTavemoConfigurationToolApp.h"
 #include "app/CTavemoConfigurationToolDlg.h"
+#include "app/CXTabCtrl.h"
 #include "link/ui/CDlgPw.h"
 #include "link/ui/CTabInterface.h"
 #include "tests/support/QtApp.h"
@@ -20,6 +21,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -89,7 +91,40 @@ public:
         m_window->comInterface()->OnConnect();
     }
 
+    // Selects a page's tab and waits until the window has activated it (the
+    // page has read the unit) and painted it.
+    void open(const char* caption)
+    {
+        const int tab = m_window->tabs()->captions().indexOf(QString::fromLatin1(caption));
+        m_window->SelectTab(tab);
+        (void)QTest::qWaitFor([&] { return m_window->lastTab() == tab; }, kStartTimeoutMs);
+        QTest::qWait(kSettleMs);
+    }
+
+    // The mouse over a control: its register information and picture mark.
+    static void Hover(QWidget* target)
+    {
+        const QPoint centre(target->width() / 2, target->height() / 2);
+        QMouseEvent move(QEvent::MouseMove, centre, target->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    }
+
+    // A picture of a window or dialog as it paints itself (the offscreen
+    // platform too); says which file it wrote.
+    static bool Save(QWidget& window, const QString& path)
+    {
+        QTest::qWait(kPaintMs);
+        const bool ok = window.grab().save(path);
+        std::printf("%s%s\n", qPrintable(path), ok ? "" : " (not written)");
+        return ok;
+    }
+
 private:
+    // Time for a page's pictures to settle after its read, and for a paint.
+    static constexpr int kSettleMs = 300;
+    static constexpr int kPaintMs = 150;
+
     TestEnvironment m_environment;
     QApplication& m_app; // after the environment: Qt reads it when it starts
     SimProcess m_sim;

@@ -4,8 +4,10 @@
 #include "pages/CTabCommon.h"
 #include "pages/CTabRoomClimate.h"
 #include "pages/CTabInputs.h"
+#include "pages/CTabLight.h"
 #include "pages/CTabSensors.h"
 #include "pages/CTabSunProtect.h"
+#include "pages/CTabTiles.h"
 
 #include <algorithm>
 
@@ -34,12 +36,12 @@ constexpr PageEntry kPages[] = {
      .startupPlace = 6, .unitPlace = 6},
     {.id = PageId::SunProtect, .caption = "Sun Protect", .image = 7, .create = Make<CTabSunProtect>,
      .readsOnActivation = true, .startupPlace = 7, .unitPlace = 7},
-    {.id = PageId::Light, .caption = "Light", .image = 8, .readsOnActivation = true, .startupPlace = 8,
-     .unitPlace = 8},
+    {.id = PageId::Light, .caption = "Light", .image = 8, .create = Make<CTabLight>, .readsOnActivation = true,
+     .startupPlace = 8, .unitPlace = 8},
     {.id = PageId::Controller, .caption = "Controller", .image = 9, .readsOnActivation = true,
      .minDeviceType = 1000, .startupPlace = 12, .unitPlace = 9},
-    {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .readsOnActivation = true, .minDeviceType = 2000,
-     .startupPlace = 9, .unitPlace = 10},
+    {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .create = Make<CTabTiles>, .readsOnActivation = true,
+     .minDeviceType = 2000, .startupPlace = 9, .unitPlace = 10},
     {.id = PageId::TimeProgram, .caption = "Time Program", .image = 11, .startupPlace = 10, .unitPlace = 11},
     {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .startupPlace = 11, .unitPlace = 12},
 };

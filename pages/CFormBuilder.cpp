@@ -159,7 +159,14 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
             widget = list;
             break;
         }
-        case Kind::Check: widget = new QCheckBox(shown, owner); break;
+        case Kind::Check:
+            if (r.labelInFront) {
+                widget = new QCheckBox(owner);
+                widget->setAccessibleName(text);
+            } else {
+                widget = new QCheckBox(shown, owner);
+            }
+            break;
         case Kind::Button: {
             auto* button = new QPushButton(shown, owner);
             button->setAutoDefault(false);
@@ -180,7 +187,8 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
 
         QLabel* label = nullptr;
         const bool labelled =
-            r.kind == Kind::Number || r.kind == Kind::ReadOnly || r.kind == Kind::Text || r.kind == Kind::List;
+            r.kind == Kind::Number || r.kind == Kind::ReadOnly || r.kind == Kind::Text || r.kind == Kind::List ||
+            (r.kind == Kind::Check && r.labelInFront);
         if (labelled) {
             label = new QLabel(shown, owner);
             label->setBuddy(widget);

@@ -4,10 +4,10 @@
 // under its id. Rows without a widget (Kind::None) are passed over.
 //
 // Accessible names are set only where the visible text is not the name: a
-// field is named after its label. A list gets its name from its label
-// through the buddy relation; buttons, check boxes and labels expose their
-// own (current) text, so a unit label that changes after a read reads back
-// as it shows.
+// field, and a check box without a caption of its own, is named after its
+// label. A list gets its name from its label through the buddy relation;
+// buttons, check boxes and labels expose their own (current) text, so a
+// unit label that changes after a read reads back as it shows.
 //
 // Thread rules: user-interface thread only.
 #pragma once

@@ -178,12 +178,34 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
                        {4317, 0},  {4318, 100}, {4319, 0},  {4320, 80}};
     for (const auto& r : kSunProtect)
         setHolding(r.address, static_cast<uint16_t>(r.value));
+    // Two light circuits: a dimmable ceiling light in automatic mode, on at
+    // 60 %, dimmed in steps of 5 % by a short-long key; a desk lamp that
+    // only switches, off, on a key held for as long as the light should
+    // stay on.
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kLight[] = {{5300, 2}, {5301, 1}, {1100, 1}, {1102, 1}, {1120, 0}, {1121, 60}, {1130, 0},
+                  {1131, 0}, {5363, 1}, {5364, 0}, {5368, 5}, {5413, 0}, {5414, 1},  {5418, 10}};
+    for (const auto& r : kLight)
+        setHolding(r.address, static_cast<uint16_t>(r.value));
+    // Tile mode on, the tiles set up by the installer: the temperature, fan,
+    // sun-protection and light menus, the ceiling light and the CO2 reading.
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kTiles[] = {{6400, 1}, {6450, 1}, {6451, 2}, {6452, 3}, {6453, 4}, {6454, 7}, {6455, 17}};
+    if (DeviceFamily(options.deviceType) >= 2)
+        for (const auto& r : kTiles)
+            setHolding(r.address, static_cast<uint16_t>(r.value));
     // The channels' labels on the unit's screen, one character a register.
     const struct
     {
         uint16_t first;
         const char* text;
-    } kLabels[] = {{4250, "Blind South"}, {4300, "Shutter West"}};
+    } kLabels[] = {{4250, "Blind South"}, {4300, "Shutter West"}, {5350, "Ceiling"}, {5400, "Desk Lamp"}};
     for (const auto& label : kLabels)
         for (uint16_t k = 0; k < 12; ++k)
             setHolding(static_cast<uint16_t>(label.first + k),

@@ -115,6 +115,7 @@ enum class Picture : uint8_t {
     RoomFan,
     UnitInputs,     // the terminals on the unit's back with the two inputs
     UnitSunProtect, // the unit's front with its sun-protection screen and keys
+    UnitLight,      // the unit's front with its light screen and keys
 };
 
 // A frame's edges in percent of the picture (left, top, right, bottom).
@@ -166,6 +167,9 @@ struct Row
     int initial = -1; // the list's selection before anything was read
     EntryFilter filter = EntryFilter::None;
     ButtonAction action = ButtonAction::Page;
+    // A check box without a caption of its own: the caption is a label in
+    // front of it, as a field's is.
+    bool labelInFront = false;
 
     // The register and how it is shown.
     uint16_t address = 0; // 0: none

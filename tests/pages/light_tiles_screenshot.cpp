@@ -1,0 +1,43 @@
+// Takes pictures of the Light and Tiles pages, connected to the simulator,
+// for looking at them without a display:
+//   QT_QPA_PLATFORM=offscreen build/tests/pages/light_tiles_screenshot OUTDIR
+// It starts tavemo-unitsim (device type 2050, no PIN) on a private port,
+// starts the tool, connects, opens "Light" (hovering "Dimm Step Size 1",
+// then "Key Status 2", then "Label 1") and "Tiles", and writes light.png,
+// light_keys.png, light_label.png and tiles.png.
+#include "app/CTavemoConfigurationToolDlg.h"
+#include "app/CXTabCtrl.h"
+#include "pages/CTabLight.h"
+#include "pages/CTabTiles.h"
+#include "tests/support/ToolSession.h"
+
+#include <QDir>
+#include <QLabel>
+
+using testsupport::ToolSession;
+
+int main(int argc, char** argv)
+{
+    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
+    QDir().mkpath(dir);
+    ToolSession session(TAVEMO_TEST_BIN_DIR, "light_tiles_screenshot", {"--device-type", "2050"}, "ttySIM8");
+    if (!session.ready())
+        return 1;
+    CTavemoConfigurationToolDlg& window = session.window();
+    session.connect();
+
+    session.open("Light");
+    auto* light = qobject_cast<CTabLight*>(window.page(PageId::Light));
+    ToolSession::Hover(light->controls().label(LightId::DimmStep1));
+    bool ok = ToolSession::Save(window, dir + "/light.png");
+    ToolSession::Hover(light->controls().label(LightId::KeyStatus2));
+    ok = ToolSession::Save(window, dir + "/light_keys.png") && ok;
+    ToolSession::Hover(light->controls().label(LightId::Label1));
+    ok = ToolSession::Save(window, dir + "/light_label.png") && ok;
+
+    session.open("Tiles");
+    auto* tiles = qobject_cast<CTabTiles*>(window.page(PageId::Tiles));
+    ToolSession::Hover(tiles->controls().label(TilesId::Tile2));
+    ok = ToolSession::Save(window, dir + "/tiles.png") && ok;
+    return ok ? 0 : 1;
+}

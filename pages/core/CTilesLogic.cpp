@@ -1,5 +1,7 @@
 #include "pages/core/CTilesLogic.h"
 
+#include "pages/core/PageText.h"
+
 using namespace Page;
 using namespace TilesId;
 
@@ -60,6 +62,10 @@ const Description& CTilesLogic::PageDescription()
 
 int CTilesLogic::afterReads(int result, bool)
 {
+    const bool failed = controls().text(TileModeActive) == PageText::kMissing;
     controls().setText(TileModeActive, "");
+    // Its tick is then still the one read before: it may be out of date.
+    if (failed)
+        controls().setEditState(TileModeActive, EditState::Stale);
     return result;
 }

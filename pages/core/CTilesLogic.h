@@ -39,6 +39,6 @@ public:
 
 protected:
     // A failed read writes "---" into a check box's caption; this box has
-    // none and keeps none.
+    // none and keeps none, and is marked as not read instead.
     int afterReads(int result, bool connected) override;
 };

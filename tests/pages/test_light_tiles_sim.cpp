@@ -304,6 +304,8 @@ TEST_F(LightTilesPages, TilesOnOtherUnitsLimitAForeignValueKeepNoCaptionAndLeave
     p->widget<QPushButton>(Page::kReadTarget)->click();
     EXPECT_EQ(window->statusText(), "Error: -10");
     EXPECT_EQ(text(p, TileModeActive), "");
+    EXPECT_EQ(p->controls().editState(TileModeActive), EditState::Stale);
+    EXPECT_EQ(p->controls().editState(Tile1), EditState::Stale);
 
     // A unit without display tiles has no Tiles tab.
     EXPECT_GE(window->tabs()->captions().indexOf("Tiles"), 0);

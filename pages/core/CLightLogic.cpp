@@ -104,11 +104,6 @@ const Description& CLightLogic::PageDescription()
     return kPage;
 }
 
-uint16_t CLightLogic::KeyStatusRegister(int channel)
-{
-    return channel == 2 ? 1130 : 1120;
-}
-
 void CLightLogic::disableStatusControls()
 {
     for (const ControlId id : kStatusControls)

@@ -45,14 +45,11 @@ enum : Page::ControlId {
     DimmStep2,
     DimmValue2,
 };
-// The same control of the other channel is this far on.
-constexpr Page::ControlId kChannelStride = Status2 - Status1;
 } // namespace LightId
 
 class CLightLogic : public CPageEngine
 {
 public:
-    static constexpr int kChannels = 2;
     static constexpr uint16_t kAutoModeRegister = 1100;
     static constexpr uint16_t kStatusRegister = 1102;
 
@@ -60,9 +57,6 @@ public:
 
     // The page's rows and orders.
     static const Page::Description& PageDescription();
-
-    // A channel's key status register (1120, 1130).
-    static uint16_t KeyStatusRegister(int channel);
 
     // "Key clear" of channel 1 or 2: 0 to the key status, then the status
     // as the unit now has it.

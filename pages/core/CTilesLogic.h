@@ -28,7 +28,6 @@ enum : Page::ControlId {
 class CTilesLogic : public CPageEngine
 {
 public:
-    static constexpr int kTiles = 6;
     static constexpr uint16_t kTileModeRegister = 6400;
     static constexpr uint16_t kFirstTileRegister = 6450;
 

@@ -76,6 +76,7 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::RoomFan: return QStringLiteral(":/pictures/room_fan.svg");
     case Picture::UnitInputs: return QStringLiteral(":/pictures/unit_inputs.svg");
     case Picture::UnitSunProtect: return QStringLiteral(":/pictures/unit_sunprotect.svg");
+    case Picture::ScreenTimeProgram: return QStringLiteral(":/pictures/screen_timeprogram.svg");
     }
     return {};
 }

@@ -2,6 +2,10 @@
 
 #include "pages/CDlgTimeProgram.h"
 
+#include <QPushButton>
+
+#include <algorithm>
+
 using namespace TimeProgramId;
 
 CTabTimeProgram::CTabTimeProgram(const PageContext& context) : CPageWidget(context)
@@ -9,9 +13,18 @@ CTabTimeProgram::CTabTimeProgram(const PageContext& context) : CPageWidget(conte
     m_logic = std::make_unique<CTimeProgramLogic>(catalogue(), unit(), host(), controls());
     // No picture frame: the buttons fill the page.
     attach(*m_logic, QSize());
-    for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n)
-        controls().widget(FirstProgram + n - 1)->setObjectName(QStringLiteral("Time Program %1").arg(n));
     m_logic->rebuildLabels();
+    // One width for all: the columns stay even whatever the labels say.
+    int width = 0;
+    for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n) {
+        auto* button = widget<QPushButton>(FirstProgram + n - 1);
+        button->setObjectName(QStringLiteral("Time Program %1").arg(n));
+        const QString widest = QString::fromStdString(CTimeProgramLogic::ButtonLabel(n, true));
+        width = std::max(width, button->sizeHint().width() + button->fontMetrics().horizontalAdvance(widest) -
+                                    button->fontMetrics().horizontalAdvance(button->text()));
+    }
+    for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n)
+        widget<QPushButton>(FirstProgram + n - 1)->setMinimumWidth(width);
 }
 
 CTabTimeProgram::~CTabTimeProgram() = default;

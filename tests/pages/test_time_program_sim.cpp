@@ -224,6 +224,26 @@ TEST_F(TimeProgramPage, FieldsThatCouldNotBeReadAreNamedAndNotWritten)
     EXPECT_EQ(button(45)->text(), "*  Time Progam 45  *");
 }
 
+TEST_F(TimeProgramPage, DemoModeShowsAndStoresTheCatalogueAndSendsNothing)
+{
+    startDemoMode();
+    open("Time Program");
+    EXPECT_FALSE(page()->controls().enabled(Page::kSaveToNvram));
+    catalogue.Holding(7063).value = 20;
+    const std::size_t from = mark();
+    auto shown = WhenModal<CDlgTimeProgram>([](CDlgTimeProgram* d) {
+        EXPECT_EQ(text(d, Dlg::EventMinute), "20");
+        EXPECT_FALSE(d->controls().widget(Dlg::Unread)->isVisibleTo(d));
+        d->widget<QCheckBox>(Dlg::Activate)->setChecked(true);
+        ok(d);
+    });
+    button(3)->click();
+    ASSERT_TRUE(shown.appeared());
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_EQ(catalogue.Holding(7060).value, 1);
+    EXPECT_EQ(button(3)->text(), "*  Time Progam 3  *");
+}
+
 TEST_F(TimeProgramPage, BelowDeviceType2000TheSceneIsNeitherShownNorReadNorWritten)
 {
     connect({"--device-type", "1004", "--pin", kPin});

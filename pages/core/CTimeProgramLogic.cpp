@@ -131,8 +131,8 @@ int CTimeProgramLogic::writeProgram(int program, const TimeProgramData& data)
         // the unit has it unless the user set it.
         if (!data.knows(f))
             continue;
-        if (const int r = unit().writeHolding(static_cast<uint16_t>(base + f), data.words[static_cast<std::size_t>(f)]);
-            r != 0)
+        const uint16_t word = data.words[static_cast<std::size_t>(f)];
+        if (const int r = unit().writeHolding(static_cast<uint16_t>(base + f), word); r != 0)
             return r;
     }
     return 0;
@@ -151,15 +151,16 @@ int CTimeProgramLogic::shareSceneTime(int program, const TimeProgramData& data)
         if (other == program)
             continue;
         const uint16_t base = Base(other);
-        uint16_t word = 0;
-        if (const int r = unit().readHolding(static_cast<uint16_t>(base + Field::Scene), &word); r < 0)
+        uint16_t itsScene = 0;
+        if (const int r = unit().readHolding(static_cast<uint16_t>(base + Field::Scene), &itsScene); r < 0)
             return r;
-        if (word != scene)
+        if (itsScene != scene)
             continue;
-        for (const int f : {Field::EventDay, Field::EventHour, Field::EventMinute})
-            if (const int r = unit().writeHolding(static_cast<uint16_t>(base + f), data.words[static_cast<std::size_t>(f)]);
-                r != 0)
+        for (const int f : {Field::EventDay, Field::EventHour, Field::EventMinute}) {
+            const uint16_t word = data.words[static_cast<std::size_t>(f)];
+            if (const int r = unit().writeHolding(static_cast<uint16_t>(base + f), word); r != 0)
                 return r;
+        }
     }
     return 0;
 }

@@ -74,7 +74,10 @@ public:
     CTimeProgramLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host, IPageControls& controls);
 
     static const Page::Description& PageDescription();
-    static constexpr uint16_t Base(int program) { return static_cast<uint16_t>(kFirstBase + kProgramStride * (program - 1)); }
+    static constexpr uint16_t Base(int program)
+    {
+        return static_cast<uint16_t>(kFirstBase + kProgramStride * (program - 1));
+    }
     // The program of a button, or 0.
     static int ProgramOf(Page::ControlId button);
     // "%s  Time Progam %i  %s": "*" on both sides of an active program, " "

@@ -117,10 +117,11 @@ TEST_F(TimeProgram, OkChecksTheNumbersInOrderAndRewritesThoseInRange)
         type(d, Dlg::EventMinute, r.minute);
         type(d, Dlg::RegisterAddress, r.address);
         type(d, Dlg::RegisterNewValue, r.value);
-        EXPECT_EQ(d.confirm(), r.failed == kNoControl) << r.hour << " " << r.minute << " " << r.address << " " << r.value;
-        EXPECT_EQ(d.failedControl(), r.failed) << r.value;
-        EXPECT_EQ(dialog[Dlg::Info].text, r.message) << r.value;
-        EXPECT_EQ(dialog[Dlg::EventHour].text, r.hourAfter) << r.hour;
+        const std::string typed = std::string(r.hour) + " " + r.minute + " " + r.address + " " + r.value;
+        EXPECT_EQ(d.confirm(), r.failed == kNoControl) << typed;
+        EXPECT_EQ(d.failedControl(), r.failed) << typed;
+        EXPECT_EQ(dialog[Dlg::Info].text, r.message) << typed;
+        EXPECT_EQ(dialog[Dlg::EventHour].text, r.hourAfter) << typed;
     }
 
     // Leaving the hour field checks it alone; a good hour takes its message away.

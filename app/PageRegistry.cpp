@@ -8,6 +8,7 @@
 #include "pages/CTabSensors.h"
 #include "pages/CTabSunProtect.h"
 #include "pages/CTabTiles.h"
+#include "pages/CTabTimeProgram.h"
 
 #include <algorithm>
 
@@ -42,7 +43,8 @@ constexpr PageEntry kPages[] = {
      .minDeviceType = 1000, .startupPlace = 12, .unitPlace = 9},
     {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .create = Make<CTabTiles>, .readsOnActivation = true,
      .minDeviceType = 2000, .startupPlace = 9, .unitPlace = 10},
-    {.id = PageId::TimeProgram, .caption = "Time Program", .image = 11, .startupPlace = 10, .unitPlace = 11},
+    {.id = PageId::TimeProgram, .caption = "Time Program", .image = 11, .create = Make<CTabTimeProgram>,
+     .startupPlace = 10, .unitPlace = 11},
     {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .startupPlace = 11, .unitPlace = 12},
 };
 static_assert(std::size(kPages) == static_cast<std::size_t>(PageId::Count));

@@ -105,11 +105,13 @@ void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
     // pasted, or set by an assistive tool. The program's own values arrive
     // with the field's signals blocked (CControlSet), so "---" stays.
     case EntryFilter::Integer:
+    case EntryFilter::Digits:
     case EntryFilter::Decimal: {
         const bool decimals = filter == EntryFilter::Decimal;
-        QObject::connect(field, &QLineEdit::textChanged, field, [field, decimals](const QString& text) {
+        const bool sign = filter != EntryFilter::Digits;
+        QObject::connect(field, &QLineEdit::textChanged, field, [field, decimals, sign](const QString& text) {
             const int caret = field->cursorPosition();
-            const PageText::Filtered f = PageText::FilterNumericEntry(text.toStdString(), decimals);
+            const PageText::Filtered f = PageText::FilterNumericEntry(text.toStdString(), decimals, sign);
             Refilter(field, f);
             if (f.changed && f.caret < 0)
                 field->setCursorPosition(std::min(caret, static_cast<int>(field->text().size())));

@@ -77,6 +77,7 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::UnitInputs: return QStringLiteral(":/pictures/unit_inputs.svg");
     case Picture::UnitSunProtect: return QStringLiteral(":/pictures/unit_sunprotect.svg");
     case Picture::UnitLight: return QStringLiteral(":/pictures/unit_light.svg");
+    case Picture::ScreenTimeProgram: return QStringLiteral(":/pictures/screen_timeprogram.svg");
     }
     return {};
 }

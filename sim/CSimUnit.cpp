@@ -210,6 +210,27 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
         for (uint16_t k = 0; k < 12; ++k)
             setHolding(static_cast<uint16_t>(label.first + k),
                        k < std::strlen(label.text) ? static_cast<uint16_t>(label.text[k]) : 0);
+    // Time programs: comfort at 6:30 and set-back at 22:00 on workdays; a
+    // weekend morning and a noon slat angle, both switched off; and a
+    // "good morning" at 7:00 on workdays where the blind and the shutter go
+    // up together (scene 2) while the light comes on (scene 1). Units below
+    // device type 2000 have no scenes.
+    const struct
+    {
+        int program;
+        int activate, day, hour, minute, address, value, scene;
+    } kTimePrograms[] = {
+        {1, 1, 31, 6, 30, 400, 215, 0},  {2, 1, 31, 22, 0, 400, 180, 0}, {3, 0, 96, 8, 0, 400, 210, 0},
+        {4, 0, 127, 12, 15, 722, -45, 0}, {5, 1, 31, 7, 0, 721, 0, 2},   {6, 1, 31, 7, 0, 1121, 80, 1},
+        {7, 1, 31, 7, 0, 731, 0, 2},
+    };
+    for (const auto& p : kTimePrograms) {
+        const auto base = static_cast<uint16_t>(7040 + 10 * (p.program - 1));
+        const int words[] = {p.activate, p.day, p.hour, p.minute, p.address, p.value, p.scene};
+        for (uint16_t k = 0; k < std::size(words); ++k)
+            if (m_catalogue.IsUsed(RegisterTableKind::Holding, base + k))
+                setHolding(static_cast<uint16_t>(base + k), static_cast<uint16_t>(words[k]));
+    }
     // Words given on the command line last: they may be what the limits refuse.
     for (const auto& [address, word] : options.holdings)
         setHolding(address, word);

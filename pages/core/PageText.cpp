@@ -135,7 +135,7 @@ bool NumberInLimits(int32_t value, int32_t min, int32_t max)
     return value >= static_cast<uint16_t>(min) && value <= static_cast<uint16_t>(max);
 }
 
-Filtered FilterNumericEntry(std::string_view text, bool decimals)
+Filtered FilterNumericEntry(std::string_view text, bool decimals, bool sign)
 {
     Filtered out;
     bool separatorSeen = false;
@@ -145,7 +145,7 @@ Filtered FilterNumericEntry(std::string_view text, bool decimals)
         char kept = c;
         if (c >= '0' && c <= '9')
             keep = true;
-        else if (c == '-' && i == 0)
+        else if (sign && c == '-' && i == 0)
             keep = true;
         else if (decimals && (c == '.' || c == ',') && !separatorSeen) {
             keep = true;

@@ -60,14 +60,15 @@ bool IsNumber(std::string_view text);
 bool NumberInLimits(int32_t value, int32_t min, int32_t max);
 
 // The filter of numeric edit fields. Keeps digits, "-" only as the first
-// character and, when decimals are allowed, the first "." or "," (as ".").
+// character (unless sign is false: digits only) and, when decimals are
+// allowed, the first "." or "," (as ".").
 struct Filtered
 {
     std::string text;
     bool changed = false;
     int caret = -1; // where the last dropped character stood; -1 when nothing was dropped
 };
-Filtered FilterNumericEntry(std::string_view text, bool decimals);
+Filtered FilterNumericEntry(std::string_view text, bool decimals, bool sign = true);
 // The PIN field: digits only, at most four. caret is the caret before the
 // change; the result's caret is moved left by the characters removed before it.
 Filtered FilterPinEntry(std::string_view text, int caret);

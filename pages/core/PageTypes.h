@@ -55,6 +55,7 @@ enum class Kind : uint8_t {
 enum class EntryFilter : uint8_t {
     None,
     Integer, // digits and one leading minus
+    Digits,  // digits only
     Decimal, // also one decimal separator ("," becomes ".")
     Pin,     // four digits
     Text12,  // at most 12 characters (a 12-register text)
@@ -116,6 +117,7 @@ enum class Picture : uint8_t {
     UnitInputs,     // the terminals on the unit's back with the two inputs
     UnitSunProtect, // the unit's front with its sun-protection screen and keys
     UnitLight,      // the unit's front with its light screen and keys
+    ScreenTimeProgram, // the unit's screen of one time program
 };
 
 // A frame's edges in percent of the picture (left, top, right, bottom).

@@ -80,12 +80,14 @@ TEST(PageText, NumericFilterDropsWhatDoesNotBelongToANumber)
         bool decimals;
         const char* kept;
         int caret;
+        bool sign = true; // false: a digits-only field
     } rows[] = {
         {"12a", false, "12", 2},    {"1a2b", false, "12", 2},  {"-12", false, "-12", -1}, {"1-2", false, "12", 1},
         {"21,5", true, "21.5", -1}, {"2.1.5", true, "2.15", 3}, {"2.5", false, "25", 1},  {"", true, "", -1},
+        {"-07", false, "07", 0, false}, {"07", false, "07", -1, false},
     };
     for (const auto& r : rows) {
-        const Filtered f = FilterNumericEntry(r.typed, r.decimals);
+        const Filtered f = FilterNumericEntry(r.typed, r.decimals, r.sign);
         EXPECT_EQ(f.text, r.kept) << r.typed;
         EXPECT_EQ(f.caret, r.caret) << r.typed;
         EXPECT_EQ(f.changed, f.text != r.typed) << r.typed;

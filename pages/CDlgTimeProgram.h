@@ -1,0 +1,55 @@
+// The event dialog of one time program ("Time Program"): whether the program
+// is active, the weekdays, the time, the register the unit writes then and
+// the value it writes, and from device type 2000 on the scene the program
+// belongs to. The Time Program page reads the program before and writes it
+// after "OK"; the rules are CTimeProgramDialogLogic's, this class is its
+// widgets.
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include "pages/CControlSet.h"
+#include "pages/CDialogHost.h"
+#include "pages/core/CTimeProgramDialogLogic.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class CHoverTracker;
+class CPicturePanel;
+class QLabel;
+
+class CDlgTimeProgram : public QDialog
+{
+    Q_OBJECT
+public:
+    // The dialog's picture: the unit's time-program screen.
+    static constexpr QSize kPictureSize{320, 240};
+
+    // scenes: the unit assigns programs to scenes (the list shows).
+    CDlgTimeProgram(int program, bool scenes, const TimeProgramData& data, RegisterCatalogue& catalogue,
+                    IPageHost& host, QWidget* parent = nullptr);
+    ~CDlgTimeProgram() override;
+
+    CControlSet& controls() { return m_controls; }
+    CTimeProgramDialogLogic& logic() { return *m_logic; }
+    CPicturePanel* picturePanel() const { return m_picture; }
+    template <class W> W* widget(Page::ControlId id) const { return m_controls.as<W>(id); }
+    // The program as edited, after "OK".
+    TimeProgramData program() const { return m_logic->result(); }
+
+    // "OK": closes only when every field passes its check.
+    void accept() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CControlSet m_controls;
+    QLabel* m_info = nullptr;
+    std::unique_ptr<CDialogHost> m_host;
+    std::unique_ptr<CTimeProgramDialogLogic> m_logic;
+    CPicturePanel* m_picture = nullptr;
+    CHoverTracker* m_tracker = nullptr;
+};

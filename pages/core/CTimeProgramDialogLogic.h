@@ -1,0 +1,119 @@
+// The event dialog's logic, free of any toolkit: how one time program fills
+// the dialog ("Activate", the seven weekday boxes, hour, minute, register
+// address, the value written, the scene from device type 2000 on), the
+// checks "OK" runs in order with their messages, and the program the dialog
+// hands back. The dialog itself does not talk to the unit: the page reads
+// the program before (CTimeProgramLogic::openProgram) and writes it after.
+// CDlgTimeProgram is the thin Qt dialog over it.
+//
+// A field the page could not read shows its start value greyed and is named
+// in a note above the fields; it is handed back as unknown (and so neither
+// written nor stored) until the user changes it.
+//
+// Its rows lay out the dialog and name the program's registers on
+// mouse-over (CHoverInfo) with the element of the unit's time-program
+// screen they set; the addresses depend on the program, so the rows are
+// built per dialog.
+//
+// Thread rules: user-interface thread only.
+#pragma once
+
+#include "pages/core/CHoverInfo.h"
+#include "pages/core/CTimeProgramLogic.h"
+
+#include <array>
+#include <string>
+
+namespace TimeProgramDialogId {
+enum : Page::ControlId {
+    Heading = 1,
+    Unread, // the note naming the fields that could not be read
+    Activate,
+    EventDay, // the label in front of the weekday boxes
+    Monday,
+    Tuesday,
+    Wednesday,
+    Thursday,
+    Friday,
+    Saturday,
+    Sunday,
+    EventHour,
+    EventMinute,
+    RegisterAddress,
+    RegisterNewValue,
+    Scene,
+    Info, // hover information and the checks' messages
+    Ok,
+    Cancel,
+};
+} // namespace TimeProgramDialogId
+
+class CTimeProgramDialogLogic
+{
+public:
+    static constexpr int kDays = 7;
+    static constexpr int kRowCount = 2 + kDays + 5;
+
+    // One check of "OK": the field's text as a number, within [min, max].
+    struct NumberCheck
+    {
+        Page::ControlId control;
+        int field; // TimeProgramField
+        int32_t min;
+        int32_t max;
+        const char* message;
+    };
+    // In the order "OK" runs them.
+    static const std::array<NumberCheck, 4>& Checks();
+
+    CTimeProgramDialogLogic(int program, bool scenes, RegisterCatalogue& catalogue, IPageHost& host,
+                            IPageControls& controls);
+    // The hover information points into this object's own rows: it stays
+    // where it is.
+    CTimeProgramDialogLogic(const CTimeProgramDialogLogic&) = delete;
+    CTimeProgramDialogLogic& operator=(const CTimeProgramDialogLogic&) = delete;
+
+    int program() const { return m_program; }
+    bool scenes() const { return m_scenes; }
+    std::span<const Page::Row> rows() const { return m_rows; }
+    CHoverInfo& hover() { return m_hover; }
+
+    // Fills the controls with a program; hides the scene list below device
+    // type 2000; greys and names the fields that are not known.
+    void show(const TimeProgramData& data);
+    // The user changed a control: its field holds the user's value now.
+    void userChanged(Page::ControlId control);
+    // Leaving "Event Hour" checks it at once.
+    bool checkHour();
+    // "OK": the checks in order. A number in range is written back into its
+    // field as that number ("07" becomes "7"); the first one out of range
+    // leaves its message in the information line and gives false (the
+    // dialog stays open; failedControl says where).
+    bool confirm();
+    Page::ControlId failedControl() const { return m_failed; }
+    // The program as the dialog holds it (after confirm).
+    TimeProgramData result() const;
+
+    // The event day of the seven boxes: Monday bit 0 .. Sunday bit 6.
+    static uint16_t ComposeEventDay(const std::array<bool, kDays>& days);
+    // The note for the fields not known ("" when all are).
+    static std::string UnreadNote(unsigned unknownFields);
+
+private:
+    bool check(const NumberCheck& c);
+    void showUnread();
+    uint16_t reg(int field) const { return static_cast<uint16_t>(m_base + field); }
+    // The field a control edits (-1: none).
+    static int FieldOf(Page::ControlId control);
+    unsigned fieldsShown() const;
+
+    int m_program;
+    bool m_scenes;
+    uint16_t m_base;
+    IPageControls& m_controls;
+    unsigned m_known = 0;
+    Page::ControlId m_failed = Page::kNoControl;
+
+    std::array<Page::Row, kRowCount> m_rows;
+    CHoverInfo m_hover;
+};

@@ -1,0 +1,314 @@
+// The Time Program page and its event dialog against a fake unit: the
+// button labels, the dialog's checks and messages, the orders of reading and
+// saving, the scene's shared time, a unit without scenes, no unit, demo
+// mode, and a program that could be read only in part.
+#include "PageFakes.h"
+
+#include "model/RegisterCatalogue.h"
+#include "pages/core/CTimeProgramDialogLogic.h"
+#include "pages/core/CTimeProgramLogic.h"
+
+#include <gtest/gtest.h>
+
+using namespace Page;
+namespace Dlg = TimeProgramDialogId;
+namespace Field = TimeProgramField;
+
+namespace {
+
+class TimeProgram : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        catalogue.Build();
+        useDeviceType(2050);
+        for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n)
+            page.add(TimeProgramId::FirstProgram + n - 1, ControlKind::Button);
+        for (const Page::ControlId id : {Dlg::Heading, Dlg::Unread, Dlg::EventDay, Dlg::Info})
+            dialog.add(id, ControlKind::Other);
+        dialog.add(Dlg::Activate, ControlKind::Button);
+        for (ControlId id = Dlg::Monday; id <= Dlg::Sunday; ++id)
+            dialog.add(id, ControlKind::Button);
+        for (const Page::ControlId id : {Dlg::EventHour, Dlg::EventMinute, Dlg::RegisterAddress, Dlg::RegisterNewValue})
+            dialog.add(id, ControlKind::Edit);
+        dialog.add(Dlg::Scene, ControlKind::ComboBox);
+    }
+    void useDeviceType(int type)
+    {
+        unit.type = unit.typeAfterIdentify = type;
+        catalogue.ApplyDeviceProfile(type, 1, 0);
+    }
+    // A program on the fake unit, by field.
+    void onUnit(int program, std::array<int, Field::Count> words)
+    {
+        for (int f = 0; f < Field::Count; ++f)
+            unit.registers[static_cast<uint16_t>(CTimeProgramLogic::Base(program) + f)] =
+                static_cast<uint16_t>(words[static_cast<std::size_t>(f)]);
+    }
+    // The user types into a field of the dialog.
+    void type(CTimeProgramDialogLogic& d, ControlId id, const char* text)
+    {
+        dialog[id].text = text;
+        d.userChanged(id);
+    }
+    std::vector<std::string> reads() const
+    {
+        std::vector<std::string> r;
+        for (const std::string& s : unit.log)
+            if (s.rfind("Mr", 0) == 0)
+                r.push_back(s);
+        return r;
+    }
+
+    RegisterCatalogue catalogue;
+    FakeUnit unit{catalogue};
+    FakeHost host;
+    FakeControls page;
+    FakeControls dialog;
+    CTimeProgramLogic logic{catalogue, unit, host, page};
+};
+
+} // namespace
+
+TEST_F(TimeProgram, ButtonsSitInSixColumnsOfEightAndShowWhichProgramsAreActive)
+{
+    catalogue.Holding(7080).value = 1; // program 5
+    logic.rebuildLabels();
+    EXPECT_EQ(page[TimeProgramId::FirstProgram + 4].text, "*  Time Progam 5  *");
+    EXPECT_EQ(page[TimeProgramId::FirstProgram + 5].text, "   Time Progam 6   ");
+    EXPECT_TRUE(unit.log.empty()); // the labels come from the catalogue
+
+    const Row* nine = logic.rowOf(TimeProgramId::FirstProgram + 8);
+    const Row* last = logic.rowOf(TimeProgramId::LastProgram);
+    ASSERT_TRUE(nine && last);
+    EXPECT_EQ(std::pair(nine->row, nine->column), std::pair(1, 1));
+    EXPECT_EQ(std::pair(last->row, last->column), std::pair(8, 5));
+    EXPECT_EQ(CTimeProgramLogic::ProgramOf(TimeProgramId::LastProgram), 48);
+    EXPECT_EQ(CTimeProgramLogic::Base(48), 7510);
+}
+
+TEST_F(TimeProgram, OkChecksTheNumbersInOrderAndRewritesThoseInRange)
+{
+    const struct
+    {
+        const char* hour;
+        const char* minute;
+        const char* address;
+        const char* value;
+        ControlId failed; // kNoControl: accepted
+        const char* message;
+        const char* hourAfter;
+    } rows[] = {
+        {"24", "0", "1", "0", Dlg::EventHour, "Value of Event Hour is out of range (0 - 23)", "24"},
+        {"07", "60", "1", "0", Dlg::EventMinute, "Value of Event Minute is out of range (0 - 59)", "7"},
+        {"7", "0", "0", "0", Dlg::RegisterAddress, "Value of Register Address is out of range (1 - 32767)", "7"},
+        {"7", "0", "32768", "0", Dlg::RegisterAddress, "Value of Register Address is out of range (1 - 32767)", "7"},
+        {"7", "0", "1", "-32768", Dlg::RegisterNewValue,
+         "Value of Register New Value is out of range (-32767 - 32767)", "7"},
+        {"99999999999", "0", "1", "0", Dlg::EventHour, "Value of Event Hour is out of range (0 - 23)", "99999999999"},
+        {"23", "59", "32767", "-32767", kNoControl, "", "23"},
+        {"", "x", "1", "32767", kNoControl, "", "0"}, // no number is 0
+    };
+    for (const auto& r : rows) {
+        CTimeProgramDialogLogic d(3, true, catalogue, host, dialog);
+        d.show(TimeProgramData{.known = Field::kAll});
+        type(d, Dlg::EventHour, r.hour);
+        type(d, Dlg::EventMinute, r.minute);
+        type(d, Dlg::RegisterAddress, r.address);
+        type(d, Dlg::RegisterNewValue, r.value);
+        const std::string typed = std::string(r.hour) + " " + r.minute + " " + r.address + " " + r.value;
+        EXPECT_EQ(d.confirm(), r.failed == kNoControl) << typed;
+        EXPECT_EQ(d.failedControl(), r.failed) << typed;
+        EXPECT_EQ(dialog[Dlg::Info].text, r.message) << typed;
+        EXPECT_EQ(dialog[Dlg::EventHour].text, r.hourAfter) << typed;
+    }
+
+    // Leaving the hour field checks it alone; a good hour takes its message away.
+    CTimeProgramDialogLogic d(3, true, catalogue, host, dialog);
+    d.show(TimeProgramData{.known = Field::kAll});
+    type(d, Dlg::EventHour, "24");
+    EXPECT_FALSE(d.checkHour());
+    EXPECT_EQ(dialog[Dlg::Info].text, "Value of Event Hour is out of range (0 - 23)");
+    type(d, Dlg::EventHour, "08");
+    EXPECT_TRUE(d.checkHour());
+    EXPECT_EQ(dialog[Dlg::EventHour].text, "8");
+    EXPECT_EQ(dialog[Dlg::Info].text, "");
+}
+
+TEST_F(TimeProgram, TheDayBoxesAreTheEventDaysBits)
+{
+    CTimeProgramDialogLogic d(1, true, catalogue, host, dialog);
+    TimeProgramData shown{.known = Field::kAll};
+    shown.words[Field::EventDay] = 96; // Sa, Su
+    shown.words[Field::RegisterNewValue] = static_cast<uint16_t>(-45);
+    d.show(shown);
+    EXPECT_FALSE(dialog[Dlg::Friday].checked);
+    EXPECT_TRUE(dialog[Dlg::Saturday].checked && dialog[Dlg::Sunday].checked);
+    EXPECT_EQ(dialog[Dlg::RegisterNewValue].text, "-45");
+    EXPECT_EQ(dialog[Dlg::Heading].text, "Time Program 1");
+
+    for (ControlId id = Dlg::Monday; id <= Dlg::Sunday; ++id)
+        dialog[id].checked = id == Dlg::Monday || id == Dlg::Wednesday || id == Dlg::Sunday;
+    ASSERT_TRUE(d.confirm());
+    EXPECT_EQ(d.result().words[Field::EventDay], 69);
+    EXPECT_EQ(d.result().words[Field::RegisterNewValue], static_cast<uint16_t>(-45));
+}
+
+TEST_F(TimeProgram, OpeningReadsTheProgramInOrderAndTheSceneOnlyFromDeviceType2000)
+{
+    onUnit(3, {1, 31, 6, 30, 400, 215, 12}); // a scene above 8 is shown as 8
+    TimeProgramData data = logic.openProgram(3);
+    EXPECT_EQ(reads(), (std::vector<std::string>{"Mr7060", "Mr7061", "Mr7062", "Mr7063", "Mr7064", "Mr7065",
+                                                 "Mr7066"}));
+    EXPECT_EQ(data.known, Field::kAll);
+    EXPECT_EQ(data.words, (std::array<uint16_t, Field::Count>{1, 31, 6, 30, 400, 215, 8}));
+    EXPECT_EQ(catalogue.Holding(7064).value, 400); // what was read is what the unit holds
+    EXPECT_EQ(host.status, "Done.");
+    EXPECT_EQ(unit.log.front(), "identify");
+    EXPECT_EQ(unit.log.back(), "disconnect");
+
+    useDeviceType(1004);
+    unit.log.clear();
+    data = logic.openProgram(3);
+    EXPECT_FALSE(logic.scenesUsed());
+    EXPECT_EQ(reads().size(), 6u);
+    EXPECT_EQ(reads().back(), "Mr7065");
+    EXPECT_EQ(data.words[Field::Scene], 0);
+
+    // Saving on that unit neither writes nor stores the scene.
+    data.words[Field::Scene] = 2;
+    unit.log.clear();
+    catalogue.Holding(7066).value = 5;
+    EXPECT_EQ(logic.saveProgram(3, data), 0);
+    EXPECT_EQ(unit.writes(), (std::vector<std::string>{"Mw7060 1", "Mw7061 31", "Mw7062 6", "Mw7063 30",
+                                                       "Mw7064 400", "Mw7065 215"}));
+    EXPECT_TRUE(reads().empty()); // no scene, no sharing
+    EXPECT_EQ(catalogue.Holding(7066).value, 5);
+}
+
+TEST_F(TimeProgram, SavingAProgramOfASceneGivesItsTimeToTheScenesOtherProgramsOnly)
+{
+    onUnit(5, {1, 31, 7, 0, 721, 0, 2});
+    onUnit(6, {1, 31, 7, 0, 1121, 80, 1});
+    onUnit(7, {1, 31, 7, 0, 731, 0, 2});
+    onUnit(48, {0, 1, 9, 9, 1, 0, 2});
+    TimeProgramData edited{.words = {1, 69, 6, 45, 400, static_cast<uint16_t>(-5), 2}, .known = Field::kAll};
+    EXPECT_EQ(logic.saveProgram(3, edited), 0);
+    EXPECT_EQ(unit.writes(), (std::vector<std::string>{"Mw7060 1", "Mw7061 69", "Mw7062 6", "Mw7063 45",
+                                                       "Mw7064 400", "Mw7065 65531", "Mw7066 2",
+                                                       "Mw7081 69", "Mw7082 6", "Mw7083 45",
+                                                       "Mw7101 69", "Mw7102 6", "Mw7103 45",
+                                                       "Mw7511 69", "Mw7512 6", "Mw7513 45"}));
+    const auto r = reads();
+    EXPECT_EQ(r.size(), 47u); // every other program's scene, its own not
+    EXPECT_FALSE(std::find(r.begin(), r.end(), "Mr7066") != r.end());
+    EXPECT_EQ(unit.registers[7091], 31); // scene 1 keeps its own time
+    EXPECT_EQ(unit.registers[7092], 7);
+    EXPECT_EQ(host.status, "Done.");
+    EXPECT_EQ(catalogue.Holding(7061).value, 69);
+    EXPECT_EQ(catalogue.Holding(7081).value, 0); // the others are not stored
+    EXPECT_EQ(page[TimeProgramId::FirstProgram + 2].text, "*  Time Progam 3  *");
+}
+
+TEST_F(TimeProgram, AFailedWriteStopsTheSaveButTheCatalogueTakesTheProgram)
+{
+    onUnit(5, {1, 31, 7, 0, 721, 0, 2});
+    unit.failWrite[7063] = -4;
+    const TimeProgramData edited{.words = {1, 69, 6, 45, 400, 7, 2}, .known = Field::kAll};
+    EXPECT_EQ(logic.saveProgram(3, edited), -4);
+    EXPECT_EQ(unit.writes().back(), "Mw7063 45");
+    EXPECT_EQ(unit.writes().size(), 4u);
+    EXPECT_TRUE(reads().empty()); // no sharing after a failure
+    EXPECT_EQ(host.status, "Error: -4");
+    EXPECT_EQ(catalogue.Holding(7065).value, 7);
+    EXPECT_EQ(catalogue.Holding(7066).value, 2);
+
+    // A scene read that fails ends the sharing with its code.
+    unit.failWrite.clear();
+    unit.failRead[7086] = -10;
+    unit.log.clear();
+    EXPECT_EQ(logic.saveProgram(3, edited), -10);
+    EXPECT_EQ(reads().back(), "Mr7086");
+    EXPECT_EQ(host.status, "Error: -10");
+}
+
+TEST_F(TimeProgram, WithoutAUnitTheStoredProgramIsShownAndOkOnlyStoresIt)
+{
+    unit.type = unit.typeAfterIdentify = -1;
+    catalogue.Holding(7062).value = 5;
+    TimeProgramData data = logic.openProgram(3);
+    EXPECT_EQ(data.words[Field::EventHour], 5);
+    EXPECT_EQ(data.known & ~Field::Bit(Field::Scene), Field::kAll & ~Field::Bit(Field::Scene));
+    EXPECT_EQ(host.status, "Error: No device connected or PIN wrong.");
+
+    host.statusHistory.clear();
+    data.words[Field::EventHour] = 9;
+    EXPECT_EQ(logic.saveProgram(3, data), Result::NoLink);
+    EXPECT_EQ(catalogue.Holding(7062).value, 9);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_TRUE(host.statusHistory.empty());
+}
+
+TEST_F(TimeProgram, DemoModeShowsAndStoresTheCatalogueWithoutTouchingAUnit)
+{
+    unit.demo = true;
+    catalogue.Holding(7066).value = 4;
+    catalogue.Holding(7063).value = 20;
+    TimeProgramData data = logic.openProgram(3);
+    EXPECT_EQ(data.words[Field::Scene], 4);
+    EXPECT_EQ(data.words[Field::EventMinute], 20);
+    EXPECT_EQ(data.known, Field::kAll);
+    data.words[Field::Activate] = 1;
+    EXPECT_EQ(logic.saveProgram(3, data), 0);
+    EXPECT_TRUE(unit.log.empty()); // not even an identification
+    EXPECT_EQ(catalogue.Holding(7060).value, 1);
+}
+
+// A program read only in part must not be written back with the start
+// values of the fields that were never read.
+TEST_F(TimeProgram, FieldsThatCouldNotBeReadAreNamedAndWrittenOnlyWhenChanged)
+{
+    onUnit(3, {1, 31, 6, 30, 400, 215, 2});
+    onUnit(5, {1, 31, 7, 0, 721, 0, 2});
+    catalogue.Holding(7064).value = 999; // from an earlier read
+    unit.failRead[7062] = -10;
+    const TimeProgramData read = logic.openProgram(3);
+    EXPECT_EQ(read.known, Field::Bit(Field::Activate) | Field::Bit(Field::EventDay));
+    EXPECT_EQ(reads().back(), "Mr7062");
+    EXPECT_EQ(host.status, "Done.");
+
+    CTimeProgramDialogLogic d(3, true, catalogue, host, dialog);
+    d.show(read);
+    EXPECT_EQ(dialog[Dlg::Unread].text, "Not read from the unit: Event Hour, Event Minute, Register Address, "
+                                        "Register New Value, Assignment To Scene. The unit keeps its values for "
+                                        "these unless you change them.");
+    EXPECT_TRUE(dialog[Dlg::Unread].visible);
+    EXPECT_EQ(dialog[Dlg::EventHour].state, EditState::Stale);
+    EXPECT_EQ(dialog[Dlg::Monday].state, EditState::Clean);
+
+    // "OK" without touching them: only what was read goes back.
+    type(d, Dlg::RegisterNewValue, "-3");
+    EXPECT_EQ(dialog[Dlg::RegisterNewValue].state, EditState::Clean);
+    ASSERT_TRUE(d.confirm());
+    unit.log.clear();
+    unit.failRead.clear();
+    EXPECT_EQ(logic.saveProgram(3, d.result()), 0);
+    EXPECT_EQ(unit.writes(), (std::vector<std::string>{"Mw7060 1", "Mw7061 31", "Mw7065 65533"}));
+    EXPECT_EQ(unit.registers[7062], 6);
+    EXPECT_EQ(catalogue.Holding(7064).value, 999);
+
+    // A scene chosen by the user, with the time not read: the scene's other
+    // programs keep their time.
+    dialog[Dlg::Scene].index = 2;
+    d.userChanged(Dlg::Scene);
+    unit.log.clear();
+    EXPECT_EQ(logic.saveProgram(3, d.result()), 0);
+    EXPECT_TRUE(std::find(unit.log.begin(), unit.log.end(), "Mw7066 2") != unit.log.end());
+    EXPECT_TRUE(reads().empty());
+
+    // Once every field is set the note goes.
+    for (const ControlId id : {Dlg::EventHour, Dlg::EventMinute, Dlg::RegisterAddress})
+        type(d, id, "1");
+    EXPECT_FALSE(dialog[Dlg::Unread].visible);
+}

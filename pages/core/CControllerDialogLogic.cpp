@@ -294,16 +294,21 @@ CControllerDialogLogic::CControllerDialogLogic(DialogRequest& request, RegisterC
     : m_request(request), m_catalogue(catalogue), m_host(host), m_controls(controls), m_unit(unit),
       m_mode(ModeOf(request))
 {
-    // Lists first, then the number rows, each with its unit label.
+    // The second dialog puts its lists first, then the number rows; the
+    // others keep their table's order. Each row has its unit label.
     const std::span<const DialogField> fields = m_mode.fields;
     m_captions.reserve(fields.size());
     for (const DialogField& f : fields)
         m_captions.push_back(m_catalogue.Holding(f.address).name);
+    const bool listsFirst = request.dialog != ControllerDialog::Global && request.dialog != ControllerDialog::Heating &&
+                            request.dialog != ControllerDialog::Cooling && request.dialog != ControllerDialog::Valve;
     int gridRow = 1;
-    for (const bool lists : {true, false})
+    for (const int pass : {0, 1})
         for (std::size_t i = 0; i < fields.size(); ++i) {
             const DialogField& f = fields[i];
-            if ((f.format == F::List) != lists)
+            // Pass 0: the lists (every row without the ordering); pass 1: the numbers.
+            const bool inPass = listsFirst ? (f.format == F::List) == (pass == 0) : pass == 0;
+            if (!inPass)
                 continue;
             const auto id = static_cast<ControlId>(FirstField + static_cast<int>(i));
             Row row{.id = id, .kind = f.format == F::List ? Kind::List : Kind::Number,

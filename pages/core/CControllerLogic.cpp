@@ -583,7 +583,9 @@ int CControllerLogic::launchControllerDialog(ControlId button)
     DialogRequest request;
     request.dialog = launch->dialog;
     request.title = launch->title;
-    if (launch->piRadio != kNoControl)
+    // The temperature controllers name their kind in the subtitle; the fan
+    // controller's PI flag only chooses its rows.
+    if (launch->piRadio != kNoControl && launch->dialog != ControllerDialog::Fan)
         request.subtitle = pi ? "PI Ctrl" : "ON/OFF Controller";
     request.pi = pi;
     request.tempUnit = catalogue().Holding(Reg::TempUnit).value;

@@ -12,8 +12,8 @@ class CDlgConfigure1 : public CDlgControllerForm
 {
     Q_OBJECT
 public:
-    CDlgConfigure1(DialogRequest& request, RegisterCatalogue& catalogue, IPageHost& host, IUnitAccess* unit = nullptr,
-       QWidget* parent = nullptr)
+    CDlgConfigure1(DialogRequest& request, RegisterCatalogue& catalogue, IPageHost& host,
+                   IUnitAccess* unit = nullptr, QWidget* parent = nullptr)
         : CDlgControllerForm(request, catalogue, host, unit, parent)
     {
     }

@@ -12,8 +12,8 @@ class CDlgConfigureGlobal : public CDlgControllerForm
 {
     Q_OBJECT
 public:
-    CDlgConfigureGlobal(DialogRequest& request, RegisterCatalogue& catalogue, IPageHost& host, IUnitAccess* unit = nullptr,
-       QWidget* parent = nullptr)
+    CDlgConfigureGlobal(DialogRequest& request, RegisterCatalogue& catalogue, IPageHost& host,
+                        IUnitAccess* unit = nullptr, QWidget* parent = nullptr)
         : CDlgControllerForm(request, catalogue, host, unit, parent)
     {
     }

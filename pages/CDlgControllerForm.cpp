@@ -123,7 +123,14 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
     m_tracker->watchChildren();
 }
 
-CDlgControllerForm::~CDlgControllerForm() = default;
+CDlgControllerForm::~CDlgControllerForm()
+{
+    // The tracker and the timer work on the logic, which goes before the
+    // child widgets do.
+    delete m_tracker;
+    if (m_timer)
+        m_timer->stop();
+}
 
 QWidget* CDlgControllerForm::field(uint16_t address) const
 {

@@ -28,8 +28,8 @@ public:
     static constexpr int kPictureWidth = 375;
 
     // unit: for the output values view (may be null otherwise).
-    CDlgControllerForm(DialogRequest& request, RegisterCatalogue& catalogue, IPageHost& host, IUnitAccess* unit,
-                       QWidget* parent = nullptr);
+    CDlgControllerForm(DialogRequest& request, RegisterCatalogue& catalogue, IPageHost& host,
+                       IUnitAccess* unit, QWidget* parent = nullptr);
     ~CDlgControllerForm() override;
 
     CControlSet& controls() { return m_controls; }

@@ -58,8 +58,8 @@ CTabController::CTabController(const PageContext& context) : CPageWidget(context
     m_logic->setTimerStarter([this](int ms) { m_changeOverTimer->start(ms); });
     m_logic->setDialogRunner([this](DialogRequest& request) { return runDialog(request); });
     m_logic->setInformer([this](const std::string& caption, const std::string& text) {
-        QMessageBox box(QMessageBox::Information, QString::fromStdString(caption), QString::fromStdString(text),
-                        QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Information, QString::fromStdString(caption),
+                        QString::fromStdString(text), QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("FanControllerInfo"));
         box.exec();
     });

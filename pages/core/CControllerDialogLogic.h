@@ -35,7 +35,8 @@ class IUnitAccess;
 class RegisterCatalogue;
 
 namespace ControllerDialogId {
-enum : Page::ControlId {
+enum : Page::ControlId
+{
     Header = 1,
     Info,
     Ok,
@@ -45,7 +46,8 @@ enum : Page::ControlId {
 };
 } // namespace ControllerDialogId
 
-enum class FieldFormat : uint8_t {
+enum class FieldFormat : uint8_t
+{
     List,       // a list; index = value - listOffset
     Tenths,     // "%0.1f" of value / 10
     Hundredths, // "%0.2f" of value / 100
@@ -54,7 +56,17 @@ enum class FieldFormat : uint8_t {
     Quantity,   // the fan controller's set-point, "---" when no air quantity is mapped
 };
 
-enum class FieldUnit : uint8_t { None, Temperature, Percent, Minutes, Seconds, Days, Volt, Quantity };
+enum class FieldUnit : uint8_t
+{
+    None,
+    Temperature,
+    Percent,
+    Minutes,
+    Seconds,
+    Days,
+    Volt,
+    Quantity
+};
 
 // What an enabling or showing rule looks at.
 struct FieldRuleInput

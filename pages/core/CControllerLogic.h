@@ -28,7 +28,8 @@
 #include <vector>
 
 namespace ControllerId {
-enum : Page::ControlId {
+enum : Page::ControlId
+{
     ControllerHeading = 1,
     GlobalHeading,
     MainHeading,
@@ -74,7 +75,8 @@ enum : Page::ControlId {
 // A register of a launch's read or write list and when it takes part.
 struct LaunchRegister
 {
-    enum Condition : uint8_t {
+    enum Condition : uint8_t
+    {
         Always,
         RelayTypes, // device types 1000, 1002, 1004, 1005, 1006 (relay outputs)
         PiOrAnalog, // PI selected, or device type 1002 or 1006
@@ -103,7 +105,8 @@ public:
     static constexpr uint16_t kInput2Register = 3901;
     static constexpr const char* kChangeOverWait = "Refresh Change-Over Status. Please wait...";
     static constexpr const char* kFanInfoCaption = "Fan Controller";
-    static constexpr const char* kFanInfoText = "Fan control by the BMS.\r\nResponsible registers see Modbus register table";
+    static constexpr const char* kFanInfoText =
+        "Fan control by the BMS.\r\nResponsible registers see Modbus register table";
 
     // Runs a dialog modally on the request; true for "OK" (values edited).
     using DialogRunner = std::function<bool(DialogRequest& request)>;
@@ -112,7 +115,8 @@ public:
     // Starts (or starts again) the one-shot change-over timer.
     using TimerStarter = std::function<void(int ms)>;
 
-    CControllerLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host, IPageControls& controls);
+    CControllerLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
+                     IPageControls& controls);
 
     static const Page::Description& PageDescription();
     static std::span<const ControllerLaunch> Launches();

@@ -11,7 +11,8 @@
 #include <map>
 #include <string>
 
-enum class ControllerDialog : uint8_t {
+enum class ControllerDialog : uint8_t
+{
     Global,        // CDlgConfigureGlobal
     Heating,       // CDlgConfigure1: main controller, heating
     Cooling,       //                 main controller, cooling
@@ -30,9 +31,9 @@ struct DialogRequest
     ControllerDialog dialog = ControllerDialog::Global;
     std::string title;
     std::string subtitle;
-    bool pi = false;          // the "PI Ctrl" radio of the controller concerned
-    uint16_t tempUnit = 1;    // holding 2010: 1 degrees Celsius, else Fahrenheit
+    bool pi = false;       // the "PI Ctrl" radio of the controller concerned
+    uint16_t tempUnit = 1; // holding 2010: 1 degrees Celsius, else Fahrenheit
     int deviceType = -1;
-    uint16_t fanMapping = 0;  // holding 8031 (fan controller dialog, quantity unit)
+    uint16_t fanMapping = 0;             // holding 8031 (fan controller dialog, quantity unit)
     std::map<uint16_t, uint16_t> values; // register -> value, edited by "OK"
 };

@@ -82,15 +82,12 @@ int main(int argc, char** argv)
     Check(page, CoolingOnOff);
     Shoot(page, CoolingConfig, dir + "/dlg_cooling_onoff.png");
     Check(page, CoolingPi);
-    Shoot(page, ValveOutput, dir + "/dlg_valve_general.png", [](CDlgControllerForm* d) {
-        Choose(qobject_cast<QComboBox*>(d->field(8020)), 1);
-    });
-    Shoot(page, ValveOutput, dir + "/dlg_valve_belimo.png", [](CDlgControllerForm* d) {
-        Choose(qobject_cast<QComboBox*>(d->field(8020)), 2);
-    });
-    Shoot(page, ValveOutput, dir + "/dlg_valve_sauter_dn20_inverted.png", [](CDlgControllerForm* d) {
-        Choose(qobject_cast<QComboBox*>(d->field(8020)), 7);
-    });
+    Shoot(page, ValveOutput, dir + "/dlg_valve_general.png",
+          [](CDlgControllerForm* d) { Choose(qobject_cast<QComboBox*>(d->field(8020)), 1); });
+    Shoot(page, ValveOutput, dir + "/dlg_valve_belimo.png",
+          [](CDlgControllerForm* d) { Choose(qobject_cast<QComboBox*>(d->field(8020)), 2); });
+    Shoot(page, ValveOutput, dir + "/dlg_valve_sauter_dn20_inverted.png",
+          [](CDlgControllerForm* d) { Choose(qobject_cast<QComboBox*>(d->field(8020)), 7); });
     Shoot(page, SecondConfig, dir + "/dlg_second_pi.png");
     Check(page, SecondOnOff);
     Shoot(page, SecondConfig, dir + "/dlg_second_onoff.png");
@@ -106,8 +103,7 @@ int main(int argc, char** argv)
     Shoot(page, FanOutputButton, dir + "/dlg_fan_output.png");
     Shoot(page, DefaultReboot, dir + "/dlg_default_reboot.png");
     Shoot(page, ConfigChangeOver, dir + "/dlg_change_over.png");
-    Shoot(page, ShowOutputValues, dir + "/dlg_output_values.png", [](CDlgControllerForm* d) {
-        ToolSession::Hover(d->controls().label(d->logic().fieldId(8044)));
-    });
+    Shoot(page, ShowOutputValues, dir + "/dlg_output_values.png",
+          [](CDlgControllerForm* d) { ToolSession::Hover(d->controls().label(d->logic().fieldId(8044))); });
     return g_ok ? 0 : 1;
 }

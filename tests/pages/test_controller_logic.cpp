@@ -85,8 +85,8 @@ TEST(ControllerLogic, LaunchListsFollowDeviceTypeAndPi)
         bool pi;
         std::vector<uint16_t> tail; // after 8005
     } kCases[] = {
-        {1000, true, {8028, 8026}}, {1001, true, {8026}}, {1001, false, {}}, {1006, false, {8028, 8026}},
-        {1004, false, {8028}},
+        {1000, true, {8028, 8026}},  {1001, true, {8026}},  {1001, false, {}},
+        {1006, false, {8028, 8026}}, {1004, false, {8028}},
     };
     for (const auto& c : kCases) {
         unit.type = c.type;
@@ -101,7 +101,8 @@ TEST(ControllerLogic, LaunchListsFollowDeviceTypeAndPi)
     EXPECT_EQ(CControllerLogic::FanRegisters(2, true, 1000).size(), 7u);
     EXPECT_EQ(CControllerLogic::FanRegisters(6, true, 1003),
               (std::vector<uint16_t>{8200, 8202, 8203, 8209, 8034, 8035, 8036}));
-    EXPECT_EQ(CControllerLogic::FanRegisters(6, true, 1004), (std::vector<uint16_t>{8200, 8204, 8205, 8206, 8207}));
+    EXPECT_EQ(CControllerLogic::FanRegisters(6, true, 1004),
+              (std::vector<uint16_t>{8200, 8204, 8205, 8206, 8207}));
     EXPECT_TRUE(CControllerLogic::FanRegisters(0, true, 1000).empty());
 }
 
@@ -147,8 +148,18 @@ TEST(ControllerDialog, OkTakesShownRowsAndHandsHiddenOnesBack)
     // Heating PI: the PWM cycle time is taken too; 8027, 8050, 8051 are not
     // shown and come back as given.
     Dialog d(Request(ControllerDialog::Heating, true, 1000,
-                     {{8013, 20}, {8014, 20}, {8015, 0}, {8016, 100}, {8008, 10}, {8018, 2}, {8051, 340}, {8005, 30},
-                      {8019, 0}, {8027, 1}, {8050, 2}, {8025, 0}}));
+                     {{8013, 20},
+                      {8014, 20},
+                      {8015, 0},
+                      {8016, 100},
+                      {8008, 10},
+                      {8018, 2},
+                      {8051, 340},
+                      {8005, 30},
+                      {8019, 0},
+                      {8027, 1},
+                      {8050, 2},
+                      {8025, 0}}));
     d.open();
     EXPECT_EQ(d.field(8013).text, "2.0");
     EXPECT_EQ(d.field(8018).text, "0.2");
@@ -223,7 +234,8 @@ TEST(ControllerDialog, ModesShowAndEnableRowsByDeviceType)
     EXPECT_TRUE(temp.field(8034).enabled);
 
     // The second controller's sensor mapping shows register value - 1 and gives it back + 1.
-    Dialog second(Request(ControllerDialog::Second, false, 1000, {{8043, 2}, {8049, static_cast<uint16_t>(-10)}}));
+    Dialog second(
+        Request(ControllerDialog::Second, false, 1000, {{8043, 2}, {8049, static_cast<uint16_t>(-10)}}));
     second.open();
     EXPECT_EQ(second.field(8043).index, 1);
     EXPECT_EQ(second.field(8049).text, "-1.0");
@@ -274,7 +286,8 @@ TEST(ControllerDialog, OutputValuesFormatAndNeverRefreshTwiceAtOnce)
     host.logic = &logic;
     logic.open();
     EXPECT_EQ(logic.refreshOutputValues(false), 0);
-    const auto reads = std::count_if(unit.log.begin(), unit.log.end(), [](const std::string& s) { return s == "Mr1617"; });
+    const auto reads =
+        std::count_if(unit.log.begin(), unit.log.end(), [](const std::string& s) { return s == "Mr1617"; });
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(controls[logic.fieldId(8044)].text, "20.0");
     EXPECT_EQ(controls[logic.fieldId(1617)].text, "3.50");

@@ -1,8 +1,8 @@
 // The Controller page and its configuration dialogs in the real main window,
 // offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
 // received (the simulator's transcript) and what the controls show.
-#include "tests/pages/PagesOnUnit.h"
 #include "tests/pages/PageFakes.h"
+#include "tests/pages/PagesOnUnit.h"
 
 #include "pages/CDlgConfigure1.h"
 #include "pages/CDlgConfigure2.h"
@@ -136,7 +136,8 @@ TEST_F(ControllerPage, TheChangeOverModeFollowsTheUnit)
         click(p, Page::kReadTarget);
         EXPECT_TRUE(p->controls().checked(c.radio)) << c.byDi << "/" << c.byModbus;
         for (const Page::ControlId list : {OpModeList, CoDiList, CoModbusList})
-            EXPECT_EQ(p->controls().enabled(list), list == c.list) << c.byDi << "/" << c.byModbus << " " << list;
+            EXPECT_EQ(p->controls().enabled(list), list == c.list)
+                << c.byDi << "/" << c.byModbus << " " << list;
         // A change-over by a contact has no temperatures to set.
         EXPECT_FALSE(p->controls().enabled(ConfigChangeOver));
     }
@@ -188,7 +189,8 @@ TEST_F(ControllerPage, FanConfigWithoutMappingOnlyInforms)
     });
     click(p, FanConfig);
     EXPECT_TRUE(info.appeared());
-    EXPECT_EQ(text, "Fan Controller|Fan control by the BMS.\r\nResponsible registers see Modbus register table");
+    EXPECT_EQ(text,
+              "Fan Controller|Fan control by the BMS.\r\nResponsible registers see Modbus register table");
     EXPECT_TRUE(received(from).empty());
     choose(p->widget<QComboBox>(FanMapping), 1);
 }
@@ -197,7 +199,7 @@ TEST_F(ControllerPage, FanConfigWithoutMappingOnlyInforms)
 
 TEST_F(ControllerPage, OutOfLimitsMaximumKeepsTheDialogOpenAndTheCatalogueAsItWas)
 {
-    open("Controller");
+    show("Controller");
     CTabController* p = page();
     click(p, CoolingOnOff);
     const uint16_t before = catalogue.Holding(8012).value;
@@ -223,7 +225,7 @@ TEST_F(ControllerPage, OutOfLimitsMaximumKeepsTheDialogOpenAndTheCatalogueAsItWa
 TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
 {
     setOnUnit(8049, static_cast<uint16_t>(-10));
-    open("Controller");
+    show("Controller");
     CTabController* p = page();
     // The offset in the second controller's dialog, signed in tenths.
     QString offset;
@@ -259,13 +261,14 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
 
 TEST_F(ControllerPage, EveryControlIsReachableByItsLabel)
 {
-    open("Controller");
+    show("Controller");
     CTabController* p = page();
     for (const char* label :
-         {"OPMode by Modbus", "Change-Over by DI / Temp", "Change-Over by Modbus", "Fan Mapping", "Heating: PI Ctrl",
-          "Heating: ON/OFF", "Cooling: PI Ctrl", "Cooling: ON/OFF", "Heating/Cooling: PI Ctrl",
-          "Heating/Cooling: ON/OFF", "Heating/Cooling: INACTIVE", "Fan Controller: PI Ctrl", "Fan Controller: ON/OFF",
-          "Mode: OPMode by Modbus", "Mode: Change-Over by DI / Temp", "Mode: Change-Over by Modbus"})
+         {"OPMode by Modbus", "Change-Over by DI / Temp", "Change-Over by Modbus", "Fan Mapping",
+          "Heating: PI Ctrl", "Heating: ON/OFF", "Cooling: PI Ctrl", "Cooling: ON/OFF",
+          "Heating/Cooling: PI Ctrl", "Heating/Cooling: ON/OFF", "Heating/Cooling: INACTIVE",
+          "Fan Controller: PI Ctrl", "Fan Controller: ON/OFF", "Mode: OPMode by Modbus",
+          "Mode: Change-Over by DI / Temp", "Mode: Change-Over by Modbus"})
         EXPECT_EQ(reachable(p->controls().widgets(), label), 1) << label;
     EXPECT_EQ(accessibleName(p, StatusText).toStdString(), p->controls().text(StatusText));
 
@@ -375,7 +378,8 @@ TEST_F(ControllerPage, Unit1004KeepsTheFanOnLevels)
     const auto reads = addresses(received(from), 'r');
     const auto first = lastRead(reads, 2010);
     ASSERT_NE(first, reads.end());
-    EXPECT_EQ(std::vector<int>(first, reads.end()), (std::vector<int>{2010, 8003, 8004, 8200, 8204, 8205, 8206, 8207}));
+    EXPECT_EQ(std::vector<int>(first, reads.end()),
+              (std::vector<int>{2010, 8003, 8004, 8200, 8204, 8205, 8206, 8207}));
 
     // The heating ON/OFF limits are not the 1004's.
     click(p, HeatingOnOff);

@@ -6,6 +6,7 @@
 #include "pages/CQuestionBox.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -52,6 +53,13 @@ CTabController::CTabController(const PageContext& context) : CPageWidget(context
     if (auto* status = controls().as<QLabel>(StatusText))
         status->setMinimumWidth(240);
 
+    // The fan group's caption goes on and off with its list.
+    if (QWidget* list = controls().widget(FanMapping))
+        if (QLabel* caption = controls().label(FanMapping)) {
+            caption->setEnabled(list->isEnabled());
+            list->installEventFilter(this);
+        }
+
     m_changeOverTimer = new QTimer(this);
     m_changeOverTimer->setSingleShot(true);
     connect(m_changeOverTimer, &QTimer::timeout, this, &CTabController::changeOverTimerFired);
@@ -66,6 +74,14 @@ CTabController::CTabController(const PageContext& context) : CPageWidget(context
 }
 
 CTabController::~CTabController() = default;
+
+bool CTabController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && watched == controls().widget(FanMapping))
+        if (QLabel* caption = controls().label(FanMapping))
+            caption->setEnabled(controls().widget(FanMapping)->isEnabled());
+    return CPageWidget::eventFilter(watched, event);
+}
 
 void CTabController::changeOverTimerFired()
 {

@@ -29,6 +29,7 @@ public:
     void changeOverTimerFired();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void controlChanged(Page::ControlId id) override;
     void buttonClicked(Page::ControlId id) override;
 

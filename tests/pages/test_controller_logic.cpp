@@ -121,6 +121,37 @@ TEST(ControllerLogic, UndoWritesTheSecondControllerTypeTheRadiosShow)
     EXPECT_EQ(w[2], "Mw8044 1");
 }
 
+TEST(ControllerLogic, FanGroupFollowsFanControlAndDeviceType)
+{
+    const struct
+    {
+        int type;
+        uint16_t fanControl, mapping;
+        bool list, radios, fanOutput;
+    } kCases[] = {
+        {2050, 1, 6, true, true, true},   {2050, 1, 3, true, false, true}, {2050, 0, 6, false, false, true},
+        {1004, 1, 6, true, false, false}, {1000, 1, 9, true, true, false},
+    };
+    for (const auto& c : kCases) {
+        Catalogue cat;
+        FakeUnit unit(cat.c);
+        unit.type = c.type;
+        unit.registers = {{3749, c.fanControl}, {8031, c.mapping}, {2000, static_cast<uint16_t>(c.type)}};
+        cat.c.Holding(2000).value = static_cast<uint16_t>(c.type);
+        FakeHost host;
+        FakeControls controls;
+        controls.add(ControllerId::FanMapping, ControlKind::ComboBox);
+        CControllerLogic logic(cat.c, unit, host, controls);
+        EXPECT_EQ(logic.readCycle(), 0);
+        EXPECT_EQ(controls[ControllerId::FanMapping].index, c.mapping);
+        EXPECT_EQ(controls[ControllerId::FanMapping].enabled, c.list) << c.type << " " << c.fanControl;
+        EXPECT_EQ(controls[ControllerId::FanConfig].enabled, c.list) << c.type;
+        EXPECT_EQ(controls[ControllerId::FanPi].enabled, c.radios) << c.type << " " << c.mapping;
+        EXPECT_EQ(controls[ControllerId::FanOnOff].enabled, c.radios) << c.type << " " << c.mapping;
+        EXPECT_EQ(controls[ControllerId::FanOutputButton].enabled, c.fanOutput) << c.type;
+    }
+}
+
 // ---- Dialogs --------------------------------------------------------------------
 
 TEST(ControllerDialog, RefusedValueLeavesTheCatalogueAndNamesTheLimits)

@@ -2,6 +2,7 @@
 
 #include "app/CTabPlaceholder.h"
 #include "pages/CTabCommon.h"
+#include "pages/CTabController.h"
 #include "pages/CTabRoomClimate.h"
 #include "pages/CTabInputs.h"
 #include "pages/CTabLight.h"
@@ -39,7 +40,8 @@ constexpr PageEntry kPages[] = {
      .readsOnActivation = true, .startupPlace = 7, .unitPlace = 7},
     {.id = PageId::Light, .caption = "Light", .image = 8, .create = Make<CTabLight>, .readsOnActivation = true,
      .startupPlace = 8, .unitPlace = 8},
-    {.id = PageId::Controller, .caption = "Controller", .image = 9, .readsOnActivation = true,
+    {.id = PageId::Controller, .caption = "Controller", .image = 9, .create = Make<CTabController>,
+     .readsOnActivation = true,
      .minDeviceType = 1000, .startupPlace = 12, .unitPlace = 9},
     {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .create = Make<CTabTiles>, .readsOnActivation = true,
      .minDeviceType = 2000, .startupPlace = 9, .unitPlace = 10},

@@ -4,14 +4,17 @@
 #include "pages/core/PageText.h"
 
 #include <QBoxLayout>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSet>
 
+#include <map>
 #include <string_view>
 
 namespace CFormBuilder {
@@ -71,6 +74,7 @@ private:
         case Kind::Text:
         case Kind::List:
         case Kind::Check:
+        case Kind::Radio:
         case Kind::Button: return true;
         default: return false;
         }
@@ -131,6 +135,9 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
     QWidget* owner = grid->parentWidget();
     CMnemonics mnemonics(rows);
     bool apartStarted = false;
+    // One exclusive set per register: radios sharing a parent would
+    // otherwise all exclude each other.
+    std::map<uint16_t, QButtonGroup*> radioSets;
     for (const Page::Row& r : rows) {
         const QString text = QString::fromUtf8(r.caption);
         const QString shown = mnemonics.caption(r);
@@ -169,6 +176,15 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
                 widget = new QCheckBox(shown, owner);
             }
             break;
+        case Kind::Radio: {
+            auto* radio = new QRadioButton(shown, owner);
+            QButtonGroup*& group = radioSets[r.address];
+            if (!group)
+                group = new QButtonGroup(owner);
+            group->addButton(radio);
+            widget = radio;
+            break;
+        }
         case Kind::Button: {
             auto* button = new QPushButton(shown, owner);
             button->setAutoDefault(false);

@@ -78,6 +78,20 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::UnitSunProtect: return QStringLiteral(":/pictures/unit_sunprotect.svg");
     case Picture::UnitLight: return QStringLiteral(":/pictures/unit_light.svg");
     case Picture::ScreenTimeProgram: return QStringLiteral(":/pictures/screen_timeprogram.svg");
+    case Picture::CtlPiLoop: return QStringLiteral(":/pictures/ctl_pi_loop.svg");
+    case Picture::CtlPiResponse: return QStringLiteral(":/pictures/ctl_pi_response.svg");
+    case Picture::CtlOnOff: return QStringLiteral(":/pictures/ctl_onoff.svg");
+    case Picture::ValveChart2: return QStringLiteral(":/pictures/valve_2.svg");
+    case Picture::ValveChart3: return QStringLiteral(":/pictures/valve_3.svg");
+    case Picture::ValveChart4: return QStringLiteral(":/pictures/valve_4.svg");
+    case Picture::ValveChart5: return QStringLiteral(":/pictures/valve_5.svg");
+    case Picture::ValveChart6: return QStringLiteral(":/pictures/valve_6.svg");
+    case Picture::ValveChart7: return QStringLiteral(":/pictures/valve_7.svg");
+    case Picture::FanOutput: return QStringLiteral(":/pictures/fan_output.svg");
+    case Picture::FanLevels: return QStringLiteral(":/pictures/fan_levels.svg");
+    case Picture::FanPiLoop: return QStringLiteral(":/pictures/fan_pi_loop.svg");
+    case Picture::FanPiResponse: return QStringLiteral(":/pictures/fan_pi_response.svg");
+    case Picture::FanOnOff: return QStringLiteral(":/pictures/fan_onoff.svg");
     }
     return {};
 }

@@ -231,6 +231,18 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
             if (m_catalogue.IsUsed(RegisterTableKind::Holding, base + k))
                 setHolding(static_cast<uint16_t>(base + k), static_cast<uint16_t>(words[k]));
     }
+    // A room controller heating on auto: the building system allows heating
+    // and cooling, the change-over stands on heating; the heating valve is
+    // open at 35 % (3.50 V on the analog output), the heating relay is closed
+    // and the fan runs on level 1. The second controller works as a PI loop
+    // on the external sensor, 0.5 K below the set-point.
+    const struct
+    {
+        uint16_t address;
+        int value;
+    } kController[] = {{1607, 3}, {1600, 2}, {1617, 350}, {1620, 1}, {1622, 250}, {1623, 1}, {8044, 0}, {8049, -5}};
+    for (const auto& r : kController)
+        setHolding(r.address, static_cast<uint16_t>(r.value));
     // Words given on the command line last: they may be what the limits refuse.
     for (const auto& [address, word] : options.holdings)
         setHolding(address, word);

@@ -46,6 +46,8 @@ enum class Kind : uint8_t {
     Text,      // a text field (a 12-register text)
     List,      // a drop-down list
     Check,     // a check box (its caption is its label)
+    Radio,     // a radio button (its caption is its label); the radios of
+               // one register form one exclusive set, so do those without
     Button,    // a push button (its caption is its label)
     UnitLabel, // a short text after a field, set by the page
     Heading,   // a bold line of text
@@ -118,6 +120,21 @@ enum class Picture : uint8_t {
     UnitSunProtect, // the unit's front with its sun-protection screen and keys
     UnitLight,      // the unit's front with its light screen and keys
     ScreenTimeProgram, // the unit's screen of one time program
+    // Diagrams of the controller dialogs.
+    CtlPiLoop,      // block diagram of the PI control loop
+    CtlPiResponse,  // PI output over the control deviation (Xp, minimum, maximum)
+    CtlOnOff,       // ON/OFF characteristic with dead band and hysteresis
+    ValveChart2,    // the 6-way valve characteristics of valve entries 2 to 7
+    ValveChart3,
+    ValveChart4,
+    ValveChart5,
+    ValveChart6,
+    ValveChart7,
+    FanOutput,      // analog fan output over the temperature deviation
+    FanLevels,      // fan relay levels over the temperature deviation
+    FanPiLoop,      // fan controller on humidity/CO2/VOC, PI: the loop
+    FanPiResponse,  // ... and the fan output over the deviation
+    FanOnOff,       // fan controller on humidity/CO2/VOC, ON/OFF levels
 };
 
 // A frame's edges in percent of the picture (left, top, right, bottom).
@@ -219,6 +236,9 @@ struct Row
         case Kind::Button:
         case Kind::UnitLabel:
         case Kind::Heading: return Use::Hover;
+        // A radio set stands for one value of its register: the page reads
+        // and writes it itself.
+        case Kind::Radio: return 0;
         }
         return 0;
     }

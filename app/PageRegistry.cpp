@@ -6,6 +6,7 @@
 #include "pages/CTabInputs.h"
 #include "pages/CTabSensors.h"
 #include "pages/CTabSunProtect.h"
+#include "tools/ui/CTabFavorites.h"
 
 #include <algorithm>
 
@@ -14,6 +15,13 @@ namespace {
 template <class Page> QWidget* Make(const PageContext& context)
 {
     return new Page(context);
+}
+
+// The register tools' pages take the context's parts one by one (their
+// layer does not know the configuration pages' context).
+QWidget* MakeFavorites(const PageContext& context)
+{
+    return new CTabFavorites(*context.host, *context.connection, *context.catalogue, context.parent);
 }
 
 // At start-up the Controller tab comes last; for a device type it follows
@@ -41,7 +49,8 @@ constexpr PageEntry kPages[] = {
     {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .readsOnActivation = true, .minDeviceType = 2000,
      .startupPlace = 9, .unitPlace = 10},
     {.id = PageId::TimeProgram, .caption = "Time Program", .image = 11, .startupPlace = 10, .unitPlace = 11},
-    {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .startupPlace = 11, .unitPlace = 12},
+    {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .create = MakeFavorites, .startupPlace = 11,
+     .unitPlace = 12},
 };
 static_assert(std::size(kPages) == static_cast<std::size_t>(PageId::Count));
 

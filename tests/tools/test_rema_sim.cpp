@@ -129,6 +129,26 @@ TEST_F(ReMaPage, ARemappedRegisterAnswersAtItsCustomizedAddressAndReadsBack)
     EXPECT_EQ(window->statusText(), "Done");
 }
 
+TEST_F(ReMaPage, EnterInTheAddressFieldAppliesTheRegisterShownAndDeleteTakesItAway)
+{
+    open("ReMa");
+    click("Get Default shown List");
+    QSpinBox* field = page()->addressField();
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "5001");
+    choose(page()->categoryBox(), page()->categoryBox()->findText("Data Room Climate (400 - 699)"));
+    EXPECT_EQ(page()->registerBox()->currentData().toInt(), 400); // the category's first register, not yet taken
+    EXPECT_FALSE(page()->lineTexts().join('\n').contains("5001\t"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(page()->lineTexts().join('\n').contains("5001\tData Room Climate (400 - 699)\t400 - "));
+    ASSERT_NE(page()->list()->currentItem(), nullptr);
+    EXPECT_EQ(page()->list()->currentItem()->text(0), "5001");
+    click("Delete selected Entry");
+    EXPECT_FALSE(page()->lineTexts().join('\n').contains("5001\t"));
+    EXPECT_EQ(page()->categoryBox()->currentText(), "Empty");
+}
+
 TEST_F(ReMaPage, SavesAndLoadsAFileAndSaysWhatIsWrongWithABadOne)
 {
     open("ReMa");

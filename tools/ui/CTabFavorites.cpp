@@ -366,8 +366,9 @@ void CTabFavorites::readFromTarget()
     }
     ReMa::CPortLink link(m_connection.modbus());
     const int r = m_editor.readFromUnit(link);
-    if (m_connection.deviceType() > 0 || r == 0)
-        m_connection.disconnectLink();
+    // The link is closed after every action, whatever the unit answered:
+    // no port stays open between the installer's actions.
+    m_connection.disconnectLink();
     edited();
     m_host.hideBusyOverlay();
     m_host.setStatusText(ReMa::StatusText(r));

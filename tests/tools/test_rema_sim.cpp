@@ -207,6 +207,24 @@ TEST_F(ReMaPage, TheBacnetViewRenamesTheTablesAndHidesTheDateTimeParts)
     EXPECT_EQ(page()->selectorBox()->currentText(), "Holding");
 }
 
+TEST_F(ReMaPage, ADamagedChunkLeavesTheShownTableAsItWas)
+{
+    std::vector<std::string> options = Unit();
+    options.insert(options.end(), {"--rema-bad-chunk", "1"});
+    connect(options);
+    open("ReMa");
+    click("Get Default shown List");
+    remap(5000, "Data Room Climate (400 - 699)", 400);
+    click("Write shown List to Target");
+    ASSERT_EQ(window->statusText(), "Done");
+    click("Get Default shown List");
+    remap(6000, "Data Room Climate (400 - 699)", 401);
+    const QStringList before = page()->lineTexts();
+    click("Read shown List from Target");
+    EXPECT_EQ(window->statusText(), "Error: -12");
+    EXPECT_EQ(page()->lineTexts(), before);
+}
+
 TEST_F(ReMaPage, InDemoModeTheUnitButtonsAreOff)
 {
     startDemoMode();

@@ -181,11 +181,9 @@ ImportResult ImportTable(const std::string& bytes, const RegisterCatalogue& cata
             out[c] = Word(d, c);
     };
     const long long size = static_cast<long long>(bytes.size());
-    // Count lines from the header's (text files: the header and any blank
+    // Lines count from the header's (text files: the header and any blank
     // lines after it were taken together).
     int line = 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(pos), '\n'));
-    if (format == FileFormat::Text && pos > 0 && bytes[pos - 1] != '\n')
-        ++line;
     while (pos < bytes.size()) {
         if (format == FileFormat::Binary) {
             if (bytes.size() - pos < 4)

@@ -416,6 +416,14 @@ void CTavemoConfigurationToolDlg::RebuildTabs(int deviceType)
     updateUnitCaption();
 }
 
+void CTavemoConfigurationToolDlg::protocolChanged()
+{
+    ReplaceProtocolTab();
+    for (QWidget* created : m_pages)
+        if (auto* page = dynamic_cast<ITabPage*>(created))
+            page->protocolChanged();
+}
+
 void CTavemoConfigurationToolDlg::ReplaceProtocolTab()
 {
     if (!m_started || m_tabs->count() < 3)

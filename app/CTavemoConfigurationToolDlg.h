@@ -94,7 +94,7 @@ public:
     void showBusyOverlay() override { ShowBusyOverlay(); }
     void hideBusyOverlay() override { HideBusyOverlay(); }
     void selectFirstTab() override { SelectTab(0); }
-    void protocolChanged() override { ReplaceProtocolTab(); }
+    void protocolChanged() override;
     void pause(int ms) override;
     void enableMainWindow(bool enable) override { EnableMainWindow(enable); }
     void rebuildTabs(int deviceType) override { RebuildTabs(deviceType); }

@@ -10,6 +10,7 @@
 #include "pages/CTabSunProtect.h"
 #include "pages/CTabTiles.h"
 #include "pages/CTabTimeProgram.h"
+#include "tools/ui/CTabFavorites.h"
 
 #include <algorithm>
 
@@ -18,6 +19,13 @@ namespace {
 template <class Page> QWidget* Make(const PageContext& context)
 {
     return new Page(context);
+}
+
+// The register tools' pages take the context's parts one by one (their
+// layer does not know the configuration pages' context).
+QWidget* MakeFavorites(const PageContext& context)
+{
+    return new CTabFavorites(*context.host, *context.connection, *context.catalogue, context.parent);
 }
 
 // At start-up the Controller tab comes last; for a device type it follows
@@ -47,7 +55,8 @@ constexpr PageEntry kPages[] = {
      .minDeviceType = 2000, .startupPlace = 9, .unitPlace = 10},
     {.id = PageId::TimeProgram, .caption = "Time Program", .image = 11, .create = Make<CTabTimeProgram>,
      .startupPlace = 10, .unitPlace = 11},
-    {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .startupPlace = 11, .unitPlace = 12},
+    {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .create = MakeFavorites, .startupPlace = 11,
+     .unitPlace = 12},
 };
 static_assert(std::size(kPages) == static_cast<std::size_t>(PageId::Count));
 

@@ -78,6 +78,29 @@ constexpr int NotAFrame = -57;        // the bytes are not one whole frame
 constexpr int LogNotCreated = -60;     // the log folder or file cannot be created
 constexpr int DebugLinesNotSaved = -61; // the debug window's lines could not be written to the file
 
+// ---- the custom addressing (ReMa) tables ----------------------------------
+// The unit's table exchange ("C" commands). The status line shows each with
+// the short text it has always had (ReMa::StatusText).
+constexpr int RemaRequestNotSent = -80;   // the table request ("Cr") could not be written
+constexpr int RemaRequestNoReply = -81;   // no answer to the table request
+constexpr int RemaNoCount = -82;          // the answer to the table request carries no entry count
+constexpr int RemaChunkNotSent = -83;     // a chunk request ("Cr0 100") could not be written
+constexpr int RemaChunkNoReply = -84;     // no answer to a chunk request
+constexpr int RemaChunkCrcWrong = -85;    // a chunk's checksum does not match its entries
+constexpr int RemaChunkShort = -86;       // a chunk holds fewer characters than its entries need
+constexpr int RemaBeginNotSent = -87;     // the start of a table write ("Cw0") could not be written
+constexpr int RemaBeginNoReply = -88;     // no answer to the start of a table write
+constexpr int RemaLineNotSent = -89;      // an entry line could not be written
+constexpr int RemaLineNoReply = -90;      // no answer to an entry line
+constexpr int RemaEndNotSent = -91;       // the end of a table write ("Cw2") could not be written
+constexpr int RemaEndNoReply = -92;       // no answer to the end of a table write
+// The table files.
+constexpr int RemaFileNotOpened = -93;    // the table file cannot be opened or created
+constexpr int RemaWrongHeader = -94;      // the file's first line names no table, or another one
+constexpr int RemaBadLine = -95;          // a line of a text table file is no entry
+constexpr int RemaShortEntry = -96;       // a binary table file ends inside an entry
+constexpr int RemaFileNotWritten = -97;   // the table file could not be written completely
+
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;
 // nothing is sent (the page shows its own range message).

@@ -1,5 +1,7 @@
 #include "sim/CSimUnit.h"
 
+#include "tools/rema/ReMaTransfer.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -378,11 +380,12 @@ bool CSimUnit::writable(std::string* reply, const char* function, uint16_t numbe
 std::string CSimUnit::readHolding(uint16_t a, bool special)
 {
     const char* function = special ? "mbReadHoldingRegSpecial" : "mbReadHoldingReg";
-    if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a) ||
+    const std::optional<uint16_t> target = reached(RegisterTableKind::Holding, a);
+    if (!target || !m_catalogue.IsUsed(RegisterTableKind::Holding, *target) ||
         std::find(m_options.failReads.begin(), m_options.failReads.end(), a) != m_options.failReads.end())
         return ReadReply(kUnknown, function, a, "0");
     moveReadings(Clock::now());
-    return ReadReply(kOk, function, a, Num(holding(a)));
+    return ReadReply(kOk, function, a, Num(holding(*target)));
 }
 
 void CSimUnit::moveReadings(Clock::time_point now)
@@ -420,8 +423,14 @@ std::string CSimUnit::writeHoldings(const std::string& args, bool special)
     if (!writable(&refusal, function, static_cast<uint16_t>(address), echo))
         return refusal;
     // All or nothing: every register is checked before any is written.
+    std::vector<uint16_t> targets;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const uint32_t a = static_cast<uint32_t>(address + static_cast<long long>(i));
+        const auto target = reached(RegisterTableKind::Holding,
+                                    static_cast<uint16_t>(address + static_cast<long long>(i)));
+        if (!target)
+            return WriteReply(kUnknown, function, address, echo);
+        targets.push_back(*target);
+        const uint32_t a = *target;
         const int32_t v = static_cast<int32_t>(values[i]);
         if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a))
             return WriteReply(kUnknown, function, address, echo);
@@ -433,24 +442,27 @@ std::string CSimUnit::writeHoldings(const std::string& args, bool special)
             return WriteReply(kOutOfRange, function, address, echo);
     }
     for (std::size_t i = 0; i < values.size(); ++i)
-        setHolding(static_cast<uint16_t>(address + static_cast<long long>(i)), static_cast<uint16_t>(values[i]));
+        setHolding(targets[i], static_cast<uint16_t>(values[i]));
     return WriteReply(kOk, function, address, echo);
 }
 
 std::string CSimUnit::readInput(uint16_t a)
 {
-    if (!m_catalogue.IsUsed(RegisterTableKind::Input, a))
+    const std::optional<uint16_t> target = reached(RegisterTableKind::Input, a);
+    if (!target || !m_catalogue.IsUsed(RegisterTableKind::Input, *target))
         return ReadReply(kUnknown, "mbReadInputReg", a, "0");
-    const RegisterEntry& e = m_catalogue.Table(RegisterTableKind::Input)[a];
+    const RegisterEntry& e = m_catalogue.Table(RegisterTableKind::Input)[*target];
     const long long v = e.min < 0 ? static_cast<int16_t>(e.value) : e.value;
     return ReadReply(kOk, "mbReadInputReg", a, Num(v));
 }
 
 std::string CSimUnit::readCoil(uint16_t a)
 {
-    if (!m_catalogue.IsUsed(RegisterTableKind::Coil, a))
+    const std::optional<uint16_t> target = reached(RegisterTableKind::Coil, a);
+    if (!target || !m_catalogue.IsUsed(RegisterTableKind::Coil, *target))
         return ReadReply(kUnknown, "mbReadCoil", a, "clear");
-    return ReadReply(kOk, "mbReadCoil", a, m_catalogue.Table(RegisterTableKind::Coil)[a].value ? "set" : "clear");
+    return ReadReply(kOk, "mbReadCoil", a,
+                     m_catalogue.Table(RegisterTableKind::Coil)[*target].value ? "set" : "clear");
 }
 
 std::string CSimUnit::writeCoil(const std::string& args)
@@ -463,9 +475,10 @@ std::string CSimUnit::writeCoil(const std::string& args)
     std::string refusal;
     if (!writable(&refusal, "mbWriteCoil", static_cast<uint16_t>(a), Num(v)))
         return refusal;
-    if (!m_catalogue.IsUsed(RegisterTableKind::Coil, static_cast<uint32_t>(a)))
+    const std::optional<uint16_t> target = reached(RegisterTableKind::Coil, static_cast<uint16_t>(a));
+    if (!target || !m_catalogue.IsUsed(RegisterTableKind::Coil, *target))
         return WriteReply(kUnknown, "mbWriteCoil", a, Num(v));
-    RegisterEntry& e = m_catalogue.Table(RegisterTableKind::Coil)[a];
+    RegisterEntry& e = m_catalogue.Table(RegisterTableKind::Coil)[*target];
     if (e.readOnly)
         return WriteReply(kReadOnly, "mbWriteCoil", a, Num(v));
     e.value = static_cast<uint16_t>(v);
@@ -487,6 +500,15 @@ std::string CSimUnit::execute(const std::string& line)
         return "ERROR unknown command";
     const std::string op = line.substr(0, 2);
     const std::string args = line.substr(2);
+    if (line[0] == 'C') {
+        static constexpr const char kRead[] = "ric", kWrite[] = "wxy";
+        for (int k = 0; k < 3; ++k) {
+            if (line[1] == kRead[k])
+                return remaCommand(k, false, args);
+            if (line[1] == kWrite[k])
+                return remaCommand(k, true, args);
+        }
+    }
     std::size_t pos = 0;
     long long number = 0;
     const bool hasNumber = TakeInt(args, pos, &number) && number >= 0 && number <= 0xFFFF;
@@ -628,4 +650,75 @@ std::string CSimUnit::execute(const std::string& line)
     }
     }
     return WriteReply(kOk, cmd->function, n, value);
+}
+
+// ---- custom addressing (ReMa) ----------------------------------------------------
+
+std::optional<uint16_t> CSimUnit::reached(RegisterTableKind kind, uint16_t address) const
+{
+    const auto& table = m_remap[static_cast<int>(kind)];
+    const auto it = table.find(address);
+    if (it == table.end())
+        return address;
+    if (it->second == 0)
+        return std::nullopt;
+    return it->second;
+}
+
+std::string CSimUnit::remaCommand(int k, bool write, const std::string& args)
+{
+    static constexpr char kMark[] = "RIC";
+    static constexpr char kWriteLetter[] = "wxy";
+    const auto size = static_cast<uint32_t>(RegisterCatalogue::Count(static_cast<RegisterTableKind>(k)));
+    if (!write) {
+        const auto& table = m_remap[k];
+        if (args.empty())
+            return std::string("C ") + kMark[k] + " " + Num(static_cast<long long>(table.size()));
+        std::size_t pos = 0;
+        long long offset = 0, count = 0;
+        if (!TakeInt(args, pos, &offset) || !TakeSpace(args, pos) || !TakeInt(args, pos, &count) ||
+            pos != args.size() || offset < 0 || count < 0 || count > ReMa::kChunkEntries)
+            return std::string("C ") + kMark[k] + " ERROR malformed";
+        std::vector<ReMa::Entry> entries;
+        long long index = 0;
+        for (const auto& [c, d] : table) {
+            if (index >= offset && index < offset + count)
+                entries.push_back({c, d});
+            ++index;
+        }
+        std::string reply = ReMa::ChunkReply(entries);
+        if (m_options.remaBadChunk > 0 && offset / ReMa::kChunkEntries + 1 == m_options.remaBadChunk) {
+            // One checksum digit off, as line noise would leave it.
+            char& digit = reply.back();
+            digit = digit == '0' ? '1' : '0';
+        }
+        return reply;
+    }
+    const std::string head = std::string("C ") + static_cast<char>(kWriteLetter[k] - 'a' + 'A') + " ";
+    if (args == "0") {
+        m_remapPending[k].clear();
+        m_remapWriting[k] = true;
+        return head + "0 OK";
+    }
+    if (args == "2") {
+        if (!m_remapWriting[k])
+            return head + "2 ERROR not begun";
+        m_remap[k] = std::move(m_remapPending[k]);
+        m_remapPending[k].clear();
+        m_remapWriting[k] = false;
+        return head + "2 OK";
+    }
+    std::vector<ReMa::Entry> entries;
+    if (!m_remapWriting[k] || args.empty() || args[0] != '1' ||
+        !ReMa::ParseEntryLine(std::string("C") + kWriteLetter[k] + args, entries))
+        return head + "1 ERROR crc";
+    for (const ReMa::Entry& e : entries) {
+        if (e.customized == 0 || e.customized >= size)
+            continue;
+        if (e.mapped == e.customized)
+            m_remapPending[k].erase(e.customized);
+        else
+            m_remapPending[k][e.customized] = e.mapped;
+    }
+    return head + "1 OK";
 }

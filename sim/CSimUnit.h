@@ -17,6 +17,16 @@
 // limits; -5 the unit has a PIN and was not unlocked with it.
 // Commands the adapter does not know get "ERROR unknown command".
 //
+// Custom addressing (ReMa): the unit keeps one remapping table per kind
+// (holding, input, coil) as the entries that differ from its own layout:
+// customized address c shows register d, or nothing when d is 0. "Cr" /
+// "Ci" / "Cc" answer "C R <n>" with the number of entries, "Cr<offset>
+// <count>" answers the entries with their CRC; "Cw0" begins a new table
+// (the unit's own layout), "Cw1 ..." lines add entries (a line whose CRC
+// does not match is refused), "Cw2" puts the new table in force ("Cx", "Cy"
+// for input and coil). Reads and writes of a register at a customized
+// address reach the register shown there.
+//
 // Stores: holding, input and coil values seeded from the register
 // catalogue's defaults for the chosen device type and units; BACnet objects
 // 0..63 of each type with fixed seeds.
@@ -34,6 +44,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -53,6 +64,7 @@ struct SimOptions
     int wrongEchoEvery = 0; // every n-th reply echoes another number (0 = never)
     int replyDelayMs = 0;   // pause before each reply
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
+    int remaBadChunk = 0;            // this chunk (from 1) of a ReMa table read gets a wrong checksum
     // Holding registers that start with a word of their own, whatever the
     // limits say (a unit may hold a marker such as -420 the bus cannot write).
     std::vector<std::pair<uint16_t, uint16_t>> holdings;
@@ -101,6 +113,8 @@ public:
     void setHolding(uint16_t address, uint16_t value) { m_catalogue.Holding(address).value = value; }
     void setFirmware(uint16_t version) { setHolding(Reg::Firmware, version); }
     bool unlocked() const { return m_unlocked; }
+    // The ReMa table in force for a kind: c -> d (0 = nothing at c).
+    const std::map<uint16_t, uint16_t>& remap(RegisterTableKind kind) const { return m_remap[static_cast<int>(kind)]; }
 
     // Every line received ("RX ...") and sent ("TX ..."), bytes outside
     // printable ASCII as \xNN, flushed line by line. Null = none.
@@ -128,6 +142,12 @@ private:
     std::string readCoil(uint16_t a);
     std::string writeCoil(const std::string& args);
 
+    // ReMa: the table command of kind k (0 holding, 1 input, 2 coil).
+    std::string remaCommand(int kind, bool write, const std::string& args);
+    // The register a bus address reaches through the kind's table; none
+    // when the table takes the address's register away.
+    std::optional<uint16_t> reached(RegisterTableKind kind, uint16_t address) const;
+
     SimOptions m_options;
     RegisterCatalogue m_catalogue;
     Clock::time_point m_start = Clock::now();
@@ -137,6 +157,10 @@ private:
     std::vector<std::string> m_tv, m_dtv;
     std::vector<std::vector<uint16_t>> m_csv;
     bool m_unlocked = false;
+    // Per kind: c -> d of the table in force, and of the one being written.
+    std::map<uint16_t, uint16_t> m_remap[3];
+    std::map<uint16_t, uint16_t> m_remapPending[3];
+    bool m_remapWriting[3] = {false, false, false};
 
     std::string m_line;
     std::deque<Pending> m_out;

@@ -71,6 +71,7 @@ void PrintUsage(std::FILE* out)
         "  --wrong-echo N        every N-th reply names another register\n"
         "  --delay MS            pause before each reply\n"
         "  --fail-read ADDR      reads of holding ADDR are refused (repeatable)\n"
+        "  --rema-bad-chunk N    the N-th chunk (from 1) of a ReMa table read has a wrong checksum\n"
         "  --holding ADDR=VALUE  holding ADDR starts at VALUE (-32768..65535, repeatable)\n"
         "download (the unit's side of the firmware download):\n",
         out);
@@ -124,6 +125,7 @@ int main(int argc, char** argv)
                    {"--pressure-unit", &options.pressureUnit, 0, 3},
                    {"--firmware", &options.firmware, 0, 65535},
                    {"--wrong-echo", &options.wrongEchoEvery, 1, 1000000},
+                   {"--rema-bad-chunk", &options.remaBadChunk, 1, 100},
                    {"--delay", &options.replyDelayMs, 0, 600000}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

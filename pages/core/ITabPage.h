@@ -24,6 +24,9 @@
 //                  empty when there is none
 //   requestStop    when the main window closes; long work (a download)
 //                  stops. The main window waits 100 ms afterwards.
+//   protocolChanged after the unit switched between Modbus and BACnet
+//                  (holding 2045): a page that names things by protocol
+//                  shows the new names
 //
 // Thread rules: all calls come on the user-interface thread.
 #pragma once
@@ -41,4 +44,5 @@ public:
     virtual void clearPage() {}
     virtual std::string busyWork() const { return {}; }
     virtual void requestStop() {}
+    virtual void protocolChanged() {}
 };

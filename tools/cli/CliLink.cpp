@@ -148,6 +148,25 @@ bool ParseAddress(const std::string& text, uint16_t* out)
 
 } // namespace
 
+int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& work)
+{
+    Unit unit;
+    if (const int s = OpenUnit(unit, global, command); s != kExitOk)
+        return s;
+    int status = LearnUnit(unit);
+    if (status == kExitOk) {
+        // The protocol selector answers only to the special read on older units.
+        uint16_t protocol = 0;
+        if (!Accepted(unit.modbus.readHoldingSpecial(Reg::Protocol, &protocol), unit.modbus, Reg::Protocol) &&
+            !Accepted(unit.modbus.readHolding(Reg::Protocol, &protocol), unit.modbus, Reg::Protocol))
+            protocol = 0;
+        unit.catalogue.Holding(Reg::Protocol).value = protocol;
+        status = work(unit.modbus, unit.catalogue, unit.state.deviceType);
+    }
+    unit.modbus.disconnect();
+    return status;
+}
+
 int CheckUnitAccess(const GlobalOptions& global, const char* command)
 {
     Unit unit;

@@ -24,6 +24,9 @@ const Command kCommands[] = {
     {"identify", cli::RunIdentify, "identify   unlock, then show device type, firmware, identity and protocol (--port, --pin)"},
     {"read", cli::RunRead, "read [--special] [--input|--coil] ADDR...   print ADDR=VALUE lines (--port, --pin)"},
     {"write", cli::RunWrite, "write [--special] [--coil] ADDR=VALUE...   range-checked writes (--port, --pin)"},
+    {"rema", cli::RunReMa,
+     "rema read|write holding|input|coil FILE   the unit's custom addressing table to or from a file (.csv or "
+     ".bin); rema reset holding|input|coil   the unit's own layout (--port, --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -1,0 +1,83 @@
+// Takes pictures of the Modbus and BACnet test pages, connected to the
+// simulator, for looking at them without a display:
+//   QT_QPA_PLATFORM=offscreen build/tests/tools/test_pages_screenshot OUTDIR
+// It starts tavemo-unitsim (device type 2050, no PIN) as a Modbus unit,
+// reads and writes a few registers on "Modbus" and writes modbus.png; then
+// the same unit speaking BACnet, a read of each object kind on "BACnet",
+// and bacnet.png.
+#include "app/CTavemoConfigurationToolDlg.h"
+#include "tests/support/ToolSession.h"
+#include "tools/ui/CTabBACNet.h"
+#include "tools/ui/CTabModbus.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+
+using testsupport::ToolSession;
+
+namespace {
+
+void Set(CBusTestPage* page, const char* field, const char* text)
+{
+    if (QLineEdit* f = page->field(QString::fromLatin1(field)))
+        f->setText(QString::fromUtf8(text));
+}
+
+void Press(CBusTestPage* page, const char* button)
+{
+    if (QPushButton* b = page->button(QString::fromLatin1(button)))
+        b->click();
+}
+
+bool Picture(const QString& dir, const QString& file, const std::vector<std::string>& options, bool bacnet)
+{
+    ToolSession session(TAVEMO_TEST_BIN_DIR, "test_pages_screenshot", options, "ttySIM8");
+    if (!session.ready())
+        return false;
+    CTavemoConfigurationToolDlg& window = session.window();
+    session.connect();
+    if (!bacnet) {
+        session.open("Modbus");
+        auto* page = qobject_cast<CTabModbus*>(window.page(PageId::Modbus));
+        Set(page, "Holding Address", "2000");
+        Press(page, "Holding Read");
+        Set(page, "Holding Value (out)", "-5");
+        Set(page, "Input Address", "15");
+        Press(page, "Input Read");
+        Set(page, "Coil Address", "210");
+        page->check(QStringLiteral("Coil Active"))->setChecked(true);
+        Press(page, "Coil Read");
+    } else {
+        session.open("BACnet");
+        auto* page = qobject_cast<CTabBACNet*>(window.page(PageId::BACnet));
+        const struct
+        {
+            const char* row;
+            const char* instance;
+            const char* out;
+        } rows[] = {{"Analogue Value", "3", "21.46"}, {"Analogue Input", "0", nullptr},
+                    {"Binary Value", "1", nullptr},   {"Binary Input", "0", nullptr},
+                    {"Integer Value", "5", "-5"},     {"Character String Value", "9", "Meeting room"},
+                    {"Date Time Value", "1", "24.12.2026 10:15:00"}, {"Time Value", "64", "12:30"}};
+        for (const auto& row : rows) {
+            const std::string r = row.row;
+            Set(page, (r + " Instance").c_str(), row.instance);
+            if (row.out)
+                Set(page, (r + " Value (out)").c_str(), row.out);
+            Press(page, (r + " Read").c_str());
+        }
+    }
+    return ToolSession::Save(window, dir + QLatin1Char('/') + file);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
+    QDir().mkpath(dir);
+    bool ok = Picture(dir, QStringLiteral("modbus.png"), {"--device-type", "2050"}, false);
+    ok = Picture(dir, QStringLiteral("bacnet.png"), {"--device-type", "2050", "--protocol", "1"}, true) && ok;
+    return ok ? 0 : 1;
+}

@@ -14,11 +14,13 @@
 
 namespace {
 
-// Widths that hold what the fields take: a register number, a value or a
-// unit's text, and a 48-character text read back.
-constexpr int kNumberWidth = 90;
-constexpr int kValueWidth = 200;
-constexpr int kResultWidth = 380;
+// Widths that hold what the fields take: a register number, a value, a
+// date and time, and (growing with the window) a 48-character text read
+// back; together they fit the window at its smallest.
+constexpr int kNumberWidth = 70;
+constexpr int kValueWidth = 110;
+constexpr int kTextWidth = 170;
+constexpr int kResultWidth = 300;
 
 PageText::Filtered Filter(CBusTestPage::Entry entry, const std::string& text)
 {
@@ -118,7 +120,8 @@ QLineEdit* CBusTestPage::addField(int row, Column column, const QString& rowName
         field->setMinimumWidth(kResultWidth);
         m_results.push_back(field);
     } else {
-        field->setFixedWidth(column == kNumberColumn ? kNumberWidth : kValueWidth);
+        const bool number = entry == Entry::Digits || entry == Entry::Integer || entry == Entry::Decimal;
+        field->setFixedWidth(column == kNumberColumn ? kNumberWidth : number ? kValueWidth : kTextWidth);
         InstallFilter(field, entry);
     }
     if (column == kNumberColumn)
@@ -164,7 +167,7 @@ void CBusTestPage::finish()
     m_openLog->setToolTip(QStringLiteral("The record of every test of this run, in the log folder"));
     connect(m_openLog, &QPushButton::clicked, this, [this] { TestLogViewer::Open(m_log, m_host); });
     m_grid->addWidget(m_openLog, row + 1, kLabelColumn, 1, 2, Qt::AlignLeft);
-    m_grid->setColumnStretch(kResultColumn + 1, 1);
+    m_grid->setColumnStretch(kResultColumn, 1);
 }
 
 void CBusTestPage::preparePage()

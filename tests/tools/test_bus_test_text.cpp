@@ -61,6 +61,7 @@ struct FilterRow
     const char* typed;
     const char* kept;
     int caret; // -1: nothing dropped
+    friend void PrintTo(const FilterRow& row, std::ostream* os) { *os << row.name; }
 };
 
 class EntryFilter : public testing::TestWithParam<FilterRow>
@@ -166,6 +167,7 @@ struct LineRow
     const char* name;
     std::string line;
     const char* expected;
+    friend void PrintTo(const LineRow& row, std::ostream* os) { *os << row.name; }
 };
 
 class TestLogLine : public testing::TestWithParam<LineRow>

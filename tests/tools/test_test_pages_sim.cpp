@@ -312,28 +312,6 @@ TEST_F(TestPagesOnUnit, OpenTestLogShowsTheFileOnTheDesktopFromTheMenuAndThePage
     EXPECT_EQ(status(), TestLogViewer::kNoTestYet);
 }
 
-TEST_F(TestPagesOnUnit, DemoModeSendsNothingAndKeepsTheDemoDevice)
-{
-    modbusUnit();
-    startDemoMode();
-    const int demoDevice = window->comInterface()->deviceType();
-    ASSERT_GT(demoDevice, 0);
-    CTabModbus* page = modbusPage();
-    EXPECT_FALSE(page->button("Holding Read")->isEnabled());
-    EXPECT_FALSE(page->button("Coil Write")->isEnabled());
-    EXPECT_TRUE(page->openLogButton()->isEnabled());
-
-    const std::size_t from = mark();
-    const CBusTestLogic::Outcome read = page->logic().readHolding("2000");
-    const CBusTestLogic::Outcome write = page->logic().writeCoil("12", true);
-    EXPECT_FALSE(read.ran);
-    EXPECT_FALSE(write.ran);
-    EXPECT_EQ(read.result, Result::DemoMode);
-    EXPECT_TRUE(received(from).empty());
-    EXPECT_EQ(status(), "Demo mode is active.");
-    EXPECT_EQ(window->comInterface()->deviceType(), demoDevice);
-}
-
 // ---- the test log ---------------------------------------------------------------------
 
 TEST_F(TestPagesOnUnit, TestLogHoldsOneEntryPerActionInOrderAcrossBothPages)
@@ -550,6 +528,28 @@ TEST_F(TestPagesOnUnit, EveryBacnetControlIsReachedByItsRowAndColumn)
     for (const QString& name : bacnet)
         EXPECT_EQ(names.count(name), 1) << name.toStdString() << " in " << names.join(", ").toStdString();
     EXPECT_EQ(names.size(), bacnet.size()) << names.join(", ").toStdString();
+}
+
+TEST_F(TestPagesOnUnit, DemoModeSendsNothingAndKeepsTheDemoDevice)
+{
+    bacnetUnit();
+    startDemoMode();
+    const int demoDevice = window->comInterface()->deviceType();
+    ASSERT_GT(demoDevice, 0);
+    CTabBACNet* page = bacnetPage();
+    EXPECT_FALSE(page->button("Integer Value Read")->isEnabled());
+    EXPECT_FALSE(page->button("Binary Value Write")->isEnabled());
+    EXPECT_TRUE(page->openLogButton()->isEnabled());
+
+    const std::size_t from = mark();
+    const CBusTestLogic::Outcome read = page->logic().readIntegerValue("5");
+    const CBusTestLogic::Outcome write = page->logic().writeBinaryValue("4", true);
+    EXPECT_FALSE(read.ran);
+    EXPECT_FALSE(write.ran);
+    EXPECT_EQ(read.result, Result::DemoMode);
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_EQ(status(), "Demo mode is active.");
+    EXPECT_EQ(window->comInterface()->deviceType(), demoDevice);
 }
 
 // ---- without a unit ------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "pages/CQuestionBox.h"
 #include "pages/core/ITabPage.h"
 #include "pages/core/PageText.h"
+#include "tools/ui/TestLogViewer.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 
@@ -120,6 +121,7 @@ void CTavemoConfigurationToolDlg::createMenu()
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("&Info..."), this, &CTavemoConfigurationToolDlg::OnAbout);
     help->addAction(QStringLiteral("&Debug Window"), this, &CTavemoConfigurationToolDlg::OnDebugWindow);
+    help->addAction(QStringLiteral("Open &Test Log"), this, &CTavemoConfigurationToolDlg::OnOpenTestLog);
 }
 
 void CTavemoConfigurationToolDlg::setConfigurationFileHandlers(std::function<void()> importConfiguration,
@@ -186,7 +188,7 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
 
     m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
-    const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs};
+    const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs, &m_testLog};
     for (const PageEntry& entry : PageRegistry::Entries()) {
         if (entry.id == PageId::Interface)
             continue;
@@ -516,4 +518,9 @@ void CTavemoConfigurationToolDlg::OnDebugWindow()
     }
     m_debug->raise();
     m_debug->activateWindow();
+}
+
+void CTavemoConfigurationToolDlg::OnOpenTestLog()
+{
+    TestLogViewer::Open(&m_testLog, *this);
 }

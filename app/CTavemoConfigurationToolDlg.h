@@ -27,6 +27,7 @@
 
 #include "app/PageRegistry.h"
 #include "pages/core/IMainWindow.h"
+#include "tools/bustest/CTestLog.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -111,9 +112,11 @@ public:
     // The demo banner's "Leave Demo Mode": back to no unit, the COM-Interface page.
     void LeaveDemoMode();
 
-    // "Help" > "Info..." and "Help" > "Debug Window".
+    // "Help" > "Info...", "Help" > "Debug Window" and "Help" > "Open Test
+    // Log" (the desktop's viewer shows the test pages' record of this run).
     void OnAbout();
     void OnDebugWindow();
+    void OnOpenTestLog();
 
     bool isStarted() const { return m_started; }
     bool statusIsError() const;
@@ -133,6 +136,8 @@ public:
     QFrame* demoBanner() const { return m_demoBanner; }
     CDlgMessage* overlay() const { return m_overlay; }
     CDlgDebug* debugWindow() const { return m_debug; }
+    // The record of the Modbus and BACnet test pages, one file per run.
+    CTestLog& testLog() { return m_testLog; }
 
 signals:
     // Start-up has finished: every page exists and the window is usable.
@@ -164,6 +169,7 @@ private:
 
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;
+    CTestLog m_testLog; // before the pages, which write into it
 
     QString m_statusText;
     QString m_infoText;

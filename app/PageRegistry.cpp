@@ -11,6 +11,8 @@
 #include "pages/CTabTiles.h"
 #include "pages/CTabTimeProgram.h"
 #include "tools/ui/CTabFavorites.h"
+#include "tools/ui/CTabBACNet.h"
+#include "tools/ui/CTabModbus.h"
 
 #include <algorithm>
 
@@ -28,14 +30,23 @@ QWidget* MakeFavorites(const PageContext& context)
     return new CTabFavorites(*context.host, *context.connection, *context.catalogue, context.parent);
 }
 
+// The test pages sit outside the configuration pages' layer and take the
+// context's parts one by one.
+template <class Page> QWidget* MakeTestPage(const PageContext& context)
+{
+    return new Page(*context.host, *context.connection, context.testLog, context.parent);
+}
+
 // At start-up the Controller tab comes last; for a device type it follows
 // Light. The Controller page shows from the room controllers (1000) on, the
 // Tiles page from the units with display tiles (2000) on.
 constexpr PageEntry kPages[] = {
     {.id = PageId::Interface, .caption = "COM-Interface", .image = 0, .startupPlace = 0, .unitPlace = 0},
     {.id = PageId::Update, .caption = "FW-Update", .image = 1, .startupPlace = 1, .unitPlace = 1},
-    {.id = PageId::Modbus, .caption = "Modbus", .image = 2, .protocol = 0, .startupPlace = 2, .unitPlace = 2},
-    {.id = PageId::BACnet, .caption = "BACnet", .image = 2, .protocol = 1, .startupPlace = 2, .unitPlace = 2},
+    {.id = PageId::Modbus, .caption = "Modbus", .image = 2, .create = MakeTestPage<CTabModbus>, .protocol = 0,
+     .startupPlace = 2, .unitPlace = 2},
+    {.id = PageId::BACnet, .caption = "BACnet", .image = 2, .create = MakeTestPage<CTabBACNet>, .protocol = 1,
+     .startupPlace = 2, .unitPlace = 2},
     {.id = PageId::Common, .caption = "Common", .image = 3, .create = Make<CTabCommon>, .readsOnActivation = true,
      .startupPlace = 3, .unitPlace = 3},
     {.id = PageId::Sensors, .caption = "Sensors", .image = 4, .create = Make<CTabSensors>, .readsOnActivation = true,

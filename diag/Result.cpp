@@ -76,6 +76,9 @@ constexpr Entry kTable[] = {
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},
+
+    {BeyondSixteenBits, "the number typed does not fit in 16 bits (register and object numbers 0 to 65535, "
+                        "values -32768 to 65535); nothing was sent"},
 };
 
 } // namespace

@@ -109,6 +109,11 @@ constexpr int TypedOutOfLimits = -101;
 // nothing is sent (the page says so in its status line).
 constexpr int NoNumberTyped = -102;
 
+// ---- the Modbus and BACnet test pages --------------------------------------------
+// A number typed for a register, coil or object number or a 16-bit value
+// that does not fit in 16 bits; nothing is sent.
+constexpr int BeyondSixteenBits = -110;
+
 struct Entry
 {
     int code;

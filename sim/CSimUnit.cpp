@@ -261,6 +261,12 @@ CSimUnit::CSimUnit(const SimOptions& options) : m_options(options)
         const std::string name = "Room " + Num(i);
         m_csv.emplace_back(name.begin(), name.end());
     }
+    // What a building system keeps in a unit besides: a set-point shift of
+    // -0.5 K in tenths, and a room description longer than the 48
+    // characters a tool reads of it.
+    m_iv[kSetpointShiftObject] = -5;
+    const std::string description = "Conference room 2.14, north wing, next to the lift, 3rd floor";
+    m_csv[kDescriptionObject].assign(description.begin(), description.end());
     m_unlocked = options.pin == 0;
 }
 

@@ -79,6 +79,13 @@ public:
     using FrameHandler = std::function<void(const uint8_t* data, std::size_t length)>;
 
     static constexpr int kObjectCount = 64;
+    // Seeded objects besides the regular ones (object i: analogue value
+    // 20 + i/2, analogue input 21.25 + i, integer value 10 i, binary value
+    // set for odd i, binary input set for even i, time "12:30:00", date-time
+    // "24.12.2026 10:15:00", character string "Room i"): the integer value
+    // -5 and a 61-character string.
+    static constexpr int kSetpointShiftObject = 5;
+    static constexpr int kDescriptionObject = 9;
     static constexpr std::size_t kMaxLine = 8192;
     static constexpr const char* kJunkLine = "?? adapter: line noise";
 

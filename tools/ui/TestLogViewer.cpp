@@ -1,0 +1,26 @@
+#include "tools/ui/TestLogViewer.h"
+
+#include "diag/Result.h"
+#include "pages/core/IPageHost.h"
+#include "tools/bustest/CTestLog.h"
+
+#include <QDesktopServices>
+#include <QString>
+#include <QUrl>
+
+namespace TestLogViewer {
+
+bool Open(const CTestLog* log, IPageHost& host)
+{
+    if (!log || !log->isOpen()) {
+        host.setStatusText(log && log->failed() ? StatusLineText(Result::LogNotCreated) : kNoTestYet);
+        return false;
+    }
+    const QString path = QString::fromStdString(log->path().string());
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    host.setStatusText(kNotShown + log->path().string());
+    return false;
+}
+
+} // namespace TestLogViewer

@@ -78,6 +78,14 @@ constexpr int NotAFrame = -57;        // the bytes are not one whole frame
 constexpr int LogNotCreated = -60;     // the log folder or file cannot be created
 constexpr int DebugLinesNotSaved = -61; // the debug window's lines could not be written to the file
 
+// ---- configuration export and import -------------------------------------------
+constexpr int ExportNotCreated = -70;  // the export file (or its temporary file) cannot be created or written
+constexpr int NotAnExportFile = -71;   // the file does not start with the export header
+constexpr int RegistersMissing = -72;  // registers could not be read from the unit; left out of the file
+constexpr int LinkLost = -73;          // several registers in a row got no answer: the unit is gone
+constexpr int ImportIncomplete = -74;  // records skipped, not understood, or writes that failed
+constexpr int ImportNotOpened = -75;   // the file to import cannot be opened
+
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;
 // nothing is sent (the page shows its own range message).

@@ -53,6 +53,7 @@ struct SimOptions
     int wrongEchoEvery = 0; // every n-th reply echoes another number (0 = never)
     int replyDelayMs = 0;   // pause before each reply
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
+    int silentAfter = 0;    // answers this many commands, then never again (0 = no limit)
     // Holding registers that start with a word of their own, whatever the
     // limits say (a unit may hold a marker such as -420 the bus cannot write).
     std::vector<std::pair<uint16_t, uint16_t>> holdings;
@@ -137,6 +138,7 @@ private:
     std::vector<std::string> m_tv, m_dtv;
     std::vector<std::vector<uint16_t>> m_csv;
     bool m_unlocked = false;
+    long m_commands = 0; // command lines received
 
     std::string m_line;
     std::deque<Pending> m_out;

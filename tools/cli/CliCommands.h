@@ -5,7 +5,10 @@
 #include "tools/cli/CliCommon.h"
 
 #include <cstdio>
+#include <functional>
 
+class CModbus;
+class CUnitState;
 class RegisterCatalogue;
 
 namespace cli {
@@ -23,5 +26,14 @@ int RunWrite(const GlobalOptions& global, const Args& args);
 // other unit commands, and closes the port again. Returns kExitOk when the
 // unit may be used, else the exit status (the reason is on standard error).
 int CheckUnitAccess(const GlobalOptions& global, const char* command);
+// Opens the unit on --port, passes the lockout and PIN check, learns the
+// device type and units (the catalogue adapted to them), runs work and
+// closes the port. Returns work's exit status, or the failure's.
+using UnitWork = std::function<int(CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state)>;
+int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& work);
+
+// The configuration file commands (CliConfig.cpp).
+int RunExport(const GlobalOptions& global, const Args& args);
+int RunImport(const GlobalOptions& global, const Args& args);
 
 } // namespace cli

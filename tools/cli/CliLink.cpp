@@ -157,6 +157,20 @@ int CheckUnitAccess(const GlobalOptions& global, const char* command)
     return status;
 }
 
+int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& work)
+{
+    Unit unit;
+    if (const int s = OpenUnit(unit, global, command); s != kExitOk)
+        return s;
+    if (const int s = LearnUnit(unit); s != kExitOk) {
+        unit.modbus.disconnect();
+        return s;
+    }
+    const int status = work(unit.modbus, unit.catalogue, unit.state);
+    unit.modbus.disconnect();
+    return status;
+}
+
 int RunPorts(const GlobalOptions&, const Args& args)
 {
     if (!args.empty())

@@ -24,6 +24,10 @@ const Command kCommands[] = {
     {"identify", cli::RunIdentify, "identify   unlock, then show device type, firmware, identity and protocol (--port, --pin)"},
     {"read", cli::RunRead, "read [--special] [--input|--coil] ADDR...   print ADDR=VALUE lines (--port, --pin)"},
     {"write", cli::RunWrite, "write [--special] [--coil] ADDR=VALUE...   range-checked writes (--port, --pin)"},
+    {"export", cli::RunExport,
+     "export [--categories LIST] FILE.csv|FILE.bin   save the unit's configuration (LIST: common, sensors, "
+     "room-climate, inputs, sun-protect, lights, time-programs, controller or all; --port, --pin)"},
+    {"import", cli::RunImport, "import FILE.csv|FILE.bin   write a saved configuration to the unit, then Save To NVRAM (--port, --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -11,6 +11,7 @@
 #include "pages/CQuestionBox.h"
 #include "pages/core/ITabPage.h"
 #include "pages/core/PageText.h"
+#include "tools/ui/CConfigFileRunner.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 
@@ -186,6 +187,9 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
 
     m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
+    m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_comInterface->connection(), m_catalogue);
+    setConfigurationFileHandlers([this] { m_configFiles->ImportConfiguration(); },
+                                 [this] { m_configFiles->ExportConfiguration(); });
     const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs};
     for (const PageEntry& entry : PageRegistry::Entries()) {
         if (entry.id == PageId::Interface)
@@ -471,6 +475,23 @@ void CTavemoConfigurationToolDlg::SetOtherTabsEnabled(bool enabled)
 int CTavemoConfigurationToolDlg::tabCount() const
 {
     return m_tabs->count();
+}
+
+bool CTavemoConfigurationToolDlg::isTabEnabled(int index) const
+{
+    return m_tabs->IsTabEnabled(index);
+}
+
+void CTavemoConfigurationToolDlg::saveConfiguration()
+{
+    if (m_exportHandler)
+        m_exportHandler();
+}
+
+void CTavemoConfigurationToolDlg::importConfiguration()
+{
+    if (m_importHandler)
+        m_importHandler();
 }
 
 void CTavemoConfigurationToolDlg::pause(int ms)

@@ -33,7 +33,9 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
+class CConfigFileRunner;
 class CDlgDebug;
 class CDlgMessage;
 class CModbus;
@@ -102,6 +104,10 @@ public:
     bool selectTab(int index) override { return SelectTab(index); }
     void setOtherTabsEnabled(bool enabled) override { SetOtherTabsEnabled(enabled); }
     int tabCount() const override;
+    bool isTabEnabled(int index) const override;
+    void setTabEnabled(int index, bool enabled) override { SetTabEnabled(index, enabled); }
+    void saveConfiguration() override;
+    void importConfiguration() override;
 
     // The export and import of the configuration ("File" menu); the items
     // stay disabled until they are set.
@@ -133,6 +139,8 @@ public:
     QFrame* demoBanner() const { return m_demoBanner; }
     CDlgMessage* overlay() const { return m_overlay; }
     CDlgDebug* debugWindow() const { return m_debug; }
+    // The configuration export and import (exists once start-up has run).
+    CConfigFileRunner* configurationFiles() const { return m_configFiles.get(); }
 
 signals:
     // Start-up has finished: every page exists and the window is usable.
@@ -192,4 +200,5 @@ private:
     QAction* m_exportAction = nullptr;
     std::function<void()> m_importHandler;
     std::function<void()> m_exportHandler;
+    std::unique_ptr<CConfigFileRunner> m_configFiles;
 };

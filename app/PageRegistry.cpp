@@ -6,6 +6,7 @@
 #include "pages/CTabInputs.h"
 #include "pages/CTabSensors.h"
 #include "pages/CTabSunProtect.h"
+#include "update/ui/CTabUpdate.h"
 
 #include <algorithm>
 
@@ -21,7 +22,8 @@ template <class Page> QWidget* Make(const PageContext& context)
 // Tiles page from the units with display tiles (2000) on.
 constexpr PageEntry kPages[] = {
     {.id = PageId::Interface, .caption = "COM-Interface", .image = 0, .startupPlace = 0, .unitPlace = 0},
-    {.id = PageId::Update, .caption = "FW-Update", .image = 1, .startupPlace = 1, .unitPlace = 1},
+    {.id = PageId::Update, .caption = "FW-Update", .image = 1, .create = Make<CTabUpdate>, .startupPlace = 1,
+     .unitPlace = 1},
     {.id = PageId::Modbus, .caption = "Modbus", .image = 2, .protocol = 0, .startupPlace = 2, .unitPlace = 2},
     {.id = PageId::BACnet, .caption = "BACnet", .image = 2, .protocol = 1, .startupPlace = 2, .unitPlace = 2},
     {.id = PageId::Common, .caption = "Common", .image = 3, .create = Make<CTabCommon>, .readsOnActivation = true,

@@ -17,12 +17,18 @@ template <class Page> QWidget* Make(const PageContext& context)
     return new Page(context);
 }
 
+// The FW-Update page belongs to the update subsystem, which knows no page context.
+QWidget* MakeUpdate(const PageContext& context)
+{
+    return new CTabUpdate(context.host, context.connection, context.parent);
+}
+
 // At start-up the Controller tab comes last; for a device type it follows
 // Light. The Controller page shows from the room controllers (1000) on, the
 // Tiles page from the units with display tiles (2000) on.
 constexpr PageEntry kPages[] = {
     {.id = PageId::Interface, .caption = "COM-Interface", .image = 0, .startupPlace = 0, .unitPlace = 0},
-    {.id = PageId::Update, .caption = "FW-Update", .image = 1, .create = Make<CTabUpdate>, .startupPlace = 1,
+    {.id = PageId::Update, .caption = "FW-Update", .image = 1, .create = MakeUpdate, .startupPlace = 1,
      .unitPlace = 1},
     {.id = PageId::Modbus, .caption = "Modbus", .image = 2, .protocol = 0, .startupPlace = 2, .unitPlace = 2},
     {.id = PageId::BACnet, .caption = "BACnet", .image = 2, .protocol = 1, .startupPlace = 2, .unitPlace = 2},

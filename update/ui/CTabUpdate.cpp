@@ -42,9 +42,8 @@ bool IsFileFailure(int code)
 
 } // namespace
 
-CTabUpdate::CTabUpdate(const PageContext& context)
-    : QWidget(context.parent), m_host(context.host), m_mainWindow(dynamic_cast<IMainWindow*>(context.host)),
-      m_connection(context.connection)
+CTabUpdate::CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent)
+    : QWidget(parent), m_host(host), m_mainWindow(dynamic_cast<IMainWindow*>(host)), m_connection(connection)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);
@@ -334,6 +333,9 @@ void CTabUpdate::setTabsForDownload(bool running)
             m_tabStates.push_back(m_mainWindow->isTabEnabled(i));
             m_mainWindow->setTabEnabled(i, false);
         }
+        // A disabled tab disables its page as well; this one stays usable,
+        // or the download could not be canceled.
+        setEnabled(true);
         return;
     }
     for (int i = 0; i < m_mainWindow->tabCount() && static_cast<std::size_t>(i) < m_tabStates.size(); ++i)

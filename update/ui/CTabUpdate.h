@@ -20,7 +20,6 @@
 // reports itself done, read after).
 #pragma once
 
-#include "pages/PageContext.h"
 #include "pages/core/ITabPage.h"
 
 #include <QTimer>
@@ -33,8 +32,10 @@
 #include <thread>
 #include <vector>
 
+class CConnection;
 class CUpdateBar;
 class IMainWindow;
+class IPageHost;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,7 +46,10 @@ class CTabUpdate : public QWidget, public ITabPage
 public:
     static constexpr int kTimerMs = 100;
 
-    explicit CTabUpdate(const PageContext& context);
+    // host: the main window (its IMainWindow side gives the tabs and the
+    // configuration export and import); connection: the port chosen on the
+    // COM-Interface page.
+    CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent);
     ~CTabUpdate() override;
 
     // The buttons.

@@ -88,6 +88,7 @@ TEST_F(UpdatePage, AGoodFilePassesEveryStateEndsGreenAndPutsTheTabsBack)
     ASSERT_TRUE(page->running());
     EXPECT_FALSE(anyTabEnabled());
     EXPECT_FALSE(window->SelectTab(indexOf("Common"))) << "no tab can be selected while it runs";
+    EXPECT_EQ(window->tabs()->currentWidget(), page) << "the page stays on screen";
     EXPECT_FALSE(page->updateButton()->isEnabled());
     waitForEnd();
 
@@ -106,6 +107,7 @@ TEST_F(UpdatePage, AGoodFilePassesEveryStateEndsGreenAndPutsTheTabsBack)
     for (int i = 0; i < window->tabs()->count(); ++i)
         EXPECT_EQ(window->tabs()->IsTabEnabled(i), i != tiles) << i;
     EXPECT_TRUE(page->updateButton()->isEnabled());
+    EXPECT_EQ(window->tabs()->currentWidget(), page);
     window->SetTabEnabled(tiles, true);
 }
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -323,16 +324,29 @@ void CTabUpdate::finish()
     }
 }
 
+int CTabUpdate::ownTabIndex() const
+{
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w))
+            return tabs->indexOf(const_cast<CTabUpdate*>(this));
+    return -1;
+}
+
 void CTabUpdate::setTabsForDownload(bool running)
 {
     if (!m_mainWindow)
         return;
     if (running) {
         m_tabStates.clear();
-        for (int i = 0; i < m_mainWindow->tabCount(); ++i) {
+        for (int i = 0; i < m_mainWindow->tabCount(); ++i)
             m_tabStates.push_back(m_mainWindow->isTabEnabled(i));
-            m_mainWindow->setTabEnabled(i, false);
-        }
+        // A tab bar whose current tab is disabled moves on to the next
+        // enabled one: this page's own tab goes last, so it stays on screen.
+        const int own = ownTabIndex();
+        for (int i = 0; i < m_mainWindow->tabCount(); ++i)
+            if (i != own)
+                m_mainWindow->setTabEnabled(i, false);
+        m_mainWindow->setTabEnabled(own, false);
         // A disabled tab disables its page as well; this one stays usable,
         // or the download could not be canceled.
         setEnabled(true);

@@ -77,6 +77,8 @@ private:
     void finish();
     void setStatus(const std::string& text);
     void setTabsForDownload(bool running);
+    // The index of this page's tab in the tab control; -1 outside one.
+    int ownTabIndex() const;
     std::string failureWords() const;
 
     IPageHost* m_host;

@@ -128,9 +128,13 @@ TEST_F(UpdatePage, FailuresSayWhyWithARedBar)
              return Build(s);
          }(), true, "Download failed: file corrupt"},
         {"no file chosen", {}, false, "Download failed: file not found"},
+        {"no port chosen", FileFor("RU-Touch"), true, "Download failed: no COM port selected"},
     };
+    QComboBox* ports = window->comInterface()->portList();
+    const int port = ports->currentIndex();
     for (const Case& c : cases) {
         TempFile file(c.bytes);
+        ports->setCurrentIndex(std::string(c.name) == "no port chosen" ? -1 : port);
         page->pathField()->setText(c.chooseFile ? QString::fromStdString(file.path()) : QString());
         const std::size_t before = mark();
         startUpdate();
@@ -143,6 +147,7 @@ TEST_F(UpdatePage, FailuresSayWhyWithARedBar)
             EXPECT_EQ(sim().transcript().size(), before) << "no port was opened, nothing was sent";
         }
     }
+    ports->setCurrentIndex(port);
 }
 
 TEST_F(UpdatePage, CancelInTheTransferEndsCanceledAndClosesThePort)

@@ -4,6 +4,7 @@
 #include "model/RegisterCatalogue.h"
 #include "tools/config/IConfigProgress.h"
 #include "tools/config/IConfigUnit.h"
+#include "tools/config/CConfigFileReader.h"
 
 #include <fstream>
 #include <iterator>

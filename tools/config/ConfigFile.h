@@ -12,10 +12,7 @@
 //     14 s32 upper limit   18 u16 present       20 u16 default value
 //     22 4 bytes unused (written as zero, ignored on reading).
 //
-// The reader (CConfigFileReader) works on the file's bytes in memory, the
-// way the unit's other tools read such files: the header as a formatted
-// scan matches it (blanks and the final CR LF match any run of white space),
-// then one record at a time.
+// CConfigFileReader reads such a file record by record.
 //
 // Thread rules: pure functions and a reader object without shared state.
 #pragma once
@@ -95,30 +92,6 @@ struct Record
     bool blank = false;   // a text line of white space only
 };
 
-class CConfigFileReader
-{
-public:
-    CConfigFileReader(std::span<const uint8_t> bytes, Format format);
-
-    // Matches the header at the start; true when all of it was found.
-    bool readHeader();
-    // Whether the scan of the header took any byte at all.
-    bool headerTouched() const { return m_headerTouched; }
-    // The next record; false at the end of the file.
-    bool next(Record& record);
-    std::size_t position() const { return m_pos; }
-    std::size_t size() const { return m_bytes.size(); }
-    bool atEnd() const { return m_pos >= m_bytes.size(); }
-
-private:
-    bool nextLine(Record& record);
-    bool nextBinary(Record& record);
-
-    std::span<const uint8_t> m_bytes;
-    Format m_format;
-    std::size_t m_pos = 0;
-    bool m_headerTouched = false;
-};
 
 // Parses one text line as the import does: the hexadecimal form when the
 // line holds "0x", else the decimal one. Returns the fields parsed (0..2).

@@ -67,7 +67,8 @@ CTabUpdate::CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent
     m_bar->setRange(0, 100);
     m_bar->setPosition(0);
     m_rate = new QLabel(this);
-    m_rate->setAccessibleName(QStringLiteral("Transfer rate"));
+    // Its name is what it shows: the rate and the time left.
+    m_rate->setObjectName(QStringLiteral("TransferRate"));
     m_rate->setMinimumWidth(220);
     barRow->addWidget(m_bar, 1);
     barRow->addWidget(m_rate);

@@ -222,6 +222,14 @@ TEST_F(ConfigExportTest, WithAUnitTheUnitsValuesAreWrittenAndTheCatalogueKept)
 
 TEST_F(ConfigExportTest, RefusedRegistersAreLeftOutButNamed)
 {
+    // Refusals are answers: registers refused in a row do not end the export.
+    unit.refused = {2007, 2008, kLanguage, 2010};
+    const ExportReport four = Export(Format::Csv, {{2000, 2299}});
+    EXPECT_EQ(four.result, Result::RegistersMissing);
+    EXPECT_EQ(four.missing.size(), 4u);
+    EXPECT_NE(ReadFile(path).find("Addr: 2011;"), std::string::npos);
+
+    unit.reads = 0;
     unit.refused = {2008, kLanguage};
     const ExportReport r = Export(Format::Csv, {{2000, 2299}});
     EXPECT_EQ(r.result, Result::RegistersMissing);

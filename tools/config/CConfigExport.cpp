@@ -136,9 +136,9 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
         RegisterEntry& entry = m_catalogue.Holding(address);
         uint16_t value = entry.value;
         bool have = true;
+        int silentInRow = 0;
         if (report.fromUnit) {
             have = false;
-            int silentInRow = 0;
             for (int attempt = 0; attempt < m_pacing.attempts && !have; ++attempt) {
                 const int r = m_unit.readHolding(address, &value);
                 have = r == Result::Ok;
@@ -146,12 +146,12 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
                 if (silentInRow >= m_pacing.silentAttempts)
                     break;
             }
-            if (!have) {
+            if (!have)
                 report.missing.push_back(address);
-                linkLost = ++givenUpInRow >= m_pacing.lostAfterRegisters;
-            } else {
-                givenUpInRow = 0;
-            }
+            // A refusal is an answer: only registers that got none count
+            // towards a lost link.
+            givenUpInRow = !have && silentInRow > 0 ? givenUpInRow + 1 : 0;
+            linkLost = givenUpInRow >= m_pacing.lostAfterRegisters;
         }
         if (have) {
             if (format == ConfigFile::Format::Binary) {

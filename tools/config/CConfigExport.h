@@ -7,7 +7,7 @@
 // over the target only when the export ends, so a failed export leaves the
 // previous file as it was. A register the unit does not give in its
 // attempts is left out of the file and named in the report. When several
-// registers in a row get nothing, the unit is taken as gone: the export
+// registers in a row get no answer at all, the unit is taken as gone: the export
 // ends, the target stays untouched, and what was read is kept beside it
 // (target name + ".partial").
 //
@@ -36,7 +36,7 @@ struct ExportPacing
     // After this many attempts in a row with no answer at all a register is
     // given up at once: a unit that stays silent that long is not there.
     int silentAttempts = 2;
-    // This many registers in a row given up: the link is lost.
+    // This many registers in a row given up without any answer: the link is lost.
     int lostAfterRegisters = 3;
 };
 

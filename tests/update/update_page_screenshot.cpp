@@ -36,10 +36,10 @@ int main(int argc, char** argv)
     if (!page)
         return 1;
 
-    dnltest::DnlSpec spec;
-    spec.version = "9.9.9";
-    spec.image = dnltest::Image(120000);
-    dnltest::TempFile file(dnltest::Build(spec), "RU-Touch_9.9.9.dnl");
+    dnltest::DnlSpec image;
+    image.version = "9.9.9";
+    image.image = dnltest::Image(120000);
+    dnltest::TempFile file(dnltest::Build(image), "RU-Touch_9.9.9.dnl");
     page->pathField()->setText(QString::fromStdString(file.path()));
     page->setAskFirst(false);
     page->OnUpdate();

@@ -44,12 +44,13 @@ public:
         }
         if (!m_file)
             m_error = std::strerror(errno);
+        m_created = m_file != nullptr;
     }
     ~TempFile()
     {
         if (m_file)
             std::fclose(m_file);
-        if (!m_kept)
+        if (m_created && !m_kept)
             std::remove(m_path.c_str());
     }
     TempFile(const TempFile&) = delete;
@@ -88,6 +89,7 @@ private:
     std::string m_path;
     std::FILE* m_file = nullptr;
     std::string m_error;
+    bool m_created = false;
     bool m_kept = false;
 };
 

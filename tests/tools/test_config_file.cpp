@@ -190,6 +190,15 @@ TEST_F(ConfigExportTest, NoCategoryWritesTheHeaderOnly)
     EXPECT_EQ(ReadFile(path), kHead);
 }
 
+TEST_F(ConfigExportTest, CommonHoldsThePinButNeitherTheIdentityNorTheActionsNorTheClock)
+{
+    ASSERT_EQ(Export(Format::Csv, {{2000, 2299}}).result, Result::Ok);
+    const std::string text = ReadFile(path);
+    EXPECT_NE(text.find("\nAddr: 2008; "), std::string::npos);
+    for (int a : {2000, 2001, 2002, 2003, 2004, 2005, 2006, 2013, 2014, 2018, 2019, 2020, 2021, 2022, 2023})
+        EXPECT_EQ(text.find("\nAddr: " + std::to_string(a) + ";"), std::string::npos) << a;
+}
+
 TEST_F(ConfigExportTest, WithoutAUnitTheCatalogueValuesAreWrittenExactly)
 {
     unit.type = kNoDevice;

@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QPushButton>
 #include <QThread>
@@ -188,8 +189,23 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
     m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_comInterface->connection(), m_catalogue);
-    setConfigurationFileHandlers([this] { m_configFiles->ImportConfiguration(); },
-                                 [this] { m_configFiles->ExportConfiguration(); });
+    // The export and import need the port a firmware download holds: not
+    // while one runs (they would fall back on the catalogue unnoticed).
+    const auto unlessBusy = [this](void (CConfigFileRunner::*run)()) {
+        return [this, run] {
+            for (QWidget* created : m_pages)
+                if (const auto* page = dynamic_cast<const ITabPage*>(created); page && !page->busyWork().empty()) {
+                    QMessageBox::information(this, QStringLiteral("Configuration"),
+                                             QString::fromStdString(page->busyWork()) +
+                                                 QStringLiteral(" is running; save or import the configuration "
+                                                                "when it has ended."));
+                    return;
+                }
+            (m_configFiles.get()->*run)();
+        };
+    };
+    setConfigurationFileHandlers(unlessBusy(&CConfigFileRunner::ImportConfiguration),
+                                 unlessBusy(&CConfigFileRunner::ExportConfiguration));
     const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs};
     for (const PageEntry& entry : PageRegistry::Entries()) {
         if (entry.id == PageId::Interface)

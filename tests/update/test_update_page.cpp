@@ -90,6 +90,14 @@ TEST_F(UpdatePage, AGoodFilePassesEveryStateEndsGreenAndPutsTheTabsBack)
     EXPECT_FALSE(window->SelectTab(indexOf("Common"))) << "no tab can be selected while it runs";
     EXPECT_EQ(window->tabs()->currentWidget(), page) << "the page stays on screen";
     EXPECT_FALSE(page->updateButton()->isEnabled());
+    // The export would need the port the download holds.
+    QString refusal;
+    const auto told = testsupport::WhenModal<QMessageBox>([&refusal](QMessageBox* box) {
+        refusal = box->text();
+        box->accept();
+    });
+    window->saveConfiguration();
+    EXPECT_TRUE(refusal.startsWith("A firmware download is running")) << refusal.toStdString();
     waitForEnd();
 
     for (const char* state : {"Init", "Started", "Transfer", "Finalize", "Reboot"}) {

@@ -191,7 +191,7 @@ void CTabUpdate::OnCancel()
 
 std::string CTabUpdate::busyWork() const
 {
-    return m_worker.joinable() ? "a firmware download" : "";
+    return m_worker.joinable() ? "A firmware download" : "";
 }
 
 void CTabUpdate::requestStop()

@@ -12,6 +12,7 @@
 #include "pages/core/ITabPage.h"
 #include "pages/core/PageText.h"
 #include "tools/ui/TestLogViewer.h"
+#include "tools/ui/CConfigFileRunner.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 
@@ -22,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QPushButton>
 #include <QThread>
@@ -188,6 +190,24 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
 
     m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
+    m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_comInterface->connection(), m_catalogue);
+    // The export and import need the port a firmware download holds: not
+    // while one runs (they would fall back on the catalogue unnoticed).
+    const auto unlessBusy = [this](void (CConfigFileRunner::*run)()) {
+        return [this, run] {
+            for (QWidget* created : m_pages)
+                if (const auto* page = dynamic_cast<const ITabPage*>(created); page && !page->busyWork().empty()) {
+                    QMessageBox::information(this, QStringLiteral("Configuration"),
+                                             QString::fromStdString(page->busyWork()) +
+                                                 QStringLiteral(" is running; save or import the configuration "
+                                                                "when it has ended."));
+                    return;
+                }
+            (m_configFiles.get()->*run)();
+        };
+    };
+    setConfigurationFileHandlers(unlessBusy(&CConfigFileRunner::ImportConfiguration),
+                                 unlessBusy(&CConfigFileRunner::ExportConfiguration));
     const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs, &m_testLog};
     for (const PageEntry& entry : PageRegistry::Entries()) {
         if (entry.id == PageId::Interface)
@@ -481,6 +501,23 @@ void CTavemoConfigurationToolDlg::SetOtherTabsEnabled(bool enabled)
 int CTavemoConfigurationToolDlg::tabCount() const
 {
     return m_tabs->count();
+}
+
+bool CTavemoConfigurationToolDlg::isTabEnabled(int index) const
+{
+    return m_tabs->IsTabEnabled(index);
+}
+
+void CTavemoConfigurationToolDlg::saveConfiguration()
+{
+    if (m_exportHandler)
+        m_exportHandler();
+}
+
+void CTavemoConfigurationToolDlg::importConfiguration()
+{
+    if (m_importHandler)
+        m_importHandler();
 }
 
 void CTavemoConfigurationToolDlg::pause(int ms)

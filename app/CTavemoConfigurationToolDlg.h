@@ -34,7 +34,9 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
+class CConfigFileRunner;
 class CDlgDebug;
 class CDlgMessage;
 class CModbus;
@@ -103,6 +105,10 @@ public:
     bool selectTab(int index) override { return SelectTab(index); }
     void setOtherTabsEnabled(bool enabled) override { SetOtherTabsEnabled(enabled); }
     int tabCount() const override;
+    bool isTabEnabled(int index) const override;
+    void setTabEnabled(int index, bool enabled) override { SetTabEnabled(index, enabled); }
+    void saveConfiguration() override;
+    void importConfiguration() override;
 
     // The export and import of the configuration ("File" menu); the items
     // stay disabled until they are set.
@@ -138,6 +144,8 @@ public:
     CDlgDebug* debugWindow() const { return m_debug; }
     // The record of the Modbus and BACnet test pages, one file per run.
     CTestLog& testLog() { return m_testLog; }
+    // The configuration export and import (exists once start-up has run).
+    CConfigFileRunner* configurationFiles() const { return m_configFiles.get(); }
 
 signals:
     // Start-up has finished: every page exists and the window is usable.
@@ -198,4 +206,5 @@ private:
     QAction* m_exportAction = nullptr;
     std::function<void()> m_importHandler;
     std::function<void()> m_exportHandler;
+    std::unique_ptr<CConfigFileRunner> m_configFiles;
 };

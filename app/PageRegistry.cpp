@@ -13,6 +13,7 @@
 #include "tools/ui/CTabFavorites.h"
 #include "tools/ui/CTabBACNet.h"
 #include "tools/ui/CTabModbus.h"
+#include "update/ui/CTabUpdate.h"
 
 #include <algorithm>
 
@@ -37,12 +38,19 @@ template <class Page> QWidget* MakeTestPage(const PageContext& context)
     return new Page(*context.host, *context.connection, context.testLog, context.parent);
 }
 
+// The FW-Update page belongs to the update subsystem, which knows no page context.
+QWidget* MakeUpdate(const PageContext& context)
+{
+    return new CTabUpdate(context.host, context.connection, context.parent);
+}
+
 // At start-up the Controller tab comes last; for a device type it follows
 // Light. The Controller page shows from the room controllers (1000) on, the
 // Tiles page from the units with display tiles (2000) on.
 constexpr PageEntry kPages[] = {
     {.id = PageId::Interface, .caption = "COM-Interface", .image = 0, .startupPlace = 0, .unitPlace = 0},
-    {.id = PageId::Update, .caption = "FW-Update", .image = 1, .startupPlace = 1, .unitPlace = 1},
+    {.id = PageId::Update, .caption = "FW-Update", .image = 1, .create = MakeUpdate, .startupPlace = 1,
+     .unitPlace = 1},
     {.id = PageId::Modbus, .caption = "Modbus", .image = 2, .create = MakeTestPage<CTabModbus>, .protocol = 0,
      .startupPlace = 2, .unitPlace = 2},
     {.id = PageId::BACnet, .caption = "BACnet", .image = 2, .create = MakeTestPage<CTabBACNet>, .protocol = 1,

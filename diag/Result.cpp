@@ -73,6 +73,14 @@ constexpr Entry kTable[] = {
     {RemaBadLine, "a line of the table file is no entry (\"Fav: <address>; Addr: <register>; ...\")"},
     {RemaShortEntry, "the binary table file ends inside an entry"},
     {RemaFileNotWritten, "the table file could not be written completely: check the free space"},
+    {ExportNotCreated, "the export file cannot be created or written: check the folder, its permissions and the "
+                       "free space"},
+    {NotAnExportFile, "not an export file: it does not start with \"Orvelant 4000 Export\""},
+    {RegistersMissing, "registers could not be read from the unit and are missing in the file"},
+    {LinkLost, "link lost: several registers in a row got no answer; check the adapter, the cable and the unit's "
+               "power"},
+    {ImportIncomplete, "the import is incomplete: records were skipped or writes failed"},
+    {ImportNotOpened, "the file to import cannot be opened: check its name and permissions"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},

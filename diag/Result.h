@@ -100,6 +100,13 @@ constexpr int RemaWrongHeader = -94;      // the file's first line names no tabl
 constexpr int RemaBadLine = -95;          // a line of a text table file is no entry
 constexpr int RemaShortEntry = -96;       // a binary table file ends inside an entry
 constexpr int RemaFileNotWritten = -97;   // the table file could not be written completely
+// ---- configuration export and import -------------------------------------------
+constexpr int ExportNotCreated = -70;  // the export file (or its temporary file) cannot be created or written
+constexpr int NotAnExportFile = -71;   // the file does not start with the export header
+constexpr int RegistersMissing = -72;  // registers could not be read from the unit; left out of the file
+constexpr int LinkLost = -73;          // several registers in a row got no answer: the unit is gone
+constexpr int ImportIncomplete = -74;  // records skipped, not understood, or writes that failed
+constexpr int ImportNotOpened = -75;   // the file to import cannot be opened
 
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
-targets=(fuzz_dnlfile fuzz_processrx fuzz_remafile fuzz_remachunk)
+targets=(fuzz_dnlfile fuzz_processrx fuzz_remafile fuzz_remachunk fuzz_configfile)
 
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DTAVEMO_FUZZ=ON -DTAVEMO_BUILD_UI=OFF -DTAVEMO_BUILD_TESTS=OFF -DTAVEMO_BUILD_BENCH=OFF >/dev/null

@@ -302,6 +302,9 @@ void CSimUnit::handleLine(const std::string& raw)
     record("RX", line);
     if (line.empty())
         return;
+    // A unit unplugged mid-session: the adapter stops answering for good.
+    if (m_options.silentAfter > 0 && ++m_commands > m_options.silentAfter)
+        return;
     std::string reply = execute(line);
     if (!reply.empty() && !m_options.silent)
         queueReply(std::move(reply));

@@ -67,6 +67,7 @@ void PrintUsage(std::FILE* out)
         "  --firmware N          holding 2001 (default from the register map)\n"
         "faults:\n"
         "  --silent              never answer\n"
+        "  --silent-after N      answer N commands, then never again (an unplugged unit)\n"
         "  --junk                a junk line before each reply\n"
         "  --wrong-echo N        every N-th reply names another register\n"
         "  --delay MS            pause before each reply\n"
@@ -126,7 +127,8 @@ int main(int argc, char** argv)
                    {"--firmware", &options.firmware, 0, 65535},
                    {"--wrong-echo", &options.wrongEchoEvery, 1, 1000000},
                    {"--rema-bad-chunk", &options.remaBadChunk, 1, 100},
-                   {"--delay", &options.replyDelayMs, 0, 600000}};
+                   {"--delay", &options.replyDelayMs, 0, 600000},
+                   {"--silent-after", &options.silentAfter, 1, 100000000}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {

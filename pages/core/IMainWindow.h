@@ -1,7 +1,8 @@
 // The services the main window offers to the pages and to the COM-Interface
 // page: what a page needs (IPageHost: status line, register information
-// line, busy overlay, first tab, protocol tab, pauses) and the tab control
-// that the connection logic rebuilds and switches. Texts are UTF-8; the
+// line, busy overlay, first tab, protocol tab, pauses), the tab control
+// that the connection logic rebuilds and switches, and the configuration
+// export and import of the "File" menu. Texts are UTF-8; the
 // window itself is Qt, this contract is not, so the pages and the link's
 // page depend on it without depending on the application.
 //
@@ -32,4 +33,11 @@ public:
     // Every tab but the first ("COM-Interface").
     virtual void setOtherTabsEnabled(bool enabled) = 0;
     virtual int tabCount() const = 0;
+    // One tab's own enable state, so that work which disables every tab (a
+    // firmware download) can put back what it found.
+    virtual bool isTabEnabled(int index) const = 0;
+    virtual void setTabEnabled(int index, bool enabled) = 0;
+    // "File" > "Save Configuration..." and "File" > "Import Configuration...".
+    virtual void saveConfiguration() = 0;
+    virtual void importConfiguration() = 0;
 };

@@ -8,6 +8,7 @@
 #include <functional>
 
 class CModbus;
+class CUnitState;
 class RegisterCatalogue;
 
 namespace cli {
@@ -24,15 +25,20 @@ int RunWrite(const GlobalOptions& global, const Args& args);
 // The custom addressing tables (CliReMa.cpp).
 int RunReMa(const GlobalOptions& global, const Args& args);
 
-// Opens the unit on --port, passes the unlock step, learns the unit (device
-// type, units, protocol into the catalogue's register 2045) and runs work on
-// the open link; closes the port afterwards. Returns work's exit status, or
-// the failure's (the reason is on standard error).
-using UnitWork = std::function<int(CModbus& modbus, RegisterCatalogue& catalogue, int deviceType)>;
-int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& work);
 // Opens the unit on --port, passes the same lockout and PIN check as the
 // other unit commands, and closes the port again. Returns kExitOk when the
 // unit may be used, else the exit status (the reason is on standard error).
 int CheckUnitAccess(const GlobalOptions& global, const char* command);
+// Opens the unit on --port, passes the lockout and PIN check, learns the
+// unit (device type and units, the catalogue adapted to them, the protocol
+// into the catalogue's register 2045), runs work on the open link and closes
+// the port. Returns work's exit status, or the failure's (the reason is on
+// standard error).
+using UnitWork = std::function<int(CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state)>;
+int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& work);
+
+// The configuration file commands (CliConfig.cpp).
+int RunExport(const GlobalOptions& global, const Args& args);
+int RunImport(const GlobalOptions& global, const Args& args);
 
 } // namespace cli

@@ -161,7 +161,7 @@ int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& w
             !Accepted(unit.modbus.readHolding(Reg::Protocol, &protocol), unit.modbus, Reg::Protocol))
             protocol = 0;
         unit.catalogue.Holding(Reg::Protocol).value = protocol;
-        status = work(unit.modbus, unit.catalogue, unit.state.deviceType);
+        status = work(unit.modbus, unit.catalogue, unit.state);
     }
     unit.modbus.disconnect();
     return status;

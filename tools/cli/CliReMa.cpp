@@ -5,6 +5,7 @@
 // ReMa page writes it; a file name ending in .bin is binary, any other text.
 #include "diag/Result.h"
 #include "link/CModbus.h"
+#include "link/CUnitState.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
 #include "tools/rema/CReMaEditor.h"
@@ -58,7 +59,8 @@ int RunReMa(const GlobalOptions& global, const Args& args)
         return UsageError("rema: '" + args[1] + "' is not holding, input or coil");
     const std::string path = withFile ? args[2] : std::string();
 
-    return WithUnit(global, "rema", [&](CModbus& modbus, RegisterCatalogue& catalogue, int deviceType) {
+    return WithUnit(global, "rema", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
+        const int deviceType = state.deviceType;
         CReMaEditor editor(catalogue);
         editor.setUnit(deviceType, catalogue.Holding(Reg::Protocol).value);
         editor.setSelector(selector);

@@ -27,6 +27,10 @@ const Command kCommands[] = {
     {"rema", cli::RunReMa,
      "rema read|write holding|input|coil FILE   the unit's custom addressing table to or from a file (.csv or "
      ".bin); rema reset holding|input|coil   the unit's own layout (--port, --pin)"},
+    {"export", cli::RunExport,
+     "export [--categories LIST] FILE.csv|FILE.bin   save the unit's configuration (LIST: common, sensors, "
+     "room-climate, inputs, sun-protect, lights, time-programs, controller or all; --port, --pin)"},
+    {"import", cli::RunImport, "import FILE.csv|FILE.bin   write a saved configuration to the unit, then Save To NVRAM (--port, --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

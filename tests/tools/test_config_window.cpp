@@ -1,0 +1,202 @@
+// The configuration export and import in the real main window, offscreen,
+// against the simulator: the File menu and the FW-Update page's buttons, the
+// category chooser, the progress box's end, the closing message, and the
+// window disabled while they run.
+#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/TempDir.h"
+#include "tools/ui/CConfigFileRunner.h"
+#include "tools/ui/CDlgExportCategories.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <fstream>
+
+using testsupport::ReadFile;
+
+namespace {
+
+QAction* MenuAction(QMainWindow* window, const QString& text)
+{
+    for (QAction* menu : window->menuBar()->actions())
+        if (menu->menu())
+            for (QAction* a : menu->menu()->actions())
+                if (a->text() == text)
+                    return a;
+    return nullptr;
+}
+
+// The write commands a text export makes ("Mw2009 1"), in file order.
+std::vector<std::string> WritesOf(const std::string& csv)
+{
+    std::vector<std::string> writes;
+    std::istringstream in(csv);
+    for (std::string line; std::getline(in, line);) {
+        unsigned a = 0, v = 0;
+        if (std::sscanf(line.c_str(), "Addr: %u; Val: %u;", &a, &v) == 2)
+            writes.push_back("Mw" + std::to_string(a) + " " + std::to_string(v));
+    }
+    return writes;
+}
+
+} // namespace
+
+class ConfigWindow : public pagetest::PagesOnUnit
+{
+protected:
+    void SetUp() override
+    {
+        PagesOnUnit::SetUp();
+        runner = window->configurationFiles();
+        ASSERT_NE(runner, nullptr);
+        runner->setEndPauseMs(0);
+        runner->setPacing({});
+    }
+    // The file dialogs answer with this path and filter.
+    void answerFileDialogs(const std::string& path, ConfigFile::Format filter)
+    {
+        runner->setFileChooser([path, filter](bool) { return CConfigFileRunner::FileChoice{path, filter}; });
+    }
+    // Runs the export from the File menu with these category boxes checked
+    // (-1: "Choose all"); the closing message's text, if one came.
+    QString exportWith(std::vector<int> boxes)
+    {
+        const auto chosen = testsupport::WhenModal<CDlgExportCategories>([boxes](CDlgExportCategories* d) {
+            EXPECT_EQ(d->windowTitle(), "Choose Export Categories");
+            for (int i = 0; i < 8; ++i)
+                EXPECT_FALSE(d->box(i)->isChecked()) << "unchecked when it opens";
+            for (int b : boxes) {
+                if (b < 0) {
+                    for (QPushButton* button : d->findChildren<QPushButton*>())
+                        if (button->text() == "Choose all")
+                            button->click();
+                } else {
+                    d->box(b)->setChecked(true);
+                }
+            }
+            d->accept();
+        });
+        return runWatching([this] { MenuAction(window, "&Save Configuration...")->trigger(); });
+    }
+    // Runs an action, answering the closing message; notes whether the main
+    // window was disabled while it ran.
+    QString runWatching(const std::function<void()>& action)
+    {
+        QString message;
+        const auto answer = testsupport::WhenModal<QMessageBox>([&message, this](QMessageBox* box) {
+            message = box->text();
+            messageTitle = box->windowTitle();
+            messageIcon = box->icon();
+            box->accept();
+        });
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [this] {
+            if (runner->running())
+                sawDisabled = sawDisabled || !window->tabs()->isEnabled();
+        });
+        watch.start(5);
+        action();
+        EXPECT_TRUE(window->tabs()->isEnabled()) << "enabled again at the end";
+        return message;
+    }
+    void clickOnUpdatePage(const char* caption)
+    {
+        show("FW-Update");
+        for (QPushButton* b : window->page(PageId::Update)->findChildren<QPushButton*>())
+            if (b->text() == caption)
+                b->click();
+    }
+
+    CConfigFileRunner* runner = nullptr;
+    testsupport::TempDir dir;
+    QString messageTitle;
+    QMessageBox::Icon messageIcon = QMessageBox::NoIcon;
+    bool sawDisabled = false;
+};
+
+TEST_F(ConfigWindow, AWholeConfigurationGoesToAnotherUnitAndTheImportSaysDoneAllOk)
+{
+    connect({"--device-type", "2050", "--pressure-unit", "2", "--pin", kPin, "--holding", "2009=1", "--holding",
+             "2011=55"});
+    const std::string file = (dir.path() / "export.csv").string();
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    EXPECT_EQ(exportWith({-1}), "");
+    EXPECT_TRUE(runner->lastEndedGreen());
+    EXPECT_TRUE(sawDisabled);
+    const std::vector<std::string> expected = WritesOf(ReadFile(file));
+    ASSERT_GT(expected.size(), 600u);
+
+    // Another unit, seeded differently, takes the file from the FW-Update page.
+    connect(Unit());
+    const std::size_t from = mark();
+    sawDisabled = false;
+    const QString message = runWatching([this] { clickOnUpdatePage("Import Configuration"); });
+    EXPECT_EQ(message, "Done - all ok");
+    EXPECT_EQ(messageTitle, "Import from File");
+    EXPECT_EQ(messageIcon, QMessageBox::Information);
+    EXPECT_TRUE(sawDisabled);
+    std::vector<std::string> written = writes(from);
+    ASSERT_EQ(written.size(), expected.size() + 1);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), written.begin()));
+    EXPECT_EQ(written.back(), "Mw2013 1");
+    EXPECT_TRUE(has(written, "Mw2009 1"));
+    EXPECT_EQ(catalogue.Holding(2011).value, 55);
+}
+
+TEST_F(ConfigWindow, TheDataFilterWritesBinaryRecordsAndRefusedRegistersEndRed)
+{
+    connect({"--device-type", "2050", "--pressure-unit", "2", "--pin", kPin, "--fail-read", "2009", "--fail-read",
+             "2011"});
+    answerFileDialogs((dir.path() / "unit").string(), ConfigFile::Format::Binary);
+    const QString message = runWatching([this] {
+        const auto chosen = testsupport::WhenModal<CDlgExportCategories>([](CDlgExportCategories* d) {
+            d->box(0)->setChecked(true); // "Common"
+            d->accept();
+        });
+        clickOnUpdatePage("Save Configuration");
+    });
+    EXPECT_NE(message.indexOf("2 registers could not be read"), -1) << message.toStdString();
+    EXPECT_NE(message.indexOf("2009, 2011"), -1) << message.toStdString();
+    EXPECT_FALSE(runner->lastEndedGreen());
+    const std::string bytes = ReadFile(dir.path() / "unit.bin");
+    ASSERT_GT(bytes.size(), 22u);
+    EXPECT_EQ(bytes.rfind("Orvelant 4000 Export\r\n", 0), 0u);
+    EXPECT_EQ((bytes.size() - 22) % 26, 0u);
+    connect(Unit());
+}
+
+TEST_F(ConfigWindow, AUnitFallingSilentEndsWithLinkLostAndThePreviousFileKept)
+{
+    // As many commands as connecting takes, then thirty more.
+    connect(Unit());
+    const std::size_t connecting = received().size();
+    std::vector<std::string> silentLater = Unit();
+    silentLater.insert(silentLater.end(), {"--silent-after", std::to_string(connecting + 30)});
+    connect(silentLater);
+    runner->setPacing({.attempts = 10, .silentAttempts = 1, .lostAfterRegisters = 2});
+    const std::string file = (dir.path() / "export.csv").string();
+    std::ofstream(file) << "previous";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    const QString message = exportWith({-1});
+    EXPECT_NE(message.indexOf("Link lost"), -1) << message.toStdString();
+    EXPECT_FALSE(runner->lastEndedGreen());
+    EXPECT_EQ(ReadFile(file), "previous");
+    connect(Unit());
+}
+
+TEST_F(ConfigWindow, AFileThatIsNoExportIsSaidSoAndAllReadsNothing)
+{
+    const std::string file = (dir.path() / "notes.txt").string();
+    std::ofstream(file) << "Addr: 2009; Val: 1;\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv); // "Text": read as text
+    const QString message = runWatching([this] { MenuAction(window, "&Import Configuration...")->trigger(); });
+    EXPECT_NE(message.indexOf("not an export file"), -1) << message.toStdString();
+
+    answerFileDialogs(file, ConfigFile::Format::None); // "All (*.*)": nothing is imported
+    const std::size_t from = mark();
+    EXPECT_EQ(runWatching([this] { MenuAction(window, "&Import Configuration...")->trigger(); }), "");
+    EXPECT_TRUE(received(from).empty());
+}

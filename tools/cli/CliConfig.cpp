@@ -1,0 +1,143 @@
+// tavemo-cli export and import: the tool's configuration files, written
+// from and read into the unit on --port, with the same unlock step as every
+// other unit command. Progress goes to standard error; the exit status is 0
+// only when every register was read (export) or every record applied and
+// written and the unit stored them (import).
+#include "diag/Result.h"
+#include "link/CModbus.h"
+#include "link/CUnitState.h"
+#include "model/RegisterCatalogue.h"
+#include "tools/cli/CliCommands.h"
+#include "tools/config/CConfigExport.h"
+#include "tools/config/CConfigImport.h"
+#include "tools/config/CModbusConfigUnit.h"
+#include "tools/config/IConfigProgress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace cli {
+
+namespace {
+
+// "export: 42 %" each time the percentage changes.
+class StderrProgress : public IConfigProgress
+{
+public:
+    explicit StderrProgress(const char* what) : m_what(what) {}
+    void showPercent(int percent) override
+    {
+        if (percent == m_last)
+            return;
+        m_last = percent;
+        std::fprintf(stderr, "%s: %3d %%\n", m_what, percent);
+    }
+    void markFailed() override {}
+
+private:
+    const char* m_what;
+    int m_last = -1;
+};
+
+bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad)
+{
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t comma = list.find(',', start);
+        const std::string word = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        bool known = false;
+        for (const ConfigFile::Category& c : ConfigFile::Categories()) {
+            if (word == c.key || word == "all") {
+                known = true;
+                const bool listed = ConfigFile::InRanges(ranges, c.first);
+                if (!listed)
+                    ranges.push_back({c.first, c.last});
+            }
+        }
+        if (!known) {
+            bad = word;
+            return false;
+        }
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    // In the order of the categories, as the tool's dialog collects them.
+    std::sort(ranges.begin(), ranges.end(), [](auto a, auto b) { return a.first < b.first; });
+    return true;
+}
+
+} // namespace
+
+int RunExport(const GlobalOptions& global, const Args& args)
+{
+    std::string list = "all", path;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--categories") {
+            if (i + 1 >= args.size())
+                return UsageError("export: --categories needs a list");
+            list = args[++i];
+        } else if (path.empty()) {
+            path = args[i];
+        } else {
+            return UsageError("export takes one file");
+        }
+    }
+    if (path.empty())
+        return UsageError("export needs a file (FILE.csv or FILE.bin)");
+    const ConfigFile::Format format = ConfigFile::FormatOfName(path);
+    if (format == ConfigFile::Format::None)
+        return UsageError("export: '" + path + "' must end in .csv (text) or .bin (binary)");
+    std::vector<ConfigFile::Range> ranges;
+    std::string bad;
+    if (!SplitCategories(list, ranges, bad))
+        return UsageError("export: unknown category '" + bad + "' (common, sensors, room-climate, inputs, "
+                          "sun-protect, lights, time-programs, controller, all)");
+
+    return WithUnit(global, "export", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
+        CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
+        StderrProgress progress("export");
+        CConfigExport job(catalogue, unit, progress);
+        const ExportReport report = job.run(path, format, ranges);
+        if (report.result == Result::Ok) {
+            std::printf("%s: %d registers written\n", path.c_str(), report.written);
+            return kExitOk;
+        }
+        std::fprintf(stderr, "tavemo-cli: export: %s\n", CConfigExport::Summary(report).c_str());
+        return kExitFailure;
+    });
+}
+
+int RunImport(const GlobalOptions& global, const Args& args)
+{
+    if (args.size() != 1)
+        return UsageError("import takes one file (FILE.csv or FILE.bin)");
+    const std::string& path = args[0];
+    const ConfigFile::Format format = ConfigFile::FormatOfName(path);
+    if (format == ConfigFile::Format::None)
+        return UsageError("import: '" + path + "' must end in .csv (text) or .bin (binary)");
+    // The file first: a file that cannot be read never opens the port.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "tavemo-cli: import: %s: %s\n", path.c_str(), ResultText(Result::ImportNotOpened).c_str());
+        return kExitFailure;
+    }
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+
+    return WithUnit(global, "import", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
+        CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
+        StderrProgress progress("import");
+        CConfigImport job(catalogue, unit, progress);
+        const ImportReport report = job.run(bytes, format);
+        if (report.result == Result::Ok) {
+            std::printf("%s: %d records written, Save To NVRAM done\n", path.c_str(), report.written);
+            return kExitOk;
+        }
+        std::fprintf(stderr, "tavemo-cli: import: %s\n", CConfigImport::Summary(report).c_str());
+        return kExitFailure;
+    });
+}
+
+} // namespace cli

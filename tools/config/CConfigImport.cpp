@@ -1,0 +1,190 @@
+#include "tools/config/CConfigImport.h"
+
+#include "diag/Result.h"
+#include "model/RegisterCatalogue.h"
+#include "tools/config/IConfigProgress.h"
+#include "tools/config/IConfigUnit.h"
+#include "tools/config/CConfigFileReader.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr std::size_t kListedAddresses = 20;
+constexpr uint32_t kFirstTableEnd = 10000; // a record from here on ends the import
+
+template <class T> std::string AddressList(const std::vector<T>& addresses)
+{
+    std::string out;
+    for (std::size_t i = 0; i < addresses.size() && i < kListedAddresses; ++i)
+        out += (i ? ", " : "") + std::to_string(addresses[i]);
+    if (addresses.size() > kListedAddresses)
+        out += " and " + std::to_string(addresses.size() - kListedAddresses) + " more";
+    return out;
+}
+
+} // namespace
+
+CConfigImport::CConfigImport(RegisterCatalogue& catalogue, IConfigUnit& unit, IConfigProgress& progress)
+    : m_catalogue(catalogue), m_unit(unit), m_progress(progress)
+{
+}
+
+ImportReport CConfigImport::run(const std::string& path, ConfigFile::Format format)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes;
+    if (in)
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        ImportReport report;
+        report.result = Result::ImportNotOpened;
+        return report;
+    }
+    return run(bytes, format);
+}
+
+ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Format format)
+{
+    ImportReport report;
+    m_progress.showPercent(0);
+    const bool demo = m_unit.demoMode();
+    const bool unitKnown = m_unit.deviceType() > 0;
+    const int link = demo ? 0 : m_unit.open();
+
+    ConfigFile::CConfigFileReader reader(bytes, format);
+    report.headerFound = reader.readHeader();
+    int firstFailure = Result::Ok;
+    bool failed = false;
+    if (report.headerFound && link != Result::NoLink) {
+        int noted = 0;
+        ConfigFile::Record record;
+        while (reader.next(record)) {
+            const uint32_t a = record.address;
+            if (a < ConfigFile::kFirstExportable || ConfigFile::IsProtected(a)) {
+                if (record.parsed < 0) {
+                    report.fileEndedEarly = true;
+                    break;
+                }
+                if (record.parsed == 2)
+                    report.unknown.push_back(a);
+                else if (!record.blank)
+                    ++report.linesNotUnderstood;
+                continue;
+            }
+            if (a >= kFirstTableEnd) {
+                report.unknown.push_back(a);
+                break;
+            }
+            if (record.parsed < 2) {
+                report.fileEndedEarly = true;
+                break;
+            }
+            RegisterEntry& entry = m_catalogue.Holding(static_cast<uint16_t>(a));
+            const auto value = static_cast<int32_t>(record.value);
+            bool endNow = false;
+            if (entry.used != 1) {
+                report.unknown.push_back(a);
+            } else if (entry.readOnly) {
+                report.readOnly.push_back(a);
+            } else if (!m_catalogue.InRange(a, value)) {
+                report.outOfLimits.push_back(a);
+            } else {
+                entry.value = static_cast<uint16_t>(record.value);
+                ++report.applied;
+                if (unitKnown && !demo) {
+                    const int w = m_unit.writeHolding(static_cast<uint16_t>(a), entry.value);
+                    if (w == Result::Ok) {
+                        ++report.written;
+                    } else {
+                        report.failedWrites.push_back({static_cast<uint16_t>(a), w});
+                        if (firstFailure == Result::Ok)
+                            firstFailure = w;
+                        if (!failed)
+                            m_progress.markFailed();
+                        failed = true;
+                        // The port is gone: every further write would fail the same way.
+                        endNow = w == Result::NoLink;
+                    }
+                }
+            }
+            const std::size_t pos = reader.position();
+            const auto whole = static_cast<int>(pos * 100 / reader.size());
+            if (whole > noted) {
+                noted = whole;
+                m_progress.showPercent(static_cast<int>((pos * 100 + reader.size() / 2) / reader.size()));
+            }
+            if (endNow)
+                break;
+        }
+    }
+
+    if (!demo) {
+        const RegisterEntry& save = m_catalogue.Holding(Reg::SaveToNvram);
+        if (save.used == 1 && save.readOnly == 0) {
+            report.saveTried = true;
+            report.saveResult = m_unit.writeHolding(Reg::SaveToNvram, 1);
+        }
+        if (unitKnown)
+            m_unit.close();
+    }
+
+    if (!report.headerFound)
+        report.result = Result::NotAnExportFile;
+    else if (!demo && link == Result::NoLink)
+        report.result = Result::NoLink;
+    else if (firstFailure != Result::Ok)
+        report.result = firstFailure;
+    else if (report.saveTried && report.saveResult != Result::Ok)
+        report.result = report.saveResult;
+    else if (!report.unknown.empty() || !report.readOnly.empty() || !report.outOfLimits.empty() ||
+             report.linesNotUnderstood > 0 || report.fileEndedEarly)
+        report.result = Result::ImportIncomplete;
+    else
+        report.result = Result::Ok;
+    m_progress.showPercent(100);
+    if (report.result != Result::Ok)
+        m_progress.markFailed();
+    return report;
+}
+
+std::string CConfigImport::Summary(const ImportReport& report)
+{
+    if (report.result == Result::Ok)
+        return "Done - all ok";
+    if (report.result == Result::ImportNotOpened)
+        return "The file cannot be opened.";
+    if (!report.headerFound)
+        return "This is not an export file: it does not start with \"Orvelant 4000 Export\".\r\nNothing was "
+               "imported.";
+    if (report.result == Result::NoLink && report.applied == 0)
+        return "No unit is connected: nothing was imported.";
+    std::string text = "Import incomplete.\r\nRecords taken: " + std::to_string(report.applied) +
+                       ", written to the unit: " + std::to_string(report.written) + ".";
+    const auto skipped = [&text](const char* why, const std::vector<uint32_t>& list) {
+        if (!list.empty())
+            text += "\r\nSkipped as " + std::string(why) + ": " + std::to_string(list.size()) + " (" +
+                    AddressList(list) + ").";
+    };
+    skipped("unknown", report.unknown);
+    skipped("read-only", report.readOnly);
+    skipped("outside the limits", report.outOfLimits);
+    if (report.linesNotUnderstood > 0)
+        text += "\r\nLines not understood: " + std::to_string(report.linesNotUnderstood) + ".";
+    if (report.fileEndedEarly)
+        text += "\r\nReading stopped at a record without a value or cut short; the rest was not read.";
+    if (!report.failedWrites.empty()) {
+        text += "\r\nWrites failed: " + std::to_string(report.failedWrites.size()) + " (";
+        for (std::size_t i = 0; i < report.failedWrites.size() && i < kListedAddresses; ++i)
+            text += (i ? ", " : "") + std::to_string(report.failedWrites[i].address) + " error " +
+                    std::to_string(report.failedWrites[i].code);
+        if (report.failedWrites.size() > kListedAddresses)
+            text += " and " + std::to_string(report.failedWrites.size() - kListedAddresses) + " more";
+        text += ").";
+    }
+    if (report.saveTried && report.saveResult != Result::Ok)
+        text += "\r\nSave To NVRAM failed: error " + std::to_string(report.saveResult) + " (" +
+                ResultText(report.saveResult) + ").";
+    return text;
+}

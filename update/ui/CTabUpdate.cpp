@@ -1,0 +1,358 @@
+#include "update/ui/CTabUpdate.h"
+
+#include "diag/Logger.h"
+#include "diag/Result.h"
+#include "link/CConnection.h"
+#include "pages/core/IMainWindow.h"
+#include "update/CAppl.h"
+#include "update/CSwDl.h"
+#include "update/ui/CUpdateBar.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+const QColor kComplete(0, 255, 0);
+const QColor kFailed(255, 0, 0);
+
+QPushButton* Button(const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    // The page has no default button: Enter does nothing here.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+bool IsFileFailure(int code)
+{
+    return code <= Result::FileNotOpened && code >= Result::ImageCrcWrong;
+}
+
+} // namespace
+
+CTabUpdate::CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent)
+    : QWidget(parent), m_host(host), m_mainWindow(dynamic_cast<IMainWindow*>(host)), m_connection(connection)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 20);
+    layout->setSpacing(10);
+
+    auto* title = new QLabel(QStringLiteral("FW-Update:"), this);
+    layout->addWidget(title);
+    auto* fileRow = new QHBoxLayout;
+    m_path = new QLineEdit(this);
+    m_path->setReadOnly(true);
+    m_path->setAccessibleName(QStringLiteral("FW-Update"));
+    title->setBuddy(m_path);
+    m_search = Button(QStringLiteral("Search"), this);
+    fileRow->addWidget(m_path, 1);
+    fileRow->addWidget(m_search);
+    layout->addLayout(fileRow);
+
+    auto* barRow = new QHBoxLayout;
+    m_bar = new CUpdateBar(this);
+    m_bar->setRange(0, 100);
+    m_bar->setPosition(0);
+    m_rate = new QLabel(this);
+    // Its name is what it shows: the rate and the time left.
+    m_rate->setObjectName(QStringLiteral("TransferRate"));
+    m_rate->setMinimumWidth(220);
+    barRow->addWidget(m_bar, 1);
+    barRow->addWidget(m_rate);
+    layout->addLayout(barRow);
+
+    auto* buttons = new QHBoxLayout;
+    m_update = Button(QStringLiteral("Update"), this);
+    m_cancelButton = Button(QStringLiteral("Cancel"), this);
+    buttons->addWidget(m_update);
+    buttons->addWidget(m_cancelButton);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    layout->addSpacing(16);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addWidget(new QLabel(QStringLiteral("Save Configuration:"), this));
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    saveRow->addWidget(line, 1);
+    layout->addLayout(saveRow);
+    auto* configRow = new QHBoxLayout;
+    m_save = Button(QStringLiteral("Save Configuration"), this);
+    m_import = Button(QStringLiteral("Import Configuration"), this);
+    configRow->addWidget(m_save);
+    configRow->addWidget(m_import);
+    configRow->addStretch(1);
+    layout->addLayout(configRow);
+    layout->addStretch(1);
+
+    connect(m_search, &QPushButton::clicked, this, &CTabUpdate::OnSearch);
+    connect(m_update, &QPushButton::clicked, this, &CTabUpdate::OnUpdate);
+    connect(m_cancelButton, &QPushButton::clicked, this, &CTabUpdate::OnCancel);
+    connect(m_save, &QPushButton::clicked, this, [this] {
+        if (m_mainWindow)
+            m_mainWindow->saveConfiguration();
+    });
+    connect(m_import, &QPushButton::clicked, this, [this] {
+        if (m_mainWindow)
+            m_mainWindow->importConfiguration();
+    });
+    m_timer.setInterval(kTimerMs);
+    connect(&m_timer, &QTimer::timeout, this, &CTabUpdate::onTimer);
+}
+
+CTabUpdate::~CTabUpdate()
+{
+    m_timer.stop();
+    m_cancel = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void CTabUpdate::OnSearch()
+{
+    QFileDialog dialog(this, QString(), QString(), QStringLiteral("Update File (*.dnl)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        m_path->setText(dialog.selectedFiles().first());
+}
+
+void CTabUpdate::OnUpdate()
+{
+    if (m_worker.joinable())
+        return;
+    if (m_askFirst) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("FW-Update"),
+                        QStringLiteral("Attention:\r\nSave Configuration before FW-Update.\r\n"), QMessageBox::NoButton,
+                        this);
+        box.setObjectName(QStringLiteral("StartUpdateQuestion"));
+        QPushButton* start = box.addButton(QStringLiteral("Start Update"), QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        QApplication::beep();
+        box.exec();
+        if (box.clickedButton() != start)
+            return;
+    }
+    // The path in the process's 8-bit encoding, as the loader takes it.
+    const std::string path = m_path->text().toLocal8Bit().toStdString();
+    std::string port;
+    if (m_connection) {
+        PortSettings settings;
+        if (m_connection->getPortSettings(settings) >= 0)
+            port = settings.portName;
+    }
+    m_cancel = false;
+    m_complete = false;
+    m_done = false;
+    m_failure = 0;
+    m_failureText.clear();
+    m_progress = 0;
+    m_state = int32_t(SwDlState::Idle);
+    m_sent = 0;
+    m_total = 0;
+    m_transferStarted = false;
+    m_statusTexts.clear();
+    m_rate->clear();
+
+    m_timer.start();
+    m_worker = std::thread(&CTabUpdate::worker, this, path, port);
+    m_update->setEnabled(false);
+    m_save->setEnabled(false);
+    m_import->setEnabled(false);
+    m_bar->setBarColour(palette().color(QPalette::Highlight));
+    m_bar->setBackground(palette().color(QPalette::Button));
+    m_bar->setPosition(0);
+    setTabsForDownload(true);
+}
+
+void CTabUpdate::OnCancel()
+{
+    // The worker notices within 20 ms, stops the receive thread and closes
+    // the port; the timer reports the end once it has.
+    if (m_worker.joinable())
+        m_cancel = true;
+}
+
+std::string CTabUpdate::busyWork() const
+{
+    return m_worker.joinable() ? "A firmware download" : "";
+}
+
+void CTabUpdate::requestStop()
+{
+    m_cancel = true;
+}
+
+void CTabUpdate::worker(std::string path, std::string port)
+{
+    const auto fail = [this](int code, std::string words) {
+        m_failureText = std::move(words);
+        m_failure = code;
+        m_cancel = true;
+    };
+    if (port.empty()) {
+        fail(Result::NoPortSelected, "no COM port selected");
+    } else {
+        CAppl appl(this);
+        const int loaded = appl.LoadDNL(path);
+        if (loaded != Result::Ok) {
+            fail(loaded, "");
+        } else {
+            appl.openPort(port);
+            if (!appl.isPortOpen()) {
+                fail(Result::PortBusy, "the port " + port + " cannot be opened");
+            } else {
+                appl.startReceiver();
+                const int started = appl.Start();
+                if (started != Result::Ok) {
+                    fail(started, appl.swdl().errorText());
+                } else {
+                    m_total = appl.payloadLength();
+                    const int driven = appl.Drive([this, &appl](int progress, int32_t state) {
+                        m_progress = progress;
+                        m_state = state;
+                        m_sent = appl.transferOffset();
+                        return !m_cancel.load();
+                    });
+                    m_progress = appl.getProgress();
+                    m_state = appl.state();
+                    if (driven == Result::Ok)
+                        m_complete = true;
+                    else if (driven != Result::DownloadCanceled)
+                        fail(driven, appl.swdl().errorText());
+                }
+            }
+            appl.stopAndClose();
+        }
+    }
+    m_done = true;
+}
+
+std::string CTabUpdate::failureWords() const
+{
+    const int code = m_failure.load();
+    if (code == Result::FileNotOpened)
+        return "file not found or not readable";
+    if (IsFileFailure(code))
+        return "file corrupt (" + ResultText(code) + ")";
+    if (!m_failureText.empty())
+        return m_failureText;
+    if (code == Result::DownloadFailed)
+        return "the unit reported an error";
+    return ResultText(code);
+}
+
+void CTabUpdate::setStatus(const std::string& text)
+{
+    if (m_host)
+        m_host->setStatusText(text);
+    if (m_statusTexts.empty() || m_statusTexts.back() != text)
+        m_statusTexts.push_back(text);
+}
+
+void CTabUpdate::onTimer()
+{
+    const int progress = m_progress.load();
+    const int32_t state = m_state.load();
+    char text[96];
+    std::snprintf(text, sizeof text, "Update status: %3i %% ( %s )", progress, CSwDl::StateText(state));
+    setStatus(text);
+    m_bar->setPosition(progress);
+
+    // The rate and the time left, from the first tick of the transfer on.
+    if (state == int32_t(SwDlState::Transfer)) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_transferStarted) {
+            m_transferStarted = true;
+            m_transferStart = now;
+        }
+        const long long ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - m_transferStart).count();
+        const uint32_t sent = m_sent.load(), total = m_total.load();
+        if (ms > 0 && sent > 0) {
+            const long long bytesPerSecond = static_cast<long long>(sent) * 1000 / ms;
+            const long long left = bytesPerSecond > 0 ? (static_cast<long long>(total) - sent) / bytesPerSecond : 0;
+            char rate[96];
+            std::snprintf(rate, sizeof rate, "%lld.%lld kB/s, %lld:%02lld left", bytesPerSecond / 1024,
+                          bytesPerSecond % 1024 * 10 / 1024, left / 60, left % 60);
+            m_rate->setText(QString::fromLatin1(rate));
+        }
+    }
+    if (m_done.load())
+        finish();
+    update();
+}
+
+void CTabUpdate::finish()
+{
+    m_timer.stop();
+    if (m_worker.joinable())
+        m_worker.join();
+    setTabsForDownload(false);
+    m_update->setEnabled(true);
+    m_save->setEnabled(true);
+    m_import->setEnabled(true);
+    m_rate->clear();
+    m_bar->setPosition(m_progress.load());
+    if (m_complete.load()) {
+        setStatus("Download complete.");
+        m_bar->setBarColour(kComplete);
+    } else if (m_failure.load() == 0) {
+        setStatus("Download canceled.");
+        m_bar->setBarColour(kFailed);
+    } else {
+        const std::string why = failureWords();
+        Logger::Instance().log(LogModule::Gui, LogLevel::ERROR, "FW-Update: download failed (%d): %s",
+                               m_failure.load(), why.c_str());
+        setStatus("Download failed: " + why);
+        m_bar->setBarColour(kFailed);
+    }
+}
+
+int CTabUpdate::ownTabIndex() const
+{
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w))
+            return tabs->indexOf(const_cast<CTabUpdate*>(this));
+    return -1;
+}
+
+void CTabUpdate::setTabsForDownload(bool running)
+{
+    if (!m_mainWindow)
+        return;
+    if (running) {
+        m_tabStates.clear();
+        for (int i = 0; i < m_mainWindow->tabCount(); ++i)
+            m_tabStates.push_back(m_mainWindow->isTabEnabled(i));
+        // A tab bar whose current tab is disabled moves on to the next
+        // enabled one: this page's own tab goes last, so it stays on screen.
+        const int own = ownTabIndex();
+        for (int i = 0; i < m_mainWindow->tabCount(); ++i)
+            if (i != own)
+                m_mainWindow->setTabEnabled(i, false);
+        m_mainWindow->setTabEnabled(own, false);
+        // A disabled tab disables its page as well; this one stays usable,
+        // or the download could not be canceled.
+        setEnabled(true);
+        return;
+    }
+    for (int i = 0; i < m_mainWindow->tabCount() && static_cast<std::size_t>(i) < m_tabStates.size(); ++i)
+        m_mainWindow->setTabEnabled(i, m_tabStates[static_cast<std::size_t>(i)]);
+}

@@ -31,8 +31,9 @@ void CComPortEx::selectPort(const std::string& name)
     for (std::size_t i = 0; i < m_ports.size(); ++i)
         if (m_ports[i].name == name)
             match = static_cast<int>(i);
-    // A device path picks its entry too (the command-line tool takes both).
-    if (match < 0 && name.find('/') != std::string::npos)
+    // A device path picks its entry too (the command-line tool takes both):
+    // "/dev/ttyUSB0", "\\.\COM7".
+    if (match < 0)
         for (std::size_t i = 0; i < m_ports.size(); ++i)
             if (m_ports[i].device == name)
                 match = static_cast<int>(i);

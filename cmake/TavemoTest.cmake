@@ -3,13 +3,22 @@
 # Every test executable runs with TAVEMO_BIN_DIR (the build folder) and
 # QT_QPA_PLATFORM=offscreen set, and gets private temporary, runtime and
 # cache folders (tests/support/test_main.cpp).
-if(CMAKE_CROSSCOMPILING)
-  # No GoogleTest built for the target system to find: build it from the
-  # sources (Debian's libgtest-dev ships them in /usr/src/googletest).
-  set(TAVEMO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for a cross build")
+
+# GoogleTest: the installed package, or built from its sources when
+# TAVEMO_GTEST_SOURCE names them. A cross build has no package for the target
+# system and takes the sources Debian's libgtest-dev ships.
+set(TAVEMO_GTEST_SOURCE "" CACHE PATH "GoogleTest sources to build instead of the installed package")
+if(CMAKE_CROSSCOMPILING AND NOT TAVEMO_GTEST_SOURCE)
+  set(TAVEMO_GTEST_SOURCE /usr/src/googletest CACHE PATH "" FORCE)
+endif()
+if(TAVEMO_GTEST_SOURCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-  add_subdirectory(${TAVEMO_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE) # the runtime library the rest uses (MSVC)
+  set(gtest_system "")
+  if(CMAKE_VERSION VERSION_GREATER_EQUAL 3.25)
+    set(gtest_system SYSTEM) # its headers bring no warnings into the tests
+  endif()
+  add_subdirectory(${TAVEMO_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL ${gtest_system})
 else()
   find_package(GTest REQUIRED)
 endif()

@@ -98,6 +98,12 @@ TEST_F(OnSimulatorPort, DiscoveryListsThePortAndItOpensByNameOrPath)
         CComPort com;
         EXPECT_EQ(com.open(name, 115200, CComPort::kStopBitsOne, CComPort::kParityNone), Result::Ok) << name;
         EXPECT_TRUE(com.isOpen());
+        // The download port finds it in its own list by either.
+        CComPortEx download;
+        com.close();
+        download.selectPort(name);
+        EXPECT_GE(download.selectedPort(), 0) << name;
+        EXPECT_TRUE(download.isOpen()) << name;
     }
 }
 

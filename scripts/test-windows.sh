@@ -28,6 +28,9 @@ step "mingw-w64 build"
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # Paths relative to the checkout: another checkout of the same sources
+  # finds the objects of this one.
+  export CCACHE_BASEDIR=$PWD
 fi
 # Optimized like the Linux test build, without debug information.
 cmake --no-warn-unused-cli -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \

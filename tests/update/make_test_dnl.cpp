@@ -18,12 +18,12 @@ int main(int argc, char** argv)
         std::fputs("make_test_dnl: IMAGE_BYTES must be 8 to 16 MiB\n", stderr);
         return 2;
     }
-    dnltest::DnlSpec spec;
-    spec.devices = {"RU-Ctrl", "RU-Touch"};
-    spec.image = dnltest::Image(static_cast<std::size_t>(size));
+    dnltest::DnlSpec layout;
+    layout.devices = {"RU-Ctrl", "RU-Touch"};
+    layout.image = dnltest::Image(static_cast<std::size_t>(size));
     if (argc == 4)
-        spec.version = argv[3];
-    const std::vector<uint8_t> bytes = dnltest::Build(spec);
+        layout.version = argv[3];
+    const std::vector<uint8_t> bytes = dnltest::Build(layout);
     std::ofstream out(argv[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return out ? 0 : 1;

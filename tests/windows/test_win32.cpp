@@ -70,6 +70,9 @@ TEST(Win32Port, MissingPortsAndClosedPortsReportTheirCodes)
     EXPECT_EQ(port.open("\\\\.\\COM199", 115200, 0, 0), Result::NoLink);
     EXPECT_FALSE(port.isOpen());
     char buf[8];
+    // A device that is no serial port has no port state to read.
+    EXPECT_EQ(port.open("NUL", 115200, 0, 0), Result::NotASerialPort);
+    EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.putArray("x", 1), Result::NoLink);
     EXPECT_EQ(port.getArray(buf, 4, nullptr, 10), Result::NoLink);
     EXPECT_EQ(port.purgeInput(), Result::NoLink);

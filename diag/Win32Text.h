@@ -1,6 +1,9 @@
 // Text at the Windows API boundary: the tool keeps its texts in UTF-8, the
 // wide ("W") functions take and give UTF-16. Only the Windows backend files
 // include this header.
+//
+// Result codes: none (a text that does not convert comes back empty).
+// Thread rules: no state.
 #pragma once
 
 #include <windows.h>

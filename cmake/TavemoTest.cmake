@@ -3,15 +3,38 @@
 # Every test executable runs with TAVEMO_BIN_DIR (the build folder) and
 # QT_QPA_PLATFORM=offscreen set, and gets private temporary, runtime and
 # cache folders (tests/support/test_main.cpp).
-find_package(GTest REQUIRED)
+
+# GoogleTest: the installed package, or built from its sources when
+# TAVEMO_GTEST_SOURCE names them. A cross build has no package for the target
+# system and takes the sources Debian's libgtest-dev ships.
+set(TAVEMO_GTEST_SOURCE "" CACHE PATH "GoogleTest sources to build instead of the installed package")
+if(CMAKE_CROSSCOMPILING AND NOT TAVEMO_GTEST_SOURCE)
+  set(TAVEMO_GTEST_SOURCE /usr/src/googletest CACHE PATH "" FORCE)
+endif()
+if(TAVEMO_GTEST_SOURCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE) # the runtime library the rest uses (MSVC)
+  set(gtest_system "")
+  if(CMAKE_VERSION VERSION_GREATER_EQUAL 3.25)
+    set(gtest_system SYSTEM) # its headers bring no warnings into the tests
+  endif()
+  add_subdirectory(${TAVEMO_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL ${gtest_system})
+else()
+  find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
 
-add_library(tavemo_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+if(WIN32)
+  set(test_main_source ${PROJECT_SOURCE_DIR}/tests/support/test_main_win32.cpp)
+else()
+  set(test_main_source ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+endif()
+add_library(tavemo_test_main STATIC ${test_main_source})
 target_link_libraries(tavemo_test_main PUBLIC GTest::gtest GTest::gmock)
 tavemo_warnings(tavemo_test_main) # same flags as the tests, or GCC refuses the shared header
 # On the file, not the target, so that the target's precompiled header stays
 # usable for the tests that borrow it.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp PROPERTIES
+set_source_files_properties(${test_main_source} PROPERTIES
   COMPILE_DEFINITIONS TAVEMO_TEST_BIN_DIR="${PROJECT_BINARY_DIR}")
 
 # Precompiled headers shared by the test executables: compiled once here,
@@ -42,9 +65,16 @@ function(tavemo_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   tavemo_warnings(${name})
   tavemo_use_test_pch(${name})
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}")
+  if(CMAKE_CROSSCOMPILING)
+    # The build machine cannot list the tests of a foreign executable; the
+    # executable is one test (scripts/test-windows.sh runs it under wine).
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  else()
+    gtest_discover_tests(${name}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
 endfunction()
 
 # tavemo_add_sim_page_test(NAME SOURCE [TIMEOUT s]): real pages in the real

@@ -1,5 +1,7 @@
 #include "diag/CDebugLines.h"
 
+#include "diag/LocalSystem.h"
+
 #include <ctime>
 
 namespace {
@@ -25,8 +27,7 @@ int CDebugLines::LocalMsOfDay(std::chrono::system_clock::time_point when)
     using namespace std::chrono;
     const auto sinceEpoch = duration_cast<milliseconds>(when.time_since_epoch()).count();
     const std::time_t seconds = static_cast<std::time_t>(sinceEpoch / kMsPerSecond);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = LocalSystem::LocalTime(seconds);
     return ((local.tm_hour * kMinutesPerHour + local.tm_min) * kSecondsPerMinute + local.tm_sec) * kMsPerSecond +
            static_cast<int>(sinceEpoch % kMsPerSecond);
 }

@@ -1,6 +1,6 @@
-// A log sink that writes one file per run into a folder (the user's cache
-// folder by default), keeping the ten newest files. Installers send these
-// files to support.
+// A log sink that writes one file per run into a folder (by default the
+// user's cache folder, on Windows the local application data), keeping the
+// ten newest files. Installers send these files to support.
 //
 // The configuration tool and tavemo-cli share the folder. A file is named
 //   <yyyymmdd-hhmmss>-<pid, 7 digits>-<program>.log
@@ -32,7 +32,8 @@ public:
     // started in the same second still sort by their ids.
     static constexpr int kPidDigits = 7;
 
-    // "$XDG_CACHE_HOME/tavemo/logs", or "~/.cache/tavemo/logs".
+    // "$XDG_CACHE_HOME/tavemo/logs", or "~/.cache/tavemo/logs"; on Windows
+    // "Tavemo\logs" in the user's local application data folder.
     static std::filesystem::path DefaultFolder();
 
     LogFileSink() = default;

@@ -2,12 +2,19 @@
 // name with a fixed framing (raw, 8 data bits, the caller's parity and stop
 // bits, DTR and RTS on, no flow control), written in blocks and read either
 // as a block of bytes or as ASCII lines. Time-outs are measured here on the
-// monotonic clock; waiting is done with poll(), so a silent line costs no
-// processor time.
+// monotonic clock; every wait sleeps in the system until a byte, the
+// time-out or a wake-up comes (poll() on a descriptor; on Windows an
+// overlapped read or write waited for together with the wake-up event), so
+// a silent line costs no processor time.
+//
+// The reading and writing rules live in CComPort.cpp; the system's side
+// (opening, one byte, waiting, writing, the wake-up) in CComPortPosix.cpp or
+// CComPortWin32.cpp, whichever the build is for.
 //
 // A port name is either a device path ("/dev/ttyUSB0", anything with a '/'),
 // or a name from the port list: a published virtual port (a link in the
 // ports directory, see PortDiscovery.h) or a device in /dev ("ttyUSB0").
+// On Windows: "COM7", or the device path "\\.\COM7".
 //
 // Result codes (diag/Result.h; negative = failure), per operation:
 //   open        Ok; NoLink the port does not exist; PortBusy opening failed
@@ -23,7 +30,8 @@
 //               nothing within the first-byte time-out
 //   purgeInput  Ok; NoLink port closed
 //   sendNewLine Ok; NoLink port closed; WriteStalled
-// The errno of the last failing system call stays in the object (lastErrno).
+// The error of the last failing system call stays in the object (lastErrno:
+// the errno, on Windows the GetLastError code).
 //
 // Thread rules: one thread at a time uses a port object, except that one
 // thread may read (getArray, purgeInput) while another writes (putArray);
@@ -34,6 +42,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class CComPort
@@ -64,7 +73,7 @@ public:
 
     int open(const std::string& portName, int baudRate, int stopBits, int parity);
     virtual void close();
-    bool isOpen() const { return m_fd.load() >= 0; }
+    bool isOpen() const { return m_handle.load() != kClosed; }
 
     int putArray(const void* data, int length);
 
@@ -88,24 +97,46 @@ public:
     const std::string& devicePath() const { return m_device; }
 
 protected:
-    // A descriptor whose readability interrupts every wait of this port (the
-    // receive thread's stop request); -1 = none.
-    void setWakeDescriptor(int fd) { m_wakeFd = fd; }
+    enum class Wait { Ready, TimedOut, Woken, Gone };
+
+    // The wake-up of a port that runs a receive thread: once enabled, wake()
+    // ends every wait of this port (the current one and every later one)
+    // until clearWake(). enableWake returns false when the system has no
+    // wake-up object to give; the port then works without one.
+    bool enableWake();
+    void wake();
+    void clearWake();
+    // Sleeps for timeoutMs, or until woken.
+    Wait sleepFor(int timeoutMs);
 
 private:
-    enum class Wait { Ready, TimedOut, Woken, Gone };
-    // Waits for events on the port, the wake-up descriptor or the time-out;
-    // Gone when the port reported only a hang-up or an error.
-    Wait waitPort(short events, int timeoutMs);
+    // The system's side, one implementation per platform.
+    // Waits until a byte can be read, the time-out passes or a wake-up
+    // comes; Gone when the port reported only a hang-up or an error.
     Wait waitReadable(int timeoutMs);
-    Wait waitWritable(int timeoutMs);
-    Wait sleepFor(int timeoutMs);
     // One byte: 1 got one, 0 none yet (try again after waiting), -1 the
     // device reported an error or end of file.
     int readByte(char* out);
+    // Writes up to length bytes, waiting as long as a write of that many
+    // bytes may take; returns the bytes moved, 0 when none moved (a stalled
+    // try: the driver's buffer stayed full, the device failed, or a wake-up
+    // came).
+    int writeSome(const uint8_t* data, int length);
+    // Waits until the written bytes have left the driver.
+    void drainOutput();
 
-    std::atomic<int> m_fd{-1};
-    int m_wakeFd = -1;
+    // The native handle: the descriptor, or the Windows HANDLE; -1 closed
+    // (which is also the value of an invalid HANDLE).
+    static constexpr std::intptr_t kClosed = -1;
+    std::atomic<std::intptr_t> m_handle{kClosed};
+    // The rest of the system's state (the wake-up object, overlapped
+    // events, a read-ahead buffer), defined by the backend.
+    struct Native;
+    struct NativeDeleter
+    {
+        void operator()(Native* native) const;
+    };
+    std::unique_ptr<Native, NativeDeleter> m_native;
     std::atomic<int> m_lastErrno{0}; // the reading and the writing thread both set it
     std::string m_device;
 };

@@ -5,34 +5,17 @@
 #include "link/IComReceiver.h"
 #include "link/IComStatusOwner.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <memory>
-#include <poll.h>
-#include <unistd.h>
 
-CComPortEx::CComPortEx()
-{
-    if (::pipe(m_wake) == 0) {
-        for (int fd : m_wake) {
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-        setWakeDescriptor(m_wake[0]);
-    } else {
-        m_wake[0] = m_wake[1] = -1;
-    }
-}
+// The wake-up lets stopReceiver end the thread's waits at once; without one
+// the thread still ends, after its current wait.
+CComPortEx::CComPortEx() { enableWake(); }
 
 CComPortEx::~CComPortEx()
 {
     stopReceiver();
     m_ports.clear();
     CComPort::close();
-    setWakeDescriptor(-1);
-    for (int fd : m_wake)
-        if (fd >= 0)
-            ::close(fd);
 }
 
 int CComPortEx::enumeratePorts()
@@ -48,8 +31,9 @@ void CComPortEx::selectPort(const std::string& name)
     for (std::size_t i = 0; i < m_ports.size(); ++i)
         if (m_ports[i].name == name)
             match = static_cast<int>(i);
-    // A device path picks its entry too (the command-line tool takes both).
-    if (match < 0 && name.find('/') != std::string::npos)
+    // A device path picks its entry too (the command-line tool takes both):
+    // "/dev/ttyUSB0", "\\.\COM7".
+    if (match < 0)
         for (std::size_t i = 0; i < m_ports.size(); ++i)
             if (m_ports[i].device == name)
                 match = static_cast<int>(i);
@@ -77,21 +61,9 @@ void CComPortEx::stopReceiver()
     m_stop.store(true);
     if (!m_thread.joinable() || onReceiveThread())
         return;
-    if (m_wake[1] >= 0) {
-        const char wake = 1;
-        while (::write(m_wake[1], &wake, 1) < 0 && errno == EINTR) {
-        }
-    }
+    wake();
     m_thread.join();
-    drainWake();
-}
-
-void CComPortEx::drainWake()
-{
-    char scratch[64];
-    if (m_wake[0] >= 0)
-        while (::read(m_wake[0], scratch, sizeof scratch) > 0) {
-        }
+    clearWake();
 }
 
 void CComPortEx::close()
@@ -103,10 +75,7 @@ void CComPortEx::close()
 
 void CComPortEx::receiveThread()
 {
-    const auto pause = [this]() {
-        pollfd fd{m_wake[0], POLLIN, 0};
-        ::poll(&fd, m_wake[0] >= 0 ? 1 : 0, kIdlePauseMs);
-    };
+    const auto pause = [this]() { sleepFor(kIdlePauseMs); };
     auto line = std::make_unique<uint8_t[]>(kLineBufferSize);
     int count = 0;
     char byte[2];

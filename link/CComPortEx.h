@@ -77,7 +77,6 @@ public:
 private:
     void receiveThread();
     bool onReceiveThread() const { return std::this_thread::get_id() == m_thread.get_id(); }
-    void drainWake();
 
     std::vector<PortEntry> m_ports;
     int m_selectedPort = -1;
@@ -88,5 +87,4 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
-    int m_wake[2] = {-1, -1}; // a pipe: a byte in it wakes the thread's waits
 };

@@ -1,15 +1,12 @@
 #include "link/CPassword.h"
 
+#include "link/LockoutFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <mutex>
 #include <random>
 #include <string>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -37,49 +34,9 @@ uint32_t GetWord(const unsigned char* at)
     return uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24;
 }
 
-// Reads up to 12 bytes; false when the file cannot be opened.
-bool ReadWords(const fs::path& path, unsigned char (&bytes)[12])
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::size_t got = 0;
-    while (got < sizeof bytes) {
-        const ssize_t n = ::read(fd, bytes + got, sizeof bytes - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return true;
-}
-
-bool WriteAll(int fd, const unsigned char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-fs::path TempDirectory()
-{
-    std::error_code ec;
-    fs::path dir = fs::temp_directory_path(ec);
-    return ec ? fs::path("/tmp") : dir;
-}
-
 } // namespace
 
-CPassword::CPassword() : CPassword(TempDirectory()) {}
+CPassword::CPassword() : CPassword(LockoutFile::TempDirectory()) {}
 
 CPassword::CPassword(const fs::path& directory) : m_path(directory / kFileName) {}
 
@@ -143,7 +100,10 @@ std::string LengthText(int seconds)
 
 std::string TwoDigits(int64_t value)
 {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (value < 10)
+        text.insert(text.begin(), '0');
+    return text;
 }
 
 } // namespace
@@ -183,9 +143,9 @@ int CPassword::recordWrongPin(int wrongPinCount)
 bool CPassword::load(Words& words)
 {
     unsigned char bytes[12] = {};
-    if (!ReadWords(m_path, bytes)) {
+    if (!LockoutFile::Read(m_path, bytes, sizeof bytes)) {
         store(0, 0);
-        if (!ReadWords(m_path, bytes))
+        if (!LockoutFile::Read(m_path, bytes, sizeof bytes))
             return false;
     }
     words.key = GetWord(bytes);
@@ -230,15 +190,6 @@ void CPassword::store(int blockSeconds, int wrongPinCount)
     PutWord(bytes + 4, end ^ key);
     PutWord(bytes + 8, static_cast<uint32_t>(wrongPinCount) ^ key);
 
-    // Write beside the old file and rename over it: the old record stays
-    // whole until the new one is complete on disk.
-    std::string temp = m_path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return;
-    ::fchmod(fd, 0644);
-    const bool written = WriteAll(fd, bytes, sizeof bytes) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!written || ::rename(temp.c_str(), m_path.c_str()) != 0)
-        ::unlink(temp.c_str());
+    // The old record stays whole until the new one is complete on disk.
+    LockoutFile::Replace(m_path, bytes, sizeof bytes);
 }

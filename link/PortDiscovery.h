@@ -20,6 +20,13 @@
 // Description: "<name> : <device>" until a friendly name is found.
 // Order: real ports by name (ttyS2 before ttyS10), then virtual ports by name.
 //
+// On Windows (PortDiscoveryWin32.cpp) the ports are the COM ports the
+// system knows: the ports device class with each device's friendly name, the
+// SERIALCOMM device map, and the DOS device names (the ports of a driver
+// that registers no device, and every port under wine). Name "COM7", device
+// "\\.\COM7", description the friendly name or "COM7 : <target>" with the
+// system's device path (\Device\Serial0). Order: by port number.
+//
 // Result codes: none; a folder that cannot be read contributes no port.
 // Thread rules: no shared state; callers keep their own lists.
 #pragma once
@@ -70,6 +77,25 @@ constexpr const char* kNoActivePorts = "No Active Ports Found";
 // an empty result becomes the single "No Active Ports Found" item.
 std::vector<PortListItem> PortListItems(const std::vector<PortEntry>& ports);
 
+// One COM port as one of Windows' sources reports it: name ("COM7"), the
+// system's device path behind it (may be empty), friendly name (may be
+// empty) and kind.
+struct PortSighting
+{
+    std::string name;
+    std::string target;
+    std::string friendly;
+    PortKind kind = PortKind::Board;
+};
+
+// The port list from the sightings of all sources, the better sources first:
+// one entry per port number ("COM" and a number 1 to 256 without leading
+// zeros; other names are left out), ordered by number, device "\\.\COMn",
+// description the first friendly name seen, else "COMn : <first target>"
+// (the device when no source named a target); the first kind other than
+// Board wins.
+std::vector<PortEntry> MergePortSightings(const std::vector<PortSighting>& sightings);
+
 // The item to select when the list is (re)filled: the first item whose
 // port is a USB adapter or a published (simulator) port, since the
 // interface adapter is one of those and a board UART is almost never it;
@@ -77,5 +103,6 @@ std::vector<PortListItem> PortListItems(const std::vector<PortEntry>& ports);
 std::size_t PreferredPortItem(const std::vector<PortListItem>& items, const std::vector<PortEntry>& ports);
 
 // The path to open for a port name: a name with a '/' is a path already; a
-// published virtual port's link; otherwise the name in /dev.
+// published virtual port's link; otherwise the name in /dev. On Windows:
+// "\\.\" and the name, unless the name is a path already (holds a '\').
 std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots& roots = PortDiscoveryRoots());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: once in a normal build, once more
-# built with AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz
-# targets for a short while.
+# Builds everything and runs every test: once in a normal build, then the
+# Windows build under wine (scripts/test-windows.sh), once more built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for
+# a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -16,6 +17,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHD
 cmake --build build -j"$jobs"
 stage "tests"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+
+stage "Windows build and tests under wine"
+scripts/test-windows.sh build
 
 stage "sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -14,11 +15,26 @@ namespace testsupport {
 class TempDir
 {
 public:
+    // A new folder of a random name; path() is empty when none could be made.
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavemo-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            m_path = pattern;
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path base = fs::temp_directory_path(ec);
+        if (ec)
+            return;
+        std::random_device random;
+        for (int tries = 0; tries < 100; ++tries) {
+            const unsigned long long name = (static_cast<unsigned long long>(random()) << 32) ^ random();
+            const fs::path candidate = base / ("tavemo-" + std::to_string(name));
+            if (fs::create_directory(candidate, ec)) {
+                fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, ec);
+                m_path = candidate;
+                return;
+            }
+            if (ec)
+                return;
+        }
     }
     ~TempDir()
     {

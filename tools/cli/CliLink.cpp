@@ -74,7 +74,7 @@ int UnlockUnit(Unit& unit, const GlobalOptions& global)
         const long long left = lockout.remainingSeconds();
         if (left < 0)
             std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! (the lockout file %s cannot be "
-                                 "written)\n", lockout.path().c_str());
+                                 "written)\n", lockout.path().string().c_str());
         else
             std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! Try again in %lld s.\n", left);
         return kExitFailure;

@@ -5,15 +5,13 @@
 // complete image).
 #include "diag/Result.h"
 #include "tools/cli/CliCommands.h"
+#include "tools/cli/CliConsole.h"
 #include "update/CAppl.h"
 #include "update/CDnlFile.h"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace cli {
 
@@ -21,31 +19,14 @@ namespace {
 
 constexpr int kExitCanceled = 130; // as a shell reports a command ended by Ctrl-C
 
-volatile std::sig_atomic_t g_cancel = 0;
-
-void OnSignal(int) { g_cancel = 1; }
-
 // Catches Ctrl-C and termination while it lives; restores the old handlers.
 class CancelOnSignal
 {
 public:
-    CancelOnSignal()
-    {
-        g_cancel = 0;
-        struct sigaction sa = {};
-        sa.sa_handler = &OnSignal;
-        sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &m_oldInt);
-        ::sigaction(SIGTERM, &sa, &m_oldTerm);
-    }
-    ~CancelOnSignal()
-    {
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-
-private:
-    struct sigaction m_oldInt = {}, m_oldTerm = {};
+    CancelOnSignal() { CatchCancel(); }
+    ~CancelOnSignal() { ReleaseCancel(); }
+    CancelOnSignal(const CancelOnSignal&) = delete;
+    CancelOnSignal& operator=(const CancelOnSignal&) = delete;
 };
 
 // The file's failure in words; a CRC failure also names the CRC the file
@@ -78,7 +59,7 @@ std::string Join(const std::vector<std::string>& items)
 class ProgressLine
 {
 public:
-    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(::isatty(::fileno(stdout)) != 0) {}
+    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(StdoutIsTerminal()) {}
 
     void show(int progress, int32_t state, uint32_t sent)
     {
@@ -168,7 +149,7 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
     ProgressLine line(appl.payloadLength());
     const int rc = appl.Drive([&](int progress, int32_t state) {
         line.show(progress, state, appl.transferOffset());
-        return g_cancel == 0;
+        return !CancelRequested();
     });
     line.end();
     appl.stopAndClose();

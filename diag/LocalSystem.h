@@ -1,0 +1,30 @@
+// What the diagnostics need from the system: local time, the process id,
+// and the log files' side (the default folder, opening a file so that other
+// runs can tell it is in use, and telling so). One implementation per system
+// (LocalSystemPosix.cpp, LocalSystemWin32.cpp).
+//
+// Result codes: none; see each function.
+// Thread rules: no shared state.
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+namespace LocalSystem {
+
+// Where the logs go unless the caller chooses.
+std::filesystem::path DefaultLogFolder();
+
+int ProcessId();
+
+std::tm LocalTime(std::time_t time);
+
+// A new file for writing, held so that InUse sees it while it is open;
+// null when it cannot be created.
+std::FILE* OpenLogForWriting(const std::filesystem::path& path);
+
+// Whether another run holds the file open for writing.
+bool LogInUse(const std::filesystem::path& path);
+
+} // namespace LocalSystem

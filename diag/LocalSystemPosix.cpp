@@ -1,0 +1,58 @@
+// Log files on POSIX systems: the XDG cache folder, and a shared flock() on
+// the open file that another run's exclusive try runs into.
+#include "diag/LocalSystem.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace LocalSystem {
+
+fs::path DefaultLogFolder()
+{
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache)
+        return fs::path(cache) / "tavemo" / "logs";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return fs::path(home) / ".cache" / "tavemo" / "logs";
+    return fs::temp_directory_path() / "tavemo-logs";
+}
+
+int ProcessId() { return static_cast<int>(::getpid()); }
+
+std::tm LocalTime(std::time_t time)
+{
+    std::tm tm{};
+    localtime_r(&time, &tm);
+    return tm;
+}
+
+std::FILE* OpenLogForWriting(const fs::path& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wbe");
+    // Shared: a later run's clean-up can see the file is in use. A file
+    // system without locks only loses that protection.
+    if (file)
+        ::flock(fileno(file), LOCK_SH | LOCK_NB);
+    return file;
+}
+
+bool LogInUse(const fs::path& file)
+{
+    // Another run's shared lock refuses our exclusive one.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int rc;
+    do
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    const bool held = rc != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+} // namespace LocalSystem

@@ -1,0 +1,74 @@
+// Log files on Windows: "Tavemo\logs" in the user's local application data
+// folder; a log is opened denying other writers, so another run's attempt
+// to open it for writing fails while it is in use.
+#include "diag/LocalSystem.h"
+
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <share.h>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path LocalAppData()
+{
+    // The variable first, as Windows sets it for every process (and a test
+    // can point it elsewhere); the shell's known folder when it is missing.
+    wchar_t value[MAX_PATH + 1] = {};
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", value, MAX_PATH + 1);
+    if (n > 0 && n <= MAX_PATH)
+        return fs::path(value);
+    PWSTR known = nullptr;
+    fs::path folder;
+    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known) == S_OK)
+        folder = known;
+    CoTaskMemFree(known);
+    return folder;
+}
+
+} // namespace
+
+namespace LocalSystem {
+
+fs::path DefaultLogFolder()
+{
+    const fs::path local = LocalAppData();
+    if (!local.empty())
+        return local / "Tavemo" / "logs";
+    std::error_code ec;
+    return fs::temp_directory_path(ec) / "tavemo-logs";
+}
+
+int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+std::tm LocalTime(std::time_t time)
+{
+    std::tm tm{};
+    localtime_s(&tm, &time);
+    return tm;
+}
+
+std::FILE* OpenLogForWriting(const fs::path& path)
+{
+    // Readers welcome (support may open the file while the tool runs);
+    // writers refused, which is what InUse looks for.
+    return _wfsopen(path.c_str(), L"wb", _SH_DENYWR);
+}
+
+bool LogInUse(const fs::path& path)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+} // namespace LocalSystem

@@ -1,0 +1,22 @@
+// tavemo-cli's console: whether the progress line can redraw itself, and the
+// cancel request of Ctrl-C. One implementation per system
+// (CliConsolePosix.cpp: SIGINT and SIGTERM; CliConsoleWin32.cpp: the
+// console's control handler).
+//
+// Result codes: none.
+// Thread rules: CatchCancel and ReleaseCancel on the main thread, in pairs;
+// CancelRequested from any thread.
+#pragma once
+
+namespace cli {
+
+bool StdoutIsTerminal();
+
+// From CatchCancel to ReleaseCancel, Ctrl-C (and a request to terminate)
+// only sets the cancel request instead of ending the program; ReleaseCancel
+// restores what was there before.
+void CatchCancel();
+void ReleaseCancel();
+bool CancelRequested();
+
+} // namespace cli

@@ -24,6 +24,15 @@ std::tm LocalTime(std::time_t time);
 // null when it cannot be created.
 std::FILE* OpenLogForWriting(const std::filesystem::path& path);
 
+// A file opened for appending (created when missing); null when it cannot
+// be opened. Not inherited by programs the tool starts.
+std::FILE* OpenForAppending(const std::filesystem::path& path);
+
+// A new file for writing that did not exist before (never someone else's
+// file, never a link planted in its place); null when the name is taken or
+// the file cannot be created.
+std::FILE* CreateNewFile(const std::filesystem::path& path);
+
 // Whether another run holds the file open for writing.
 bool LogInUse(const std::filesystem::path& path);
 

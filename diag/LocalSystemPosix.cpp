@@ -40,6 +40,16 @@ std::FILE* OpenLogForWriting(const fs::path& path)
     return file;
 }
 
+std::FILE* OpenForAppending(const fs::path& path)
+{
+    return std::fopen(path.c_str(), "abe");
+}
+
+std::FILE* CreateNewFile(const fs::path& path)
+{
+    return std::fopen(path.c_str(), "wbxe");
+}
+
 bool LogInUse(const fs::path& file)
 {
     // Another run's shared lock refuses our exclusive one.

@@ -8,7 +8,10 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <share.h>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -58,6 +61,25 @@ std::FILE* OpenLogForWriting(const fs::path& path)
     // Readers welcome (support may open the file while the tool runs);
     // writers refused, which is what InUse looks for.
     return _wfsopen(path.c_str(), L"wb", _SH_DENYWR);
+}
+
+std::FILE* OpenForAppending(const fs::path& path)
+{
+    return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
+}
+
+std::FILE* CreateNewFile(const fs::path& path)
+{
+    // The C library's exclusive mode letter is not in every Windows runtime;
+    // the system's own "create new" is.
+    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file)
+        _close(fd);
+    return file;
 }
 
 bool LogInUse(const fs::path& path)

@@ -1,24 +1,13 @@
 #include "tools/bustest/CTestLog.h"
 
+#include "diag/LocalSystem.h"
 #include "diag/LogFileSink.h"
 #include "diag/Result.h"
 #include "tools/bustest/BusTestText.h"
 
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::tm LocalTime(std::time_t t)
-{
-    std::tm local{};
-    localtime_r(&t, &local);
-    return local;
-}
-
-} // namespace
 
 CTestLog::CTestLog() : CTestLog(LogFileSink::DefaultFolder()) {}
 
@@ -46,10 +35,10 @@ int CTestLog::open(const std::tm& local)
     fs::create_directories(m_folder, ec);
     if (ec)
         return Result::LogNotCreated;
-    const fs::path path = m_folder / FileName(local, static_cast<long>(::getpid()));
+    const fs::path path = m_folder / FileName(local, LocalSystem::ProcessId());
     // Appending: a second start within the same second of the same process
     // (a test log that failed once) adds to the file instead of clearing it.
-    m_file = std::fopen(path.c_str(), "abe");
+    m_file = LocalSystem::OpenForAppending(path);
     if (!m_file)
         return Result::LogNotCreated;
     m_path = path;
@@ -58,7 +47,7 @@ int CTestLog::open(const std::tm& local)
 
 int CTestLog::append(const std::string& line)
 {
-    const std::tm local = LocalTime(m_clock ? m_clock() : std::time(nullptr));
+    const std::tm local = LocalSystem::LocalTime(m_clock ? m_clock() : std::time(nullptr));
     if (!m_file && open(local) != Result::Ok) {
         m_failed = true;
         return Result::LogNotCreated;

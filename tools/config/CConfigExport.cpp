@@ -1,5 +1,6 @@
 #include "tools/config/CConfigExport.h"
 
+#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/config/IConfigProgress.h"
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -37,8 +37,8 @@ public:
     {
         static std::atomic<unsigned> counter{0};
         for (int tries = 0; tries < 100 && !m_file; ++tries) {
-            m_path = target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-            m_file = std::fopen(m_path.c_str(), "wbx"); // exclusive: never someone else's file
+            m_path = target + ".~" + std::to_string(LocalSystem::ProcessId()) + "-" + std::to_string(counter++);
+            m_file = LocalSystem::CreateNewFile(m_path); // exclusive: never someone else's file
             if (!m_file && errno != EEXIST)
                 break;
         }

@@ -4,7 +4,7 @@
 #include "tests/pages/PagesOnUnit.h"
 
 #include "tests/support/TempDir.h"
-#include "tools/ui/CReMaProgress.h"
+#include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CTabFavorites.h"
 
 #include <QPushButton>

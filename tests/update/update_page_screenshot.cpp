@@ -9,7 +9,7 @@
 // export_progress.png (the progress box at 42 %).
 #include "DnlTestFile.h"
 #include "tests/support/ToolSession.h"
-#include "tools/ui/CDlgConfigProgress.h"
+#include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CDlgExportCategories.h"
 #include "update/ui/CTabUpdate.h"
 #include "update/ui/CUpdateBar.h"
@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     ok = ToolSession::Save(categories, dir + "/export_categories.png") && ok;
     categories.hide();
 
-    CDlgConfigProgress progress(QStringLiteral("Export to File"), &window);
+    CDlgProgress progress(QStringLiteral("Export to File"), &window);
     progress.show();
     progress.showPercent(42);
     ok = ToolSession::Save(progress, dir + "/export_progress.png") && ok;

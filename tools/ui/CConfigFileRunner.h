@@ -63,7 +63,7 @@ public:
 
 private:
     FileChoice chooseWithDialog(bool save);
-    void showEnd(class CDlgConfigProgress& progress, const QString& title, const QString& message, bool information);
+    void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
 
     QWidget* m_window;
     IMainWindow& m_mainWindow;

@@ -3,7 +3,6 @@
 #include "link/CConnection.h"
 #include "link/CModbus.h"
 #include "pages/core/IPageHost.h"
-#include "tools/ui/CReMaProgress.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -21,6 +20,9 @@ namespace {
 constexpr const char* kRunning = "Running...";
 constexpr const char* kNoConnectionFound = "Error: no connection found";
 constexpr const char* kNoConnectionToTarget = "Error: no connection to target";
+// The progress box stays this long after a file transfer: long enough to
+// read the outcome, short enough not to be in the way.
+constexpr int kProgressCloseAfterMs = 2500;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -423,11 +425,13 @@ void CTabFavorites::saveList()
                                     Q(ReMa::DefaultFileName(selector, protocol)));
     if (path.isEmpty())
         return;
-    auto* box = new CReMaProgress(Q(ReMa::ExportProgressTitle(selector, protocol)), this);
+    auto* box = new CDlgProgress(Q(ReMa::ExportProgressTitle(selector, protocol)), this);
+    box->centreOver(this);
     m_progress = box;
     box->show();
     const int r = m_editor.exportFile(path.toStdString(), [box](int p) { box->setPercent(p); });
     box->finish(r == 0);
+    box->closeAfter(kProgressCloseAfterMs);
     m_host.setStatusText(ReMa::FileErrorText({r, 0}, path.toStdString()));
 }
 
@@ -439,11 +443,13 @@ void CTabFavorites::loadList()
                                     Q(ReMa::DefaultFileName(selector, protocol)));
     if (path.isEmpty())
         return;
-    auto* box = new CReMaProgress(Q(ReMa::ImportProgressTitle(selector, protocol)), this);
+    auto* box = new CDlgProgress(Q(ReMa::ImportProgressTitle(selector, protocol)), this);
+    box->centreOver(this);
     m_progress = box;
     box->show();
     const ReMa::ImportResult r = m_editor.importFile(path.toStdString(), [box](int p) { box->setPercent(p); });
     box->finish(r.code == 0);
+    box->closeAfter(kProgressCloseAfterMs);
     edited();
     m_host.setStatusText(ReMa::FileErrorText(r, path.toStdString()));
 }

@@ -15,7 +15,7 @@
 
 #include "pages/core/ITabPage.h"
 #include "tools/rema/CReMaEditor.h"
-#include "tools/ui/CReMaProgress.h"
+#include "tools/ui/CDlgProgress.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -75,7 +75,7 @@ public:
     // The list's lines as "c\tcategory\td - name".
     QStringList lineTexts() const;
     // The progress box of the last file action, while it is open.
-    CReMaProgress* progress() const { return m_progress; }
+    CDlgProgress* progress() const { return m_progress; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,7 +100,7 @@ private:
     CReMaEditor m_editor;
     std::vector<CReMaEditor::RegisterItem> m_registerItems;
     FileChooser m_chooseFile;
-    QPointer<CReMaProgress> m_progress;
+    QPointer<CDlgProgress> m_progress;
     bool m_updating = false; // controls set by the page, not by the user
 
     QLabel* m_title;

@@ -15,7 +15,6 @@
 #include "update/ui/CUpdateBar.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -23,8 +22,7 @@ using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "update_page_screenshot",
                         {"--device-type", "2050", "--dl-baud", "115200", "--dl-reboot-ms", "200"}, "ttySIM8");
     if (!session.ready())

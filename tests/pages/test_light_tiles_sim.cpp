@@ -19,42 +19,6 @@ class LightTilesPages : public pagetest::PagesOnUnit
 protected:
     CTabLight* light() const { return qobject_cast<CTabLight*>(window->page(PageId::Light)); }
     CTabTiles* tiles() const { return qobject_cast<CTabTiles*>(window->page(PageId::Tiles)); }
-
-    // What an assistive tool finds for a label text: the one control whose
-    // accessible name it is, or that a label of that text labels.
-    static QWidget* reachable(CPageWidget* p, const QString& labelText)
-    {
-        QWidget* found = nullptr;
-        for (const auto& [id, w] : p->controls().widgets()) {
-            QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
-            if (!ai)
-                continue;
-            bool named = ai->text(QAccessible::Name).remove('&') == labelText;
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                named = named || relation.first->text(QAccessible::Name).remove('&') == labelText;
-            if (named) {
-                EXPECT_EQ(found, nullptr) << "two controls answer to " << labelText.toStdString();
-                found = w;
-            }
-        }
-        return found;
-    }
-
-    // The plain reads from the transcript's offset on, in order.
-    static std::vector<std::string> reads(std::size_t from)
-    {
-        std::vector<std::string> r;
-        for (const std::string& line : received(from))
-            if (line.rfind("Mr", 0) == 0)
-                r.push_back(line);
-        return r;
-    }
-    static std::vector<std::string> tail(const std::vector<std::string>& lines, std::size_t n)
-    {
-        return lines.size() < n
-                   ? lines
-                   : std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(n), lines.end());
-    }
 };
 
 } // namespace

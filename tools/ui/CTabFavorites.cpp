@@ -419,37 +419,37 @@ QString CTabFavorites::chooseFile(bool save, const QString& title, const QString
 
 void CTabFavorites::saveList()
 {
-    const int selector = m_editor.selector();
-    const int protocol = m_editor.protocol();
-    const QString path = chooseFile(true, Q(ReMa::ExportDialogTitle(selector, protocol)),
-                                    Q(ReMa::DefaultFileName(selector, protocol)));
-    if (path.isEmpty())
-        return;
-    auto* box = new CDlgProgress(Q(ReMa::ExportProgressTitle(selector, protocol)), this);
-    box->centreOver(this);
-    m_progress = box;
-    box->show();
-    const int r = m_editor.exportFile(path.toStdString(), [box](int p) { box->setPercent(p); });
-    box->finish(r == 0);
-    box->closeAfter(kProgressCloseAfterMs);
-    m_host.setStatusText(ReMa::FileErrorText({r, 0}, path.toStdString()));
+    transferFile(true, [this](const std::string& path, const ReMa::Progress& progress) {
+        return ReMa::ImportResult{m_editor.exportFile(path, progress), 0};
+    });
 }
 
 void CTabFavorites::loadList()
 {
+    transferFile(false, [this](const std::string& path, const ReMa::Progress& progress) {
+        const ReMa::ImportResult r = m_editor.importFile(path, progress);
+        edited();
+        return r;
+    });
+}
+
+void CTabFavorites::transferFile(bool save, const FileTransfer& transfer)
+{
     const int selector = m_editor.selector();
     const int protocol = m_editor.protocol();
-    const QString path = chooseFile(false, Q(ReMa::ImportDialogTitle(selector, protocol)),
+    const QString path = chooseFile(save,
+                                    Q(save ? ReMa::ExportDialogTitle(selector, protocol)
+                                           : ReMa::ImportDialogTitle(selector, protocol)),
                                     Q(ReMa::DefaultFileName(selector, protocol)));
     if (path.isEmpty())
         return;
-    auto* box = new CDlgProgress(Q(ReMa::ImportProgressTitle(selector, protocol)), this);
+    auto* box = new CDlgProgress(
+        Q(save ? ReMa::ExportProgressTitle(selector, protocol) : ReMa::ImportProgressTitle(selector, protocol)), this);
     box->centreOver(this);
     m_progress = box;
     box->show();
-    const ReMa::ImportResult r = m_editor.importFile(path.toStdString(), [box](int p) { box->setPercent(p); });
+    const ReMa::ImportResult r = transfer(path.toStdString(), [box](int p) { box->setPercent(p); });
     box->finish(r.code == 0);
     box->closeAfter(kProgressCloseAfterMs);
-    edited();
     m_host.setStatusText(ReMa::FileErrorText(r, path.toStdString()));
 }

@@ -94,6 +94,10 @@ private:
     // An edit action, then the mapping and the list shown anew.
     void edited();
     QString chooseFile(bool save, const QString& title, const QString& proposed);
+    // A file export (save) or import: the file chosen, then transfer runs
+    // under the progress box; the status line names the outcome.
+    using FileTransfer = std::function<ReMa::ImportResult(const std::string& path, const ReMa::Progress& progress)>;
+    void transferFile(bool save, const FileTransfer& transfer);
 
     IPageHost& m_host;
     CConnection& m_connection;

@@ -26,6 +26,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -33,6 +34,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -263,6 +265,41 @@ protected:
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     static std::size_t mark() { return sim().transcript().size(); }
+
+    // --- What a user action sends ---------------------------------------------
+    // A text typed into a field with Enter: the one write it makes ("" =
+    // nothing) and the status line after it.
+    struct TypedCase
+    {
+        Page::ControlId id;
+        const char* typed;
+        const char* written; // "" = nothing
+        const char* status;
+    };
+    void expectTyped(CPageWidget* p, std::span<const TypedCase> cases)
+    {
+        for (const TypedCase& c : cases) {
+            const std::size_t from = mark();
+            type(p, c.id, c.typed);
+            const auto w = writes(from);
+            if (*c.written)
+                EXPECT_EQ(w, std::vector<std::string>{c.written}) << c.typed;
+            else
+                EXPECT_TRUE(w.empty()) << c.typed;
+            EXPECT_EQ(window->statusText(), c.status) << c.typed;
+        }
+    }
+    // A button that writes one command and then reads readBack again.
+    static void expectWriteThenRead(CPageWidget* p, Page::ControlId button, const std::string& written,
+                                    const std::string& readBack)
+    {
+        const std::size_t from = mark();
+        p->widget<QPushButton>(button)->click();
+        EXPECT_EQ(writes(from), std::vector<std::string>{written});
+        const auto got = received(from);
+        const auto write = std::find(got.begin(), got.end(), written);
+        EXPECT_NE(std::find(write, got.end(), readBack), got.end()) << "read back after the write";
+    }
     // Changes a register on the unit behind the tool's back; the special
     // write reaches registers the bus may only read.
     static void setOnUnit(uint16_t address, uint16_t value, bool special = false)

@@ -101,45 +101,25 @@ TEST_F(LightTilesPages, LightWritesTypedValuesAndClearsAKey)
     CTabLight* p = light();
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "3 = short up");
 
-    std::size_t from = mark();
-    p->widget<QPushButton>(KeyClear2)->click();
-    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw1130 0"});
-    const auto got = received(from);
-    const auto write = std::find(got.begin(), got.end(), "Mw1130 0");
-    EXPECT_NE(std::find(write, got.end(), "Mr1130"), got.end()); // read back after the write
+    expectWriteThenRead(p, KeyClear2, "Mw1130 0", "Mr1130");
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "0 = not pressed");
     EXPECT_EQ(window->statusText(), "Done.");
 
     // The dimming value only shows the unit's state; should the field take
     // a number all the same, the limits guard the register.
     p->controls().setEnabled(DimmValue1, true);
-    const struct
-    {
-        Page::ControlId id;
-        const char* typed;
-        const char* written; // "" = nothing
-        const char* status;
-    } cases[] = {
+    const TypedCase cases[] = {
         {DimmValue1, "150", "", "Error: selected value out of range [0;100] !"},
         {DimmValue1, "40", "Mw1121 40", "Done."},
         {DimmStep2, "20", "Mw5418 20", "Done."},
         {DimmStep1, "0", "", "Error: selected value out of range [1;100] !"},
         {Circuits, "1", "Mw5300 1", "Done."}, // a setting on this unit
     };
-    for (const auto& c : cases) {
-        from = mark();
-        type(p, c.id, c.typed);
-        const auto w = writes(from);
-        if (*c.written)
-            EXPECT_EQ(w, std::vector<std::string>{c.written}) << c.typed;
-        else
-            EXPECT_TRUE(w.empty()) << c.typed;
-        EXPECT_EQ(window->statusText(), c.status) << c.typed;
-    }
+    expectTyped(p, cases);
 
     // A label longer than the unit's 12 registers is cut as it is typed and
     // written in one command.
-    from = mark();
+    const std::size_t from = mark();
     type(p, Label1, "Ceiling Light Left");
     EXPECT_EQ(text(p, Label1), "Ceiling Ligh");
     EXPECT_EQ(writes(from), std::vector<std::string>{"Mw5350 67 101 105 108 105 110 103 32 76 105 103 104"});

@@ -352,15 +352,22 @@ void CTabFavorites::defaultList()
 
 // ---- the unit --------------------------------------------------------------------
 
-void CTabFavorites::readFromTarget()
+bool CTabFavorites::startUnitAction()
 {
     if (m_connection.demoMode())
-        return;
+        return false;
     m_connection.identifyDevice();
     if (m_connection.checkReady() < 0)
-        return;
+        return false;
     m_host.setStatusText(kRunning);
     m_host.showBusyOverlay();
+    return true;
+}
+
+void CTabFavorites::readFromTarget()
+{
+    if (!startUnitAction())
+        return;
     if (m_connection.connectUnit(false) != 0) {
         m_host.hideBusyOverlay();
         m_host.setStatusText(kNoConnectionFound);
@@ -378,13 +385,8 @@ void CTabFavorites::readFromTarget()
 
 void CTabFavorites::writeToTarget()
 {
-    if (m_connection.demoMode())
+    if (!startUnitAction())
         return;
-    m_connection.identifyDevice();
-    if (m_connection.checkReady() < 0)
-        return;
-    m_host.setStatusText(kRunning);
-    m_host.showBusyOverlay();
     const int connected = m_connection.connectUnit(false);
     if (connected == 0 && !m_connection.isSameDevice()) {
         m_connection.disconnectLink();

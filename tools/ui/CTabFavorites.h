@@ -94,6 +94,9 @@ private:
     // An edit action, then the mapping and the list shown anew.
     void edited();
     QString chooseFile(bool save, const QString& title, const QString& proposed);
+    // The start of reading and writing the shown list: false in demo
+    // mode or without a ready unit; else "Running..." and the busy overlay.
+    bool startUnitAction();
     // A file export (save) or import: the file chosen, then transfer runs
     // under the progress box; the status line names the outcome.
     using FileTransfer = std::function<ReMa::ImportResult(const std::string& path, const ReMa::Progress& progress)>;

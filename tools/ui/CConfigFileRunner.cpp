@@ -90,6 +90,13 @@ void CConfigFileRunner::showEnd(CDlgProgress& progress, const QString& title, co
     progress.close();
 }
 
+CModbusConfigUnit CConfigFileRunner::unitOnLink()
+{
+    return CModbusConfigUnit(
+        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
+        [this] { m_connection.disconnectLink(); });
+}
+
 void CConfigFileRunner::ExportConfiguration()
 {
     if (m_running)
@@ -108,9 +115,7 @@ void CConfigFileRunner::ExportConfiguration()
     progress.setObjectName(QStringLiteral("ExportProgress"));
     progress.centreOver(m_window);
     progress.show();
-    CModbusConfigUnit unit(
-        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
-        [this] { m_connection.disconnectLink(); });
+    CModbusConfigUnit unit = unitOnLink();
     CConfigExport job(m_catalogue, unit, progress);
     job.setPacing(m_pacing);
     const ExportReport report = job.run(path, choice.filter, ranges);
@@ -134,9 +139,7 @@ void CConfigFileRunner::ImportConfiguration()
     progress.setObjectName(QStringLiteral("ImportProgress"));
     progress.centreOver(m_window);
     progress.show();
-    CModbusConfigUnit unit(
-        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
-        [this] { m_connection.disconnectLink(); });
+    CModbusConfigUnit unit = unitOnLink();
     CConfigImport job(m_catalogue, unit, progress);
     const ImportReport report = job.run(choice.path, format);
     showEnd(progress, QStringLiteral("Import from File"), QString::fromStdString(CConfigImport::Summary(report)),

@@ -63,6 +63,8 @@ public:
 
 private:
     FileChoice chooseWithDialog(bool save);
+    // The unit behind the connection; the job opens and closes its link.
+    class CModbusConfigUnit unitOnLink();
     void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
 
     QWidget* m_window;

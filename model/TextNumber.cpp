@@ -6,18 +6,6 @@ namespace TextNumber {
 
 namespace {
 
-// The value of a digit in base 16, or -1.
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Beyond this the magnitude stops growing: far outside any 32-bit bound,
 // far from overflowing 64 bits in base 16.
 constexpr int64_t kMagnitudeCap = int64_t{1} << 40;

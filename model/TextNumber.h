@@ -62,4 +62,16 @@ constexpr bool IsBlank(char c)
 }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The value of a digit in base 16 (0-9, a-f, A-F), or -1.
+constexpr int DigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace TextNumber

@@ -6,5 +6,5 @@ void CDialogHost::setRegisterInfo(const std::string& text)
 {
     if (m_info)
         m_info->setText(QString::fromStdString(text));
-    m_outer.setRegisterInfo(text);
+    CForwardingHost::setRegisterInfo(text);
 }

@@ -5,24 +5,17 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/core/IPageHost.h"
+#include "pages/core/CForwardingHost.h"
 
 class QLabel;
 
-class CDialogHost : public IPageHost
+class CDialogHost : public CForwardingHost
 {
 public:
-    CDialogHost(IPageHost& outer, QLabel* infoLine) : m_outer(outer), m_info(infoLine) {}
+    CDialogHost(IPageHost& outer, QLabel* infoLine) : CForwardingHost(outer), m_info(infoLine) {}
 
-    void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
     void setRegisterInfo(const std::string& text) override;
-    void showBusyOverlay() override { m_outer.showBusyOverlay(); }
-    void hideBusyOverlay() override { m_outer.hideBusyOverlay(); }
-    void selectFirstTab() override { m_outer.selectFirstTab(); }
-    void protocolChanged() override { m_outer.protocolChanged(); }
-    void pause(int ms) override { m_outer.pause(ms); }
 
 private:
-    IPageHost& m_outer;
     QLabel* m_info;
 };

@@ -1,12 +1,10 @@
 #include "pages/CDlgConfigureSensor.h"
 
-#include "pages/CFormBuilder.h"
 #include "pages/CHoverTracker.h"
-#include "pages/CPicturePanel.h"
+#include "pages/DialogParts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -27,23 +25,12 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
 
     setWindowTitle(QStringLiteral("Configure"));
     auto* outer = new QVBoxLayout(this);
-    auto* header = new QLabel(this);
-    QFont bold = header->font();
-    bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.2);
-    header->setFont(bold);
-    header->setAccessibleName(QStringLiteral("Sensor"));
-    outer->addWidget(header);
-    m_controls.add(Header, header);
+    DialogParts::AddHeading(this, outer, m_controls, Header)->setAccessibleName(QStringLiteral("Sensor"));
 
-    auto* top = new QHBoxLayout;
-    auto* form = new QWidget(this);
-    auto* grid = new QGridLayout(form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    CFormBuilder::Build(m_logic->rows(), grid, nullptr, m_controls);
-
+    const DialogParts::FormRow form = DialogParts::AddForm(this, outer, m_logic->rows(), m_controls);
+    QGridLayout* grid = form.grid;
     // The offset changes only by the spinner, one step at a time.
-    auto* spin = new QWidget(form);
+    auto* spin = new QWidget(grid->parentWidget());
     auto* spinLayout = new QVBoxLayout(spin);
     spinLayout->setContentsMargins(0, 0, 0, 0);
     spinLayout->setSpacing(0);
@@ -61,31 +48,10 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
     grid->addWidget(spin, 2, 2, Qt::AlignLeft);
     m_controls.add(OffsetSpin, spin);
     grid->setColumnStretch(1, 1);
-    top->addWidget(form, 1, Qt::AlignTop);
+    m_picture = DialogParts::AddPicture(this, form.row, kPictureSize);
+    DialogParts::AddInfoLine(m_info, outer, m_controls, Info);
 
-    m_picture = new CPicturePanel(kPictureSize, this);
-    m_picture->setReady(true);
-    top->addSpacing(12);
-    top->addWidget(m_picture, 0, Qt::AlignTop);
-    outer->addLayout(top);
-
-    m_info->setAccessibleName(QStringLiteral("Register Info"));
-    m_info->setFrameShape(QFrame::StyledPanel);
-    m_info->setFrameShadow(QFrame::Sunken);
-    m_info->setMinimumHeight(m_info->fontMetrics().height() + 8);
-    outer->addWidget(m_info);
-    m_controls.add(Info, m_info);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    outer->addLayout(buttons);
-    m_controls.add(Ok, ok);
-    m_controls.add(Cancel, cancel);
+    const auto [ok, cancel] = DialogParts::AddButtons(this, outer, m_controls, Ok, Cancel);
     connect(ok, &QPushButton::clicked, this, &CDlgConfigureSensor::accept);
     connect(cancel, &QPushButton::clicked, this, &CDlgConfigureSensor::reject);
 

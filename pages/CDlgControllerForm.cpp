@@ -1,9 +1,9 @@
 #include "pages/CDlgControllerForm.h"
 
 #include "model/RegisterCatalogue.h"
-#include "pages/CFormBuilder.h"
 #include "pages/CHoverTracker.h"
 #include "pages/CPicturePanel.h"
+#include "pages/DialogParts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -34,21 +34,10 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
 
     setWindowTitle(QString::fromStdString(m_logic->caption()));
     auto* outer = new QVBoxLayout(this);
-    auto* header = new QLabel(this);
-    QFont bold = header->font();
-    bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.2);
-    header->setFont(bold);
-    outer->addWidget(header);
-    m_controls.add(Header, header);
+    DialogParts::AddHeading(this, outer, m_controls, Header);
 
-    auto* top = new QHBoxLayout;
-    auto* form = new QWidget(this);
-    auto* grid = new QGridLayout(form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    CFormBuilder::Build(m_logic->rows(), grid, nullptr, m_controls);
-    grid->setColumnStretch(1, 1);
-    top->addWidget(form, 1, Qt::AlignTop);
+    const DialogParts::FormRow form = DialogParts::AddForm(this, outer, m_logic->rows(), m_controls);
+    form.grid->setColumnStretch(1, 1);
 
     const bool valve = request.dialog == ControllerDialog::Valve;
     const bool pictures = valve || m_logic->upperPicture() != Page::Picture::None ||
@@ -66,30 +55,17 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
             column->addWidget(m_lower);
         }
         column->addStretch(1);
-        top->addSpacing(12);
-        top->addLayout(column);
+        form.row->addSpacing(DialogParts::kPictureSpacing);
+        form.row->addLayout(column);
     }
-    outer->addLayout(top);
+    DialogParts::AddInfoLine(m_info, outer, m_controls, Info);
 
-    m_info->setAccessibleName(QStringLiteral("Register Info"));
-    m_info->setFrameShape(QFrame::StyledPanel);
-    m_info->setFrameShadow(QFrame::Sunken);
-    m_info->setMinimumHeight(m_info->fontMetrics().height() + 8);
-    outer->addWidget(m_info);
-    m_controls.add(Info, m_info);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = new QPushButton(view ? QStringLiteral("Refresh") : QStringLiteral("OK"), this);
+    const auto [ok, cancel] = DialogParts::AddButtons(
+        this, outer, m_controls, Ok, Cancel, view ? QStringLiteral("Refresh") : QStringLiteral("OK"),
+        view ? QStringLiteral("Close") : QStringLiteral("Cancel"));
     ok->setDefault(!view);
     ok->setAutoDefault(false);
-    auto* cancel = new QPushButton(view ? QStringLiteral("Close") : QStringLiteral("Cancel"), this);
     cancel->setAutoDefault(false);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    outer->addLayout(buttons);
-    m_controls.add(Ok, ok);
-    m_controls.add(Cancel, cancel);
     connect(cancel, &QPushButton::clicked, this, &CDlgControllerForm::reject);
     if (view)
         connect(ok, &QPushButton::clicked, this, [this] {

@@ -1,14 +1,11 @@
 #include "pages/CDlgTimeProgram.h"
 
-#include "pages/CFormBuilder.h"
 #include "pages/CHoverTracker.h"
-#include "pages/CPicturePanel.h"
+#include "pages/DialogParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,13 +24,7 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
 
     setWindowTitle(QStringLiteral("Time Program"));
     auto* outer = new QVBoxLayout(this);
-    auto* heading = new QLabel(this);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.2);
-    heading->setFont(bold);
-    outer->addWidget(heading);
-    m_controls.add(Heading, heading);
+    DialogParts::AddHeading(this, outer, m_controls, Heading);
 
     // The fields the page could not read, named until the user sets them.
     auto* unread = new QLabel(this);
@@ -42,37 +33,12 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
     outer->addWidget(unread);
     m_controls.add(Unread, unread);
 
-    auto* top = new QHBoxLayout;
-    auto* form = new QWidget(this);
-    auto* grid = new QGridLayout(form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    CFormBuilder::Build(m_logic->rows(), grid, nullptr, m_controls);
-    top->addWidget(form, 1, Qt::AlignTop);
+    const DialogParts::FormRow form = DialogParts::AddForm(this, outer, m_logic->rows(), m_controls);
+    m_picture = DialogParts::AddPicture(this, form.row, kPictureSize);
+    DialogParts::AddInfoLine(m_info, outer, m_controls, Info);
 
-    m_picture = new CPicturePanel(kPictureSize, this);
-    m_picture->setReady(true);
-    top->addSpacing(12);
-    top->addWidget(m_picture, 0, Qt::AlignTop);
-    outer->addLayout(top);
-
-    m_info->setAccessibleName(QStringLiteral("Register Info"));
-    m_info->setFrameShape(QFrame::StyledPanel);
-    m_info->setFrameShadow(QFrame::Sunken);
-    m_info->setMinimumHeight(m_info->fontMetrics().height() + 8);
-    outer->addWidget(m_info);
-    m_controls.add(Info, m_info);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    const auto [ok, cancel] = DialogParts::AddButtons(this, outer, m_controls, Ok, Cancel);
     cancel->setAutoDefault(false);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    outer->addLayout(buttons);
-    m_controls.add(Ok, ok);
-    m_controls.add(Cancel, cancel);
     connect(ok, &QPushButton::clicked, this, &CDlgTimeProgram::accept);
     connect(cancel, &QPushButton::clicked, this, &CDlgTimeProgram::reject);
 

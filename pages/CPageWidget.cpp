@@ -65,6 +65,7 @@ void CPageWidget::attach(CPageEngine& engine, QSize pictureSize)
     m_engine = &engine;
     const Page::Description& page = engine.description();
     build(page.rows, pictureSize);
+    engine.disableAlwaysDisabled();
     for (const Page::Row& row : page.rows) {
         QWidget* w = m_controls.widget(row.id);
         const Page::ControlId id = row.id;

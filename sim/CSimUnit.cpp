@@ -1,5 +1,7 @@
 #include "sim/CSimUnit.h"
 
+#include "model/TextNumber.h"
+
 #include "tools/rema/ReMaTransfer.h"
 
 #include <algorithm>
@@ -64,17 +66,6 @@ std::string WithWrongNumber(const std::string& reply)
     if (!TakeInt(reply, pos, &number))
         return reply;
     return reply.substr(0, open + 1) + Num((number + 1) & 0xFFFF) + reply.substr(pos);
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The internal sensors' readings (read-only holding registers, as the
@@ -644,7 +635,7 @@ std::string CSimUnit::execute(const std::string& line)
         for (std::size_t p = 0; p < value.size() && !terminated; p += 4) {
             uint16_t w = 0;
             for (std::size_t k = 0; k < 4; ++k) {
-                const int d = HexDigit(value[p + k]);
+                const int d = TextNumber::DigitValue(value[p + k]);
                 if (d < 0)
                     return writeMalformed(cmd->function);
                 w = static_cast<uint16_t>((w << 4) | d);

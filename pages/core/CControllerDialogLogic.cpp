@@ -1,6 +1,7 @@
 #include "pages/core/CControllerDialogLogic.h"
 
 #include "model/RegisterCatalogue.h"
+#include "pages/core/CForwardingHost.h"
 #include "pages/core/IUnitAccess.h"
 #include "pages/core/PageText.h"
 
@@ -245,27 +246,20 @@ constexpr int kReadPauseMs = 10;
 
 // The hover information's host: the set-point label of the output values
 // view names the sum it shows instead of a register.
-class CControllerDialogLogic::HoverHost : public IPageHost
+class CControllerDialogLogic::HoverHost : public CForwardingHost
 {
 public:
-    HoverHost(CControllerDialogLogic& logic, IPageHost& outer) : m_logic(logic), m_outer(outer) {}
-    void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
+    HoverHost(CControllerDialogLogic& logic, IPageHost& outer) : CForwardingHost(outer), m_logic(logic) {}
     void setRegisterInfo(const std::string& text) override
     {
         if (m_logic.outputValues() && m_logic.m_hover && m_logic.m_hover->hoveredCode() == kSecondType)
-            m_outer.setRegisterInfo(m_logic.setPointInfo());
+            outer().setRegisterInfo(m_logic.setPointInfo());
         else
-            m_outer.setRegisterInfo(text);
+            outer().setRegisterInfo(text);
     }
-    void showBusyOverlay() override { m_outer.showBusyOverlay(); }
-    void hideBusyOverlay() override { m_outer.hideBusyOverlay(); }
-    void selectFirstTab() override { m_outer.selectFirstTab(); }
-    void protocolChanged() override { m_outer.protocolChanged(); }
-    void pause(int ms) override { m_outer.pause(ms); }
 
 private:
     CControllerDialogLogic& m_logic;
-    IPageHost& m_outer;
 };
 
 const DialogMode& CControllerDialogLogic::ModeOf(const DialogRequest& r)

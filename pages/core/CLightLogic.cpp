@@ -82,15 +82,17 @@ constexpr uint16_t kUndoOrder[] = {1100, 1102, 1120, 1130, 1121, 1131, 5300, 530
                                    5368, 5400, 5401, 5402, 5403, 5404, 5405, 5406, 5407, 5408, 5409,
                                    5410, 5411, 5413, 5414, 5418};
 
+// Switching status, key status and dimming value only show the unit's state.
+constexpr ControlId kStatusControls[] = {Status1, KeyStatus1, DimmValue1, Status2, KeyStatus2, DimmValue2};
+
 constexpr Description kPage = {
     .rows = kRows,
     .readOrder = kReadOrder,
     .undoOrder = kUndoOrder,
     .defaultPicture = Picture::UnitLight,
     .statusForTypeZero = true,
+    .alwaysDisabled = kStatusControls,
 };
-
-constexpr ControlId kStatusControls[] = {Status1, KeyStatus1, DimmValue1, Status2, KeyStatus2, DimmValue2};
 
 } // namespace
 
@@ -104,28 +106,3 @@ const Description& CLightLogic::PageDescription()
     return kPage;
 }
 
-void CLightLogic::disableStatusControls()
-{
-    for (const ControlId id : kStatusControls)
-        controls().setEnabled(id, false);
-}
-
-int CLightLogic::afterReads(int result, bool)
-{
-    disableStatusControls();
-    return result;
-}
-
-int CLightLogic::keyClear(int channel)
-{
-    const ControlId button = channel == 2 ? KeyClear2 : KeyClear1;
-    const int result = writeOnChange(button);
-    // A change held back behind a running cycle is written when the cycle
-    // ends; the key status shows it from the next read.
-    if (unit().demoMode() || cycleRunning())
-        return result;
-    // What the unit has now: the key may have been pressed again meanwhile.
-    const Row* status = rowOf(channel == 2 ? KeyStatus2 : KeyStatus1);
-    onUnit({}, [&] { return readAndShow(*status); });
-    return result;
-}

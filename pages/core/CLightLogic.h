@@ -58,13 +58,4 @@ public:
     // The page's rows and orders.
     static const Page::Description& PageDescription();
 
-    // "Key clear" of channel 1 or 2: 0 to the key status, then the status
-    // as the unit now has it.
-    int keyClear(int channel);
-    // Switching status, key status and dimming value only show the unit's
-    // state.
-    void disableStatusControls();
-
-protected:
-    int afterReads(int result, bool connected) override;
 };

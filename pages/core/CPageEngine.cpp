@@ -260,11 +260,14 @@ int CPageEngine::readCycle()
                 if (r != 0)
                     break;
             }
+            disableAlwaysDisabled();
             return afterReads(r, true);
         });
         // Without a link the page still shows what the catalogue holds.
-        if (!connected)
+        if (!connected) {
+            disableAlwaysDisabled();
             result = afterReads(result, false);
+        }
         // What the unit should have given and did not may be out of date.
         if (fromUnit)
             for (std::size_t i = read; i < m_readOrder.size(); ++i)
@@ -340,6 +343,26 @@ void CPageEngine::enableCommonButtons()
     for (const Row& row : m_page.rows)
         if (row.kind == Page::Kind::Button && row.row < 0 && m_controls.kind(row.id) != ControlKind::Missing)
             m_controls.setEnabled(row.id, on);
+}
+
+void CPageEngine::disableAlwaysDisabled()
+{
+    for (const Page::ControlId id : m_page.alwaysDisabled)
+        m_controls.setEnabled(id, false);
+}
+
+int CPageEngine::writeThenRead(Page::ControlId written, Page::ControlId readBack)
+{
+    const int result = writeOnChange(written);
+    // A change held back behind a running cycle is written when the cycle
+    // ends; the control shows it from the next read.
+    if (m_unit.demoMode() || cycleRunning())
+        return result;
+    // What the unit has now: it may have changed again meanwhile.
+    const Page::Row* row = rowOf(readBack);
+    if (row)
+        onUnit({}, [&] { return readAndShow(*row); });
+    return result;
 }
 
 int CPageEngine::saveToNvram()

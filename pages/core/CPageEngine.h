@@ -103,6 +103,12 @@ public:
     int saveToNvram();
     // The button bar works only outside demo mode.
     void enableCommonButtons();
+    // Disables the description's always-disabled controls (the page's
+    // attach and every read cycle do it).
+    void disableAlwaysDisabled();
+    // A button that writes its value (writeOnChange), then the control that
+    // shows what the unit made of it is read back. The result of the write.
+    int writeThenRead(Page::ControlId written, Page::ControlId readBack);
     // "Ready." or "Error: No device connected or PIN wrong."; the device type.
     int checkReady();
 

@@ -106,14 +106,16 @@ constexpr uint16_t kUndoOrder[] = {
     4258, 4259, 4260, 4261, 4263, 4264, 4265, 4266, 4267, 4268, 4269, 4270, 4300, 4301, 4302, 4303, 4304,
     4305, 4306, 4307, 4308, 4309, 4310, 4311, 4313, 4314, 4315, 4316, 4317, 4318, 4319, 4320};
 
+// Key status, position and angle only show the unit's state.
+constexpr ControlId kStatusControls[] = {KeyStatus1, Position1, Angle1, KeyStatus2, Position2, Angle2};
+
 constexpr Description kPage = {
     .rows = kRows,
     .readOrder = kReadOrder,
     .undoOrder = kUndoOrder,
     .defaultPicture = Picture::UnitSunProtect,
+    .alwaysDisabled = kStatusControls,
 };
-
-constexpr ControlId kStatusControls[] = {KeyStatus1, Position1, Angle1, KeyStatus2, Position2, Angle2};
 
 } // namespace
 
@@ -136,32 +138,6 @@ uint16_t CSunProtectLogic::KeyStatusRegister(int channel)
 std::string CSunProtectLogic::SignedNumber(uint16_t value)
 {
     return std::to_string(static_cast<int16_t>(value));
-}
-
-void CSunProtectLogic::disableStatusControls()
-{
-    for (const ControlId id : kStatusControls)
-        controls().setEnabled(id, false);
-}
-
-int CSunProtectLogic::afterReads(int result, bool)
-{
-    disableStatusControls();
-    return result;
-}
-
-int CSunProtectLogic::keyClear(int channel)
-{
-    const ControlId button = channel == 2 ? KeyClear2 : KeyClear1;
-    const int result = writeOnChange(button);
-    // A change held back behind a running cycle is written when the cycle
-    // ends; the key status shows it from the next read.
-    if (unit().demoMode() || cycleRunning())
-        return result;
-    // What the unit has now: the key may have been pressed again meanwhile.
-    const Row* status = rowOf(channel == 2 ? KeyStatus2 : KeyStatus1);
-    onUnit({}, [&] { return readAndShow(*status); });
-    return result;
 }
 
 int CSunProtectLogic::undoChanges()

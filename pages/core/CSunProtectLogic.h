@@ -85,12 +85,4 @@ public:
     // position or step the unit reported as unknown (0xFFFF) is not
     // written: clamped into the limits it would send the drive to an end.
     int undoChanges();
-    // "Key clear" of channel 1 or 2: 0 to the key status, then the status
-    // as the unit now has it.
-    int keyClear(int channel);
-    // Key status, position and angle only show the unit's state.
-    void disableStatusControls();
-
-protected:
-    int afterReads(int result, bool connected) override;
 };

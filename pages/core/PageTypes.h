@@ -310,6 +310,9 @@ struct Description
     int readPauseMs = 10;
     // Report "Running..." and the result also for a unit of device type 0.
     bool statusForTypeZero = false;
+    // Controls that only show the unit's state: disabled when the page is
+    // attached and again after every read.
+    std::span<const ControlId> alwaysDisabled = {};
 };
 
 } // namespace Page

@@ -1,6 +1,6 @@
 // The main window driven offscreen: start-up, the tab rules, the status
 // line, the tab timer, closing, the debug window and the progress box.
-#include "app/CDlgProgress.h"
+#include "tools/ui/CDlgProgress.h"
 #include "app/CStatusLine.h"
 #include "app/CXTabBar.h"
 #include "pages/core/ITabPage.h"

@@ -26,12 +26,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -171,19 +174,54 @@ protected:
         QApplication::sendEvent(target, &move);
     }
     // What assistive tools read for a control: its accessible name, and the
-    // names of the labels that label it.
-    static QString accessibleName(CPageWidget* p, Page::ControlId id)
+    // names of the labels that label it (a combo box's name is its current
+    // item; its label reaches it through the buddy relation).
+    static QString accessibleNameOf(QWidget* w)
     {
-        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(p->controls().widget(id));
+        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
         return ai ? ai->text(QAccessible::Name) : QString();
     }
-    static QStringList accessibleLabels(CPageWidget* p, Page::ControlId id)
+    static QStringList labelsOf(QWidget* w)
     {
         QStringList labels;
-        if (QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(p->controls().widget(id)))
+        if (QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w))
             for (const auto& relation : ai->relations(QAccessible::Label))
                 labels << relation.first->text(QAccessible::Name);
         return labels;
+    }
+    static QString accessibleName(CPageWidget* p, Page::ControlId id)
+    {
+        return accessibleNameOf(p->controls().widget(id));
+    }
+    static QStringList accessibleLabels(CPageWidget* p, Page::ControlId id)
+    {
+        return labelsOf(p->controls().widget(id));
+    }
+    // What an assistive tool finds for a label text: the controls whose
+    // accessible name it is, or that a label of that text labels.
+    static std::vector<QWidget*> answering(const std::map<Page::ControlId, QWidget*>& widgets,
+                                           const QString& labelText)
+    {
+        std::vector<QWidget*> found;
+        for (const auto& [id, w] : widgets) {
+            QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
+            if (!ai)
+                continue;
+            bool named = ai->text(QAccessible::Name).remove('&') == labelText;
+            for (const auto& relation : ai->relations(QAccessible::Label))
+                named = named || relation.first->text(QAccessible::Name).remove('&') == labelText;
+            if (named)
+                found.push_back(w);
+        }
+        return found;
+    }
+    // The one control of a page or dialog that answers to a label text
+    // (nullptr: none; two fail the test).
+    template <class Form> static QWidget* reachable(Form* form, const QString& labelText)
+    {
+        const std::vector<QWidget*> found = answering(form->controls().widgets(), labelText);
+        EXPECT_LE(found.size(), 1u) << "two controls answer to " << labelText.toStdString();
+        return found.empty() ? nullptr : found.back();
     }
 
     // --- What the unit received ----------------------------------------------
@@ -206,11 +244,62 @@ protected:
                 w.push_back(line);
         return w;
     }
+    // The plain reads from the transcript's offset on, in order.
+    static std::vector<std::string> reads(std::size_t from)
+    {
+        std::vector<std::string> r;
+        for (const std::string& line : received(from))
+            if (line.rfind("Mr", 0) == 0)
+                r.push_back(line);
+        return r;
+    }
+    // The last n lines (all when there are fewer).
+    static std::vector<std::string> tail(const std::vector<std::string>& lines, std::size_t n)
+    {
+        return lines.size() < n
+                   ? lines
+                   : std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(n), lines.end());
+    }
     static bool has(const std::vector<std::string>& lines, const std::string& line)
     {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     static std::size_t mark() { return sim().transcript().size(); }
+
+    // --- What a user action sends ---------------------------------------------
+    // A text typed into a field with Enter: the one write it makes ("" =
+    // nothing) and the status line after it.
+    struct TypedCase
+    {
+        Page::ControlId id;
+        const char* typed;
+        const char* written; // "" = nothing
+        const char* status;
+    };
+    void expectTyped(CPageWidget* p, std::span<const TypedCase> cases)
+    {
+        for (const TypedCase& c : cases) {
+            const std::size_t from = mark();
+            type(p, c.id, c.typed);
+            const auto w = writes(from);
+            if (*c.written)
+                EXPECT_EQ(w, std::vector<std::string>{c.written}) << c.typed;
+            else
+                EXPECT_TRUE(w.empty()) << c.typed;
+            EXPECT_EQ(window->statusText(), c.status) << c.typed;
+        }
+    }
+    // A button that writes one command and then reads readBack again.
+    static void expectWriteThenRead(CPageWidget* p, Page::ControlId button, const std::string& written,
+                                    const std::string& readBack)
+    {
+        const std::size_t from = mark();
+        p->widget<QPushButton>(button)->click();
+        EXPECT_EQ(writes(from), std::vector<std::string>{written});
+        const auto got = received(from);
+        const auto write = std::find(got.begin(), got.end(), written);
+        EXPECT_NE(std::find(write, got.end(), readBack), got.end()) << "read back after the write";
+    }
     // Changes a register on the unit behind the tool's back; the special
     // write reaches registers the bus may only read.
     static void setOnUnit(uint16_t address, uint16_t value, bool special = false)

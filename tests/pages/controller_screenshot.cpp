@@ -15,7 +15,6 @@
 #include "tests/support/WhenModal.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -61,16 +60,14 @@ void Choose(QComboBox* list, int index)
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "controller_screenshot", {"--device-type", "1003"}, "ttySIM8");
     if (!session.ready())
         return 1;
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    session.open("Controller");
-    auto* page = qobject_cast<CTabController*>(window.page(PageId::Controller));
+    auto* page = session.openPage<CTabController>("Controller", PageId::Controller);
     ToolSession::Hover(page->controls().widget(HeatingCaption));
     g_ok = ToolSession::Save(window, dir + "/controller.png") && g_ok;
 

@@ -11,7 +11,6 @@
 #include "pages/CTabSunProtect.h"
 #include "tests/support/ToolSession.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
@@ -22,8 +21,7 @@ using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "io_pages_screenshot", {"--device-type", "2050"},
                                      "ttySIM7");
     if (!session.ready())
@@ -31,13 +29,11 @@ int main(int argc, char** argv)
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    session.open("Inputs");
-    auto* inputs = qobject_cast<CTabInputs*>(window.page(PageId::Inputs));
+    auto* inputs = session.openPage<CTabInputs>("Inputs", PageId::Inputs);
     ToolSession::Hover(inputs->controls().label(InputsId::Input1Config));
     bool ok = ToolSession::Save(window, dir + "/inputs.png");
 
-    session.open("Sun Protect");
-    auto* sun = qobject_cast<CTabSunProtect*>(window.page(PageId::SunProtect));
+    auto* sun = session.openPage<CTabSunProtect>("Sun Protect", PageId::SunProtect);
     ToolSession::Hover(sun->controls().label(SunProtectId::Angle1));
     ok = ToolSession::Save(window, dir + "/sunprotect.png") && ok;
     ToolSession::Hover(sun->controls().label(SunProtectId::KeyStatus2));

@@ -11,23 +11,20 @@
 #include "pages/CTabTiles.h"
 #include "tests/support/ToolSession.h"
 
-#include <QDir>
 #include <QLabel>
 
 using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "light_tiles_screenshot", {"--device-type", "2050"}, "ttySIM8");
     if (!session.ready())
         return 1;
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    session.open("Light");
-    auto* light = qobject_cast<CTabLight*>(window.page(PageId::Light));
+    auto* light = session.openPage<CTabLight>("Light", PageId::Light);
     ToolSession::Hover(light->controls().label(LightId::DimmStep1));
     bool ok = ToolSession::Save(window, dir + "/light.png");
     ToolSession::Hover(light->controls().label(LightId::KeyStatus2));
@@ -35,8 +32,7 @@ int main(int argc, char** argv)
     ToolSession::Hover(light->controls().label(LightId::Label1));
     ok = ToolSession::Save(window, dir + "/light_label.png") && ok;
 
-    session.open("Tiles");
-    auto* tiles = qobject_cast<CTabTiles*>(window.page(PageId::Tiles));
+    auto* tiles = session.openPage<CTabTiles>("Tiles", PageId::Tiles);
     ToolSession::Hover(tiles->controls().label(TilesId::Tile2));
     ok = ToolSession::Save(window, dir + "/tiles.png") && ok;
     return ok ? 0 : 1;

@@ -17,7 +17,6 @@
 #include "pages/CTabSensors.h"
 #include "tests/support/ToolSession.h"
 
-#include <QDir>
 #include <QFocusEvent>
 #include <QPushButton>
 #include <QLabel>
@@ -51,8 +50,7 @@ bool SaveModal(const QString& path, const std::function<void()>& action)
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "pages_screenshot", {"--device-type", "2050"},
                                      "ttySIM2");
     if (!session.ready())

@@ -10,7 +10,6 @@
 #include "pages/CTabRoomClimate.h"
 #include "tests/support/ToolSession.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
@@ -21,8 +20,7 @@ using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "room_climate_screenshot", {"--device-type", "2050"},
                                      "ttySIM7");
     if (!session.ready())

@@ -63,22 +63,6 @@ protected:
         ASSERT_NE(field, nullptr) << address;
         field->setText(QString::fromLatin1(text));
     }
-    // What an assistive tool finds for a label text: the widgets named so or
-    // labelled by a label of that text.
-    static int reachable(const std::map<Page::ControlId, QWidget*>& widgets, const QString& labelText)
-    {
-        int found = 0;
-        for (const auto& [id, w] : widgets) {
-            QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
-            if (!ai)
-                continue;
-            bool named = ai->text(QAccessible::Name).remove('&') == labelText;
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                named = named || relation.first->text(QAccessible::Name).remove('&') == labelText;
-            found += named ? 1 : 0;
-        }
-        return found;
-    }
 };
 
 } // namespace
@@ -269,7 +253,7 @@ TEST_F(ControllerPage, EveryControlIsReachableByItsLabel)
           "Heating/Cooling: PI Ctrl", "Heating/Cooling: ON/OFF", "Heating/Cooling: INACTIVE",
           "Fan Controller: PI Ctrl", "Fan Controller: ON/OFF", "Mode: OPMode by Modbus",
           "Mode: Change-Over by DI / Temp", "Mode: Change-Over by Modbus"})
-        EXPECT_EQ(reachable(p->controls().widgets(), label), 1) << label;
+        EXPECT_EQ(answering(p->controls().widgets(), label).size(), 1u) << label;
     EXPECT_EQ(accessibleName(p, StatusText).toStdString(), p->controls().text(StatusText));
 
     // Every field and list of every dialog mode answers to its register's name.
@@ -294,7 +278,7 @@ TEST_F(ControllerPage, EveryControlIsReachableByItsLabel)
         request.deviceType = 1000;
         CDlgConfigure2 d(request, catalogue, host, nullptr, p);
         for (const DialogField& f : d.logic().mode().fields)
-            EXPECT_EQ(reachable(d.controls().widgets(), catalogue.Holding(f.address).name.c_str()), 1)
+            EXPECT_EQ(answering(d.controls().widgets(), catalogue.Holding(f.address).name.c_str()).size(), 1u)
                 << static_cast<int>(m.dialog) << " " << f.address;
     }
 }

@@ -19,42 +19,6 @@ class LightTilesPages : public pagetest::PagesOnUnit
 protected:
     CTabLight* light() const { return qobject_cast<CTabLight*>(window->page(PageId::Light)); }
     CTabTiles* tiles() const { return qobject_cast<CTabTiles*>(window->page(PageId::Tiles)); }
-
-    // What an assistive tool finds for a label text: the one control whose
-    // accessible name it is, or that a label of that text labels.
-    static QWidget* reachable(CPageWidget* p, const QString& labelText)
-    {
-        QWidget* found = nullptr;
-        for (const auto& [id, w] : p->controls().widgets()) {
-            QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
-            if (!ai)
-                continue;
-            bool named = ai->text(QAccessible::Name).remove('&') == labelText;
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                named = named || relation.first->text(QAccessible::Name).remove('&') == labelText;
-            if (named) {
-                EXPECT_EQ(found, nullptr) << "two controls answer to " << labelText.toStdString();
-                found = w;
-            }
-        }
-        return found;
-    }
-
-    // The plain reads from the transcript's offset on, in order.
-    static std::vector<std::string> reads(std::size_t from)
-    {
-        std::vector<std::string> r;
-        for (const std::string& line : received(from))
-            if (line.rfind("Mr", 0) == 0)
-                r.push_back(line);
-        return r;
-    }
-    static std::vector<std::string> tail(const std::vector<std::string>& lines, std::size_t n)
-    {
-        return lines.size() < n
-                   ? lines
-                   : std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(n), lines.end());
-    }
 };
 
 } // namespace
@@ -137,45 +101,25 @@ TEST_F(LightTilesPages, LightWritesTypedValuesAndClearsAKey)
     CTabLight* p = light();
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "3 = short up");
 
-    std::size_t from = mark();
-    p->widget<QPushButton>(KeyClear2)->click();
-    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw1130 0"});
-    const auto got = received(from);
-    const auto write = std::find(got.begin(), got.end(), "Mw1130 0");
-    EXPECT_NE(std::find(write, got.end(), "Mr1130"), got.end()); // read back after the write
+    expectWriteThenRead(p, KeyClear2, "Mw1130 0", "Mr1130");
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "0 = not pressed");
     EXPECT_EQ(window->statusText(), "Done.");
 
     // The dimming value only shows the unit's state; should the field take
     // a number all the same, the limits guard the register.
     p->controls().setEnabled(DimmValue1, true);
-    const struct
-    {
-        Page::ControlId id;
-        const char* typed;
-        const char* written; // "" = nothing
-        const char* status;
-    } cases[] = {
+    const TypedCase cases[] = {
         {DimmValue1, "150", "", "Error: selected value out of range [0;100] !"},
         {DimmValue1, "40", "Mw1121 40", "Done."},
         {DimmStep2, "20", "Mw5418 20", "Done."},
         {DimmStep1, "0", "", "Error: selected value out of range [1;100] !"},
         {Circuits, "1", "Mw5300 1", "Done."}, // a setting on this unit
     };
-    for (const auto& c : cases) {
-        from = mark();
-        type(p, c.id, c.typed);
-        const auto w = writes(from);
-        if (*c.written)
-            EXPECT_EQ(w, std::vector<std::string>{c.written}) << c.typed;
-        else
-            EXPECT_TRUE(w.empty()) << c.typed;
-        EXPECT_EQ(window->statusText(), c.status) << c.typed;
-    }
+    expectTyped(p, cases);
 
     // A label longer than the unit's 12 registers is cut as it is typed and
     // written in one command.
-    from = mark();
+    const std::size_t from = mark();
     type(p, Label1, "Ceiling Light Left");
     EXPECT_EQ(text(p, Label1), "Ceiling Ligh");
     EXPECT_EQ(writes(from), std::vector<std::string>{"Mw5350 67 101 105 108 105 110 103 32 76 105 103 104"});

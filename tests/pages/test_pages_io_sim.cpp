@@ -22,35 +22,6 @@ class IoPages : public pagetest::PagesOnUnit
 protected:
     CTabInputs* inputs() const { return qobject_cast<CTabInputs*>(window->page(PageId::Inputs)); }
     CTabSunProtect* sun() const { return qobject_cast<CTabSunProtect*>(window->page(PageId::SunProtect)); }
-    // What an assistive tool finds for a label text: the control whose
-    // accessible name it is, or that a label of that text labels.
-    static QWidget* reachable(CPageWidget* p, const QString& labelText)
-    {
-        QWidget* found = nullptr;
-        for (const auto& [id, w] : p->controls().widgets()) {
-            QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
-            if (!ai)
-                continue;
-            bool named = ai->text(QAccessible::Name).remove('&') == labelText;
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                named = named || relation.first->text(QAccessible::Name).remove('&') == labelText;
-            if (named) {
-                EXPECT_EQ(found, nullptr) << "two controls answer to " << labelText.toStdString();
-                found = w;
-            }
-        }
-        return found;
-    }
-
-    // The plain reads from the transcript's offset on, in order.
-    static std::vector<std::string> reads(std::size_t from)
-    {
-        std::vector<std::string> r;
-        for (const std::string& line : received(from))
-            if (line.rfind("Mr", 0) == 0)
-                r.push_back(line);
-        return r;
-    }
 };
 
 } // namespace
@@ -187,24 +158,13 @@ TEST_F(IoPages, SunProtectWritesTypedValuesAndClearsAKey)
     CTabSunProtect* p = sun();
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "4 = long up");
 
-    std::size_t from = mark();
-    p->widget<QPushButton>(KeyClear2)->click();
-    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw730 0"});
-    const auto got = received(from);
-    const auto write = std::find(got.begin(), got.end(), "Mw730 0");
-    EXPECT_NE(std::find(write, got.end(), "Mr730"), got.end()); // read back after the write
+    expectWriteThenRead(p, KeyClear2, "Mw730 0", "Mr730");
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentIndex(), 0);
     EXPECT_EQ(window->statusText(), "Done.");
 
     // Tenths with a comma, a signed integer, a label; refused outside the
     // limits with the range message and nothing written.
-    const struct
-    {
-        Page::ControlId id;
-        const char* typed;
-        const char* written; // "" = nothing
-        const char* status;
-    } cases[] = {
+    const TypedCase cases[] = {
         {PositionStep1, "20,5", "Mw4265 205", "Done."},
         {AngleMin2, "-30", "Mw4319 65506", "Done."}, // the word of -30
         {PositionMin1, "101", "", "Error: selected value out of range [0;100] !"},
@@ -212,18 +172,9 @@ TEST_F(IoPages, SunProtectWritesTypedValuesAndClearsAKey)
         {PositionStep2, "0", "", "Error: selected value out of range [1;1000] !"},
         {Circuits, "1", "Mw4200 1", "Done."}, // a setting on this unit
     };
-    for (const auto& c : cases) {
-        from = mark();
-        type(p, c.id, c.typed);
-        const auto w = writes(from);
-        if (*c.written)
-            EXPECT_EQ(w, std::vector<std::string>{c.written}) << c.typed;
-        else
-            EXPECT_TRUE(w.empty()) << c.typed;
-        EXPECT_EQ(window->statusText(), c.status) << c.typed;
-    }
+    expectTyped(p, cases);
 
-    from = mark();
+    const std::size_t from = mark();
     type(p, Label1, "Blind East");
     EXPECT_EQ(writes(from), std::vector<std::string>{"Mw4250 66 108 105 110 100 32 69 97 115 116 0 0"});
 }

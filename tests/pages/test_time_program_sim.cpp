@@ -75,25 +75,6 @@ protected:
         }
         return lines;
     }
-    // What an assistive tool finds for a label text in the dialog: the
-    // control whose accessible name it is, or that a label of that text labels.
-    static QWidget* reachable(CDlgTimeProgram* d, const QString& labelText)
-    {
-        QWidget* found = nullptr;
-        for (const auto& [id, w] : d->controls().widgets()) {
-            QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
-            if (!ai)
-                continue;
-            bool named = ai->text(QAccessible::Name).remove('&') == labelText;
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                named = named || relation.first->text(QAccessible::Name).remove('&') == labelText;
-            if (named) {
-                EXPECT_EQ(found, nullptr) << "two controls answer to " << labelText.toStdString();
-                found = w;
-            }
-        }
-        return found;
-    }
 
     static inline bool s_onSuiteUnit = false;
 };

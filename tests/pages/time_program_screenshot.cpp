@@ -13,7 +13,6 @@
 #include "tests/support/ToolSession.h"
 #include "tests/support/WhenModal.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,8 +24,7 @@ namespace Dlg = TimeProgramDialogId;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "time_program_screenshot",
                         {"--device-type", "2050", "--fail-read", "7484"}, "ttySIM9");
     if (!session.ready())
@@ -34,8 +32,7 @@ int main(int argc, char** argv)
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    session.open("Time Program");
-    auto* page = qobject_cast<CTabTimeProgram*>(window.page(PageId::TimeProgram));
+    auto* page = session.openPage<CTabTimeProgram>("Time Program", PageId::TimeProgram);
     bool ok = ToolSession::Save(window, dir + "/time_program.png");
 
     {

@@ -20,6 +20,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
@@ -99,6 +100,22 @@ public:
         m_window->SelectTab(tab);
         (void)QTest::qWaitFor([&] { return m_window->lastTab() == tab; }, kStartTimeoutMs);
         QTest::qWait(kSettleMs);
+    }
+
+    // The same, giving the page as its class.
+    template <class Page> Page* openPage(const char* caption, PageId id)
+    {
+        open(caption);
+        return qobject_cast<Page*>(m_window->page(id));
+    }
+
+    // The folder the pictures go to: the first argument, else the current
+    // one; made when it is missing.
+    static QString OutputDir(int argc, char** argv)
+    {
+        const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
+        QDir().mkpath(dir);
+        return dir;
     }
 
     // The mouse over a control: its register information and picture mark.

@@ -11,23 +11,20 @@
 #include "tools/ui/CTabFavorites.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QSpinBox>
 
 using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "rema_screenshot", {"--device-type", "2050"}, "ttySIM8");
     if (!session.ready())
         return 1;
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    session.open("ReMa");
-    auto* page = qobject_cast<CTabFavorites*>(window.page(PageId::ReMa));
+    auto* page = session.openPage<CTabFavorites>("ReMa", PageId::ReMa);
     page->addressField()->setValue(5000);
     const int category = page->categoryBox()->findText("Data Room Climate (400 - 699)");
     page->categoryBox()->setCurrentIndex(category);

@@ -2,6 +2,7 @@
 // configuration carried from one unit to another in both formats, refused
 // registers named, a unit that falls silent, the PIN, and the exit statuses.
 #include "tests/support/CliProcess.h"
+#include "tests/support/ExportWrites.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -9,33 +10,19 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 
 using testsupport::CliProcess;
 using testsupport::ReadFile;
 using testsupport::RunCli;
 using testsupport::SimProcess;
 using testsupport::TempDir;
+using testsupport::WritesOf;
 
 namespace {
 
 // A unit configured away from the factory defaults.
 const std::vector<std::string> kConfiguredUnit = {"--holding", "2009=1", "--holding", "2011=55",
                                                   "--holding", "2012=30"};
-
-// The "Addr: A; Val: V" pairs of a text export, as the write commands
-// that carry them to a unit ("Mw2009 1").
-std::vector<std::string> WritesOf(const std::string& csv)
-{
-    std::vector<std::string> writes;
-    std::istringstream in(csv);
-    for (std::string line; std::getline(in, line);) {
-        unsigned a = 0, v = 0;
-        if (std::sscanf(line.c_str(), "Addr: %u; Val: %u;", &a, &v) == 2)
-            writes.push_back("Mw" + std::to_string(a) + " " + std::to_string(v));
-    }
-    return writes;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // category chooser, the progress box's end, the closing message, and the
 // window disabled while they run.
 #include "tests/pages/PagesOnUnit.h"
+#include "tests/support/ExportWrites.h"
 #include "tests/support/TempDir.h"
 #include "tools/ui/CConfigFileRunner.h"
 #include "tools/ui/CDlgExportCategories.h"
@@ -16,6 +17,7 @@
 #include <fstream>
 
 using testsupport::ReadFile;
+using testsupport::WritesOf;
 
 namespace {
 
@@ -27,19 +29,6 @@ QAction* MenuAction(QMainWindow* window, const QString& text)
                 if (a->text() == text)
                     return a;
     return nullptr;
-}
-
-// The write commands a text export makes ("Mw2009 1"), in file order.
-std::vector<std::string> WritesOf(const std::string& csv)
-{
-    std::vector<std::string> writes;
-    std::istringstream in(csv);
-    for (std::string line; std::getline(in, line);) {
-        unsigned a = 0, v = 0;
-        if (std::sscanf(line.c_str(), "Addr: %u; Val: %u;", &a, &v) == 2)
-            writes.push_back("Mw" + std::to_string(a) + " " + std::to_string(v));
-    }
-    return writes;
 }
 
 } // namespace

@@ -13,7 +13,6 @@
 #include "tools/ui/CTabModbus.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QPushButton>
 
 using testsupport::ToolSession;
@@ -68,15 +67,13 @@ void BacnetPage(CTabBACNet* page)
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "test_pages_screenshot", {"--device-type", "2050"}, "ttySIM8");
     if (!session.ready())
         return 1;
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
-    session.open("Modbus");
-    ModbusPage(qobject_cast<CTabModbus*>(window.page(PageId::Modbus)));
+    ModbusPage(session.openPage<CTabModbus>("Modbus", PageId::Modbus));
     bool ok = ToolSession::Save(window, dir + "/modbus.png");
 
     // The unit speaks BACnet from now on; the tool finds out when it connects.
@@ -85,8 +82,7 @@ int main(int argc, char** argv)
         return 1;
     other.disconnect();
     session.connect();
-    session.open("BACnet");
-    BacnetPage(qobject_cast<CTabBACNet*>(window.page(PageId::BACnet)));
+    BacnetPage(session.openPage<CTabBACNet>("BACnet", PageId::BACnet));
     ok = ToolSession::Save(window, dir + "/bacnet.png") && ok;
     return ok ? 0 : 1;
 }

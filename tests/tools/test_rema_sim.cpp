@@ -4,7 +4,7 @@
 #include "tests/pages/PagesOnUnit.h"
 
 #include "tests/support/TempDir.h"
-#include "tools/ui/CReMaProgress.h"
+#include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CTabFavorites.h"
 
 #include <QPushButton>
@@ -58,21 +58,6 @@ protected:
         for (int i = 0; i < box->count(); ++i)
             texts << box->itemText(i);
         return texts;
-    }
-    static QString accessibleNameOf(QWidget* w)
-    {
-        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
-        return ai ? ai->text(QAccessible::Name) : QString();
-    }
-    // The texts of the labels that label a control (a combo box's name is
-    // its current item; its label reaches it through the buddy relation).
-    static QStringList labelsOf(QWidget* w)
-    {
-        QStringList labels;
-        if (QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w))
-            for (const auto& relation : ai->relations(QAccessible::Label))
-                labels << relation.first->text(QAccessible::Name);
-        return labels;
     }
     testsupport::TempDir dir;
 };

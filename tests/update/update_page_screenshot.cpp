@@ -9,13 +9,12 @@
 // export_progress.png (the progress box at 42 %).
 #include "DnlTestFile.h"
 #include "tests/support/ToolSession.h"
-#include "tools/ui/CDlgConfigProgress.h"
+#include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CDlgExportCategories.h"
 #include "update/ui/CTabUpdate.h"
 #include "update/ui/CUpdateBar.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -23,8 +22,7 @@ using testsupport::ToolSession;
 
 int main(int argc, char** argv)
 {
-    const QString dir = QString::fromLocal8Bit(argc > 1 ? argv[1] : ".");
-    QDir().mkpath(dir);
+    const QString dir = ToolSession::OutputDir(argc, argv);
     ToolSession session(TAVEMO_TEST_BIN_DIR, "update_page_screenshot",
                         {"--device-type", "2050", "--dl-baud", "115200", "--dl-reboot-ms", "200"}, "ttySIM8");
     if (!session.ready())
@@ -55,7 +53,7 @@ int main(int argc, char** argv)
     ok = ToolSession::Save(categories, dir + "/export_categories.png") && ok;
     categories.hide();
 
-    CDlgConfigProgress progress(QStringLiteral("Export to File"), &window);
+    CDlgProgress progress(QStringLiteral("Export to File"), &window);
     progress.show();
     progress.showPercent(42);
     ok = ToolSession::Save(progress, dir + "/export_progress.png") && ok;

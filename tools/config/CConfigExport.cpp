@@ -15,19 +15,6 @@
 
 namespace {
 
-// Lists at most this many addresses in a message; the rest is counted.
-constexpr std::size_t kListedAddresses = 20;
-
-std::string AddressList(const std::vector<uint16_t>& addresses)
-{
-    std::string out;
-    for (std::size_t i = 0; i < addresses.size() && i < kListedAddresses; ++i)
-        out += (i ? ", " : "") + std::to_string(addresses[i]);
-    if (addresses.size() > kListedAddresses)
-        out += " and " + std::to_string(addresses.size() - kListedAddresses) + " more";
-    return out;
-}
-
 // The file being written: a temporary one beside the target, so the
 // target changes only by the rename at the end.
 class TempFile
@@ -200,10 +187,10 @@ std::string CConfigExport::Summary(const ExportReport& report)
     case Result::RegistersMissing:
         return missing + " could not be read from the unit and " +
                (report.missing.size() == 1 ? "is" : "are") + " missing in the file: " +
-               AddressList(report.missing) + ".";
+               ConfigFile::AddressList(report.missing) + ".";
     case Result::LinkLost: {
         std::string text = "Link lost: the unit stopped answering; " + missing + " not read: " +
-                           AddressList(report.missing) + ".\r\nThe previous file is unchanged.";
+                           ConfigFile::AddressList(report.missing) + ".\r\nThe previous file is unchanged.";
         if (!report.partialPath.empty())
             text += "\r\nThe " + std::to_string(report.written) + " registers read are kept in " +
                     report.partialPath + ".";

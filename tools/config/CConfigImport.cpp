@@ -11,18 +11,7 @@
 
 namespace {
 
-constexpr std::size_t kListedAddresses = 20;
 constexpr uint32_t kFirstTableEnd = 10000; // a record from here on ends the import
-
-template <class T> std::string AddressList(const std::vector<T>& addresses)
-{
-    std::string out;
-    for (std::size_t i = 0; i < addresses.size() && i < kListedAddresses; ++i)
-        out += (i ? ", " : "") + std::to_string(addresses[i]);
-    if (addresses.size() > kListedAddresses)
-        out += " and " + std::to_string(addresses.size() - kListedAddresses) + " more";
-    return out;
-}
 
 } // namespace
 
@@ -165,7 +154,7 @@ std::string CConfigImport::Summary(const ImportReport& report)
     const auto skipped = [&text](const char* why, const std::vector<uint32_t>& list) {
         if (!list.empty())
             text += "\r\nSkipped as " + std::string(why) + ": " + std::to_string(list.size()) + " (" +
-                    AddressList(list) + ").";
+                    ConfigFile::AddressList(list) + ").";
     };
     skipped("unknown", report.unknown);
     skipped("read-only", report.readOnly);
@@ -176,11 +165,11 @@ std::string CConfigImport::Summary(const ImportReport& report)
         text += "\r\nReading stopped at a record without a value or cut short; the rest was not read.";
     if (!report.failedWrites.empty()) {
         text += "\r\nWrites failed: " + std::to_string(report.failedWrites.size()) + " (";
-        for (std::size_t i = 0; i < report.failedWrites.size() && i < kListedAddresses; ++i)
+        for (std::size_t i = 0; i < report.failedWrites.size() && i < ConfigFile::kListedAddresses; ++i)
             text += (i ? ", " : "") + std::to_string(report.failedWrites[i].address) + " error " +
                     std::to_string(report.failedWrites[i].code);
-        if (report.failedWrites.size() > kListedAddresses)
-            text += " and " + std::to_string(report.failedWrites.size() - kListedAddresses) + " more";
+        if (report.failedWrites.size() > ConfigFile::kListedAddresses)
+            text += " and " + std::to_string(report.failedWrites.size() - ConfigFile::kListedAddresses) + " more";
         text += ").";
     }
     if (report.saveTried && report.saveResult != Result::Ok)

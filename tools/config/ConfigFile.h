@@ -81,6 +81,19 @@ Format ImportFormat(std::string_view path, Format filterFormat);
 // (any case); the format is the filter's.
 std::string ExportPath(std::string_view path, Format filterFormat);
 
+// A message lists at most this many addresses; the rest is counted.
+constexpr std::size_t kListedAddresses = 20;
+// "2001, 2002, ..." up to kListedAddresses, then " and N more".
+template <class T> std::string AddressList(const std::vector<T>& addresses)
+{
+    std::string out;
+    for (std::size_t i = 0; i < addresses.size() && i < kListedAddresses; ++i)
+        out += (i ? ", " : "") + std::to_string(addresses[i]);
+    if (addresses.size() > kListedAddresses)
+        out += " and " + std::to_string(addresses.size() - kListedAddresses) + " more";
+    return out;
+}
+
 // One record as the reader found it.
 struct Record
 {

@@ -3,23 +3,13 @@
 #include "diag/Result.h"
 #include "link/CComPort.h"
 #include "link/Crc16Modbus.h"
+#include "model/TextNumber.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace ReMa {
 namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Four hexadecimal digits at text[pos]; -1 when they are not.
 long Hex4(const std::string& text, std::size_t pos)
@@ -28,7 +18,7 @@ long Hex4(const std::string& text, std::size_t pos)
         return -1;
     long v = 0;
     for (std::size_t i = pos; i < pos + 4; ++i) {
-        const int h = HexValue(text[i]);
+        const int h = TextNumber::DigitValue(text[i]);
         if (h < 0)
             return -1;
         v = v * 16 + h;

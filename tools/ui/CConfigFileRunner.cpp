@@ -5,7 +5,7 @@
 #include "pages/core/IMainWindow.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/CModbusConfigUnit.h"
-#include "tools/ui/CDlgConfigProgress.h"
+#include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CDlgExportCategories.h"
 
 #include <QEventLoop>
@@ -41,13 +41,6 @@ private:
     bool& m_running;
 };
 
-void CentreOver(QWidget* dialog, QWidget* window)
-{
-    dialog->adjustSize();
-    if (window)
-        dialog->move(window->geometry().center() - dialog->rect().center());
-}
-
 } // namespace
 
 CConfigFileRunner::CConfigFileRunner(QWidget* window, IMainWindow& mainWindow, CConnection& connection,
@@ -77,7 +70,7 @@ CConfigFileRunner::FileChoice CConfigFileRunner::chooseWithDialog(bool save)
     return choice;
 }
 
-void CConfigFileRunner::showEnd(CDlgConfigProgress& progress, const QString& title, const QString& message,
+void CConfigFileRunner::showEnd(CDlgProgress& progress, const QString& title, const QString& message,
                                 bool information)
 {
     progress.finish();
@@ -97,6 +90,13 @@ void CConfigFileRunner::showEnd(CDlgConfigProgress& progress, const QString& tit
     progress.close();
 }
 
+CModbusConfigUnit CConfigFileRunner::unitOnLink()
+{
+    return CModbusConfigUnit(
+        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
+        [this] { m_connection.disconnectLink(); });
+}
+
 void CConfigFileRunner::ExportConfiguration()
 {
     if (m_running)
@@ -111,13 +111,11 @@ void CConfigFileRunner::ExportConfiguration()
         return;
     const std::string path = ConfigFile::ExportPath(choice.path, choice.filter);
 
-    CDlgConfigProgress progress(QStringLiteral("Export to File"), m_window);
+    CDlgProgress progress(QStringLiteral("Export to File"), m_window);
     progress.setObjectName(QStringLiteral("ExportProgress"));
-    CentreOver(&progress, m_window);
+    progress.centreOver(m_window);
     progress.show();
-    CModbusConfigUnit unit(
-        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
-        [this] { m_connection.disconnectLink(); });
+    CModbusConfigUnit unit = unitOnLink();
     CConfigExport job(m_catalogue, unit, progress);
     job.setPacing(m_pacing);
     const ExportReport report = job.run(path, choice.filter, ranges);
@@ -137,13 +135,11 @@ void CConfigFileRunner::ImportConfiguration()
     if (format == ConfigFile::Format::None)
         return;
 
-    CDlgConfigProgress progress(QStringLiteral("Import from File"), m_window);
+    CDlgProgress progress(QStringLiteral("Import from File"), m_window);
     progress.setObjectName(QStringLiteral("ImportProgress"));
-    CentreOver(&progress, m_window);
+    progress.centreOver(m_window);
     progress.show();
-    CModbusConfigUnit unit(
-        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
-        [this] { m_connection.disconnectLink(); });
+    CModbusConfigUnit unit = unitOnLink();
     CConfigImport job(m_catalogue, unit, progress);
     const ImportReport report = job.run(choice.path, format);
     showEnd(progress, QStringLiteral("Import from File"), QString::fromStdString(CConfigImport::Summary(report)),

@@ -63,7 +63,9 @@ public:
 
 private:
     FileChoice chooseWithDialog(bool save);
-    void showEnd(class CDlgConfigProgress& progress, const QString& title, const QString& message, bool information);
+    // The unit behind the connection; the job opens and closes its link.
+    class CModbusConfigUnit unitOnLink();
+    void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
 
     QWidget* m_window;
     IMainWindow& m_mainWindow;

@@ -3,7 +3,6 @@
 #include "link/CConnection.h"
 #include "link/CModbus.h"
 #include "pages/core/IPageHost.h"
-#include "tools/ui/CReMaProgress.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -21,6 +20,9 @@ namespace {
 constexpr const char* kRunning = "Running...";
 constexpr const char* kNoConnectionFound = "Error: no connection found";
 constexpr const char* kNoConnectionToTarget = "Error: no connection to target";
+// The progress box stays this long after a file transfer: long enough to
+// read the outcome, short enough not to be in the way.
+constexpr int kProgressCloseAfterMs = 2500;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -350,15 +352,22 @@ void CTabFavorites::defaultList()
 
 // ---- the unit --------------------------------------------------------------------
 
-void CTabFavorites::readFromTarget()
+bool CTabFavorites::startUnitAction()
 {
     if (m_connection.demoMode())
-        return;
+        return false;
     m_connection.identifyDevice();
     if (m_connection.checkReady() < 0)
-        return;
+        return false;
     m_host.setStatusText(kRunning);
     m_host.showBusyOverlay();
+    return true;
+}
+
+void CTabFavorites::readFromTarget()
+{
+    if (!startUnitAction())
+        return;
     if (m_connection.connectUnit(false) != 0) {
         m_host.hideBusyOverlay();
         m_host.setStatusText(kNoConnectionFound);
@@ -376,13 +385,8 @@ void CTabFavorites::readFromTarget()
 
 void CTabFavorites::writeToTarget()
 {
-    if (m_connection.demoMode())
+    if (!startUnitAction())
         return;
-    m_connection.identifyDevice();
-    if (m_connection.checkReady() < 0)
-        return;
-    m_host.setStatusText(kRunning);
-    m_host.showBusyOverlay();
     const int connected = m_connection.connectUnit(false);
     if (connected == 0 && !m_connection.isSameDevice()) {
         m_connection.disconnectLink();
@@ -417,33 +421,37 @@ QString CTabFavorites::chooseFile(bool save, const QString& title, const QString
 
 void CTabFavorites::saveList()
 {
-    const int selector = m_editor.selector();
-    const int protocol = m_editor.protocol();
-    const QString path = chooseFile(true, Q(ReMa::ExportDialogTitle(selector, protocol)),
-                                    Q(ReMa::DefaultFileName(selector, protocol)));
-    if (path.isEmpty())
-        return;
-    auto* box = new CReMaProgress(Q(ReMa::ExportProgressTitle(selector, protocol)), this);
-    m_progress = box;
-    box->show();
-    const int r = m_editor.exportFile(path.toStdString(), [box](int p) { box->setPercent(p); });
-    box->finish(r == 0);
-    m_host.setStatusText(ReMa::FileErrorText({r, 0}, path.toStdString()));
+    transferFile(true, [this](const std::string& path, const ReMa::Progress& progress) {
+        return ReMa::ImportResult{m_editor.exportFile(path, progress), 0};
+    });
 }
 
 void CTabFavorites::loadList()
 {
+    transferFile(false, [this](const std::string& path, const ReMa::Progress& progress) {
+        const ReMa::ImportResult r = m_editor.importFile(path, progress);
+        edited();
+        return r;
+    });
+}
+
+void CTabFavorites::transferFile(bool save, const FileTransfer& transfer)
+{
     const int selector = m_editor.selector();
     const int protocol = m_editor.protocol();
-    const QString path = chooseFile(false, Q(ReMa::ImportDialogTitle(selector, protocol)),
+    const QString path = chooseFile(save,
+                                    Q(save ? ReMa::ExportDialogTitle(selector, protocol)
+                                           : ReMa::ImportDialogTitle(selector, protocol)),
                                     Q(ReMa::DefaultFileName(selector, protocol)));
     if (path.isEmpty())
         return;
-    auto* box = new CReMaProgress(Q(ReMa::ImportProgressTitle(selector, protocol)), this);
+    auto* box = new CDlgProgress(
+        Q(save ? ReMa::ExportProgressTitle(selector, protocol) : ReMa::ImportProgressTitle(selector, protocol)), this);
+    box->centreOver(this);
     m_progress = box;
     box->show();
-    const ReMa::ImportResult r = m_editor.importFile(path.toStdString(), [box](int p) { box->setPercent(p); });
+    const ReMa::ImportResult r = transfer(path.toStdString(), [box](int p) { box->setPercent(p); });
     box->finish(r.code == 0);
-    edited();
+    box->closeAfter(kProgressCloseAfterMs);
     m_host.setStatusText(ReMa::FileErrorText(r, path.toStdString()));
 }

@@ -15,7 +15,7 @@
 
 #include "pages/core/ITabPage.h"
 #include "tools/rema/CReMaEditor.h"
-#include "tools/ui/CReMaProgress.h"
+#include "tools/ui/CDlgProgress.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -75,7 +75,7 @@ public:
     // The list's lines as "c\tcategory\td - name".
     QStringList lineTexts() const;
     // The progress box of the last file action, while it is open.
-    CReMaProgress* progress() const { return m_progress; }
+    CDlgProgress* progress() const { return m_progress; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -94,13 +94,20 @@ private:
     // An edit action, then the mapping and the list shown anew.
     void edited();
     QString chooseFile(bool save, const QString& title, const QString& proposed);
+    // The start of reading and writing the shown list: false in demo
+    // mode or without a ready unit; else "Running..." and the busy overlay.
+    bool startUnitAction();
+    // A file export (save) or import: the file chosen, then transfer runs
+    // under the progress box; the status line names the outcome.
+    using FileTransfer = std::function<ReMa::ImportResult(const std::string& path, const ReMa::Progress& progress)>;
+    void transferFile(bool save, const FileTransfer& transfer);
 
     IPageHost& m_host;
     CConnection& m_connection;
     CReMaEditor m_editor;
     std::vector<CReMaEditor::RegisterItem> m_registerItems;
     FileChooser m_chooseFile;
-    QPointer<CReMaProgress> m_progress;
+    QPointer<CDlgProgress> m_progress;
     bool m_updating = false; // controls set by the page, not by the user
 
     QLabel* m_title;

@@ -1,7 +1,9 @@
-#include "app/CDlgProgress.h"
+#include "tools/ui/CDlgProgress.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdarg>
@@ -16,13 +18,18 @@ QString Format(const char* format, va_list args)
 }
 } // namespace
 
-CDlgProgress::CDlgProgress(QWidget* parent) : QDialog(parent)
+CDlgProgress::CDlgProgress(QWidget* parent) : CDlgProgress(QStringLiteral("Head line text"), parent)
+{
+    setWindowTitle(QStringLiteral("Progress"));
+}
+
+CDlgProgress::CDlgProgress(const QString& headline, QWidget* parent) : QDialog(parent)
 {
     setModal(false);
-    setWindowTitle(QStringLiteral("Progress"));
+    setWindowTitle(headline);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 16, 18, 16);
-    m_headline = new QLabel(QStringLiteral("Head line text"), this);
+    m_headline = new QLabel(headline, this);
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
@@ -63,19 +70,70 @@ void CDlgProgress::SetPosition(int p)
 
 void CDlgProgress::SetBarColour(const QColor& colour)
 {
+    m_colour = colour;
     QPalette palette = m_bar->palette();
     palette.setColor(QPalette::Highlight, colour);
     m_bar->setPalette(palette);
+    m_bar->update();
+}
+
+void CDlgProgress::setPercent(int p)
+{
+    p = qBound(0, p, 100);
+    m_bar->setValue(p);
+    m_percent->setText(QString::number(p) + QStringLiteral(" %"));
+}
+
+void CDlgProgress::showPercent(int percent)
+{
+    setPercent(percent);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CDlgProgress::markFailed()
+{
+    m_failed = true;
+    SetBarColour(kRed);
+}
+
+void CDlgProgress::finish()
+{
+    setPercent(100);
+    SetBarColour(m_failed ? kRed : kGreen);
+    m_outcome = m_failed ? QStringLiteral("red") : QStringLiteral("green");
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CDlgProgress::finish(bool ok)
+{
+    if (!ok)
+        markFailed();
+    finish();
+}
+
+void CDlgProgress::closeAfter(int ms)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    QTimer::singleShot(ms, this, &QWidget::close);
+}
+
+void CDlgProgress::centreOver(QWidget* over)
+{
+    adjustSize();
+    if (over)
+        move(over->mapToGlobal(over->rect().center()) - rect().center());
 }
 
 QString CDlgProgress::headline() const
 {
     return m_headline->text();
 }
+
 QString CDlgProgress::percentText() const
 {
     return m_percent->text();
 }
+
 int CDlgProgress::position() const
 {
     return m_bar->value();

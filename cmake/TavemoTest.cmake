@@ -99,6 +99,9 @@ endfunction()
 # tavemo_add_screenshot_tool(NAME SOURCE): a program that pictures the tool
 # against the simulator, run by hand (see README).
 function(tavemo_add_screenshot_tool name source)
+  if(NOT TAVEMO_BUILD_SCREENSHOTS)
+    return()
+  endif()
   add_executable(${name} ${source} ${PROJECT_SOURCE_DIR}/tests/support/LsanSuppressions.cpp)
   target_link_libraries(${name} PRIVATE tavemo_app Qt6::Test)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)

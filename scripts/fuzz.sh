@@ -13,20 +13,37 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 
 mkdir -p build-fuzz/artifacts
-for t in "${targets[@]}"; do
-  seeds=tests/fuzz/corpus/${t#fuzz_}
-  corpus=build-fuzz/corpus/${t#fuzz_}
+# One fuzzer per core at a time; each keeps its own log.
+run() {
+  local t=$1 seeds=tests/fuzz/corpus/${1#fuzz_} corpus=build-fuzz/corpus/${1#fuzz_}
   mkdir -p "$corpus"
-  echo "== $t (${seconds} s)"
-  log=build-fuzz/$t.log
   # -max_total_time bounds the run; timeout is the backstop should it hang.
-  status=0
   timeout $((seconds + 60)) "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 \
-    -rss_limit_mb=2048 -artifact_prefix=build-fuzz/artifacts/ "$corpus" "$seeds" >"$log" 2>&1 || status=$?
-  grep -E "^Done|ERROR|SUMMARY" "$log" || true
+    -rss_limit_mb=2048 -artifact_prefix=build-fuzz/artifacts/ "$corpus" "$seeds" >"build-fuzz/$t.log" 2>&1
+}
+failed=()
+pids=()
+names=()
+finish() { # waits for the oldest run still going and reports it
+  local t=${names[0]} status=0
+  wait "${pids[0]}" || status=$?
+  echo "== $t (${seconds} s)"
+  grep -E "^Done|ERROR|SUMMARY" "build-fuzz/$t.log" || true
   if [ "$status" -ne 0 ]; then
-    echo "fuzz.sh: $t failed with status $status (log $log, input in build-fuzz/artifacts/)" >&2
-    exit 1
+    echo "fuzz.sh: $t failed with status $status (log build-fuzz/$t.log, input in build-fuzz/artifacts/)" >&2
+    failed+=("$t")
   fi
+  pids=("${pids[@]:1}")
+  names=("${names[@]:1}")
+}
+for t in "${targets[@]}"; do
+  ((${#pids[@]} < $(nproc))) || finish
+  run "$t" &
+  pids+=($!)
+  names+=("$t")
 done
+while ((${#pids[@]})); do finish; done
+if ((${#failed[@]})); then
+  exit 1
+fi
 echo "fuzz.sh: all targets ran clean"

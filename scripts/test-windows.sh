@@ -33,7 +33,9 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR=$PWD
 fi
 # Optimized like the Linux test build, without debug information.
-cmake --no-warn-unused-cli -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+generator=()
+[[ -f $win_build/CMakeCache.txt ]] || generator=(-GNinja)
+cmake --no-warn-unused-cli "${generator[@]}" -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2" "${launcher[@]}" >/dev/null
 build_log=$(mktemp)
 if ! cmake --build "$win_build" -j2 >"$build_log" 2>&1; then

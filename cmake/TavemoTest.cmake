@@ -29,9 +29,19 @@ if(WIN32)
 else()
   set(test_main_source ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
 endif()
+# The test code itself needs no more than light optimization, which halves
+# what the compiler spends on the many test templates; the code under test
+# keeps its build type's.
+function(tavemo_test_flags target)
+  tavemo_warnings(${target})
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O1>)
+  endif()
+endfunction()
+
 add_library(tavemo_test_main STATIC ${test_main_source})
 target_link_libraries(tavemo_test_main PUBLIC GTest::gtest GTest::gmock)
-tavemo_warnings(tavemo_test_main) # same flags as the tests, or GCC refuses the shared header
+tavemo_test_flags(tavemo_test_main) # same flags as the tests, or GCC refuses the shared header
 # On the file, not the target, so that the target's precompiled header stays
 # usable for the tests that borrow it.
 set_source_files_properties(${test_main_source} PROPERTIES
@@ -44,8 +54,14 @@ target_precompile_headers(tavemo_test_main PRIVATE ${PROJECT_SOURCE_DIR}/cmake/p
 if(TAVEMO_BUILD_UI)
   add_library(tavemo_qt_test_pch STATIC ${PROJECT_SOURCE_DIR}/cmake/pch/empty.cpp)
   target_link_libraries(tavemo_qt_test_pch PRIVATE GTest::gtest GTest::gmock Qt6::Widgets)
-  tavemo_warnings(tavemo_qt_test_pch)
+  tavemo_test_flags(tavemo_qt_test_pch)
   target_precompile_headers(tavemo_qt_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/qt_test.h)
+  # The programs that drive the main window against the simulator.
+  add_library(tavemo_sim_test_pch STATIC ${PROJECT_SOURCE_DIR}/cmake/pch/empty.cpp)
+  target_link_libraries(tavemo_sim_test_pch PRIVATE GTest::gtest GTest::gmock tavemo_app Qt6::Test)
+  target_include_directories(tavemo_sim_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  tavemo_test_flags(tavemo_sim_test_pch)
+  target_precompile_headers(tavemo_sim_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/sim_test.h)
 endif()
 
 # tavemo_use_test_pch(target): borrow the matching precompiled header.
@@ -63,7 +79,7 @@ function(tavemo_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE tavemo_core tavemo_test_main ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  tavemo_warnings(${name})
+  tavemo_test_flags(${name})
   tavemo_use_test_pch(${name})
   if(CMAKE_CROSSCOMPILING)
     # The build machine cannot list the tests of a foreign executable; the
@@ -90,7 +106,8 @@ function(tavemo_add_sim_page_test name source)
   add_executable(${name} ${source} ${PROJECT_SOURCE_DIR}/tests/support/LsanSuppressions.cpp)
   target_link_libraries(${name} PRIVATE tavemo_core tavemo_test_main tavemo_app Qt6::Test)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  tavemo_warnings(${name})
+  tavemo_test_flags(${name})
+  target_precompile_headers(${name} REUSE_FROM tavemo_sim_test_pch)
   add_dependencies(${name} tavemo-unitsim)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS "pages" TIMEOUT ${ARG_TIMEOUT})
@@ -106,6 +123,7 @@ function(tavemo_add_screenshot_tool name source)
   target_link_libraries(${name} PRIVATE tavemo_app Qt6::Test)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE TAVEMO_TEST_BIN_DIR="${PROJECT_BINARY_DIR}")
-  tavemo_warnings(${name})
+  tavemo_test_flags(${name})
+  target_precompile_headers(${name} REUSE_FROM tavemo_sim_test_pch)
   add_dependencies(${name} tavemo-unitsim)
 endfunction()

@@ -58,7 +58,7 @@ if(TAVEMO_BUILD_UI)
   target_precompile_headers(tavemo_qt_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/qt_test.h)
   # The programs that drive the main window against the simulator.
   add_library(tavemo_sim_test_pch STATIC ${PROJECT_SOURCE_DIR}/cmake/pch/empty.cpp)
-  target_link_libraries(tavemo_sim_test_pch PRIVATE GTest::gtest GTest::gmock tavemo_app Qt6::Test)
+  target_link_libraries(tavemo_sim_test_pch PRIVATE GTest::gtest GTest::gmock tavemo_app)
   target_include_directories(tavemo_sim_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   tavemo_test_flags(tavemo_sim_test_pch)
   target_precompile_headers(tavemo_sim_test_pch PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/sim_test.h)

@@ -13,4 +13,5 @@
 #include "pages/CPageWidget.h"
 
 #include <QAccessible>
-#include <QTest>
+// Not Qt Test: its header takes each test's own build folder (a macro the
+// compiler would find defined differently and refuse the shared header for).

@@ -1,21 +1,16 @@
 #include "pages/core/CLightLogic.h"
 
+#include "pages/core/KeyLists.h"
+
 using namespace Page;
+using namespace KeyLists;
 using namespace LightId;
 
 namespace {
 
-constexpr const char* kOpModes[] = {"0 = Short-long press", "1 = Hold press", "2 = Setpoint mode"};
-constexpr const char* kKeyStates[] = {"0 = not pressed", "1 = short down", "2 = long down", "3 = short up",
-                                      "4 = long up",     "5 = hold down",  "6 = hold up"};
-
 // The unit's front (UnitLight): the channel's label on the screen, the
 // auto-mode sign beside it, the lamp with its dimming bar below, and under
 // the screen one rocker key per light channel.
-constexpr PictureMark Frame(FramePercent f)
-{
-    return PictureMark{Picture::None, {f}, 1};
-}
 constexpr PictureMark kLabelMark = Frame({31, 20, 50, 31});
 constexpr PictureMark kAutoModeMark = Frame({61, 20, 69, 31});
 constexpr PictureMark kDimmMark = Frame({37, 27, 63, 45});

@@ -1,27 +1,22 @@
 #include "pages/core/CSunProtectLogic.h"
 
 #include "model/RegisterCatalogue.h"
+#include "pages/core/KeyLists.h"
 
 #include <algorithm>
 #include <vector>
 
 using namespace Page;
+using namespace KeyLists;
 using namespace SunProtectId;
 
 namespace {
 
 constexpr const char* kTypes[] = {"0 = Position", "1 = Angle", "2 = Position + Angle"};
-constexpr const char* kOpModes[] = {"0 = Short-long press", "1 = Hold press", "2 = Setpoint mode"};
-constexpr const char* kKeyStates[] = {"0 = not pressed", "1 = short down", "2 = long down", "3 = short up",
-                                      "4 = long up",     "5 = hold down",  "6 = hold up"};
 
 // The unit's front (UnitSunProtect): the channel's label on the screen, the
 // blind with its position bar and its slats, the auto-mode sign beside it,
 // and below the screen one rocker key per channel.
-constexpr PictureMark Frame(FramePercent f)
-{
-    return PictureMark{Picture::None, {f}, 1};
-}
 constexpr PictureMark kLabelMark = Frame({32, 22, 47, 30});
 constexpr PictureMark kAutoModeMark = Frame({49, 35, 56, 44});
 constexpr PictureMark kPositionMark = Frame({54, 20, 59, 44});

@@ -157,6 +157,12 @@ struct PictureMark
     constexpr bool any() const { return picture != Picture::None || frameCount > 0; }
 };
 
+// One green frame on the page's own picture.
+constexpr PictureMark Frame(FramePercent frame)
+{
+    return PictureMark{Picture::None, {frame}, 1};
+}
+
 // What a row takes part in. kAutoUses: what its kind suggests (Row::uses).
 namespace Use {
 constexpr uint8_t Read = 1;   // read in the read cycle

@@ -31,6 +31,8 @@ constexpr Entry kTable[] = {
     {NoSuchRegister, "no such register: the address is 0 or beyond the register table"},
     {ReplyWithoutValue, "the adapter's reply carried no value"},
     {TraceNotCreated, "the trace file cannot be created: check the folder and its permissions"},
+    {PortGone, "the port is gone: the adapter was unplugged or hung up; plug it in and connect again"},
+    {PortNoAccess, "the port could not be opened: access to the device is denied"},
 
     {FileNotOpened, "the file cannot be opened: check its name and permissions"},
     {FileEmpty, "the file is empty"},

@@ -51,6 +51,8 @@ constexpr int NoPortSelected = -26;      // no port chosen in the list, or the c
 constexpr int NoSuchRegister = -27;      // address 0 or beyond the register table
 constexpr int ReplyWithoutValue = -28;   // an accepted reply line carried no value
 constexpr int TraceNotCreated = -29;     // the trace file cannot be created
+constexpr int PortGone = -30;            // the device vanished or hung up (adapter pulled out): the job ends at once
+constexpr int PortNoAccess = -31;        // open refused: the user may not use the device
 
 // ---- the download file ---------------------------------------------------------
 constexpr int FileNotOpened = -40;    // missing, a folder, or not readable

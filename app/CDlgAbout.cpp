@@ -1,15 +1,12 @@
 #include "app/CDlgAbout.h"
 
+#include "diag/Version.h"
 #include "link/ui/UnitPicture.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-
-#ifndef TAVEMO_VERSION
-#define TAVEMO_VERSION "0.0.0"
-#endif
 
 QString CDlgAbout::BuiltText()
 {
@@ -18,7 +15,7 @@ QString CDlgAbout::BuiltText()
 
 QString CDlgAbout::VersionText()
 {
-    return QString::asprintf("Version: %s", TAVEMO_VERSION);
+    return QString::asprintf("Version: %s", TavemoVersion());
 }
 
 CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent)

@@ -5,10 +5,12 @@ set -euo pipefail
 # Ninja and LLVM's linker make the builds of the test command faster.
 # The Windows stage of the tests: mingw-w64 with the POSIX thread model
 # (std::thread) and 64-bit wine (wine64 alone runs 64-bit programs; no i386
-# architecture is needed).
+# architecture is needed). The package stage: dpkg-shlibdeps (dpkg-dev) and
+# file for CPack, lintian, desktop-file-validate and appstreamcli.
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-svg-dev clang libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix wine wine64 ninja-build lld)
+          g++-mingw-w64-x86-64-posix wine wine64 ninja-build lld
+          dpkg-dev file lintian desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: once in a normal build, then the
+# Debian package's checks (scripts/package.sh), then the
 # Windows build under wine (scripts/test-windows.sh), once more built with
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for
 # a short while.
@@ -23,6 +24,11 @@ cmake $(generator build) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE
 cmake --build build -j"$jobs"
 stage "tests"
 ctest --test-dir build --output-on-failure -j"$test_jobs" --timeout 300
+
+# The Debian package from the same build folder (nothing is built again):
+# lintian, the desktop and AppStream checks, and the unpacked programs.
+stage "package"
+scripts/package.sh build
 
 stage "Windows build and tests under wine"
 scripts/test-windows.sh build

@@ -20,6 +20,7 @@
 //   unit.goSilent(ms)              the unit reboots: deaf and mute for ms
 //   unit.setFirmware(version)      the firmware register 2001 afterwards
 //   unit.holding(Reg::DeviceType)  what the unit is
+#include "diag/Version.h"
 #include "link/PortDiscovery.h"
 #include "sim/CSimPty.h"
 #include "sim/CSimUnit.h"
@@ -54,6 +55,8 @@ void PrintUsage(std::FILE* out)
 {
     std::fputs(
         "usage: tavemo-unitsim [options]\n"
+        "  --help                show this text and exit\n"
+        "  --version             show the program's name and version and exit\n"
         "  --name NAME           port name to publish (default: first free ttySIM<n>)\n"
         "  --ports-dir DIR       where to publish (default: $XDG_RUNTIME_DIR/tavemo/ports,\n"
         "                        or tavemo-ports-<uid> in the temporary directory)\n"
@@ -133,6 +136,10 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("tavemo-unitsim %s\n", TavemoVersion());
             return 0;
         }
         if (arg == "--silent") {

@@ -3,6 +3,7 @@
 #include "diag/LogFileSink.h"
 #include "diag/Logger.h"
 #include "diag/Result.h"
+#include "diag/Version.h"
 #include "tools/cli/CliCommands.h"
 
 #include <cstdio>
@@ -36,7 +37,9 @@ const Command kCommands[] = {
 
 void PrintUsage(std::FILE* out)
 {
-    std::fputs("usage: tavemo-cli [--port NAME] [--pin N] COMMAND [ARGS]\ncommands:\n", out);
+    std::fputs("usage: tavemo-cli [--port NAME] [--pin N] COMMAND [ARGS]\n"
+               "       tavemo-cli --help | --version\ncommands:\n",
+               out);
     for (const Command& c : kCommands)
         std::fprintf(out, "  %s\n", c.usage);
 }
@@ -49,6 +52,10 @@ int Run(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
+            return cli::kExitOk;
+        }
+        if (arg == "--version") {
+            std::printf("tavemo-cli %s\n", TavemoVersion());
             return cli::kExitOk;
         }
         if (arg == "--port" || arg == "--pin") {

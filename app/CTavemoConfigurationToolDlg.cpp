@@ -14,6 +14,8 @@
 #include "tools/ui/TestLogViewer.h"
 #include "tools/ui/CConfigFileRunner.h"
 #include "diag/Result.h"
+#include "link/CModbus.h"
+#include "link/PortOpenProblem.h"
 #include "model/RegisterCatalogue.h"
 
 #include <QCloseEvent>
@@ -304,8 +306,18 @@ void CTavemoConfigurationToolDlg::SetStatusText(const QString& text)
     m_status->setColourFlags(error, lower.contains(QLatin1String("demo")));
     m_status->setText(m_statusText);
     m_detail->setColourFlags(error, false);
-    m_detail->setText(QString::fromStdString(StatusDetailText(m_statusText.toStdString())));
+    m_detail->setText(QString::fromStdString(detailText(m_statusText.toStdString())));
     updateUnitCaption();
+}
+
+std::string CTavemoConfigurationToolDlg::detailText(const std::string& statusLine) const
+{
+    // A port that could not be opened: the code's words, then the port's
+    // own details (the device's group, the program holding it, unplugged).
+    for (int code : {Result::PortNoAccess, Result::PortBusy, Result::PortGone})
+        if (statusLine == StatusLineText(code) && !m_modbus.openProblem().empty())
+            return OpenFailureText(code, m_modbus.openProblem());
+    return StatusDetailText(statusLine);
 }
 
 QString CTavemoConfigurationToolDlg::statusDetail() const

@@ -35,6 +35,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 class CConfigFileRunner;
 class CDlgDebug;
@@ -174,6 +175,8 @@ private:
     int protocol() const;
     bool demoMode() const;
     int deviceType() const;
+    // The detail line's words for a status line text.
+    std::string detailText(const std::string& statusLine) const;
 
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;

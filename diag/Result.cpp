@@ -20,8 +20,7 @@ constexpr Entry kTable[] = {
     {NoValues, "multi-register write without values"},
     {DemoMode, "refused: demo mode is active, nothing is sent to a unit"},
 
-    {PortBusy, "the port could not be opened: it is in use by another program, or access is denied "
-               "(check membership of the dialout group)"},
+    {PortBusy, "the port could not be opened: it is in use by another program"},
     {NotASerialPort, "the port is not a serial port: choose the adapter's port"},
     {PortSettingsRefused, "the port refused the settings: choose a baud rate and framing the adapter offers"},
     {WriteStalled, "the port took no bytes: check that the adapter is plugged in"},

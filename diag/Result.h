@@ -41,7 +41,7 @@ constexpr int NoValues = -99;   // multi-register write without values
 constexpr int DemoMode = -100;  // refused: demo mode is active, nothing is sent
 
 // ---- the serial port ---------------------------------------------------------
-constexpr int PortBusy = -20;            // open refused: held by another program or port object, or no access
+constexpr int PortBusy = -20;            // open refused: held by another program or port object
 constexpr int NotASerialPort = -21;      // the device has no serial port state (/dev/null, a file)
 constexpr int PortSettingsRefused = -22; // baud rate or framing the driver does not take
 constexpr int WriteStalled = -23;        // the port took no byte in five tries

@@ -17,12 +17,14 @@
 // On Windows: "COM7", or the device path "\\.\COM7".
 //
 // Result codes (diag/Result.h; negative = failure), per operation:
-//   open        Ok; NoLink the port does not exist; PortBusy opening failed
-//               (held by another program or another port object, access
-//               denied, other); NotASerialPort reading the port state failed
-//               (not a serial device); PortSettingsRefused setting the port
-//               state failed (for example a baud rate the driver does not
-//               offer). After any failure the port is closed.
+//   open        Ok; PortGone the device does not exist (unplugged);
+//               PortNoAccess the user may not open it; PortBusy held by
+//               another program or another port object (or another failure
+//               to open); NotASerialPort reading the port state failed (not
+//               a serial device); PortSettingsRefused setting the port state
+//               failed (for example a baud rate the driver does not offer).
+//               After any failure the port is closed, and for the first
+//               three openProblem() tells the details (PortOpenProblem.h).
 //   putArray    Ok; NoLink port closed; MissingArgument no data; ZeroLength
 //               length 0; WriteStalled (the fifth write that moved no byte)
 //   getArray    byte or line length (may be 0); NoLink port closed;
@@ -94,6 +96,10 @@ public:
     int sendNewLine();
 
     int lastErrno() const { return m_lastErrno.load(); }
+    // Why the last open failed, in words: the device's group and what gives
+    // access, the programs that hold it, or that it no longer exists; empty
+    // after a successful open. Read it on the thread that opens the port.
+    const std::string& openProblem() const { return m_openProblem; }
     const std::string& devicePath() const { return m_device; }
 
 protected:
@@ -139,4 +145,5 @@ private:
     std::unique_ptr<Native, NativeDeleter> m_native;
     std::atomic<int> m_lastErrno{0}; // the reading and the writing thread both set it
     std::string m_device;
+    std::string m_openProblem;
 };

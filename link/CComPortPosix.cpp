@@ -5,17 +5,27 @@
 
 #include "diag/Result.h"
 #include "link/PortDiscovery.h"
+#include "link/PortOpenProblem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <grp.h>
+#include <pwd.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <string>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 #ifdef __linux__
 #include <linux/serial.h>
@@ -52,6 +62,122 @@ constexpr unsigned kPtySlaveMajorFirst = 136;
 constexpr unsigned kPtySlaveMajorLast = 143;
 
 bool DoesNotExist(int error) { return error == ENOENT || error == ENODEV || error == ENXIO || error == ENOTDIR; }
+
+std::string GroupName(gid_t gid)
+{
+    std::vector<char> buffer(16384);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return found->gr_name;
+    return std::to_string(gid);
+}
+
+// Whether the user is a member of the group as the system's user and group
+// files say (the primary group, or listed in the group); a login session
+// takes its groups from these files when it starts.
+bool UserListedInGroup(uid_t uid, gid_t gid, std::string* userName)
+{
+    std::vector<char> buffer(16384);
+    passwd user{};
+    passwd* foundUser = nullptr;
+    if (::getpwuid_r(uid, &user, buffer.data(), buffer.size(), &foundUser) != 0 || !foundUser) {
+        *userName = std::to_string(uid);
+        return false;
+    }
+    *userName = foundUser->pw_name;
+    if (foundUser->pw_gid == gid)
+        return true;
+    std::vector<char> groupBuffer(16384);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(gid, &entry, groupBuffer.data(), groupBuffer.size(), &found) != 0 || !found)
+        return false;
+    for (char** member = found->gr_mem; member && *member; ++member)
+        if (*userName == *member)
+            return true;
+    return false;
+}
+
+bool SessionHasGroup(gid_t gid)
+{
+    if (::getegid() == gid)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
+    const int got = count > 0 ? ::getgroups(count, groups.data()) : 0;
+    return std::find(groups.begin(), groups.begin() + std::max(got, 0), gid) != groups.begin() + std::max(got, 0);
+}
+
+std::string NoAccessText(const std::string& device)
+{
+    struct stat st{};
+    if (::stat(device.c_str(), &st) != 0)
+        return {};
+    PortOpenProblem::Access access;
+    access.device = device;
+    std::vector<char> buffer(16384);
+    passwd owner{};
+    passwd* found = nullptr;
+    access.owner = ::getpwuid_r(st.st_uid, &owner, buffer.data(), buffer.size(), &found) == 0 && found
+                       ? std::string(found->pw_name)
+                       : std::to_string(st.st_uid);
+    access.group = GroupName(st.st_gid);
+    access.groupMayOpen = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    std::string userName;
+    access.userInGroup = UserListedInGroup(::geteuid(), st.st_gid, &userName);
+    access.sessionHasGroup = SessionHasGroup(st.st_gid);
+    return PortOpenProblem::NoAccess(access);
+}
+
+// The other processes that have the device open, from /proc (where the
+// system shows them: a process of another user stays hidden from a user
+// without the rights to look).
+std::vector<PortOpenProblem::Holder> Holders(const std::string& device)
+{
+    std::vector<PortOpenProblem::Holder> holders;
+    char* real = ::realpath(device.c_str(), nullptr);
+    const std::string target = real ? real : device;
+    std::free(real);
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return holders;
+    const int self = static_cast<int>(::getpid());
+    while (const dirent* process = ::readdir(proc)) {
+        const char* name = process->d_name;
+        if (!*name || std::strspn(name, "0123456789") != std::strlen(name))
+            continue;
+        const int pid = std::atoi(name);
+        if (pid == self)
+            continue;
+        const std::string fdDir = std::string("/proc/") + name + "/fd";
+        DIR* fds = ::opendir(fdDir.c_str());
+        if (!fds)
+            continue;
+        bool holds = false;
+        while (const dirent* fd = ::readdir(fds)) {
+            if (fd->d_name[0] == '.')
+                continue;
+            char link[4096];
+            const ssize_t n = ::readlink((fdDir + "/" + fd->d_name).c_str(), link, sizeof link - 1);
+            if (n > 0 && target.compare(0, std::string::npos, link, static_cast<std::size_t>(n)) == 0) {
+                holds = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+        if (!holds)
+            continue;
+        std::ifstream comm(std::string("/proc/") + name + "/comm");
+        std::string command;
+        std::getline(comm, command);
+        holders.push_back({command.empty() ? std::string("a program") : command, pid});
+    }
+    ::closedir(proc);
+    std::sort(holders.begin(), holders.end(),
+              [](const PortOpenProblem::Holder& a, const PortOpenProblem::Holder& b) { return a.pid < b.pid; });
+    return holders;
+}
 
 } // namespace
 
@@ -111,15 +237,30 @@ void CComPort::clearWake()
 int CComPort::open(const std::string& portName, int baudRate, int stopBits, int parity)
 {
     close();
+    m_openProblem.clear();
     const std::string device = ResolvePortDevice(portName);
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        m_lastErrno = errno;
-        return DoesNotExist(m_lastErrno.load()) ? Result::NoLink : Result::PortBusy;
+        const int error = errno;
+        m_lastErrno = error;
+        if (DoesNotExist(error)) {
+            m_openProblem = PortOpenProblem::Gone(device);
+            return Result::PortGone;
+        }
+        if (error == EACCES || error == EPERM) {
+            m_openProblem = NoAccessText(device);
+            return Result::PortNoAccess;
+        }
+        // EBUSY: another program set exclusive use (TIOCEXCL).
+        if (error == EBUSY)
+            m_openProblem = PortOpenProblem::Busy(device, Holders(device));
+        return Result::PortBusy;
     }
     const auto fail = [&](int code) {
         m_lastErrno = errno;
         ::close(fd);
+        if (code == Result::PortBusy)
+            m_openProblem = PortOpenProblem::Busy(device, Holders(device));
         return code;
     };
     // Exclusive use: the advisory lock keeps out every other port object

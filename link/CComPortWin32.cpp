@@ -9,6 +9,7 @@
 #include "diag/Result.h"
 #include "diag/Win32Text.h"
 #include "link/PortDiscovery.h"
+#include "link/PortOpenProblem.h"
 
 #include <windows.h>
 
@@ -35,7 +36,7 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 bool DoesNotExist(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH ||
-           error == ERROR_INVALID_NAME;
+           error == ERROR_INVALID_NAME || error == ERROR_DEV_NOT_EXIST || error == ERROR_DEVICE_NOT_CONNECTED;
 }
 
 BYTE ParityOf(int parity)
@@ -125,6 +126,7 @@ CComPort::Wait CComPort::sleepFor(int timeoutMs)
 int CComPort::open(const std::string& portName, int baudRate, int stopBits, int parity)
 {
     close();
+    m_openProblem.clear();
     if (!m_native->readEvent || !m_native->writeEvent) {
         m_lastErrno = static_cast<int>(ERROR_NOT_ENOUGH_MEMORY);
         return Result::PortBusy;
@@ -136,7 +138,15 @@ int CComPort::open(const std::string& portName, int baudRate, int stopBits, int 
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         m_lastErrno = static_cast<int>(error);
-        return DoesNotExist(error) ? Result::NoLink : Result::PortBusy;
+        if (DoesNotExist(error)) {
+            m_openProblem = PortOpenProblem::Gone(device);
+            return Result::PortGone;
+        }
+        // A COM port is opened by one program at a time; Windows answers
+        // another one with "access denied" and does not say who holds it.
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+            m_openProblem = PortOpenProblem::Busy(device, {});
+        return Result::PortBusy;
     }
     const auto fail = [&](int code) {
         m_lastErrno = static_cast<int>(GetLastError());

@@ -242,11 +242,19 @@ void CConnection::connectSequence()
     enteredPin = ok ? ParsePin(text) : 0;
     m_pinCancelled = !ok;
 
-    // Send the PIN; a port that is missing or busy ends the sequence quietly.
+    // Send the PIN. A port that cannot be opened ends the sequence with its
+    // code on the status line; the detail line says why (no access, held
+    // by another program, unplugged).
     PortSettings settings;
-    if (getPortSettings(settings) != 0 ||
-        m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0) {
+    if (getPortSettings(settings) != 0) {
         m_modbus.disconnect();
+        return;
+    }
+    if (const int opened =
+            m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
+        opened != 0) {
+        m_modbus.disconnect();
+        m_host.setStatusText(StatusLineText(opened));
         return;
     }
     m_modbus.sendUnlock(enteredPin);

@@ -72,9 +72,9 @@ TEST(ComPortOpen, ReportsEachFailureAndStaysClosed)
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
     CComPort port;
-    EXPECT_EQ(port.open("/dev/tavemo-no-such-port", 115200, 0, 0), -1);
+    EXPECT_EQ(port.open("/dev/tavemo-no-such-port", 115200, 0, 0), Result::PortGone);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(port.open("tavemo-no-such-port", 115200, 0, 0), -1);
+    EXPECT_EQ(port.open("tavemo-no-such-port", 115200, 0, 0), Result::PortGone);
     EXPECT_EQ(port.open("/dev/null", 115200, 0, 0), Result::NotASerialPort) << "not a serial device";
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.open(pty.slave(), 14400, 0, 0), Result::PortSettingsRefused)

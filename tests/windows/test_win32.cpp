@@ -66,8 +66,9 @@ protected:
 TEST(Win32Port, MissingPortsAndClosedPortsReportTheirCodes)
 {
     CComPort port;
-    EXPECT_EQ(port.open("COM199", 115200, 0, 0), Result::NoLink);
-    EXPECT_EQ(port.open("\\\\.\\COM199", 115200, 0, 0), Result::NoLink);
+    EXPECT_EQ(port.open("COM199", 115200, 0, 0), Result::PortGone);
+    EXPECT_EQ(port.openProblem(), "\\\\.\\COM199 no longer exists");
+    EXPECT_EQ(port.open("\\\\.\\COM199", 115200, 0, 0), Result::PortGone);
     EXPECT_FALSE(port.isOpen());
     char buf[8];
     // A device that is no serial port has no port state to read.

@@ -8,6 +8,7 @@
 #include "link/CPassword.h"
 #include "link/CUnitState.h"
 #include "link/PortDiscovery.h"
+#include "link/PortOpenProblem.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
 
@@ -111,8 +112,12 @@ int OpenUnit(Unit& unit, const GlobalOptions& global, const char* command)
     unit.modbus.setUnitState(&unit.state);
     unit.modbus.setCatalogue(&unit.catalogue);
     const int r = unit.modbus.connect(global.port);
-    if (r != 0)
-        return Failure("opening port '" + global.port + "'", r);
+    if (r != 0) {
+        // With the device's details: its group, the program holding it.
+        std::fprintf(stderr, "tavemo-cli: opening port '%s': error %d: %s\n", global.port.c_str(), r,
+                     OpenFailureText(r, unit.modbus.openProblem()).c_str());
+        return kExitFailure;
+    }
     const int status = UnlockUnit(unit, global);
     if (status != kExitOk)
         unit.modbus.disconnect();

@@ -1,14 +1,17 @@
 // The COM-Interface page in the real window against tavemo-unitsim on a
 // pseudo-terminal: connecting with right and wrong PINs, the lockout, units
-// without PIN, Cancel, silent and missing ports, the identity check, the
+// without PIN, Cancel, silent ports and ports that cannot be opened, the identity check, the
 // protocol switch, Save To NVRAM and demo mode; what the page tells about
 // the lockout, its unit block, its port choice and its keyboard access.
 #include "app/CDlgMessage.h"
 #include "app/CStatusLine.h"
+#include "diag/Result.h"
 #include "link/CPassword.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/OtherUser.h"
+#include "tests/support/PortHolder.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/WhenModal.h"
 
@@ -20,6 +23,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 
 using apptest::TabSet;
 using testsupport::SimProcess;
@@ -323,14 +327,50 @@ TEST_F(ComInterface, NoUnitAnsweringReportsNoDevice)
     EXPECT_EQ(catalogue.Holding(7040).value, 0);
 }
 
-TEST_F(ComInterface, MissingPortEndsQuietly)
+// A port that cannot be opened ends the sequence with its code on the
+// status line, and the detail line says why: the device's group, the
+// program holding it (with its process id), or that it is gone.
+TEST_F(ComInterface, PortThatCannotBeOpenedSaysWhy)
 {
     startSim({});
-    sim->stop(); // its port goes, the list still offers it
+    const std::string link = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/tavemo/ports/" + sim->name();
+    {
+        testsupport::DeniedDevice denied(sim->device());
+        ASSERT_TRUE(denied.ok());
+        testsupport::AsOtherUser nobody(link);
+        ASSERT_TRUE(nobody.ok());
+        ASSERT_TRUE(connectWith("1234"));
+    }
+    EXPECT_EQ(window->statusText(), "Error: -31");
+    EXPECT_TRUE(window->statusIsError());
+    const QString noAccess = window->statusDetail();
+    EXPECT_TRUE(noAccess.startsWith("the port could not be opened: access to the device is denied: " +
+                                    QString::fromStdString(link)))
+        << noAccess.toStdString();
+    if (testsupport::RunningAsRoot()) {
+        EXPECT_TRUE(noAccess.contains("belongs to group 'dialout', which you are not in")) << noAccess.toStdString();
+    }
+    EXPECT_TRUE(onlyFirstTabEnabled());
+
+    {
+        testsupport::PortHolder holder(sim->device(), "portholder");
+        ASSERT_TRUE(holder.holding());
+        ASSERT_TRUE(connectWith("1234"));
+        EXPECT_EQ(window->statusText(), "Error: -20");
+        const QString busy = window->statusDetail();
+        EXPECT_TRUE(busy.startsWith("the port could not be opened: it is in use by another program: ")) << busy.toStdString();
+        EXPECT_TRUE(busy.contains(QStringLiteral("portholder (pid %1)").arg(holder.pid()))) << busy.toStdString();
+    }
+
+    // Its port goes (with its published name), the list still offers it.
+    sim->stop();
     window->SetStatusText(QStringLiteral("Ready."));
     ASSERT_TRUE(connectWith("1234"));
-    EXPECT_EQ(window->statusText(), "");
+    EXPECT_EQ(window->statusText(), "Error: -30");
+    EXPECT_EQ(window->statusDetail().toStdString(),
+              ResultText(Result::PortGone) + ": /dev/" + sim->name() + " no longer exists");
     EXPECT_TRUE(onlyFirstTabEnabled());
+    EXPECT_FALSE(theModbus.isOpen());
 }
 
 TEST_F(ComInterface, AnotherUnitOnTheLineDisablesThePages)

@@ -1,16 +1,20 @@
 // The main window driven offscreen: start-up, the tab rules, the status
 // line, the tab timer, closing, the debug window and the progress box.
 #include "tools/ui/CDlgProgress.h"
+#include "app/CDlgAbout.h"
 #include "app/CStatusLine.h"
+#include "diag/Version.h"
 #include "app/CXTabBar.h"
 #include "pages/core/ITabPage.h"
 #include "diag/ui/CDlgDebug.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/QtApp.h"
 #include "tests/support/WhenModal.h"
 
 #include <QAccessible>
 #include <QMessageBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -284,3 +288,16 @@ TEST(SharedDialogs, ProgressClampsAndFormats)
 }
 
 } // namespace
+
+// The About box names the version --version prints (with its +git part
+// between releases), not the bare project version.
+TEST(AboutBox, ShowsTheProgramsVersion)
+{
+    testsupport::App();
+    CDlgAbout about;
+    const auto* build = about.findChild<QLabel*>(QStringLiteral("build"));
+    ASSERT_NE(build, nullptr);
+    EXPECT_TRUE(build->text().endsWith(QStringLiteral("\nVersion: ") + QString::fromLatin1(TavemoVersion())))
+        << build->text().toStdString();
+    EXPECT_TRUE(QString::fromLatin1(TavemoVersion()).startsWith(QStringLiteral(TAVEMO_VERSION)));
+}

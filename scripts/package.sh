@@ -12,12 +12,14 @@
 # (cmake/Version.cmake). Prints the package's path as its last line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh package
 build=${1:-build}
 jobs=$(nproc)
 
+# A new folder is configured as the test command configures it, so that
+# both can share it; only the package's targets are built here.
 if [[ ! -f $build/CMakeCache.txt ]]; then
-  cmake -GNinja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2" \
-    -DTAVEMO_BUILD_TESTS=OFF -DTAVEMO_BUILD_BENCH=OFF -DTAVEMO_BUILD_SCREENSHOTS=OFF >/dev/null
+  cmake -GNinja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2" >/dev/null
 fi
 # Only what the package holds; the man pages run the programs.
 cmake --build "$build" -j"$jobs" --target tavemo-config tavemo-cli tavemo-unitsim tavemo_man tavemo_version

@@ -201,13 +201,16 @@ int CCommonLogic::chooseTempUnit()
             e.value = static_cast<uint16_t>(v);
         }
     }
-    return writeOnChange(TempUnit);
+    const int result = writeOnChange(TempUnit);
+    // The unit measures in the new unit now: the other pages follow it.
+    if (result == 0 && readsFromUnit())
+        catalogue().Holding(Reg::TempUnit).value = fahrenheit ? 0 : 1;
+    return result;
 }
 
 int CCommonLogic::writeDateTime(const UnitDateTime& m)
 {
-    controls().setText(DateTime, DateTimeText(m));
-    const int result = onUnit({}, [&] {
+    const int result = onUnit({.sameDevice = true}, [&] {
         const struct
         {
             uint16_t address;
@@ -220,6 +223,10 @@ int CCommonLogic::writeDateTime(const UnitDateTime& m)
         m_unitClock = m;
         return 0;
     });
+    if (result == Result::AnotherUnit || result == Result::PinNotAccepted)
+        return result; // the status says why; the field keeps the unit's clock
+    if (result == 0)
+        controls().setText(DateTime, DateTimeText(m));
     host().setStatusText(StatusLineText(result));
     return result;
 }
@@ -238,15 +245,21 @@ int CCommonLogic::factoryReset()
 {
     if (unit().demoMode())
         return 0;
-    unit().identifyDevice();
+    const int identified = unit().identifyDevice();
+    if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
+        return refuseUnit(identified);
     if (checkReady() < 0)
         return Result::NoLink;
     // The overlay stays while the unit restarts and is read again.
     host().showBusyOverlay();
-    int result = onUnit({}, [this] { return unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1); });
+    int result = onUnit({.sameDevice = true},
+                        [this] { return unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1); });
     if (result == 0) {
         host().pause(m_restartWaitMs);
         result = readCycle();
+    } else if (result != Result::AnotherUnit && result != Result::PinNotAccepted) {
+        // A refused reset is no "Ready.".
+        host().setStatusText(StatusLineText(result));
     }
     host().hideBusyOverlay();
     return result;

@@ -71,6 +71,11 @@ int CConnection::ParsePin(const std::string& text)
 
 int CConnection::getPortSettings(PortSettings& settings)
 {
+    return m_host.getPortSettings(settings);
+}
+
+int CConnection::unitPortSettings(PortSettings& settings)
+{
     // Bound at "Connect": a refreshed or changed port list does not move it.
     if (m_boundPort) {
         settings = *m_boundPort;
@@ -89,6 +94,17 @@ void CConnection::unbind()
     m_boundDeviceType = kNoDevice;
 }
 
+void CConnection::identityWritten(uint16_t address, uint16_t value)
+{
+    if (!m_identity || m_otherUnit)
+        return;
+    for (std::size_t i = 0; i < m_identity->size(); ++i)
+        if (kIdentityRegisters[i] == address)
+            (*m_identity)[i] = value;
+    if (address == Reg::Pin)
+        devicePin = value;
+}
+
 void CConnection::markOtherUnit()
 {
     m_otherUnit = true;
@@ -100,7 +116,7 @@ void CConnection::markOtherUnit()
 void CConnection::connectLink()
 {
     PortSettings settings;
-    if (getPortSettings(settings) == 0)
+    if (unitPortSettings(settings) == 0)
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
 }
 
@@ -113,7 +129,7 @@ int CConnection::connectUnit(bool requireDevice)
         if (!m_pinAccepted)
             return Result::PinNotAccepted;
     }
-    if (getPortSettings(settings) != 0)
+    if (unitPortSettings(settings) != 0)
         return Result::NoLink;
     if (requireDevice && m_state.deviceType <= 0)
         return Result::NoLink;
@@ -166,7 +182,7 @@ int CConnection::identifyDevice()
 int CConnection::identify()
 {
     PortSettings settings;
-    if (getPortSettings(settings) != 0) {
+    if (unitPortSettings(settings) != 0) {
         m_state.deviceType = kNoDevice;
         return Result::NoLink;
     }
@@ -332,7 +348,7 @@ void CConnection::connectSequence()
 
     // Send the PIN; a port that is missing or busy ends the sequence quietly.
     PortSettings settings;
-    if (getPortSettings(settings) != 0 ||
+    if (unitPortSettings(settings) != 0 ||
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0) {
         m_modbus.disconnect();
         return;
@@ -399,7 +415,7 @@ void CConnection::switchProtocol(int value)
         return;
     entry.value = static_cast<uint16_t>(value);
     PortSettings settings;
-    if (getPortSettings(settings) != 0 ||
+    if (unitPortSettings(settings) != 0 ||
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0)
         return;
     if (m_modbus.writeHoldingSpecial(Reg::Protocol, static_cast<uint16_t>(value)) != 0) {

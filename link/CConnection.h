@@ -79,7 +79,11 @@ public:
     // The "Connect" button: unlock, identify, check the PIN, enable the pages.
     void connectSequence();
 
+    // The port list's choice now (the host's).
     int getPortSettings(PortSettings& settings);
+    // The port the unit actions use: the one bound at "Connect", or the
+    // list's choice while none is bound.
+    int unitPortSettings(PortSettings& settings);
     // Opens the link with the chosen settings; results are not looked at.
     void connectLink();
     int connectUnit(bool requireDevice);
@@ -141,6 +145,9 @@ public:
     const std::string& portName() const { return m_boundPort ? m_boundPort->portName : m_noPort; }
     // Forgets the bound unit and port (the pages go off).
     void unbind();
+    // The tool wrote an identity register (the PIN, the bus address) of the
+    // bound unit: it keeps its identity with the new value.
+    void identityWritten(uint16_t address, uint16_t value);
     // Whether the user cancelled the PIN prompt of the last connect.
     bool pinCancelled() const { return m_pinCancelled; }
 

@@ -140,7 +140,7 @@ TEST_F(CommonLogicTest, DateAndTimeGoOutInTheUnitsOrder)
     EXPECT_EQ(logic.writeDateTime({2026, 1, 2, 3, 4, 5}), Result::AnotherUnit);
     EXPECT_TRUE(unit.writes().empty());
     EXPECT_EQ(host.status, PageText::kAnotherUnit);
-    EXPECT_EQ(controls[CommonId::DateTime].text, "2025/12/31 23:59:30");
+    EXPECT_EQ(controls[CommonId::DateTime].text, "2025/01/02 03:04:05");
 }
 
 namespace {

@@ -176,6 +176,11 @@ TEST_F(Pages, ChangesAreWrittenAtOnceAndCheckedAgainstTheLimits)
     EXPECT_EQ(window->statusText(), "Done.");
     EXPECT_TRUE(window->comInterface()->verifySameDevice());
     EXPECT_TRUE(allTabsEnabled());
+    // The suite's unit keeps its PIN for the tests after this one.
+    pin->clear();
+    QTest::keyClicks(pin, QString::fromLatin1(kPin));
+    QTest::keyClick(pin, Qt::Key_Return);
+    EXPECT_TRUE(window->comInterface()->verifySameDevice());
 }
 
 TEST_F(Pages, UndoWritesBackWhatWasReadAndSaveToNvramStoresIt)
@@ -399,8 +404,8 @@ TEST_F(Pages, SensorDialogShowsTheSensorsOptionsAndWritesTheBlock)
 TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
 {
     show("Common");
-    // The same unit with one register broken (and no PIN: nothing unlocks it).
-    restartUnit(kUnit + std::vector<std::string>{"--fail-read", "2002"});
+    // The same unit restarted with one register broken.
+    restartUnit(Unit() + std::vector<std::string>{"--fail-read", "2002"});
     CTabCommon* p = common();
     for (Page::ControlId id : {CommonId::OperationDays, CommonId::BusAddress, CommonId::Pin})
         p->controls().setText(id, "untouched");
@@ -424,6 +429,7 @@ TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
     }
     EXPECT_EQ(p->controls().editState(CommonId::Firmware), EditState::Clean);
     EXPECT_EQ(window->statusText(), "Error: -10");
+    connect(Unit()); // restarted, the unit waits for its PIN again
 }
 
 TEST_F(Pages, AChangeLeftInAFieldIsMarkedAndSaveToNvramAsksFirst)

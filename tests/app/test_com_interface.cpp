@@ -661,3 +661,34 @@ TEST_F(ComInterface, TheSensorsPageLabelsTheTemperaturesAsTheUnitMeasures)
     EXPECT_EQ(label(), QString::fromUtf8("\u00b0C"));
     CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C");
 }
+
+// The unit is gone while the user works: nothing is shown as done.
+TEST_F(ComInterface, AFailedIdentificationOrAPulledAdapterIsNeverDone)
+{
+    startSim({"--device-type", "2050"});
+    ASSERT_TRUE(connectWith("0"));
+    auto* common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
+    auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
+    const SensorInfo& co2 = *CSensorsLogic::SensorOf(SensorsId::ConfigureFirst);
+
+    // The sensor dialog's "OK" with the unit gone.
+    ASSERT_EQ(sensors->logic().readBlock(co2), 0);
+    sim->stop();
+    EXPECT_NE(sensors->logic().writeBlock(co2), 0);
+    EXPECT_TRUE(window->statusText().startsWith("Error: ")) << window->statusText().toStdString();
+
+    // "Undo Changes" finds no unit; it comes back; a change is not taken as
+    // written, and "Save To NVRAM" does not say "Done.".
+    common->logic().undoCycle();
+    startSim({"--device-type", "2050"});
+    const auto before = sim->commands().size();
+    auto* language = common->widget<QComboBox>(CommonId::Language);
+    language->setCurrentIndex(2);
+    emit language->activated(2);
+    EXPECT_EQ(window->statusText(), "not written: no unit identified - connect again");
+    EXPECT_EQ(common->controls().editState(CommonId::Language), EditState::Edited);
+    common->logic().saveToNvram();
+    EXPECT_NE(window->statusText(), "Done.");
+    EXPECT_TRUE(Writes(*sim).empty()) << testing::PrintToString(Writes(*sim));
+    EXPECT_EQ(sim->commands().size(), before);
+}

@@ -202,6 +202,7 @@ int CConnection::identify()
     int special = 0;
     std::array<uint16_t, 6> identity{};
     std::array<bool, 6> identityRead{};
+    const int knownSpecialRead = specialReadWorks;
     uint16_t value = 0;
     if (m_modbus.readHolding(Reg::DeviceType, &value) >= 0)
         deviceType = value;
@@ -229,6 +230,7 @@ int CConnection::identify()
         for (std::size_t i = 0; i < identity.size(); ++i)
             other = other || (identityRead[i] && identity[i] != (*m_identity)[i]);
         if (other) {
+            specialReadWorks = knownSpecialRead; // the connected unit's
             markOtherUnit();
             return Result::AnotherUnit;
         }

@@ -109,14 +109,10 @@ CTavemoConfigurationToolDlg::~CTavemoConfigurationToolDlg()
 void CTavemoConfigurationToolDlg::createMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    m_importAction = file->addAction(QStringLiteral("&Import Configuration..."), this, [this] {
-        if (m_importHandler)
-            m_importHandler();
-    });
-    m_exportAction = file->addAction(QStringLiteral("&Save Configuration..."), this, [this] {
-        if (m_exportHandler)
-            m_exportHandler();
-    });
+    m_importAction = file->addAction(QStringLiteral("&Import Configuration..."), this,
+                                     [this] { importConfiguration(); });
+    m_exportAction = file->addAction(QStringLiteral("&Save Configuration..."), this,
+                                     [this] { saveConfiguration(); });
     m_importAction->setEnabled(false);
     m_exportAction->setEnabled(false);
     file->addSeparator();
@@ -133,8 +129,21 @@ void CTavemoConfigurationToolDlg::setConfigurationFileHandlers(std::function<voi
 {
     m_importHandler = std::move(importConfiguration);
     m_exportHandler = std::move(saveConfiguration);
-    m_importAction->setEnabled(bool(m_importHandler));
-    m_exportAction->setEnabled(bool(m_exportHandler));
+    updateFileActions();
+}
+
+bool CTavemoConfigurationToolDlg::unitActionsAllowed() const
+{
+    return m_comInterface && m_comInterface->connection().mayActOnUnit();
+}
+
+void CTavemoConfigurationToolDlg::updateFileActions()
+{
+    // Export and import act on the unit: only on one connected with its PIN
+    // (or in demo mode).
+    const bool allowed = unitActionsAllowed();
+    m_importAction->setEnabled(bool(m_importHandler) && allowed);
+    m_exportAction->setEnabled(bool(m_exportHandler) && allowed);
 }
 
 void CTavemoConfigurationToolDlg::showEvent(QShowEvent* event)
@@ -374,10 +383,9 @@ void CTavemoConfigurationToolDlg::updateUnitCaption()
         m_demoText->setText(QStringLiteral("Demo mode: %1. No unit is connected; nothing is read or written.")
                                 .arg(name));
     } else if (type >= 0 && m_comInterface && m_comInterface->connection().pinAccepted()) {
-        PortSettings settings;
-        QString port;
-        if (m_comInterface->getPortSettings(settings) == 0)
-            port = QString::fromStdString(settings.portName).section(QLatin1Char('/'), -1);
+        // The port bound at "Connect", not what the list shows now.
+        const QString port =
+            QString::fromStdString(m_comInterface->connection().portName()).section(QLatin1Char('/'), -1);
         title += QStringLiteral(" - %1 on %2, bus address %3")
                      .arg(name, port)
                      .arg(m_catalogue.Holding(Reg::BusAddress).value);
@@ -508,6 +516,7 @@ void CTavemoConfigurationToolDlg::SetOtherTabsEnabled(bool enabled)
 {
     for (int i = 1; i < m_tabs->count(); ++i)
         m_tabs->SetTabEnabled(i, enabled);
+    updateFileActions();
 }
 
 int CTavemoConfigurationToolDlg::tabCount() const
@@ -522,14 +531,24 @@ bool CTavemoConfigurationToolDlg::isTabEnabled(int index) const
 
 void CTavemoConfigurationToolDlg::saveConfiguration()
 {
-    if (m_exportHandler)
-        m_exportHandler();
+    if (!m_exportHandler)
+        return;
+    if (!unitActionsAllowed()) {
+        SetStatusText(QString::fromStdString(StatusLineText(Result::PinNotAccepted)));
+        return;
+    }
+    m_exportHandler();
 }
 
 void CTavemoConfigurationToolDlg::importConfiguration()
 {
-    if (m_importHandler)
-        m_importHandler();
+    if (!m_importHandler)
+        return;
+    if (!unitActionsAllowed()) {
+        SetStatusText(QString::fromStdString(StatusLineText(Result::PinNotAccepted)));
+        return;
+    }
+    m_importHandler();
 }
 
 void CTavemoConfigurationToolDlg::pause(int ms)

@@ -86,6 +86,10 @@ public:
     bool SelectTab(int index);
     void SetTabEnabled(int index, bool enabled);
     void SetOtherTabsEnabled(bool enabled);
+    // A unit connected with its PIN, or demo mode: the unit actions may run.
+    bool unitActionsAllowed() const;
+    // "Import Configuration..." and "Save Configuration..." follow it.
+    void updateFileActions();
     // "Save To NVRAM": makes the unit store its configuration.
     void SaveToNvram();
     // The identified device type; sets "Ready." when it is 0 or more, else

@@ -9,6 +9,12 @@
 // A folded line keeps the time of its first occurrence and shows its count:
 //   "10:04:17.250 CComPort::getArray(len =     0) (x3)"
 //
+// The unit's PIN never shows: Masked replaces the PIN sent to unlock the
+// unit ("> u 1234") and every value of the PIN register (holding 2008) in a
+// command, a reply or a failed read's line by "****". Add masks each line
+// before it keeps it, so the window, its copy and its saved file never hold
+// one; the log writer masks its lines the same way.
+//
 // Thread rules: not synchronised; one thread (the window's) uses an
 // instance. LocalMsOfDay may be called from any thread, so a writer can take
 // the time when it writes and hand it over with the text.
@@ -18,6 +24,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -29,6 +36,8 @@ public:
     static constexpr std::size_t kMaxLines = 1000;
     static constexpr std::size_t kMaxText = DebugOutput::kMaxLine;
     static constexpr int kMsPerDay = 24 * 60 * 60 * 1000;
+    static constexpr uint16_t kPinRegister = 2008;
+    static constexpr std::string_view kMask = "****";
 
     struct Line
     {
@@ -50,6 +59,9 @@ public:
     static int LocalMsOfDay(std::chrono::system_clock::time_point when);
     // "hh:mm:ss.zzz"; a value outside the day is wrapped into it.
     static std::string TimeText(int msOfDay);
+
+    // The line with the PIN replaced (see above); any thread.
+    static std::string Masked(std::string_view text);
 
     Change Add(std::string_view text, int msOfDay);
     void Clear();

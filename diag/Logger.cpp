@@ -1,5 +1,7 @@
 #include "diag/Logger.h"
 
+#include "diag/CDebugLines.h"
+
 #include <cstdio>
 
 Logger& Logger::Instance()
@@ -78,7 +80,8 @@ void Logger::vlog(LogModule module, LogLevel level, const char* format, va_list 
     line += ModuleTag(md);
     char text[kMaxLine + 1];
     std::vsnprintf(text, sizeof text, format ? format : "", args);
-    line += text;
+    // The adapter's lines may carry the PIN: never in a log.
+    line += CDebugLines::Masked(text);
     if (line.size() > kMaxLine)
         line.resize(kMaxLine);
     line += "\r\n";

@@ -88,6 +88,11 @@ constexpr Entry kTable[] = {
 
     {BeyondSixteenBits, "the number typed does not fit in 16 bits (register and object numbers 0 to 65535, "
                         "values -32768 to 65535); nothing was sent"},
+
+    {AnotherUnit, "another unit is attached: connect again"},
+    {NoUnitIdentified, "not written: no unit identified - connect again"},
+    {PinNotAccepted, "no unit connected with its PIN: press \"Connect\" first; nothing was sent"},
+    {EditsUnwritten, "a field holds a change the unit has not taken: write or discard it first; nothing was stored"},
 };
 
 } // namespace

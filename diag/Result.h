@@ -123,6 +123,18 @@ constexpr int NoNumberTyped = -102;
 // that does not fit in 16 bits; nothing is sent.
 constexpr int BeyondSixteenBits = -110;
 
+// ---- the unit bound at "Connect" ------------------------------------------------
+// Another unit answers behind the port than the one connected to; nothing is
+// written and the pages stay off until "Connect" is pressed again.
+constexpr int AnotherUnit = -120;
+// A change found no identified unit to take it; it stays marked as unwritten.
+constexpr int NoUnitIdentified = -121;
+// The action needs a unit whose PIN was accepted at "Connect"; nothing is sent.
+constexpr int PinNotAccepted = -122;
+// "Save To NVRAM" while a field holds an edit the unit has not taken; nothing
+// is stored.
+constexpr int EditsUnwritten = -123;
+
 struct Entry
 {
     int code;

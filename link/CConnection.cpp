@@ -19,6 +19,7 @@ constexpr const char* kStatusBlocked = "Wait - you are blocked on more wrong tri
 constexpr const char* kStatusRebooting = "Please wait til target has rebooted!";
 // Cancel is the user's choice, not a fault: a plain text, never an error.
 constexpr const char* kStatusCancelled = "Connect canceled.";
+constexpr const char* kStatusAnotherUnit = "another unit is attached: connect again";
 
 } // namespace
 
@@ -73,17 +74,62 @@ int CConnection::getPortSettings(PortSettings& settings)
     return m_host.getPortSettings(settings);
 }
 
+int CConnection::unitPortSettings(PortSettings& settings)
+{
+    // Bound at "Connect": a refreshed or changed port list does not move it.
+    if (m_boundPort) {
+        settings = *m_boundPort;
+        return Result::Ok;
+    }
+    return m_host.getPortSettings(settings);
+}
+
+void CConnection::unbind()
+{
+    m_pinAccepted = false;
+    m_pinCancelled = false;
+    m_otherUnit = false;
+    m_boundPort.reset();
+    m_identity.reset();
+    m_boundDeviceType = kNoDevice;
+}
+
+void CConnection::identityWritten(uint16_t address, uint16_t value)
+{
+    if (!m_identity || m_otherUnit)
+        return;
+    for (std::size_t i = 0; i < m_identity->size(); ++i)
+        if (kIdentityRegisters[i] == address)
+            (*m_identity)[i] = value;
+    if (address == Reg::Pin)
+        devicePin = value;
+}
+
+void CConnection::markOtherUnit()
+{
+    m_otherUnit = true;
+    m_state.deviceType = m_boundDeviceType;
+    m_host.setOtherTabsEnabled(false);
+    m_host.setStatusText(kStatusAnotherUnit);
+}
+
 void CConnection::connectLink()
 {
     PortSettings settings;
-    if (getPortSettings(settings) == 0)
+    if (unitPortSettings(settings) == 0)
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
 }
 
 int CConnection::connectUnit(bool requireDevice)
 {
     PortSettings settings;
-    if (getPortSettings(settings) != 0)
+    if (!m_binding && !m_state.inDemoMode()) {
+        if (m_otherUnit)
+            return Result::AnotherUnit;
+        if (!m_pinAccepted)
+            return Result::PinNotAccepted;
+    }
+    if (unitPortSettings(settings) != 0)
         return Result::NoLink;
     if (requireDevice && m_state.deviceType <= 0)
         return Result::NoLink;
@@ -124,65 +170,118 @@ bool CConnection::readIdentity(uint16_t (&values)[6])
 
 int CConnection::identifyDevice()
 {
-    m_state.deviceType = kNoDevice;
-    temperatureUnit = -1;
-    pressureUnit = -1;
-    protocolSelector = 0;
-    specialReadWorks = 0;
+    if (!m_binding && !m_state.inDemoMode()) {
+        if (m_otherUnit)
+            return Result::AnotherUnit;
+        if (!m_pinAccepted)
+            return Result::PinNotAccepted;
+    }
+    return identify();
+}
 
+int CConnection::identify()
+{
     PortSettings settings;
-    if (getPortSettings(settings) != 0)
+    if (unitPortSettings(settings) != 0) {
+        m_state.deviceType = kNoDevice;
         return Result::NoLink;
+    }
     const int connected =
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
-    if (connected != 0)
+    if (connected != 0) {
+        m_state.deviceType = kNoDevice;
         return connected;
-
-    uint16_t value = 0;
-    if (m_modbus.readHolding(Reg::DeviceType, &value) >= 0) {
-        m_state.deviceType = value;
-        m_catalogue.Holding(Reg::DeviceType).value = value;
     }
-    if (m_state.deviceType >= 0) {
+
+    // Read everything first; take it over only when it is the bound unit
+    // (or while binding): another unit must not overwrite what is known.
+    int deviceType = kNoDevice;
+    int tempUnit = -1;
+    int pressUnit = -1;
+    int selector = 0;
+    int special = 0;
+    std::array<uint16_t, 6> identity{};
+    std::array<bool, 6> identityRead{};
+    const int knownSpecialRead = specialReadWorks;
+    uint16_t value = 0;
+    if (m_modbus.readHolding(Reg::DeviceType, &value) >= 0)
+        deviceType = value;
+    if (deviceType >= 0) {
         if (m_modbus.readHolding(Reg::TempUnit, &value) >= 0)
-            temperatureUnit = value;
+            tempUnit = value;
         if (m_modbus.readHolding(Reg::PressureUnit, &value) >= 0)
-            pressureUnit = value;
+            pressUnit = value;
         if (m_modbus.readHoldingSpecial(Reg::Protocol, &value) >= 0) {
-            protocolSelector = value;
-            specialReadWorks = 1;
-        } else {
-            protocolSelector = 0;
-            specialReadWorks = 0;
+            selector = value;
+            special = 1;
         }
-        m_catalogue.Holding(Reg::Protocol).value = static_cast<uint16_t>(protocolSelector);
-        for (uint16_t address : kIdentityRegisters) {
-            if (readIdentityRegister(address, &value) < 0)
+        specialReadWorks = special;
+        for (int i = 0; i < 6; ++i) {
+            if (readIdentityRegister(kIdentityRegisters[i], &value) < 0)
                 continue;
-            m_catalogue.Holding(address).value = value;
-            if (address == Reg::Pin)
-                devicePin = value;
+            identity[static_cast<std::size_t>(i)] = value;
+            identityRead[static_cast<std::size_t>(i)] = true;
         }
     }
     disconnectLink();
-    return m_state.deviceType;
+
+    if (!m_binding && m_identity && deviceType >= 0) {
+        bool other = deviceType != m_boundDeviceType;
+        for (std::size_t i = 0; i < identity.size(); ++i)
+            other = other || (identityRead[i] && identity[i] != (*m_identity)[i]);
+        if (other) {
+            specialReadWorks = knownSpecialRead; // the connected unit's
+            markOtherUnit();
+            return Result::AnotherUnit;
+        }
+    }
+
+    m_state.deviceType = deviceType;
+    temperatureUnit = tempUnit;
+    pressureUnit = pressUnit;
+    protocolSelector = selector;
+    specialReadWorks = special;
+    if (deviceType < 0)
+        return deviceType;
+    m_catalogue.Holding(Reg::DeviceType).value = static_cast<uint16_t>(deviceType);
+    m_catalogue.Holding(Reg::Protocol).value = static_cast<uint16_t>(protocolSelector);
+    if (tempUnit >= 0)
+        m_catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit);
+    for (std::size_t i = 0; i < identity.size(); ++i) {
+        if (!identityRead[i])
+            continue;
+        m_catalogue.Holding(kIdentityRegisters[i]).value = identity[i];
+        if (kIdentityRegisters[i] == Reg::Pin)
+            devicePin = identity[i];
+    }
+    if (m_binding) {
+        m_boundDeviceType = deviceType;
+        m_identity = identity;
+    }
+    return deviceType;
 }
 
 bool CConnection::isSameDevice()
 {
     if (m_state.inDemoMode())
         return true;
+    if (m_otherUnit || !m_identity)
+        return false;
     uint16_t unit[6] = {};
-    if (!readIdentity(unit))
+    const int knownType = m_state.deviceType;
+    const bool read = readIdentity(unit);
+    m_state.deviceType = knownType; // the bound unit's type stays
+    if (!read)
         return true;
-    uint16_t stored[6];
-    for (int i = 0; i < 6; ++i)
-        stored[i] = m_catalogue.Holding(kIdentityRegisters[i]).value;
-    const bool same = Crc16ModbusWords(unit, 6) == Crc16ModbusWords(stored, 6);
+    const bool same = Crc16ModbusWords(unit, 6) == Crc16ModbusWords(m_identity->data(), 6);
+    if (!same) {
+        markOtherUnit();
+        return false;
+    }
     // The pages open only for a unit whose PIN was accepted; a check after a
     // refused PIN must not open them.
-    m_host.setOtherTabsEnabled(same && m_pinAccepted);
-    return same;
+    m_host.setOtherTabsEnabled(m_pinAccepted);
+    return true;
 }
 
 bool CConnection::verifySameDevice()
@@ -216,10 +315,17 @@ CConnection::PinResult CConnection::checkPin()
 
 void CConnection::connectSequence()
 {
+    // Binding runs to the end of the sequence, whichever way it ends.
+    struct BindingScope
+    {
+        explicit BindingScope(bool& flag) : binding(flag) { binding = true; }
+        ~BindingScope() { binding = false; }
+        bool& binding;
+    } scope(m_binding);
+
     // Reset the link and the tabs, with the previous identification's profile.
     m_state.demoMode = 0;
-    m_pinAccepted = false;
-    m_pinCancelled = false;
+    unbind();
     m_modbus.disconnect();
     m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
     m_host.rebuildTabs(kNoDevice);
@@ -246,7 +352,7 @@ void CConnection::connectSequence()
     // code on the status line; the detail line says why (no access, held
     // by another program, unplugged).
     PortSettings settings;
-    if (getPortSettings(settings) != 0) {
+    if (unitPortSettings(settings) != 0) {
         m_modbus.disconnect();
         return;
     }
@@ -257,6 +363,8 @@ void CConnection::connectSequence()
         m_host.setStatusText(StatusLineText(opened));
         return;
     }
+    // From here on every step of this unit goes to this port.
+    m_boundPort = settings;
     m_modbus.sendUnlock(enteredPin);
     // The unlock line gets no reply; let it reach the adapter before the
     // port is closed, since opening the port again discards what the other
@@ -266,7 +374,7 @@ void CConnection::connectSequence()
     // Identify the unit and adapt catalogue and tabs to it.
     m_host.setStatusText(kStatusRefreshing);
     m_modbus.disconnect();
-    identifyDevice();
+    identify();
     m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
     m_host.rebuildTabs(m_state.deviceType);
     m_host.setOtherTabsEnabled(false);
@@ -317,7 +425,7 @@ void CConnection::switchProtocol(int value)
         return;
     entry.value = static_cast<uint16_t>(value);
     PortSettings settings;
-    if (getPortSettings(settings) != 0 ||
+    if (unitPortSettings(settings) != 0 ||
         m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0)
         return;
     if (m_modbus.writeHoldingSpecial(Reg::Protocol, static_cast<uint16_t>(value)) != 0) {
@@ -337,7 +445,13 @@ int CConnection::saveToNvram()
 {
     if (m_state.inDemoMode())
         return 0;
-    identifyDevice();
+    const int identified = identifyDevice();
+    if (identified == Result::AnotherUnit)
+        return identified; // the status says so already
+    if (identified == Result::PinNotAccepted) {
+        m_host.setStatusText(StatusLineText(identified));
+        return identified;
+    }
     if (checkReady() < 0)
         return Result::NoLink;
     int rc = connectUnit(true);
@@ -351,8 +465,7 @@ int CConnection::saveToNvram()
 
 void CConnection::beginDemoChoice()
 {
-    m_pinAccepted = false;
-    m_pinCancelled = false;
+    unbind();
     m_state.deviceType = kNoDevice;
     m_state.demoMode = 0;
     m_host.setStatusText("Ready.");

@@ -7,15 +7,27 @@
 // The connection owns the shared unit state (demo flag, device type) and
 // attaches it and the catalogue to the protocol client for its lifetime.
 //
+// The unit is bound at "Connect": the port chosen then, the unit's identity
+// (2000-2004, 2008) and whether its PIN was accepted. Until the next
+// "Connect" the port list may change without moving the connection, and a
+// later identification or identity check that finds another unit changes
+// none of it: the connection stops acting on any unit (every page action
+// ends with AnotherUnit, the pages are off) until "Connect" binds again.
+// Nothing but demo mode acts on a unit before its PIN was accepted.
+//
 // Result codes (diag/Result.h; negative = failure):
 //   getPortSettings   Ok; NoLink no port listed; NoPortSelected no port
 //                     selected (the host's codes, IConnectionHost.h)
 //   connectUnit       Ok; the CModbus::connect codes (the CComPort::open
 //                     codes, DemoMode); NoLink without port settings or,
-//                     when a unit is required, when none is known
+//                     when a unit is required, when none is known;
+//                     PinNotAccepted no unit was connected with its PIN;
+//                     AnotherUnit another unit was found since "Connect"
 //   identifyDevice    the device type (0 or more); -1 (kNoDevice) no unit
 //                     answered; NoLink no port settings; a negative connect
-//                     code
+//                     code; PinNotAccepted, AnotherUnit as connectUnit (the
+//                     stored identity and device type stay those of the unit
+//                     found at "Connect")
 //   saveToNvram       Ok; NoLink no unit known; the first failing code
 //                     (connect or write); StatusLineText shows it
 //   checkReady        the device type (negative: none known)
@@ -27,6 +39,7 @@
 #include "link/CUnitState.h"
 #include "link/IConnectionHost.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -66,7 +79,11 @@ public:
     // The "Connect" button: unlock, identify, check the PIN, enable the pages.
     void connectSequence();
 
+    // The port list's choice now (the host's).
     int getPortSettings(PortSettings& settings);
+    // The port the unit actions use: the one bound at "Connect", or the
+    // list's choice while none is bound.
+    int unitPortSettings(PortSettings& settings);
     // Opens the link with the chosen settings; results are not looked at.
     void connectLink();
     int connectUnit(bool requireDevice);
@@ -75,10 +92,11 @@ public:
 
     int identifyDevice();
     // Re-reads the identity registers over the open link and compares their
-    // checksum with the identity held in the catalogue; disables the other
-    // tabs on a mismatch and enables them on a match (only once the unit's
-    // PIN was accepted). A failed read counts as the same unit and changes
-    // no tab. Always true in demo mode.
+    // checksum with the identity of the unit bound at "Connect"; on a
+    // mismatch the other unit is marked found (pages off, "another unit is
+    // attached: connect again"), on a match the pages go on (only once the
+    // unit's PIN was accepted). A failed read counts as the same unit and
+    // changes no tab. False without a bound unit; always true in demo mode.
     bool isSameDevice();
     // connectLink, isSameDevice, disconnectLink.
     bool verifySameDevice();
@@ -116,8 +134,20 @@ public:
     const CUnitState& state() const { return m_state; }
     int deviceType() const { return m_state.deviceType; }
     bool demoMode() const { return m_state.inDemoMode(); }
-    // Whether the last connect passed the PIN check.
-    bool pinAccepted() const { return m_pinAccepted; }
+    // Whether the last connect passed the PIN check and no other unit has
+    // been found behind the port since: the tool may act on the unit.
+    bool pinAccepted() const { return m_pinAccepted && !m_otherUnit; }
+    // Whether another unit than the one bound at "Connect" was found since.
+    bool otherUnitFound() const { return m_otherUnit; }
+    // The pages and the unit actions may run: demo mode, or pinAccepted.
+    bool mayActOnUnit() const { return m_state.inDemoMode() || pinAccepted(); }
+    // The port bound at the last "Connect" ("" none).
+    const std::string& portName() const { return m_boundPort ? m_boundPort->portName : m_noPort; }
+    // Forgets the bound unit and port (the pages go off).
+    void unbind();
+    // The tool wrote an identity register (the PIN, the bus address) of the
+    // bound unit: it keeps its identity with the new value.
+    void identityWritten(uint16_t address, uint16_t value);
     // Whether the user cancelled the PIN prompt of the last connect.
     bool pinCancelled() const { return m_pinCancelled; }
 
@@ -138,6 +168,11 @@ private:
     bool readIdentity(uint16_t (&values)[6]);
     CPassword lockout() const;
     bool isUnlocked();
+    // Identification proper (connectSequence's, and identifyDevice's once
+    // the unit is bound).
+    int identify();
+    // Marks another unit as found: pages off, the status says so.
+    void markOtherUnit();
 
     CModbus& m_modbus;
     RegisterCatalogue& m_catalogue;
@@ -145,5 +180,11 @@ private:
     CUnitState m_state;
     std::optional<std::filesystem::path> m_lockoutDirectory;
     bool m_pinAccepted = false;  // the last connect passed the PIN check
+    bool m_otherUnit = false;    // another unit was found since "Connect"
+    bool m_binding = false;      // connectSequence runs
+    std::optional<PortSettings> m_boundPort;       // the port chosen at "Connect"
+    std::optional<std::array<uint16_t, 6>> m_identity; // the unit found at "Connect"
+    int m_boundDeviceType = kNoDevice;
+    const std::string m_noPort;
     bool m_pinCancelled = false; // its PIN prompt was cancelled
 };

@@ -31,6 +31,10 @@ CDlgDateTime::CDlgDateTime(QWidget* parent) : QDialog(parent)
     connect(m_pcTime, &QPushButton::clicked, this, [this] { setDateTime(QDateTime::currentDateTime()); });
     timeRow->addWidget(m_pcTime);
     layout->addLayout(timeRow);
+    // Text that changes: shown as it is, never a frozen accessible name.
+    m_unitClock = new QLabel(this);
+    layout->addWidget(m_unitClock);
+    setUnitClock(QDateTime());
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -48,6 +52,13 @@ CDlgDateTime::CDlgDateTime(QWidget* parent) : QDialog(parent)
 QDateTime CDlgDateTime::dateTime() const
 {
     return QDateTime(m_calendar->selectedDate(), m_time->time());
+}
+
+void CDlgDateTime::setUnitClock(const QDateTime& unitNow)
+{
+    m_unitClock->setText(unitNow.isValid()
+                             ? QStringLiteral("Unit clock: ") + unitNow.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))
+                             : QStringLiteral("Unit clock: not read"));
 }
 
 void CDlgDateTime::setDateTime(const QDateTime& moment)

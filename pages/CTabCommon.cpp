@@ -81,11 +81,13 @@ bool CTabCommon::confirmNoPin()
 
 void CTabCommon::configureDateTime()
 {
+    // The dialog starts at the PC's moment; the unit's clock, gone on since
+    // it was read, shows beside it.
     CDlgDateTime dialog(this);
-    // The unit's own moment when it was read; the PC's otherwise.
     if (const auto& clock = m_logic->unitClock())
-        dialog.setDateTime(QDateTime(QDate(clock->year, clock->month, clock->day),
-                                     QTime(clock->hour, clock->minute, clock->second)));
+        dialog.setUnitClock(QDateTime(QDate(clock->year, clock->month, clock->day),
+                                      QTime(clock->hour, clock->minute, clock->second))
+                                .addSecs(m_logic->unitClockAgeSeconds()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QDateTime m = dialog.dateTime();

@@ -1,5 +1,7 @@
 #include "pages/CTabSensors.h"
 
+#include "diag/Result.h"
+
 #include "pages/CDlgConfigureSensor.h"
 
 using namespace SensorsId;
@@ -34,7 +36,9 @@ void CTabSensors::buttonClicked(Page::ControlId id)
 
 void CTabSensors::configureSensor(const SensorInfo& sensor)
 {
-    m_logic->readBlock(sensor);
+    // Another unit, or none connected with its PIN: no dialog to write from.
+    if (const int r = m_logic->readBlock(sensor); r == Result::AnotherUnit || r == Result::PinNotAccepted)
+        return;
     CDlgConfigureSensor dialog(sensor, m_logic->unitText(sensor), catalogue(), host(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -7,7 +7,9 @@
 // Every other page reaches the unit through the operations below: the
 // device type and demo flag, identifyDevice, connectUnit, checkReady,
 // isSameDevice, verifySameDevice, getPortSettings (see CConnection.h for
-// their result codes).
+// their result codes). getPortSettings is the list's choice now; the unit
+// actions use the port bound at "Connect" ("Refresh COM" and another
+// choice in the list change the list only, until the next "Connect").
 //
 // Thread rules: user-interface thread only.
 #pragma once

@@ -173,8 +173,10 @@ int CCommonLogic::afterReads(int result, bool connected)
         }
     }
     m_unitClock.reset();
-    if (clockRead)
+    if (clockRead) {
         m_unitClock = UnitDateTime{2000 + clock[0], clock[1], clock[2], clock[3], clock[4], clock[5]};
+        m_unitClockReadAt = std::chrono::steady_clock::now();
+    }
     c.setText(DateTime, m_unitClock ? DateTimeText(*m_unitClock) : std::string(PageText::kMissing));
     return result;
 }
@@ -192,7 +194,9 @@ int CCommonLogic::chooseTempUnit()
 {
     const bool fahrenheit = controls().index(TempUnit) == 0;
     m_configuration.setText(CConfiguration::kTempUnitKey, fahrenheit ? "\u00b0F" : "\u00b0C");
-    if (!unitKnown()) {
+    // A unit of no known type takes the defaults into the value store; after
+    // a failed identification the change is refused and the store kept.
+    if (!unitKnown() && unit().deviceType() >= 0) {
         for (const uint16_t address : kTemperatureRegisters) {
             RegisterEntry& e = catalogue().Holding(address);
             int32_t v = e.min < 0 ? static_cast<int16_t>(e.defaultValue) : e.defaultValue;
@@ -201,13 +205,26 @@ int CCommonLogic::chooseTempUnit()
             e.value = static_cast<uint16_t>(v);
         }
     }
-    return writeOnChange(TempUnit);
+    const int result = writeOnChange(TempUnit);
+    // The unit measures in the new unit now: the other pages follow it.
+    if (result == 0 && readsFromUnit())
+        catalogue().Holding(Reg::TempUnit).value = fahrenheit ? 0 : 1;
+    return result;
+}
+
+int64_t CCommonLogic::unitClockAgeSeconds() const
+{
+    if (!m_unitClock)
+        return 0;
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_unitClockReadAt)
+        .count();
 }
 
 int CCommonLogic::writeDateTime(const UnitDateTime& m)
 {
+    const std::string shownBefore = controls().text(DateTime);
     controls().setText(DateTime, DateTimeText(m));
-    const int result = onUnit({}, [&] {
+    const int result = onUnit({.sameDevice = true}, [&] {
         const struct
         {
             uint16_t address;
@@ -218,8 +235,13 @@ int CCommonLogic::writeDateTime(const UnitDateTime& m)
             if (const int r = unit().writeHolding(w.address, static_cast<uint16_t>(w.value)); r != 0)
                 return r;
         m_unitClock = m;
+        m_unitClockReadAt = std::chrono::steady_clock::now();
         return 0;
     });
+    if (result == Result::AnotherUnit || result == Result::PinNotAccepted) {
+        controls().setText(DateTime, shownBefore); // nothing went to a unit
+        return result;                             // the status says why
+    }
     host().setStatusText(StatusLineText(result));
     return result;
 }
@@ -238,15 +260,21 @@ int CCommonLogic::factoryReset()
 {
     if (unit().demoMode())
         return 0;
-    unit().identifyDevice();
+    const int identified = unit().identifyDevice();
+    if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
+        return refuseUnit(identified);
     if (checkReady() < 0)
         return Result::NoLink;
     // The overlay stays while the unit restarts and is read again.
     host().showBusyOverlay();
-    int result = onUnit({}, [this] { return unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1); });
+    int result = onUnit({.sameDevice = true},
+                        [this] { return unit().writeHoldingSpecialChecked(kFactoryResetRegister, 1); });
     if (result == 0) {
         host().pause(m_restartWaitMs);
         result = readCycle();
+    } else if (result != Result::AnotherUnit && result != Result::PinNotAccepted) {
+        // A refused reset is no "Ready.".
+        host().setStatusText(StatusLineText(result));
     }
     host().hideBusyOverlay();
     return result;

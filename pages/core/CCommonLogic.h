@@ -16,6 +16,8 @@
 
 #include "pages/core/CPageEngine.h"
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -93,6 +95,9 @@ public:
     // The unit's date and time as the last read cycle read it (none when
     // it was not read).
     const std::optional<UnitDateTime>& unitClock() const { return m_unitClock; }
+    // Seconds since unitClock was read or written (0 without one): the
+    // unit's clock has gone on by as much.
+    int64_t unitClockAgeSeconds() const;
     // How long the factory reset waits for the unit (tests shorten it).
     void setRestartWaitMs(int ms) { m_restartWaitMs = ms; }
 
@@ -110,4 +115,5 @@ private:
     CConfiguration& m_configuration;
     int m_restartWaitMs = kFactoryResetWaitMs;
     std::optional<UnitDateTime> m_unitClock;
+    std::chrono::steady_clock::time_point m_unitClockReadAt;
 };

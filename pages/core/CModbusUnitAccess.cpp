@@ -20,7 +20,7 @@ bool CModbusUnitAccess::demoMode() const
 std::string CModbusUnitAccess::portName()
 {
     PortSettings settings;
-    return m_connection.getPortSettings(settings) == 0 ? settings.portName : std::string();
+    return m_connection.unitPortSettings(settings) == 0 ? settings.portName : std::string();
 }
 
 bool CModbusUnitAccess::specialReadWorks() const
@@ -54,6 +54,15 @@ void CModbusUnitAccess::switchProtocol(int protocol)
     m_connection.switchProtocol(protocol);
 }
 
+int CModbusUnitAccess::identityWritten(uint16_t address, int32_t value, int result)
+{
+    // A new PIN or bus address written to the connected unit stays its
+    // identity: the next identity check must still know it.
+    if (result == 0 || result == kWriteAcceptedStatus)
+        m_connection.identityWritten(address, static_cast<uint16_t>(value));
+    return result;
+}
+
 int CModbusUnitAccess::readHolding(uint16_t address, uint16_t* value)
 {
     return m_modbus.readHolding(address, value);
@@ -61,7 +70,7 @@ int CModbusUnitAccess::readHolding(uint16_t address, uint16_t* value)
 
 int CModbusUnitAccess::writeHolding(uint16_t address, uint16_t value)
 {
-    return m_modbus.writeHolding(address, value);
+    return identityWritten(address, value, m_modbus.writeHolding(address, value));
 }
 
 int CModbusUnitAccess::writeMultiHoldings(uint16_t firstAddress, const uint16_t* values)
@@ -76,17 +85,17 @@ int CModbusUnitAccess::readHoldingSpecial(uint16_t address, uint16_t* value)
 
 int CModbusUnitAccess::writeHoldingSpecial(uint16_t address, uint16_t value)
 {
-    return m_modbus.writeHoldingSpecial(address, value);
+    return identityWritten(address, value, m_modbus.writeHoldingSpecial(address, value));
 }
 
 int CModbusUnitAccess::writeHoldingChecked(uint16_t address, int32_t value)
 {
-    return m_modbus.writeHoldingChecked(address, value);
+    return identityWritten(address, value, m_modbus.writeHoldingChecked(address, value));
 }
 
 int CModbusUnitAccess::writeHoldingSpecialChecked(uint16_t address, int32_t value)
 {
-    return m_modbus.writeHoldingSpecialChecked(address, value);
+    return identityWritten(address, value, m_modbus.writeHoldingSpecialChecked(address, value));
 }
 
 int CModbusUnitAccess::writeMultiHoldingsChecked(uint16_t firstAddress, const uint16_t* values)

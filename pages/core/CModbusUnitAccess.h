@@ -40,6 +40,11 @@ public:
     int writeMultiHoldingsChecked(uint16_t firstAddress, const uint16_t* values) override;
 
 private:
+    // The adapter's status for a write it took as done.
+    static constexpr int kWriteAcceptedStatus = 4;
+    // Hands a write of an identity register to the connection; result as given.
+    int identityWritten(uint16_t address, int32_t value, int result);
+
     CModbus& m_modbus;
     CConnection& m_connection;
 };

@@ -70,7 +70,9 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
     if (m_unit.demoMode())
         return 0;
     if (how.identify) {
-        m_unit.identifyDevice();
+        const int identified = m_unit.identifyDevice();
+        if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
+            return refuseUnit(identified);
         if (checkReady() < 0)
             return Result::NoLink;
     }
@@ -79,14 +81,13 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
     if (how.overlay)
         m_host.showBusyOverlay();
     int result = m_unit.connectUnit();
-    if (how.sameDevice && !m_unit.isSameDevice()) {
+    if (result == Result::AnotherUnit || result == Result::PinNotAccepted ||
+        (how.sameDevice && !m_unit.isSameDevice())) {
         if (unitKnown())
             m_unit.disconnect();
         if (how.overlay)
             m_host.hideBusyOverlay();
-        m_host.selectFirstTab();
-        m_host.setStatusText(PageText::kAnotherUnit);
-        return result == 0 ? Result::NoLink : result;
+        return refuseUnit(result == Result::PinNotAccepted ? result : Result::AnotherUnit);
     }
     if (passedChecks)
         *passedChecks = true;
@@ -99,6 +100,28 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
     if (how.overlay)
         m_host.hideBusyOverlay();
     return result;
+}
+
+int CPageEngine::refuseUnit(int code)
+{
+    if (code == Result::AnotherUnit) {
+        // The page belongs to the unit connected to: back to "Connect".
+        m_host.selectFirstTab();
+        m_host.setStatusText(PageText::kAnotherUnit);
+    } else if (code == Result::NoUnitIdentified) {
+        m_host.setStatusText(ResultText(code));
+    } else {
+        m_host.setStatusText(StatusLineText(code));
+    }
+    return code;
+}
+
+bool CPageEngine::editsUnwritten() const
+{
+    for (const Row& row : m_page.rows)
+        if (m_controls.kind(row.id) != ControlKind::Missing && m_controls.editState(row.id) == EditState::Edited)
+            return true;
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -160,6 +183,7 @@ int CPageEngine::readAndShow(const Row& row)
             entry.value = word;
             if (special)
                 entry.lastReadValue = word;
+            m_readFromUnit.insert(row.address);
         } else {
             result = r;
         }
@@ -252,6 +276,8 @@ int CPageEngine::readCycle()
         const bool fromUnit = readsFromUnit();
         result = onUnit({.running = report, .report = report}, [&] {
             connected = true;
+            // Only this cycle's reads count as the unit's values.
+            m_readFromUnit.clear();
             int r = 0;
             for (const Row* row : m_readOrder) {
                 ++read;
@@ -284,12 +310,22 @@ int CPageEngine::undoCycle()
     if (m_unit.demoMode())
         return 0;
     int writeResult = 0;
+    std::vector<uint16_t> notRead;
     {
         CycleScope scope(*this);
         bool passed = false;
         const int r = onUnit({.identify = true, .running = true, .sameDevice = true}, [&] {
+            notRead.clear();
             for (const uint16_t address : m_undoOrder) {
                 const Row* row = rowFor(address);
+                // A value the unit did not give in the last cycle is a
+                // default or another unit's: the unit keeps its own.
+                if (!m_readFromUnit.count(address)) {
+                    const RegisterEntry& entry = m_catalogue.Holding(address);
+                    if (!entry.readOnly || (row && row->access == Access::Special))
+                        notRead.push_back(address);
+                    continue;
+                }
                 // A text's registers go back one by one; the read cycle
                 // shows the text again afterwards.
                 const ControlId control = row && row->display != Display::Text ? row->id : Page::kNoControl;
@@ -310,7 +346,30 @@ int CPageEngine::undoCycle()
         m_host.setStatusText(StatusLineText(writeResult));
         return writeResult;
     }
+    if (readResult == 0 && !notRead.empty())
+        m_host.setStatusText(notReadText(notRead));
     return readResult;
+}
+
+std::string CPageEngine::notReadText(const std::vector<uint16_t>& addresses) const
+{
+    std::string names;
+    for (const uint16_t address : addresses) {
+        const Row* row = rowFor(address);
+        std::string name;
+        if (row && row->display == Display::Text && row->address != address)
+            continue;
+        if (row && row->caption && *row->caption)
+            name = row->caption;
+        else if (const RegisterEntry& entry = m_catalogue.Holding(address); !entry.name.empty())
+            name = entry.name;
+        else
+            name = std::to_string(address);
+        if (!names.empty())
+            names += ", ";
+        names += name;
+    }
+    return "Not read from the unit: " + names + ". Not written; read the page again first.";
 }
 
 int CPageEngine::readTargetButton()
@@ -367,6 +426,9 @@ int CPageEngine::writeThenRead(Page::ControlId written, Page::ControlId readBack
 
 int CPageEngine::saveToNvram()
 {
+    // The unit would store without the edit, and "Done." would say it has it.
+    if (!m_unit.demoMode() && editsUnwritten())
+        return refuseUnit(Result::EditsUnwritten);
     return onUnit({.identify = true, .report = true},
                   [this] { return m_unit.writeHolding(kSaveToNvramRegister, 1); });
 }
@@ -495,6 +557,19 @@ int CPageEngine::writeOnChange(ControlId control)
     if (m_cycleDepth > 0) {
         m_pendingChanges.push_back(control);
         return 0;
+    }
+    // A failed identification left no unit to take the change: it is not
+    // kept as if written (a unit of type 0 stores it in the catalogue).
+    if (m_unit.deviceType() < 0) {
+        const Take take = row->effectiveTake();
+        // No number at all is refused as such, with or without a unit.
+        if ((take == Take::Number || take == Take::NumberTenths) && !PageText::IsNumber(m_controls.text(control))) {
+            m_host.setStatusText(PageText::kNoNumber);
+            restoreRefused(*row);
+            return kNoNumberTyped;
+        }
+        m_controls.setEditState(control, EditState::Edited);
+        return refuseUnit(Result::NoUnitIdentified);
     }
     m_host.pause(kChangePauseMs);
 

@@ -11,8 +11,11 @@
 //   fresh values, the failing control shows "---", the rest keep their text,
 //   and the status line names that first code ("Error: %i");
 // - the identity check (isSameDevice) comes before every write of a change
-//   or an undo; on another unit nothing is written and the main window goes
-//   back to its first tab;
+//   or an undo; on another unit nothing is written, the action ends with
+//   AnotherUnit and the main window goes back to its first tab;
+// - a change that finds no identified unit (a failed identification) is
+//   not written, says so (NoUnitIdentified) and stays marked as edited;
+//   "Save To NVRAM" refuses (EditsUnwritten) while a field holds an edit;
 // - in demo mode nothing is read or written and the button bar is off;
 // - a read never overwrites an edit field or list the user is working in
 //   (the catalogue is updated all the same).
@@ -35,6 +38,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,7 +92,9 @@ public:
     // --- Page actions ----------------------------------------------------
     // "Read Target" and page activation. The result of the first failure.
     int readCycle();
-    // "Undo Changes": writes the values last read back to the unit.
+    // "Undo Changes": writes the values the last read cycle read from the
+    // unit back to it; the rest (a cycle that stopped, never read) is not
+    // written and named in the status line ("Not read from the unit: ...").
     int undoCycle();
     // The buttons: the same with the busy overlay around them.
     int readTargetButton();
@@ -158,8 +164,16 @@ protected:
     // A typed value was refused: the field shows the unit's value again,
     // marked as refused until the next edit.
     void restoreRefused(const Page::Row& row);
+    // The action stops for the unit: AnotherUnit (back to the first tab,
+    // "another unit is attached: connect again"), NoUnitIdentified (its
+    // words), else "Error: %i"; the code.
+    int refuseUnit(int code);
+    // "Not read from the unit: <names>. ..." for registers left unwritten.
+    std::string notReadText(const std::vector<uint16_t>& addresses) const;
 
 private:
+    // A field holds an edit the unit has not taken yet.
+    bool editsUnwritten() const;
     int readText(const Page::Row& row);
     int composeBitField(uint16_t address, int32_t* value) const;
     void runPendingChanges();
@@ -181,4 +195,5 @@ private:
 
     int m_cycleDepth = 0;
     std::vector<Page::ControlId> m_pendingChanges;
+    std::set<uint16_t> m_readFromUnit; // read from the unit in the last read cycle
 };

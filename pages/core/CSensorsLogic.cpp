@@ -4,6 +4,8 @@
 #include "pages/core/CConfiguration.h"
 #include "pages/core/PageText.h"
 
+#include <algorithm>
+
 using namespace Page;
 using namespace SensorsId;
 
@@ -147,7 +149,11 @@ const char* CSensorsLogic::PressureLabel(uint16_t unit)
 
 void CSensorsLogic::showTemperatureUnit()
 {
-    const std::string text = m_configuration.text(CConfiguration::kTempUnitKey);
+    // A unit says itself in which unit it measures (2010, 0 = °F); the
+    // choice made on the Common page stands only without one (demo mode).
+    const std::string text = readsFromUnit()
+                                 ? std::string(catalogue().Holding(Reg::TempUnit).value != 0 ? "\u00b0C" : "\u00b0F")
+                                 : m_configuration.text(CConfiguration::kTempUnitKey);
     for (const ControlId id : {TempIntUnit, TempExtUnit, TempBusUnit})
         controls().setText(id, text);
 }
@@ -181,6 +187,7 @@ std::string CSensorsLogic::unitText(const SensorInfo& s) const
 
 int CSensorsLogic::afterReads(int result, bool connected)
 {
+    showTemperatureUnit(); // the unit identified may measure in another unit
     controls().setText(VocBusUnit, catalogue().Holding(kVocUnitRegister).value != 0 ? "%" : "ppb");
     if (connected && result == 0)
         result = readRegister(kPressureUnitRegister);
@@ -190,42 +197,56 @@ int CSensorsLogic::afterReads(int result, bool connected)
 
 int CSensorsLogic::resetAutozero()
 {
-    return onUnit({.report = true}, [this] { return unit().writeHolding(kAutozeroRegister, 1); });
+    return onUnit({.sameDevice = true, .report = true}, [this] { return unit().writeHolding(kAutozeroRegister, 1); });
 }
 
-void CSensorsLogic::readBlock(const SensorInfo& s)
+int CSensorsLogic::readBlock(const SensorInfo& s)
 {
-    unit().identifyDevice();
+    m_blockRead.clear();
+    m_blockFromUnit = false;
+    const int identified = unit().identifyDevice();
+    if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
+        return refuseUnit(identified);
     checkReady(); // only the status line; the dialog opens in every case
     // Without a unit the dialog shows what the catalogue holds.
     const bool known = unitKnown();
-    onUnit({.running = known, .overlay = known}, [&] {
-        for (const uint16_t address : BlockRegisters(s))
+    m_blockFromUnit = known && !unit().demoMode();
+    const int result = onUnit({.running = known, .overlay = known, .sameDevice = known, .report = known}, [&] {
+        for (const uint16_t address : BlockRegisters(s)) {
             if (const int r = readRegister(address); r != 0)
                 return r;
+            m_blockRead.insert(address);
+        }
         return 0;
     });
-    if (known)
-        host().setStatusText(PageText::kDone);
+    return result;
+}
+
+std::vector<uint16_t> CSensorsLogic::blockNotRead(const SensorInfo& s) const
+{
+    std::vector<uint16_t> missing;
+    if (!m_blockFromUnit)
+        return missing;
+    for (const uint16_t address : BlockRegisters(s))
+        if (!m_blockRead.count(address))
+            missing.push_back(address);
+    return missing;
 }
 
 int CSensorsLogic::writeBlock(const SensorInfo& s)
 {
     const bool known = unitKnown();
     int result = 0;
-    if (known) {
-        host().setStatusText(PageText::kRunning);
-        host().showBusyOverlay();
-    }
-    if (!unit().demoMode()) {
-        unit().connectUnit();
+    if (unit().demoMode()) {
+        // nothing goes to a unit
+    } else if (known) {
+        result = onUnit({.running = true, .overlay = true, .sameDevice = true, .report = true},
+                        [&] { return transferBlock(s); });
+        if (result == 0)
+            if (const std::vector<uint16_t> missing = blockNotRead(s); !missing.empty())
+                host().setStatusText(notReadText(missing));
+    } else {
         result = transferBlock(s);
-        if (known)
-            unit().disconnect();
-    }
-    if (known) {
-        host().setStatusText(PageText::kDone);
-        host().hideBusyOverlay();
     }
     // The dialog may have changed the unit of these two.
     if (s.base == 3300 || s.base == 3500)
@@ -247,6 +268,13 @@ int CSensorsLogic::transferBlock(const SensorInfo& s)
         label[k] = static_cast<uint16_t>(clamped);
         readOnly = readOnly || e.readOnly;
     }
+    // Only what the dialog's read got from this unit goes back to it.
+    const std::vector<uint16_t> missing = blockNotRead(s);
+    const auto unread = [&](uint16_t address) {
+        return std::find(missing.begin(), missing.end(), address) != missing.end();
+    };
+    for (int k = 0; k < PageText::kTextRegisters; ++k)
+        readOnly = readOnly || unread(static_cast<uint16_t>(s.base + k));
     if (!readOnly) {
         int r = 0;
         if (!readsFromUnit()) {
@@ -264,7 +292,7 @@ int CSensorsLogic::transferBlock(const SensorInfo& s)
                 return r;
     }
     for (const uint16_t address : BlockRegisters(s)) {
-        if (address < s.base + PageText::kTextRegisters)
+        if (address < s.base + PageText::kTextRegisters || unread(address))
             continue;
         if (const int r = writeFromStore(address, kNoControl); r != 0)
             return r;

@@ -16,6 +16,7 @@
 
 #include "pages/core/CPageEngine.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -106,14 +107,21 @@ public:
     std::string unitText(const SensorInfo& sensor) const;
     static const char* PressureLabel(uint16_t unit); // "Pa", "hPa", "mbar", "inWC"
 
-    // "Reset (Autozero)": 1 to 300, without identification or identity check.
+    // "Reset (Autozero)": 1 to 300 after the identity check; "Done." or
+    // "Error: %i".
     int resetAutozero();
 
-    // "Configure", before the dialog: identification, then the block read
-    // into the catalogue (not reported; "Done." when a unit is known).
-    void readBlock(const SensorInfo& sensor);
-    // After the dialog's "OK": the block written from the catalogue, the
-    // unit labels set again. The result is not reported.
+    // "Configure", before the dialog: identification, the identity check,
+    // then the block read into the catalogue ("Done." or the first failure
+    // when a unit is known). AnotherUnit or PinNotAccepted: nothing was
+    // read (the status says why).
+    int readBlock(const SensorInfo& sensor);
+    // The block registers the last readBlock did not get from the unit (none
+    // without a unit): they are not written back.
+    std::vector<uint16_t> blockNotRead(const SensorInfo& sensor) const;
+    // After the dialog's "OK": the identity check, then the block written
+    // from the catalogue (only what readBlock read; the rest is named as not
+    // read), the unit labels set again. "Done." or the first failure.
     int writeBlock(const SensorInfo& sensor);
 
 protected:
@@ -123,4 +131,6 @@ private:
     int transferBlock(const SensorInfo& sensor);
 
     CConfiguration& m_configuration;
+    std::set<uint16_t> m_blockRead; // the block registers readBlock got from the unit
+    bool m_blockFromUnit = false;   // readBlock read from a unit
 };

@@ -32,15 +32,19 @@ public:
     virtual bool specialReadWorks() const = 0;
 
     // Opens the link when a unit is known: 0, the connect code, NoLink when
-    // no unit is known (device type not above 0), DemoMode in demo mode.
+    // no unit is known (device type not above 0), DemoMode in demo mode,
+    // PinNotAccepted before a unit was connected with its PIN, AnotherUnit
+    // once another unit was found behind the port (until "Connect").
     virtual int connectUnit() = 0;
     virtual void disconnect() = 0;
     // Connects, re-reads the device information, disconnects; the device
-    // type, or the negative port or connect code (device type -1 then).
+    // type, or the negative port or connect code (device type -1 then);
+    // PinNotAccepted or AnotherUnit as connectUnit (the device type stays
+    // the connected unit's: another unit never replaces it).
     virtual int identifyDevice() = 0;
-    // Over the open link: true when the unit still has the identity read at
-    // identification (or it cannot be read); on a mismatch every tab but the
-    // first is disabled.
+    // Over the open link: true when the unit still has the identity found at
+    // "Connect" (or it cannot be read); on a mismatch every tab but the
+    // first is disabled and every later action ends with AnotherUnit.
     virtual bool isSameDevice() = 0;
     // Switches the unit between Modbus (0) and BACnet (1) and waits while it
     // restarts; the user connects again afterwards.

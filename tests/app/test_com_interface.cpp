@@ -5,10 +5,15 @@
 // the lockout, its unit block, its port choice and its keyboard access.
 #include "app/CDlgMessage.h"
 #include "app/CStatusLine.h"
+#include "diag/ui/CDlgDebug.h"
 #include "diag/Result.h"
 #include "link/CPassword.h"
 #include "link/ui/CDlgDemoDevice.h"
 #include "link/ui/CDlgPw.h"
+#include "pages/CTabCommon.h"
+#include "pages/CTabSensors.h"
+#include "pages/core/CConfiguration.h"
+#include "pages/core/CSensorsLogic.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/OtherUser.h"
 #include "tests/support/PortHolder.h"
@@ -16,8 +21,11 @@
 #include "tests/support/WhenModal.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -431,6 +439,12 @@ TEST_F(ComInterface, SwitchProtocolWithAFailingWriteFallsBackToModbus)
 TEST_F(ComInterface, SaveToNvramWritesRegister2013)
 {
     startSim({"--device-type", "1004"});
+    // Not before "Connect": nothing goes to the unit.
+    window->SaveToNvram();
+    EXPECT_FALSE(sim->received("Mw2013 1"));
+    EXPECT_EQ(window->statusText(), "Error: " + QString::number(Result::PinNotAccepted));
+
+    ASSERT_TRUE(connectWith("0"));
     window->SaveToNvram(); // identifies the unit first
     EXPECT_TRUE(sim->received("Mr2000"));
     EXPECT_TRUE(sim->received("Mw2013 1"));
@@ -538,3 +552,182 @@ TEST_F(DemoMode, ConnectEndsDemoMode)
 }
 
 } // namespace
+
+namespace {
+
+// The write commands a unit received ("Mw...", "Xw...").
+std::vector<std::string> Writes(const SimProcess& unit)
+{
+    std::vector<std::string> out;
+    for (const std::string& c : unit.commands())
+        if (c.size() > 1 && c[1] == 'w')
+            out.push_back(c);
+    return out;
+}
+
+bool Holds(const QStringList& lines, const QString& text)
+{
+    return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(text); });
+}
+
+} // namespace
+
+TEST_F(ComInterface, AWrongPinGivesNeitherPinAwayAndTheConfigurationIsNotSaved)
+{
+    CDlgDebug debug;
+    bool exported = false;
+    window->setConfigurationFileHandlers([] {}, [&exported] { exported = true; });
+    startSim({"--device-type", "2050", "--pin", "4711"});
+    ASSERT_TRUE(connectWith("1234"));
+    ASSERT_EQ(window->statusText(), "Wrong Pin entered.");
+    ASSERT_TRUE(sim->received("u 1234")); // it went to the unit, not to the window
+    ASSERT_TRUE(sim->received("Mr2008"));
+
+    const QStringList lines = debug.lines();
+    EXPECT_TRUE(Holds(lines, "> u ****"));
+    EXPECT_TRUE(Holds(lines, "mbReadHoldingReg(2008): ****"));
+    EXPECT_FALSE(Holds(lines, "1234"));
+    EXPECT_FALSE(Holds(lines, "4711"));
+    const QString path = QDir(QDir::tempPath()).filePath("tavemo-debug-mask-test.txt");
+    ASSERT_EQ(debug.saveLines(path), 0);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray text = saved.readAll();
+    saved.close();
+    QFile::remove(path);
+    EXPECT_TRUE(text.contains("u ****"));
+    EXPECT_FALSE(text.contains("1234"));
+    EXPECT_FALSE(text.contains("4711"));
+
+    // "Save Configuration..." reads no register of a unit not connected to.
+    const auto before = sim->commands().size();
+    window->saveConfiguration();
+    EXPECT_FALSE(exported);
+    EXPECT_EQ(sim->commands().size(), before);
+    EXPECT_EQ(window->statusText(), "Error: " + QString::number(Result::PinNotAccepted));
+    for (QAction* action : window->findChildren<QAction*>()) {
+        if (action->text().contains("Configuration...")) {
+            EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+        }
+    }
+
+    // The right PIN lets it run.
+    ASSERT_TRUE(connectWith("4711"));
+    window->saveConfiguration();
+    EXPECT_TRUE(exported);
+}
+
+// Unit A (PIN 42) is connected; unit B takes its place behind the same port.
+// No action writes to B; the status says why and the pages go off until
+// "Connect" is pressed again.
+TEST_F(ComInterface, AnotherUnitBehindThePortReceivesNothing)
+{
+    struct Action
+    {
+        const char* name;
+        std::function<void()> run;
+    };
+    auto* common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
+    auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
+    const SensorInfo& co2 = *CSensorsLogic::SensorOf(SensorsId::ConfigureFirst);
+    const std::vector<Action> actions = {
+        {"Undo Changes", [&] { common->logic().undoCycle(); }},
+        {"Save To NVRAM", [&] { common->logic().saveToNvram(); }},
+        {"sensor dialog", [&] {
+             sensors->logic().readBlock(co2);
+             sensors->logic().writeBlock(co2);
+         }},
+        {"Factory Reset", [&] { common->logic().factoryReset(); }},
+        {"date and time", [&] { common->logic().writeDateTime({2026, 12, 10, 12, 0, 0}); }},
+        {"Reset (Autozero)", [&] { sensors->logic().resetAutozero(); }},
+    };
+    for (const Action& action : actions) {
+        startSim({"--device-type", "2050", "--pin", "42"});
+        ASSERT_TRUE(connectWith("42")) << action.name;
+        ASSERT_TRUE(allTabsEnabled()) << action.name;
+        common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
+        sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
+        common->logic().readCycle(); // what Undo would write back
+        startSim({"--device-type", "1004", "--firmware", "1012"});
+        action.run();
+        EXPECT_TRUE(Writes(*sim).empty()) << action.name << ": " << testing::PrintToString(Writes(*sim));
+        EXPECT_EQ(window->statusText(), "another unit is attached: connect again") << action.name;
+        EXPECT_TRUE(onlyFirstTabEnabled()) << action.name;
+        EXPECT_EQ(page->deviceType(), 2050) << action.name; // A's identity stays until "Connect"
+        EXPECT_FALSE(window->comInterface()->connection().pinAccepted()) << action.name;
+    }
+}
+
+TEST_F(ComInterface, RefreshComLeavesTheConnectionOnItsPort)
+{
+    startSim({"--device-type", "2050"});
+    ASSERT_TRUE(connectWith("0"));
+    SimProcess other({"--device-type", "2050"}, "ttySIM8");
+    ASSERT_TRUE(other.ready());
+    page->refreshButton()->click();
+    pickPort(other.name());
+
+    auto* common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
+    auto* language = common->widget<QComboBox>(CommonId::Language);
+    language->setCurrentIndex(2);
+    emit language->activated(2);
+    EXPECT_TRUE(sim->received("Mw2009 2"));
+    EXPECT_TRUE(other.commands().empty());
+
+    // The next "Connect" takes the list's choice.
+    ASSERT_TRUE(connectWith("0"));
+    EXPECT_FALSE(other.commands().empty());
+}
+
+TEST_F(ComInterface, TheSensorsPageLabelsTheTemperaturesAsTheUnitMeasures)
+{
+    auto label = [this] {
+        auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
+        sensors->logic().readCycle();
+        return QString::fromStdString(sensors->controls().text(SensorsId::TempIntUnit));
+    };
+    CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C");
+    startSim({"--device-type", "2050", "--temp-unit", "1"});
+    ASSERT_TRUE(connectWith("0"));
+    EXPECT_EQ(label(), QString::fromUtf8("\u00b0C"));
+    startSim({"--device-type", "2050", "--temp-unit", "0"});
+    ASSERT_TRUE(connectWith("0"));
+    EXPECT_EQ(label(), QString::fromUtf8("\u00b0F"));
+    // °F chosen in demo mode does not carry over to a Celsius unit.
+    CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0F");
+    startSim({"--device-type", "2050", "--temp-unit", "1"});
+    ASSERT_TRUE(connectWith("0"));
+    EXPECT_EQ(label(), QString::fromUtf8("\u00b0C"));
+    CConfiguration::Instance().setText(CConfiguration::kTempUnitKey, "\u00b0C");
+}
+
+// The unit is gone while the user works: nothing is shown as done.
+TEST_F(ComInterface, AFailedIdentificationOrAPulledAdapterIsNeverDone)
+{
+    startSim({"--device-type", "2050"});
+    ASSERT_TRUE(connectWith("0"));
+    auto* common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
+    auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
+    const SensorInfo& co2 = *CSensorsLogic::SensorOf(SensorsId::ConfigureFirst);
+
+    // The sensor dialog's "OK" with the unit gone.
+    ASSERT_EQ(sensors->logic().readBlock(co2), 0);
+    sim->stop();
+    EXPECT_NE(sensors->logic().writeBlock(co2), 0);
+    EXPECT_TRUE(window->statusText().startsWith("Error: ")) << window->statusText().toStdString();
+
+    // "Undo Changes" finds no unit; it comes back; a change is not taken as
+    // written, and "Save To NVRAM" does not say "Done.".
+    common->logic().undoCycle();
+    startSim({"--device-type", "2050"});
+    const auto before = sim->commands().size();
+    auto* language = common->widget<QComboBox>(CommonId::Language);
+    language->setCurrentIndex(2);
+    emit language->activated(2);
+    EXPECT_EQ(window->statusText(), "not written: no unit identified - connect again");
+    EXPECT_EQ(common->controls().editState(CommonId::Language), EditState::Edited);
+    common->logic().saveToNvram();
+    EXPECT_NE(window->statusText(), "Done.");
+    EXPECT_TRUE(Writes(*sim).empty()) << testing::PrintToString(Writes(*sim));
+    EXPECT_EQ(sim->commands().size(), before);
+}

@@ -141,3 +141,44 @@ TEST(DebugLinesText, EndsEveryShownLineAndStartsAfreshWhenCleared)
 }
 
 } // namespace
+
+// The PIN never reaches a line: the unlock line and every value of holding
+// 2008, however it travels; other registers and the coils keep their values.
+struct MaskRow
+{
+    const char* name;
+    std::string written;
+    std::string kept;
+};
+TAVEMO_ROW_PRINTS_NAME(MaskRow)
+
+class DebugLinesMask : public testing::TestWithParam<MaskRow>
+{};
+
+TEST_P(DebugLinesMask, HidesThePinAndNothingElse)
+{
+    CDebugLines lines;
+    lines.Add(GetParam().written, kAt);
+    EXPECT_EQ(lines.At(0).text, GetParam().kept);
+    EXPECT_EQ(CDebugLines::Masked(GetParam().written), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DebugLinesMask,
+    testing::Values(MaskRow{"Unlock", "> u 1234", "> u ****"},
+                    MaskRow{"UnlockWithLineEnd", "> u 42\r\n", "> u ****"},
+                    MaskRow{"ReadReply", "< 0 = mbReadHoldingReg(2008): 4711", "< 0 = mbReadHoldingReg(2008): ****"},
+                    MaskRow{"SpecialReadReply", "< 0 = mbReadHoldingRegSpecial(2008): 4711",
+                            "< 0 = mbReadHoldingRegSpecial(2008): ****"},
+                    MaskRow{"WriteCommand", "> Mw2008 4711", "> Mw2008 ****"},
+                    MaskRow{"WriteReply", "< 0 = mbWriteHoldingReg(2008,4711)", "< 0 = mbWriteHoldingReg(2008,****)"},
+                    MaskRow{"MultiWriteCoveringThePin", "> Mw2006 1 2 4711 5", "> Mw2006 1 2 **** 5"},
+                    MaskRow{"FailedRead", "Error:   -10 - Addr:  2008 Val:  4711", "Error:   -10 - Addr:  2008 Val:  ****"},
+                    MaskRow{"RefusedReply", "< 0 = mbReadHoldingReg(2008): 4711 (-3)",
+                            "< 0 = mbReadHoldingReg(2008): **** (-3)"},
+                    MaskRow{"OtherRegister", "< 0 = mbReadHoldingReg(2009): 4711", "< 0 = mbReadHoldingReg(2009): 4711"},
+                    MaskRow{"MultiWriteBeforeThePin", "> Mw2005 1 2", "> Mw2005 1 2"},
+                    MaskRow{"ReadCommand", "> Mr2008", "> Mr2008"},
+                    MaskRow{"CoilOfTheSameNumber", "< 0 = mbReadCoil(2008): set", "< 0 = mbReadCoil(2008): set"},
+                    MaskRow{"UnitWord", "< unit ready", "< unit ready"}),
+    RowName());

@@ -68,6 +68,15 @@ TEST_F(LoggerTest, LineLayoutTagsAndHints)
     }
 }
 
+TEST_F(LoggerTest, AnAdapterLineNeverWritesThePin)
+{
+    Logger::Instance().log(LogModule::ExtDev, LogLevel::INFO, "%s", "u 1234");
+    Logger::Instance().log(LogModule::ExtDev, LogLevel::INFO, "%s", "0 = mbReadHoldingReg(2008): 4711");
+    ASSERT_EQ(sink.lines.size(), 2u);
+    EXPECT_EQ(sink.lines[0].line, " [INFO  ExtDev] u ****\r\n");
+    EXPECT_EQ(sink.lines[1].line, " [INFO  ExtDev] 0 = mbReadHoldingReg(2008): ****\r\n");
+}
+
 TEST_F(LoggerTest, LongMessageIsCutTo1021CharactersBeforeCrLf)
 {
     const std::string text(2000, 'a');

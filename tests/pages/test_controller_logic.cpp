@@ -113,7 +113,9 @@ TEST(ControllerLogic, UndoWritesTheSecondControllerTypeTheRadiosShow)
     FakeHost host;
     FakeControls controls;
     CControllerLogic logic(cat.c, unit, host, controls);
-    controls.add(ControllerId::SecondOnOff, ControlKind::Button).checked = true;
+    controls.add(ControllerId::SecondOnOff, ControlKind::Button);
+    logic.readCycle(); // undo writes what was read from the unit
+    controls[ControllerId::SecondOnOff].checked = true;
     cat.c.Holding(8044).value = 0;
     logic.undoChanges();
     const auto w = unit.writes();

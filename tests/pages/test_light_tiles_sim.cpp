@@ -234,7 +234,9 @@ TEST_F(LightTilesPages, TilesOnOtherUnitsLimitAForeignValueKeepNoCaptionAndLeave
     CTabTiles* p = tiles();
     // A tile function this tool does not know (a newer firmware's): "Undo
     // Changes" writes it back limited to the list.
-    restartUnit({"--device-type", "2050", "--holding", "6455=40"});
+    connect({"--device-type", "2050", "--holding", "6455=40"});
+    show("Tiles");
+    p = tiles();
     p->widget<QPushButton>(Page::kReadTarget)->click();
     EXPECT_EQ(catalogue.Holding(6455).value, 40);
     EXPECT_EQ(p->widget<QComboBox>(Tile6)->currentIndex(), -1);
@@ -244,7 +246,9 @@ TEST_F(LightTilesPages, TilesOnOtherUnitsLimitAForeignValueKeepNoCaptionAndLeave
     EXPECT_EQ(p->widget<QComboBox>(Tile6)->currentText(), "27 = PressureS2Bus");
 
     // A failed read of the tile mode: the box keeps no caption.
-    restartUnit({"--device-type", "2050", "--fail-read", "6400"});
+    connect({"--device-type", "2050", "--fail-read", "6400"});
+    show("Tiles");
+    p = tiles();
     p->widget<QPushButton>(Page::kReadTarget)->click();
     EXPECT_EQ(window->statusText(), "Error: -10");
     EXPECT_EQ(text(p, TileModeActive), "");

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
 
 using namespace Page;
 
@@ -227,16 +229,78 @@ TEST_F(PageEngineTest, AnotherUnitAttachedGetsNothingAndTheUserGoesBackToTheFirs
     EXPECT_EQ(unit.log.back(), "disconnect");
 }
 
-TEST_F(PageEngineTest, WithoutAUnitAChangeGoesIntoTheValueStore)
+TEST_F(PageEngineTest, AUnitOfNoKnownTypeKeepsAChangeInTheValueStore)
 {
-    unit.type = -1;
+    unit.type = 0;
     controls[kLanguage].index = 4;
     engine.writeOnChange(kLanguage);
     controls[kSetpoint].text = "19.5";
     engine.writeOnChange(kSetpoint);
-    EXPECT_TRUE(unit.log.empty());
+    EXPECT_TRUE(unit.writes().empty());
     EXPECT_EQ(catalogue.Holding(2009).value, 4);
     EXPECT_EQ(catalogue.Holding(400).value, 195);
+}
+
+TEST_F(PageEngineTest, AfterAFailedIdentificationAChangeStaysUnwrittenAndSaveIsRefused)
+{
+    const uint16_t before = catalogue.Holding(400).value;
+    unit.type = -1;
+    controls[kSetpoint].text = "19.5";
+    EXPECT_EQ(engine.writeOnChange(kSetpoint), Result::NoUnitIdentified);
+    EXPECT_EQ(host.status, "not written: no unit identified - connect again");
+    EXPECT_EQ(controls[kSetpoint].state, EditState::Edited);
+    EXPECT_EQ(catalogue.Holding(400).value, before);
+    EXPECT_TRUE(unit.log.empty());
+
+    // The unit is back, the edit is still not on it: never "Done.".
+    unit.type = 2050;
+    EXPECT_EQ(engine.saveToNvram(), Result::EditsUnwritten);
+    EXPECT_EQ(host.status, StatusLineText(Result::EditsUnwritten));
+    EXPECT_TRUE(unit.writes().empty());
+}
+
+TEST_F(PageEngineTest, AnotherUnitFoundByTheIdentificationGetsNothingFromUndoOrSave)
+{
+    struct OtherUnit : FakeUnit
+    {
+        using FakeUnit::FakeUnit;
+        int identifyDevice() override
+        {
+            log.push_back("identify");
+            return Result::AnotherUnit;
+        }
+    } other(catalogue);
+    FakeHost otherHost;
+    CPageEngine e(kPage, catalogue, other, otherHost, controls);
+    for (const auto& action : {std::function<int()>([&] { return e.undoCycle(); }),
+                               std::function<int()>([&] { return e.saveToNvram(); })}) {
+        otherHost.firstTab = 0;
+        EXPECT_EQ(action(), Result::AnotherUnit);
+        EXPECT_TRUE(other.writes().empty());
+        EXPECT_EQ(otherHost.status, PageText::kAnotherUnit);
+        EXPECT_EQ(otherHost.firstTab, 1);
+    }
+}
+
+TEST_F(PageEngineTest, UndoAfterACycleThatStoppedWritesOnlyWhatWasReadAndNamesTheRest)
+{
+    unit.failRead[400] = Result::ReadFailed; // the cycle stops at the set point
+    EXPECT_EQ(engine.readCycle(), Result::ReadFailed);
+    unit.failRead.clear();
+    unit.log.clear();
+    engine.undoCycle();
+    const auto w = unit.writes();
+    ASSERT_FALSE(w.empty());
+    EXPECT_EQ(w.front(), "Mw2009 3");
+    for (const std::string& line : w)
+        EXPECT_EQ(line.rfind("Mw2009", 0), 0u) << line; // 400, 2024, 2005 were never read
+    EXPECT_EQ(host.status.rfind("Not read from the unit: ", 0), 0u) << host.status;
+    for (const char* name : {"400", "2024", "2005"})
+        EXPECT_NE(host.status.find(catalogue.Holding(static_cast<uint16_t>(std::stoi(name))).name.empty()
+                                       ? std::string(name)
+                                       : catalogue.Holding(static_cast<uint16_t>(std::stoi(name))).name),
+                  std::string::npos)
+            << name << ": " << host.status;
 }
 
 TEST_F(PageEngineTest, AUnitOfDeviceTypeZeroGetsNothingWritten)

@@ -82,7 +82,7 @@ TEST_F(CommonLogicTest, AFailedPinReadKeepsItsMarker)
 
 TEST_F(CommonLogicTest, ChoosingFahrenheitWithoutAUnitResetsTheTemperatureRegisters)
 {
-    unit.type = -1;
+    unit.type = 0; // a unit of no known type: the catalogue takes the change
     catalogue.Holding(400).value = 235;
     controls[CommonId::TempUnit].index = 0;
     logic.chooseTempUnit();
@@ -112,7 +112,15 @@ TEST_F(CommonLogicTest, FactoryResetWaitsForTheRestartAndReadsAgain)
     unit.failWrite[2014] = -4;
     EXPECT_EQ(logic.factoryReset(), -4);
     EXPECT_TRUE(host.pauses.empty()); // no wait, no re-read
-    EXPECT_EQ(host.status, "Ready.");
+    EXPECT_EQ(host.status, "Error: -4"); // a refused reset is no "Ready."
+
+    // Another unit behind the port: the reset is not sent.
+    unit.log.clear();
+    unit.failWrite.clear();
+    unit.same = false;
+    EXPECT_EQ(logic.factoryReset(), Result::AnotherUnit);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(host.status, PageText::kAnotherUnit);
 }
 
 TEST_F(CommonLogicTest, DateAndTimeGoOutInTheUnitsOrder)
@@ -124,6 +132,15 @@ TEST_F(CommonLogicTest, DateAndTimeGoOutInTheUnitsOrder)
     unit.type = -1;
     EXPECT_EQ(logic.writeDateTime({2025, 1, 2, 3, 4, 5}), -1);
     EXPECT_EQ(host.status, "Error: -1");
+
+    // Another unit behind the port gets no clock; the field keeps the unit's.
+    unit.type = 2050;
+    unit.same = false;
+    unit.log.clear();
+    EXPECT_EQ(logic.writeDateTime({2026, 1, 2, 3, 4, 5}), Result::AnotherUnit);
+    EXPECT_TRUE(unit.writes().empty());
+    EXPECT_EQ(host.status, PageText::kAnotherUnit);
+    EXPECT_EQ(controls[CommonId::DateTime].text, "2025/01/02 03:04:05");
 }
 
 namespace {
@@ -166,9 +183,26 @@ TEST_F(SensorsLogicTest, BusUnitLabelsFollowTheirRegisters)
     EXPECT_EQ(controls[SensorsId::PressureBusUnit].text, "mbar");
     EXPECT_EQ(logic.unitText(*CSensorsLogic::SensorOf(SensorsId::ConfigureLast)), "mBar");
     EXPECT_EQ(host.pauses, std::vector<int>(14, CSensorsLogic::kSensorReadPauseMs));
-    configuration.setText(CConfiguration::kTempUnitKey, "\u00b0F");
-    logic.showTemperatureUnit();
-    EXPECT_EQ(controls[SensorsId::TempBusUnit].text, "\u00b0F");
+}
+
+TEST_F(SensorsLogicTest, TemperatureLabelsFollowTheUnitAndTheChoiceOnlyInDemoMode)
+{
+    // A °F unit after a °C choice, then a °C unit after a °F choice in demo mode.
+    const struct
+    {
+        bool demo;
+        const char* chosen;
+        uint16_t unitRegister;
+        const char* shown;
+    } rows[] = {{false, "\u00b0C", 0, "\u00b0F"}, {true, "\u00b0F", 1, "\u00b0F"}, {false, "\u00b0F", 1, "\u00b0C"}};
+    for (const auto& r : rows) {
+        unit.demo = r.demo;
+        configuration.setText(CConfiguration::kTempUnitKey, r.chosen);
+        catalogue.Holding(2010).value = r.unitRegister;
+        logic.showTemperatureUnit();
+        for (const ControlId id : {SensorsId::TempIntUnit, SensorsId::TempExtUnit, SensorsId::TempBusUnit})
+            EXPECT_EQ(controls[id].text, r.shown) << r.demo << " " << r.unitRegister;
+    }
 }
 
 TEST(SensorBlocks, OptionSetsDecideWhichRegistersTravel)

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <cctype>
+#include <cstdlib>
 #include <functional>
 
 using testsupport::SimProcess;
@@ -175,6 +176,11 @@ TEST_F(Pages, ChangesAreWrittenAtOnceAndCheckedAgainstTheLimits)
     EXPECT_EQ(window->statusText(), "Done.");
     EXPECT_TRUE(window->comInterface()->verifySameDevice());
     EXPECT_TRUE(allTabsEnabled());
+    // The suite's unit keeps its PIN for the tests after this one.
+    pin->clear();
+    QTest::keyClicks(pin, QString::fromLatin1(kPin));
+    QTest::keyClick(pin, Qt::Key_Return);
+    EXPECT_TRUE(window->comInterface()->verifySameDevice());
 }
 
 TEST_F(Pages, UndoWritesBackWhatWasReadAndSaveToNvramStoresIt)
@@ -221,14 +227,18 @@ TEST_F(Pages, DateAndTimeFromTheDialog)
     EXPECT_EQ(window->statusText(), "Done.");
 }
 
-TEST_F(Pages, TheDateDialogStartsAtTheUnitsMomentAndEnterConfirms)
+TEST_F(Pages, TheDateDialogStartsAtThePcsMomentShowsTheUnitsClockAndEnterConfirms)
 {
     for (const auto& [address, value] : {std::pair{2023, 24}, {2022, 3}, {2021, 9}, {2018, 7}, {2019, 5}, {2020, 0}})
         setOnUnit(static_cast<uint16_t>(address), static_cast<uint16_t>(value));
     open("Common");
     const std::size_t from = mark();
     auto shown = WhenModal<CDlgDateTime>([](CDlgDateTime* dialog) {
-        EXPECT_EQ(dialog->dateTime(), QDateTime(QDate(2024, 3, 9), QTime(7, 5, 0)));
+        // The PC's moment, not the unit's stale one; the unit's for reference.
+        EXPECT_LE(std::abs(dialog->dateTime().secsTo(QDateTime::currentDateTime())), 5);
+        EXPECT_TRUE(dialog->unitClockLabel()->text().startsWith("Unit clock: 2024/03/09 07:0"))
+            << dialog->unitClockLabel()->text().toStdString();
+        dialog->setDateTime(QDateTime(QDate(2024, 3, 9), QTime(7, 5, 0)));
         dialog->pcTimeButton()->click();
         EXPECT_EQ(dialog->dateTime().date(), QDate::currentDate());
         dialog->setDateTime(QDateTime(QDate(2024, 3, 9), QTime(7, 6, 0)));
@@ -319,7 +329,8 @@ TEST_F(Pages, SensorsPageShowsReadingsWithTheirFormatsAndMarkers)
     EXPECT_EQ(writes(before), std::vector<std::string>{autoCal ? "Mw302 0" : "Mw302 1"});
     before = mark();
     p->widget<QPushButton>(SensorsId::ResetAutozero)->click();
-    EXPECT_EQ(received(before), std::vector<std::string>{"Mw300 1"}); // no identity check first
+    EXPECT_EQ(writes(before), std::vector<std::string>{"Mw300 1"}); // after the identity check
+    EXPECT_TRUE(has(received(before), "Mr2008"));
     EXPECT_EQ(window->statusText(), "Done.");
 }
 
@@ -393,8 +404,8 @@ TEST_F(Pages, SensorDialogShowsTheSensorsOptionsAndWritesTheBlock)
 TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
 {
     show("Common");
-    // The same unit with one register broken (and no PIN: nothing unlocks it).
-    restartUnit(kUnit + std::vector<std::string>{"--fail-read", "2002"});
+    // The same unit restarted with one register broken.
+    restartUnit(Unit() + std::vector<std::string>{"--fail-read", "2002"});
     CTabCommon* p = common();
     for (Page::ControlId id : {CommonId::OperationDays, CommonId::BusAddress, CommonId::Pin})
         p->controls().setText(id, "untouched");
@@ -418,6 +429,7 @@ TEST_F(Pages, ReadCycleStopsAtTheThirdRegister)
     }
     EXPECT_EQ(p->controls().editState(CommonId::Firmware), EditState::Clean);
     EXPECT_EQ(window->statusText(), "Error: -10");
+    connect(Unit()); // restarted, the unit waits for its PIN again
 }
 
 TEST_F(Pages, AChangeLeftInAFieldIsMarkedAndSaveToNvramAsksFirst)
@@ -455,7 +467,7 @@ TEST_F(Pages, AChangeLeftInAFieldIsMarkedAndSaveToNvramAsksFirst)
     }
     EXPECT_EQ(brightness->text(), shown);
     EXPECT_EQ(p->controls().editState(CommonId::Brightness), EditState::Clean);
-    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2013 1"});
+    EXPECT_EQ(writes(from), std::vector<std::string>{"Mw2013 1"}) << window->statusText().toStdString();
 
     // "Write" sends the value first.
     brightness->selectAll();
@@ -676,17 +688,19 @@ protected:
     std::unique_ptr<CTavemoConfigurationToolDlg> window;
 };
 
-TEST_F(PagesWithoutUnit, TheValueStoreTakesTheChanges)
+TEST_F(PagesWithoutUnit, NoChangeIsTakenAsWrittenAndNoActionRuns)
 {
-    // The temperature unit resets the temperature registers to their
-    // defaults in Fahrenheit, and the Sensors page labels them so.
+    // No unit was identified: the temperature unit is not taken as written,
+    // the field says so, and the value store keeps what it held.
     catalogue.Holding(400).value = 235;
     auto* common = qobject_cast<CTabCommon*>(window->page(PageId::Common));
     auto* unitList = common->widget<QComboBox>(CommonId::TempUnit);
     unitList->setCurrentIndex(0);
     emit unitList->activated(0);
-    EXPECT_EQ(catalogue.Holding(400).value, 700);
-    EXPECT_EQ(catalogue.Holding(2010).value, 0);
+    EXPECT_EQ(catalogue.Holding(400).value, 235);
+    EXPECT_EQ(common->controls().editState(CommonId::TempUnit), EditState::Edited);
+    EXPECT_EQ(window->statusText(), "not written: no unit identified - connect again");
+    // Without a unit the Sensors page labels follow the choice.
     auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
     sensors->show();
     EXPECT_EQ(QString::fromStdString(sensors->controls().text(SensorsId::TempBusUnit)), QString::fromUtf8("\u00b0F"));
@@ -694,8 +708,8 @@ TEST_F(PagesWithoutUnit, TheValueStoreTakesTheChanges)
     // "Reset (Autozero)" has no unit to go to. (The page's tab is disabled
     // without a unit; the action itself must still say so.)
     sensors->logic().resetAutozero();
-    EXPECT_EQ(window->statusText(), "Error: -1");
+    EXPECT_EQ(window->statusText(), "Error: " + QString::number(Result::PinNotAccepted));
     // "Read target" changes nothing and leaves the status line alone.
     sensors->logic().readCycle();
-    EXPECT_EQ(window->statusText(), "Error: -1");
+    EXPECT_EQ(window->statusText(), "Error: " + QString::number(Result::PinNotAccepted));
 }

@@ -79,13 +79,15 @@ TEST_F(PageWidgets, CommonAndSensorsBuildFromTheirRowsAlone)
     EXPECT_EQ(sensors.controls().text(SensorsId::PressureBusUnit), "----");
 }
 
-TEST_F(PageWidgets, WithoutAUnitAChoiceGoesIntoTheValueStore)
+TEST_F(PageWidgets, WithoutAUnitAChoiceIsMarkedAsNotWritten)
 {
     CTabCommon common(context());
     auto* language = common.widget<QComboBox>(CommonId::Language);
+    const uint16_t before = catalogue.Holding(2009).value;
     language->setCurrentIndex(4);
     emit language->activated(4); // as the user's choice arrives
-    EXPECT_EQ(catalogue.Holding(2009).value, 4);
+    EXPECT_EQ(catalogue.Holding(2009).value, before);
+    EXPECT_EQ(common.controls().editState(CommonId::Language), EditState::Edited);
     EXPECT_FALSE(modbus.isOpen());
 }
 

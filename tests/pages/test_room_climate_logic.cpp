@@ -96,7 +96,7 @@ TEST_F(RoomClimateLogicTest, FanDisplayInTempMenuFollowsFanControl)
 
 TEST_F(RoomClimateLogicTest, WithoutAUnitChangesGoIntoTheCatalogue)
 {
-    unit.type = -1;
+    unit.type = 0; // a unit of no known type: the catalogue keeps the changes
     controls[FanLock].checked = true;
     logic.writeOnChange(FanLock); // no link: the catalogue takes it
     EXPECT_EQ(catalogue.Holding(409).value, 2);
@@ -111,7 +111,8 @@ TEST_F(RoomClimateLogicTest, WithoutAUnitChangesGoIntoTheCatalogue)
 TEST_F(RoomClimateLogicTest, PresenceRebootIsStoredAndReachesTheUnitWithUndo)
 {
     unit.registers = {{3801, 0}, {3762, 3}};
-    catalogue.Holding(3801).value = 0;
+    ASSERT_EQ(logic.readCycle(), 0); // undo writes what was read from the unit
+    unit.log.clear();
     controls[PresenceReboot].checked = true;
     logic.storePresenceReboot();
     EXPECT_EQ(catalogue.Holding(3801).value, 1);

@@ -35,7 +35,14 @@ CBusTestLogic::Outcome CBusTestLogic::run(const std::function<int(CModbus&)>& co
     }
     // The unit may have been swapped or switched off since it was connected:
     // ask it again what it is before anything goes to it.
-    m_connection.identifyDevice();
+    // Only the unit connected to with its PIN: another one behind the port
+    // (the connection says so) or none connected yet gets nothing.
+    if (const int identified = m_connection.identifyDevice();
+        identified == Result::AnotherUnit || identified == Result::PinNotAccepted) {
+        if (identified == Result::PinNotAccepted)
+            m_host.setStatusText(StatusLineText(identified));
+        return Refused(identified);
+    }
     if (m_connection.checkReady() < 0)
         return Refused(Result::NoLink);
 

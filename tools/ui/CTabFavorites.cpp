@@ -1,5 +1,6 @@
 #include "tools/ui/CTabFavorites.h"
 
+#include "diag/Result.h"
 #include "link/CConnection.h"
 #include "link/CModbus.h"
 #include "pages/core/IPageHost.h"
@@ -356,7 +357,14 @@ bool CTabFavorites::startUnitAction()
 {
     if (m_connection.demoMode())
         return false;
-    m_connection.identifyDevice();
+    // Only the unit connected to with its PIN: another one behind the port
+    // (the connection says so) or none connected yet gets nothing.
+    if (const int identified = m_connection.identifyDevice();
+        identified == Result::AnotherUnit || identified == Result::PinNotAccepted) {
+        if (identified == Result::PinNotAccepted)
+            m_host.setStatusText(StatusLineText(identified));
+        return false;
+    }
     if (m_connection.checkReady() < 0)
         return false;
     m_host.setStatusText(kRunning);

@@ -4,6 +4,7 @@
 #include "diag/Result.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <system_error>
 #include <vector>
@@ -48,10 +49,19 @@ int LogFileSink::Open(const fs::path& folder, const std::string& program)
 
     // Keep the newest kKeepFiles - 1 logs, so that with the new one there are ten.
     // Names start with a sortable time stamp, so name order is age order.
+    // An empty log that no run holds was left by a run that was killed or
+    // hung before it wrote a line: it says nothing and does not count.
     std::vector<fs::path> logs;
-    for (const auto& item : fs::directory_iterator(folder, ec))
-        if (item.is_regular_file(ec) && item.path().extension() == ".log")
-            logs.push_back(item.path());
+    for (const auto& item : fs::directory_iterator(folder, ec)) {
+        std::error_code fec;
+        if (!item.is_regular_file(fec) || item.path().extension() != ".log")
+            continue;
+        if (item.file_size(fec) == 0 && !fec && !LocalSystem::LogInUse(item.path())) {
+            fs::remove(item.path(), fec);
+            continue;
+        }
+        logs.push_back(item.path());
+    }
     std::sort(logs.begin(), logs.end());
     constexpr std::size_t kKeepOld = kKeepFiles - 1;
     std::size_t excess = logs.size() > kKeepOld ? logs.size() - kKeepOld : 0;
@@ -73,14 +83,22 @@ int LogFileSink::Open(const fs::path& folder, const std::string& program)
     if (!m_file)
         return Result::LogNotCreated;
     m_written = false;
+    m_bytes = 0;
+    m_cut = false;
     return Result::Ok;
 }
 
 void LogFileSink::write(std::string line, int, int)
 {
-    if (!m_file)
+    if (!m_file || m_cut)
         return;
+    const std::size_t cutLength = std::strlen(kCutLine);
+    if (m_bytes + line.size() + cutLength > kMaxBytes) {
+        line = kCutLine;
+        m_cut = true;
+    }
     std::fwrite(line.data(), 1, line.size(), m_file);
     std::fflush(m_file);
+    m_bytes += line.size();
     m_written = true;
 }

@@ -9,7 +9,10 @@
 // while it writes; the clean-up at Open passes over files another run still
 // holds, so a long session of the tool does not lose its log to a series of
 // short command-line runs. A run that logged nothing removes its empty file
-// when it ends, so it does not push out a log that says something.
+// when it ends, so it does not push out a log that says something; an empty
+// file left by a run that was killed or hung does not count among the ten
+// and goes at the next clean-up. A log stops at kMaxBytes with a last line
+// saying it was cut, so a run that loops cannot fill the disk.
 //
 // Result codes (diag/Result.h): Open returns Ok or LogNotCreated.
 //
@@ -20,6 +23,7 @@
 
 #include "diag/Logger.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -31,6 +35,9 @@ public:
     // Wide enough for Linux's largest process id (4194304), so that two runs
     // started in the same second still sort by their ids.
     static constexpr int kPidDigits = 7;
+    // The most one log holds (10 MiB), its closing line included.
+    static constexpr std::size_t kMaxBytes = 10u * 1024u * 1024u;
+    static constexpr const char* kCutLine = "--- the log was cut here: it reached 10 MiB ---\r\n";
 
     // "$XDG_CACHE_HOME/tavemo/logs", or "~/.cache/tavemo/logs"; on Windows
     // "Tavemo\logs" in the user's local application data folder.
@@ -57,4 +64,6 @@ private:
     std::FILE* m_file = nullptr;
     std::filesystem::path m_path;
     bool m_written = false;
+    std::size_t m_bytes = 0; // written to this file so far
+    bool m_cut = false;      // kMaxBytes reached: nothing more is written
 };

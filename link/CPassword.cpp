@@ -36,9 +36,12 @@ uint32_t GetWord(const unsigned char* at)
 
 } // namespace
 
-CPassword::CPassword() : CPassword(LockoutFile::TempDirectory()) {}
+CPassword::CPassword() : CPassword(DefaultDirectory()) {}
 
-CPassword::CPassword(const fs::path& directory) : m_path(directory / kFileName) {}
+// Without a folder the path stays empty: nothing is read or written.
+CPassword::CPassword(const fs::path& directory) : m_path(directory.empty() ? fs::path() : directory / kFileName) {}
+
+fs::path CPassword::DefaultDirectory() { return LockoutFile::StateDirectory(); }
 
 CPassword::~CPassword() = default;
 
@@ -73,7 +76,7 @@ int CPassword::BlockSecondsFor(int wrongPinCount)
         return 10;
     if (wrongPinCount == 4)
         return 600;
-    return 3600;
+    return kLongestBlockSeconds;
 }
 
 int CPassword::TriesBeforeBlock(int wrongPinCount)
@@ -122,6 +125,9 @@ std::string CPassword::ClockText(int64_t seconds)
 
 std::string CPassword::NoteText(int wrongPinCount, int64_t remainingSeconds)
 {
+    if (remainingSeconds < 0)
+        return "The PIN lockout file cannot be used (it is no file of yours, or the folder cannot be written): "
+               "connecting stays locked until it is removed.";
     if (remainingSeconds > 0)
         return "Locked for " + ClockText(remainingSeconds) + " more.";
     if (wrongPinCount <= 0)
@@ -142,15 +148,30 @@ int CPassword::recordWrongPin(int wrongPinCount)
 
 bool CPassword::load(Words& words)
 {
+    if (m_path.empty())
+        return false;
     unsigned char bytes[12] = {};
-    if (!LockoutFile::Read(m_path, bytes, sizeof bytes)) {
+    LockoutFile::ReadResult read = LockoutFile::Read(m_path, bytes, sizeof bytes);
+    if (read == LockoutFile::ReadResult::Missing) {
         store(0, 0);
-        if (!LockoutFile::Read(m_path, bytes, sizeof bytes))
-            return false;
+        read = LockoutFile::Read(m_path, bytes, sizeof bytes);
     }
+    if (read != LockoutFile::ReadResult::Ok)
+        return false;
     words.key = GetWord(bytes);
     words.end = GetWord(bytes + 4);
     words.count = GetWord(bytes + 8);
+    const int32_t now = Now();
+    const auto blockEnd = static_cast<int32_t>(words.key ^ words.end);
+    if (int64_t(blockEnd) - now > kLongestBlockSeconds) {
+        // Stored, so that the cut block ends an hour from now rather than
+        // being cut again on every read.
+        const auto count = static_cast<int32_t>(words.key ^ words.count);
+        store(kLongestBlockSeconds, count);
+        words.key = 0;
+        words.end = static_cast<uint32_t>(static_cast<int32_t>(int64_t(now) + kLongestBlockSeconds));
+        words.count = static_cast<uint32_t>(std::clamp(count, 0, kMaxCount));
+    }
     return true;
 }
 
@@ -190,6 +211,13 @@ void CPassword::store(int blockSeconds, int wrongPinCount)
     PutWord(bytes + 4, end ^ key);
     PutWord(bytes + 8, static_cast<uint32_t>(wrongPinCount) ^ key);
 
+    if (m_path.empty())
+        return;
+    // What the tool did not write there itself stays, so that connecting
+    // stays refused instead of starting over with a fresh count.
+    unsigned char probe[12];
+    if (LockoutFile::Read(m_path, probe, sizeof probe) == LockoutFile::ReadResult::Unusable)
+        return;
     // The old record stays whole until the new one is complete on disk.
     LockoutFile::Replace(m_path, bytes, sizeof bytes);
 }

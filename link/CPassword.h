@@ -1,13 +1,18 @@
 // The PIN lockout file: remembers wrong PIN entries across runs so that a
 // unit's PIN cannot be guessed by restarting the tool. Both the
 // configuration tool and tavemo-cli use the same file, "~e2z9kd8.tmp" in the
-// temporary directory, 12 bytes as three little-endian 32-bit words:
+// user's state folder (LockoutFile::StateDirectory: only the user can write
+// it), 12 bytes as three little-endian 32-bit words:
 //   K                  the complement of a random number 0..32767
 //   block end XOR K    seconds since 1970 (signed 32-bit) until which
 //                      connecting is refused
 //   count XOR K        consecutive wrong PINs, 0..9999
 // A missing file counts as "no block, count 0"; words missing from a short
-// file read as 0.
+// file read as 0. A block longer than the rules ever give (an hour) was not
+// written by the tool: it is cut to an hour from now. Anything at the path
+// that is not a regular file of the user's (a link, a FIFO, another user's
+// file) is neither read nor replaced: connecting stays refused until it is
+// removed, so that no one can reset the count by planting a file.
 //
 // The file is replaced by writing a temporary file in the same directory and
 // renaming it over the old one, so a crash never leaves the tool without its
@@ -30,11 +35,13 @@ class CPassword
 public:
     static constexpr const char* kFileName = "~e2z9kd8.tmp";
     static constexpr int kMaxCount = 9999;
+    // The longest block the rules give (BlockSecondsFor).
+    static constexpr int kLongestBlockSeconds = 3600;
 
     // Seconds since 1970-01-01 UTC.
     using Clock = std::function<int64_t()>;
 
-    // The file in the temporary directory.
+    // The file in the user's state folder (DefaultDirectory).
     CPassword();
     // The file in another directory (tests).
     explicit CPassword(const std::filesystem::path& directory);
@@ -63,6 +70,9 @@ public:
     int64_t remainingSeconds();
 
     const std::filesystem::path& path() const { return m_path; }
+    // The user's state folder; empty when there is none that only the user
+    // can write (then connecting stays refused).
+    static std::filesystem::path DefaultDirectory();
 
     // How long a wrong PIN blocks connecting, by the count including it:
     // none for the first two, 10 s for the third, 600 s for the fourth and
@@ -75,7 +85,8 @@ public:
     // What the installer is told about the lockout, in plain words:
     // "Locked for 9:58 more." while a block runs (remainingSeconds > 0),
     // else "2 tries left, then connecting is locked for 10 s." once a
-    // wrong PIN was counted, else "" (nothing to tell).
+    // wrong PIN was counted, else "" (nothing to tell); a file that cannot
+    // be used (remainingSeconds -1) says so.
     static std::string NoteText(int wrongPinCount, int64_t remainingSeconds);
     // A running block's rest as a clock: "0:09", "9:58", "1:00:00".
     static std::string ClockText(int64_t seconds);
@@ -92,7 +103,8 @@ private:
         uint32_t end = 0;
         uint32_t count = 0;
     };
-    // Reads the file, creating it when missing; false when neither works.
+    // Reads the file, creating it when missing, and cuts an overlong block;
+    // false when the file cannot be used.
     bool load(Words& words);
 
     std::filesystem::path m_path;

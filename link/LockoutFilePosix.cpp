@@ -1,9 +1,12 @@
-// The lockout file on POSIX systems: written with mkstemp beside the old
-// file, synced, and renamed over it.
+// The lockout file on POSIX systems: in the user's state folder (mode
+// 0700), written with mkstemp beside the old file, synced, and renamed over
+// it.
 #include "link/LockoutFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -31,18 +34,47 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size)
 
 namespace LockoutFile {
 
-fs::path TempDirectory()
+fs::path StateDirectory()
 {
+    fs::path base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
+        base = state;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || *home != '/') {
+            const passwd* user = ::getpwuid(::geteuid());
+            home = user ? user->pw_dir : nullptr;
+        }
+        if (!home || *home != '/')
+            return {};
+        base = fs::path(home) / ".local" / "state";
+    }
     std::error_code ec;
-    fs::path dir = fs::temp_directory_path(ec);
-    return ec ? fs::path("/tmp") : dir;
+    fs::create_directories(base, ec);
+    const fs::path dir = base / "tavemo";
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return {};
+    // Only a real folder of the user's that no one else can write keeps the
+    // count honest; anything else leaves the tool locked rather than trusting it.
+    struct stat st = {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return {};
+    return dir;
 }
 
-bool Read(const fs::path& path, unsigned char* bytes, std::size_t size)
+ReadResult Read(const fs::path& path, unsigned char* bytes, std::size_t size)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NOFOLLOW: a link is refused, not followed; O_NONBLOCK: opening a
+    // FIFO returns at once instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return false;
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Unusable;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return ReadResult::Unusable;
+    }
     std::size_t got = 0;
     while (got < size) {
         const ssize_t n = ::read(fd, bytes + got, size - got);
@@ -53,7 +85,7 @@ bool Read(const fs::path& path, unsigned char* bytes, std::size_t size)
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    return true;
+    return ReadResult::Ok;
 }
 
 void Replace(const fs::path& path, const unsigned char* bytes, std::size_t size)
@@ -62,7 +94,7 @@ void Replace(const fs::path& path, const unsigned char* bytes, std::size_t size)
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return;
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, 0600);
     const bool written = WriteAll(fd, bytes, size) && ::fsync(fd) == 0;
     ::close(fd);
     if (!written || ::rename(temp.c_str(), path.c_str()) != 0)

@@ -26,7 +26,9 @@ bool Contended(DWORD error) { return error == ERROR_ACCESS_DENIED || error == ER
 
 namespace LockoutFile {
 
-fs::path TempDirectory()
+// The user's temporary folder lies in the user's profile, which other
+// users cannot write.
+fs::path StateDirectory()
 {
     wchar_t dir[MAX_PATH + 2] = {};
     const DWORD n = GetTempPathW(MAX_PATH + 1, dir);
@@ -37,12 +39,23 @@ fs::path TempDirectory()
     return ec ? fs::current_path(ec) : fallback;
 }
 
-bool Read(const fs::path& path, unsigned char* bytes, std::size_t size)
+ReadResult Read(const fs::path& path, unsigned char* bytes, std::size_t size)
 {
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself and then
+    // refused below, never followed.
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
+                                                                               : ReadResult::Unusable;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        CloseHandle(h);
+        return ReadResult::Unusable;
+    }
     std::size_t got = 0;
     while (got < size) {
         DWORD n = 0;
@@ -51,7 +64,7 @@ bool Read(const fs::path& path, unsigned char* bytes, std::size_t size)
         got += n;
     }
     CloseHandle(h);
-    return true;
+    return ReadResult::Ok;
 }
 
 void Replace(const fs::path& path, const unsigned char* bytes, std::size_t size)

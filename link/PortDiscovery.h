@@ -9,9 +9,11 @@
 // device, else the name of its /dev/serial/by-id link.
 // Virtual ports: every symbolic link in the ports directory
 // ($XDG_RUNTIME_DIR/tavemo/ports, or tavemo-ports-<uid> in the temporary
-// directory when that variable is unset) whose target exists. Name = the
+// directory when that variable is unset) whose target exists, when the
+// folder is the user's own and no one else can write it. Name = the
 // link's name, device = its target; "<name>.txt" beside it, when present,
-// holds the friendly name (its first line).
+// holds the friendly name (its first line). A published name that a
+// system device already has is left out: the system device wins.
 //
 // Kind: a real port is Usb when its device sits on a USB bus (USB strings,
 // a usb-* by-id link or a usb subsystem), else Board (a UART on the board or
@@ -59,6 +61,17 @@ struct PortDiscoveryRoots
     std::filesystem::path portsDir = DefaultPortsDirectory();
 
     static std::filesystem::path DefaultPortsDirectory();
+    // tavemo-ports-<uid> in the temporary folder, for a session without
+    // $XDG_RUNTIME_DIR.
+    static std::filesystem::path FallbackPortsDirectory();
+    // Whether the ports folder may be believed: a real folder (no link) of
+    // the user's that no one else can write; the fallback one must be
+    // mode 0700. Another user could otherwise publish a name and receive
+    // the PIN sent to it.
+    static bool TrustedPortsDirectory(const std::filesystem::path& dir);
+    // Creates the ports folder (mode 0700) for publishing; 0 when it is
+    // there and trusted, -1 otherwise.
+    static int PreparePortsDirectory(const std::filesystem::path& dir);
 };
 
 // The ports present, in the order above.

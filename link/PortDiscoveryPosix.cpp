@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -147,6 +149,8 @@ void AddRealPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& out)
 
 void AddVirtualPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& out)
 {
+    if (!PortDiscoveryRoots::TrustedPortsDirectory(roots.portsDir))
+        return;
     std::error_code ec;
     std::vector<PortEntry> found;
     for (fs::directory_iterator it(roots.portsDir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -163,6 +167,10 @@ void AddVirtualPorts(const PortDiscoveryRoots& roots, std::vector<PortEntry>& ou
         if (!fs::exists(target, lec))
             continue;
         const std::string name = link.filename().string();
+        // A system device of the same name wins: a published name must not
+        // take the place of the adapter the installer means.
+        if (std::any_of(out.begin(), out.end(), [&](const PortEntry& port) { return port.name == name; }))
+            continue;
         found.push_back(
             MakePort(name, target.string(), FirstLine(roots.portsDir / (name + ".txt")), PortKind::Virtual));
     }
@@ -176,11 +184,37 @@ fs::path PortDiscoveryRoots::DefaultPortsDirectory()
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime)
         return fs::path(runtime) / "tavemo" / "ports";
+    return FallbackPortsDirectory();
+}
+
+fs::path PortDiscoveryRoots::FallbackPortsDirectory()
+{
     std::error_code ec;
     fs::path tmp = fs::temp_directory_path(ec);
     if (ec)
         tmp = "/tmp";
     return tmp / ("tavemo-ports-" + std::to_string(::getuid()));
+}
+
+bool PortDiscoveryRoots::TrustedPortsDirectory(const fs::path& dir)
+{
+    struct stat st = {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return false;
+    // The fallback sits in the shared temporary folder, where anyone could
+    // have made it first: only the user's own 0700 folder counts. Elsewhere
+    // (the runtime folder, a test's tree) nobody else may write it.
+    const mode_t forbidden = dir == FallbackPortsDirectory() ? mode_t(S_IRWXG | S_IRWXO) : mode_t(S_IWGRP | S_IWOTH);
+    return (st.st_mode & forbidden) == 0;
+}
+
+int PortDiscoveryRoots::PreparePortsDirectory(const fs::path& dir)
+{
+    std::error_code ec;
+    fs::create_directories(dir.parent_path(), ec);
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return -1;
+    return TrustedPortsDirectory(dir) ? 0 : -1;
 }
 
 std::vector<PortEntry> EnumeratePorts(const PortDiscoveryRoots& roots)
@@ -196,8 +230,11 @@ std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots&
     if (name.empty() || name.find('/') != std::string::npos)
         return name;
     std::error_code ec;
+    const fs::path device = roots.devDir / name;
+    if (fs::exists(fs::symlink_status(device, ec)))
+        return device.string();
     const fs::path link = roots.portsDir / name;
-    if (fs::is_symlink(link, ec))
+    if (fs::is_symlink(link, ec) && PortDiscoveryRoots::TrustedPortsDirectory(roots.portsDir))
         return link.string();
-    return (roots.devDir / name).string();
+    return device.string();
 }

@@ -127,6 +127,12 @@ fs::path PortDiscoveryRoots::DefaultPortsDirectory()
     return {};
 }
 
+fs::path PortDiscoveryRoots::FallbackPortsDirectory() { return {}; }
+
+bool PortDiscoveryRoots::TrustedPortsDirectory(const fs::path&) { return false; }
+
+int PortDiscoveryRoots::PreparePortsDirectory(const fs::path&) { return -1; }
+
 std::vector<PortEntry> EnumeratePorts(const PortDiscoveryRoots&)
 {
     std::vector<PortSighting> sightings;

@@ -1,5 +1,7 @@
 #include "sim/CSimPty.h"
 
+#include "link/PortDiscovery.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -49,12 +51,14 @@ int CSimPty::open()
 
 int CSimPty::publish(const fs::path& portsDir, const std::string& name, const std::string& friendlyName)
 {
-    std::error_code ec;
-    fs::create_directories(portsDir, ec);
-    if (ec) {
-        m_errno = ec.value();
+    // The tool believes only a ports folder of the user's that no one else
+    // can write; publishing anywhere else would offer a port it ignores.
+    errno = 0;
+    if (PortDiscoveryRoots::PreparePortsDirectory(portsDir) != 0) {
+        m_errno = errno ? errno : EPERM;
         return -1;
     }
+    std::error_code ec;
     // Free: nothing there, or a link to nothing (its simulator was killed).
     const auto freeName = [&](const std::string& candidate) {
         std::error_code lec;

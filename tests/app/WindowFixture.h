@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         testsupport::App();
-        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
+        std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
         catalogue.Build();
         window = std::make_unique<CTavemoConfigurationToolDlg>(catalogue, theModbus);
         window->show();

@@ -20,7 +20,7 @@ class CliLockout : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
+        std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
     }
     static int Count()
     {

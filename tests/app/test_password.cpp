@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -203,9 +207,10 @@ TEST(PasswordNote, TellsTheTriesLeftOrTheRestOfTheBlock)
         {3, 0, "1 try left: the next wrong PIN locks connecting for 10 min."},
         {4, 0, "1 try left: the next wrong PIN locks connecting for 1 h."},
         {9999, 0, "1 try left: the next wrong PIN locks connecting for 1 h."},
-        // A damaged count says nothing; an unreadable file shows no clock.
+        // A damaged count says nothing; a file that cannot be used says so.
         {-7, 0, ""},
-        {3, -1, "1 try left: the next wrong PIN locks connecting for 10 min."},
+        {3, -1, "The PIN lockout file cannot be used (it is no file of yours, or the folder cannot be written): "
+                "connecting stays locked until it is removed."},
         {3, 10, "Locked for 0:10 more."},
         {4, 598, "Locked for 9:58 more."},
         {5, 3600, "Locked for 1:00:00 more."},
@@ -229,6 +234,95 @@ TEST_F(PasswordTest, TriesLeftEndExactlyAtTheFirstBlock)
         }
         password.store(0, count); // the block has run out
     }
+}
+
+// Whatever else stands at the lockout path (planted by someone who wants the
+// wrong tries forgotten, or the tool hung) is neither trusted nor replaced:
+// connecting stays refused, at once, and the thing stays as it was.
+TEST_F(PasswordTest, AnythingButTheUsersOwnRegularFileIsRefusedWithoutHanging)
+{
+    const fs::path file = dir / CPassword::kFileName;
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directory(elsewhere);
+    CPassword(elsewhere).store(0, 0); // a fresh record with count 0 to point a link at
+    struct Row
+    {
+        const char* what;
+        void (*plant)(const fs::path& file, const fs::path& elsewhere);
+        bool needsRoot;
+    } rows[] = {
+        {"a FIFO", [](const fs::path& f, const fs::path&) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); }, false},
+        {"a link to a fresh record",
+         [](const fs::path& f, const fs::path& e) { fs::create_symlink(e / CPassword::kFileName, f); }, false},
+        {"a folder", [](const fs::path& f, const fs::path&) { fs::create_directory(f); }, false},
+        {"another user's file",
+         [](const fs::path& f, const fs::path&) {
+             std::ofstream(f, std::ios::binary).write("\0\0\0\0\0\0\0\0\0\0\0\0", 12);
+             ASSERT_EQ(::chown(f.c_str(), 65534, 65534), 0);
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.needsRoot && ::geteuid() != 0)
+            continue; // only root can give a file away
+        fs::remove_all(file);
+        row.plant(file, elsewhere);
+        CPassword password(dir);
+        int count = -1;
+        EXPECT_FALSE(password.isUnlocked(&count));
+        EXPECT_EQ(password.remainingSeconds(), -1);
+        password.recordWrongPin(0);
+        const auto status = fs::symlink_status(file);
+        EXPECT_FALSE(fs::is_regular_file(status) && !row.needsRoot) << "replaced";
+        if (row.needsRoot) {
+            struct stat st = {};
+            ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, 65534u) << "replaced";
+        }
+    }
+    fs::remove_all(file);
+}
+
+// A block longer than the rules give was planted: it is cut to an hour from
+// now, stored so, and the count stays.
+TEST_F(PasswordTest, PlantedBlockIsCutToAnHour)
+{
+    CPassword password(dir);
+    password.store(350550735, 4);
+    EXPECT_EQ(password.remainingSeconds(), CPassword::kLongestBlockSeconds);
+    now += 1800;
+    EXPECT_EQ(password.remainingSeconds(), 1800) << "the cut block runs out, not cut again";
+    now += 1800;
+    int count = 0;
+    EXPECT_TRUE(password.isUnlocked(&count));
+    EXPECT_EQ(count, 4);
+}
+
+// The default folder is the user's state folder, made only the user's.
+TEST(PasswordFolder, StateFolderIsTheUsersOwnOrNone)
+{
+    testsupport::TempDir temp;
+    const char* saved = std::getenv("XDG_STATE_HOME");
+    const std::string keep = saved ? saved : "";
+    ::setenv("XDG_STATE_HOME", temp.path().c_str(), 1);
+    const fs::path dir = CPassword::DefaultDirectory();
+    EXPECT_EQ(dir, temp.path() / "tavemo");
+    struct stat st = {};
+    ASSERT_EQ(::stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_TRUE(CPassword().isUnlocked(nullptr));
+
+    // A folder others may write is not used: connecting stays refused.
+    ::chmod(dir.c_str(), 0777);
+    EXPECT_TRUE(CPassword::DefaultDirectory().empty());
+    EXPECT_FALSE(CPassword().isUnlocked(nullptr));
+    EXPECT_EQ(CPassword().remainingSeconds(), -1);
+    ::chmod(dir.c_str(), 0700);
+    if (saved)
+        ::setenv("XDG_STATE_HOME", keep.c_str(), 1);
+    else
+        ::unsetenv("XDG_STATE_HOME");
 }
 
 } // namespace

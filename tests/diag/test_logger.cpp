@@ -194,4 +194,45 @@ TEST(LogFileSinkTest, ARunThatLoggedNothingLeavesNoFile)
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+// A run killed or hung before its first line leaves an empty log: it says
+// nothing, so it neither counts among the ten nor pushes out one that does.
+TEST(LogFileSinkTest, EmptyLeftoverLogsDoNotCount)
+{
+    namespace fs = std::filesystem;
+    const testsupport::TempDir temp;
+    const fs::path& dir = temp.path();
+    for (int i = 0; i < 9; ++i)
+        std::ofstream(dir / ("2020010" + std::to_string(i) + "-000000-0000001-x.log")) << "said something";
+    for (int i = 0; i < 5; ++i)
+        std::ofstream(dir / ("2021010" + std::to_string(i) + "-000000-0000002-killed.log"));
+    {
+        LogFileSink sink;
+        ASSERT_EQ(sink.Open(dir, "test"), 0);
+        sink.write("line\r\n", 0, 0);
+    }
+    int logs = 0;
+    for (const auto& item : fs::directory_iterator(dir)) {
+        ASSERT_GT(fs::file_size(item.path()), 0u) << item.path();
+        ++logs;
+    }
+    EXPECT_EQ(logs, LogFileSink::kKeepFiles) << "the nine that say something and the new one";
+}
+
+TEST(LogFileSinkTest, ALogStopsAtItsSizeWithALineSayingSo)
+{
+    const testsupport::TempDir temp;
+    LogFileSink sink;
+    ASSERT_EQ(sink.Open(temp.path(), "test"), 0);
+    const std::string line(1000, 'x');
+    for (std::size_t written = 0; written < LogFileSink::kMaxBytes + 50000; written += line.size() + 2)
+        sink.write(line + "\r\n", 0, 0);
+    const std::string text = testsupport::ReadFile(sink.Path());
+    EXPECT_LE(text.size(), LogFileSink::kMaxBytes);
+    EXPECT_GT(text.size(), LogFileSink::kMaxBytes - 1100);
+    const std::string cut = LogFileSink::kCutLine;
+    ASSERT_GE(text.size(), cut.size());
+    EXPECT_EQ(text.substr(text.size() - cut.size()), cut);
+    EXPECT_EQ(text.find(cut), text.size() - cut.size()) << "said once, at the end";
+}
+
 } // namespace

@@ -7,6 +7,9 @@
 #include "link/CComPortEx.h"
 #include "link/PortDiscovery.h"
 
+#include <cstdlib>
+#include <unistd.h>
+
 using namespace testsupport;
 namespace fs = std::filesystem;
 
@@ -186,20 +189,57 @@ TEST_F(DiscoveryTest, DefaultPortsFolderFollowsXdgRuntimeDir)
         ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
 }
 
-TEST_F(DiscoveryTest, SelectPortTakesTheLastEntryOfThatName)
+TEST_F(DiscoveryTest, SystemDeviceWinsOverAPublishedNameOfTheSameName)
 {
-    // A published port may carry the name of a real one; the later entry
-    // (the published one) counts. Neither is a serial device here, so the
-    // open fails and leaves the port closed, but the selection stands.
+    // Another user's simulator may publish the name of the real adapter;
+    // the installer's "ttyUSB0" must stay the device in /dev.
     addTty("ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial");
     std::ofstream(dir.path() / "pts9").put('\n');
     addVirtual("ttyUSB0", dir.path() / "pts9");
+    const auto ports = EnumeratePorts(roots);
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].kind, PortKind::Usb);
+    EXPECT_EQ(ResolvePortDevice("ttyUSB0", roots), (roots.devDir / "ttyUSB0").string());
     CComPortEx port;
     port.setDiscoveryRoots(roots);
     port.selectPort("ttyUSB0");
-    ASSERT_EQ(port.ports().size(), 2u);
-    EXPECT_EQ(port.selectedPort(), 1);
+    EXPECT_EQ(port.selectedPort(), 0);
     EXPECT_FALSE(port.isOpen());
     port.selectPort("ttyusb0");
     EXPECT_EQ(port.selectedPort(), -1) << "names compare case-sensitively";
+}
+
+TEST_F(DiscoveryTest, PortsFolderOthersCanWriteOrOwnIsIgnored)
+{
+    std::ofstream(dir.path() / "pts9").put('\n');
+    addVirtual("ttySIM0", dir.path() / "pts9");
+    ASSERT_EQ(EnumeratePorts(roots).size(), 1u);
+
+    fs::permissions(roots.portsDir, fs::perms::all, fs::perm_options::replace);
+    EXPECT_TRUE(EnumeratePorts(roots).empty()) << "a folder anyone can write";
+    EXPECT_EQ(ResolvePortDevice("ttySIM0", roots), (roots.devDir / "ttySIM0").string());
+    fs::permissions(roots.portsDir, fs::perms::owner_all, fs::perm_options::replace);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::lchown(roots.portsDir.c_str(), 65534, 65534), 0);
+        EXPECT_TRUE(EnumeratePorts(roots).empty()) << "another user's folder";
+        ASSERT_EQ(::lchown(roots.portsDir.c_str(), 0, 0), 0);
+    }
+    // The fallback folder in the shared temporary folder counts only as the
+    // user's own 0700 folder, which the simulator makes so.
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keep = saved ? saved : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
+    const fs::path fallback = PortDiscoveryRoots::DefaultPortsDirectory();
+    fs::remove_all(fallback);
+    ASSERT_EQ(PortDiscoveryRoots::PreparePortsDirectory(fallback), 0);
+    EXPECT_EQ(fs::status(fallback).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_TRUE(PortDiscoveryRoots::TrustedPortsDirectory(fallback));
+    fs::permissions(fallback, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::replace);
+    EXPECT_FALSE(PortDiscoveryRoots::TrustedPortsDirectory(fallback)) << "0755 is not enough in /tmp";
+    EXPECT_EQ(PortDiscoveryRoots::PreparePortsDirectory(fallback), -1);
+    fs::remove_all(fallback);
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
 }

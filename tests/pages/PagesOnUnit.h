@@ -59,7 +59,7 @@ protected:
     static void SetUpTestSuite()
     {
         testsupport::App();
-        std::filesystem::remove(std::filesystem::temp_directory_path() / CPassword::kFileName);
+        std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
         s_catalogue = std::make_unique<RegisterCatalogue>();
         s_catalogue->Build();
         s_window = std::make_unique<CTavemoConfigurationToolDlg>(*s_catalogue, theModbus);

@@ -2,7 +2,8 @@
 // benchmarks and the screenshot tools set it up the same way):
 //   TAVEMO_BIN_DIR   the build folder, where the tests find tavemo-unitsim
 //                    and tavemo-cli (kept when the caller set it)
-//   TMPDIR           a private temporary folder: the PIN lockout file
+//   TMPDIR           a private temporary folder
+//   XDG_STATE_HOME   a private state folder: the PIN lockout file
 //   XDG_RUNTIME_DIR  a private runtime folder: published simulator ports
 //   XDG_CACHE_HOME   a private cache folder: log files
 // so that the files of one test process never meet another's, nor the
@@ -34,13 +35,14 @@ public:
         const fs::path& root = m_root.path();
         if (root.empty())
             return;
-        for (const char* sub : {"tmp", "run", "cache"})
+        for (const char* sub : {"tmp", "run", "cache", "state"})
             fs::create_directories(root / sub);
         // The runtime folder is the user's own, as the system's is.
         fs::permissions(root / "run", fs::perms::owner_all, fs::perm_options::replace);
         ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
         ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
     }
     TestEnvironment(const TestEnvironment&) = delete;
     TestEnvironment& operator=(const TestEnvironment&) = delete;

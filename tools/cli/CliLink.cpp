@@ -75,7 +75,8 @@ int UnlockUnit(Unit& unit, const GlobalOptions& global)
         const long long left = lockout.remainingSeconds();
         if (left < 0)
             std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! (the lockout file %s cannot be "
-                                 "written)\n", lockout.path().string().c_str());
+                                 "used: it is no regular file of yours, or its folder cannot be written; remove "
+                                 "it)\n", lockout.path().string().c_str());
         else
             std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! Try again in %lld s.\n", left);
         return kExitFailure;

@@ -74,6 +74,14 @@ constexpr Entry kTable[] = {
     {RemaBadLine, "a line of the table file is no entry (\"Fav: <address>; Addr: <register>; ...\")"},
     {RemaShortEntry, "the binary table file ends inside an entry"},
     {RemaFileNotWritten, "the table file could not be written completely: check the free space"},
+    {RemaBeginRefused, "the unit refused the start of the table write; nothing was changed"},
+    {RemaLineRefused, "the unit refused a line of table entries; the write was stopped and the unit keeps its "
+                      "previous table"},
+    {RemaEndRefused, "the unit refused the end of the table write; it keeps its previous table"},
+    {RemaTakesIdentity, "the table moves or takes away registers the tool needs to identify and unlock the unit "
+                        "(2000 to 2008, 2010, 2045, 3516): nothing was written"},
+    {RemaRemovals, "the table takes registers away from their addresses; nothing was written (confirm the "
+                   "removals to write it)"},
     {ExportNotCreated, "the export file cannot be created or written: check the folder, its permissions and the "
                        "free space"},
     {NotAnExportFile, "not an export file: it does not start with \"Orvelant 4000 Export\""},

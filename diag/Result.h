@@ -102,6 +102,12 @@ constexpr int RemaWrongHeader = -94;      // the file's first line names no tabl
 constexpr int RemaBadLine = -95;          // a line of a text table file is no entry
 constexpr int RemaShortEntry = -96;       // a binary table file ends inside an entry
 constexpr int RemaFileNotWritten = -97;   // the table file could not be written completely
+// Table writes the unit refused, and tables the tool will not send.
+constexpr int RemaBeginRefused = -130;    // the unit refused the start of a table write
+constexpr int RemaLineRefused = -131;     // the unit refused a line of table entries: its previous table stays
+constexpr int RemaEndRefused = -132;      // the unit refused the end of a table write: its previous table stays
+constexpr int RemaTakesIdentity = -133;   // the table moves or takes away a register the tool identifies and unlocks by
+constexpr int RemaRemovals = -134;        // the table takes registers away and that was not confirmed
 // ---- configuration export and import -------------------------------------------
 constexpr int ExportNotCreated = -70;  // the export file (or its temporary file) cannot be created or written
 constexpr int NotAnExportFile = -71;   // the file does not start with the export header

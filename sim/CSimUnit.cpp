@@ -698,6 +698,7 @@ std::string CSimUnit::remaCommand(int k, bool write, const std::string& args)
     if (args == "0") {
         m_remapPending[k].clear();
         m_remapWriting[k] = true;
+        m_remapLines[k] = 0;
         return head + "0 OK";
     }
     if (args == "2") {
@@ -711,6 +712,8 @@ std::string CSimUnit::remaCommand(int k, bool write, const std::string& args)
     std::vector<ReMa::Entry> entries;
     if (!m_remapWriting[k] || args.empty() || args[0] != '1' ||
         !ReMa::ParseEntryLine(std::string("C") + kWriteLetter[k] + args, entries))
+        return head + "1 ERROR crc";
+    if (++m_remapLines[k] == m_options.remaRefuseLine)
         return head + "1 ERROR crc";
     for (const ReMa::Entry& e : entries) {
         if (e.customized == 0 || e.customized >= size)

@@ -65,6 +65,7 @@ struct SimOptions
     int replyDelayMs = 0;   // pause before each reply
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
     int remaBadChunk = 0;            // this chunk (from 1) of a ReMa table read gets a wrong checksum
+    int remaRefuseLine = 0;          // this entry line (from 1) of a ReMa table write is refused
     int silentAfter = 0;    // answers this many commands, then never again (0 = no limit)
     // Holding registers that start with a word of their own, whatever the
     // limits say (a unit may hold a marker such as -420 the bus cannot write).
@@ -169,6 +170,7 @@ private:
     std::map<uint16_t, uint16_t> m_remap[3];
     std::map<uint16_t, uint16_t> m_remapPending[3];
     bool m_remapWriting[3] = {false, false, false};
+    int m_remapLines[3] = {0, 0, 0}; // entry lines of the table write under way
     long m_commands = 0; // command lines received
 
     std::string m_line;

@@ -136,3 +136,79 @@ TEST_F(CliReMa, ABacnetUnitsTableCarriesTheBacnetHeader)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(file("ai.csv")).rfind("ReMa BN AI\r\n", 0), 0u);
 }
+
+namespace {
+
+bool AnyLineStartsWith(const std::vector<std::string>& lines, const std::string& start)
+{
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+}
+
+} // namespace
+
+// A file that names only some registers would take every other one away
+// from its address: it is counted and refused unless the removals are
+// allowed; one that would take away the identity and PIN registers is never
+// written, and the unit still answers afterwards.
+TEST_F(CliReMa, AFileThatTakesRegistersAwayIsCountedAndWrittenOnlyWhenAllowed)
+{
+    const auto sim = start();
+    {
+        std::ofstream out(file("part.csv"), std::ios::binary);
+        out << "ReMa Holding\r\n";
+        for (int c : {2000, 2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2009, 2010, 2045, 3516})
+            out << "Fav: " << c << "; Addr: " << c << "; Des: x\r\n";
+        out << "Fav: 5000; Addr: 400; Des: x\r\n";
+    }
+    CliRun r = rema({"write", "holding", file("part.csv")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("registers away from their addresses"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--allow-removals"), std::string::npos) << r.err;
+    EXPECT_FALSE(sent(*sim, "Cw0")) << "nothing is sent without the removals allowed";
+
+    r = rema({"write", "--allow-removals", "holding", file("part.csv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(sent(*sim, "Cw2"));
+    r = RunCli({"--port", "ttySIM0", "identify"});
+    EXPECT_EQ(r.status, 0) << "the identity registers stayed: " << r.err;
+    EXPECT_EQ(RunCli({"--port", "ttySIM0", "read", "5000"}).status, 0);
+
+    // Without the identity registers the file is refused before anything is sent.
+    std::ofstream(file("noid.csv"), std::ios::binary) << "ReMa Holding\r\nFav: 5000; Addr: 400; Des: x\r\n";
+    const auto before = sim->commands().size();
+    r = rema({"write", "--allow-removals", "holding", file("noid.csv")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("identify and unlock"), std::string::npos) << r.err;
+    const auto after = sim->commands();
+    EXPECT_FALSE(AnyLineStartsWith({after.begin() + static_cast<long>(before), after.end()}, "Cw"));
+    EXPECT_EQ(RunCli({"--port", "ttySIM0", "rema", "reset", "holding"}).status, 0);
+}
+
+// The BACnet view's files leave out what has no object of its own (the
+// date-time parts, the inner registers of texts); read, saved and written
+// back, the table sends no entry at all.
+TEST_F(CliReMa, ABacnetTableReadAndWrittenBackUnchangedLeavesTheUnitUnchanged)
+{
+    const auto sim = start({"--protocol", "1"});
+    for (const char* name : {"bn.csv", "bn.bin"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(rema({"read", "holding", file(name)}).status, 0);
+        const CliRun r = rema({"write", "holding", file(name)});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(sent(*sim, "Cw2"));
+        EXPECT_FALSE(AnyLineStartsWith(sim->commands(), "Cw1")) << "an entry line changes the unit's table";
+    }
+}
+
+// A line the unit refuses ends the write before the end command: the unit
+// keeps the table it had, and the tool says so.
+TEST_F(CliReMa, ARefusedLineLeavesThePreviousTableInForce)
+{
+    const auto sim = start({"--rema-refuse-line", "1"});
+    const CliRun r = rema({"write", "holding", tableWith("holding", "in.csv", "Fav: 5000; Addr: 400; Des: x\r\n")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
+    EXPECT_TRUE(sent(*sim, "Cw0"));
+    EXPECT_FALSE(sent(*sim, "Cw2")) << "the end command would put a partial table in force";
+    EXPECT_EQ(RunCli({"--port", "ttySIM0", "read", "5000"}).status, 1) << "the previous table is in force";
+}

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <fstream>
 
@@ -396,4 +397,83 @@ TEST(ReMaNames, TitlesHeadersAndFileNamesFollowTheProtocol)
     EXPECT_EQ(SelectorText(0, 1), std::string("BN AV IV CSV TIME DATETIME"));
     EXPECT_EQ(FormatOfName("a.Bin"), FileFormat::Binary);
     EXPECT_EQ(FormatOfName("a.txt"), FileFormat::Text);
+}
+
+// A unit refuses a line it cannot take; the tool must not pass longer ones.
+TEST(ReMaEntryLine, LinesOfMoreThan111EntriesAreRefused)
+{
+    for (const std::size_t count : {std::size_t{1}, std::size_t{111}, std::size_t{112}, std::size_t{141}}) {
+        std::string body;
+        for (std::size_t i = 0; i < count; ++i) {
+            char entry[40];
+            std::snprintf(entry, sizeof entry, "%04zx%04zx,", i + 1, i + 2);
+            body += entry;
+        }
+        char crc[8];
+        std::snprintf(crc, sizeof crc, "%04x", Crc16Modbus(body.data(), body.size()));
+        std::vector<Entry> entries;
+        EXPECT_EQ(ParseEntryLine("Cw1 " + body + crc, entries), count <= kMaxLineEntries) << count;
+    }
+}
+
+// A refusal ("ERROR") from the unit stops the write where it came, and
+// never with the end command after a refused line: the unit keeps its table.
+TEST_F(Tables, RefusedAnswersStopTheWriteBeforeTheEndCommand)
+{
+    editor.setAddress(5000);
+    editor.chooseRegister(100);
+    const struct
+    {
+        std::deque<std::string> replies;
+        int code;
+        std::size_t sent;
+    } rows[] = {
+        {{"C W 0 ERROR busy"}, Result::RemaBeginRefused, 1},
+        {{"C W 0 OK", "C W 1 ERROR crc"}, Result::RemaLineRefused, 2},
+        {{"C W 0 OK", "C W 1 OK", "C W 2 error not begun"}, Result::RemaEndRefused, 3},
+        {{"C W 0 OK", "C W 1 OK", "C W 2 OK"}, Result::Ok, 3},
+    };
+    for (const auto& row : rows) {
+        ScriptedLink link;
+        link.replies = row.replies;
+        EXPECT_EQ(editor.writeToUnit(link), row.code) << row.replies.back();
+        EXPECT_EQ(link.sent.size(), row.sent) << row.replies.back();
+    }
+}
+
+// Without the registers that identify and unlock it the tool could never
+// reach the unit again: such a table is not sent at all.
+TEST_F(Tables, ATableThatMovesTheIdentityRegistersIsNeverSent)
+{
+    editor.setAddress(2008);
+    editor.deleteEntry();
+    EXPECT_EQ(IdentityRegistersMoved(catalogue, 0, editor.map()), std::vector<uint16_t>{2008});
+    ScriptedLink link;
+    EXPECT_EQ(editor.writeToUnit(link), Result::RemaTakesIdentity);
+    EXPECT_TRUE(link.sent.empty());
+    EXPECT_EQ(RemovedAddresses(catalogue, 0, editor.map()), std::vector<uint16_t>{2008});
+    editor.defaultOnEntry();
+    EXPECT_TRUE(IdentityRegistersMoved(catalogue, 0, editor.map()).empty());
+    EXPECT_TRUE(RemovedAddresses(catalogue, 0, editor.map()).empty());
+}
+
+// What a file cannot name (the BACnet view's date-time parts and inner text
+// registers) keeps its register on import, so a table saved and loaded
+// unchanged sends no entry.
+TEST_F(Tables, RegistersNoFileCanNameKeepTheirPlaceOnImport)
+{
+    editor.setUnit(2050, kProtocolBacnet);
+    for (const char* name : {"bn.csv", "bn.bin"}) {
+        SCOPED_TRACE(name);
+        const auto before = shown();
+        ASSERT_EQ(editor.exportFile(path(name)), Result::Ok);
+        ASSERT_EQ(editor.importFile(path(name)).code, Result::Ok);
+        EXPECT_EQ(shown(), before);
+        EXPECT_TRUE(DifferingEntries(catalogue, 0, editor.map()).empty());
+    }
+    // A register the file could name but leaves out is taken away.
+    write(path("short.csv"), "ReMa BN AV CSV\r\nFav: 2300; Addr: 2300; Des: x\r\n");
+    ASSERT_EQ(editor.importFile(path("short.csv")).code, Result::Ok);
+    EXPECT_EQ(MappedOf(editor.map()[2019]), 2019) << "a date-time part stays";
+    EXPECT_EQ(MappedOf(editor.map()[2018]), kUnmapped) << "a nameable register not in the file goes";
 }

@@ -4,9 +4,11 @@
 #include "tests/pages/PagesOnUnit.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/WhenModal.h"
 #include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CTabFavorites.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -220,3 +222,41 @@ TEST_F(ReMaPage, InDemoModeTheUnitButtonsAreOff)
 }
 
 } // namespace
+
+// A shown table that takes a register away from its address goes to the
+// unit only after the installer said yes to it.
+TEST_F(ReMaPage, WritingATableThatTakesRegistersAwayAsksFirst)
+{
+    open("ReMa");
+    click("Get Default shown List");
+    QSpinBox* field = page()->addressField();
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "401");
+    click("Delete selected Entry");
+
+    std::size_t from = mark();
+    {
+        const auto no = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) {
+            EXPECT_TRUE(box->text().contains("takes 1 register(s) away")) << box->text().toStdString();
+            box->button(QMessageBox::No)->click();
+        });
+        click("Write shown List to Target");
+        EXPECT_TRUE(no.appeared());
+    }
+    EXPECT_EQ(window->statusText(), "Not written.");
+    EXPECT_FALSE(has(received(from), "Cw0"));
+
+    from = mark();
+    {
+        const auto yes = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        click("Write shown List to Target");
+        EXPECT_TRUE(yes.appeared());
+    }
+    EXPECT_EQ(window->statusText(), "Done");
+    EXPECT_TRUE(has(received(from), "Cw2"));
+
+    click("Get Default shown List");
+    click("Write shown List to Target");
+    EXPECT_EQ(window->statusText(), "Done");
+}

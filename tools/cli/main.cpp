@@ -27,7 +27,8 @@ const Command kCommands[] = {
     {"write", cli::RunWrite, "write [--special] [--coil] ADDR=VALUE...   range-checked writes (--port, --pin)"},
     {"rema", cli::RunReMa,
      "rema read|write holding|input|coil FILE   the unit's custom addressing table to or from a file (.csv or "
-     ".bin); rema reset holding|input|coil   the unit's own layout (--port, --pin)"},
+     ".bin; write refuses a file that takes registers away unless --allow-removals is given); "
+     "rema reset holding|input|coil   the unit's own layout (--port, --pin)"},
     {"export", cli::RunExport,
      "export [--categories LIST] FILE.csv|FILE.bin   save the unit's configuration (LIST: common, sensors, "
      "room-climate, inputs, sun-protect, lights, time-programs, controller or all; --port, --pin)"},

@@ -140,7 +140,8 @@ int CReMaEditor::writeToUnit(ReMa::ILink& link) const { return WriteTable(link, 
 ImportResult CReMaEditor::importFile(const std::string& path, const Progress& progress)
 {
     std::vector<uint32_t> loaded;
-    const ImportResult r = LoadTableFile(path, m_catalogue, m_selector, m_protocol, loaded, progress);
+    // What no file can name stays as the shown map has it.
+    const ImportResult r = LoadTableFile(path, m_catalogue, m_selector, m_protocol, loaded, progress, map());
     if (r.code == 0)
         replaceMap(loaded);
     return r;

@@ -127,6 +127,17 @@ std::size_t HeaderEnd(const std::string& bytes, const std::string& header, FileF
 
 } // namespace
 
+bool FileCanName(const RegisterCatalogue& catalogue, int selector, int protocol, uint32_t d)
+{
+    if (!Exportable(catalogue, selector, d))
+        return false;
+    const Selector& s = SelectorOf(selector);
+    if (protocol != kProtocolBacnet || s.kind != RegisterTableKind::Holding)
+        return true;
+    const RegisterEntry* e = catalogue.Entry(s.kind, d);
+    return !((d >= kDateTimeFirst && d <= kDateTimeLast) || e->textPart == 2 || e->textPart == 3);
+}
+
 FileFormat FormatOfName(const std::string& fileName)
 {
     if (fileName.size() >= 4) {
@@ -143,16 +154,13 @@ std::string ExportTable(RegisterCatalogue& catalogue, int selector, int protocol
 {
     const Selector& s = SelectorOf(selector);
     std::string out = HeaderText(selector, protocol) + "\r\n";
-    const bool bacnetHolding = protocol == kProtocolBacnet && s.kind == RegisterTableKind::Holding;
     for (int c = 1; c < s.size; ++c) {
         if (progress)
             progress(Percent(c, kExportProgressScale));
         const uint32_t d = MappedOf(map[c]);
-        if (!Exportable(catalogue, selector, d))
+        if (!FileCanName(catalogue, selector, protocol, d))
             continue;
         const RegisterEntry* e = catalogue.Entry(s.kind, d);
-        if (bacnetHolding && ((d >= kDateTimeFirst && d <= kDateTimeLast) || e->textPart == 2 || e->textPart == 3))
-            continue;
         if (format == FileFormat::Binary) {
             const char entry[4] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8),
                                    static_cast<char>(d & 0xFF), static_cast<char>(d >> 8)};
@@ -167,12 +175,16 @@ std::string ExportTable(RegisterCatalogue& catalogue, int selector, int protocol
 }
 
 ImportResult ImportTable(const std::string& bytes, const RegisterCatalogue& catalogue, int selector, int protocol,
-                         FileFormat format, std::vector<uint32_t>& out, const Progress& progress)
+                         FileFormat format, std::vector<uint32_t>& out, const Progress& progress,
+                         const uint32_t* current)
 {
     const Selector& s = SelectorOf(selector);
     out.assign(static_cast<std::size_t>(s.size), 0);
-    for (int c = 0; c < s.size; ++c)
-        out[static_cast<std::size_t>(c)] = Word(kUnmapped, static_cast<uint32_t>(c));
+    for (int c = 0; c < s.size; ++c) {
+        const uint32_t keep = current ? MappedOf(current[c]) : kUnmapped;
+        const bool unnamed = keep != kUnmapped && !FileCanName(catalogue, selector, protocol, keep);
+        out[static_cast<std::size_t>(c)] = Word(unnamed ? keep : kUnmapped, static_cast<uint32_t>(c));
+    }
     std::size_t pos = HeaderEnd(bytes, HeaderText(selector, protocol), format);
     if (pos == std::string::npos)
         return {Result::RemaWrongHeader, 1};
@@ -227,7 +239,7 @@ int SaveTableFile(const std::string& path, RegisterCatalogue& catalogue, int sel
 }
 
 ImportResult LoadTableFile(const std::string& path, const RegisterCatalogue& catalogue, int selector, int protocol,
-                           std::vector<uint32_t>& out, const Progress& progress)
+                           std::vector<uint32_t>& out, const Progress& progress, const uint32_t* current)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -236,7 +248,7 @@ ImportResult LoadTableFile(const std::string& path, const RegisterCatalogue& cat
     content << file.rdbuf();
     if (file.bad())
         return {Result::RemaFileNotOpened, 0};
-    return ImportTable(content.str(), catalogue, selector, protocol, FormatOfName(path), out, progress);
+    return ImportTable(content.str(), catalogue, selector, protocol, FormatOfName(path), out, progress, current);
 }
 
 std::string FileErrorText(const ImportResult& result, const std::string& path)

@@ -6,6 +6,7 @@
 #include "model/TextNumber.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace ReMa {
@@ -161,6 +162,8 @@ bool ParseEntryLine(const std::string& line, std::vector<Entry>& entries)
     if (line.size() < 4 + kEntryChars + 4 || (line.size() - 8) % kEntryChars != 0 || line[3] != ' ')
         return false;
     const std::size_t body = line.size() - 8;
+    if (body / kEntryChars > kMaxLineEntries)
+        return false;
     const long crc = Hex4(line, 4 + body);
     if (crc < 0 || static_cast<uint16_t>(crc) != TextCrc(line, 4, body))
         return false;
@@ -205,23 +208,61 @@ int ReadTable(ILink& link, const RegisterCatalogue& catalogue, int selector, std
     return Result::Ok;
 }
 
+std::vector<uint16_t> RemovedAddresses(const RegisterCatalogue& catalogue, int selector, const uint32_t* map)
+{
+    std::vector<uint16_t> removed;
+    for (const Entry& e : DifferingEntries(catalogue, selector, map))
+        if (e.mapped == 0)
+            removed.push_back(e.customized);
+    return removed;
+}
+
+std::vector<uint16_t> IdentityRegistersMoved(const RegisterCatalogue& catalogue, int selector, const uint32_t* map)
+{
+    std::vector<uint16_t> moved;
+    const Selector& s = SelectorOf(selector);
+    if (s.kind != RegisterTableKind::Holding)
+        return moved;
+    for (const uint16_t r : kIdentityRegisters)
+        if (r < s.size && catalogue.IsUsed(s.kind, r) && MappedOf(map[r]) != r)
+            moved.push_back(r);
+    return moved;
+}
+
+bool Refused(const std::string& reply)
+{
+    std::string upper = reply;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char ch) { return std::toupper(ch); });
+    return upper.find("ERROR") != std::string::npos;
+}
+
 int WriteTable(ILink& link, const RegisterCatalogue& catalogue, int selector, const uint32_t* map)
 {
+    if (!IdentityRegistersMoved(catalogue, selector, map).empty())
+        return Result::RemaTakesIdentity;
     std::string reply;
     if (link.send(BeginCommand(selector)) < 0)
         return Result::RemaBeginNotSent;
     if (link.receive(reply) <= 0)
         return Result::RemaBeginNoReply;
+    if (Refused(reply))
+        return Result::RemaBeginRefused;
+    // A refused line ends the write before the end command: the unit puts
+    // a table in force only at the end, so it keeps its previous one.
     for (const std::string& line : EntryLines(selector, DifferingEntries(catalogue, selector, map))) {
         if (link.send(line) < 0)
             return Result::RemaLineNotSent;
         if (link.receive(reply) <= 0)
             return Result::RemaLineNoReply;
+        if (Refused(reply))
+            return Result::RemaLineRefused;
     }
     if (link.send(EndCommand(selector)) < 0)
         return Result::RemaEndNotSent;
     if (link.receive(reply) <= 0)
         return Result::RemaEndNoReply;
+    if (Refused(reply))
+        return Result::RemaEndRefused;
     return Result::Ok;
 }
 

@@ -13,12 +13,18 @@
 //   "Cw0\r\n" begins, then lines "Cw1 cccccddd,cccc dddd,...,crc\r\n" with
 //   at most 111 entries each (the entries that differ from the default
 //   mapping; (c, 0) takes the unit's own register away from c), then
-//   "Cw2\r\n" ends. The unit's answers are read but not examined.
+//   "Cw2\r\n" ends. An answer that says ERROR is a refusal: the write stops
+//   there, before the end command, so the unit keeps its previous table.
+// A holding table is never sent when it moves or takes away a register the
+// tool identifies and unlocks a unit by (IdentityRegistersMoved): the tool
+// could not reach the unit again to put it right.
 //
 // Result codes (diag/Result.h): Ok, RemaRequestNotSent, RemaRequestNoReply,
 // RemaNoCount, RemaChunkNotSent, RemaChunkNoReply, RemaChunkCrcWrong,
 // RemaChunkShort (reading); RemaBeginNotSent, RemaBeginNoReply,
-// RemaLineNotSent, RemaLineNoReply, RemaEndNotSent, RemaEndNoReply (writing).
+// RemaLineNotSent, RemaLineNoReply, RemaEndNotSent, RemaEndNoReply,
+// RemaBeginRefused, RemaLineRefused, RemaEndRefused, RemaTakesIdentity
+// (writing).
 // StatusText gives the status line's text for each.
 //
 // Thread rules: one thread (the user-interface thread, or the command-line
@@ -45,6 +51,11 @@ constexpr int kEntryChars = 9; // "%04x%04x,"
 // An entry line is sent once it has grown past this many characters: a
 // full line carries 111 entries.
 constexpr std::size_t kLineLimit = 1000;
+// What a unit takes in one entry line: a longer one is refused.
+constexpr std::size_t kMaxLineEntries = 111;
+// The holding registers the tool identifies and unlocks a unit by (device
+// type, identity, PIN, units, protocol): they must stay at their own address.
+constexpr uint16_t kIdentityRegisters[] = {2000, 2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008, 2010, 2045, 3516};
 
 struct Entry
 {
@@ -95,7 +106,8 @@ std::vector<std::string> EntryLines(int selector, const std::vector<Entry>& entr
 std::string BeginCommand(int selector);
 std::string EndCommand(int selector);
 // Checks an entry line "Cw1 <entries>,<crc>" (without CR LF) and takes its
-// entries; false when it is malformed or its CRC does not match.
+// entries; false when it is malformed, its CRC does not match or it holds
+// more than kMaxLineEntries entries.
 bool ParseEntryLine(const std::string& line, std::vector<Entry>& entries);
 
 // Reads the selected table from the unit into out (sized and filled anew:
@@ -103,7 +115,16 @@ bool ParseEntryLine(const std::string& line, std::vector<Entry>& entries);
 // register the catalogue does not have count as unmapped). out is
 // complete only when the result is Ok.
 int ReadTable(ILink& link, const RegisterCatalogue& catalogue, int selector, std::vector<uint32_t>& out);
-// Writes the map (the selector's size) to the unit.
+// The used addresses a map leaves without a register (the unit's own
+// register is taken away from them), in address order.
+std::vector<uint16_t> RemovedAddresses(const RegisterCatalogue& catalogue, int selector, const uint32_t* map);
+// The identity registers (kIdentityRegisters, those the catalogue uses) a
+// holding map does not keep at their own address; empty for the others.
+std::vector<uint16_t> IdentityRegistersMoved(const RegisterCatalogue& catalogue, int selector, const uint32_t* map);
+// Whether a unit's answer refuses the command ("C W 1 ERROR crc").
+bool Refused(const std::string& reply);
+// Writes the map (the selector's size) to the unit; RemaTakesIdentity
+// (nothing sent) for a holding map that IdentityRegistersMoved names.
 int WriteTable(ILink& link, const RegisterCatalogue& catalogue, int selector, const uint32_t* map);
 
 // The status line's text for a result of ReadTable or WriteTable: "Done",

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -393,6 +394,30 @@ void CTabFavorites::readFromTarget()
 
 void CTabFavorites::writeToTarget()
 {
+    // A table that takes registers away from their addresses goes to the
+    // unit only when the installer says so (the tool refuses by itself a
+    // table that moves the registers it identifies and unlocks a unit by).
+    RegisterCatalogue& catalogue = m_editor.catalogue();
+    const auto removed = ReMa::RemovedAddresses(catalogue, m_editor.selector(), m_editor.map());
+    const bool refusedAnyway = !ReMa::IdentityRegistersMoved(catalogue, m_editor.selector(), m_editor.map()).empty();
+    if (!removed.empty() && !refusedAnyway) {
+        QString first;
+        for (std::size_t i = 0; i < removed.size() && i < 10; ++i)
+            first += (i ? QStringLiteral(", ") : QString()) + QString::number(removed[i]);
+        if (removed.size() > 10)
+            first += QStringLiteral(" and %1 more").arg(removed.size() - 10);
+        QMessageBox ask(QMessageBox::Question, QStringLiteral("ReMa"),
+                        QStringLiteral("This table takes %1 register(s) away from their addresses (%2): the unit "
+                                       "will no longer answer there.\n\nWrite it to the unit?")
+                            .arg(removed.size())
+                            .arg(first),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() != QMessageBox::Yes) {
+            m_host.setStatusText("Not written.");
+            return;
+        }
+    }
     if (!startUnitAction())
         return;
     const int connected = m_connection.connectUnit(false);

@@ -17,18 +17,6 @@ namespace cli {
 
 namespace {
 
-constexpr int kExitCanceled = 130; // as a shell reports a command ended by Ctrl-C
-
-// Catches Ctrl-C and termination while it lives; restores the old handlers.
-class CancelOnSignal
-{
-public:
-    CancelOnSignal() { CatchCancel(); }
-    ~CancelOnSignal() { ReleaseCancel(); }
-    CancelOnSignal(const CancelOnSignal&) = delete;
-    CancelOnSignal& operator=(const CancelOnSignal&) = delete;
-};
-
 // The file's failure in words; a CRC failure also names the CRC the file
 // carries and the one its bytes give.
 int FileFailure(const std::string& path, const CDnlFile& file, int rc)

@@ -47,7 +47,7 @@ std::string Join(const std::vector<std::string>& items)
 class ProgressLine
 {
 public:
-    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(StdoutIsTerminal()) {}
+    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(StderrIsTerminal()) {}
 
     void show(int progress, int32_t state, uint32_t sent)
     {
@@ -66,14 +66,16 @@ public:
         const long long ms = m_transferStarted ? duration_cast<milliseconds>(now - m_t0).count() : 0;
         // Tenths of kB/s in integers: wire numbers never depend on the locale.
         const long long rate10 = ms > 0 ? static_cast<long long>(sent) * 10000 / 1024 / ms : 0;
-        std::printf("%s%3d %% ( %-9s )  %u / %u bytes  %lld.%lld kB/s%s", m_tty ? "\r" : "", progress,
-                    CSwDl::StateText(state), sent, m_total, rate10 / 10, rate10 % 10, m_tty ? "  " : "\n");
-        std::fflush(stdout);
+        // Standard error, as every command's progress: standard output keeps
+        // what a script reads.
+        std::fprintf(stderr, "%s%3d %% ( %-9s )  %u / %u bytes  %lld.%lld kB/s%s", m_tty ? "\r" : "", progress,
+                     CSwDl::StateText(state), sent, m_total, rate10 / 10, rate10 % 10, m_tty ? "  " : "\n");
+        std::fflush(stderr);
     }
     void end()
     {
         if (m_tty)
-            std::printf("\n");
+            std::fprintf(stderr, "\n");
     }
 
 private:

@@ -90,6 +90,7 @@ constexpr Entry kTable[] = {
                "power"},
     {ImportIncomplete, "the import is incomplete: records were skipped or writes failed"},
     {ImportNotOpened, "the file to import cannot be opened: check its name and permissions"},
+    {JobCancelled, "stopped by the user: the rest was not done; a previous export file is unchanged"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},

@@ -115,6 +115,7 @@ constexpr int RegistersMissing = -72;  // registers could not be read from the u
 constexpr int LinkLost = -73;          // several registers in a row got no answer: the unit is gone
 constexpr int ImportIncomplete = -74;  // records skipped, not understood, or writes that failed
 constexpr int ImportNotOpened = -75;   // the file to import cannot be opened
+constexpr int JobCancelled = -76;      // the user stopped the export or import; the previous file is unchanged
 
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;

@@ -33,6 +33,8 @@ int CComPort::putArray(const void* data, int length)
     int stalled = 0;
     while (remaining > 0) {
         const int n = writeSome(p, remaining);
+        if (n < 0)
+            return Result::PortGone;
         if (n > 0) {
             p += n;
             remaining -= n;
@@ -71,9 +73,7 @@ int CComPort::getArray(char* buffer, int size, const LineCallback& callback, int
 
     for (;;) {
         char c = 0;
-        const int got = deviceGone ? 0 : readByte(&c);
-        if (got < 0)
-            deviceGone = true;
+        const int got = readByte(&c);
         if (got == 1) {
             if (!callback) {
                 buffer[count++] = c;
@@ -99,11 +99,17 @@ int CComPort::getArray(char* buffer, int size, const LineCallback& callback, int
                 return count;
             continue;
         }
+        // The device is gone (an unplugged adapter, a unit simulator that
+        // ended): nothing more will come, so the caller learns it at once.
+        if (got < 0 || deviceGone) {
+            DebugPrint("%s(len = %5i): the port is gone", "CComPort::getArray", count);
+            return Result::PortGone;
+        }
         const long elapsed = ElapsedMs(t0);
         if (elapsed > timeout)
             return timedOut();
         const int wait = static_cast<int>(timeout - elapsed + 1);
-        const Wait w = deviceGone ? sleepFor(wait) : waitReadable(wait);
+        const Wait w = waitReadable(wait);
         if (w == Wait::Woken)
             return timedOut();
         if (w == Wait::Gone)
@@ -125,6 +131,8 @@ int CComPort::purgeInput()
 int CComPort::sendNewLine()
 {
     const int written = putArray("\r\n", 2);
+    if (written == Result::PortGone)
+        return written;
     purgeInput();
     if (written == Result::NoLink || !isOpen())
         return Result::NoLink;

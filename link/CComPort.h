@@ -26,12 +26,15 @@
 //               After any failure the port is closed, and for the first
 //               three openProblem() tells the details (PortOpenProblem.h).
 //   putArray    Ok; NoLink port closed; MissingArgument no data; ZeroLength
-//               length 0; WriteStalled (the fifth write that moved no byte)
+//               length 0; WriteStalled (the fifth write that moved no byte);
+//               PortGone the device vanished or hung up
 //   getArray    byte or line length (may be 0); NoLink port closed;
 //               MissingArgument no buffer; ZeroLength size 0; NoReply
-//               nothing within the first-byte time-out
+//               nothing within the first-byte time-out; PortGone the device
+//               vanished or hung up (at once: waiting would only make every
+//               job that reads register by register run on for minutes)
 //   purgeInput  Ok; NoLink port closed
-//   sendNewLine Ok; NoLink port closed; WriteStalled
+//   sendNewLine Ok; NoLink port closed; WriteStalled; PortGone
 // The error of the last failing system call stays in the object (lastErrno:
 // the errno, on Windows the GetLastError code).
 //
@@ -125,8 +128,8 @@ private:
     int readByte(char* out);
     // Writes up to length bytes, waiting as long as a write of that many
     // bytes may take; returns the bytes moved, 0 when none moved (a stalled
-    // try: the driver's buffer stayed full, the device failed, or a wake-up
-    // came).
+    // try: the driver's buffer stayed full, or a wake-up came), -1 when the
+    // device is gone (unplugged, hung up).
     int writeSome(const uint8_t* data, int length);
     // Waits until the written bytes have left the driver.
     void drainOutput();

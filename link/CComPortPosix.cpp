@@ -412,7 +412,7 @@ int CComPort::readByte(char* out)
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return 0;
         // End of file or an error: the device is gone (an unplugged adapter,
-        // a simulator that ended). It reads as silence until the time-out.
+        // a simulator that ended).
         m_lastErrno = n == 0 ? EIO : errno;
         return -1;
     }
@@ -438,7 +438,9 @@ int CComPort::writeSome(const uint8_t* data, int length)
             return 0;
         }
         m_lastErrno = n < 0 ? errno : EIO;
-        return 0;
+        // The device went away under the open descriptor: no later write
+        // will move a byte either.
+        return m_lastErrno == EIO || m_lastErrno == ENXIO || m_lastErrno == ENODEV || m_lastErrno == EPIPE ? -1 : 0;
     }
 }
 

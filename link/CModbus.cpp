@@ -209,7 +209,8 @@ int CModbus::transmit(const char* command, int length, char* reply, int replySiz
                       ReplyGrammar grammar)
 {
     const char* name = logName ? logName : "CModbus::transmit";
-    sendNewLine();
+    if (sendNewLine() == Result::PortGone)
+        return Result::PortGone;
     int result = 0;
     if (command && length != 0) {
         result = putArray(command, length);
@@ -266,10 +267,14 @@ int CModbus::readTwice(const std::string& command, const char* logName, ReplyGra
                        bool lineBreakFirst, Take take, Shown shown)
 {
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        if (lineBreakFirst)
-            sendNewLine();
-        if (accepted(exchange(command, logName, grammar), number))
+        if (lineBreakFirst && sendNewLine() == Result::PortGone)
+            return Result::PortGone;
+        const int transmitted = exchange(command, logName, grammar);
+        if (accepted(transmitted, number))
             return take();
+        // A port that is gone will not answer a second attempt either.
+        if (transmitted == Result::PortGone)
+            return Result::PortGone;
         DebugPrint("Error: %5i - Addr: %5i Val: %5i", Result::ReadFailed, number, static_cast<int>(shown()));
     }
     return Result::ReadFailed;

@@ -432,7 +432,8 @@ std::string CSimUnit::writeHoldings(const std::string& args, bool special)
         targets.push_back(*target);
         const uint32_t a = *target;
         const int32_t v = static_cast<int32_t>(values[i]);
-        if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a))
+        if (!m_catalogue.IsUsed(RegisterTableKind::Holding, a) ||
+            std::find(m_options.failWrites.begin(), m_options.failWrites.end(), a) != m_options.failWrites.end())
             return WriteReply(kUnknown, function, address, echo);
         // Special writes reach registers the bus may only read (the protocol
         // selector, the bus address).

@@ -64,6 +64,7 @@ struct SimOptions
     int wrongEchoEvery = 0; // every n-th reply echoes another number (0 = never)
     int replyDelayMs = 0;   // pause before each reply
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
+    std::vector<uint16_t> failWrites; // holding registers whose writes are refused
     int remaBadChunk = 0;            // this chunk (from 1) of a ReMa table read gets a wrong checksum
     int remaRefuseLine = 0;          // this entry line (from 1) of a ReMa table write is refused
     int silentAfter = 0;    // answers this many commands, then never again (0 = no limit)

@@ -75,6 +75,7 @@ void PrintUsage(std::FILE* out)
         "  --wrong-echo N        every N-th reply names another register\n"
         "  --delay MS            pause before each reply\n"
         "  --fail-read ADDR      reads of holding ADDR are refused (repeatable)\n"
+        "  --fail-write ADDR     writes of holding ADDR are refused (repeatable)\n"
         "  --rema-bad-chunk N    the N-th chunk (from 1) of a ReMa table read has a wrong checksum\n"
         "  --rema-refuse-line N  the N-th entry line (from 1) of a ReMa table write is refused\n"
         "  --holding ADDR=VALUE  holding ADDR starts at VALUE (-32768..65535, repeatable)\n"
@@ -177,13 +178,14 @@ int main(int argc, char** argv)
             portsDir = value;
             continue;
         }
-        if (arg == "--fail-read") {
+        if (arg == "--fail-read" || arg == "--fail-write") {
             int address = 0;
             if (!ParseNumber(value, 1, 9999, &address)) {
-                std::fprintf(stderr, "tavemo-unitsim: --fail-read takes a register from 1 to 9999, not '%s'\n", value);
+                std::fprintf(stderr, "tavemo-unitsim: %s takes a register from 1 to 9999, not '%s'\n", arg.c_str(),
+                             value);
                 return 2;
             }
-            options.failReads.push_back(static_cast<uint16_t>(address));
+            (arg == "--fail-read" ? options.failReads : options.failWrites).push_back(static_cast<uint16_t>(address));
             continue;
         }
         if (arg == "--holding") {

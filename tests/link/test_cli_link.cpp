@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace testsupport;
 
 namespace {
@@ -131,4 +133,33 @@ TEST_F(CliLinkTest, FailuresNameTheCodeAndItsMeaning)
     r = cli({"--port", "ttySIM0", "read", "2000"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("error -10: the read failed in both attempts"), std::string::npos) << r.err;
+}
+
+// What a script relies on: signed registers read back as written, a
+// register the unit does not have named as such, a write that fails part-way
+// saying what the unit already took, and --save making it permanent.
+TEST_F(CliLinkTest, ReadAndWriteTellAScriptWhatTheUnitHolds)
+{
+    const auto sim = start({"--fail-write", "2011"});
+    CliRun r = cli({"--port", "ttySIM0", "write", "401=-15"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(cli({"--port", "ttySIM0", "read", "401"}).out, "401=-15\n") << "a signed register reads signed";
+
+    r = cli({"--port", "ttySIM0", "read", "9999"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no such register"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("cable"), std::string::npos) << r.err;
+
+    r = cli({"--port", "ttySIM0", "write", "400=215", "2009=1", "2011=60", "2012=30"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("already written: 400=215 2009=1; the rest was not written"), std::string::npos) << r.err;
+    const auto partial = writes(*sim);
+    EXPECT_EQ(std::count(partial.begin(), partial.end(), "Mw2013 1"), 0) << "no store without --save";
+
+    r = cli({"--port", "ttySIM0", "write", "--save", "400=216"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto w = writes(*sim);
+    ASSERT_GE(w.size(), 2u);
+    EXPECT_EQ(w[w.size() - 2], "Mw400 216");
+    EXPECT_EQ(w.back(), "Mw2013 1");
 }

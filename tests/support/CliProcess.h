@@ -88,19 +88,9 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
 
     // Reads standard output until it holds text or the time is up.
-    bool waitFor(const std::string& text, int timeoutMs)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (out.find(text) == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  deadline - std::chrono::steady_clock::now())
-                                  .count();
-            pollfd p{m_out, POLLIN, 0};
-            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0 || !readSome(m_out, out))
-                return false;
-        }
-        return true;
-    }
+    bool waitFor(const std::string& text, int timeoutMs) { return waitOn(m_out, out, text, timeoutMs); }
+    // The same on standard error, where progress goes.
+    bool waitForError(const std::string& text, int timeoutMs) { return waitOn(m_err, err, text, timeoutMs); }
 
     void signal(int sig)
     {
@@ -135,6 +125,19 @@ public:
     std::string out, err;
 
 private:
+    static bool waitOn(int fd, std::string& into, const std::string& text, int timeoutMs)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (into.find(text) == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            pollfd p{fd, POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0 || !readSome(fd, into))
+                return false;
+        }
+        return true;
+    }
     static bool readSome(int fd, std::string& into)
     {
         char buf[4096];

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 using testsupport::CliProcess;
 using testsupport::ReadFile;
@@ -138,4 +141,104 @@ TEST(CliConfig, TheCommandLineAndThePinAreChecked)
         EXPECT_EQ(r.status, c.status) << c.args.back() << "\n" << r.err;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     }
+}
+
+// The adapter pulled out mid-export (the simulator ends, its port hangs up):
+// the export ends at once with the reason, and the previous file stays.
+TEST(CliConfig, APortThatGoesAwayEndsTheExportAtOnceAndKeepsThePreviousFile)
+{
+    SimProcess unit;
+    ASSERT_TRUE(unit.ready());
+    TempDir dir;
+    const std::string file = (dir.path() / "unit.csv").string();
+    std::ofstream(file) << "the previous export";
+    CliProcess cli({"--port", unit.name(), "export", file});
+    const auto start = std::chrono::steady_clock::now();
+    // Some registers in, the unit goes away.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    unit.stop();
+    const int status = cli.finish();
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(status, 1);
+    EXPECT_LT(seconds, 10);
+    EXPECT_NE(cli.err.find("Link lost: the port is gone"), std::string::npos) << cli.err;
+    EXPECT_EQ(ReadFile(file), "the previous export");
+}
+
+// Ctrl-C stops the export after the register under way: no temporary file
+// is left beside the target, and the previous file stays.
+TEST(CliConfig, CtrlCDuringAnExportLeavesNoTemporaryFile)
+{
+    SimProcess unit;
+    ASSERT_TRUE(unit.ready());
+    TempDir dir;
+    const std::string file = (dir.path() / "unit.csv").string();
+    std::ofstream(file) << "the previous export";
+    CliProcess cli({"--port", unit.name(), "export", file});
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    cli.signal(SIGINT);
+    EXPECT_EQ(cli.finish(), 130);
+    EXPECT_EQ(ReadFile(file), "the previous export");
+    for (const auto& item : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(item.path().filename(), "unit.csv") << "left behind: " << item.path();
+}
+
+// What an import must not write: a value cut to 16 bits, and a Save To
+// NVRAM after a file that wrote nothing; a folder is no file.
+TEST(CliConfig, AnImportWritesNeitherCutValuesNorAStoreAfterNothing)
+{
+    SimProcess unit;
+    ASSERT_TRUE(unit.ready());
+    TempDir dir;
+    const std::string wide = (dir.path() / "wide.csv").string();
+    std::ofstream(wide) << "Orvelant 4000 Export\r\nAddr: 2009; Val: 65538; Des: x\r\nAddr: 2011; Val: -65436; Des: y\r\n";
+    auto r = RunCli({"--port", unit.name(), "import", wide});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("outside the limits: 2 (2009, 2011)"), std::string::npos) << r.err;
+    EXPECT_FALSE(unit.received("Mw2009 2"));
+    EXPECT_FALSE(unit.received("Mw2011 100"));
+    EXPECT_FALSE(unit.received("Mw2013 1")) << "nothing written, nothing to store";
+
+    const std::string junk = (dir.path() / "junk.csv").string();
+    std::ofstream(junk) << "no header\r\n";
+    r = RunCli({"--port", unit.name(), "import", junk});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(unit.received("Mw2013 1"));
+
+    const std::string bom = (dir.path() / "bom.csv").string();
+    std::ofstream(bom) << "\xEF\xBB\xBFOrvelant 4000 Export\r\nAddr: 2011; Val: 60; Des: y\r\n";
+    r = RunCli({"--port", unit.name(), "import", bom});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(unit.received("Mw2011 60"));
+    EXPECT_TRUE(unit.received("Mw2013 1"));
+
+    r = RunCli({"--port", unit.name(), "import", (dir.path() / "folder.csv").string()});
+    EXPECT_EQ(r.status, 1) << "no crash on a missing file";
+    std::filesystem::create_directory(dir.path() / "a-folder.csv");
+    r = RunCli({"--port", unit.name(), "import", (dir.path() / "a-folder.csv").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot be opened"), std::string::npos) << r.err;
+}
+
+// A unit that falls silent ends the import after three writes without an
+// answer, instead of two seconds a write through the whole file.
+TEST(CliConfig, AUnitFallingSilentEndsTheImportWithinTenSeconds)
+{
+    TempDir dir;
+    const std::string file = (dir.path() / "unit.csv").string();
+    {
+        SimProcess source;
+        ASSERT_TRUE(source.ready());
+        ASSERT_EQ(RunCli({"--port", source.name(), "export", "--categories", "common,sensors", file}).status, 0);
+    }
+    SimProcess unit({"--silent-after", "40"});
+    ASSERT_TRUE(unit.ready());
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = RunCli({"--port", unit.name(), "import", file});
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_LT(seconds, 10);
+    EXPECT_NE(r.err.find("Link lost: the unit stopped answering"), std::string::npos) << r.err;
 }

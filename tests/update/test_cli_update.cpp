@@ -137,8 +137,10 @@ TEST(CliUpdate, DownloadsAndExitsZeroOnlyAtReboot)
     EXPECT_EQ(cli.finish(), 0) << cli.err;
     EXPECT_NE(cli.out.find("firmware 2.1.0 for 'RU-Ctrl', 'RU-Touch', 3008 bytes to send"), std::string::npos)
         << cli.out;
-    EXPECT_NE(cli.out.find("( eTransfer )"), std::string::npos) << cli.out; // some of the six blocks
-    EXPECT_NE(cli.out.find("100 % ( eReboot   )  3008 / 3008 bytes"), std::string::npos) << cli.out;
+    // Progress goes to standard error, like every other command's.
+    EXPECT_NE(cli.err.find("( eTransfer )"), std::string::npos) << cli.err; // some of the six blocks
+    EXPECT_NE(cli.err.find("100 % ( eReboot   )  3008 / 3008 bytes"), std::string::npos) << cli.err;
+    EXPECT_EQ(cli.out.find("( eTransfer )"), std::string::npos) << cli.out;
     EXPECT_NE(cli.out.find("Download complete"), std::string::npos);
     EXPECT_EQ(sim.savedImage().size(), 3008u);
 
@@ -146,7 +148,7 @@ TEST(CliUpdate, DownloadsAndExitsZeroOnlyAtReboot)
     ASSERT_TRUE(newer.ready());
     CliProcess refused({"--port", newer.name(), "update", file.path()});
     EXPECT_EQ(refused.finish(), 1);
-    EXPECT_NE(refused.out.find("100 % ( eError"), std::string::npos) << refused.out;
+    EXPECT_NE(refused.err.find("100 % ( eError"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("download failed: the unit 'RU-Touch' with firmware 3.0.0 has newer firmware"),
               std::string::npos)
         << refused.err;
@@ -159,7 +161,7 @@ TEST(CliUpdate, CtrlCCancelsAndClosesThePort)
     ASSERT_TRUE(sim.ready());
     TempFile file(GoodFile(64 * 1024));
     CliProcess cli({"--port", sim.name(), "update", file.path()});
-    ASSERT_TRUE(cli.waitFor("eTransfer", 10000)) << cli.out;
+    ASSERT_TRUE(cli.waitForError("eTransfer", 10000)) << cli.err;
     cli.signal(SIGINT);
     EXPECT_EQ(cli.finish(), 130);
     EXPECT_NE(cli.err.find("download canceled; the port is closed"), std::string::npos) << cli.err;

@@ -188,3 +188,24 @@ TEST_F(UpdatePage, CancelInTheTransferEndsCanceledAndClosesThePort)
     // A unit left mid-download is started afresh for the next test.
     connect(Unit());
 }
+
+// In demo mode there is no unit: the update is refused with the reason and
+// no port is opened.
+TEST_F(UpdatePage, DemoModeRefusesTheUpdateAndOpensNoPort)
+{
+    TempFile file(FileFor("RU-Touch"));
+    window->comInterface()->connection().enterDemoMode(2050);
+    page->pathField()->setText(QString::fromStdString(file.path()));
+    const std::size_t before = sim().commands().size();
+    const auto refused = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_NE(box->text().indexOf("demo mode"), -1) << box->text().toStdString();
+        box->accept();
+    });
+    page->updateButton()->click();
+    EXPECT_TRUE(refused.appeared());
+    EXPECT_FALSE(page->running());
+    EXPECT_EQ(sim().commands().size(), before) << "nothing reached the unit";
+    CComPort port;
+    EXPECT_EQ(port.open(sim().device(), 115200, 0, 0), 0) << "the port was never taken";
+    window->comInterface()->connection().cancelDemoMode();
+}

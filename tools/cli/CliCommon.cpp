@@ -1,5 +1,7 @@
 #include "tools/cli/CliCommon.h"
 
+#include "tools/cli/CliConsole.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -37,5 +39,8 @@ std::string CsvField(const std::string& text)
     quoted += '"';
     return quoted;
 }
+
+CancelOnSignal::CancelOnSignal() { CatchCancel(); }
+CancelOnSignal::~CancelOnSignal() { ReleaseCancel(); }
 
 } // namespace cli

@@ -13,6 +13,18 @@ namespace cli {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1; // the unit or the file said no
 constexpr int kExitUsage = 2;   // the command line is wrong
+constexpr int kExitCanceled = 130; // as a shell reports a command ended by Ctrl-C
+
+// Catches Ctrl-C and termination while it lives (CancelRequested tells);
+// restores the old handlers.
+class CancelOnSignal
+{
+public:
+    CancelOnSignal();
+    ~CancelOnSignal();
+    CancelOnSignal(const CancelOnSignal&) = delete;
+    CancelOnSignal& operator=(const CancelOnSignal&) = delete;
+};
 
 // Options that stand before or after the command.
 struct GlobalOptions

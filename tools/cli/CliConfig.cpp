@@ -8,6 +8,7 @@
 #include "link/CUnitState.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
+#include "tools/cli/CliConsole.h"
 #include "tools/config/CConfigExport.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/CModbusConfigUnit.h"
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -35,6 +38,7 @@ public:
         std::fprintf(stderr, "%s: %3d %%\n", m_what, percent);
     }
     void markFailed() override {}
+    bool cancelled() const override { return CancelRequested(); }
 
 private:
     const char* m_what;
@@ -96,6 +100,9 @@ int RunExport(const GlobalOptions& global, const Args& args)
         return UsageError("export: unknown category '" + bad + "' (common, sensors, room-climate, inputs, "
                           "sun-protect, lights, time-programs, controller, all)");
 
+    // Ctrl-C ends the export after the register under way, so that its
+    // temporary file is removed and the previous export stays.
+    const CancelOnSignal cancel;
     return WithUnit(global, "export", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
         CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
         StderrProgress progress("export");
@@ -104,6 +111,10 @@ int RunExport(const GlobalOptions& global, const Args& args)
         if (report.result == Result::Ok) {
             std::printf("%s: %d registers written\n", path.c_str(), report.written);
             return kExitOk;
+        }
+        if (report.result == Result::JobCancelled) {
+            std::fprintf(stderr, "tavemo-cli: export: %s\n", ResultText(report.result).c_str());
+            return kExitCanceled;
         }
         std::fprintf(stderr, "tavemo-cli: export: %s\n", CConfigExport::Summary(report).c_str());
         return kExitFailure;
@@ -118,13 +129,25 @@ int RunImport(const GlobalOptions& global, const Args& args)
     const ConfigFile::Format format = ConfigFile::FormatOfName(path);
     if (format == ConfigFile::Format::None)
         return UsageError("import: '" + path + "' must end in .csv (text) or .bin (binary)");
-    // The file first: a file that cannot be read never opens the port.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // The file first: a file that cannot be read never opens the port. A
+    // folder is no file (reading one throws in the stream library).
+    std::vector<uint8_t> bytes;
+    std::error_code ec;
+    bool read = std::filesystem::is_regular_file(path, ec);
+    if (read) {
+        try {
+            std::ifstream in(path, std::ios::binary);
+            if (in)
+                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            read = in || in.eof();
+        } catch (const std::exception&) {
+            read = false;
+        }
+    }
+    if (!read) {
         std::fprintf(stderr, "tavemo-cli: import: %s: %s\n", path.c_str(), ResultText(Result::ImportNotOpened).c_str());
         return kExitFailure;
     }
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 
     return WithUnit(global, "import", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
         CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });

@@ -11,6 +11,7 @@
 namespace cli {
 
 bool StdoutIsTerminal();
+bool StderrIsTerminal();
 
 // From CatchCancel to ReleaseCancel, Ctrl-C (and a request to terminate)
 // only sets the cancel request instead of ending the program; ReleaseCancel

@@ -16,6 +16,7 @@ void OnSignal(int) { g_cancel = 1; }
 } // namespace
 
 bool StdoutIsTerminal() { return ::isatty(::fileno(stdout)) != 0; }
+bool StderrIsTerminal() { return ::isatty(::fileno(stderr)) != 0; }
 
 void CatchCancel()
 {

@@ -9,6 +9,15 @@ namespace cli {
 namespace {
 
 std::atomic<bool> g_cancel{false};
+// Set by ReleaseCancel: the command has ended its work in order.
+std::atomic<bool> g_released{false};
+
+// Windows ends the process as soon as the handler returns from a close,
+// log-off or shut-down event (and at the latest after about 5 s), so the
+// handler waits there for the command to cancel in order (the port closed,
+// a temporary file removed) rather than returning at once.
+constexpr DWORD kCloseWaitMs = 4500;
+constexpr DWORD kCloseWaitStepMs = 50;
 
 // Runs on a thread of its own that the console starts for the event.
 BOOL WINAPI OnConsoleEvent(DWORD event)
@@ -16,8 +25,14 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
     switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
         g_cancel.store(true);
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        g_cancel.store(true);
+        for (DWORD waited = 0; waited < kCloseWaitMs && !g_released.load(); waited += kCloseWaitStepMs)
+            Sleep(kCloseWaitStepMs);
         return TRUE;
     default:
         return FALSE;
@@ -26,20 +41,33 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 
 } // namespace
 
-bool StdoutIsTerminal()
+namespace {
+
+bool IsConsole(DWORD which)
 {
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE handle = GetStdHandle(which);
     DWORD mode = 0;
-    return out != INVALID_HANDLE_VALUE && out != nullptr && GetConsoleMode(out, &mode);
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
 }
+
+} // namespace
+
+bool StdoutIsTerminal() { return IsConsole(STD_OUTPUT_HANDLE); }
+bool StderrIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
 
 void CatchCancel()
 {
     g_cancel.store(false);
+    g_released.store(false);
     SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
 }
 
-void ReleaseCancel() { SetConsoleCtrlHandler(&OnConsoleEvent, FALSE); }
+void ReleaseCancel()
+{
+    // A close event waiting in the handler may let the process end now.
+    g_released.store(true);
+    SetConsoleCtrlHandler(&OnConsoleEvent, FALSE);
+}
 
 bool CancelRequested() { return g_cancel.load(); }
 

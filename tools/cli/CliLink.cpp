@@ -263,6 +263,16 @@ int RunRead(const GlobalOptions& global, const Args& args)
     if (const int s = OpenUnit(unit, global, "read"); s != kExitOk)
         return s;
     CModbus& m = unit.modbus;
+    // The unit's profile tells which holding registers hold signed numbers
+    // (their minimum is negative): those are shown as the pages show them.
+    if (!input && !coil) {
+        if (const int s = LearnUnit(unit); s != kExitOk) {
+            m.disconnect();
+            return s;
+        }
+    }
+    const RegisterTableKind kind = coil ? RegisterTableKind::Coil
+                                        : (input ? RegisterTableKind::Input : RegisterTableKind::Holding);
     for (uint16_t address : addresses) {
         int r = 0;
         long long shown = 0;
@@ -277,10 +287,18 @@ int RunRead(const GlobalOptions& global, const Args& args)
         } else {
             uint16_t v = 0;
             r = special ? m.readHoldingSpecial(address, &v) : m.readHolding(address, &v);
-            shown = v;
+            const RegisterEntry* e = unit.catalogue.Entry(kind, address);
+            const bool isSigned = e && unit.catalogue.IsUsed(kind, address) && e->min < 0;
+            shown = isSigned ? static_cast<int16_t>(v) : v;
         }
         if (!Accepted(r, m, address)) {
             m.disconnect();
+            // A register the unit's map does not have is no cable fault.
+            if (!unit.catalogue.IsUsed(kind, address) && !input && !coil) {
+                std::fprintf(stderr, "tavemo-cli: read %u: there is no such register on this unit (the unit did "
+                                     "not answer for it)\n", address);
+                return kExitFailure;
+            }
             return CommandFailure("read " + std::to_string(address), r, m, address);
         }
         std::printf("%u=%lld\n", address, shown);
@@ -292,7 +310,7 @@ int RunRead(const GlobalOptions& global, const Args& args)
 
 int RunWrite(const GlobalOptions& global, const Args& args)
 {
-    bool special = false, coil = false;
+    bool special = false, coil = false, save = false;
     struct Item
     {
         std::string text;
@@ -307,6 +325,10 @@ int RunWrite(const GlobalOptions& global, const Args& args)
         }
         if (a == "--coil") {
             coil = true;
+            continue;
+        }
+        if (a == "--save") {
+            save = true;
             continue;
         }
         const std::size_t eq = a.find('=');
@@ -356,6 +378,7 @@ int RunWrite(const GlobalOptions& global, const Args& args)
             return kExitFailure;
         }
     }
+    std::string written;
     for (const Item& item : items) {
         const auto value = static_cast<int32_t>(item.value);
         const int r = coil      ? m.writeCoil(item.address, value != 0)
@@ -363,7 +386,22 @@ int RunWrite(const GlobalOptions& global, const Args& args)
                                 : m.writeHoldingChecked(item.address, value);
         if (!Accepted(r, m, item.address)) {
             m.disconnect();
-            return CommandFailure("write " + item.text, r, m, item.address);
+            const int status = CommandFailure("write " + item.text, r, m, item.address);
+            // A script must know what the unit already took.
+            std::fprintf(stderr, "tavemo-cli: write: %s; the rest was not written\n",
+                         written.empty() ? "nothing was written" : ("already written: " + written).c_str());
+            return status;
+        }
+        written += (written.empty() ? "" : " ") + item.text;
+    }
+    // Written values live until the unit restarts; Save To NVRAM keeps them.
+    if (save) {
+        const int r = m.writeHoldingChecked(Reg::SaveToNvram, 1);
+        if (!Accepted(r, m, Reg::SaveToNvram)) {
+            m.disconnect();
+            const int status = CommandFailure("write --save (Save To NVRAM)", r, m, Reg::SaveToNvram);
+            std::fprintf(stderr, "tavemo-cli: write: written but not stored: %s\n", written.c_str());
+            return status;
         }
     }
     m.disconnect();

@@ -17,18 +17,6 @@ namespace cli {
 
 namespace {
 
-constexpr int kExitCanceled = 130; // as a shell reports a command ended by Ctrl-C
-
-// Catches Ctrl-C and termination while it lives; restores the old handlers.
-class CancelOnSignal
-{
-public:
-    CancelOnSignal() { CatchCancel(); }
-    ~CancelOnSignal() { ReleaseCancel(); }
-    CancelOnSignal(const CancelOnSignal&) = delete;
-    CancelOnSignal& operator=(const CancelOnSignal&) = delete;
-};
-
 // The file's failure in words; a CRC failure also names the CRC the file
 // carries and the one its bytes give.
 int FileFailure(const std::string& path, const CDnlFile& file, int rc)
@@ -59,7 +47,7 @@ std::string Join(const std::vector<std::string>& items)
 class ProgressLine
 {
 public:
-    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(StdoutIsTerminal()) {}
+    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(StderrIsTerminal()) {}
 
     void show(int progress, int32_t state, uint32_t sent)
     {
@@ -78,14 +66,16 @@ public:
         const long long ms = m_transferStarted ? duration_cast<milliseconds>(now - m_t0).count() : 0;
         // Tenths of kB/s in integers: wire numbers never depend on the locale.
         const long long rate10 = ms > 0 ? static_cast<long long>(sent) * 10000 / 1024 / ms : 0;
-        std::printf("%s%3d %% ( %-9s )  %u / %u bytes  %lld.%lld kB/s%s", m_tty ? "\r" : "", progress,
-                    CSwDl::StateText(state), sent, m_total, rate10 / 10, rate10 % 10, m_tty ? "  " : "\n");
-        std::fflush(stdout);
+        // Standard error, as every command's progress: standard output keeps
+        // what a script reads.
+        std::fprintf(stderr, "%s%3d %% ( %-9s )  %u / %u bytes  %lld.%lld kB/s%s", m_tty ? "\r" : "", progress,
+                     CSwDl::StateText(state), sent, m_total, rate10 / 10, rate10 % 10, m_tty ? "  " : "\n");
+        std::fflush(stderr);
     }
     void end()
     {
         if (m_tty)
-            std::printf("\n");
+            std::fprintf(stderr, "\n");
     }
 
 private:

@@ -24,7 +24,8 @@ const Command kCommands[] = {
     {"ports", cli::RunPorts, "ports   list the serial ports, one a line"},
     {"identify", cli::RunIdentify, "identify   unlock, then show device type, firmware, identity and protocol (--port, --pin)"},
     {"read", cli::RunRead, "read [--special] [--input|--coil] ADDR...   print ADDR=VALUE lines (--port, --pin)"},
-    {"write", cli::RunWrite, "write [--special] [--coil] ADDR=VALUE...   range-checked writes (--port, --pin)"},
+    {"write", cli::RunWrite, "write [--special] [--coil] [--save] ADDR=VALUE...   range-checked writes, kept until the unit restarts; "
+     "--save then makes the unit store them (Save To NVRAM) (--port, --pin)"},
     {"rema", cli::RunReMa,
      "rema read|write holding|input|coil FILE   the unit's custom addressing table to or from a file (.csv or "
      ".bin; write refuses a file that takes registers away unless --allow-removals is given); "

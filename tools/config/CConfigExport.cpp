@@ -109,16 +109,32 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
     m_progress.showPercent(0);
     report.total = count(ranges);
     const bool unitKnown = m_unit.deviceType() > 0;
-    const bool linkOpen = m_unit.open() >= 0;
+    const int opened = m_unit.open();
+    const bool linkOpen = opened >= 0;
     report.fromUnit = unitKnown && linkOpen;
+    // Stored values stand in for the unit only in demo mode or when no unit
+    // is known: a file of defaults for a unit that is there, and a later
+    // import of it, would overwrite the unit's real settings.
+    if (unitKnown && !linkOpen && !m_unit.demoMode()) {
+        report.result = opened;
+        report.notReached = true;
+        m_progress.showPercent(100);
+        m_progress.markFailed();
+        return report;
+    }
     file.write(ConfigFile::kHeader.data(), ConfigFile::kHeader.size());
 
     bool linkLost = false;
+    bool cancelled = false;
     int givenUpInRow = 0;
     int done = 0;
     for (uint32_t a = 1; a <= ConfigFile::kLastExportable && !linkLost && file.ok(); ++a) {
         if (!ConfigFile::InRanges(ranges, a) || !ConfigFile::IsExportable(m_catalogue, a))
             continue;
+        if (m_progress.cancelled()) {
+            cancelled = true;
+            break;
+        }
         const auto address = static_cast<uint16_t>(a);
         if (report.total > 0)
             m_progress.showPercent((done * 100 + report.total / 2) / report.total);
@@ -131,6 +147,12 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
             for (int attempt = 0; attempt < m_pacing.attempts && !have; ++attempt) {
                 const int r = m_unit.readHolding(address, &value);
                 have = r == Result::Ok;
+                // A port that is gone ends the export at once: every further
+                // read would fail the same way.
+                if (r == Result::PortGone) {
+                    report.portGone = true;
+                    break;
+                }
                 silentInRow = r == Result::NoReply ? silentInRow + 1 : 0;
                 if (silentInRow >= m_pacing.silentAttempts)
                     break;
@@ -140,7 +162,7 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
             // A refusal is an answer: only registers that got none count
             // towards a lost link.
             givenUpInRow = !have && silentInRow > 0 ? givenUpInRow + 1 : 0;
-            linkLost = givenUpInRow >= m_pacing.lostAfterRegisters;
+            linkLost = givenUpInRow >= m_pacing.lostAfterRegisters || report.portGone;
         }
         if (have) {
             if (format == ConfigFile::Format::Binary) {
@@ -157,7 +179,9 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
     if (unitKnown)
         m_unit.close();
 
-    if (linkLost) {
+    if (cancelled) {
+        report.result = Result::JobCancelled; // the temporary file goes with it
+    } else if (linkLost) {
         report.result = Result::LinkLost;
         report.partialPath = path + ".partial";
         if (!file.keepAs(report.partialPath))
@@ -189,7 +213,9 @@ std::string CConfigExport::Summary(const ExportReport& report)
                (report.missing.size() == 1 ? "is" : "are") + " missing in the file: " +
                ConfigFile::AddressList(report.missing) + ".";
     case Result::LinkLost: {
-        std::string text = "Link lost: the unit stopped answering; " + missing + " not read: " +
+        const std::string why = report.portGone ? "the port is gone (the adapter was unplugged or hung up)"
+                                                : "the unit stopped answering";
+        std::string text = "Link lost: " + why + "; " + missing + " not read: " +
                            ConfigFile::AddressList(report.missing) + ".\r\nThe previous file is unchanged.";
         if (!report.partialPath.empty())
             text += "\r\nThe " + std::to_string(report.written) + " registers read are kept in " +
@@ -197,6 +223,9 @@ std::string CConfigExport::Summary(const ExportReport& report)
         return text;
     }
     default:
+        if (report.notReached)
+            return "The unit could not be reached: " + ResultText(report.result) +
+                   ".\r\nNothing was exported; any previous file is unchanged.";
         return ResultText(report.result);
     }
 }

@@ -49,6 +49,8 @@ struct ExportReport
     std::vector<uint16_t> missing; // registers the unit did not give
     std::string partialPath;       // link lost: what was read, kept here
     std::string fileError;         // the system's words when the file failed
+    bool portGone = false;         // link lost because the port vanished or hung up
+    bool notReached = false;       // a unit is known but its link did not open: nothing exported
 };
 
 class CConfigExport

@@ -18,6 +18,10 @@ CConfigFileReader::CConfigFileReader(std::span<const uint8_t> bytes, Format form
 
 bool CConfigFileReader::readHeader()
 {
+    // A text editor may have saved the file with a UTF-8 byte-order mark.
+    if (m_format == Format::Csv && m_bytes.size() >= 3 && m_bytes[0] == 0xEF && m_bytes[1] == 0xBB &&
+        m_bytes[2] == 0xBF)
+        m_pos = 3;
     for (char p : kHeader) {
         if (IsBlank(static_cast<uint8_t>(p))) {
             while (m_pos < m_bytes.size() && IsBlank(m_bytes[m_pos]))

@@ -6,6 +6,8 @@
 #include "tools/config/IConfigUnit.h"
 #include "tools/config/CConfigFileReader.h"
 
+#include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -22,11 +24,22 @@ CConfigImport::CConfigImport(RegisterCatalogue& catalogue, IConfigUnit& unit, IC
 
 ImportReport CConfigImport::run(const std::string& path, ConfigFile::Format format)
 {
-    std::ifstream in(path, std::ios::binary);
+    // A folder or a device is no file to import; reading one throws in the
+    // stream library, and nothing may escape the import.
+    std::error_code ec;
     std::vector<uint8_t> bytes;
-    if (in)
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) {
+    bool read = std::filesystem::is_regular_file(path, ec);
+    if (read) {
+        try {
+            std::ifstream in(path, std::ios::binary);
+            if (in)
+                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            read = in || in.eof();
+        } catch (const std::exception&) {
+            read = false;
+        }
+    }
+    if (!read) {
         ImportReport report;
         report.result = Result::ImportNotOpened;
         return report;
@@ -46,6 +59,7 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
     report.headerFound = reader.readHeader();
     int firstFailure = Result::Ok;
     bool failed = false;
+    int silentInRow = 0;
     if (report.headerFound && link != Result::NoLink) {
         int noted = 0;
         ConfigFile::Record record;
@@ -72,18 +86,22 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
             }
             RegisterEntry& entry = m_catalogue.Holding(static_cast<uint16_t>(a));
             const auto value = static_cast<int32_t>(record.value);
+            // A number that does not fit 16 bits would be cut to another
+            // value: it is outside the limits, whatever its low bits say.
+            const bool fits = value >= -32768 && value <= 65535;
             bool endNow = false;
             if (entry.used != 1) {
                 report.unknown.push_back(a);
             } else if (entry.readOnly) {
                 report.readOnly.push_back(a);
-            } else if (!m_catalogue.InRange(a, value)) {
+            } else if (!fits || !m_catalogue.InRange(a, value)) {
                 report.outOfLimits.push_back(a);
             } else {
                 entry.value = static_cast<uint16_t>(record.value);
                 ++report.applied;
                 if (unitKnown && !demo) {
                     const int w = m_unit.writeHolding(static_cast<uint16_t>(a), entry.value);
+                    silentInRow = w == Result::NoReply ? silentInRow + 1 : 0;
                     if (w == Result::Ok) {
                         ++report.written;
                     } else {
@@ -93,8 +111,11 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
                         if (!failed)
                             m_progress.markFailed();
                         failed = true;
-                        // The port is gone: every further write would fail the same way.
-                        endNow = w == Result::NoLink;
+                        // The port is gone, or the unit fell silent: every
+                        // further write would fail the same way.
+                        report.portGone = w == Result::PortGone;
+                        report.linkLost = report.portGone || silentInRow >= kSilentWritesForLinkLost;
+                        endNow = w == Result::NoLink || report.linkLost;
                     }
                 }
             }
@@ -106,12 +127,17 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
             }
             if (endNow)
                 break;
+            if (m_progress.cancelled()) {
+                report.cancelled = true;
+                break;
+            }
         }
     }
 
+    // Nothing written, nothing to store; a lost link takes no store either.
     if (!demo) {
         const RegisterEntry& save = m_catalogue.Holding(Reg::SaveToNvram);
-        if (save.used == 1 && save.readOnly == 0) {
+        if (save.used == 1 && save.readOnly == 0 && report.written > 0 && !report.linkLost) {
             report.saveTried = true;
             report.saveResult = m_unit.writeHolding(Reg::SaveToNvram, 1);
         }
@@ -123,12 +149,14 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
         report.result = Result::NotAnExportFile;
     else if (!demo && link == Result::NoLink)
         report.result = Result::NoLink;
+    else if (report.linkLost)
+        report.result = Result::LinkLost;
     else if (firstFailure != Result::Ok)
         report.result = firstFailure;
     else if (report.saveTried && report.saveResult != Result::Ok)
         report.result = report.saveResult;
     else if (!report.unknown.empty() || !report.readOnly.empty() || !report.outOfLimits.empty() ||
-             report.linesNotUnderstood > 0 || report.fileEndedEarly)
+             report.linesNotUnderstood > 0 || report.fileEndedEarly || report.cancelled)
         report.result = Result::ImportIncomplete;
     else
         report.result = Result::Ok;
@@ -151,6 +179,12 @@ std::string CConfigImport::Summary(const ImportReport& report)
         return "No unit is connected: nothing was imported.";
     std::string text = "Import incomplete.\r\nRecords taken: " + std::to_string(report.applied) +
                        ", written to the unit: " + std::to_string(report.written) + ".";
+    if (report.linkLost)
+        text += report.portGone ? "\r\nLink lost: the port is gone (the adapter was unplugged or hung up); the "
+                                  "rest of the file was not written."
+                                : "\r\nLink lost: the unit stopped answering; the rest of the file was not written.";
+    if (report.cancelled)
+        text += "\r\nCancelled: the rest of the file was not written.";
     const auto skipped = [&text](const char* why, const std::vector<uint32_t>& list) {
         if (!list.empty())
             text += "\r\nSkipped as " + std::string(why) + ": " + std::to_string(list.size()) + " (" +

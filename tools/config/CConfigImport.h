@@ -11,7 +11,11 @@
 // Result codes (diag/Result.h): Ok every record applied and written and the
 // unit stored them; NotAnExportFile; ImportNotOpened; ImportIncomplete
 // records skipped, lines not understood or the file cut short; NoLink no
-// unit known outside demo mode; the first failing write's code otherwise.
+// unit known outside demo mode; LinkLost three registers in a row got no
+// answer or the port is gone (the rest is not written); the first failing
+// write's code otherwise. A cancelled import is ImportIncomplete. A value that does not fit a
+// 16-bit register (below -32768 or above 65535) is outside the limits.
+// "Save To NVRAM" is sent only when something was written.
 //
 // Thread rules: the caller's thread.
 #pragma once
@@ -44,8 +48,11 @@ struct ImportReport
     std::vector<uint32_t> outOfLimits;
     int linesNotUnderstood = 0;
     std::vector<Failure> failedWrites;
-    int saveResult = 0;          // the Save To NVRAM write (not tried in demo mode)
+    int saveResult = 0;          // the Save To NVRAM write (not tried in demo mode, nor when nothing was written)
     bool saveTried = false;
+    bool linkLost = false;       // the unit fell silent or the port went: the rest was not written
+    bool portGone = false;       // of these, the port vanished or hung up
+    bool cancelled = false;      // the user stopped it
 
     // Every record applied, every write and the store confirmed.
     bool allOk() const { return result == 0; }
@@ -54,6 +61,9 @@ struct ImportReport
 class CConfigImport
 {
 public:
+    // Writes in a row that got no answer at all before the unit counts as gone.
+    static constexpr int kSilentWritesForLinkLost = 3;
+
     CConfigImport(RegisterCatalogue& catalogue, IConfigUnit& unit, IConfigProgress& progress);
 
     ImportReport run(const std::string& path, ConfigFile::Format format);

@@ -13,4 +13,7 @@ public:
     virtual void showPercent(int percent) = 0;
     // Something failed: the bar turns red and stays red.
     virtual void markFailed() = 0;
+    // The user asked to stop (an import's Cancel): the job ends after the
+    // register under way.
+    virtual bool cancelled() const { return false; }
 };

@@ -135,6 +135,17 @@ void CTabUpdate::OnUpdate()
 {
     if (m_worker.joinable())
         return;
+    // Demo mode stands for no unit at all: a download would open the port
+    // chosen in the list and send a firmware to whatever hangs there.
+    if (m_connection && m_connection->demoMode()) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("FW-Update"),
+                        QStringLiteral("No firmware update in demo mode: there is no unit to update.\r\nLeave demo "
+                                       "mode and connect to the unit first."),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("UpdateRefusedInDemoMode"));
+        box.exec();
+        return;
+    }
     if (m_askFirst) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("FW-Update"),
                         QStringLiteral("Attention:\r\nSave Configuration before FW-Update.\r\n"), QMessageBox::NoButton,

@@ -410,7 +410,9 @@ int CControllerLogic::writeInputs(int selection)
     RegisterEntry& in1 = catalogue().Holding(kInput1Register);
     RegisterEntry& in2 = catalogue().Holding(kInput2Register);
     AdjustInputs(selection, in1.value, in2.value);
-    return onUnit({}, [this] {
+    // The input functions go to the unit the page read, never to another
+    // one attached behind the same port meanwhile.
+    return onUnit({.sameDevice = true}, [this] {
         const int r = writeFromStore(kInput1Register, kNoControl);
         return r != 0 ? r : writeFromStore(kInput2Register, kNoControl);
     });
@@ -468,13 +470,19 @@ void CControllerLogic::changed(ControlId id)
     }
     case OpModeList:
     case CoModbusList:
-        writeOnChange(id);
-        changeOverFollowUp(true);
+        // A refused write keeps its reason on the status line: no re-read
+        // and no waiting text after it.
+        if (writeOnChange(id) == 0)
+            changeOverFollowUp(true);
         break;
     case CoDiList: {
-        writeOnChange(CoDiList);
+        if (writeOnChange(CoDiList) != 0)
+            break;
         if (const int s = controls().index(CoDiList); s >= 0)
-            writeInputs(s);
+            if (const int r = writeInputs(s); r != 0) {
+                host().setStatusText(StatusLineText(r));
+                break;
+            }
         changeOverFollowUp(true);
         break;
     }

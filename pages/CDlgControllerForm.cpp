@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -36,8 +37,23 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
     auto* outer = new QVBoxLayout(this);
     DialogParts::AddHeading(this, outer, m_controls, Header);
 
+    // The registers the page could not read, named until the user sets them.
+    auto* unread = new QLabel(this);
+    unread->setWordWrap(true);
+    unread->setStyleSheet(QStringLiteral("color: #a04000;"));
+    outer->addWidget(unread);
+    m_controls.add(Unread, unread);
+
     const DialogParts::FormRow form = DialogParts::AddForm(this, outer, m_logic->rows(), m_controls);
     form.grid->setColumnStretch(1, 1);
+    // Only what the user does makes an unread field the user's.
+    for (const Page::Row& row : m_logic->rows()) {
+        const Page::ControlId id = row.id;
+        if (auto* edit = qobject_cast<QLineEdit*>(m_controls.widget(id)))
+            connect(edit, &QLineEdit::textEdited, this, [this, id] { m_logic->userChanged(id); });
+        else if (auto* list = qobject_cast<QComboBox*>(m_controls.widget(id)))
+            connect(list, &QComboBox::activated, this, [this, id] { m_logic->userChanged(id); });
+    }
 
     const bool valve = request.dialog == ControllerDialog::Valve;
     const bool pictures = valve || m_logic->upperPicture() != Page::Picture::None ||

@@ -428,6 +428,68 @@ void CControllerDialogLogic::open()
     applyEnabling();
     m_controls.setText(Header, headerLine());
     m_controls.setText(Info, "");
+    m_unread = outputValues() ? std::set<uint16_t>{} : m_request.unread;
+    m_shownText.clear();
+    m_shownIndex.clear();
+    for (const uint16_t address : m_unread) {
+        const ControlId id = fieldId(address);
+        if (id == kNoControl)
+            continue;
+        m_shownText[id] = m_controls.text(id);
+        m_shownIndex[id] = m_controls.index(id);
+        m_controls.setEditState(id, EditState::Stale);
+    }
+    showUnread();
+}
+
+std::string CControllerDialogLogic::unreadNote() const
+{
+    std::string names;
+    for (const uint16_t address : m_unread) {
+        const std::string& name = m_catalogue.Holding(address).name;
+        names += (names.empty() ? "" : ", ") + (name.empty() ? std::to_string(address) : name);
+    }
+    if (names.empty())
+        return {};
+    return "Not read from the unit: " + names + ". The unit keeps its values for these unless you change them.";
+}
+
+void CControllerDialogLogic::showUnread()
+{
+    const std::string note = unreadNote();
+    m_controls.setText(Unread, note);
+    m_controls.setVisible(Unread, !note.empty());
+}
+
+bool CControllerDialogLogic::unchangedUnread(uint16_t address) const
+{
+    if (!m_unread.contains(address))
+        return false;
+    const ControlId id = fieldId(address);
+    if (id == kNoControl)
+        return true; // not in this dialog: handed back as it came
+    const auto text = m_shownText.find(id);
+    const auto index = m_shownIndex.find(id);
+    return (text == m_shownText.end() || m_controls.text(id) == text->second) &&
+           (index == m_shownIndex.end() || m_controls.index(id) == index->second);
+}
+
+void CControllerDialogLogic::userChanged(ControlId id)
+{
+    if (id < FirstField || id >= FirstUnit)
+        return;
+    const uint16_t address = m_mode.fields[static_cast<std::size_t>(id - FirstField)].address;
+    if (!m_unread.contains(address) || unchangedUnread(address))
+        return;
+    m_unread.erase(address);
+    if (m_controls.editState(id) == EditState::Stale)
+        m_controls.setEditState(id, EditState::Clean);
+    showUnread();
+}
+
+bool CControllerDialogLogic::rowActive(const DialogField& f, const FieldRuleInput& in) const
+{
+    return (!f.shown || f.shown(in)) && (!f.enabled || f.enabled(in));
 }
 
 void CControllerDialogLogic::valveChosen()
@@ -482,22 +544,45 @@ int32_t CControllerDialogLogic::parsed(const DialogField& f) const
     }
 }
 
+std::string CControllerDialogLogic::rangeMessage(const DialogField& f) const
+{
+    const RegisterEntry& e = m_catalogue.Holding(f.address);
+    char text[160];
+    std::snprintf(text, sizeof text, kRangeError, static_cast<int>(e.min), static_cast<int>(e.max));
+    std::string message = text;
+    const bool scaled = f.format == F::Tenths || f.format == F::Hundredths;
+    const std::string unit = unitText(f.unit);
+    // Whole numbers show the unit's own words already.
+    if (!scaled)
+        return message;
+    const auto shown = [&](int32_t v) {
+        return FormatValue(f.format, static_cast<uint16_t>(v), e.min < 0);
+    };
+    message += "  (" + shown(e.min) + " - " + shown(e.max) + (unit.empty() ? "" : " " + unit) + ")";
+    return message;
+}
+
 bool CControllerDialogLogic::check(const std::vector<uint16_t>& order, ControlId* focus)
 {
+    const FieldRuleInput in = ruleInput();
     for (const uint16_t address : order) {
         const ControlId id = fieldId(address);
-        const auto index = static_cast<std::size_t>(id - FirstField);
         if (id == kNoControl)
             continue;
-        // Hidden rows hand their values back as given.
+        const auto index = static_cast<std::size_t>(id - FirstField);
+        // Rows hidden or disabled for the unit hand their values back as
+        // given; an unread field left alone is not taken at all.
         const DialogField& f = m_mode.fields[index];
-        if (f.shown && !f.shown(ruleInput()))
+        if (!rowActive(f, in) || unchangedUnread(address))
             continue;
         const RegisterEntry& e = m_catalogue.Holding(address);
-        if (!PageText::NumberInLimits(parsed(f), e.min, e.max)) {
-            char text[96];
-            std::snprintf(text, sizeof text, kRangeError, static_cast<int>(e.min), static_cast<int>(e.max));
-            m_controls.setText(Info, text);
+        std::string message;
+        if (!PageText::IsNumber(m_controls.text(id)))
+            message = PageText::kNoNumber;
+        else if (!PageText::NumberInLimits(parsed(f), e.min, e.max))
+            message = rangeMessage(f);
+        if (!message.empty()) {
+            m_controls.setText(Info, message);
             if (focus)
                 *focus = id;
             // The catalogue keeps the unit's value: the user corrects the
@@ -519,22 +604,27 @@ bool CControllerDialogLogic::accept(ControlId* focus)
     if (!check(order, focus))
         return false;
     const FieldRuleInput in = ruleInput();
+    std::set<uint16_t> unread;
+    for (const uint16_t address : m_request.unread)
+        if (unchangedUnread(address))
+            unread.insert(address);
     for (const uint16_t address : order) {
         const DialogField& f = m_mode.fields[static_cast<std::size_t>(fieldId(address) - FirstField)];
-        if (f.shown && !f.shown(in))
+        if (!rowActive(f, in) || unread.contains(address))
             continue;
         m_request.values[address] = static_cast<uint16_t>(parsed(f));
     }
     for (const DialogField& f : m_mode.fields) {
-        if (f.format != F::List || (f.shown && !f.shown(in)))
+        if (f.format != F::List || !rowActive(f, in) || unread.contains(f.address))
             continue;
         const int index = m_controls.index(fieldId(f.address));
         if (index >= 0)
             m_request.values[f.address] = static_cast<uint16_t>(index + f.listOffset);
     }
+    m_request.unread = unread;
     if (m_request.dialog == ControllerDialog::Global)
         for (const DialogField& f : m_mode.fields)
-            if (auto it = m_request.values.find(f.address); it != m_request.values.end())
+            if (auto it = m_request.values.find(f.address); it != m_request.values.end() && !unread.contains(f.address))
                 m_catalogue.Holding(f.address).value = it->second;
     return true;
 }

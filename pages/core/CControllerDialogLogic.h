@@ -12,7 +12,15 @@
 // is skipped.
 //
 // A refused value leaves the catalogue as it was: the field keeps what the
-// user typed, the information line names the limits.
+// user typed, the information line names the limits (the raw words, then
+// the field's own scale and unit). An empty field is no number and is
+// refused. Rows hidden or disabled for the unit never block "OK"; their
+// values go back unchanged.
+//
+// A register the page could not read (DialogRequest::unread) shows the
+// catalogue's value greyed and is named in a note; unless the user changes
+// its field it stays in the request's unread set, so the page neither
+// stores nor writes it. Hidden registers of the launch are named too.
 //
 // Result codes: those of IUnitAccess (refreshOutputValues).
 //
@@ -27,6 +35,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,6 +50,7 @@ enum : Page::ControlId
     Info,
     Ok,
     Cancel,
+    Unread, // the note naming the registers the unit did not give
     FirstField = 100, // field n of the mode's table
     FirstUnit = 200,  // its unit label
 };
@@ -138,6 +148,15 @@ public:
     Page::Picture lowerPicture() const;
     // The valve list changed: the voltages follow.
     void valveChosen();
+    // The user edited a field: an unread one that now differs from what it
+    // showed loses its grey cue and leaves the note.
+    void userChanged(Page::ControlId id);
+    // The note above the buttons ("Not read from the unit: ..."), empty
+    // when every register was read.
+    std::string unreadNote() const;
+    // The range message for a field: the raw limits, then the limits in the
+    // field's scale and unit ("  (0.1 - 27.0 \u00b0C)") where they differ.
+    std::string rangeMessage(const DialogField& field) const;
     // "OK": true when every check passed (values taken into the request);
     // false leaves the dialog open, *focus the field to give the focus to.
     bool accept(Page::ControlId* focus = nullptr);
@@ -161,6 +180,10 @@ public:
 private:
     class HoverHost;
     void applyEnabling();
+    void showUnread();
+    // The field of an unread register still shows what it showed at open.
+    bool unchangedUnread(uint16_t address) const;
+    bool rowActive(const DialogField& field, const FieldRuleInput& in) const;
     bool check(const std::vector<uint16_t>& order, Page::ControlId* focus);
     int32_t parsed(const DialogField& field) const;
     void showOutputs();
@@ -178,4 +201,7 @@ private:
     std::unique_ptr<HoverHost> m_hoverHost;
     std::unique_ptr<CHoverInfo> m_hover;
     bool m_refreshing = false;
+    std::map<Page::ControlId, std::string> m_shownText; // unread fields at open
+    std::map<Page::ControlId, int> m_shownIndex;
+    std::set<uint16_t> m_unread; // still unread: neither read nor changed
 };

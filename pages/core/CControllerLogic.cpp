@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <set>
 
 using namespace Page;
 using namespace ControllerId;
@@ -409,7 +410,9 @@ int CControllerLogic::writeInputs(int selection)
     RegisterEntry& in1 = catalogue().Holding(kInput1Register);
     RegisterEntry& in2 = catalogue().Holding(kInput2Register);
     AdjustInputs(selection, in1.value, in2.value);
-    return onUnit({}, [this] {
+    // The input functions go to the unit the page read, never to another
+    // one attached behind the same port meanwhile.
+    return onUnit({.sameDevice = true}, [this] {
         const int r = writeFromStore(kInput1Register, kNoControl);
         return r != 0 ? r : writeFromStore(kInput2Register, kNoControl);
     });
@@ -467,13 +470,19 @@ void CControllerLogic::changed(ControlId id)
     }
     case OpModeList:
     case CoModbusList:
-        writeOnChange(id);
-        changeOverFollowUp(true);
+        // A refused write keeps its reason on the status line: no re-read
+        // and no waiting text after it.
+        if (writeOnChange(id) == 0)
+            changeOverFollowUp(true);
         break;
     case CoDiList: {
-        writeOnChange(CoDiList);
+        if (writeOnChange(CoDiList) != 0)
+            break;
         if (const int s = controls().index(CoDiList); s >= 0)
-            writeInputs(s);
+            if (const int r = writeInputs(s); r != 0) {
+                host().setStatusText(StatusLineText(r));
+                break;
+            }
         changeOverFollowUp(true);
         break;
     }
@@ -564,17 +573,39 @@ int CControllerLogic::launchControllerDialog(ControlId button)
     const std::vector<uint16_t> reads = readList(*launch);
     const std::vector<uint16_t> writes = writeList(*launch);
 
-    unit().identifyDevice();
-    checkReady();
+    // In demo mode the dialog works on the demo unit's type and values; an
+    // identification would forget the demo device type.
+    if (!unit().demoMode()) {
+        unit().identifyDevice();
+        checkReady();
+    }
     const bool known = unitKnown();
     bool connected = false;
+    std::set<uint16_t> unread;
     const int readResult = onUnit({.running = known, .overlay = known}, [&] {
         connected = true;
-        for (const uint16_t address : reads)
-            if (const int r = readRegister(address); r != 0)
-                return r;
-        return 0;
+        int first = 0;
+        bool gone = false;
+        for (const uint16_t address : reads) {
+            if (gone) {
+                unread.insert(address);
+                continue;
+            }
+            if (const int r = readRegister(address); r != 0) {
+                unread.insert(address);
+                if (first == 0)
+                    first = r;
+                // A unit that stopped answering answers none of the rest:
+                // they are not asked for one by one.
+                gone = OneOf(r, {Result::NoReply, Result::NoLink, Result::PortGone});
+            }
+        }
+        return first;
     });
+    // A unit that is known but could not be reached read nothing.
+    if (known && !connected)
+        unread.insert(reads.begin(), reads.end());
+    unread.erase(Reg::TempUnit);
     // No unit at all: the dialog works on the catalogue, nothing failed.
     const int readOutcome = connected || known ? readResult : 0;
     if (known)
@@ -594,6 +625,7 @@ int CControllerLogic::launchControllerDialog(ControlId button)
     for (const uint16_t address : reads)
         if (address != Reg::TempUnit)
             request.values[address] = catalogue().Holding(address).value;
+    request.unread = unread;
     if (!m_runDialog || !m_runDialog(request))
         return 0;
     if (launch->dialog == ControllerDialog::OutputValues)
@@ -603,15 +635,20 @@ int CControllerLogic::launchControllerDialog(ControlId button)
     if (global && readOutcome != 0)
         return readOutcome;
 
+    // A register the unit did not give and the user did not change is
+    // neither stored nor written: the unit keeps its own value.
     for (const auto& [address, value] : request.values)
-        catalogue().Holding(address).value = value;
-    const int writeResult = onUnit({.running = known, .overlay = known}, [&] {
+        if (!request.unread.contains(address))
+            catalogue().Holding(address).value = value;
+    const int writeResult = onUnit({.running = known, .overlay = known, .sameDevice = known}, [&] {
         for (const uint16_t address : writes)
-            if (const int r = writeFromStore(address, kNoControl); r != 0)
-                return r;
+            if (!request.unread.contains(address))
+                if (const int r = writeFromStore(address, kNoControl); r != 0)
+                    return r;
         return 0;
     });
     if (known)
-        host().setStatusText(global ? StatusLineText(writeResult) : std::string(PageText::kReady));
+        host().setStatusText(global || writeResult != 0 ? StatusLineText(writeResult)
+                                                        : std::string(PageText::kReady));
     return writeResult;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 enum class ControllerDialog : uint8_t
@@ -36,4 +37,8 @@ struct DialogRequest
     int deviceType = -1;
     uint16_t fanMapping = 0;             // holding 8031 (fan controller dialog, quantity unit)
     std::map<uint16_t, uint16_t> values; // register -> value, edited by "OK"
+    // Registers of the launch the unit did not give (a failed read). The
+    // dialog greys and names them; "OK" hands back here those the user did
+    // not change, and the page neither stores nor writes them.
+    std::set<uint16_t> unread;
 };

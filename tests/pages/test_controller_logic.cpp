@@ -173,7 +173,7 @@ TEST(ControllerDialog, RefusedValueLeavesTheCatalogueAndNamesTheLimits)
     d.field(8008).text = "27.1";
     EXPECT_FALSE(d.logic->accept(&focus));
     EXPECT_EQ(focus, d.logic->fieldId(8008));
-    EXPECT_EQ(d.controls[ControllerDialogId::Info].text, "Error: selected value out of range [0 - 270]");
+    EXPECT_EQ(d.controls[ControllerDialogId::Info].text, "Error: selected value out of range [0 - 270]  (0.0 - 27.0 \u00b0C)");
 }
 
 TEST(ControllerDialog, OkTakesShownRowsAndHandsHiddenOnesBack)

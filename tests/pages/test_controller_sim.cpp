@@ -8,6 +8,9 @@
 #include "pages/CDlgConfigure2.h"
 #include "pages/CDlgConfigureGlobal.h"
 #include "pages/CTabController.h"
+#include "pages/core/PageText.h"
+
+#include <cstdio>
 
 #include <QLabel>
 #include <QMessageBox>
@@ -185,7 +188,9 @@ TEST_F(ControllerPage, OutOfLimitsMaximumKeepsTheDialogOpenAndTheCatalogueAsItWa
 {
     show("Controller");
     CTabController* p = page();
-    click(p, CoolingOnOff);
+    // The PI dialog: its maximum is enabled on every unit (a row disabled
+    // for the unit never blocks "OK").
+    click(p, CoolingPi);
     const uint16_t before = catalogue.Holding(8012).value;
     std::size_t from = mark();
     bool stillOpen = false;
@@ -303,6 +308,8 @@ TEST_F(ControllerPage, RoomController1000ReadsAndWritesTheOutputDirectionsWithPi
     ASSERT_NE(first, reads.end());
     EXPECT_EQ(std::vector<int>(first, reads.end()),
               (std::vector<int>{2010, 8013, 8014, 8015, 8016, 8008, 8018, 8051, 8005, 8019, 8027, 8050, 8025,
+                                // the same-unit check before the writes
+                                2000, 2001, 2002, 2003, 2008,
                                 // each write is shown again: read back
                                 8013, 8014, 8015, 8016, 8008, 8018, 8005, 8051, 8019, 8027, 8050, 8025}));
     EXPECT_EQ(addresses(lines, 'w'),
@@ -377,4 +384,73 @@ TEST_F(ControllerPage, Unit1004KeepsTheFanOnLevels)
     EXPECT_FALSE(limitsEnabled);
     click(p, HeatingPi);
     choose(p->widget<QComboBox>(FanMapping), 1);
+}
+
+TEST_F(ControllerPage, AnUnreadRegisterIsGreyedNamedAndNotWritten)
+{
+    // Reads of 8014 fail on a unit holding 77 there.
+    connect({"--pin", kPin, "--fail-read", "8014", "--holding", "8014=77", "--holding", "8016=60"});
+    open("Controller");
+    CTabController* p = page();
+    click(p, HeatingPi);
+    std::size_t from = mark();
+    QString note;
+    EditState state = EditState::Clean;
+    auto answer = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
+        note = QString::fromStdString(d->controls().text(ControllerDialogId::Unread));
+        state = d->controls().editState(d->logic().fieldId(8014));
+        d->accept();
+    });
+    click(p, HeatingConfig);
+    ASSERT_TRUE(answer.appeared());
+    EXPECT_TRUE(note.startsWith("Not read from the unit: ")) << note.toStdString();
+    EXPECT_TRUE(note.contains(QString::fromStdString(catalogue.Holding(8014).name))) << note.toStdString();
+    EXPECT_EQ(state, EditState::Stale);
+    const std::vector<int> written = addresses(received(from), 'w');
+    EXPECT_EQ(std::count(written.begin(), written.end(), 8014), 0);
+    EXPECT_NE(std::count(written.begin(), written.end(), 8016), 0);
+    EXPECT_TRUE(has(received(from), "Mw8016 60"));
+
+    // A value typed into the unread field is the user's: it is written.
+    from = mark();
+    auto typed = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
+        auto* field = qobject_cast<QLineEdit*>(d->field(8014));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("30"));
+        d->accept();
+    });
+    click(p, HeatingConfig);
+    ASSERT_TRUE(typed.appeared());
+    EXPECT_TRUE(has(received(from), "Mw8014 30"));
+    connect(Unit());
+}
+
+TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale)
+{
+    show("Controller");
+    CTabController* p = page();
+    click(p, HeatingPi);
+    const std::size_t from = mark();
+    QString empty, range;
+    auto answer = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
+        setField(d, 8014, "");
+        d->accept();
+        empty = d->infoLine()->text();
+        setField(d, 8014, "20");
+        setField(d, 8013, "999");
+        d->accept();
+        range = d->infoLine()->text();
+        d->reject();
+    });
+    click(p, HeatingConfig);
+    ASSERT_TRUE(answer.appeared());
+    EXPECT_EQ(empty, "Error: enter a number - nothing was written.");
+    const RegisterEntry& e = catalogue.Holding(8013);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "Error: selected value out of range [%d - %d]  (%s - %s \u00b0C)",
+                  static_cast<int>(e.min), static_cast<int>(e.max), PageText::Tenths(e.min).c_str(),
+                  PageText::Tenths(e.max).c_str());
+    EXPECT_EQ(range.toStdString(), expected);
+    EXPECT_TRUE(writes(from).empty());
 }

@@ -603,8 +603,9 @@ TEST_F(Pages, AVanishedUnitGivesErrorInWordsAndNoMadeUpDate)
     show("Common");
     s_sim.reset(); // unplugged
     common()->widget<QPushButton>(Page::kReadTarget)->click();
-    EXPECT_EQ(window->statusText(), "Error: -1");
-    EXPECT_TRUE(window->statusDetail().startsWith("no link to the unit")) << window->statusDetail().toStdString();
+    // The adapter's device is gone: its own code and words, not a bare "no link".
+    EXPECT_EQ(window->statusText(), "Error: -30");
+    EXPECT_TRUE(window->statusDetail().startsWith("the port is gone")) << window->statusDetail().toStdString();
     QAccessibleInterface* detail = QAccessible::queryAccessibleInterface(window->statusDetailLine());
     ASSERT_NE(detail, nullptr);
     EXPECT_EQ(detail->text(QAccessible::Value), window->statusDetail());

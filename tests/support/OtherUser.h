@@ -14,10 +14,12 @@
 // folder is root's alone) are made searchable for the scope, as /dev is.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <grp.h>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -86,6 +88,17 @@ public:
                 ::chmod(dir.c_str(), (st.st_mode & 07777) | S_IXOTH) == 0)
                 m_searchable.emplace_back(dir.string(), st.st_mode & 07777);
         }
+        // The other user keeps a lockout file of its own, as it would in
+        // its own home: the test's state folder is root's and refused.
+        if (const char* state = std::getenv("XDG_STATE_HOME"))
+            m_oldState = state;
+        m_state = std::filesystem::temp_directory_path() / ("state-nobody-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_state / "tavemo");
+        for (const auto& dir : {m_state, m_state / "tavemo"}) {
+            [[maybe_unused]] const int owned = ::chown(dir.c_str(), kNobody, kNobody);
+            ::chmod(dir.c_str(), 0700);
+        }
+        ::setenv("XDG_STATE_HOME", m_state.c_str(), 1);
         const int count = ::getgroups(0, nullptr);
         m_groups.resize(static_cast<std::size_t>(count > 0 ? count : 0));
         if (count > 0)
@@ -101,6 +114,12 @@ public:
         r = ::setgroups(m_groups.size(), m_groups.data());
         for (const auto& [dir, mode] : m_searchable)
             ::chmod(dir.c_str(), mode);
+        if (m_oldState.empty())
+            ::unsetenv("XDG_STATE_HOME");
+        else
+            ::setenv("XDG_STATE_HOME", m_oldState.c_str(), 1);
+        std::error_code ec;
+        std::filesystem::remove_all(m_state, ec);
     }
     AsOtherUser(const AsOtherUser&) = delete;
     AsOtherUser& operator=(const AsOtherUser&) = delete;
@@ -111,6 +130,8 @@ private:
     bool m_switched = false;
     std::vector<gid_t> m_groups;
     std::vector<std::pair<std::string, mode_t>> m_searchable;
+    std::filesystem::path m_state; // the other user's state folder while switched
+    std::string m_oldState;
 };
 
 // The words that run a program as nobody (root), or as the test user.

@@ -141,7 +141,7 @@ check "read gives the written value back" 0 "400=215" --port COM5 read 400
 check "a value out of range is refused unsent" 1 "out of range" --port COM5 write 2010=5
 check "the device path opens the port too" 0 "2000=2050" --port '\\.\COM5' read 2000
 check "a silent unit times out" 1 "error -10: the read failed in both attempts" --port COM6 read 2000
-check "a port that does not exist" 1 "error -1: no link" --port COM199 read 2000
+check "a port that does not exist" 1 "error -30: the port is gone" --port COM199 read 2000
 
 "$linux_build/tests/update/make_test_dnl" "$work/fw64k.dnl" 65536 2.2.0
 dnl_win="Z:${work//\//\\}\\fw64k.dnl"

@@ -13,8 +13,10 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -236,6 +238,9 @@ TEST_F(PasswordTest, TriesLeftEndExactlyAtTheFirstBlock)
     }
 }
 
+#ifndef _WIN32
+// The POSIX side of the lockout file's guard; the Windows side keeps the
+// file in the user's own temporary folder.
 // Whatever else stands at the lockout path (planted by someone who wants the
 // wrong tries forgotten, or the tool hung) is neither trusted nor replaced:
 // connecting stays refused, at once, and the thing stays as it was.
@@ -324,5 +329,7 @@ TEST(PasswordFolder, StateFolderIsTheUsersOwnOrNone)
     else
         ::unsetenv("XDG_STATE_HOME");
 }
+
+#endif
 
 } // namespace

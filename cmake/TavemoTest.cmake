@@ -110,7 +110,10 @@ function(tavemo_add_sim_page_test name source)
   target_precompile_headers(${name} REUSE_FROM tavemo_sim_test_pch)
   add_dependencies(${name} tavemo-unitsim)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES LABELS "pages" TIMEOUT ${ARG_TIMEOUT})
+  # Each of these drives a whole window against the simulator for tens of
+  # seconds: a high cost makes ctest start them first, so that no long one
+  # is left running alone at the end (a clean build has no timings yet).
+  set_tests_properties(${name} PROPERTIES LABELS "pages" TIMEOUT ${ARG_TIMEOUT} COST 100)
 endfunction()
 
 # tavemo_add_screenshot_tool(NAME SOURCE): a program that pictures the tool

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <string>
 
 namespace LocalSystem {
 
@@ -35,5 +36,18 @@ std::FILE* CreateNewFile(const std::filesystem::path& path);
 
 // Whether another run holds the file open for writing.
 bool LogInUse(const std::filesystem::path& path);
+
+// The tool holds file names as UTF-8 (the window's file dialogs, the
+// command line). A path made from a plain std::string is read in the ANSI
+// code page on Windows, which turns "Łódź.csv" into "Lódz.csv" or into a
+// name that cannot be opened; made from UTF-8 it keeps every letter.
+inline std::filesystem::path Utf8Path(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// An existing file for reading (binary); null when it cannot be opened or
+// is a folder. Not inherited by programs the tool starts.
+std::FILE* OpenForReading(const std::filesystem::path& path);
 
 } // namespace LocalSystem

@@ -40,6 +40,14 @@ std::FILE* OpenLogForWriting(const fs::path& path)
     return file;
 }
 
+std::FILE* OpenForReading(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) // opens for reading, but holds nothing to read
+        return nullptr;
+    return std::fopen(path.c_str(), "rbe");
+}
+
 std::FILE* OpenForAppending(const fs::path& path)
 {
     return std::fopen(path.c_str(), "abe");

@@ -63,6 +63,14 @@ std::FILE* OpenLogForWriting(const fs::path& path)
     return _wfsopen(path.c_str(), L"wb", _SH_DENYWR);
 }
 
+std::FILE* OpenForReading(const fs::path& path)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec))
+        return nullptr;
+    return _wfsopen(path.c_str(), L"rbN", _SH_DENYNO);
+}
+
 std::FILE* OpenForAppending(const fs::path& path)
 {
     return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);

@@ -3,8 +3,8 @@
 # and the core tests with mingw-w64 (warnings fail the stage), boots a private
 # wine prefix once, gives it two COM ports with tavemo-unitsim behind them
 # (COM5 a unit, COM6 a silent one), runs the core tests under wine and then
-# tavemo-cli.exe against the simulator: identify, read, write, a firmware
-# update, a silent unit and a port that does not exist. Last, a 64 KiB
+# tavemo-cli.exe against the simulator: identify, read, write, an export and
+# import of a file named outside the ANSI code page, a firmware update, a silent unit and a port that does not exist. Last, a 64 KiB
 # download under wine is timed against the same download on Linux.
 #   scripts/test-windows.sh [LINUX_BUILD_DIR]   (default: build)
 # The Linux build folder must hold tavemo-unitsim, tavemo-cli and
@@ -50,6 +50,9 @@ rm -f "$build_log"
 # ---- a private wine prefix with two simulated units ----------------------------
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavemo-wine-XXXXXX")
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Command lines and file names reach wine as UTF-8; its ANSI code page stays
+# the Western one, as on most installers' laptops.
+export LC_ALL=C.UTF-8
 export XDG_RUNTIME_DIR=$work/run # the simulators publish their ports here
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 sim_pids=()
@@ -138,6 +141,17 @@ else
   echo "   FAILED: the unit's transcript has no Mw400 215"; failures=$((failures + 1))
 fi
 check "read gives the written value back" 0 "400=215" --port COM5 read 400
+# A file name outside the ANSI code page: each letter kept through the
+# command line, the export's temporary file and rename, and the import.
+odd_name='Łódź.csv'
+odd_win="Z:${work//\//\\}\\$odd_name"
+check "an export to $odd_name" 0 "registers written" --port COM5 export --categories common "$odd_win"
+if [[ -s $work/$odd_name ]]; then
+  echo "   ok: the file is named $odd_name"
+else
+  echo "   FAILED: no $odd_name; the folder holds: $(ls "$work")"; failures=$((failures + 1))
+fi
+check "an import of $odd_name" 0 "Save To NVRAM done" --port COM5 import "$odd_win"
 check "a value out of range is refused unsent" 1 "out of range" --port COM5 write 2010=5
 check "the device path opens the port too" 0 "2000=2050" --port '\\.\COM5' read 2000
 check "a silent unit times out" 1 "error -10: the read failed in both attempts" --port COM6 read 2000

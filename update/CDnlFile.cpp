@@ -1,5 +1,6 @@
 #include "update/CDnlFile.h"
 
+#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 #include "update/DnlCrc.h"
 #include "update/SwdlLog.h"
@@ -28,9 +29,7 @@ int CDnlFile::Load(const std::string& path)
     m_buffer.reset();
     SWDL_LOG("DNLF: Load Download File %s", path.c_str());
 
-    std::error_code ec;
-    // A folder opens for reading on some systems but has no content to read.
-    std::FILE* f = std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb");
+    std::FILE* f = LocalSystem::OpenForReading(LocalSystem::Utf8Path(path));
     FileCloser closer{f};
     if (!f) {
         SWDL_LOG("DNLF: unable to open file %s", path.c_str());

@@ -2,6 +2,7 @@
 // byte, the rule of what travels, the import's reading rules, and the faults
 // the user is told about (missing registers, a lost link, a file that
 // cannot be written, failed writes, a file that is no export).
+#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "tests/support/TempDir.h"
@@ -388,6 +389,44 @@ TEST_F(ConfigImportTest, WithoutAUnitOutsideDemoModeNothingIsRead)
     const ImportReport r = Import(kHead + "Addr: 2009; Val: 1;\r\n");
     EXPECT_EQ(r.result, Result::NoLink);
     EXPECT_EQ(catalogue.Holding(kLanguage).value, 0);
+}
+
+TEST_F(ConfigImportTest, ALinkThatDoesNotOpenTakesNothingFromTheFile)
+{
+    // Another unit behind the port, a port held by another program, a port
+    // gone: nothing is written, nothing stored, the catalogue unchanged.
+    const struct
+    {
+        int code;
+        const char* words;
+    } cases[] = {{Result::AnotherUnit, "Another unit is attached"},
+                 {Result::PortBusy, "The unit could not be reached: "},
+                 {Result::PortGone, "The unit could not be reached: "}};
+    for (const auto& c : cases) {
+        unit.openResult = c.code;
+        unit.writes.clear();
+        catalogue.Holding(kLanguage).value = 0;
+        const ImportReport r = Import(kHead + "Addr: 2009; Val: 1;\r\n");
+        EXPECT_EQ(r.result, c.code);
+        EXPECT_EQ(r.applied, 0);
+        EXPECT_TRUE(unit.writes.empty()) << c.code;
+        EXPECT_EQ(catalogue.Holding(kLanguage).value, 0);
+        EXPECT_EQ(CConfigImport::Summary(r).rfind(c.words, 0), 0u) << CConfigImport::Summary(r);
+    }
+}
+
+TEST(ConfigFileRead, AFolderOrAMissingFileIsNoFileAndAFileIsReadWhole)
+{
+    testsupport::TempDir dir;
+    std::vector<uint8_t> bytes{1};
+    EXPECT_FALSE(ConfigFile::ReadWholeFile(dir.path().string(), bytes));
+    EXPECT_FALSE(ConfigFile::ReadWholeFile((dir.path() / "missing.csv").string(), bytes));
+    // A name outside ASCII, in UTF-8 as the window and the command line give it.
+    const std::string name = dir.path().string() + "/\xC5\x81\xC3\xB3" "d\xC5\xBA.csv";
+    std::string content(20000, 'x');
+    std::ofstream(LocalSystem::Utf8Path(name), std::ios::binary) << content;
+    ASSERT_TRUE(ConfigFile::ReadWholeFile(name, bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
 }
 
 TEST_F(ConfigExportTest, AnExportImportedAgainRestoresEveryRegister)

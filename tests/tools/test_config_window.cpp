@@ -4,9 +4,11 @@
 // window disabled while they run.
 #include "tests/pages/PagesOnUnit.h"
 #include "tests/support/ExportWrites.h"
+#include "tests/support/PortHolder.h"
 #include "tests/support/TempDir.h"
 #include "tools/ui/CConfigFileRunner.h"
 #include "tools/ui/CDlgExportCategories.h"
+#include "tools/ui/CDlgProgress.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -188,4 +190,60 @@ TEST_F(ConfigWindow, AFileThatIsNoExportIsSaidSoAndAllReadsNothing)
     const std::size_t from = mark();
     EXPECT_EQ(runWatching([this] { MenuAction(window, "&Import Configuration...")->trigger(); }), "");
     EXPECT_TRUE(received(from).empty());
+}
+
+TEST_F(ConfigWindow, AnImportWithAnotherUnitBehindThePortWritesNothingAndSaysSo)
+{
+    const std::string file = (dir.path() / "import.csv").string();
+    std::ofstream(file) << "Orvelant 4000 Export\r\nAddr: 2009; Val: 1;\r\nAddr: 2011; Val: 60;\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    // Same device type, another serial number: only the identity tells.
+    std::vector<std::string> other = Unit();
+    other.insert(other.end(), {"--holding", "2003=4711"});
+    restartUnit(other);
+    const std::size_t from = mark();
+    const QString message = runWatching([this] { MenuAction(window, "&Import Configuration...")->trigger(); });
+    EXPECT_TRUE(message.startsWith("Another unit is attached")) << message.toStdString();
+    EXPECT_TRUE(writes(from).empty());
+    EXPECT_FALSE(runner->lastEndedGreen());
+    EXPECT_FALSE(allTabsEnabled());
+}
+
+TEST_F(ConfigWindow, AnExportWhoseUnitCannotBeReachedFailsWithWordsAndWritesNoFile)
+{
+    const std::string file = (dir.path() / "before-update.csv").string();
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    testsupport::PortHolder holder(sim().device(), "portholder");
+    ASSERT_TRUE(holder.holding());
+    const QString message = exportWith({-1});
+    EXPECT_TRUE(message.startsWith("The unit could not be reached: ")) << message.toStdString();
+    EXPECT_NE(message.indexOf("Nothing was exported"), -1) << message.toStdString();
+    EXPECT_FALSE(runner->lastEndedGreen());
+    EXPECT_FALSE(std::filesystem::exists(file)) << "no file of stored values";
+}
+
+TEST_F(ConfigWindow, TheImportsCancelStopsAfterTheRegisterUnderWay)
+{
+    std::string text = "Orvelant 4000 Export\r\n";
+    for (int i = 0; i < 400; ++i)
+        text += "Addr: 2011; Val: " + std::to_string(40 + i % 20) + ";\r\n";
+    const std::string file = (dir.path() / "long.csv").string();
+    std::ofstream(file) << text;
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    // The box's button is pressed as soon as the box shows its bar.
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&press] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<CDlgProgress*>(w); box && box->isVisible() && box->cancelButton()) {
+                EXPECT_TRUE(box->isModal());
+                box->cancelButton()->click();
+                press.stop();
+            }
+    });
+    press.start(0);
+    const std::size_t from = mark();
+    const QString message = runWatching([this] { MenuAction(window, "&Import Configuration...")->trigger(); });
+    EXPECT_NE(message.indexOf("Cancelled: the rest of the file was not written."), -1) << message.toStdString();
+    EXPECT_LT(writes(from).size(), 10u);
+    EXPECT_FALSE(runner->lastEndedGreen());
 }

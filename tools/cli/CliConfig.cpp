@@ -16,10 +16,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace cli {
 
@@ -129,22 +125,10 @@ int RunImport(const GlobalOptions& global, const Args& args)
     const ConfigFile::Format format = ConfigFile::FormatOfName(path);
     if (format == ConfigFile::Format::None)
         return UsageError("import: '" + path + "' must end in .csv (text) or .bin (binary)");
-    // The file first: a file that cannot be read never opens the port. A
-    // folder is no file (reading one throws in the stream library).
+    // The file first: a file that cannot be read (a folder neither) never
+    // opens the port.
     std::vector<uint8_t> bytes;
-    std::error_code ec;
-    bool read = std::filesystem::is_regular_file(path, ec);
-    if (read) {
-        try {
-            std::ifstream in(path, std::ios::binary);
-            if (in)
-                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            read = in || in.eof();
-        } catch (const std::exception&) {
-            read = false;
-        }
-    }
-    if (!read) {
+    if (!ConfigFile::ReadWholeFile(path, bytes)) {
         std::fprintf(stderr, "tavemo-cli: import: %s: %s\n", path.c_str(), ResultText(Result::ImportNotOpened).c_str());
         return kExitFailure;
     }

@@ -8,7 +8,16 @@
 // CancelRequested from any thread.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace cli {
+
+// The command's words after the program name, in UTF-8. Windows gives
+// main() the words in the ANSI code page, where "Łódź.csv" turns into
+// "Lódz.csv"; there they come from the wide command line instead, and the
+// console is set to show UTF-8 output.
+std::vector<std::string> CommandLineWords(int argc, char** argv);
 
 bool StdoutIsTerminal();
 bool StderrIsTerminal();

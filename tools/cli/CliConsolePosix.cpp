@@ -6,6 +6,11 @@
 
 namespace cli {
 
+std::vector<std::string> CommandLineWords(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 namespace {
 
 volatile std::sig_atomic_t g_cancel = 0;

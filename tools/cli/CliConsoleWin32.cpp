@@ -1,6 +1,9 @@
 #include "tools/cli/CliConsole.h"
 
+#include "diag/Win32Text.h"
+
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 
@@ -51,6 +54,21 @@ bool IsConsole(DWORD which)
 }
 
 } // namespace
+
+std::vector<std::string> CommandLineWords(int argc, char** argv)
+{
+    std::vector<std::string> words;
+    int count = 0;
+    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            words.push_back(Win32Text::Narrow(wide[i]));
+        LocalFree(wide);
+    } else {
+        words.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+    }
+    SetConsoleOutputCP(CP_UTF8);
+    return words;
+}
 
 bool StdoutIsTerminal() { return IsConsole(STD_OUTPUT_HANDLE); }
 bool StderrIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }

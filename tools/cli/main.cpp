@@ -5,9 +5,12 @@
 #include "diag/Result.h"
 #include "diag/Version.h"
 #include "tools/cli/CliCommands.h"
+#include "tools/cli/CliConsole.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -46,12 +49,13 @@ void PrintUsage(std::FILE* out)
         std::fprintf(out, "  %s\n", c.usage);
 }
 
-int Run(int argc, char** argv)
+int Run(const std::vector<std::string>& argv)
 {
     cli::GlobalOptions global;
     cli::Args words;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    const std::size_t argc = argv.size();
+    for (std::size_t i = 0; i < argc; ++i) {
+        const std::string& arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
             return cli::kExitOk;
@@ -96,7 +100,7 @@ int main(int argc, char** argv)
     LogFileSink logFile;
     const bool logging = logFile.Open(LogFileSink::DefaultFolder(), "tavemo-cli") == Result::Ok;
     LogSink* previous = logging ? Logger::Instance().SetSink(&logFile) : nullptr;
-    const int status = Run(argc, argv);
+    const int status = Run(cli::CommandLineWords(argc, argv));
     if (logging)
         Logger::Instance().SetSink(previous);
     return status;

@@ -24,7 +24,8 @@ public:
     {
         static std::atomic<unsigned> counter{0};
         for (int tries = 0; tries < 100 && !m_file; ++tries) {
-            m_path = target + ".~" + std::to_string(LocalSystem::ProcessId()) + "-" + std::to_string(counter++);
+            m_path = LocalSystem::Utf8Path(target + ".~" + std::to_string(LocalSystem::ProcessId()) + "-" +
+                                           std::to_string(counter++));
             m_file = LocalSystem::CreateNewFile(m_path); // exclusive: never someone else's file
             if (!m_file && errno != EEXIST)
                 break;
@@ -37,8 +38,10 @@ public:
     {
         if (m_file)
             std::fclose(m_file);
-        if (m_created && !m_kept)
-            std::remove(m_path.c_str());
+        if (m_created && !m_kept) {
+            std::error_code ec;
+            std::filesystem::remove(m_path, ec);
+        }
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -63,7 +66,7 @@ public:
         if (!m_error.empty())
             return false;
         std::error_code ec;
-        std::filesystem::rename(m_path, path, ec);
+        std::filesystem::rename(m_path, LocalSystem::Utf8Path(path), ec);
         if (ec) {
             m_error = ec.message();
             return false;
@@ -73,7 +76,7 @@ public:
     }
 
 private:
-    std::string m_path;
+    std::filesystem::path m_path;
     std::FILE* m_file = nullptr;
     std::string m_error;
     bool m_created = false;

@@ -6,10 +6,6 @@
 #include "tools/config/IConfigUnit.h"
 #include "tools/config/CConfigFileReader.h"
 
-#include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -24,22 +20,8 @@ CConfigImport::CConfigImport(RegisterCatalogue& catalogue, IConfigUnit& unit, IC
 
 ImportReport CConfigImport::run(const std::string& path, ConfigFile::Format format)
 {
-    // A folder or a device is no file to import; reading one throws in the
-    // stream library, and nothing may escape the import.
-    std::error_code ec;
     std::vector<uint8_t> bytes;
-    bool read = std::filesystem::is_regular_file(path, ec);
-    if (read) {
-        try {
-            std::ifstream in(path, std::ios::binary);
-            if (in)
-                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            read = in || in.eof();
-        } catch (const std::exception&) {
-            read = false;
-        }
-    }
-    if (!read) {
+    if (!ConfigFile::ReadWholeFile(path, bytes)) {
         ImportReport report;
         report.result = Result::ImportNotOpened;
         return report;
@@ -54,13 +36,18 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
     const bool demo = m_unit.demoMode();
     const bool unitKnown = m_unit.deviceType() > 0;
     const int link = demo ? 0 : m_unit.open();
+    // Outside demo mode nothing is taken from the file unless the unit is
+    // there to write it to: no port, another unit behind the port, or a
+    // unit whose PIN was not accepted stop the import before its first
+    // record.
+    const bool linkOpen = demo || link >= 0;
 
     ConfigFile::CConfigFileReader reader(bytes, format);
     report.headerFound = reader.readHeader();
     int firstFailure = Result::Ok;
     bool failed = false;
     int silentInRow = 0;
-    if (report.headerFound && link != Result::NoLink) {
+    if (report.headerFound && linkOpen) {
         int noted = 0;
         ConfigFile::Record record;
         while (reader.next(record)) {
@@ -141,14 +128,16 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
             report.saveTried = true;
             report.saveResult = m_unit.writeHolding(Reg::SaveToNvram, 1);
         }
-        if (unitKnown)
+        if (unitKnown && linkOpen)
             m_unit.close();
     }
 
     if (!report.headerFound)
         report.result = Result::NotAnExportFile;
-    else if (!demo && link == Result::NoLink)
-        report.result = Result::NoLink;
+    else if (!linkOpen) {
+        report.result = link;
+        report.notReached = link != Result::NoLink && link != Result::AnotherUnit;
+    }
     else if (report.linkLost)
         report.result = Result::LinkLost;
     else if (firstFailure != Result::Ok)
@@ -177,6 +166,11 @@ std::string CConfigImport::Summary(const ImportReport& report)
                "imported.";
     if (report.result == Result::NoLink && report.applied == 0)
         return "No unit is connected: nothing was imported.";
+    if (report.result == Result::AnotherUnit)
+        return "Another unit is attached than the one connected to: nothing was imported.\r\nPress \"Connect\" "
+               "again to import to this unit.";
+    if (report.notReached)
+        return "The unit could not be reached: " + ResultText(report.result) + ".\r\nNothing was imported.";
     std::string text = "Import incomplete.\r\nRecords taken: " + std::to_string(report.applied) +
                        ", written to the unit: " + std::to_string(report.written) + ".";
     if (report.linkLost)

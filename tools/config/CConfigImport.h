@@ -11,7 +11,9 @@
 // Result codes (diag/Result.h): Ok every record applied and written and the
 // unit stored them; NotAnExportFile; ImportNotOpened; ImportIncomplete
 // records skipped, lines not understood or the file cut short; NoLink no
-// unit known outside demo mode; LinkLost three registers in a row got no
+// unit known outside demo mode; AnotherUnit another unit than the one
+// connected to is behind the port; the link's open code when it did not
+// open (nothing is taken from the file then); LinkLost three registers in a row got no
 // answer or the port is gone (the rest is not written); the first failing
 // write's code otherwise. A cancelled import is ImportIncomplete. A value that does not fit a
 // 16-bit register (below -32768 or above 65535) is outside the limits.
@@ -53,6 +55,7 @@ struct ImportReport
     bool linkLost = false;       // the unit fell silent or the port went: the rest was not written
     bool portGone = false;       // of these, the port vanished or hung up
     bool cancelled = false;      // the user stopped it
+    bool notReached = false;     // the link did not open (port busy or gone, PIN not accepted): nothing taken
 
     // Every record applied, every write and the store confirmed.
     bool allOk() const { return result == 0; }

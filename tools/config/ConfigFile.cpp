@@ -1,5 +1,6 @@
 #include "tools/config/ConfigFile.h"
 
+#include "diag/LocalSystem.h"
 #include "model/RegisterCatalogue.h"
 
 #include <cstdio>
@@ -224,6 +225,21 @@ Format ImportFormat(std::string_view path, Format filterFormat)
 {
     const Format byName = FormatOfName(path);
     return byName != Format::None ? byName : filterFormat;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
+    std::FILE* file = LocalSystem::OpenForReading(LocalSystem::Utf8Path(path));
+    if (!file)
+        return false;
+    uint8_t chunk[8192];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool ok = std::ferror(file) == 0;
+    std::fclose(file);
+    return ok;
 }
 
 std::string ExportPath(std::string_view path, Format filterFormat)

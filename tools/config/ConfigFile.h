@@ -81,6 +81,10 @@ Format ImportFormat(std::string_view path, Format filterFormat);
 // (any case); the format is the filter's.
 std::string ExportPath(std::string_view path, Format filterFormat);
 
+// The whole file to import, named in UTF-8; false when it cannot be read
+// (missing, a folder, no permission, a read error).
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+
 // A message lists at most this many addresses; the rest is counted.
 constexpr std::size_t kListedAddresses = 20;
 // "2001, 2002, ..." up to kListedAddresses, then " and N more".

@@ -1,5 +1,6 @@
 #include "tools/rema/ReMaFile.h"
 
+#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 
 #include <algorithm>
@@ -230,7 +231,7 @@ int SaveTableFile(const std::string& path, RegisterCatalogue& catalogue, int sel
                   const uint32_t* map, const Progress& progress)
 {
     const std::string bytes = ExportTable(catalogue, selector, protocol, map, FormatOfName(path), progress);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(LocalSystem::Utf8Path(path), std::ios::binary | std::ios::trunc);
     if (!file)
         return Result::RemaFileNotOpened;
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -241,7 +242,7 @@ int SaveTableFile(const std::string& path, RegisterCatalogue& catalogue, int sel
 ImportResult LoadTableFile(const std::string& path, const RegisterCatalogue& catalogue, int selector, int protocol,
                            std::vector<uint32_t>& out, const Progress& progress, const uint32_t* current)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(LocalSystem::Utf8Path(path), std::ios::binary);
     if (!file)
         return {Result::RemaFileNotOpened, 0};
     std::ostringstream content;

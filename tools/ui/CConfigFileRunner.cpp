@@ -92,9 +92,27 @@ void CConfigFileRunner::showEnd(CDlgProgress& progress, const QString& title, co
 
 CModbusConfigUnit CConfigFileRunner::unitOnLink()
 {
-    return CModbusConfigUnit(
-        m_connection.modbus(), m_connection.state(), [this] { return m_connection.connectUnit(true); },
-        [this] { m_connection.disconnectLink(); });
+    // As every page action: identify, then open the link and make sure the
+    // unit behind it is still the one connected to. A file of another
+    // unit's values, or this unit's file written into another one, would
+    // be a silent mix-up.
+    const auto open = [this] {
+        if (m_connection.demoMode())
+            return m_connection.connectUnit(true); // sends nothing; the stored values stand in
+        const int identified = m_connection.identifyDevice();
+        if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
+            return identified;
+        const int connected = m_connection.connectUnit(true);
+        if (connected != Result::Ok)
+            return connected;
+        if (!m_connection.isSameDevice()) {
+            m_connection.disconnectLink();
+            return Result::AnotherUnit;
+        }
+        return Result::Ok;
+    };
+    return CModbusConfigUnit(m_connection.modbus(), m_connection.state(), open,
+                             [this] { m_connection.disconnectLink(); });
 }
 
 void CConfigFileRunner::ExportConfiguration()
@@ -137,6 +155,9 @@ void CConfigFileRunner::ImportConfiguration()
 
     CDlgProgress progress(QStringLiteral("Import from File"), m_window);
     progress.setObjectName(QStringLiteral("ImportProgress"));
+    // A whole file takes minutes on a slow line: the user may stop it after
+    // the register under way.
+    progress.enableCancel();
     progress.centreOver(m_window);
     progress.show();
     CModbusConfigUnit unit = unitOnLink();

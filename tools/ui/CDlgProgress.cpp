@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -90,6 +91,41 @@ void CDlgProgress::showPercent(int percent)
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void CDlgProgress::enableCancel()
+{
+    if (m_cancel)
+        return;
+    // Events are taken while the work runs: nothing but this box may
+    // receive input then (no second job, no closing the window under it).
+    setWindowModality(Qt::ApplicationModal);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setAutoDefault(false);
+    layout()->addWidget(m_cancel);
+    connect(m_cancel, &QPushButton::clicked, this, [this] {
+        m_cancelled = true;
+        m_cancel->setEnabled(false);
+    });
+}
+
+void CDlgProgress::reject()
+{
+    if (!m_cancel || !m_outcome.isEmpty()) { // nothing to cancel, or the work has ended
+        QDialog::reject();
+        return;
+    }
+    if (m_cancel->isEnabled())
+        m_cancel->click();
+}
+
+bool CDlgProgress::cancelled() const
+{
+    // The work runs on this thread: the click is taken here, between two
+    // registers.
+    if (m_cancel && !m_cancelled)
+        QApplication::processEvents();
+    return m_cancelled;
+}
+
 void CDlgProgress::markFailed()
 {
     m_failed = true;
@@ -98,6 +134,8 @@ void CDlgProgress::markFailed()
 
 void CDlgProgress::finish()
 {
+    if (m_cancel)
+        m_cancel->setEnabled(false);
     setPercent(100);
     SetBarColour(m_failed ? kRed : kGreen);
     m_outcome = m_failed ? QStringLiteral("red") : QStringLiteral("green");

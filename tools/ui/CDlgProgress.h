@@ -16,6 +16,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 class CDlgProgress : public QDialog, public IConfigProgress
 {
@@ -44,6 +45,16 @@ public:
     void finish();
     // The same, failing first when ok is false.
     void finish(bool ok);
+    // Adds a "Cancel" button and makes the box modal (call before show()).
+    // From then on the box takes the user's click while the work runs on
+    // this thread (the rest of the tool takes no input meanwhile), and
+    // cancelled() says whether it came.
+    void enableCancel();
+    bool cancelled() const override;
+    QPushButton* cancelButton() const { return m_cancel; }
+    // With a "Cancel" button, Escape and the title bar's close ask to
+    // cancel too instead of hiding the box while the work goes on.
+    void reject() override;
     // Deletes the box ms milliseconds from now.
     void closeAfter(int ms);
     // Sized to its content and centred over the given widget.
@@ -64,4 +75,6 @@ private:
     QColor m_colour;
     QString m_outcome;
     bool m_failed = false;
+    QPushButton* m_cancel = nullptr;
+    bool m_cancelled = false;
 };

@@ -160,8 +160,8 @@ void CTabUpdate::OnUpdate()
         if (box.clickedButton() != start)
             return;
     }
-    // The path in the process's 8-bit encoding, as the loader takes it.
-    const std::string path = m_path->text().toLocal8Bit().toStdString();
+    // The loader takes file names in UTF-8, as every file of the tool.
+    const std::string path = m_path->text().toStdString();
     std::string port;
     if (m_connection) {
         PortSettings settings;

@@ -27,7 +27,7 @@ public:
     int send(const std::string& bytes) override
     {
         sent.push_back(bytes);
-        return failSendAt == static_cast<int>(sent.size()) ? Result::WriteStalled : 0;
+        return failSendAt == static_cast<int>(sent.size()) ? sendFailure : 0;
     }
     int receive(std::string& reply) override
     {
@@ -44,6 +44,7 @@ public:
     std::vector<std::string> sent;
     std::deque<std::string> replies;
     int failSendAt = 0; // 1 = the first send fails
+    int sendFailure = Result::WriteStalled;
 };
 
 struct Tables : ::testing::Test
@@ -134,6 +135,20 @@ TEST_F(Tables, WriteFailuresStopWithTheirOwnStatusTexts)
     ScriptedLink silent;
     silent.replies = {"ok", ""};
     EXPECT_EQ(StatusText(editor.writeToUnit(silent)), "Error: reading response from target");
+
+    // A port that is gone ends the write (and a read) named as such, at any step.
+    for (int at : {1, 2, 3}) {
+        ScriptedLink gone;
+        gone.failSendAt = at;
+        gone.sendFailure = Result::PortGone;
+        EXPECT_EQ(editor.writeToUnit(gone), Result::PortGone) << at;
+        EXPECT_EQ(gone.sent.size(), static_cast<std::size_t>(at));
+    }
+    ScriptedLink gone;
+    gone.failSendAt = 1;
+    gone.sendFailure = Result::PortGone;
+    std::vector<uint32_t> read;
+    EXPECT_EQ(ReadTable(gone, catalogue, 0, read), Result::PortGone);
 }
 
 TEST_F(Tables, TwoHundredFiftyEntriesAreFetchedInThreeChunks)

@@ -39,6 +39,14 @@ uint16_t TextCrc(const std::string& text, std::size_t from, std::size_t length)
     return Crc16Modbus(text.data() + from, length);
 }
 
+// A step's own failure code, unless the port itself is gone (the adapter
+// pulled out or hung up): that ends the transfer as it ends every other job,
+// named as such.
+int StepFailed(int linkResult, int stepCode)
+{
+    return linkResult == Result::PortGone ? Result::PortGone : stepCode;
+}
+
 } // namespace
 
 int CPortLink::send(const std::string& bytes)
@@ -181,21 +189,21 @@ int ReadTable(ILink& link, const RegisterCatalogue& catalogue, int selector, std
 {
     const Selector& s = SelectorOf(selector);
     out = DefaultMap(catalogue, selector);
-    if (link.send(CountRequest(selector)) < 0)
-        return Result::RemaRequestNotSent;
+    if (const int sent = link.send(CountRequest(selector)); sent < 0)
+        return StepFailed(sent, Result::RemaRequestNotSent);
     std::string reply;
-    if (link.receive(reply) <= 0)
-        return Result::RemaRequestNoReply;
+    if (const int got = link.receive(reply); got <= 0)
+        return StepFailed(got, Result::RemaRequestNoReply);
     const int n = ParseEntryCount(reply, selector);
     if (n < 0)
         return Result::RemaNoCount;
     std::vector<Entry> entries;
     for (int offset = 0; offset < n; offset += kChunkEntries) {
         const int count = std::min(kChunkEntries, n - offset);
-        if (link.send(ChunkRequest(selector, offset, count)) < 0)
-            return Result::RemaChunkNotSent;
-        if (link.receive(reply) <= 0)
-            return Result::RemaChunkNoReply;
+        if (const int sent = link.send(ChunkRequest(selector, offset, count)); sent < 0)
+            return StepFailed(sent, Result::RemaChunkNotSent);
+        if (const int got = link.receive(reply); got <= 0)
+            return StepFailed(got, Result::RemaChunkNoReply);
         if (const int r = ParseChunkReply(reply, count, entries); r != Result::Ok)
             return r;
         for (const Entry& e : entries) {
@@ -241,26 +249,26 @@ int WriteTable(ILink& link, const RegisterCatalogue& catalogue, int selector, co
     if (!IdentityRegistersMoved(catalogue, selector, map).empty())
         return Result::RemaTakesIdentity;
     std::string reply;
-    if (link.send(BeginCommand(selector)) < 0)
-        return Result::RemaBeginNotSent;
-    if (link.receive(reply) <= 0)
-        return Result::RemaBeginNoReply;
+    if (const int sent = link.send(BeginCommand(selector)); sent < 0)
+        return StepFailed(sent, Result::RemaBeginNotSent);
+    if (const int got = link.receive(reply); got <= 0)
+        return StepFailed(got, Result::RemaBeginNoReply);
     if (Refused(reply))
         return Result::RemaBeginRefused;
     // A refused line ends the write before the end command: the unit puts
     // a table in force only at the end, so it keeps its previous one.
     for (const std::string& line : EntryLines(selector, DifferingEntries(catalogue, selector, map))) {
-        if (link.send(line) < 0)
-            return Result::RemaLineNotSent;
-        if (link.receive(reply) <= 0)
-            return Result::RemaLineNoReply;
+        if (const int sent = link.send(line); sent < 0)
+            return StepFailed(sent, Result::RemaLineNotSent);
+        if (const int got = link.receive(reply); got <= 0)
+            return StepFailed(got, Result::RemaLineNoReply);
         if (Refused(reply))
             return Result::RemaLineRefused;
     }
-    if (link.send(EndCommand(selector)) < 0)
-        return Result::RemaEndNotSent;
-    if (link.receive(reply) <= 0)
-        return Result::RemaEndNoReply;
+    if (const int sent = link.send(EndCommand(selector)); sent < 0)
+        return StepFailed(sent, Result::RemaEndNotSent);
+    if (const int got = link.receive(reply); got <= 0)
+        return StepFailed(got, Result::RemaEndNoReply);
     if (Refused(reply))
         return Result::RemaEndRefused;
     return Result::Ok;

@@ -113,7 +113,8 @@ bool ParseEntryLine(const std::string& line, std::vector<Entry>& entries);
 // Reads the selected table from the unit into out (sized and filled anew:
 // the default mapping with the unit's entries over it; entries naming a
 // register the catalogue does not have count as unmapped). out is
-// complete only when the result is Ok.
+// complete only when the result is Ok. Each step that fails ends the
+// transfer with that step's code, or with PortGone when the port went away.
 int ReadTable(ILink& link, const RegisterCatalogue& catalogue, int selector, std::vector<uint32_t>& out);
 // The used addresses a map leaves without a register (the unit's own
 // register is taken away from them), in address order.

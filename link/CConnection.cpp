@@ -441,26 +441,26 @@ void CConnection::switchProtocol(int value)
     m_host.returnToFirstTab();
 }
 
+UnitActionResult CConnection::run(const UnitAction& how, const std::function<int()>& work, UnitActionHooks hooks)
+{
+    if (!hooks.identified)
+        hooks.identified = [this](int) { checkReady(); };
+    return RunUnitAction(*this, how, work, hooks);
+}
+
 int CConnection::saveToNvram()
 {
-    if (m_state.inDemoMode())
-        return 0;
-    const int identified = identifyDevice();
-    if (identified == Result::AnotherUnit)
-        return identified; // the status says so already
-    if (identified == Result::PinNotAccepted) {
-        m_host.setStatusText(StatusLineText(identified));
-        return identified;
+    const UnitActionResult r = run({.inDemo = UnitAction::InDemo::Skip, .identify = true},
+                                   [this] { return m_modbus.writeHolding(Reg::SaveToNvram, 1); });
+    // Another unit and no unit answering are on the status line already.
+    if (r.refused()) {
+        if (r.result == Result::PinNotAccepted)
+            m_host.setStatusText(StatusLineText(r.result));
+        return r.result;
     }
-    if (checkReady() < 0)
-        return Result::NoLink;
-    int rc = connectUnit(true);
-    if (rc == 0)
-        rc = m_modbus.writeHolding(Reg::SaveToNvram, 1);
-    if (m_state.deviceType > 0)
-        m_modbus.disconnect();
-    m_host.setStatusText(StatusLineText(rc));
-    return rc;
+    if (r.outcome != UnitActionResult::Outcome::SkippedInDemo)
+        m_host.setStatusText(StatusLineText(r.result));
+    return r.result;
 }
 
 void CConnection::beginDemoChoice()

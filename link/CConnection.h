@@ -38,6 +38,7 @@
 
 #include "link/CUnitState.h"
 #include "link/IConnectionHost.h"
+#include "link/UnitSession.h"
 
 #include <array>
 #include <cstdint>
@@ -49,7 +50,7 @@ class CModbus;
 class CPassword;
 class RegisterCatalogue;
 
-class CConnection
+class CConnection : public IUnitSessionSteps
 {
 public:
     // The unit restarts with the other protocol; it answers again after this.
@@ -76,6 +77,11 @@ public:
     CConnection(const CConnection&) = delete;
     CConnection& operator=(const CConnection&) = delete;
 
+    // An action on the unit bound at "Connect", in the steps every action
+    // takes (UnitSession.h); the ready check shows "Ready." or that no unit
+    // answered, as checkReady.
+    UnitActionResult run(const UnitAction& how, const std::function<int()>& work, UnitActionHooks hooks = {});
+
     // The "Connect" button: unlock, identify, check the PIN, enable the pages.
     void connectSequence();
 
@@ -86,18 +92,19 @@ public:
     int unitPortSettings(PortSettings& settings);
     // Opens the link with the chosen settings; results are not looked at.
     void connectLink();
-    int connectUnit(bool requireDevice);
+    int connectUnit(bool requireDevice) override;
     void disconnectLink();
+    void disconnect() override { disconnectLink(); }
     int checkReady();
 
-    int identifyDevice();
+    int identifyDevice() override;
     // Re-reads the identity registers over the open link and compares their
     // checksum with the identity of the unit bound at "Connect"; on a
     // mismatch the other unit is marked found (pages off, "another unit is
     // attached: connect again"), on a match the pages go on (only once the
     // unit's PIN was accepted). A failed read counts as the same unit and
     // changes no tab. False without a bound unit; always true in demo mode.
-    bool isSameDevice();
+    bool isSameDevice() override;
     // connectLink, isSameDevice, disconnectLink.
     bool verifySameDevice();
     // Compares the PIN typed with the unit's PIN register, counting wrong
@@ -132,8 +139,8 @@ public:
     CModbus& modbus() { return m_modbus; }
     CUnitState& state() { return m_state; }
     const CUnitState& state() const { return m_state; }
-    int deviceType() const { return m_state.deviceType; }
-    bool demoMode() const { return m_state.inDemoMode(); }
+    int deviceType() const override { return m_state.deviceType; }
+    bool demoMode() const override { return m_state.inDemoMode(); }
     // Whether the last connect passed the PIN check and no other unit has
     // been found behind the port since: the tool may act on the unit.
     bool pinAccepted() const { return m_pinAccepted && !m_otherUnit; }

@@ -1,6 +1,7 @@
 #include "pages/core/CPageEngine.h"
 
 #include "diag/Result.h"
+#include "link/UnitSession.h"
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
 
@@ -67,39 +68,49 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
 {
     if (passedChecks)
         *passedChecks = false;
-    if (m_unit.demoMode())
-        return 0;
-    if (how.identify) {
-        const int identified = m_unit.identifyDevice();
-        if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
-            return refuseUnit(identified);
-        if (checkReady() < 0)
-            return Result::NoLink;
-    }
-    if (how.running)
-        m_host.setStatusText(PageText::kRunning);
-    if (how.overlay)
-        m_host.showBusyOverlay();
-    int result = m_unit.connectUnit();
-    if (result == Result::AnotherUnit || result == Result::PinNotAccepted ||
-        (how.sameDevice && !m_unit.isSameDevice())) {
-        if (unitKnown())
-            m_unit.disconnect();
-        if (how.overlay)
+    // The page's unit as the steps of the one unit session.
+    class PageUnitSteps : public IUnitSessionSteps
+    {
+    public:
+        explicit PageUnitSteps(IUnitAccess& unit) : m_unit(unit) {}
+        bool demoMode() const override { return m_unit.demoMode(); }
+        int deviceType() const override { return m_unit.deviceType(); }
+        int identifyDevice() override { return m_unit.identifyDevice(); }
+        int connectUnit(bool) override { return m_unit.connectUnit(); }
+        bool isSameDevice() override { return m_unit.isSameDevice(); }
+        void disconnect() override { m_unit.disconnect(); }
+
+    private:
+        IUnitAccess& m_unit;
+    } steps(m_unit);
+
+    bool overlayShown = false;
+    UnitActionHooks hooks;
+    hooks.identified = [this](int) { checkReady(); };
+    hooks.started = [&] {
+        if (how.running)
+            m_host.setStatusText(PageText::kRunning);
+        if (how.overlay) {
+            m_host.showBusyOverlay();
+            overlayShown = true;
+        }
+    };
+    const UnitActionResult r = RunUnitAction(
+        steps, {.inDemo = ::UnitAction::InDemo::Skip, .identify = how.identify, .sameDevice = how.sameDevice}, work,
+        hooks);
+    if (r.refused()) {
+        if (overlayShown)
             m_host.hideBusyOverlay();
-        return refuseUnit(result == Result::PinNotAccepted ? result : Result::AnotherUnit);
+        // No unit answered: the ready check has said so.
+        return r.result == Result::NoLink ? r.result : refuseUnit(r.result);
     }
     if (passedChecks)
-        *passedChecks = true;
-    if (result == 0)
-        result = work();
-    if (unitKnown())
-        m_unit.disconnect();
-    if (how.report)
-        m_host.setStatusText(StatusLineText(result));
-    if (how.overlay)
+        *passedChecks = r.passedChecks();
+    if (how.report && r.passedChecks())
+        m_host.setStatusText(StatusLineText(r.result));
+    if (overlayShown)
         m_host.hideBusyOverlay();
-    return result;
+    return r.result;
 }
 
 int CPageEngine::refuseUnit(int code)

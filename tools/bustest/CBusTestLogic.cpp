@@ -29,31 +29,23 @@ std::optional<uint16_t> CBusTestLogic::word(std::string_view text, int32_t min, 
 CBusTestLogic::Outcome CBusTestLogic::run(const std::function<int(CModbus&)>& command,
                                           const std::function<std::string(int)>& logLine)
 {
-    if (m_connection.demoMode()) {
-        m_host.setStatusText(StatusLineText(Result::DemoMode));
-        return Refused(Result::DemoMode);
-    }
     // The unit may have been swapped or switched off since it was connected:
-    // ask it again what it is before anything goes to it.
-    // Only the unit connected to with its PIN: another one behind the port
-    // (the connection says so) or none connected yet gets nothing.
-    if (const int identified = m_connection.identifyDevice();
-        identified == Result::AnotherUnit || identified == Result::PinNotAccepted) {
-        if (identified == Result::PinNotAccepted)
-            m_host.setStatusText(StatusLineText(identified));
-        return Refused(identified);
+    // it is asked again what it is before anything goes to it. Only the unit
+    // connected to with its PIN gets a command. A link that does not open
+    // fails the command itself (port closed), which then stands in the log
+    // and on the status line.
+    const UnitActionResult r = m_connection.run(
+        {.inDemo = UnitAction::InDemo::Refuse, .identify = true, .requireDevice = false, .runWithoutLink = true},
+        [&] { return command(m_connection.modbus()); },
+        {.started = [this] { m_host.setStatusText(PageText::kRunning); }});
+    if (r.refused()) {
+        // Another unit and no unit answering are on the status line already.
+        if (r.result == Result::DemoMode || r.result == Result::PinNotAccepted)
+            m_host.setStatusText(StatusLineText(r.result));
+        return Refused(r.result);
     }
-    if (m_connection.checkReady() < 0)
-        return Refused(Result::NoLink);
-
-    m_host.setStatusText(PageText::kRunning);
-    // A link that did not open fails the command itself (port closed), which
-    // then stands in the log and the status line.
-    m_connection.connectUnit(false);
-    const int result = command(m_connection.modbus());
     if (m_log)
-        m_log->append(logLine(result));
-    m_connection.disconnectLink();
-    m_host.setStatusText(StatusLineText(result));
-    return {.ran = true, .result = result, .shown = std::nullopt};
+        m_log->append(logLine(r.result));
+    m_host.setStatusText(StatusLineText(r.result));
+    return {.ran = true, .result = r.result, .shown = std::nullopt};
 }

@@ -13,6 +13,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 const QString kTextFilter = QStringLiteral("Text (*.csv)");
@@ -92,27 +94,19 @@ void CConfigFileRunner::showEnd(CDlgProgress& progress, const QString& title, co
 
 CModbusConfigUnit CConfigFileRunner::unitOnLink()
 {
-    // As every page action: identify, then open the link and make sure the
-    // unit behind it is still the one connected to. A file of another
-    // unit's values, or this unit's file written into another one, would
-    // be a silent mix-up.
-    const auto open = [this] {
-        if (m_connection.demoMode())
-            return m_connection.connectUnit(true); // sends nothing; the stored values stand in
-        const int identified = m_connection.identifyDevice();
-        if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
-            return identified;
-        const int connected = m_connection.connectUnit(true);
-        if (connected != Result::Ok)
-            return connected;
-        if (!m_connection.isSameDevice()) {
-            m_connection.disconnectLink();
-            return Result::AnotherUnit;
-        }
-        return Result::Ok;
+    // The unit session's steps as every page action takes them: a file of
+    // another unit's values, or this unit's file written into another one,
+    // would be a silent mix-up. In demo mode nothing opens (DemoMode): the
+    // stored values stand in for the unit.
+    auto begun = std::make_shared<UnitActionResult>();
+    const auto open = [this, begun] {
+        *begun = BeginUnitAction(m_connection,
+                                 {.inDemo = UnitAction::InDemo::Refuse, .identify = true, .sameDevice = true},
+                                 {.identified = [](int) {}});
+        return begun->result;
     };
-    return CModbusConfigUnit(m_connection.modbus(), m_connection.state(), open,
-                             [this] { m_connection.disconnectLink(); });
+    const auto close = [this, begun] { EndUnitAction(m_connection, *begun); };
+    return CModbusConfigUnit(m_connection.modbus(), m_connection.state(), open, close);
 }
 
 void CConfigFileRunner::ExportConfiguration()

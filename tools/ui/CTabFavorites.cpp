@@ -354,42 +354,45 @@ void CTabFavorites::defaultList()
 
 // ---- the unit --------------------------------------------------------------------
 
-bool CTabFavorites::startUnitAction()
+UnitActionResult CTabFavorites::runOnUnit(bool sameDevice, const std::function<int(ReMa::ILink&)>& transfer,
+                                          bool* reachedLink)
 {
-    if (m_connection.demoMode())
-        return false;
     // Only the unit connected to with its PIN: another one behind the port
-    // (the connection says so) or none connected yet gets nothing.
-    if (const int identified = m_connection.identifyDevice();
-        identified == Result::AnotherUnit || identified == Result::PinNotAccepted) {
-        if (identified == Result::PinNotAccepted)
-            m_host.setStatusText(StatusLineText(identified));
-        return false;
-    }
-    if (m_connection.checkReady() < 0)
-        return false;
-    m_host.setStatusText(kRunning);
-    m_host.showBusyOverlay();
-    return true;
+    // (the connection says so) or none connected yet gets nothing. The
+    // link is closed after every action, whatever the unit answered: no
+    // port stays open between the installer's actions.
+    bool overlay = false;
+    const UnitActionResult r = m_connection.run(
+        {.inDemo = UnitAction::InDemo::Skip, .identify = true, .requireDevice = false, .sameDevice = sameDevice},
+        [&] {
+            ReMa::CPortLink link(m_connection.modbus());
+            return transfer(link);
+        },
+        {.started =
+             [&] {
+                 m_host.setStatusText(kRunning);
+                 m_host.showBusyOverlay();
+                 overlay = true;
+             }});
+    if (overlay)
+        m_host.hideBusyOverlay();
+    if (reachedLink)
+        *reachedLink = overlay;
+    if (r.refused() && r.result == Result::PinNotAccepted)
+        m_host.setStatusText(StatusLineText(r.result));
+    return r;
 }
 
 void CTabFavorites::readFromTarget()
 {
-    if (!startUnitAction())
-        return;
-    if (m_connection.connectUnit(false) != 0) {
-        m_host.hideBusyOverlay();
+    const UnitActionResult r =
+        runOnUnit(false, [this](ReMa::ILink& link) { return m_editor.readFromUnit(link); }, nullptr);
+    if (r.outcome == UnitActionResult::Outcome::NotConnected) {
         m_host.setStatusText(kNoConnectionFound);
-        return;
+    } else if (r.ran()) {
+        edited();
+        m_host.setStatusText(ReMa::StatusText(r.result));
     }
-    ReMa::CPortLink link(m_connection.modbus());
-    const int r = m_editor.readFromUnit(link);
-    // The link is closed after every action, whatever the unit answered:
-    // no port stays open between the installer's actions.
-    m_connection.disconnectLink();
-    edited();
-    m_host.hideBusyOverlay();
-    m_host.setStatusText(ReMa::StatusText(r));
 }
 
 void CTabFavorites::writeToTarget()
@@ -418,26 +421,18 @@ void CTabFavorites::writeToTarget()
             return;
         }
     }
-    if (!startUnitAction())
-        return;
-    const int connected = m_connection.connectUnit(false);
-    if (connected == 0 && !m_connection.isSameDevice()) {
-        m_connection.disconnectLink();
-        m_host.hideBusyOverlay();
+    bool reachedLink = false;
+    const UnitActionResult r =
+        runOnUnit(true, [this](ReMa::ILink& link) { return m_editor.writeToUnit(link); }, &reachedLink);
+    if (r.refused() && r.result == Result::AnotherUnit && reachedLink) {
+        // The unit behind the open link is not the one connected to.
         m_host.selectFirstTab();
         m_host.setStatusText(kNoConnectionToTarget);
-        return;
-    }
-    if (connected != 0) {
-        m_host.hideBusyOverlay();
+    } else if (r.outcome == UnitActionResult::Outcome::NotConnected) {
         m_host.setStatusText(kNoConnectionToTarget);
-        return;
+    } else if (r.ran()) {
+        m_host.setStatusText(ReMa::StatusText(r.result));
     }
-    ReMa::CPortLink link(m_connection.modbus());
-    const int r = m_editor.writeToUnit(link);
-    m_connection.disconnectLink();
-    m_host.hideBusyOverlay();
-    m_host.setStatusText(ReMa::StatusText(r));
 }
 
 // ---- files -----------------------------------------------------------------------

@@ -13,6 +13,7 @@
 // they wait for the unit (up to 2000 ms a reply).
 #pragma once
 
+#include "link/UnitSession.h"
 #include "pages/core/ITabPage.h"
 #include "tools/rema/CReMaEditor.h"
 #include "tools/ui/CDlgProgress.h"
@@ -94,9 +95,12 @@ private:
     // An edit action, then the mapping and the list shown anew.
     void edited();
     QString chooseFile(bool save, const QString& title, const QString& proposed);
-    // The start of reading and writing the shown list: false in demo
-    // mode or without a ready unit; else "Running..." and the busy overlay.
-    bool startUnitAction();
+    // Reading or writing the shown list: the unit session's steps (nothing
+    // in demo mode or without a ready unit), "Running..." and the busy
+    // overlay around the transfer; reachedLink (may be null) says whether
+    // the checks before the link passed.
+    UnitActionResult runOnUnit(bool sameDevice, const std::function<int(ReMa::ILink&)>& transfer,
+                               bool* reachedLink);
     // A file export (save) or import: the file chosen, then transfer runs
     // under the progress box; the status line names the outcome.
     using FileTransfer = std::function<ReMa::ImportResult(const std::string& path, const ReMa::Progress& progress)>;

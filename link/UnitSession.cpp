@@ -1,0 +1,69 @@
+#include "link/UnitSession.h"
+
+#include "diag/Result.h"
+
+namespace {
+
+UnitActionResult Ending(UnitActionResult::Outcome outcome, int code)
+{
+    UnitActionResult r;
+    r.outcome = outcome;
+    r.result = code;
+    return r;
+}
+
+} // namespace
+
+UnitActionResult BeginUnitAction(IUnitSessionSteps& unit, const UnitAction& how, const UnitActionHooks& hooks)
+{
+    using Outcome = UnitActionResult::Outcome;
+    if (unit.demoMode()) {
+        switch (how.inDemo) {
+        case UnitAction::InDemo::Skip: return Ending(Outcome::SkippedInDemo, Result::Ok);
+        case UnitAction::InDemo::Refuse: return Ending(Outcome::Refused, Result::DemoMode);
+        case UnitAction::InDemo::Offline: return Ending(Outcome::Ran, Result::Ok);
+        }
+    }
+    if (how.identify) {
+        const int identified = unit.identifyDevice();
+        if (identified == Result::AnotherUnit || identified == Result::PinNotAccepted)
+            return Ending(Outcome::Refused, identified);
+        const int type = unit.deviceType();
+        if (hooks.identified)
+            hooks.identified(type);
+        if (type < 0)
+            return Ending(Outcome::Refused, Result::NoLink);
+    }
+    if (hooks.started)
+        hooks.started();
+    const int connected = unit.connectUnit(how.requireDevice);
+    if (connected == Result::AnotherUnit || connected == Result::PinNotAccepted)
+        return Ending(Outcome::Refused, connected);
+    if (connected == Result::Ok && how.sameDevice && !unit.isSameDevice()) {
+        unit.disconnect();
+        return Ending(Outcome::Refused, Result::AnotherUnit);
+    }
+    if (connected != Result::Ok && !how.runWithoutLink)
+        return Ending(Outcome::NotConnected, connected);
+    UnitActionResult begun = Ending(Outcome::Ran, connected);
+    begun.linkOpen = connected == Result::Ok;
+    return begun;
+}
+
+void EndUnitAction(IUnitSessionSteps& unit, const UnitActionResult& begun)
+{
+    if (begun.linkOpen)
+        unit.disconnect();
+}
+
+UnitActionResult RunUnitAction(IUnitSessionSteps& unit, const UnitAction& how, const std::function<int()>& work,
+                               const UnitActionHooks& hooks)
+{
+    UnitActionResult r = BeginUnitAction(unit, how, hooks);
+    if (!r.ran())
+        return r;
+    r.result = work();
+    EndUnitAction(unit, r);
+    r.linkOpen = false;
+    return r;
+}

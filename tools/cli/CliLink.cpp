@@ -51,7 +51,7 @@ int CommandFailure(const std::string& what, int result, const CModbus& modbus, u
 
 struct Unit
 {
-    CModbus& modbus = theModbus;
+    CModbus modbus; // its own client: nothing of one port is shared with another
     RegisterCatalogue catalogue;
     CUnitState state;
     ~Unit()

@@ -305,27 +305,33 @@ bool CTavemoConfigurationToolDlg::confirmClose()
     return !current || current->confirmLeave();
 }
 
-void CTavemoConfigurationToolDlg::SetStatusText(const QString& text)
+void CTavemoConfigurationToolDlg::SetStatusText(const QString& text, std::optional<int> code)
 {
-    if (text == m_statusText)
+    if (text == m_statusText && code == m_statusCode)
         return;
     m_statusText = demoMode() ? QStringLiteral("Demo mode is active.") : text;
+    m_statusCode = code;
     const QString lower = m_statusText.toLower();
-    const bool error = lower.contains(QLatin1String("error"));
+    const bool error = code ? *code != Result::Ok : lower.contains(QLatin1String("error"));
     m_status->setColourFlags(error, lower.contains(QLatin1String("demo")));
     m_status->setText(m_statusText);
     m_detail->setColourFlags(error, false);
-    m_detail->setText(QString::fromStdString(detailText(m_statusText.toStdString())));
+    m_detail->setText(QString::fromStdString(detailText(m_statusText.toStdString(), code)));
     updateUnitCaption();
 }
 
-std::string CTavemoConfigurationToolDlg::detailText(const std::string& statusLine) const
+std::string CTavemoConfigurationToolDlg::detailText(const std::string& statusLine, std::optional<int> code) const
 {
+    // Without a code, the one the line shows ("Error: -4").
+    if (!code)
+        code = StatusLineCode(statusLine);
     // A port that could not be opened: the code's words, then the port's
     // own details (the device's group, the program holding it, unplugged).
-    for (int code : {Result::PortNoAccess, Result::PortBusy, Result::PortGone})
-        if (statusLine == StatusLineText(code) && !m_modbus.openProblem().empty())
-            return OpenFailureText(code, m_modbus.openProblem());
+    if (code && (*code == Result::PortNoAccess || *code == Result::PortBusy || *code == Result::PortGone) &&
+        !m_modbus.openProblem().empty())
+        return OpenFailureText(*code, m_modbus.openProblem());
+    if (code)
+        return *code == Result::Ok ? std::string() : ResultText(*code);
     return StatusDetailText(statusLine);
 }
 

@@ -35,6 +35,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CConfigFileRunner;
@@ -69,7 +70,10 @@ public:
     ~CTavemoConfigurationToolDlg() override;
 
     // The window's services.
-    void SetStatusText(const QString& text);
+    // The status line; with a result code (diag/Result.h) the detail line
+    // gives the code's words and the colour follows the code, without one
+    // both follow the text ("Error: -4" and the like).
+    void SetStatusText(const QString& text, std::optional<int> code = std::nullopt);
     QString statusText() const { return m_statusText; }
     void SetRegisterInfo(const QString& text);
     // The busy overlay "Please wait, data transfer is running..."; both act
@@ -98,6 +102,7 @@ public:
 
     // IMainWindow
     void setStatusText(const std::string& text) override { SetStatusText(QString::fromStdString(text)); }
+    void setStatus(const std::string& text, int code) override { SetStatusText(QString::fromStdString(text), code); }
     void setRegisterInfo(const std::string& text) override { SetRegisterInfo(QString::fromStdString(text)); }
     void showBusyOverlay() override { ShowBusyOverlay(); }
     void hideBusyOverlay() override { HideBusyOverlay(); }
@@ -180,13 +185,14 @@ private:
     bool demoMode() const;
     int deviceType() const;
     // The detail line's words for a status line text.
-    std::string detailText(const std::string& statusLine) const;
+    std::string detailText(const std::string& statusLine, std::optional<int> code) const;
 
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;
     CTestLog m_testLog; // before the pages, which write into it
 
     QString m_statusText;
+    std::optional<int> m_statusCode;
     QString m_infoText;
     int m_lastTab = -1;
     bool m_started = false;

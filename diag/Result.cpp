@@ -132,6 +132,20 @@ std::string StatusLineText(int code)
     return text;
 }
 
+std::optional<int> StatusLineCode(const std::string& line)
+{
+    static constexpr std::string_view kError = "Error: ";
+    const std::string_view text(line);
+    if (text.substr(0, kError.size()) != kError)
+        return std::nullopt;
+    const std::string_view rest = text.substr(kError.size());
+    int code = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
+    if (ec == std::errc() && end == rest.data() + rest.size() && !rest.empty())
+        return code;
+    return std::nullopt;
+}
+
 std::string StatusDetailText(const std::string& line)
 {
     static constexpr std::string_view kError = "Error: ";
@@ -139,10 +153,8 @@ std::string StatusDetailText(const std::string& line)
     if (text.substr(0, kError.size()) != kError)
         return {};
     const std::string_view rest = text.substr(kError.size());
-    int code = 0;
-    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
-    if (ec == std::errc() && end == rest.data() + rest.size())
-        return ResultText(code);
+    if (const std::optional<int> code = StatusLineCode(line))
+        return ResultText(*code);
     if (rest.starts_with("No device connected"))
         return "no unit identified, or its PIN was not accepted: choose the adapter's port on the COM-Interface "
                "page and connect";

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace Result {
@@ -160,6 +161,10 @@ std::string ResultText(int code);
 
 // "Done." for 0, else "Error: %i" with the code, as the status line shows it.
 std::string StatusLineText(int code);
+
+// The code an "Error: %i" line shows; none for any other text. Only for
+// texts that come without their code: a status report carries its code.
+std::optional<int> StatusLineCode(const std::string& statusLine);
 
 // The words that go with a status line text: ResultText of the code of an
 // "Error: %i" line, a hint for the tool's other error lines ("Error: No

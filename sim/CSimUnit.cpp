@@ -673,8 +673,13 @@ std::string CSimUnit::remaCommand(int k, bool write, const std::string& args)
     const auto size = static_cast<uint32_t>(RegisterCatalogue::Count(static_cast<RegisterTableKind>(k)));
     if (!write) {
         const auto& table = m_remap[k];
-        if (args.empty())
+        if (args.empty()) {
+            if (m_options.remaCountFault == 1)
+                return {};
+            if (m_options.remaCountFault == 2)
+                return std::string("C ") + kMark[k] + " busy";
             return std::string("C ") + kMark[k] + " " + Num(static_cast<long long>(table.size()));
+        }
         std::size_t pos = 0;
         long long offset = 0, count = 0;
         if (!TakeInt(args, pos, &offset) || !TakeSpace(args, pos) || !TakeInt(args, pos, &count) ||

@@ -66,6 +66,7 @@ struct SimOptions
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
     std::vector<uint16_t> failWrites; // holding registers whose writes are refused
     int remaBadChunk = 0;            // this chunk (from 1) of a ReMa table read gets a wrong checksum
+    int remaCountFault = 0;          // a ReMa table request: 1 gets no answer, 2 an answer without a count
     int remaRefuseLine = 0;          // this entry line (from 1) of a ReMa table write is refused
     int silentAfter = 0;    // answers this many commands, then never again (0 = no limit)
     // Holding registers that start with a word of their own, whatever the

@@ -78,6 +78,7 @@ void PrintUsage(std::FILE* out)
         "  --fail-write ADDR     writes of holding ADDR are refused (repeatable)\n"
         "  --rema-bad-chunk N    the N-th chunk (from 1) of a ReMa table read has a wrong checksum\n"
         "  --rema-refuse-line N  the N-th entry line (from 1) of a ReMa table write is refused\n"
+        "  --rema-count-fault N  a ReMa table request gets no answer (1) or one without a count (2)\n"
         "  --holding ADDR=VALUE  holding ADDR starts at VALUE (-32768..65535, repeatable)\n"
         "download (the unit's side of the firmware download):\n",
         out);
@@ -133,6 +134,7 @@ int main(int argc, char** argv)
                    {"--wrong-echo", &options.wrongEchoEvery, 1, 1000000},
                    {"--rema-bad-chunk", &options.remaBadChunk, 1, 100},
                    {"--rema-refuse-line", &options.remaRefuseLine, 1, 100},
+                   {"--rema-count-fault", &options.remaCountFault, 1, 2},
                    {"--delay", &options.replyDelayMs, 0, 600000},
                    {"--silent-after", &options.silentAfter, 1, 100000000}};
     for (int i = 1; i < argc; ++i) {

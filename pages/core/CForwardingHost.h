@@ -13,6 +13,7 @@ public:
     explicit CForwardingHost(IPageHost& outer) : m_outer(outer) {}
 
     void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
+    void setStatus(const std::string& text, int code) override { m_outer.setStatus(text, code); }
     void setRegisterInfo(const std::string& text) override { m_outer.setRegisterInfo(text); }
     void showBusyOverlay() override { m_outer.showBusyOverlay(); }
     void hideBusyOverlay() override { m_outer.hideBusyOverlay(); }

@@ -5,6 +5,8 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
+#include "diag/Result.h"
+
 #include <string>
 
 class IPageHost
@@ -14,6 +16,12 @@ public:
 
     // The status line. Texts are UTF-8.
     virtual void setStatusText(const std::string& text) = 0;
+    // The status line with the result it reports (Ok, or the failure's code
+    // from diag/Result.h): the window explains the code in its own words
+    // beside it and colours the line by it, whatever the text says.
+    virtual void setStatus(const std::string& text, int code) { (void)code, setStatusText(text); }
+    // "Done." or "Error: %i" for a result, carrying its code.
+    void showResult(int code) { setStatus(StatusLineText(code), code); }
     // The register information line; the host ignores an unchanged text.
     virtual void setRegisterInfo(const std::string& text) = 0;
     // "Please wait, data transfer is running..."; both act only while a

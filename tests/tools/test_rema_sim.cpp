@@ -209,7 +209,36 @@ TEST_F(ReMaPage, ADamagedChunkLeavesTheShownTableAsItWas)
     const QStringList before = page()->lineTexts();
     click("Read shown List from Target");
     EXPECT_EQ(window->statusText(), "Error: -12");
+    EXPECT_EQ(window->statusDetail().toStdString(), ResultText(Result::RemaChunkCrcWrong));
     EXPECT_EQ(page()->lineTexts(), before);
+}
+
+TEST_F(ReMaPage, EachFailedRequestIsExplainedInItsOwnWords)
+{
+    // The page keeps its short texts; the detail line gives the ReMa step's
+    // own words, not those of a register command with the same number.
+    const struct
+    {
+        const char* fault;
+        const char* status;
+        int code;
+    } cases[] = {{"1", "Error: -2", Result::RemaRequestNoReply}, {"2", "Error: -3", Result::RemaNoCount}};
+    for (const auto& c : cases) {
+        std::vector<std::string> options = Unit();
+        options.insert(options.end(), {"--rema-count-fault", c.fault});
+        connect(options);
+        open("ReMa");
+        click("Read shown List from Target");
+        EXPECT_EQ(window->statusText(), c.status);
+        EXPECT_EQ(window->statusDetail().toStdString(), ResultText(c.code)) << c.status;
+        EXPECT_EQ(window->statusDetail().indexOf("limits"), -1);
+    }
+    // A chunk request that could not be sent ("Error: -10"), as the page
+    // reports it: not a failed register read.
+    window->setStatus(ReMa::StatusText(Result::RemaChunkNotSent), Result::RemaChunkNotSent);
+    EXPECT_EQ(window->statusText(), "Error: -10");
+    EXPECT_EQ(window->statusDetail().toStdString(), ResultText(Result::RemaChunkNotSent));
+    connect(Unit());
 }
 
 TEST_F(ReMaPage, InDemoModeTheUnitButtonsAreOff)

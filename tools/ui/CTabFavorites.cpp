@@ -379,7 +379,7 @@ UnitActionResult CTabFavorites::runOnUnit(bool sameDevice, const std::function<i
     if (reachedLink)
         *reachedLink = overlay;
     if (r.refused() && r.result == Result::PinNotAccepted)
-        m_host.setStatusText(StatusLineText(r.result));
+        m_host.showResult(r.result);
     return r;
 }
 
@@ -388,10 +388,10 @@ void CTabFavorites::readFromTarget()
     const UnitActionResult r =
         runOnUnit(false, [this](ReMa::ILink& link) { return m_editor.readFromUnit(link); }, nullptr);
     if (r.outcome == UnitActionResult::Outcome::NotConnected) {
-        m_host.setStatusText(kNoConnectionFound);
+        m_host.setStatus(kNoConnectionFound, r.result);
     } else if (r.ran()) {
         edited();
-        m_host.setStatusText(ReMa::StatusText(r.result));
+        m_host.setStatus(ReMa::StatusText(r.result), r.result);
     }
 }
 
@@ -427,11 +427,11 @@ void CTabFavorites::writeToTarget()
     if (r.refused() && r.result == Result::AnotherUnit && reachedLink) {
         // The unit behind the open link is not the one connected to.
         m_host.selectFirstTab();
-        m_host.setStatusText(kNoConnectionToTarget);
+        m_host.setStatus(kNoConnectionToTarget, Result::AnotherUnit);
     } else if (r.outcome == UnitActionResult::Outcome::NotConnected) {
-        m_host.setStatusText(kNoConnectionToTarget);
+        m_host.setStatus(kNoConnectionToTarget, r.result);
     } else if (r.ran()) {
-        m_host.setStatusText(ReMa::StatusText(r.result));
+        m_host.setStatus(ReMa::StatusText(r.result), r.result);
     }
 }
 
@@ -481,5 +481,5 @@ void CTabFavorites::transferFile(bool save, const FileTransfer& transfer)
     const ReMa::ImportResult r = transfer(path.toStdString(), [box](int p) { box->setPercent(p); });
     box->finish(r.code == 0);
     box->closeAfter(kProgressCloseAfterMs);
-    m_host.setStatusText(ReMa::FileErrorText(r, path.toStdString()));
+    m_host.setStatus(ReMa::FileErrorText(r, path.toStdString()), r.code);
 }

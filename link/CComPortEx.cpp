@@ -51,6 +51,7 @@ int CComPortEx::startReceiver()
     if (m_selectedPort < 0 || m_selectedPort >= static_cast<int>(m_ports.size()))
         return Result::NoPortSelected;
     m_stop.store(false);
+    m_gone.store(false);
     m_running.store(true);
     m_thread = std::thread(&CComPortEx::receiveThread, this);
     return Result::Ok;
@@ -84,7 +85,12 @@ void CComPortEx::receiveThread()
             pause();
             continue;
         }
-        if (getArray(byte, 1, nullptr, kReceiveTimeoutMs) <= 0) {
+        const int got = getArray(byte, 1, nullptr, kReceiveTimeoutMs);
+        if (got == Result::PortGone) {
+            m_gone.store(true);
+            break;
+        }
+        if (got <= 0) {
             pause();
             continue;
         }

@@ -11,7 +11,9 @@
 //   - each block is logged as "serial port state: connected" (Appl, INFO),
 //     handed to processRx, and logged as text (ExtDev, INFO) when refused;
 //   - after each block the thread ends itself once the status owner
-//     reports the download finished.
+//     reports the download finished;
+//   - a port that vanishes or hangs up ends the thread at once, and
+//     portGone() says so until the next startReceiver.
 //
 // Result codes (diag/Result.h): startReceiver Ok started, NoPortSelected
 // (nothing started); the other operations report nothing or a count. The
@@ -70,6 +72,8 @@ public:
     // Asks the thread to end and waits for it (see the thread rules).
     void stopReceiver();
     bool receiverRunning() const { return m_running.load(); }
+    // The receive thread met a port that is gone (unplugged, hung up).
+    bool portGone() const { return m_gone.load(); }
 
     // Stops the receive thread first (unless called on it).
     void close() override;
@@ -87,4 +91,5 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_gone{false};
 };

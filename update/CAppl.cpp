@@ -28,7 +28,11 @@ void CAppl::openPort(const std::string& name) { m_port.selectPort(name); }
 
 int CAppl::startReceiver() { return m_port.startReceiver(); }
 
-int CAppl::Start() { return m_swdl.Start(); }
+int CAppl::Start()
+{
+    m_writeGone.store(false);
+    return m_swdl.Start();
+}
 
 Logger& CAppl::rxLogger() { return Logger::Instance(); }
 
@@ -46,7 +50,10 @@ bool CAppl::transmit(const uint8_t* bytes, int32_t length)
     // bytes from each other.
     if (std::this_thread::get_id() == m_rxThread.load() || !m_port.receiverRunning())
         m_port.purgeInput();
-    return m_port.putArray(bytes, length) == 0;
+    const int rc = m_port.putArray(bytes, length);
+    if (rc == Result::PortGone)
+        m_writeGone.store(true);
+    return rc == Result::Ok;
 }
 
 bool CAppl::processRx(const uint8_t* data, int length)
@@ -71,6 +78,8 @@ int CAppl::Drive(const ReportFn& report)
             return Result::DownloadCanceled;
         if (progress >= 100)
             return s == int32_t(SwDlState::Reboot) ? Result::Ok : Result::DownloadFailed;
+        if (m_port.portGone() || m_writeGone.load())
+            return Result::PortGone;
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
     }
 }

@@ -15,7 +15,9 @@
 // Result codes (diag/Result.h): LoadDNL and Start as CSwDl's (Ok, the
 // file's failure, NoValidFile); startReceiver Ok started, NoPortSelected;
 // Drive Ok the unit reached Reboot, DownloadFailed the download ended in
-// Error, DownloadCanceled by the report callback.
+// Error, DownloadCanceled by the report callback, PortGone the port vanished
+// or hung up (at once: a unit behind a pulled adapter never answers, and
+// waiting for the resends would only hold the user for a minute).
 //
 // Thread rules: LoadDNL, openPort, startReceiver, Start, Drive and
 // stopAndClose belong to the one thread that runs the download. The receive
@@ -73,6 +75,7 @@ public:
     uint32_t payloadLength() const { return m_swdl.payloadLength(); }
     void* owner() const { return m_owner; }
     CSwDl& swdl() { return m_swdl; }
+    const CSwDl& swdl() const { return m_swdl; }
     CComPortEx& port() { return m_port; }
 
     // ISwDlTx: false when no port is selected or the write failed.
@@ -89,4 +92,5 @@ private:
     CComPortEx m_port;  // receive thread, goes first
     std::unique_ptr<uint8_t[]> m_rxLine; // the receive thread's copy to decode in place
     std::atomic<std::thread::id> m_rxThread{};
+    std::atomic<bool> m_writeGone{false}; // a write met a port that is gone
 };

@@ -111,12 +111,14 @@ TEST(DownloadSim, ThousandBytesReachTheUnitAndItReboots)
     EXPECT_TRUE(log.has("SwDl: transfer 512 (0/1000)"));
     EXPECT_TRUE(log.has("SwDl: transfer 488 (512/1000)"));
     EXPECT_EQ(sim.savedImage(), PayloadOf(1000));
+
+    // Back from its reboot the unit reports the new firmware (2.1.0 as 2100).
+    // The tool is done once the Reboot frame is written; the unit notes it
+    // in its transcript only once it has read it, so look after the reboot.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
     const std::string t = sim.transcript();
     EXPECT_NE(t.find("download: image of 1000 bytes accepted"), std::string::npos) << t;
     EXPECT_NE(t.find("download: rebooting, back with version 2.1.0"), std::string::npos) << t;
-
-    // Back from its reboot the unit reports the new firmware (2.1.0 as 2100).
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
     CModbus modbus;
     ASSERT_EQ(modbus.connect(sim.device()), 0);
     uint16_t firmware = 0;

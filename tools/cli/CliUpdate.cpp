@@ -6,32 +6,15 @@
 #include "diag/Result.h"
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliConsole.h"
-#include "update/CAppl.h"
 #include "update/CDnlFile.h"
+#include "update/CDownloadSession.h"
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
 namespace cli {
 
 namespace {
-
-// The file's failure in words; a CRC failure also names the CRC the file
-// carries and the one its bytes give.
-int FileFailure(const std::string& path, const CDnlFile& file, int rc)
-{
-    std::string why = ResultText(rc);
-    if ((rc == Result::FileCrcWrong || rc == Result::ImageCrcWrong) &&
-        file.crcFound() != file.crcExpected()) {
-        char crcs[64];
-        std::snprintf(crcs, sizeof crcs, " (CRC found 0x%08X, expected 0x%08X)", unsigned(file.crcFound()),
-                      unsigned(file.crcExpected()));
-        why += crcs;
-    }
-    std::fprintf(stderr, "tavemo-cli: %s: %s\n", path.c_str(), why.c_str());
-    return kExitFailure;
-}
 
 std::string Join(const std::vector<std::string>& items)
 {
@@ -41,35 +24,23 @@ std::string Join(const std::vector<std::string>& items)
     return out.empty() ? "no device" : out;
 }
 
-// Progress as "%3d %% ( state )  sent / total bytes  rate kB/s"; on a
-// terminal the line is redrawn in place, otherwise a line is written each
-// time the percentage or the state changes.
+// Progress as "%3d %% ( state )  sent / total bytes  rate"; on a terminal
+// the line is redrawn in place, otherwise a line is written each time the
+// percentage or the state changes. Standard error, as every command's
+// progress: standard output keeps what a script reads.
 class ProgressLine
 {
 public:
-    explicit ProgressLine(uint32_t total) : m_total(total), m_tty(StderrIsTerminal()) {}
+    ProgressLine() : m_tty(StderrIsTerminal()) {}
 
-    void show(int progress, int32_t state, uint32_t sent)
+    void show(const CDownloadSession::Progress& p)
     {
-        using namespace std::chrono;
-        const auto now = steady_clock::now();
-        if (state == int32_t(SwDlState::Transfer) && !m_transferStarted) {
-            m_transferStarted = true;
-            m_t0 = now;
-        }
-        if (state == int32_t(SwDlState::Finalize) || state == int32_t(SwDlState::Reboot))
-            sent = m_total; // the machine forgets its offset once the blocks are done
-        if (!m_tty && progress == m_lastProgress && state == m_lastState)
+        if (!m_tty && p.percent == m_lastPercent && p.state == m_lastState)
             return;
-        m_lastProgress = progress;
-        m_lastState = state;
-        const long long ms = m_transferStarted ? duration_cast<milliseconds>(now - m_t0).count() : 0;
-        // Tenths of kB/s in integers: wire numbers never depend on the locale.
-        const long long rate10 = ms > 0 ? static_cast<long long>(sent) * 10000 / 1024 / ms : 0;
-        // Standard error, as every command's progress: standard output keeps
-        // what a script reads.
-        std::fprintf(stderr, "%s%3d %% ( %-9s )  %u / %u bytes  %lld.%lld kB/s%s", m_tty ? "\r" : "", progress,
-                     CSwDl::StateText(state), sent, m_total, rate10 / 10, rate10 % 10, m_tty ? "  " : "\n");
+        m_lastPercent = p.percent;
+        m_lastState = p.state;
+        std::fprintf(stderr, "%s%3d %% ( %-9s )  %u / %u bytes  %s%s", m_tty ? "\r" : "", p.percent, p.stateText,
+                     p.sent, p.total, p.rateText().c_str(), m_tty ? "  " : "\n");
         std::fflush(stderr);
     }
     void end()
@@ -79,11 +50,8 @@ public:
     }
 
 private:
-    uint32_t m_total;
     bool m_tty;
-    bool m_transferStarted = false;
-    std::chrono::steady_clock::time_point m_t0;
-    int m_lastProgress = -1;
+    int m_lastPercent = -1;
     int32_t m_lastState = -1;
 };
 
@@ -98,13 +66,13 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
     const std::string& path = args[0];
 
     // The file first, with the reason in words when it is refused.
-    CDnlFile file;
-    if (const int rc = file.Load(path); rc != Result::Ok)
-        return FileFailure(path, file, rc);
-    if (const int rc = file.Parse(); rc != Result::Ok)
-        return FileFailure(path, file, rc);
-    std::printf("%s: firmware %s for %s, %u bytes to send\n", path.c_str(), file.version().c_str(),
-                Join(file.devices()).c_str(), file.payloadLength());
+    CDownloadSession session(path, false);
+    if (session.load() != Result::Ok) {
+        std::fprintf(stderr, "tavemo-cli: %s\n", session.endText(CDownloadSession::Wording::CommandLine).c_str());
+        return kExitFailure;
+    }
+    std::printf("%s: firmware %s for %s, %u bytes to send\n", path.c_str(), session.file().version().c_str(),
+                Join(session.file().devices()).c_str(), session.file().payloadLength());
 
     // A firmware download is a unit access like any other: the same lockout
     // and PIN check first, over the command protocol, then the port is free
@@ -113,49 +81,21 @@ int RunUpdate(const GlobalOptions& global, const Args& args)
         return status;
 
     CancelOnSignal cancelOnSignal;
-    CAppl appl;
-    if (appl.LoadDNL(path) != Result::Ok) { // changed since it was checked above
-        std::fprintf(stderr, "tavemo-cli: %s: the file changed while it was read\n", path.c_str());
-        return kExitFailure;
-    }
-    appl.openPort(global.port);
-    if (appl.port().selectedPort() < 0) {
-        std::fprintf(stderr, "tavemo-cli: no port named '%s' (see the port list)\n", global.port.c_str());
-        return kExitFailure;
-    }
-    if (!appl.isPortOpen()) {
-        std::fprintf(stderr, "tavemo-cli: port '%s' cannot be opened (in use, or no access)\n",
-                     global.port.c_str());
-        return kExitFailure;
-    }
-    appl.startReceiver();
-    if (const int started = appl.Start(); started != Result::Ok) {
-        appl.stopAndClose();
-        std::fprintf(stderr, "tavemo-cli: %s: the download could not be started: %s\n", path.c_str(),
-                     ResultText(started).c_str());
-        return kExitFailure;
-    }
-
-    ProgressLine line(appl.payloadLength());
-    const int rc = appl.Drive([&](int progress, int32_t state) {
-        line.show(progress, state, appl.transferOffset());
-        return !CancelRequested();
+    ProgressLine line;
+    const int rc = session.run(global.port, [&](const CDownloadSession::Progress& p) {
+        line.show(p);
+        if (CancelRequested())
+            session.cancel();
     });
     line.end();
-    appl.stopAndClose();
 
+    const std::string& text = session.endText(CDownloadSession::Wording::CommandLine);
     if (rc == Result::Ok) {
-        std::printf("Download complete: the unit is rebooting with firmware %s.\n", file.version().c_str());
+        std::printf("%s\n", text.c_str());
         return kExitOk;
     }
-    if (rc == Result::DownloadCanceled) {
-        std::fprintf(stderr, "tavemo-cli: download canceled; the port is closed\n");
-        return kExitCanceled;
-    }
-    const std::string why = appl.swdl().errorText();
-    std::fprintf(stderr, "tavemo-cli: download failed: %s\n",
-                 why.empty() ? ResultText(rc).c_str() : why.c_str());
-    return kExitFailure;
+    std::fprintf(stderr, "tavemo-cli: %s\n", text.c_str());
+    return rc == Result::DownloadCanceled ? kExitCanceled : kExitFailure;
 }
 
 } // namespace cli

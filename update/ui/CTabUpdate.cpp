@@ -1,11 +1,9 @@
 #include "update/ui/CTabUpdate.h"
 
-#include "diag/Logger.h"
 #include "diag/Result.h"
 #include "link/CConnection.h"
 #include "pages/core/IMainWindow.h"
-#include "update/CAppl.h"
-#include "update/CSwDl.h"
+#include "update/CDownloadSession.h"
 #include "update/ui/CUpdateBar.h"
 
 #include <QApplication>
@@ -34,11 +32,6 @@ QPushButton* Button(const QString& caption, QWidget* parent)
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
-}
-
-bool IsFileFailure(int code)
-{
-    return code <= Result::FileNotOpened && code >= Result::ImageCrcWrong;
 }
 
 } // namespace
@@ -117,7 +110,8 @@ CTabUpdate::CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent
 CTabUpdate::~CTabUpdate()
 {
     m_timer.stop();
-    m_cancel = true;
+    if (m_session)
+        m_session->cancel();
     if (m_worker.joinable())
         m_worker.join();
 }
@@ -135,12 +129,12 @@ void CTabUpdate::OnUpdate()
 {
     if (m_worker.joinable())
         return;
-    // Demo mode stands for no unit at all: a download would open the port
-    // chosen in the list and send a firmware to whatever hangs there.
-    if (m_connection && m_connection->demoMode()) {
+    // The loader takes file names in UTF-8, as every file of the tool.
+    auto session = std::make_unique<CDownloadSession>(m_path->text().toStdString(),
+                                                      m_connection && m_connection->demoMode());
+    if (session->check() != Result::Ok) {
         QMessageBox box(QMessageBox::Information, QStringLiteral("FW-Update"),
-                        QStringLiteral("No firmware update in demo mode: there is no unit to update.\r\nLeave demo "
-                                       "mode and connect to the unit first."),
+                        QString::fromStdString(session->endText(CDownloadSession::Wording::StatusLine)),
                         QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("UpdateRefusedInDemoMode"));
         box.exec();
@@ -160,29 +154,18 @@ void CTabUpdate::OnUpdate()
         if (box.clickedButton() != start)
             return;
     }
-    // The loader takes file names in UTF-8, as every file of the tool.
-    const std::string path = m_path->text().toStdString();
     std::string port;
     if (m_connection) {
         PortSettings settings;
         if (m_connection->getPortSettings(settings) >= 0)
             port = settings.portName;
     }
-    m_cancel = false;
-    m_complete = false;
-    m_done = false;
-    m_failure = 0;
-    m_failureText.clear();
-    m_progress = 0;
-    m_state = int32_t(SwDlState::Idle);
-    m_sent = 0;
-    m_total = 0;
-    m_transferStarted = false;
+    m_session = std::move(session);
     m_statusTexts.clear();
     m_rate->clear();
 
     m_timer.start();
-    m_worker = std::thread(&CTabUpdate::worker, this, path, port);
+    m_worker = std::thread([session = m_session.get(), port] { session->run(port); });
     m_update->setEnabled(false);
     m_save->setEnabled(false);
     m_import->setEnabled(false);
@@ -197,7 +180,7 @@ void CTabUpdate::OnCancel()
     // The worker notices within 20 ms, stops the receive thread and closes
     // the port; the timer reports the end once it has.
     if (m_worker.joinable())
-        m_cancel = true;
+        m_session->cancel();
 }
 
 std::string CTabUpdate::busyWork() const
@@ -207,66 +190,8 @@ std::string CTabUpdate::busyWork() const
 
 void CTabUpdate::requestStop()
 {
-    m_cancel = true;
-}
-
-void CTabUpdate::worker(std::string path, std::string port)
-{
-    const auto fail = [this](int code, std::string words) {
-        m_failureText = std::move(words);
-        m_failure = code;
-        m_cancel = true;
-    };
-    if (port.empty()) {
-        fail(Result::NoPortSelected, "no COM port selected");
-    } else {
-        CAppl appl(this);
-        const int loaded = appl.LoadDNL(path);
-        if (loaded != Result::Ok) {
-            fail(loaded, "");
-        } else {
-            appl.openPort(port);
-            if (!appl.isPortOpen()) {
-                fail(Result::PortBusy, "the port " + port + " cannot be opened");
-            } else {
-                appl.startReceiver();
-                const int started = appl.Start();
-                if (started != Result::Ok) {
-                    fail(started, appl.swdl().errorText());
-                } else {
-                    m_total = appl.payloadLength();
-                    const int driven = appl.Drive([this, &appl](int progress, int32_t state) {
-                        m_progress = progress;
-                        m_state = state;
-                        m_sent = appl.transferOffset();
-                        return !m_cancel.load();
-                    });
-                    m_progress = appl.getProgress();
-                    m_state = appl.state();
-                    if (driven == Result::Ok)
-                        m_complete = true;
-                    else if (driven != Result::DownloadCanceled)
-                        fail(driven, appl.swdl().errorText());
-                }
-            }
-            appl.stopAndClose();
-        }
-    }
-    m_done = true;
-}
-
-std::string CTabUpdate::failureWords() const
-{
-    const int code = m_failure.load();
-    if (code == Result::FileNotOpened)
-        return "file not found or not readable";
-    if (IsFileFailure(code))
-        return "file corrupt (" + ResultText(code) + ")";
-    if (!m_failureText.empty())
-        return m_failureText;
-    if (code == Result::DownloadFailed)
-        return "the unit reported an error";
-    return ResultText(code);
+    if (m_session)
+        m_session->cancel();
 }
 
 void CTabUpdate::setStatus(const std::string& text)
@@ -279,33 +204,14 @@ void CTabUpdate::setStatus(const std::string& text)
 
 void CTabUpdate::onTimer()
 {
-    const int progress = m_progress.load();
-    const int32_t state = m_state.load();
+    const CDownloadSession::Progress p = m_session->progress();
     char text[96];
-    std::snprintf(text, sizeof text, "Update status: %3i %% ( %s )", progress, CSwDl::StateText(state));
+    std::snprintf(text, sizeof text, "Update status: %3i %% ( %s )", p.percent, p.stateText);
     setStatus(text);
-    m_bar->setPosition(progress);
-
-    // The rate and the time left, from the first tick of the transfer on.
-    if (state == int32_t(SwDlState::Transfer)) {
-        const auto now = std::chrono::steady_clock::now();
-        if (!m_transferStarted) {
-            m_transferStarted = true;
-            m_transferStart = now;
-        }
-        const long long ms =
-            std::chrono::duration_cast<std::chrono::milliseconds>(now - m_transferStart).count();
-        const uint32_t sent = m_sent.load(), total = m_total.load();
-        if (ms > 0 && sent > 0) {
-            const long long bytesPerSecond = static_cast<long long>(sent) * 1000 / ms;
-            const long long left = bytesPerSecond > 0 ? (static_cast<long long>(total) - sent) / bytesPerSecond : 0;
-            char rate[96];
-            std::snprintf(rate, sizeof rate, "%lld.%lld kB/s, %lld:%02lld left", bytesPerSecond / 1024,
-                          bytesPerSecond % 1024 * 10 / 1024, left / 60, left % 60);
-            m_rate->setText(QString::fromLatin1(rate));
-        }
-    }
-    if (m_done.load())
+    m_bar->setPosition(p.percent);
+    if (p.state == int32_t(SwDlState::Transfer) && p.rateKnown)
+        m_rate->setText(QString::fromStdString(p.rateText() + ", " + p.timeLeftText()));
+    if (m_session->finished())
         finish();
     update();
 }
@@ -320,20 +226,11 @@ void CTabUpdate::finish()
     m_save->setEnabled(true);
     m_import->setEnabled(true);
     m_rate->clear();
-    m_bar->setPosition(m_progress.load());
-    if (m_complete.load()) {
-        setStatus("Download complete.");
-        m_bar->setBarColour(kComplete);
-    } else if (m_failure.load() == 0) {
-        setStatus("Download canceled.");
-        m_bar->setBarColour(kFailed);
-    } else {
-        const std::string why = failureWords();
-        Logger::Instance().log(LogModule::Gui, LogLevel::ERROR, "FW-Update: download failed (%d): %s",
-                               m_failure.load(), why.c_str());
-        setStatus("Download failed: " + why);
-        m_bar->setBarColour(kFailed);
-    }
+    m_bar->setPosition(m_session->progress().percent);
+    setStatus(m_session->endText(CDownloadSession::Wording::StatusLine));
+    m_bar->setBarColour(m_session->result() == Result::Ok ? kComplete : kFailed);
+    // The download's objects (the file's bytes, the port) go with it.
+    m_session.reset();
 }
 
 int CTabUpdate::ownTabIndex() const

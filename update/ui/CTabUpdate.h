@@ -3,21 +3,20 @@
 // it; and, because the user should save the configuration first, the
 // configuration export and import of the "File" menu.
 //
-// Each download runs on a worker thread of its own that owns one CAppl for
-// the download's length; it publishes progress, state and the bytes sent
-// into atomics every 20 ms. The page's 100 ms timer shows them: the status
-// line "Update status: %3i %% ( %s )", the painted bar, and the transfer
-// rate with the time left beside the bar. While a download runs every tab
-// is disabled (the page stays on screen); at its end each tab gets back the
-// enable state it had before.
+// Each download is one CDownloadSession, run on a worker thread of its own;
+// the session does the whole download and publishes its progress. The
+// page's 100 ms timer only shows it: the status line "Update status: %3i %%
+// ( %s )", the painted bar, and the transfer rate with the time left beside
+// the bar. While a download runs every tab is disabled (the page stays on
+// screen); at its end each tab gets back the enable state it had before.
 //
-// The end, once the worker has closed the port: "Download complete." with a
-// green bar; "Download canceled." (Cancel) or "Download failed: <why>"
-// with a red bar. The log keeps the detail.
+// The end, once the session has closed the port, is the session's status
+// line text with a green bar ("Download complete.") or a red one
+// ("Download canceled.", "Download failed: <why>"). The log keeps the detail.
 //
 // Thread rules: the page lives on the user-interface thread; the worker
-// touches only the atomics and the failure words (written before it
-// reports itself done, read after).
+// thread only runs the session, whose progress, cancel and end are safe to
+// touch from here (CDownloadSession.h).
 #pragma once
 
 #include "pages/core/ITabPage.h"
@@ -25,14 +24,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <atomic>
-#include <chrono>
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 class CConnection;
+class CDownloadSession;
 class CUpdateBar;
 class IMainWindow;
 class IPageHost;
@@ -73,13 +71,11 @@ public:
 
 private:
     void onTimer();
-    void worker(std::string path, std::string port);
     void finish();
     void setStatus(const std::string& text);
     void setTabsForDownload(bool running);
     // The index of this page's tab in the tab control; -1 outside one.
     int ownTabIndex() const;
-    std::string failureWords() const;
 
     IPageHost* m_host;
     IMainWindow* m_mainWindow;
@@ -96,19 +92,9 @@ private:
     QTimer m_timer;
     bool m_askFirst = true;
 
+    std::unique_ptr<CDownloadSession> m_session; // while a download runs
     std::thread m_worker;
-    std::atomic<int> m_progress{0};
-    std::atomic<int32_t> m_state{0};
-    std::atomic<bool> m_cancel{false};
-    std::atomic<bool> m_complete{false};
-    std::atomic<bool> m_done{false};
-    std::atomic<int> m_failure{0};     // the failure's code; 0 none or a cancel
-    std::atomic<uint32_t> m_sent{0};
-    std::atomic<uint32_t> m_total{0};
-    std::string m_failureText;         // the unit's side, in words
 
     std::vector<bool> m_tabStates;     // as found when the download started
     std::vector<std::string> m_statusTexts;
-    bool m_transferStarted = false;
-    std::chrono::steady_clock::time_point m_transferStart;
 };

@@ -182,6 +182,7 @@ void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)
 {
     if (!m_engine)
         return;
+    actionStarting();
     switch (action) {
     case Page::ButtonAction::ReadTarget: m_engine->readTargetButton(); break;
     case Page::ButtonAction::UndoChanges: m_engine->undoChangesButton(); break;

@@ -80,6 +80,8 @@ protected:
     virtual void controlChanged(Page::ControlId id);
     // A button without a framework action.
     virtual void buttonClicked(Page::ControlId id) { (void)id; }
+    // Any button of the page was clicked, before its action runs.
+    virtual void actionStarting() {}
 
     IUnitAccess& unit() { return *m_unit; }
     IPageHost& host() { return *m_host; }

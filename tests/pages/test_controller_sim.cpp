@@ -11,6 +11,7 @@
 #include "pages/core/PageText.h"
 
 #include <cstdio>
+#include <functional>
 
 #include <QLabel>
 #include <QMessageBox>
@@ -454,3 +455,156 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
     EXPECT_EQ(range.toStdString(), expected);
     EXPECT_TRUE(writes(from).empty());
 }
+
+// ---- Failures, other units, demo mode ----------------------------------------
+
+TEST_F(ControllerPage, AChangeOverChoiceSendsNothingToAnotherUnitBehindThePort)
+{
+    const struct
+    {
+        const char* what;
+        void (*act)(CTabController*);
+    } kChoices[] = {
+        {"DI / Temp list", [](CTabController* p) { choose(p->widget<QComboBox>(CoDiList), 1); }},
+        {"mode radio", [](CTabController* p) { click(p, CoModbusRadio); }},
+        {"Modbus list", [](CTabController* p) { choose(p->widget<QComboBox>(CoModbusList), 1); }},
+    };
+    for (const auto& c : kChoices) {
+        connect(Unit());
+        show("Controller");
+        CTabController* p = page();
+        // Another unit is plugged in behind the same port name.
+        restartUnit({"--device-type", "1004", "--pin", kPin});
+        c.act(p);
+        EXPECT_TRUE(writes(0).empty()) << c.what;
+        EXPECT_EQ(window->statusText(), "another unit is attached: connect again") << c.what;
+        EXPECT_FALSE(p->changeOverTimer()->isActive()) << c.what;
+    }
+    connect(Unit());
+}
+
+TEST_F(ControllerPage, EachFailureStaysOnTheStatusLine)
+{
+    const struct
+    {
+        const char* refused; // the register whose writes the unit refuses
+        void (*act)(CTabController*);
+        std::vector<std::string> written; // what reaches the unit, in order
+    } kCases[] = {
+        {"8054", [](CTabController* p) { choose(p->widget<QComboBox>(CoDiList), 1); }, {"Mw8054 1"}},
+        // The change-over itself was taken; the input functions were not.
+        {"3900", [](CTabController* p) { choose(p->widget<QComboBox>(CoDiList), 1); }, {"Mw8054 1", "Mw3900 17"}},
+        {"1602", [](CTabController* p) { click(p, CoModbusRadio); }, {"Mw8054 0", "Mw1602 2"}},
+        {"8016",
+         [](CTabController* p) {
+             click(p, HeatingOnOff);
+             auto answer = WhenModal<CDlgConfigure1>([](CDlgConfigure1* d) { d->accept(); });
+             click(p, HeatingConfig);
+             EXPECT_TRUE(answer.appeared());
+         },
+         {}},
+    };
+    for (const auto& c : kCases) {
+        connect({"--pin", kPin, "--fail-write", c.refused});
+        show("Controller");
+        CTabController* p = page();
+        const std::size_t from = mark();
+        c.act(p);
+        const auto w = writes(from);
+        if (!c.written.empty())
+            EXPECT_EQ(w, c.written) << c.refused;
+        else
+            EXPECT_TRUE(has(w, std::string("Mw") + c.refused + " " +
+                                   std::to_string(catalogue.Holding(static_cast<uint16_t>(std::stoi(c.refused))).value)))
+                << c.refused;
+        // The first failure's code stands; no later text of the same action
+        // replaces it, and no re-read follows it.
+        const QString status = window->statusText();
+        EXPECT_TRUE(status.startsWith("Error: ")) << c.refused << ": " << status.toStdString();
+        QTest::qWait(20);
+        EXPECT_EQ(window->statusText(), status) << c.refused;
+        EXPECT_FALSE(p->changeOverTimer()->isActive()) << c.refused;
+        EXPECT_FALSE(p->logic().changeOverPending()) << c.refused;
+    }
+    connect(Unit());
+}
+
+TEST_F(ControllerPage, ADialogInDemoModeKeepsTheDemoDeviceTypeAndSendsNothing)
+{
+    show("Controller");
+    auto chosen = WhenModal<CDlgDemoDevice>([](CDlgDemoDevice* chooser) {
+        chooser->list()->setCurrentIndex(chooser->list()->findText("1002 = ", Qt::MatchStartsWith));
+        chooser->accept();
+    });
+    window->comInterface()->StartDemoMode();
+    ASSERT_TRUE(chosen.appeared());
+    open("Controller");
+    CTabController* p = page();
+    ASSERT_EQ(p->logic().unit().deviceType(), 1002);
+    click(p, HeatingOnOff);
+    const std::size_t from = mark();
+    int type = 0;
+    bool limitsEnabled = false;
+    auto answer = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
+        type = d->logic().request().deviceType;
+        // The ON/OFF limits are the 1002's: it drives outputs of its own.
+        limitsEnabled = d->field(8015)->isEnabled() && d->field(8016)->isEnabled();
+        setField(d, 8016, "50");
+        d->accept();
+    });
+    click(p, HeatingConfig);
+    ASSERT_TRUE(answer.appeared());
+    EXPECT_EQ(type, 1002);
+    EXPECT_TRUE(limitsEnabled);
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_EQ(p->logic().unit().deviceType(), 1002);
+}
+
+TEST_F(ControllerPage, TheChangeOverReReadNeverFiresElsewhere)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(CTabController*)> act;
+    } kWays[] = {
+        {"page left", [this](CTabController*) { open("Common"); }},
+        {"another action",
+         [](CTabController* p) {
+             // The dialog stays open long enough for the re-read to come.
+             auto answer = WhenModal<CDlgConfigure1>([](CDlgConfigure1* d) {
+                 QTest::qWait(150);
+                 d->reject();
+             });
+             click(p, HeatingConfig);
+             EXPECT_TRUE(answer.appeared());
+         }},
+        {"modal work of the window",
+         [this](CTabController*) {
+             window->enableMainWindow(false);
+             QTest::qWait(150);
+             window->enableMainWindow(true);
+         }},
+    };
+    for (const auto& w : kWays) {
+        show("Controller");
+        CTabController* p = page();
+        choose(p->widget<QComboBox>(OpModeList), 3);
+        ASSERT_TRUE(p->changeOverTimer()->isActive()) << w.what;
+        // Sooner than 6.5 seconds: the test does not wait that long.
+        p->changeOverTimer()->start(30);
+        const std::size_t from = mark();
+        w.act(p);
+        QTest::qWait(100);
+        EXPECT_FALSE(has(received(from), "Mr3749")) << w.what;
+        EXPECT_FALSE(p->changeOverTimer()->isActive()) << w.what;
+        EXPECT_FALSE(p->logic().changeOverPending()) << w.what;
+    }
+    // Another unit or demo device: the page is cleared, the re-read goes.
+    show("Controller");
+    choose(page()->widget<QComboBox>(OpModeList), 3);
+    ASSERT_TRUE(page()->changeOverTimer()->isActive());
+    startDemoMode();
+    EXPECT_FALSE(page()->changeOverTimer()->isActive());
+    EXPECT_FALSE(page()->logic().changeOverPending());
+}
+

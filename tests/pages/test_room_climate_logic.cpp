@@ -126,3 +126,34 @@ TEST_F(RoomClimateLogicTest, PresenceRebootIsStoredAndReachesTheUnitWithUndo)
     EXPECT_EQ(std::count(w.begin(), w.end(), "Mw402 0"), 0); // the unit's own, read-only
     EXPECT_TRUE(controls[PresenceReboot].checked);
 }
+
+TEST_F(RoomClimateLogicTest, PresenceRebootStaysMarkedWhenItCannotBeWritten)
+{
+    unit.registers = {{3801, 0}, {3762, 3}};
+    ASSERT_EQ(logic.readCycle(), 0);
+    const struct
+    {
+        const char* what;
+        int type;
+        int refused; // write result of 3801
+        int result;
+    } kCases[] = {
+        {"no unit identified", -1, 0, Result::NoUnitIdentified},
+        {"refused by the unit", 2050, 5, 5},
+    };
+    for (const auto& c : kCases) {
+        unit.type = c.type;
+        if (c.refused != 0)
+            unit.failWrite[3801] = c.refused;
+        controls[PresenceReboot].checked = true;
+        logic.storePresenceReboot();
+        EXPECT_EQ(logic.writePresenceReboot(), c.result) << c.what;
+        EXPECT_EQ(controls.editState(PresenceReboot), EditState::Edited) << c.what;
+        unit.failWrite.clear();
+    }
+    // Discarded: the unit's value again, in the box and the catalogue.
+    logic.discardPresenceReboot();
+    EXPECT_FALSE(controls[PresenceReboot].checked);
+    EXPECT_EQ(catalogue.Holding(3801).value, 0);
+    EXPECT_EQ(controls.editState(PresenceReboot), EditState::Clean);
+}

@@ -28,7 +28,7 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
                                        IUnitAccess* unit, QWidget* parent)
     : QDialog(parent), m_controls(this)
 {
-    m_info = new QLabel(this);
+    m_info = new CInfoLine(this);
     m_host = std::make_unique<CDialogHost>(host, m_info);
     m_logic = std::make_unique<CControllerDialogLogic>(request, catalogue, *m_host, m_controls, unit);
     const bool view = m_logic->outputValues();

@@ -9,6 +9,7 @@
 
 #include "pages/CControlSet.h"
 #include "pages/CDialogHost.h"
+#include "pages/CInfoLine.h"
 #include "pages/core/CControllerDialogLogic.h"
 
 #include <QDialog>
@@ -36,7 +37,7 @@ public:
     CControllerDialogLogic& logic() { return *m_logic; }
     // The widget of a register's field (null when the mode has none).
     QWidget* field(uint16_t address) const;
-    QLabel* infoLine() const { return m_info; }
+    CInfoLine* infoLine() const { return m_info; }
     CPicturePanel* upperPicture() const { return m_upper; }
     CPicturePanel* lowerPicture() const { return m_lower; }
     QTimer* refreshTimer() const { return m_timer; }
@@ -53,7 +54,7 @@ private:
     void focusField(Page::ControlId id);
 
     CControlSet m_controls;
-    QLabel* m_info = nullptr;
+    CInfoLine* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;
     std::unique_ptr<CControllerDialogLogic> m_logic;
     CPicturePanel* m_upper = nullptr;

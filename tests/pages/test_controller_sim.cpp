@@ -433,7 +433,7 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
     CTabController* p = page();
     click(p, HeatingPi);
     const std::size_t from = mark();
-    QString empty, range;
+    QString empty, range, heard;
     auto answer = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
         setField(d, 8014, "");
         d->accept();
@@ -442,6 +442,7 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
         setField(d, 8013, "999");
         d->accept();
         range = d->infoLine()->text();
+        heard = accessibleLine(d->infoLine());
         d->reject();
     });
     click(p, HeatingConfig);
@@ -453,6 +454,8 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
                   static_cast<int>(e.min), static_cast<int>(e.max), PageText::Tenths(e.min).c_str(),
                   PageText::Tenths(e.max).c_str());
     EXPECT_EQ(range.toStdString(), expected);
+    // Assistive tools read the message the line shows, under the line's name.
+    EXPECT_EQ(heard, "Register Info|" + range + "|" + range);
     EXPECT_TRUE(writes(from).empty());
 }
 

@@ -109,6 +109,8 @@ constexpr Description kPage = {
     .readOrder = kReadOrder,
     .undoOrder = kUndoOrder,
     .defaultPicture = Picture::UnitSunProtect,
+    // A unit of device type 0 is told how the read went, as on Room Climate.
+    .statusForTypeZero = true,
     .alwaysDisabled = kStatusControls,
 };
 

@@ -127,6 +127,21 @@ TEST_F(RoomClimateLogicTest, PresenceRebootIsStoredAndReachesTheUnitWithUndo)
     EXPECT_TRUE(controls[PresenceReboot].checked);
 }
 
+TEST_F(RoomClimateLogicTest, UndoStopsAtTheFirstFailedWrite)
+{
+    unit.registers = {{3801, 1}, {3762, 3}, {409, 2}, {3802, 8}};
+    ASSERT_EQ(logic.readCycle(), 0);
+    unit.log.clear();
+    unit.failWrite[3604] = 5; // refused by the unit
+    EXPECT_EQ(logic.undoCycle(), 5);
+    const auto w = unit.writes();
+    ASSERT_FALSE(w.empty());
+    EXPECT_EQ(w.back(), "Mw3604 " + std::to_string(catalogue.Holding(3604).value));
+    for (const char* after : {"Mw409 2", "Mw3801 1", "Mw3802 8"})
+        EXPECT_EQ(std::count(w.begin(), w.end(), after), 0) << after;
+    EXPECT_EQ(host.status, "Error: 5");
+}
+
 TEST_F(RoomClimateLogicTest, PresenceRebootStaysMarkedWhenItCannotBeWritten)
 {
     unit.registers = {{3801, 0}, {3762, 3}};

@@ -319,6 +319,16 @@ void CTavemoConfigurationToolDlg::SetStatusText(const QString& text)
     updateUnitCaption();
 }
 
+void CTavemoConfigurationToolDlg::setStatusTextWithDetail(const std::string& text, const std::string& detail)
+{
+    SetStatusText(QString::fromStdString(text));
+    // Demo mode shows its own line, whose detail is not the page's.
+    if (demoMode() || detail.empty())
+        return;
+    const std::string words = detailText(m_statusText.toStdString());
+    m_detail->setText(QString::fromStdString(words.empty() ? detail : words + " " + detail));
+}
+
 std::string CTavemoConfigurationToolDlg::detailText(const std::string& statusLine) const
 {
     // A port that could not be opened: the code's words, then the port's

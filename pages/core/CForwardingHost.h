@@ -13,6 +13,10 @@ public:
     explicit CForwardingHost(IPageHost& outer) : m_outer(outer) {}
 
     void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
+    void setStatusTextWithDetail(const std::string& text, const std::string& detail) override
+    {
+        m_outer.setStatusTextWithDetail(text, detail);
+    }
     void setRegisterInfo(const std::string& text) override { m_outer.setRegisterInfo(text); }
     void showBusyOverlay() override { m_outer.showBusyOverlay(); }
     void hideBusyOverlay() override { m_outer.hideBusyOverlay(); }

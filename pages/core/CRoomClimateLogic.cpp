@@ -51,7 +51,7 @@ constexpr PictureMark kFanLabelMark = Mark(Picture::RoomFan, {0, 16, 40, 45});
 #define TENTHS_ROW(control, text, r, c, reg, picture)                                                            \
     Row{.id = control, .kind = Kind::Number, .caption = text, .row = r, .column = c,                              \
         .filter = EntryFilter::Decimal, .address = reg, .display = Display::TenthsSigned,                          \
-        .marker = Marker::Signed420, .mark = picture}
+        .marker = Marker::Signed420, .measure = Measure::Temperature, .mark = picture}
 
 // Temperature and display at the left, fan, locks and icons at the right.
 constexpr Row kRows[] = {

@@ -233,3 +233,33 @@ TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
     EXPECT_TRUE(widget<QCheckBox>(PresenceReboot)->isChecked()); // the unit has it now
     setOnUnit(3801, 0);
 }
+
+TEST_F(RoomClimatePage, ARefusedNumberNamesItsLimitsInTheFieldsScaleInTheDetailLine)
+{
+    open();
+    const struct
+    {
+        ControlId id;
+        const char* typed;
+        const char* status; // exactly as ever: the raw words
+        const char* scaled;
+    } kCases[] = {
+        {SetpointTemp, "130", "Error: selected value out of range [0;1220] !", "(0.0 - 122.0 \u00b0C)"},
+        {SetpointAfterReboot, "999", nullptr, nullptr},
+    };
+    for (const auto& c : kCases) {
+        const std::size_t from = mark();
+        type(c.id, c.typed);
+        EXPECT_TRUE(writes(from).empty()) << c.typed;
+        const RegisterEntry& e = catalogue.Holding(page()->logic().rowOf(c.id)->address);
+        const std::string status = c.status ? std::string(c.status)
+                                            : PageText::RangeMessage(e.min, e.max);
+        const std::string scaled =
+            c.scaled ? std::string(c.scaled)
+                     : "(" + PageText::Tenths(e.min) + " - " + PageText::Tenths(e.max) + " \u00b0C)";
+        EXPECT_EQ(window->statusText().toStdString(), status) << c.typed;
+        const std::string detail = window->statusDetail().toStdString();
+        EXPECT_TRUE(detail.starts_with("the number typed is outside")) << detail;
+        EXPECT_TRUE(detail.ends_with(" " + scaled)) << detail;
+    }
+}

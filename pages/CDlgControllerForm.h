@@ -1,8 +1,10 @@
 // The Qt side shared by the controller configuration dialogs: a header line,
 // the mode's rows (label, value control, unit label) built from
 // CControllerDialogLogic's table, up to two diagram frames, an information
-// line, and "OK"/"Cancel" (in the output values view "Refresh"/"Close" and a
-// periodic refresh that never overlaps itself). The rules are the logic's.
+// line, and "OK"/"Cancel" (in the output values view "Refresh"/"Close", a
+// periodic refresh that never overlaps itself and stops after a refresh the
+// unit did not answer, and the note that says so). The rules are the
+// logic's. "Close" stops the timer before anything else.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -52,6 +54,7 @@ public:
 private:
     void showPictures();
     void focusField(Page::ControlId id);
+    void followRefresh();
 
     CControlSet m_controls;
     CInfoLine* m_info = nullptr;

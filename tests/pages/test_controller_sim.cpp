@@ -14,6 +14,7 @@
 #include <functional>
 
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -231,6 +232,7 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
     QString setPoint, heating;
     bool refreshed = false;
     bool editable = true;
+    std::vector<std::string> refresh;
     auto view = WhenModal<CDlgConfigure2>([&](CDlgConfigure2* d) {
         setPoint = fieldText(d, 8044);
         heating = fieldText(d, 1617);
@@ -238,6 +240,7 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
         const std::size_t at = mark();
         refreshed = QTest::qWaitFor([at] { return has(received(at), "Mr8049"); }, 2000);
         d->reject();
+        refresh = received(at);
     });
     click(p, ShowOutputValues);
     CDlgConfigure2::SetRefreshInterval(CControllerDialogLogic::kOutputRefreshMs);
@@ -246,6 +249,12 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
     EXPECT_EQ(heating, "3.50");
     EXPECT_FALSE(editable);
     EXPECT_TRUE(refreshed);
+    // A periodic refresh reads the outputs only: the unit is not identified again.
+    const std::vector<std::string> kOutputs = {"Mr1617", "Mr1618", "Mr1619", "Mr1620", "Mr1621",
+                                               "Mr1622", "Mr1623", "Mr1616", "Mr8200", "Mr8031",
+                                               "Mr402",  "Mr8044", "Mr8049"};
+    ASSERT_GE(refresh.size(), kOutputs.size());
+    EXPECT_EQ(std::vector<std::string>(refresh.begin(), refresh.begin() + 13), kOutputs);
     setOnUnit(8049, static_cast<uint16_t>(-5));
 }
 
@@ -611,3 +620,38 @@ TEST_F(ControllerPage, TheChangeOverReReadNeverFiresElsewhere)
     EXPECT_FALSE(page()->logic().changeOverPending());
 }
 
+TEST_F(ControllerPage, OutputValuesStopAfterASilentRefreshAndCloseAtOnce)
+{
+    show("Controller");
+    CTabController* p = page();
+    CDlgConfigure2::SetRefreshInterval(20);
+    bool stopped = false;
+    QString note;
+    std::vector<std::string> afterStop;
+    qint64 closeMs = -1;
+    bool closed = false;
+    auto view = WhenModal<CDlgConfigure2>([&](CDlgConfigure2* d) {
+        restartUnit({"--silent"}); // the unit falls silent behind the port
+        stopped = QTest::qWaitFor([d] { return !d->refreshTimer()->isActive(); }, 15000);
+        note = QString::fromStdString(d->controls().text(ControllerDialogId::Stopped));
+        const std::size_t at = mark();
+        QTest::qWait(200); // ten periods: no refresh comes
+        afterStop = received(at);
+        auto* refresh = qobject_cast<QPushButton*>(d->controls().widget(ControllerDialogId::Ok));
+        EXPECT_TRUE(refresh && refresh->text() == "Refresh" && refresh->isEnabled());
+        QElapsedTimer clock;
+        clock.start();
+        qobject_cast<QPushButton*>(d->controls().widget(ControllerDialogId::Cancel))->click();
+        closeMs = clock.elapsed();
+        closed = !d->isVisible();
+    });
+    click(p, ShowOutputValues);
+    CDlgConfigure2::SetRefreshInterval(CControllerDialogLogic::kOutputRefreshMs);
+    ASSERT_TRUE(view.appeared());
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(note, CControllerDialogLogic::kRefreshStopped);
+    EXPECT_TRUE(afterStop.empty());
+    EXPECT_TRUE(closed);
+    EXPECT_LT(closeMs, 100);
+    connect(Unit());
+}

@@ -320,6 +320,16 @@ void CTavemoConfigurationToolDlg::SetStatusText(const QString& text, std::option
     updateUnitCaption();
 }
 
+void CTavemoConfigurationToolDlg::setStatusTextWithDetail(const std::string& text, const std::string& detail)
+{
+    SetStatusText(QString::fromStdString(text));
+    // Demo mode shows its own line, whose detail is not the page's.
+    if (demoMode() || detail.empty())
+        return;
+    const std::string words = detailText(m_statusText.toStdString(), std::nullopt);
+    m_detail->setText(QString::fromStdString(words.empty() ? detail : words + " " + detail));
+}
+
 std::string CTavemoConfigurationToolDlg::detailText(const std::string& statusLine, std::optional<int> code) const
 {
     // Without a code, the one the line shows ("Error: -4").

@@ -103,6 +103,7 @@ public:
     // IMainWindow
     void setStatusText(const std::string& text) override { SetStatusText(QString::fromStdString(text)); }
     void setStatus(const std::string& text, int code) override { SetStatusText(QString::fromStdString(text), code); }
+    void setStatusTextWithDetail(const std::string& text, const std::string& detail) override;
     void setRegisterInfo(const std::string& text) override { SetRegisterInfo(QString::fromStdString(text)); }
     void showBusyOverlay() override { ShowBusyOverlay(); }
     void hideBusyOverlay() override { HideBusyOverlay(); }

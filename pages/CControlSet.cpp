@@ -1,5 +1,6 @@
 #include "pages/CControlSet.h"
 
+#include "pages/CInfoLine.h"
 #include "pages/core/PageText.h"
 
 #include <QAbstractButton>
@@ -205,6 +206,8 @@ void CControlSet::setText(ControlId id, const std::string& text)
         combo->setCurrentIndex(-1);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(t);
+    } else if (auto* line = qobject_cast<CInfoLine*>(w)) {
+        line->setText(t); // announced to assistive tools
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(t);
     }

@@ -1,6 +1,6 @@
 #include "pages/CDialogHost.h"
 
-#include <QLabel>
+#include "pages/CInfoLine.h"
 
 void CDialogHost::setRegisterInfo(const std::string& text)
 {

@@ -7,15 +7,15 @@
 
 #include "pages/core/CForwardingHost.h"
 
-class QLabel;
+class CInfoLine;
 
 class CDialogHost : public CForwardingHost
 {
 public:
-    CDialogHost(IPageHost& outer, QLabel* infoLine) : CForwardingHost(outer), m_info(infoLine) {}
+    CDialogHost(IPageHost& outer, CInfoLine* infoLine) : CForwardingHost(outer), m_info(infoLine) {}
 
     void setRegisterInfo(const std::string& text) override;
 
 private:
-    QLabel* m_info;
+    CInfoLine* m_info;
 };

@@ -19,7 +19,7 @@ CDlgConfigureSensor::CDlgConfigureSensor(const SensorInfo& sensor, const std::st
     : QDialog(parent), m_controls(this)
 {
     // The information line exists before the rows that report to it.
-    m_info = new QLabel(this);
+    m_info = new CInfoLine(this);
     m_host = std::make_unique<CDialogHost>(host, m_info);
     m_logic = std::make_unique<CSensorDialogLogic>(sensor, unitText, catalogue, *m_host, m_controls);
 

@@ -10,6 +10,7 @@
 
 #include "pages/CControlSet.h"
 #include "pages/CDialogHost.h"
+#include "pages/CInfoLine.h"
 #include "pages/core/CSensorDialogLogic.h"
 
 #include <QDialog>
@@ -41,7 +42,7 @@ public:
 
 private:
     CControlSet m_controls;
-    QLabel* m_info = nullptr;
+    CInfoLine* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;
     std::unique_ptr<CSensorDialogLogic> m_logic;
     CPicturePanel* m_picture = nullptr;

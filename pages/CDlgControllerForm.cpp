@@ -28,7 +28,7 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
                                        IUnitAccess* unit, QWidget* parent)
     : QDialog(parent), m_controls(this)
 {
-    m_info = new QLabel(this);
+    m_info = new CInfoLine(this);
     m_host = std::make_unique<CDialogHost>(host, m_info);
     m_logic = std::make_unique<CControllerDialogLogic>(request, catalogue, *m_host, m_controls, unit);
     const bool view = m_logic->outputValues();
@@ -43,6 +43,14 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
     unread->setStyleSheet(QStringLiteral("color: #a04000;"));
     outer->addWidget(unread);
     m_controls.add(Unread, unread);
+    if (view) {
+        // The output values view says when it has stopped refreshing.
+        auto* stopped = new QLabel(this);
+        stopped->setWordWrap(true);
+        stopped->setStyleSheet(QStringLiteral("color: #a04000;"));
+        outer->addWidget(stopped);
+        m_controls.add(Stopped, stopped);
+    }
 
     const DialogParts::FormRow form = DialogParts::AddForm(this, outer, m_logic->rows(), m_controls);
     form.grid->setColumnStretch(1, 1);
@@ -88,6 +96,7 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
             Page::ControlId focus = Page::kNoControl;
             m_logic->refreshButton(&focus);
             focusField(focus);
+            followRefresh();
         });
     else
         connect(ok, &QPushButton::clicked, this, &CDlgControllerForm::accept);
@@ -107,7 +116,10 @@ CDlgControllerForm::CDlgControllerForm(DialogRequest& request, RegisterCatalogue
                 label->setEnabled(m_logic->outputLabelEnabled(f.address));
         m_timer = new QTimer(this);
         m_timer->setInterval(s_refreshMs);
-        connect(m_timer, &QTimer::timeout, this, [this] { m_logic->refreshOutputValues(false); });
+        connect(m_timer, &QTimer::timeout, this, [this] {
+            m_logic->refreshOutputValues(false);
+            followRefresh();
+        });
         m_timer->start();
     }
     showPictures();
@@ -135,6 +147,19 @@ void CDlgControllerForm::showPictures()
         m_upper->setMark(Page::PictureMark{m_logic->upperPicture()});
     if (m_lower)
         m_lower->setMark(Page::PictureMark{m_logic->lowerPicture()});
+}
+
+void CDlgControllerForm::followRefresh()
+{
+    // A unit that did not answer is not asked every 5 seconds; a refresh
+    // that read it again starts the periodic one anew. Closed meanwhile:
+    // nothing starts again.
+    if (!m_timer)
+        return;
+    if (m_logic->refreshStopped())
+        m_timer->stop();
+    else if (!m_timer->isActive() && isVisible())
+        m_timer->start();
 }
 
 void CDlgControllerForm::focusField(Page::ControlId id)

@@ -1,14 +1,17 @@
 // The Qt side shared by the controller configuration dialogs: a header line,
 // the mode's rows (label, value control, unit label) built from
 // CControllerDialogLogic's table, up to two diagram frames, an information
-// line, and "OK"/"Cancel" (in the output values view "Refresh"/"Close" and a
-// periodic refresh that never overlaps itself). The rules are the logic's.
+// line, and "OK"/"Cancel" (in the output values view "Refresh"/"Close", a
+// periodic refresh that never overlaps itself and stops after a refresh the
+// unit did not answer, and the note that says so). The rules are the
+// logic's. "Close" stops the timer before anything else.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
 #include "pages/CControlSet.h"
 #include "pages/CDialogHost.h"
+#include "pages/CInfoLine.h"
 #include "pages/core/CControllerDialogLogic.h"
 
 #include <QDialog>
@@ -36,7 +39,7 @@ public:
     CControllerDialogLogic& logic() { return *m_logic; }
     // The widget of a register's field (null when the mode has none).
     QWidget* field(uint16_t address) const;
-    QLabel* infoLine() const { return m_info; }
+    CInfoLine* infoLine() const { return m_info; }
     CPicturePanel* upperPicture() const { return m_upper; }
     CPicturePanel* lowerPicture() const { return m_lower; }
     QTimer* refreshTimer() const { return m_timer; }
@@ -51,9 +54,10 @@ public:
 private:
     void showPictures();
     void focusField(Page::ControlId id);
+    void followRefresh();
 
     CControlSet m_controls;
-    QLabel* m_info = nullptr;
+    CInfoLine* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;
     std::unique_ptr<CControllerDialogLogic> m_logic;
     CPicturePanel* m_upper = nullptr;

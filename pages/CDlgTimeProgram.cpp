@@ -18,7 +18,7 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
     : QDialog(parent), m_controls(this)
 {
     // The information line exists before the rows that report to it.
-    m_info = new QLabel(this);
+    m_info = new CInfoLine(this);
     m_host = std::make_unique<CDialogHost>(host, m_info);
     m_logic = std::make_unique<CTimeProgramDialogLogic>(program, scenes, catalogue, *m_host, m_controls);
 

@@ -10,6 +10,7 @@
 
 #include "pages/CControlSet.h"
 #include "pages/CDialogHost.h"
+#include "pages/CInfoLine.h"
 #include "pages/core/CTimeProgramDialogLogic.h"
 
 #include <QDialog>
@@ -47,7 +48,7 @@ protected:
 
 private:
     CControlSet m_controls;
-    QLabel* m_info = nullptr;
+    CInfoLine* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;
     std::unique_ptr<CTimeProgramDialogLogic> m_logic;
     CPicturePanel* m_picture = nullptr;

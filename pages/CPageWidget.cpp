@@ -11,6 +11,7 @@
 
 #include "pages/core/PageText.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -127,13 +128,13 @@ bool CPageWidget::hasUnwrittenEdits() const
 void CPageWidget::writeEdits()
 {
     for (const Page::ControlId id : m_controls.editedFields())
-        controlChanged(id);
+        writeEdit(id);
 }
 
 void CPageWidget::discardEdits()
 {
     for (const Page::ControlId id : m_controls.editedFields())
-        m_controls.restoreField(id);
+        discardEdit(id);
 }
 
 bool CPageWidget::confirmLeave()
@@ -145,6 +146,8 @@ bool CPageWidget::confirmLeave()
     for (const Page::ControlId id : edited)
         if (const QLabel* label = m_controls.label(id))
             names << label->text().remove(QLatin1Char('&'));
+        else if (const auto* box = m_controls.as<QAbstractButton>(id))
+            names << box->text().remove(QLatin1Char('&')); // a check box carries its caption
     enum { Write, Discard, Stay };
     const int choice = CQuestionBox::Ask(
         this, QMessageBox::Question, QStringLiteral("UnwrittenChanges"), QStringLiteral("Unwritten Changes"),
@@ -182,6 +185,7 @@ void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)
 {
     if (!m_engine)
         return;
+    actionStarting();
     switch (action) {
     case Page::ButtonAction::ReadTarget: m_engine->readTargetButton(); break;
     case Page::ButtonAction::UndoChanges: m_engine->undoChangesButton(); break;

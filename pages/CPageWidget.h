@@ -80,6 +80,12 @@ protected:
     virtual void controlChanged(Page::ControlId id);
     // A button without a framework action.
     virtual void buttonClicked(Page::ControlId id) { (void)id; }
+    // Any button of the page was clicked, before its action runs.
+    virtual void actionStarting() {}
+    // One unwritten edit written or given up (confirmLeave): Enter's path,
+    // and the value shown before the edit.
+    virtual void writeEdit(Page::ControlId id) { controlChanged(id); }
+    virtual void discardEdit(Page::ControlId id) { m_controls.restoreField(id); }
 
     IUnitAccess& unit() { return *m_unit; }
     IPageHost& host() { return *m_host; }

@@ -86,11 +86,49 @@ bool CTabController::eventFilter(QObject* watched, QEvent* event)
 void CTabController::changeOverTimerFired()
 {
     m_changeOverTimer->stop();
+    // A page off screen or under the window's modal work is no place for
+    // a read of its own.
+    if (!isVisible() || !isEnabled()) {
+        m_logic->changeOverCancelled();
+        return;
+    }
     m_logic->changeOverTimerFired();
+}
+
+void CTabController::cancelChangeOver()
+{
+    m_changeOverTimer->stop();
+    m_logic->changeOverCancelled();
+}
+
+void CTabController::hideEvent(QHideEvent* event)
+{
+    cancelChangeOver();
+    CPageWidget::hideEvent(event);
+}
+
+void CTabController::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        cancelChangeOver();
+    CPageWidget::changeEvent(event);
+}
+
+void CTabController::clearPage()
+{
+    cancelChangeOver();
+    CPageWidget::clearPage();
+}
+
+void CTabController::actionStarting()
+{
+    cancelChangeOver();
 }
 
 void CTabController::controlChanged(Page::ControlId id)
 {
+    // A new change asks for its own re-read, if any.
+    cancelChangeOver();
     m_logic->changed(id);
 }
 

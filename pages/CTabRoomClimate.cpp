@@ -24,3 +24,19 @@ void CTabRoomClimate::controlChanged(Page::ControlId id)
     default: CPageWidget::controlChanged(id); break;
     }
 }
+
+void CTabRoomClimate::writeEdit(Page::ControlId id)
+{
+    if (id == PresenceReboot)
+        m_logic->writePresenceReboot();
+    else
+        CPageWidget::writeEdit(id);
+}
+
+void CTabRoomClimate::discardEdit(Page::ControlId id)
+{
+    if (id == PresenceReboot)
+        m_logic->discardPresenceReboot();
+    else
+        CPageWidget::discardEdit(id);
+}

@@ -2,6 +2,7 @@
 
 #include "pages/CControlSet.h"
 #include "pages/CFormBuilder.h"
+#include "pages/CInfoLine.h"
 #include "pages/CPicturePanel.h"
 
 #include <QDialog>
@@ -46,9 +47,8 @@ CPicturePanel* AddPicture(QDialog* dialog, QHBoxLayout* formRow, QSize size)
     return picture;
 }
 
-void AddInfoLine(QLabel* info, QVBoxLayout* outer, CControlSet& controls, Page::ControlId id)
+void AddInfoLine(CInfoLine* info, QVBoxLayout* outer, CControlSet& controls, Page::ControlId id)
 {
-    info->setAccessibleName(QStringLiteral("Register Info"));
     info->setFrameShape(QFrame::StyledPanel);
     info->setFrameShadow(QFrame::Sunken);
     info->setMinimumHeight(info->fontMetrics().height() + 8);

@@ -15,6 +15,7 @@
 #include <span>
 
 class CControlSet;
+class CInfoLine;
 class CPicturePanel;
 class QDialog;
 class QGridLayout;
@@ -44,9 +45,10 @@ FormRow AddForm(QDialog* dialog, QVBoxLayout* outer, std::span<const Page::Row> 
 // A ready picture panel of the given size at the right of the form row.
 CPicturePanel* AddPicture(QDialog* dialog, QHBoxLayout* formRow, QSize size);
 
-// The dialog's information line (accessible as "Register Info"), sunken,
-// one text line high, registered as id.
-void AddInfoLine(QLabel* info, QVBoxLayout* outer, CControlSet& controls, Page::ControlId id);
+// The dialog's information line (CInfoLine: "Register Info" to assistive
+// tools, which read what it shows), sunken, one text line high, registered
+// as id.
+void AddInfoLine(CInfoLine* info, QVBoxLayout* outer, CControlSet& controls, Page::ControlId id);
 
 // The right-aligned button row; OK is the default button.
 struct ButtonRow

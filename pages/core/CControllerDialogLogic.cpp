@@ -688,9 +688,14 @@ int CControllerDialogLogic::refreshOutputValues(bool fromButton)
         ~Done() { flag = false; }
     } done{m_refreshing};
 
-    m_unit->identifyDevice();
+    // The page identified the unit when it opened the view; the periodic
+    // refresh reads that unit (connectUnit binds to it) without asking it
+    // who it is again.
+    if (fromButton)
+        m_unit->identifyDevice();
     const int type = m_unit->deviceType();
-    m_host.setStatusText(type >= 0 ? PageText::kReady : PageText::kNoDevice);
+    if (fromButton)
+        m_host.setStatusText(type >= 0 ? PageText::kReady : PageText::kNoDevice);
     const bool known = type > 0 && !m_unit->demoMode();
     if (known) {
         m_controls.setText(Info, PageText::kRunning);
@@ -699,6 +704,9 @@ int CControllerDialogLogic::refreshOutputValues(bool fromButton)
     }
     const auto finish = [&](int result) {
         m_controls.setText(Info, PageText::kReady);
+        // No answer: no more periodic refreshes, and the view says so.
+        m_refreshStopped = known && result != 0;
+        m_controls.setText(Stopped, m_refreshStopped ? kRefreshStopped : "");
         if (known && fromButton)
             m_host.hideBusyOverlay();
         return result;

@@ -9,7 +9,12 @@
 //
 // The output values view also talks to the unit: refreshOutputValues reads
 // the outputs and formats them again; a refresh that is due while one runs
-// is skipped.
+// is skipped. The periodic refresh reads the unit the page identified and
+// does not identify it again (each identification costs some twenty
+// commands); "Refresh" identifies first. A refresh that gets no answer
+// ends the periodic refresh: the view says so (note kRefreshStopped) until
+// a "Refresh" reads the unit again, because each refresh of a silent unit
+// would hold the window for the read's time-outs.
 //
 // A refused value leaves the catalogue as it was: the field keeps what the
 // user typed, the information line names the limits (the raw words, then
@@ -51,6 +56,7 @@ enum : Page::ControlId
     Ok,
     Cancel,
     Unread, // the note naming the registers the unit did not give
+    Stopped, // output values view: the note that the refresh has stopped
     FirstField = 100, // field n of the mode's table
     FirstUnit = 200,  // its unit label
 };
@@ -119,6 +125,8 @@ class CControllerDialogLogic
 {
 public:
     static constexpr int kOutputRefreshMs = 5000;
+    static constexpr const char* kRefreshStopped =
+        "The unit did not answer: the values are no longer refreshed. \"Refresh\" reads them again.";
     static constexpr const char* kRangeError = "Error: selected value out of range [%i - %i]";
 
     // unit: needed by the output values view only (may be null otherwise).
@@ -162,8 +170,12 @@ public:
     bool accept(Page::ControlId* focus = nullptr);
 
     // Output values view: one refresh (skipped while one runs). fromButton:
-    // "Refresh", with the busy overlay.
+    // "Refresh", with the identification first and the busy overlay. 0, or
+    // the failure of the connect or the first failing read; after a
+    // failure refreshStopped() is true (the periodic refresh ends) until a
+    // refresh succeeds.
     int refreshOutputValues(bool fromButton);
+    bool refreshStopped() const { return m_refreshStopped; }
     // "Refresh": the shown values checked, then a refresh.
     int refreshButton(Page::ControlId* focus = nullptr);
     bool refreshing() const { return m_refreshing; }
@@ -201,6 +213,7 @@ private:
     std::unique_ptr<HoverHost> m_hoverHost;
     std::unique_ptr<CHoverInfo> m_hover;
     bool m_refreshing = false;
+    bool m_refreshStopped = false;
     std::map<Page::ControlId, std::string> m_shownText; // unread fields at open
     std::map<Page::ControlId, int> m_shownIndex;
     std::set<uint16_t> m_unread; // still unread: neither read nor changed

@@ -329,8 +329,14 @@ int CControllerLogic::refreshChangeOver()
 
 void CControllerLogic::changeOverFollowUp(bool refreshNow)
 {
+    // A refresh that failed keeps its reason on the status line; the unit
+    // that did not answer now is not asked again on its own later.
     if (refreshNow)
-        refreshChangeOver();
+        if (const int r = refreshChangeOver(); r != 0 && unitKnown()) {
+            showChangeOver();
+            host().setStatusText(StatusLineText(r));
+            return;
+        }
     showChangeOver();
     m_changeOverPending = true;
     if (m_startTimer)
@@ -433,10 +439,14 @@ void CControllerLogic::modeChosen(int mode)
     controls().setEnabled(CoDiList, mode == 1);
     controls().setEnabled(ConfigChangeOver, mode == 1);
     controls().setEnabled(CoModbusList, mode == 2);
+    // The first refused write ends the choice: its reason stays on the
+    // status line and the second list is not sent.
     controls().setIndex(CoDiList, way.coDi);
-    writeOnChange(CoDiList);
+    if (writeOnChange(CoDiList) != 0)
+        return;
     controls().setIndex(CoModbusList, way.coModbus);
-    writeOnChange(CoModbusList);
+    if (writeOnChange(CoModbusList) != 0)
+        return;
     catalogue().Holding(kCoDi).value = static_cast<uint16_t>(way.coDi);
     catalogue().Holding(kCoModbus).value = static_cast<uint16_t>(way.coModbus);
     changeOverFollowUp(false);

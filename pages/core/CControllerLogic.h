@@ -134,6 +134,8 @@ public:
     int refreshChangeOver();
     // The change-over timer has run out: the page reads itself once.
     void changeOverTimerFired();
+    // The re-read will not come (the page stopped the timer).
+    void changeOverCancelled() { m_changeOverPending = false; }
 
     // "Undo Changes" (with the busy overlay).
     int undoChanges();

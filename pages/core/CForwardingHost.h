@@ -14,6 +14,10 @@ public:
 
     void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
     void setStatus(const std::string& text, int code) override { m_outer.setStatus(text, code); }
+    void setStatusTextWithDetail(const std::string& text, const std::string& detail) override
+    {
+        m_outer.setStatusTextWithDetail(text, detail);
+    }
     void setRegisterInfo(const std::string& text) override { m_outer.setRegisterInfo(text); }
     void showBusyOverlay() override { m_outer.showBusyOverlay(); }
     void hideBusyOverlay() override { m_outer.hideBusyOverlay(); }

@@ -468,13 +468,39 @@ int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
         return 0;
     const RegisterEntry& entry = m_catalogue.Holding(address);
     if (!PageText::NumberInLimits(value, entry.min, entry.max)) {
-        m_host.setStatusText(PageText::RangeMessage(entry.min, entry.max));
+        showRangeMessage(address);
         return kTypedOutOfRange;
     }
     const int r = access == Access::Special ? m_unit.writeHoldingSpecialChecked(address, value)
                                             : m_unit.writeHoldingChecked(address, value);
     m_host.setStatusText(StatusLineText(r));
     return r;
+}
+
+void CPageEngine::showRangeMessage(uint16_t address)
+{
+    // The message names the register's raw limits; a field in tenths or
+    // with a unit gets them in its own scale beside it, in the detail line.
+    const RegisterEntry& entry = m_catalogue.Holding(address);
+    const std::string message = PageText::RangeMessage(entry.min, entry.max);
+    const Row* row = rowFor(address);
+    if (!row) {
+        m_host.setStatusText(message);
+        return;
+    }
+    const bool tenths = row->effectiveTake() == Take::NumberTenths;
+    std::string unit;
+    if (row->measure == Page::Measure::Temperature)
+        unit = m_catalogue.Holding(Reg::TempUnit).value != 0 ? "\u00b0C" : "\u00b0F";
+    else if (row->measure == Page::Measure::Percent)
+        unit = "%";
+    if (!tenths && unit.empty()) {
+        m_host.setStatusText(message);
+        return;
+    }
+    const auto shown = [tenths](int32_t v) { return tenths ? PageText::Tenths(v) : std::to_string(v); };
+    m_host.setStatusTextWithDetail(message,
+                                   "(" + shown(entry.min) + " - " + shown(entry.max) + (unit.empty() ? "" : " " + unit) + ")");
 }
 
 int CPageEngine::applyChange(const Row& row, bool toUnit)
@@ -511,7 +537,7 @@ int CPageEngine::applyChange(const Row& row, bool toUnit)
         if (!toUnit) {
             const RegisterEntry& entry = m_catalogue.Holding(row.address);
             if (!PageText::NumberInLimits(value, entry.min, entry.max)) {
-                m_host.setStatusText(PageText::RangeMessage(entry.min, entry.max));
+                showRangeMessage(row.address);
                 restoreRefused(row);
                 return kTypedOutOfRange;
             }

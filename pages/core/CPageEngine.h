@@ -161,6 +161,9 @@ protected:
     // Applies one change over the open link, or to the catalogue when no
     // unit is there to take it.
     int applyChange(const Page::Row& row, bool toUnit);
+    // "Error: selected value out of range [%d;%d] !" for a register, with
+    // its limits in the field's own scale and unit for the detail line.
+    void showRangeMessage(uint16_t address);
     // A typed value was refused: the field shows the unit's value again,
     // marked as refused until the next edit.
     void restoreRefused(const Page::Row& row);

@@ -51,7 +51,7 @@ constexpr PictureMark kFanLabelMark = Mark(Picture::RoomFan, {0, 16, 40, 45});
 #define TENTHS_ROW(control, text, r, c, reg, picture)                                                            \
     Row{.id = control, .kind = Kind::Number, .caption = text, .row = r, .column = c,                              \
         .filter = EntryFilter::Decimal, .address = reg, .display = Display::TenthsSigned,                          \
-        .marker = Marker::Signed420, .mark = picture}
+        .marker = Marker::Signed420, .measure = Measure::Temperature, .mark = picture}
 
 // Temperature and display at the left, fan, locks and icons at the right.
 constexpr Row kRows[] = {
@@ -203,7 +203,48 @@ void CRoomClimateLogic::storePresenceReboot()
 {
     if (unit().demoMode())
         return;
-    catalogue().Clamp(kPresenceRebootRegister, controls().checked(PresenceReboot) ? 1 : 0, nullptr);
+    const int on = controls().checked(PresenceReboot) ? 1 : 0;
+    catalogue().Clamp(kPresenceRebootRegister, on, nullptr);
+    if (unit().deviceType() == 0)
+        return;
+    // The first click after a value was shown leaves that value behind.
+    const EditState was = controls().editState(PresenceReboot);
+    if (was == EditState::Clean)
+        m_presenceRebootShown = 1 - on;
+    else if (was != EditState::Edited)
+        m_presenceRebootShown = -1;
+    controls().setEditState(PresenceReboot, on == m_presenceRebootShown ? EditState::Clean : EditState::Edited);
+}
+
+int CRoomClimateLogic::writePresenceReboot()
+{
+    if (unit().demoMode())
+        return 0;
+    if (unit().deviceType() < 0)
+        return refuseUnit(Result::NoUnitIdentified);
+    host().pause(kChangePauseMs);
+    bool passed = false;
+    const int result = onUnit({.sameDevice = true},
+                              [this] { return writeFromStore(kPresenceRebootRegister, PresenceReboot); }, &passed);
+    if (!passed)
+        return result;
+    // Written and shown again: the box is clean. Not written: still the
+    // user's edit.
+    if (result != 0)
+        controls().setEditState(PresenceReboot, EditState::Edited);
+    host().setStatusText(StatusLineText(result));
+    return result;
+}
+
+void CRoomClimateLogic::discardPresenceReboot()
+{
+    if (m_presenceRebootShown >= 0) {
+        catalogue().Holding(kPresenceRebootRegister).value = static_cast<uint16_t>(m_presenceRebootShown);
+        controls().setChecked(PresenceReboot, m_presenceRebootShown != 0);
+    } else {
+        // Nothing of the unit was shown: the box goes back to "not read".
+        controls().setEditState(PresenceReboot, EditState::Stale);
+    }
 }
 
 int CRoomClimateLogic::afterReads(int result, bool connected)

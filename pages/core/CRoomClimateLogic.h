@@ -75,10 +75,24 @@ public:
     // "Current Temp Display" chosen: the list moves to the entry the unit
     // gets, then the change is written.
     int chooseCurrentTempDisplay();
-    // "Enable Presence DI Reboot" clicked: the catalogue takes it; the unit
-    // gets it with "Undo Changes".
+    // "Enable Presence DI Reboot" clicked: the catalogue takes it (the unit
+    // gets it with "Undo Changes"). A box that no longer shows the unit's
+    // value is marked as an unwritten edit, so that "Save To NVRAM", a tab
+    // switch and closing ask first; a unit of device type 0 keeps the
+    // catalogue only, as with every change.
     void storePresenceReboot();
+    // The two ways out of that edit. Write: to the unit now, after the
+    // identity check; a failure (or no unit identified) leaves the box
+    // marked. The result code. Discard: the box and the catalogue take the
+    // unit's value back.
+    int writePresenceReboot();
+    void discardPresenceReboot();
 
 protected:
     int afterReads(int result, bool connected) override;
+
+private:
+    // What the box showed of the unit before the user's edit: 0 or 1, -1
+    // when it showed no value read from the unit.
+    int m_presenceRebootShown = -1;
 };

@@ -52,9 +52,9 @@ constexpr EntryFilter Dec = EntryFilter::Decimal;
         Row{.id = KeyClear##n, .kind = Kind::Button, .caption = "Key clear " #n, .row = 7, .column = c + 1,          \
             .address = state, .take = Take::CheckState, .uses = Use::Change},                                        \
         Row{.id = Position##n, .kind = Kind::Number, .caption = "Position " #n, .row = 8, .column = c, .filter = Dec, \
-            .address = state + 1, .display = Tenths, .marker = NoFFFF, .mark = kPositionMark},                       \
+            .address = state + 1, .display = Tenths, .marker = NoFFFF, .measure = Measure::Percent, .mark = kPositionMark},                       \
         Row{.id = PositionStep##n, .kind = Kind::Number, .caption = "Position Step Size " #n, .row = 9, .column = c, \
-            .filter = Dec, .address = base + 15, .display = Tenths, .marker = NoFFFF, .mark = kPositionMark},        \
+            .filter = Dec, .address = base + 15, .display = Tenths, .marker = NoFFFF, .measure = Measure::Percent, .mark = kPositionMark},        \
         Row{.id = PositionMin##n, .kind = Kind::Number, .caption = "Position Min " #n, .row = 10, .column = c,       \
             .filter = Int, .address = base + 17, .mark = kPositionMark},                                             \
         Row{.id = PositionMax##n, .kind = Kind::Number, .caption = "Postion Max " #n, .row = 11, .column = c,        \
@@ -109,6 +109,8 @@ constexpr Description kPage = {
     .readOrder = kReadOrder,
     .undoOrder = kUndoOrder,
     .defaultPicture = Picture::UnitSunProtect,
+    // A unit of device type 0 is told how the read went, as on Room Climate.
+    .statusForTypeZero = true,
     .alwaysDisabled = kStatusControls,
 };
 

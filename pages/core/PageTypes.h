@@ -172,6 +172,15 @@ constexpr uint8_t Hover = 8;  // named in the register information line
 constexpr uint8_t kAutoUses = 0xFF;
 } // namespace Use
 
+// What a number field counts, so that its limits can be named in the
+// field's own scale and unit.
+enum class Measure : uint8_t
+{
+    None,
+    Temperature, // °C or °F, as the unit shows temperatures (2010)
+    Percent,
+};
+
 // One control of a page (or one register without a control).
 struct Row
 {
@@ -204,6 +213,7 @@ struct Row
     int16_t listOffset = 0; // list: index = value - listOffset
     bool inverted = false;  // check box: checked when the value is 0
     FormatFn format = nullptr;
+    Measure measure = Measure::None;
 
     // What a change writes; alsoStore: the written number also becomes the
     // catalogue value, where the register takes part in the unit's identity

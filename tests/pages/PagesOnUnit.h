@@ -181,6 +181,15 @@ protected:
         QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
         return ai ? ai->text(QAccessible::Name) : QString();
     }
+    // What assistive tools read of a line whose text changes: its name, and
+    // the text it shows as value and description ("name|value|description").
+    static QString accessibleLine(QWidget* w)
+    {
+        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
+        return ai ? ai->text(QAccessible::Name) + "|" + ai->text(QAccessible::Value) + "|" +
+                        ai->text(QAccessible::Description)
+                  : QString();
+    }
     static QStringList labelsOf(QWidget* w)
     {
         QStringList labels;

@@ -333,3 +333,23 @@ TEST(ControllerDialog, OutputValuesFormatAndNeverRefreshTwiceAtOnce)
     EXPECT_EQ(controls[logic.fieldId(8044)].text, "---");
     EXPECT_EQ(logic.setPointInfo(), "Second Controller curr. SetPoint 402 + 8049: ---");
 }
+
+// The ON/OFF limits are not the 1004's (it drives no outputs of its own):
+// whatever their fields hold, "OK" goes through and hands their values back.
+TEST(ControllerDialog, ARowDisabledForTheUnitNeverBlocksOk)
+{
+    const struct
+    {
+        ControllerDialog dialog;
+        uint16_t address;
+    } kRows[] = {{ControllerDialog::Heating, 8015}, {ControllerDialog::Heating, 8016},
+                 {ControllerDialog::Cooling, 8011}, {ControllerDialog::Cooling, 8012}};
+    for (const auto& r : kRows) {
+        Dialog d(Request(r.dialog, false, 1004, {{8008, 10}, {r.address, 50}}));
+        d.open();
+        ASSERT_FALSE(d.field(r.address).enabled) << r.address;
+        d.field(r.address).text = "999";
+        EXPECT_TRUE(d.logic->accept()) << r.address << ": " << d.controls[ControllerDialogId::Info].text;
+        EXPECT_EQ(d.request.values.at(r.address), 50) << r.address;
+    }
+}

@@ -11,8 +11,10 @@
 #include "pages/core/PageText.h"
 
 #include <cstdio>
+#include <functional>
 
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -230,6 +232,7 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
     QString setPoint, heating;
     bool refreshed = false;
     bool editable = true;
+    std::vector<std::string> refresh;
     auto view = WhenModal<CDlgConfigure2>([&](CDlgConfigure2* d) {
         setPoint = fieldText(d, 8044);
         heating = fieldText(d, 1617);
@@ -237,6 +240,7 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
         const std::size_t at = mark();
         refreshed = QTest::qWaitFor([at] { return has(received(at), "Mr8049"); }, 2000);
         d->reject();
+        refresh = received(at);
     });
     click(p, ShowOutputValues);
     CDlgConfigure2::SetRefreshInterval(CControllerDialogLogic::kOutputRefreshMs);
@@ -245,6 +249,12 @@ TEST_F(ControllerPage, OutputValuesShowTheSecondSetPointAndRefreshOnTheirOwn)
     EXPECT_EQ(heating, "3.50");
     EXPECT_FALSE(editable);
     EXPECT_TRUE(refreshed);
+    // A periodic refresh reads the outputs only: the unit is not identified again.
+    const std::vector<std::string> kOutputs = {"Mr1617", "Mr1618", "Mr1619", "Mr1620", "Mr1621",
+                                               "Mr1622", "Mr1623", "Mr1616", "Mr8200", "Mr8031",
+                                               "Mr402",  "Mr8044", "Mr8049"};
+    ASSERT_GE(refresh.size(), kOutputs.size());
+    EXPECT_EQ(std::vector<std::string>(refresh.begin(), refresh.begin() + 13), kOutputs);
     setOnUnit(8049, static_cast<uint16_t>(-5));
 }
 
@@ -432,7 +442,7 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
     CTabController* p = page();
     click(p, HeatingPi);
     const std::size_t from = mark();
-    QString empty, range;
+    QString empty, range, heard;
     auto answer = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
         setField(d, 8014, "");
         d->accept();
@@ -441,6 +451,7 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
         setField(d, 8013, "999");
         d->accept();
         range = d->infoLine()->text();
+        heard = accessibleLine(d->infoLine());
         d->reject();
     });
     click(p, HeatingConfig);
@@ -452,5 +463,195 @@ TEST_F(ControllerPage, DialogRefusesAnEmptyFieldAndNamesTheRangeInTheFieldsScale
                   static_cast<int>(e.min), static_cast<int>(e.max), PageText::Tenths(e.min).c_str(),
                   PageText::Tenths(e.max).c_str());
     EXPECT_EQ(range.toStdString(), expected);
+    // Assistive tools read the message the line shows, under the line's name.
+    EXPECT_EQ(heard, "Register Info|" + range + "|" + range);
     EXPECT_TRUE(writes(from).empty());
+}
+
+// ---- Failures, other units, demo mode ----------------------------------------
+
+TEST_F(ControllerPage, AChangeOverChoiceSendsNothingToAnotherUnitBehindThePort)
+{
+    const struct
+    {
+        const char* what;
+        void (*act)(CTabController*);
+    } kChoices[] = {
+        {"DI / Temp list", [](CTabController* p) { choose(p->widget<QComboBox>(CoDiList), 1); }},
+        {"mode radio", [](CTabController* p) { click(p, CoModbusRadio); }},
+        {"Modbus list", [](CTabController* p) { choose(p->widget<QComboBox>(CoModbusList), 1); }},
+    };
+    for (const auto& c : kChoices) {
+        connect(Unit());
+        show("Controller");
+        CTabController* p = page();
+        // Another unit is plugged in behind the same port name.
+        restartUnit({"--device-type", "1004", "--pin", kPin});
+        c.act(p);
+        EXPECT_TRUE(writes(0).empty()) << c.what;
+        EXPECT_EQ(window->statusText(), "another unit is attached: connect again") << c.what;
+        EXPECT_FALSE(p->changeOverTimer()->isActive()) << c.what;
+    }
+    connect(Unit());
+}
+
+TEST_F(ControllerPage, EachFailureStaysOnTheStatusLine)
+{
+    const struct
+    {
+        const char* refused; // the register whose writes the unit refuses
+        void (*act)(CTabController*);
+        std::vector<std::string> written; // what reaches the unit, in order
+    } kCases[] = {
+        {"8054", [](CTabController* p) { choose(p->widget<QComboBox>(CoDiList), 1); }, {"Mw8054 1"}},
+        // The change-over itself was taken; the input functions were not.
+        {"3900", [](CTabController* p) { choose(p->widget<QComboBox>(CoDiList), 1); }, {"Mw8054 1", "Mw3900 17"}},
+        {"1602", [](CTabController* p) { click(p, CoModbusRadio); }, {"Mw8054 0", "Mw1602 2"}},
+        {"8016",
+         [](CTabController* p) {
+             click(p, HeatingOnOff);
+             auto answer = WhenModal<CDlgConfigure1>([](CDlgConfigure1* d) { d->accept(); });
+             click(p, HeatingConfig);
+             EXPECT_TRUE(answer.appeared());
+         },
+         {}},
+    };
+    for (const auto& c : kCases) {
+        connect({"--pin", kPin, "--fail-write", c.refused});
+        show("Controller");
+        CTabController* p = page();
+        const std::size_t from = mark();
+        c.act(p);
+        const auto w = writes(from);
+        if (!c.written.empty())
+            EXPECT_EQ(w, c.written) << c.refused;
+        else
+            EXPECT_TRUE(has(w, std::string("Mw") + c.refused + " " +
+                                   std::to_string(catalogue.Holding(static_cast<uint16_t>(std::stoi(c.refused))).value)))
+                << c.refused;
+        // The first failure's code stands; no later text of the same action
+        // replaces it, and no re-read follows it.
+        const QString status = window->statusText();
+        EXPECT_TRUE(status.startsWith("Error: ")) << c.refused << ": " << status.toStdString();
+        QTest::qWait(20);
+        EXPECT_EQ(window->statusText(), status) << c.refused;
+        EXPECT_FALSE(p->changeOverTimer()->isActive()) << c.refused;
+        EXPECT_FALSE(p->logic().changeOverPending()) << c.refused;
+    }
+    connect(Unit());
+}
+
+TEST_F(ControllerPage, ADialogInDemoModeKeepsTheDemoDeviceTypeAndSendsNothing)
+{
+    show("Controller");
+    auto chosen = WhenModal<CDlgDemoDevice>([](CDlgDemoDevice* chooser) {
+        chooser->list()->setCurrentIndex(chooser->list()->findText("1002 = ", Qt::MatchStartsWith));
+        chooser->accept();
+    });
+    window->comInterface()->StartDemoMode();
+    ASSERT_TRUE(chosen.appeared());
+    open("Controller");
+    CTabController* p = page();
+    ASSERT_EQ(p->logic().unit().deviceType(), 1002);
+    click(p, HeatingOnOff);
+    const std::size_t from = mark();
+    int type = 0;
+    bool limitsEnabled = false;
+    auto answer = WhenModal<CDlgConfigure1>([&](CDlgConfigure1* d) {
+        type = d->logic().request().deviceType;
+        // The ON/OFF limits are the 1002's: it drives outputs of its own.
+        limitsEnabled = d->field(8015)->isEnabled() && d->field(8016)->isEnabled();
+        setField(d, 8016, "50");
+        d->accept();
+    });
+    click(p, HeatingConfig);
+    ASSERT_TRUE(answer.appeared());
+    EXPECT_EQ(type, 1002);
+    EXPECT_TRUE(limitsEnabled);
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_EQ(p->logic().unit().deviceType(), 1002);
+}
+
+TEST_F(ControllerPage, TheChangeOverReReadNeverFiresElsewhere)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(CTabController*)> act;
+    } kWays[] = {
+        {"page left", [this](CTabController*) { open("Common"); }},
+        {"another action",
+         [](CTabController* p) {
+             // The dialog stays open long enough for the re-read to come.
+             auto answer = WhenModal<CDlgConfigure1>([](CDlgConfigure1* d) {
+                 QTest::qWait(150);
+                 d->reject();
+             });
+             click(p, HeatingConfig);
+             EXPECT_TRUE(answer.appeared());
+         }},
+        {"modal work of the window",
+         [this](CTabController*) {
+             window->enableMainWindow(false);
+             QTest::qWait(150);
+             window->enableMainWindow(true);
+         }},
+    };
+    for (const auto& w : kWays) {
+        show("Controller");
+        CTabController* p = page();
+        choose(p->widget<QComboBox>(OpModeList), 3);
+        ASSERT_TRUE(p->changeOverTimer()->isActive()) << w.what;
+        // Sooner than 6.5 seconds: the test does not wait that long.
+        p->changeOverTimer()->start(30);
+        const std::size_t from = mark();
+        w.act(p);
+        QTest::qWait(100);
+        EXPECT_FALSE(has(received(from), "Mr3749")) << w.what;
+        EXPECT_FALSE(p->changeOverTimer()->isActive()) << w.what;
+        EXPECT_FALSE(p->logic().changeOverPending()) << w.what;
+    }
+    // Another unit or demo device: the page is cleared, the re-read goes.
+    show("Controller");
+    choose(page()->widget<QComboBox>(OpModeList), 3);
+    ASSERT_TRUE(page()->changeOverTimer()->isActive());
+    startDemoMode();
+    EXPECT_FALSE(page()->changeOverTimer()->isActive());
+    EXPECT_FALSE(page()->logic().changeOverPending());
+}
+
+TEST_F(ControllerPage, OutputValuesStopAfterASilentRefreshAndCloseAtOnce)
+{
+    show("Controller");
+    CTabController* p = page();
+    CDlgConfigure2::SetRefreshInterval(20);
+    bool stopped = false;
+    QString note;
+    std::vector<std::string> afterStop;
+    qint64 closeMs = -1;
+    bool closed = false;
+    auto view = WhenModal<CDlgConfigure2>([&](CDlgConfigure2* d) {
+        restartUnit({"--silent"}); // the unit falls silent behind the port
+        stopped = QTest::qWaitFor([d] { return !d->refreshTimer()->isActive(); }, 15000);
+        note = QString::fromStdString(d->controls().text(ControllerDialogId::Stopped));
+        const std::size_t at = mark();
+        QTest::qWait(200); // ten periods: no refresh comes
+        afterStop = received(at);
+        auto* refresh = qobject_cast<QPushButton*>(d->controls().widget(ControllerDialogId::Ok));
+        EXPECT_TRUE(refresh && refresh->text() == "Refresh" && refresh->isEnabled());
+        QElapsedTimer clock;
+        clock.start();
+        qobject_cast<QPushButton*>(d->controls().widget(ControllerDialogId::Cancel))->click();
+        closeMs = clock.elapsed();
+        closed = !d->isVisible();
+    });
+    click(p, ShowOutputValues);
+    CDlgConfigure2::SetRefreshInterval(CControllerDialogLogic::kOutputRefreshMs);
+    ASSERT_TRUE(view.appeared());
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(note, CControllerDialogLogic::kRefreshStopped);
+    EXPECT_TRUE(afterStop.empty());
+    EXPECT_TRUE(closed);
+    EXPECT_LT(closeMs, 100);
+    connect(Unit());
 }

@@ -50,3 +50,25 @@ TEST(SunProtectLogic, SignedFieldsAreThoseWithANegativeMinimum)
     }
     EXPECT_EQ(CSunProtectLogic::SignedNumber(0xFFD3), "-45");
 }
+
+// A unit of device type 0 still sees a read start and end on the status line.
+TEST(SunProtectLogic, AUnitOfTypeZeroGetsItsStatus)
+{
+    RegisterCatalogue catalogue;
+    catalogue.Build();
+    FakeUnit unit(catalogue);
+    FakeHost host;
+    FakeControls controls;
+    CSunProtectLogic logic(catalogue, unit, host, controls);
+    const struct
+    {
+        int type;
+        std::vector<std::string> shown;
+    } kCases[] = {{0, {"Running...", "Error: -1"}}, {-1, {}}};
+    for (const auto& c : kCases) {
+        unit.type = c.type;
+        host.statusHistory.clear();
+        logic.readCycle();
+        EXPECT_EQ(host.statusHistory, c.shown) << c.type;
+    }
+}

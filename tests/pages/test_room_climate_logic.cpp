@@ -126,3 +126,49 @@ TEST_F(RoomClimateLogicTest, PresenceRebootIsStoredAndReachesTheUnitWithUndo)
     EXPECT_EQ(std::count(w.begin(), w.end(), "Mw402 0"), 0); // the unit's own, read-only
     EXPECT_TRUE(controls[PresenceReboot].checked);
 }
+
+TEST_F(RoomClimateLogicTest, UndoStopsAtTheFirstFailedWrite)
+{
+    unit.registers = {{3801, 1}, {3762, 3}, {409, 2}, {3802, 8}};
+    ASSERT_EQ(logic.readCycle(), 0);
+    unit.log.clear();
+    unit.failWrite[3604] = 5; // refused by the unit
+    EXPECT_EQ(logic.undoCycle(), 5);
+    const auto w = unit.writes();
+    ASSERT_FALSE(w.empty());
+    EXPECT_EQ(w.back(), "Mw3604 " + std::to_string(catalogue.Holding(3604).value));
+    for (const char* after : {"Mw409 2", "Mw3801 1", "Mw3802 8"})
+        EXPECT_EQ(std::count(w.begin(), w.end(), after), 0) << after;
+    EXPECT_EQ(host.status, "Error: 5");
+}
+
+TEST_F(RoomClimateLogicTest, PresenceRebootStaysMarkedWhenItCannotBeWritten)
+{
+    unit.registers = {{3801, 0}, {3762, 3}};
+    ASSERT_EQ(logic.readCycle(), 0);
+    const struct
+    {
+        const char* what;
+        int type;
+        int refused; // write result of 3801
+        int result;
+    } kCases[] = {
+        {"no unit identified", -1, 0, Result::NoUnitIdentified},
+        {"refused by the unit", 2050, 5, 5},
+    };
+    for (const auto& c : kCases) {
+        unit.type = c.type;
+        if (c.refused != 0)
+            unit.failWrite[3801] = c.refused;
+        controls[PresenceReboot].checked = true;
+        logic.storePresenceReboot();
+        EXPECT_EQ(logic.writePresenceReboot(), c.result) << c.what;
+        EXPECT_EQ(controls.editState(PresenceReboot), EditState::Edited) << c.what;
+        unit.failWrite.clear();
+    }
+    // Discarded: the unit's value again, in the box and the catalogue.
+    logic.discardPresenceReboot();
+    EXPECT_FALSE(controls[PresenceReboot].checked);
+    EXPECT_EQ(catalogue.Holding(3801).value, 0);
+    EXPECT_EQ(controls.editState(PresenceReboot), EditState::Clean);
+}

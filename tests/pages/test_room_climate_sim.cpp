@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include <functional>
@@ -103,6 +104,11 @@ TEST_F(RoomClimatePage, ChangesWriteWhatTheUnitTakes)
         EXPECT_EQ(writes(from), c.written) << c.what;
         EXPECT_EQ(window->statusText(), c.status) << c.what;
     }
+    // The presence reboot box waits for its write: a second click is back
+    // at the unit's value.
+    EXPECT_EQ(page()->controls().editState(PresenceReboot), EditState::Edited);
+    widget<QCheckBox>(PresenceReboot)->click();
+    EXPECT_EQ(page()->controls().editState(PresenceReboot), EditState::Clean);
     EXPECT_EQ(widget<QComboBox>(CurrentTempDisplay)->currentText(), "9 = HumS2Bus");
     EXPECT_EQ(text(SetpointTemp), "21.5"); // written before; the refused 130 gave way to what the unit holds
 }
@@ -170,4 +176,90 @@ TEST_F(RoomClimatePage, AnOlderUnitKeepsEntrySixAndShowsAMissingSetpoint)
     EXPECT_EQ(writes(from), std::vector<std::string>{"Mw3651 6"});
     EXPECT_EQ(window->statusText(), "Done.");
     connect(Unit());
+}
+
+TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
+{
+    setOnUnit(3801, 0);
+    open();
+    auto* box = widget<QCheckBox>(PresenceReboot);
+    ASSERT_FALSE(box->isChecked());
+    const auto answer = [](const char* button, QString* text) {
+        return WhenModal<QMessageBox>([button, text](QMessageBox* question) {
+            *text = question->text();
+            for (QAbstractButton* b : question->buttons())
+                if (b->text().remove('&') == QLatin1String(button))
+                    b->click();
+        });
+    };
+    box->click();
+    EXPECT_EQ(page()->controls().editState(PresenceReboot), EditState::Edited);
+    EXPECT_EQ(box->accessibleDescription(), "changed, not written: press Enter to write");
+
+    // "Save To NVRAM" asks and names the box; "Stay" sends nothing.
+    std::size_t from = mark();
+    QString asked;
+    {
+        const auto stay = answer("Stay", &asked);
+        widget<QPushButton>(Page::kSaveToNvram)->click();
+        ASSERT_TRUE(stay.appeared());
+    }
+    EXPECT_TRUE(asked.contains("Enable Presence DI Reboot")) << asked.toStdString();
+    EXPECT_TRUE(received(from).empty());
+    EXPECT_TRUE(box->isChecked());
+
+    // "Discard": the unit's value is back in the box and the catalogue.
+    {
+        const auto discard = answer("Discard", &asked);
+        window->tabs()->setCurrentIndex(indexOf("Common")); // the user's click on another tab
+        ASSERT_TRUE(discard.appeared());
+    }
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(catalogue.Holding(3801).value, 0);
+    EXPECT_TRUE(writes(from).empty());
+
+    // "Write" on Save: the unit gets it, then stores.
+    open();
+    box->click();
+    from = mark();
+    {
+        const auto write = answer("Write", &asked);
+        widget<QPushButton>(Page::kSaveToNvram)->click();
+        ASSERT_TRUE(write.appeared());
+    }
+    EXPECT_EQ(writes(from), (std::vector<std::string>{"Mw3801 1", "Mw2013 1"}));
+    EXPECT_EQ(page()->controls().editState(PresenceReboot), EditState::Clean);
+    open();
+    EXPECT_TRUE(widget<QCheckBox>(PresenceReboot)->isChecked()); // the unit has it now
+    setOnUnit(3801, 0);
+}
+
+TEST_F(RoomClimatePage, ARefusedNumberNamesItsLimitsInTheFieldsScaleInTheDetailLine)
+{
+    open();
+    const struct
+    {
+        ControlId id;
+        const char* typed;
+        const char* status; // exactly as ever: the raw words
+        const char* scaled;
+    } kCases[] = {
+        {SetpointTemp, "130", "Error: selected value out of range [0;1220] !", "(0.0 - 122.0 \u00b0C)"},
+        {SetpointAfterReboot, "999", nullptr, nullptr},
+    };
+    for (const auto& c : kCases) {
+        const std::size_t from = mark();
+        type(c.id, c.typed);
+        EXPECT_TRUE(writes(from).empty()) << c.typed;
+        const RegisterEntry& e = catalogue.Holding(page()->logic().rowOf(c.id)->address);
+        const std::string status = c.status ? std::string(c.status)
+                                            : PageText::RangeMessage(e.min, e.max);
+        const std::string scaled =
+            c.scaled ? std::string(c.scaled)
+                     : "(" + PageText::Tenths(e.min) + " - " + PageText::Tenths(e.max) + " \u00b0C)";
+        EXPECT_EQ(window->statusText().toStdString(), status) << c.typed;
+        const std::string detail = window->statusDetail().toStdString();
+        EXPECT_TRUE(detail.starts_with("the number typed is outside")) << detail;
+        EXPECT_TRUE(detail.ends_with(" " + scaled)) << detail;
+    }
 }

@@ -138,6 +138,9 @@ TEST_F(TimeProgramPage, DialogChecksTheFieldsWritesTheProgramAndSharesTheScenesT
         QFocusEvent out(QEvent::FocusOut);
         QApplication::sendEvent(d->controls().widget(Dlg::EventHour), &out);
         EXPECT_EQ(text(d, Dlg::Info), "Value of Event Hour is out of range (0 - 23)");
+        EXPECT_EQ(accessibleLine(d->controls().widget(Dlg::Info)),
+                  "Register Info|Value of Event Hour is out of range (0 - 23)|"
+                  "Value of Event Hour is out of range (0 - 23)");
         ok(d);
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(text(d, Dlg::Info), "Value of Event Hour is out of range (0 - 23)");

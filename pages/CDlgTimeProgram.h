@@ -16,15 +16,16 @@
 
 #include <memory>
 
+class CDlgTimeProgramPicture;
 class CHoverTracker;
-class CPicturePanel;
 class QLabel;
 
 class CDlgTimeProgram : public QDialog
 {
     Q_OBJECT
 public:
-    // The dialog's picture: the unit's time-program screen.
+    // The dialog's picture: the unit's time-program screen, drawn from the
+    // fields as they are edited.
     static constexpr QSize kPictureSize{320, 240};
 
     // scenes: the unit assigns programs to scenes (the list shows).
@@ -34,7 +35,7 @@ public:
 
     CControlSet& controls() { return m_controls; }
     CTimeProgramDialogLogic& logic() { return *m_logic; }
-    CPicturePanel* picturePanel() const { return m_picture; }
+    CDlgTimeProgramPicture* picturePanel() const { return m_picture; }
     template <class W> W* widget(Page::ControlId id) const { return m_controls.as<W>(id); }
     // The program as edited, after "OK".
     TimeProgramData program() const { return m_logic->result(); }
@@ -46,10 +47,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The picture follows every change of a field, typed or shown.
+    void showScreen();
+
     CControlSet m_controls;
     QLabel* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;
     std::unique_ptr<CTimeProgramDialogLogic> m_logic;
-    CPicturePanel* m_picture = nullptr;
+    CDlgTimeProgramPicture* m_picture = nullptr;
     CHoverTracker* m_tracker = nullptr;
 };

@@ -1,8 +1,13 @@
 #include "pages/core/CTimeProgramDialogLogic.h"
 
+#include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
+#include "pages/core/PageValues.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
+#include <utility>
 
 using namespace Page;
 using namespace TimeProgramDialogId;
@@ -14,8 +19,10 @@ constexpr const char* kSceneItems[] = {"No assignment", "Scene 1", "Scene 2", "S
                                        "Scene 5",       "Scene 6", "Scene 7", "Scene 8"};
 constexpr const char* kDayCaptions[CTimeProgramDialogLogic::kDays] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
 constexpr int kFieldSpan = CTimeProgramDialogLogic::kDays;
+// The picture's text for a part of the program the unit did not give.
+constexpr const char* kNotRead = "not read";
 
-// Elements of the unit's time-program screen (screen_timeprogram.svg): the
+// Elements of the unit's time-program screen (TimeProgramScreen): the
 // on/off switch in the top bar, the weekday row, the hour and the minute of
 // the large time, the register and the value it gets, the scene badge.
 constexpr FramePercent kActivateFrame{76, 0, 100, 16};
@@ -78,7 +85,8 @@ const std::array<CTimeProgramDialogLogic::NumberCheck, 4>& CTimeProgramDialogLog
 
 CTimeProgramDialogLogic::CTimeProgramDialogLogic(int program, bool scenes, RegisterCatalogue& catalogue,
                                                  IPageHost& host, IPageControls& controls)
-    : m_program(program), m_scenes(scenes), m_base(CTimeProgramLogic::Base(program)), m_controls(controls),
+    : m_program(program), m_scenes(scenes), m_catalogue(catalogue), m_base(CTimeProgramLogic::Base(program)),
+      m_controls(controls),
       m_rows(MakeRows(m_base)), m_hover(m_rows, Picture::ScreenTimeProgram, catalogue, host, controls)
 {
 }
@@ -217,4 +225,69 @@ TimeProgramData CTimeProgramDialogLogic::result() const
     set(Field::RegisterNewValue, static_cast<uint16_t>(static_cast<int16_t>(number(RegisterNewValue))));
     set(Field::Scene, m_scenes ? static_cast<uint16_t>(std::clamp(c.index(Scene), 0, CTimeProgramLogic::kScenes)) : 0);
     return data;
+}
+
+TimeProgramScreen CTimeProgramDialogLogic::screen() const
+{
+    const IPageControls& c = m_controls;
+    // A field's number when it holds one within the range, else nothing; a
+    // field not read from the unit shows nothing either (its start value is
+    // not the unit's).
+    const auto valid = [this, &c](ControlId id, int32_t min, int32_t max) -> std::optional<int32_t> {
+        if (!(m_known & Field::Bit(FieldOf(id))))
+            return std::nullopt;
+        const std::string typed = c.text(id);
+        if (!PageText::IsNumber(typed))
+            return std::nullopt;
+        const int32_t value = PageText::ParseNumber(typed, 1);
+        return value >= min && value <= max ? std::optional<int32_t>(value) : std::nullopt;
+    };
+    const auto twoDigits = [](std::optional<int32_t> v) {
+        if (!v)
+            return std::string("--");
+        return (*v < 10 ? "0" : "") + std::to_string(*v);
+    };
+    const auto range = [](ControlId id) {
+        for (const NumberCheck& check : Checks())
+            if (check.control == id)
+                return std::pair(check.min, check.max);
+        return std::pair(int32_t{0}, int32_t{0});
+    };
+
+    TimeProgramScreen s;
+    s.title = "Time program " + std::to_string(m_program);
+    s.active = c.checked(Activate);
+    for (int d = 0; d < kDays; ++d)
+        s.days[static_cast<std::size_t>(d)] = c.checked(Monday + d);
+    const auto [hourMin, hourMax] = range(EventHour);
+    const auto [minuteMin, minuteMax] = range(EventMinute);
+    s.time = twoDigits(valid(EventHour, hourMin, hourMax)) + ":" + twoDigits(valid(EventMinute, minuteMin, minuteMax));
+
+    const auto [addressMin, addressMax] = range(RegisterAddress);
+    const std::optional<int32_t> address = valid(RegisterAddress, addressMin, addressMax);
+    const auto [valueMin, valueMax] = range(RegisterNewValue);
+    const std::optional<int32_t> value = valid(RegisterNewValue, valueMin, valueMax);
+    s.address = address ? std::to_string(*address) : "--";
+    if (!(m_known & Field::Bit(Field::RegisterAddress)))
+        s.registerName = kNotRead;
+    else if (address && m_catalogue.IsUsed(RegisterTableKind::Holding, static_cast<uint32_t>(*address)))
+        s.registerName = m_catalogue.Holding(static_cast<uint16_t>(*address)).name;
+    else
+        s.registerName = PageValues::kNoSuchRegister;
+    if (value) {
+        if (address)
+            s.value = PageValues::ShownValue(m_catalogue, static_cast<uint16_t>(*address),
+                                             static_cast<uint16_t>(static_cast<int16_t>(*value)));
+        if (s.value.empty())
+            s.value = std::to_string(*value);
+    } else {
+        s.value = "--";
+    }
+    s.scenes = m_scenes;
+    const int scene = c.index(Scene);
+    if (!(m_known & Field::Bit(Field::Scene)))
+        s.scene = kNotRead;
+    else if (scene >= 0 && scene < static_cast<int>(std::size(kSceneItems)))
+        s.scene = kSceneItems[scene];
+    return s;
 }

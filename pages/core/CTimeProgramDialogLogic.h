@@ -48,6 +48,25 @@ enum : Page::ControlId {
 };
 } // namespace TimeProgramDialogId
 
+// What the dialog's picture of the unit's time-program screen shows, taken
+// from the fields as they stand while the user edits them. A part of the
+// time, the address or the value that is not a valid number, or that was not
+// read from the unit, shows as "--".
+struct TimeProgramScreen
+{
+    std::string title; // "Time program 5"
+    bool active = false;
+    std::array<bool, 7> days{}; // Monday first
+    std::string time;           // "06:30"
+    std::string address;        // "400"
+    std::string registerName;   // the catalogue's name, "no such register" or "not read"
+    std::string value;          // as the register's page shows it ("21.5 °C"), else the number
+    bool scenes = false;        // the unit assigns programs to scenes: the badge shows
+    std::string scene;          // "Scene 2", "No assignment"
+
+    bool operator==(const TimeProgramScreen&) const = default;
+};
+
 class CTimeProgramDialogLogic
 {
 public:
@@ -93,6 +112,8 @@ public:
     Page::ControlId failedControl() const { return m_failed; }
     // The program as the dialog holds it (after confirm).
     TimeProgramData result() const;
+    // The picture's content for the fields as they stand now.
+    TimeProgramScreen screen() const;
 
     // The event day of the seven boxes: Monday bit 0 .. Sunday bit 6.
     static uint16_t ComposeEventDay(const std::array<bool, kDays>& days);
@@ -109,6 +130,7 @@ private:
 
     int m_program;
     bool m_scenes;
+    const RegisterCatalogue& m_catalogue;
     uint16_t m_base;
     IPageControls& m_controls;
     unsigned m_known = 0;

@@ -312,3 +312,56 @@ TEST_F(TimeProgram, FieldsThatCouldNotBeReadAreNamedAndWrittenOnlyWhenChanged)
         type(d, id, "1");
     EXPECT_FALSE(dialog[Dlg::Unread].visible);
 }
+
+// The dialog's picture shows the program as the fields hold it, the value in
+// the form of the register's page; what is not a valid number, or was not
+// read, shows as "--".
+TEST_F(TimeProgram, ThePictureShowsTheFieldsAsTheyStand)
+{
+    const struct
+    {
+        const char* what;
+        unsigned known;
+        const char* hour;
+        const char* address;
+        const char* value;
+        const char* time;
+        const char* shownAddress;
+        const char* name;
+        const char* shownValue;
+        const char* scene;
+    } rows[] = {
+        {"as read", Field::kAll, "6", "400", "215", "06:30", "400", "Setpoint Temp", "21.5 \u00b0C", "Scene 2"},
+        {"hour typed", Field::kAll, "17", "400", "215", "17:30", "400", "Setpoint Temp", "21.5 \u00b0C", "Scene 2"},
+        {"hour out of range", Field::kAll, "24", "400", "215", "--:30", "400", "Setpoint Temp", "21.5 \u00b0C",
+         "Scene 2"},
+        {"hour no number", Field::kAll, "", "400", "215", "--:30", "400", "Setpoint Temp", "21.5 \u00b0C", "Scene 2"},
+        {"list register", Field::kAll, "6", "404", "2", "06:30", "404", "OpMode Status", "2 = heating", "Scene 2"},
+        {"register not in the catalogue", Field::kAll, "6", "9999", "-5", "06:30", "9999", "no such register", "-5",
+         "Scene 2"},
+        {"value out of range", Field::kAll, "6", "400", "-32768", "06:30", "400", "Setpoint Temp", "--", "Scene 2"},
+        {"address, value and scene not read", Field::kAll & ~(Field::Bit(Field::RegisterAddress) |
+                                                               Field::Bit(Field::RegisterNewValue) |
+                                                               Field::Bit(Field::Scene)),
+         "6", "400", "215", "06:30", "--", "not read", "--", "not read"},
+    };
+    catalogue.Holding(Reg::TempUnit).value = 1;
+    for (const auto& r : rows) {
+        CTimeProgramDialogLogic d(5, true, catalogue, host, dialog);
+        TimeProgramData program{.words = {1, 31, 6, 30, 400, 215, 2}, .known = r.known};
+        d.show(program);
+        dialog[Dlg::EventHour].text = r.hour;
+        dialog[Dlg::RegisterAddress].text = r.address;
+        dialog[Dlg::RegisterNewValue].text = r.value;
+        const TimeProgramScreen s = d.screen();
+        EXPECT_EQ(s.title, "Time program 5") << r.what;
+        EXPECT_TRUE(s.active) << r.what;
+        EXPECT_EQ(s.days, (std::array<bool, 7>{true, true, true, true, true, false, false})) << r.what;
+        EXPECT_EQ(s.time, r.time) << r.what;
+        EXPECT_EQ(s.address, r.shownAddress) << r.what;
+        EXPECT_EQ(s.registerName, r.name) << r.what;
+        EXPECT_EQ(s.value, r.shownValue) << r.what;
+        EXPECT_TRUE(s.scenes) << r.what;
+        EXPECT_EQ(s.scene, r.scene) << r.what;
+    }
+}

@@ -4,6 +4,7 @@
 #include "tests/pages/PagesOnUnit.h"
 
 #include "pages/CDlgTimeProgram.h"
+#include "pages/CDlgTimeProgramPicture.h"
 #include "pages/CPicturePanel.h"
 #include "pages/CTabTimeProgram.h"
 #include "pages/core/PageText.h"
@@ -162,6 +163,28 @@ TEST_F(TimeProgramPage, DialogChecksTheFieldsWritesTheProgramAndSharesTheScenesT
     EXPECT_EQ(window->statusText(), "Done.");
     EXPECT_EQ(catalogue.Holding(7061).value, 69);
     EXPECT_EQ(catalogue.Holding(7066).value, 2);
+}
+
+// The picture is drawn from the fields: program 1 as the unit holds it, and
+// a new drawing as soon as the hour is typed.
+TEST_F(TimeProgramPage, ThePictureShowsTheProgramBeingEdited)
+{
+    auto shown = WhenModal<CDlgTimeProgram>([](CDlgTimeProgram* d) {
+        CDlgTimeProgramPicture* picture = d->picturePanel();
+        EXPECT_EQ(picture->screen().title, "Time program 1");
+        EXPECT_EQ(picture->screen().time, "06:30");
+        EXPECT_EQ(picture->screen().address, "400");
+        EXPECT_EQ(picture->screen().scene, "No assignment");
+        const QImage before = picture->grab().toImage();
+        typeInto(d, Dlg::EventHour, "9");
+        EXPECT_EQ(picture->screen().time, "09:30");
+        const QImage after = picture->grab().toImage();
+        EXPECT_EQ(after.size(), before.size());
+        EXPECT_NE(after, before);
+        d->reject();
+    });
+    button(1)->click();
+    ASSERT_TRUE(shown.appeared());
 }
 
 TEST_F(TimeProgramPage, NewValueTakesMinus32767ButNotMinus32768)

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,6 +62,19 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
     }
     m_controls.widget(EventHour)->installEventFilter(this);
 
+    // "Find Register": typing part of a register's name or number narrows
+    // the list; the register picked goes into "Register Address".
+    auto* find = m_controls.as<QComboBox>(FindRegister);
+    find->setEditable(true);
+    find->setInsertPolicy(QComboBox::NoInsert);
+    find->setMaxVisibleItems(kFindVisibleItems);
+    find->completer()->setFilterMode(Qt::MatchContains);
+    find->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    find->lineEdit()->setPlaceholderText(QStringLiteral("name or number"));
+    find->lineEdit()->setAccessibleName(m_controls.label(FindRegister)->text().remove(QLatin1Char('&')));
+    find->setAccessibleName(find->lineEdit()->accessibleName());
+    connect(find, &QComboBox::activated, this, &CDlgTimeProgram::showScreen);
+
     m_logic->show(data);
     for (const Page::Row& row : m_logic->rows()) {
         QWidget* w = m_controls.widget(row.id);
@@ -87,6 +101,7 @@ CDlgTimeProgram::~CDlgTimeProgram()
 
 void CDlgTimeProgram::showScreen()
 {
+    m_logic->showRegister();
     m_picture->setScreen(m_logic->screen());
 }
 

@@ -27,6 +27,8 @@ public:
     // The dialog's picture: the unit's time-program screen, drawn from the
     // fields as they are edited.
     static constexpr QSize kPictureSize{320, 240};
+    // "Find Register" shows this many registers at a time.
+    static constexpr int kFindVisibleItems = 15;
 
     // scenes: the unit assigns programs to scenes (the list shows).
     CDlgTimeProgram(int program, bool scenes, const TimeProgramData& data, RegisterCatalogue& catalogue,
@@ -47,7 +49,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The picture follows every change of a field, typed or shown.
+    // The register's name and shown value beside its fields, and the
+    // picture, follow every change of a field, typed or shown.
     void showScreen();
 
     CControlSet m_controls;

@@ -68,6 +68,9 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
     find->setEditable(true);
     find->setInsertPolicy(QComboBox::NoInsert);
     find->setMaxVisibleItems(kFindVisibleItems);
+    // As wide as a typical name, not as the longest of several hundred.
+    find->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    find->setMinimumContentsLength(kFindWidthChars);
     find->completer()->setFilterMode(Qt::MatchContains);
     find->completer()->setCompletionMode(QCompleter::PopupCompletion);
     find->lineEdit()->setPlaceholderText(QStringLiteral("name or number"));

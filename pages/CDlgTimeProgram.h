@@ -29,6 +29,7 @@ public:
     static constexpr QSize kPictureSize{320, 240};
     // "Find Register" shows this many registers at a time.
     static constexpr int kFindVisibleItems = 15;
+    static constexpr int kFindWidthChars = 28;
 
     // scenes: the unit assigns programs to scenes (the list shows).
     CDlgTimeProgram(int program, bool scenes, const TimeProgramData& data, RegisterCatalogue& catalogue,

@@ -52,6 +52,8 @@ void CTabTimeProgram::buildOverview()
         headers << QString::fromLatin1(header);
     m_overview->setHorizontalHeaderLabels(headers);
     m_overview->verticalHeader()->hide();
+    // Lines as high as the text: more programs in view.
+    m_overview->verticalHeader()->setDefaultSectionSize(m_overview->fontMetrics().height() + kLinePadding);
     m_overview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_overview->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_overview->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -83,11 +85,13 @@ void CTabTimeProgram::showOverview()
                 item = new QTableWidgetItem;
                 m_overview->setItem(n - 1, static_cast<int>(c), item);
             }
-            item->setText(QString::fromStdString(cells[c]));
-            // Grey when the last read did not reach the program.
+            const QString text = QString::fromStdString(cells[c]);
+            item->setText(text);
+            // Grey when the last read did not reach the program; the whole
+            // text where the column cuts it short.
             item->setData(Qt::ForegroundRole, row.stale ? QVariant(staleText) : QVariant());
-            item->setToolTip(row.stale ? QStringLiteral("Not read from the unit by the last Read Target")
-                                       : QString());
+            item->setToolTip(row.stale ? text + QStringLiteral(" (not read from the unit by the last Read Target)")
+                                       : text);
         }
     }
     m_overview->setColumnHidden(column(OverviewColumn::Scene), !m_logic->scenesUsed());

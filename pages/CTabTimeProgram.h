@@ -27,6 +27,8 @@ public:
     // The overview is at least this wide; the register's name takes what
     // the page has beyond it.
     static constexpr int kOverviewMinWidth = 420;
+    // Space above and below the text of an overview line.
+    static constexpr int kLinePadding = 6;
 
     explicit CTabTimeProgram(const PageContext& context);
     ~CTabTimeProgram() override;

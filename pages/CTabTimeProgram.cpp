@@ -87,10 +87,10 @@ void CTabTimeProgram::showOverview()
             }
             const QString text = QString::fromStdString(cells[c]);
             item->setText(text);
-            // Grey when the last read did not reach the program; the whole
+            // Grey while the program was not read from the unit; the whole
             // text where the column cuts it short.
             item->setData(Qt::ForegroundRole, row.stale ? QVariant(staleText) : QVariant());
-            item->setToolTip(row.stale ? text + QStringLiteral(" (not read from the unit by the last Read Target)")
+            item->setToolTip(row.stale ? text + QStringLiteral(" (not read from the unit: Read Target reads it)")
                                        : text);
         }
     }

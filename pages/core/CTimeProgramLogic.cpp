@@ -66,6 +66,7 @@ CTimeProgramLogic::CTimeProgramLogic(RegisterCatalogue& catalogue, IUnitAccess& 
                                      IPageControls& controls)
     : CPageEngine(PageDescription(), catalogue, unit, host, controls)
 {
+    forgetReads();
 }
 
 const Description& CTimeProgramLogic::PageDescription()
@@ -206,7 +207,7 @@ int CTimeProgramLogic::afterReads(int result, bool connected)
 void CTimeProgramLogic::forgetReads()
 {
     m_unread.fill(0);
-    m_stale.fill(false);
+    m_stale.fill(true);
 }
 
 void CTimeProgramLogic::afterCycle(int result)
@@ -324,6 +325,8 @@ int CTimeProgramLogic::saveProgram(int program, const TimeProgramData& data)
         if (data.knows(f))
             catalogue().Holding(static_cast<uint16_t>(base + f)).value = data.words[static_cast<std::size_t>(f)];
     m_unread[static_cast<std::size_t>(program - 1)] &= ~data.known;
+    // What the catalogue holds now is the program as the user saved it.
+    m_stale[static_cast<std::size_t>(program - 1)] = false;
     rebuildLabels();
     return result;
 }

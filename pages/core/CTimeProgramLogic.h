@@ -69,9 +69,11 @@ struct TimeProgramData
 };
 
 // One line of the page's overview: a program as the catalogue holds it, in
-// the words the dialog and the unit's pages use. A field the last "Read
-// Target" could not read shows "---"; a program the read did not reach
-// (the link was lost before it) is marked stale.
+// the words the dialog and the unit's pages use. A field the last read
+// could not read shows "---". A program not read from the unit yet (the
+// connection reads only the activate flags) or not reached by the last
+// "Read Target" (the link was lost before it) is marked stale: its values
+// may be defaults or another unit's.
 struct TimeProgramOverviewRow
 {
     int program = 0;
@@ -121,8 +123,7 @@ public:
     void setRebuilt(std::function<void()> rebuilt) { m_rebuilt = std::move(rebuilt); }
     // A program's line of the overview, from the catalogue.
     TimeProgramOverviewRow overviewRow(int program);
-    // Another unit (or none): what the last "Read Target" missed no longer
-    // applies.
+    // Another unit (or none): every program counts as not read again.
     void forgetReads();
     // The unit assigns programs to scenes (device type 2000 or more).
     bool scenesUsed();
@@ -153,8 +154,8 @@ private:
     int fieldCount() { return scenesUsed() ? TimeProgramField::Count : TimeProgramField::Scene; }
 
     std::function<void()> m_rebuilt;
-    // By program: the fields the last "Read Target" could not read, and
-    // whether it did not reach the program at all.
+    // By program: the fields the last read could not read, and whether the
+    // program was not read (nor saved) since the unit was connected.
     std::array<unsigned, kPrograms> m_unread{};
     std::array<bool, kPrograms> m_stale{};
 };

@@ -346,6 +346,11 @@ TEST_F(TimeProgramPage, ReadTargetFillsTheOverviewFromTheUnit)
         return row;
     };
     EXPECT_NE(cells(5), (QStringList{"5", "on", "Sa Su", "09:45", "400 - Setpoint Temp", "22.5 \u00b0C", "Scene 3"}));
+    // Grey until read: the connection read only the activate flags.
+    const auto grey = [overview](int program) {
+        return overview->item(program - 1, 2)->data(Qt::ForegroundRole).isValid();
+    };
+    EXPECT_TRUE(grey(5));
 
     const std::size_t from = mark();
     auto* read = page()->widget<QPushButton>(Page::kReadTarget);
@@ -362,6 +367,7 @@ TEST_F(TimeProgramPage, ReadTargetFillsTheOverviewFromTheUnit)
     EXPECT_EQ(cells(1), (QStringList{"1", "on", "Mo-Fr", "06:30", "400 - Setpoint Temp", "21.5 \u00b0C",
                                      "No assignment"}));
     EXPECT_FALSE(overview->isColumnHidden(6));
+    EXPECT_FALSE(grey(5));
 
     auto shown = WhenModal<CDlgTimeProgram>([](CDlgTimeProgram* d) {
         EXPECT_EQ(text(d, Dlg::Heading), "Time Program 5");

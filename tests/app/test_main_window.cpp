@@ -350,6 +350,18 @@ TEST_F(MainWindow, RemembersItsSizeAndPlaceBetweenRuns)
     QFile::remove(file);
 }
 
+// On a 1366 x 768 screen (a task bar of 40 pixels, a title bar of 30) the
+// window opens showing every page of a unit whole, without scrolling.
+TEST_F(MainWindow, TheLargestPageFitsALaptopScreen)
+{
+    page->connection().enterDemoMode(2050); // the largest tab set
+    const QScrollArea* area = window->tabs()->scrollArea(window->tabs()->currentWidget());
+    ASSERT_NE(area, nullptr);
+    const QSize needed = window->tabs()->largestPageSize() + (window->size() - area->size());
+    const QSize room(1366, 768 - 40 - 30);
+    EXPECT_EQ(needed.boundedTo(room), needed) << needed.width() << " x " << needed.height();
+}
+
 // At the window's minimum size the Room Climate page scrolls: every control
 // and label keeps its size and is inside the page, and scrolling brings it
 // whole into view.

@@ -14,7 +14,7 @@ CXTabCtrl::CXTabCtrl(QWidget* parent) : QTabWidget(parent), m_bar(new CXTabBar(t
 
 int CXTabCtrl::AddTab(QWidget* page, const QString& caption, int image)
 {
-    const int index = addTab(wrap(page), TabImages::Icon(image), caption);
+    const int index = addTab(wrap(page, caption), TabImages::Icon(image), caption);
     setTabEnabled(index, true);
     return index;
 }
@@ -46,7 +46,7 @@ void CXTabCtrl::ReplaceTab2(QWidget* page, const QString& caption)
 {
     if (count() > 2)
         removeTab(2);
-    insertTab(2, wrap(page), TabImages::Icon(2), caption);
+    insertTab(2, wrap(page, caption), TabImages::Icon(2), caption);
     setTabEnabled(2, true);
 }
 
@@ -56,11 +56,13 @@ void CXTabCtrl::RemoveTabsFrom(int first)
         removeTab(i);
 }
 
-QScrollArea* CXTabCtrl::wrap(QWidget* page)
+QScrollArea* CXTabCtrl::wrap(QWidget* page, const QString& caption)
 {
     if (QScrollArea* area = scrollArea(page))
         return area;
     auto* area = new QScrollArea(this);
+    // Assistive tools name the page's area as its tab.
+    area->setAccessibleName(caption);
     area->setFrameShape(QFrame::NoFrame);
     // The page fills the area and follows its size down to the page's
     // minimum; below it the area scrolls.

@@ -55,7 +55,7 @@ public:
 private:
     void onCurrentChanged(int index);
     // The page's scroll area, made the first time the page is added.
-    QScrollArea* wrap(QWidget* page);
+    QScrollArea* wrap(QWidget* page, const QString& caption);
 
     CXTabBar* m_bar;
     std::vector<QScrollArea*> m_areas; // children of the control, one per page

@@ -13,6 +13,7 @@
 #include "pages/core/PageText.h"
 #include "tools/ui/TestLogViewer.h"
 #include "tools/ui/CConfigFileRunner.h"
+#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 #include "link/CModbus.h"
 #include "link/PortOpenProblem.h"
@@ -27,9 +28,15 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -62,6 +69,13 @@ CTavemoConfigurationToolDlg::CTavemoConfigurationToolDlg(RegisterCatalogue& cata
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size()).expandedTo(QSize(m_minWidth, m_minHeight));
     resize(size);
+    // Where the user left the window last time (the window system keeps it
+    // on a screen that is there now, and the minimum size holds).
+    {
+        const QSettings settings(WindowSettingsFile(), QSettings::IniFormat);
+        const QByteArray place = settings.value(QString::fromLatin1(kPlaceKey)).toByteArray();
+        m_placeRestored = !place.isEmpty() && restoreGeometry(place);
+    }
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -146,6 +160,56 @@ void CTavemoConfigurationToolDlg::updateFileActions()
     m_exportAction->setEnabled(bool(m_exportHandler) && allowed);
 }
 
+QString CTavemoConfigurationToolDlg::WindowSettingsFile()
+{
+    const std::filesystem::path file = LocalSystem::SettingsFolder() / "tavemo-config.ini";
+    return QString::fromStdWString(file.wstring());
+}
+
+QSize CTavemoConfigurationToolDlg::FirstSize(QSize largestPage, QSize aroundPage, QSize current, QSize screenRoom,
+                                             QSize minimum)
+{
+    QSize size = (largestPage + aroundPage).expandedTo(current);
+    if (screenRoom.isValid())
+        size = size.boundedTo(screenRoom);
+    return size.expandedTo(minimum);
+}
+
+void CTavemoConfigurationToolDlg::fitPages()
+{
+    const QScrollArea* area = m_tabs->scrollArea(m_tabs->currentWidget());
+    if (!area)
+        return;
+    centralWidget()->layout()->activate();
+    const QSize aroundPage = size() - area->size();
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    // The window's frame (title bar, borders) takes its part of the room.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize wanted = FirstSize(m_tabs->largestPageSize(), aroundPage, size(), room.size() - frame,
+                                   QSize(m_minWidth, m_minHeight));
+    if (wanted == size())
+        return;
+    resize(wanted);
+    if (room.isValid()) {
+        // Still whole on the screen.
+        const QRect placed = frameGeometry();
+        const int x = std::max(room.left(), std::min(placed.left(), room.right() + 1 - placed.width()));
+        const int y = std::max(room.top(), std::min(placed.top(), room.bottom() + 1 - placed.height()));
+        if (x != placed.left() || y != placed.top())
+            move(x, y);
+    }
+}
+
+void CTavemoConfigurationToolDlg::savePlace()
+{
+    std::error_code ec;
+    std::filesystem::create_directories(LocalSystem::SettingsFolder(), ec);
+    QSettings settings(WindowSettingsFile(), QSettings::IniFormat);
+    settings.setValue(QString::fromLatin1(kPlaceKey), saveGeometry());
+    settings.sync();
+}
+
 void CTavemoConfigurationToolDlg::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -167,6 +231,7 @@ void CTavemoConfigurationToolDlg::closeEvent(QCloseEvent* event)
     m_startupTimer.stop();
     m_overlay->hide();
     m_debug->hide();
+    savePlace();
     event->accept();
     emit closed();
 }
@@ -239,6 +304,8 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
             tabPage->setPageReady();
 
     m_tabs->show();
+    if (!m_placeRestored)
+        fitPages();
     m_started = true;
     SetStatusText(QStringLiteral("Ready."));
     m_tabTimer.start(kTabPollMs);

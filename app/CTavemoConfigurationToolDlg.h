@@ -17,6 +17,12 @@
 // long work runs or a page has changes not written, then asks every page to
 // stop its long work, waits 100 ms and closes.
 //
+// Each page sits in a scroll area of the tab control: a window smaller than
+// a page scrolls it. Once the pages exist the window grows to show the
+// largest page whole, as far as the screen allows, unless it took back the
+// size and place it had when it last closed: the one setting the tool keeps
+// for the user (WindowSettingsFile, written when the window closes).
+//
 // The pages and the COM-Interface page see the window as IMainWindow
 // (UTF-8 texts, no Qt); the methods named as the window's services
 // (SetStatusText, RebuildTabs, ...) are its Qt side, which the interface
@@ -65,6 +71,15 @@ public:
     static constexpr int kTabPollMs = 100;
     // A running download gets this long to notice the stop request.
     static constexpr int kCloseWaitMs = 100;
+    // The window's size and place in the settings file.
+    static constexpr const char* kPlaceKey = "MainWindow/geometry";
+
+    // The settings file (an INI file in LocalSystem::SettingsFolder).
+    static QString WindowSettingsFile();
+    // The first size: what shows the largest page whole (the page plus the
+    // window's parts around it), never less than the window has, within
+    // the screen's room for the window, never below the minimum.
+    static QSize FirstSize(QSize largestPage, QSize aroundPage, QSize current, QSize screenRoom, QSize minimum);
 
     CTavemoConfigurationToolDlg(RegisterCatalogue& catalogue, CModbus& modbus, QWidget* parent = nullptr);
     ~CTavemoConfigurationToolDlg() override;
@@ -136,6 +151,8 @@ public:
     void OnOpenTestLog();
 
     bool isStarted() const { return m_started; }
+    // The window took its size and place from the settings.
+    bool placeRestored() const { return m_placeRestored; }
     bool statusIsError() const;
     bool statusIsDemo() const;
     QString registerInfo() const { return m_infoText; }
@@ -170,6 +187,10 @@ protected:
 
 private:
     void OnStartupTimer();
+    // Grows the window to show the largest page (FirstSize) and keeps it on
+    // its screen.
+    void fitPages();
+    void savePlace();
     void OnTabTimer();
     void onTabChanged(int index);
     // Asks before closing: long work running, changes not written. false: stay.
@@ -199,6 +220,7 @@ private:
     bool m_started = false;
     bool m_inTabTick = false;
     bool m_programSwitch = false; // the tool, not the user, switches tabs
+    bool m_placeRestored = false;
     QWidget* m_shownPage = nullptr; // the page the tab control shows now
     int m_minWidth = kMinWidth;
     int m_minHeight = kMinHeight;

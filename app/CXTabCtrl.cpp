@@ -3,6 +3,8 @@
 #include "app/CXTabBar.h"
 #include "app/TabImages.h"
 
+#include <QScrollArea>
+
 CXTabCtrl::CXTabCtrl(QWidget* parent) : QTabWidget(parent), m_bar(new CXTabBar(this))
 {
     setTabBar(m_bar);
@@ -12,7 +14,7 @@ CXTabCtrl::CXTabCtrl(QWidget* parent) : QTabWidget(parent), m_bar(new CXTabBar(t
 
 int CXTabCtrl::AddTab(QWidget* page, const QString& caption, int image)
 {
-    const int index = addTab(page, TabImages::Icon(image), caption);
+    const int index = addTab(wrap(page, caption), TabImages::Icon(image), caption);
     setTabEnabled(index, true);
     return index;
 }
@@ -44,7 +46,7 @@ void CXTabCtrl::ReplaceTab2(QWidget* page, const QString& caption)
 {
     if (count() > 2)
         removeTab(2);
-    insertTab(2, page, TabImages::Icon(2), caption);
+    insertTab(2, wrap(page, caption), TabImages::Icon(2), caption);
     setTabEnabled(2, true);
 }
 
@@ -52,6 +54,54 @@ void CXTabCtrl::RemoveTabsFrom(int first)
 {
     for (int i = count() - 1; i >= first && i >= 0; --i)
         removeTab(i);
+}
+
+QScrollArea* CXTabCtrl::wrap(QWidget* page, const QString& caption)
+{
+    if (QScrollArea* area = scrollArea(page))
+        return area;
+    auto* area = new QScrollArea(this);
+    // Assistive tools name the page's area as its tab.
+    area->setAccessibleName(caption);
+    area->setFrameShape(QFrame::NoFrame);
+    // The page fills the area and follows its size down to the page's
+    // minimum; below it the area scrolls.
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    m_areas.push_back(area);
+    return area;
+}
+
+QScrollArea* CXTabCtrl::scrollArea(const QWidget* page) const
+{
+    for (QScrollArea* area : m_areas)
+        if (page && area->widget() == page)
+            return area;
+    return nullptr;
+}
+
+QWidget* CXTabCtrl::widget(int index) const
+{
+    QWidget* tab = QTabWidget::widget(index);
+    for (QScrollArea* area : m_areas)
+        if (area == tab)
+            return area->widget();
+    return tab;
+}
+
+int CXTabCtrl::indexOf(const QWidget* page) const
+{
+    const QScrollArea* area = scrollArea(page);
+    return QTabWidget::indexOf(area ? static_cast<const QWidget*>(area) : page);
+}
+
+QSize CXTabCtrl::largestPageSize() const
+{
+    QSize size;
+    for (const QScrollArea* area : m_areas)
+        if (const QWidget* page = area->widget())
+            size = size.expandedTo(page->sizeHint().expandedTo(page->minimumSizeHint()));
+    return size;
 }
 
 QStringList CXTabCtrl::captions() const

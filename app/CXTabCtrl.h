@@ -6,12 +6,20 @@
 // Pages live as long as the main window; removing a tab only takes the page
 // out of the tab set (it stays a hidden child of the control).
 //
+// Each page sits in a scroll area of its own: a window smaller than a page
+// scrolls the page instead of squeezing its controls. To its callers the
+// control's widgets are the pages themselves (widget, currentWidget and
+// indexOf see through the scroll areas); scrollArea gives a page's.
+//
 // Thread rules: user-interface thread only.
 #pragma once
 
 #include <QTabWidget>
 
+#include <vector>
+
 class CXTabBar;
+class QScrollArea;
 
 class CXTabCtrl : public QTabWidget
 {
@@ -31,14 +39,26 @@ public:
     // Removes the tabs from the last one down to index first.
     void RemoveTabsFrom(int first);
 
+    // The page of a tab, the page shown, the tab of a page (-1: none).
+    QWidget* widget(int index) const;
+    QWidget* currentWidget() const { return widget(currentIndex()); }
+    int indexOf(const QWidget* page) const;
+    // The scroll area a page sits in (nullptr: not a page of this control).
+    QScrollArea* scrollArea(const QWidget* page) const;
+    // The size that shows every page added so far without scrolling.
+    QSize largestPageSize() const;
+
     CXTabBar* bar() const { return m_bar; }
     int previousTab() const { return m_previousTab; }
     QStringList captions() const;
 
 private:
     void onCurrentChanged(int index);
+    // The page's scroll area, made the first time the page is added.
+    QScrollArea* wrap(QWidget* page, const QString& caption);
 
     CXTabBar* m_bar;
+    std::vector<QScrollArea*> m_areas; // children of the control, one per page
     int m_previousTab = -1;
     int m_current = -1;
     bool m_reverting = false;

@@ -17,6 +17,11 @@ namespace LocalSystem {
 // Where the logs go unless the caller chooses.
 std::filesystem::path DefaultLogFolder();
 
+// Where the tool keeps the user's settings (the main window's size and
+// place): $XDG_CONFIG_HOME/tavemo or ~/.config/tavemo on POSIX systems,
+// "Tavemo" in the local application data folder on Windows.
+std::filesystem::path SettingsFolder();
+
 int ProcessId();
 
 std::tm LocalTime(std::time_t time);

@@ -21,6 +21,15 @@ fs::path DefaultLogFolder()
     return fs::temp_directory_path() / "tavemo-logs";
 }
 
+fs::path SettingsFolder()
+{
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return fs::path(config) / "tavemo";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return fs::path(home) / ".config" / "tavemo";
+    return fs::temp_directory_path() / "tavemo-settings";
+}
+
 int ProcessId() { return static_cast<int>(::getpid()); }
 
 std::tm LocalTime(std::time_t time)

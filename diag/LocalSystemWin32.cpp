@@ -47,6 +47,15 @@ fs::path DefaultLogFolder()
     return fs::temp_directory_path(ec) / "tavemo-logs";
 }
 
+fs::path SettingsFolder()
+{
+    const fs::path local = LocalAppData();
+    if (!local.empty())
+        return local / "Tavemo";
+    std::error_code ec;
+    return fs::temp_directory_path(ec) / "tavemo-settings";
+}
+
 int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
 std::tm LocalTime(std::time_t time)

@@ -1,11 +1,14 @@
 #include "pages/CDlgTimeProgram.h"
 
+#include "pages/CDlgTimeProgramPicture.h"
 #include "pages/CHoverTracker.h"
 #include "pages/DialogParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,7 +37,10 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
     m_controls.add(Unread, unread);
 
     const DialogParts::FormRow form = DialogParts::AddForm(this, outer, m_logic->rows(), m_controls);
-    m_picture = DialogParts::AddPicture(this, form.row, kPictureSize);
+    m_picture = new CDlgTimeProgramPicture(kPictureSize, this);
+    m_picture->setReady(true);
+    form.row->addSpacing(DialogParts::kPictureSpacing);
+    form.row->addWidget(m_picture, 0, Qt::AlignTop);
     DialogParts::AddInfoLine(m_info, outer, m_controls, Info);
 
     const auto [ok, cancel] = DialogParts::AddButtons(this, outer, m_controls, Ok, Cancel);
@@ -56,15 +62,50 @@ CDlgTimeProgram::CDlgTimeProgram(int program, bool scenes, const TimeProgramData
     }
     m_controls.widget(EventHour)->installEventFilter(this);
 
+    // "Find Register": typing part of a register's name or number narrows
+    // the list; the register picked goes into "Register Address".
+    auto* find = m_controls.as<QComboBox>(FindRegister);
+    find->setEditable(true);
+    find->setInsertPolicy(QComboBox::NoInsert);
+    find->setMaxVisibleItems(kFindVisibleItems);
+    // As wide as a typical name, not as the longest of several hundred.
+    find->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    find->setMinimumContentsLength(kFindWidthChars);
+    find->completer()->setFilterMode(Qt::MatchContains);
+    find->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    find->lineEdit()->setPlaceholderText(QStringLiteral("name or number"));
+    find->lineEdit()->setAccessibleName(m_controls.label(FindRegister)->text().remove(QLatin1Char('&')));
+    find->setAccessibleName(find->lineEdit()->accessibleName());
+    connect(find, &QComboBox::activated, this, &CDlgTimeProgram::showScreen);
+
     m_logic->show(data);
+    for (const Page::Row& row : m_logic->rows()) {
+        QWidget* w = m_controls.widget(row.id);
+        if (auto* field = qobject_cast<QLineEdit*>(w))
+            connect(field, &QLineEdit::textChanged, this, &CDlgTimeProgram::showScreen);
+        else if (auto* box = qobject_cast<QCheckBox*>(w))
+            connect(box, &QCheckBox::toggled, this, &CDlgTimeProgram::showScreen);
+        else if (auto* list = qobject_cast<QComboBox*>(w))
+            connect(list, &QComboBox::currentIndexChanged, this, &CDlgTimeProgram::showScreen);
+    }
+    showScreen();
     m_tracker = new CHoverTracker(this, m_logic->hover(), m_picture);
     m_tracker->watchChildren();
 }
 
 CDlgTimeProgram::~CDlgTimeProgram()
 {
-    // The tracker reports to the logic, which goes before the widgets do.
+    // The tracker reports to the logic, which goes before the widgets do;
+    // so would the picture's updates from a widget that changes as it goes.
     delete m_tracker;
+    for (QWidget* child : findChildren<QWidget*>())
+        child->disconnect(this);
+}
+
+void CDlgTimeProgram::showScreen()
+{
+    m_logic->showRegister();
+    m_picture->setScreen(m_logic->screen());
 }
 
 bool CDlgTimeProgram::eventFilter(QObject* watched, QEvent* event)

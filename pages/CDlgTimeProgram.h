@@ -17,16 +17,20 @@
 
 #include <memory>
 
+class CDlgTimeProgramPicture;
 class CHoverTracker;
-class CPicturePanel;
 class QLabel;
 
 class CDlgTimeProgram : public QDialog
 {
     Q_OBJECT
 public:
-    // The dialog's picture: the unit's time-program screen.
+    // The dialog's picture: the unit's time-program screen, drawn from the
+    // fields as they are edited.
     static constexpr QSize kPictureSize{320, 240};
+    // "Find Register" shows this many registers at a time.
+    static constexpr int kFindVisibleItems = 15;
+    static constexpr int kFindWidthChars = 28;
 
     // scenes: the unit assigns programs to scenes (the list shows).
     CDlgTimeProgram(int program, bool scenes, const TimeProgramData& data, RegisterCatalogue& catalogue,
@@ -35,7 +39,7 @@ public:
 
     CControlSet& controls() { return m_controls; }
     CTimeProgramDialogLogic& logic() { return *m_logic; }
-    CPicturePanel* picturePanel() const { return m_picture; }
+    CDlgTimeProgramPicture* picturePanel() const { return m_picture; }
     template <class W> W* widget(Page::ControlId id) const { return m_controls.as<W>(id); }
     // The program as edited, after "OK".
     TimeProgramData program() const { return m_logic->result(); }
@@ -47,10 +51,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The register's name and shown value beside its fields, and the
+    // picture, follow every change of a field, typed or shown.
+    void showScreen();
+
     CControlSet m_controls;
     CInfoLine* m_info = nullptr;
     std::unique_ptr<CDialogHost> m_host;
     std::unique_ptr<CTimeProgramDialogLogic> m_logic;
-    CPicturePanel* m_picture = nullptr;
+    CDlgTimeProgramPicture* m_picture = nullptr;
     CHoverTracker* m_tracker = nullptr;
 };

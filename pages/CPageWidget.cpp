@@ -35,6 +35,8 @@ void CPageWidget::build(std::span<const Page::Row> rows, QSize pictureSize)
 {
     auto* outer = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
+    m_outer = outer;
+    m_top = top;
     // The grid sits in a widget of its own, so that it keeps its natural
     // size and the page's spare room goes to the right of the picture.
     auto* form = new QWidget(this);
@@ -59,6 +61,18 @@ void CPageWidget::build(std::span<const Page::Row> rows, QSize pictureSize)
     buttons->addStretch(1);
     CFormBuilder::Build(rows, m_grid, buttons, m_controls);
     buttons->addStretch(1);
+}
+
+void CPageWidget::addBesideForm(QWidget* widget)
+{
+    // Before the row's closing stretch; the row then takes the height that
+    // the stretch under it had.
+    m_top->insertSpacing(m_top->count() - 1, 16);
+    m_top->insertWidget(m_top->count() - 1, widget, 1);
+    m_top->setStretch(m_top->count() - 1, 0);
+    m_outer->setStretchFactor(m_top, 1);
+    if (QLayoutItem* below = m_outer->itemAt(m_outer->indexOf(m_top) + 1); below && below->spacerItem())
+        m_outer->setStretch(m_outer->indexOf(m_top) + 1, 0);
 }
 
 void CPageWidget::attach(CPageEngine& engine, QSize pictureSize)

@@ -38,6 +38,8 @@ class CPicturePanel;
 class IPageHost;
 class IUnitAccess;
 class QGridLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class RegisterCatalogue;
 struct PageContext;
 
@@ -91,6 +93,9 @@ protected:
     IPageHost& host() { return *m_host; }
     RegisterCatalogue& catalogue() { return *m_catalogue; }
     QGridLayout* grid() const { return m_grid; }
+    // A widget of the page's own beside the form (after the picture frame),
+    // taking the page's spare room in both directions.
+    void addBesideForm(QWidget* widget);
 
 private:
     void build(std::span<const Page::Row> rows, QSize pictureSize);
@@ -105,4 +110,6 @@ private:
     CPicturePanel* m_picture = nullptr;
     CHoverTracker* m_tracker = nullptr;
     QGridLayout* m_grid = nullptr;
+    QVBoxLayout* m_outer = nullptr;
+    QHBoxLayout* m_top = nullptr;
 };

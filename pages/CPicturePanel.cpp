@@ -77,7 +77,8 @@ QString CPicturePanel::ResourceOf(Page::Picture picture)
     case Picture::UnitInputs: return QStringLiteral(":/pictures/unit_inputs.svg");
     case Picture::UnitSunProtect: return QStringLiteral(":/pictures/unit_sunprotect.svg");
     case Picture::UnitLight: return QStringLiteral(":/pictures/unit_light.svg");
-    case Picture::ScreenTimeProgram: return QStringLiteral(":/pictures/screen_timeprogram.svg");
+    // Drawn from the program's fields by the event dialog (CDlgTimeProgramPicture).
+    case Picture::ScreenTimeProgram: return {};
     case Picture::CtlPiLoop: return QStringLiteral(":/pictures/ctl_pi_loop.svg");
     case Picture::CtlPiResponse: return QStringLiteral(":/pictures/ctl_pi_response.svg");
     case Picture::CtlOnOff: return QStringLiteral(":/pictures/ctl_onoff.svg");
@@ -109,6 +110,13 @@ std::vector<PageRect> CPicturePanel::frameRects() const
     return rects;
 }
 
+void CPicturePanel::paintPicture(QPainter& painter, const QRect& area)
+{
+    // For None the renderer may still hold the last picture; it is not shown.
+    if (!ResourceOf(m_mark.picture).isEmpty() && m_renderer->isValid())
+        m_renderer->render(&painter, QRectF(area));
+}
+
 void CPicturePanel::paintEvent(QPaintEvent*)
 {
     if (!m_ready)
@@ -117,9 +125,7 @@ void CPicturePanel::paintEvent(QPaintEvent*)
     const PageRect r = pictureRect();
     const QRect area(r.left, r.top, r.width(), r.height());
     painter.fillRect(area, palette().color(QPalette::Window));
-    // For None the renderer may still hold the last picture; it is not shown.
-    if (!ResourceOf(m_mark.picture).isEmpty() && m_renderer->isValid())
-        m_renderer->render(&painter, QRectF(area));
+    paintPicture(painter, area);
     // Each one-pixel frame as four filled edges, so that every pixel lands
     // exactly where the frame's rectangle says.
     const QColor green = QColor::fromRgb(kMarkColour);

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class QPainter;
 class QSvgRenderer;
 
 class CPicturePanel : public QWidget
@@ -48,6 +49,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The picture under the frames: the picture's drawing, stretched into
+    // area. A panel that draws its picture itself overrides it.
+    virtual void paintPicture(QPainter& painter, const QRect& area);
 
 private:
     QSize m_size;

@@ -2,9 +2,14 @@
 
 #include "pages/CDlgTimeProgram.h"
 
+#include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 
 using namespace TimeProgramId;
 
@@ -25,6 +30,71 @@ CTabTimeProgram::CTabTimeProgram(const PageContext& context) : CPageWidget(conte
     }
     for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n)
         widget<QPushButton>(FirstProgram + n - 1)->setMinimumWidth(width);
+    buildOverview();
+    m_logic->setRebuilt([this] { showOverview(); });
+    showOverview();
+}
+
+void CTabTimeProgram::buildOverview()
+{
+    static constexpr std::array<const char*, static_cast<std::size_t>(OverviewColumn::Count)> kHeaders = {
+        "No.", "Active", "Days", "Time", "Register", "Value", "Scene"};
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* caption = new QLabel(QStringLiteral("&Programs:"), box);
+    m_overview = new QTableWidget(CTimeProgramLogic::kPrograms, static_cast<int>(kHeaders.size()), box);
+    caption->setBuddy(m_overview);
+    m_overview->setObjectName(QStringLiteral("Programs"));
+    m_overview->setAccessibleName(QStringLiteral("Programs"));
+    QStringList headers;
+    for (const char* header : kHeaders)
+        headers << QString::fromLatin1(header);
+    m_overview->setHorizontalHeaderLabels(headers);
+    m_overview->verticalHeader()->hide();
+    // Lines as high as the text: more programs in view.
+    m_overview->verticalHeader()->setDefaultSectionSize(m_overview->fontMetrics().height() + kLinePadding);
+    m_overview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_overview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_overview->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_overview->setWordWrap(false);
+    m_overview->setMinimumWidth(kOverviewMinWidth);
+    m_overview->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_overview->horizontalHeader()->setSectionResizeMode(static_cast<int>(OverviewColumn::Register),
+                                                         QHeaderView::Stretch);
+    m_overview->setToolTip(QStringLiteral("Double-click a program to open it"));
+    // Double-click, or Enter on the selected line.
+    connect(m_overview, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& index) { openProgram(index.row() + 1); });
+    column->addWidget(caption);
+    column->addWidget(m_overview, 1);
+    addBesideForm(box);
+}
+
+void CTabTimeProgram::showOverview()
+{
+    const auto column = [](OverviewColumn c) { return static_cast<int>(c); };
+    const QColor staleText = palette().color(QPalette::Disabled, QPalette::Text);
+    for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n) {
+        const TimeProgramOverviewRow row = m_logic->overviewRow(n);
+        const std::array<std::string, static_cast<std::size_t>(OverviewColumn::Count)> cells = {
+            std::to_string(n), row.active, row.days, row.time, row.registerName, row.value, row.scene};
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            QTableWidgetItem* item = m_overview->item(n - 1, static_cast<int>(c));
+            if (!item) {
+                item = new QTableWidgetItem;
+                m_overview->setItem(n - 1, static_cast<int>(c), item);
+            }
+            const QString text = QString::fromStdString(cells[c]);
+            item->setText(text);
+            // Grey while the program was not read from the unit; the whole
+            // text where the column cuts it short.
+            item->setData(Qt::ForegroundRole, row.stale ? QVariant(staleText) : QVariant());
+            item->setToolTip(row.stale ? text + QStringLiteral(" (not read from the unit: Read Target reads it)")
+                                       : text);
+        }
+    }
+    m_overview->setColumnHidden(column(OverviewColumn::Scene), !m_logic->scenesUsed());
 }
 
 CTabTimeProgram::~CTabTimeProgram() = default;
@@ -44,6 +114,7 @@ void CTabTimeProgram::activatePage()
 void CTabTimeProgram::clearPage()
 {
     CPageWidget::clearPage();
+    m_logic->forgetReads();
     m_logic->rebuildLabels();
 }
 

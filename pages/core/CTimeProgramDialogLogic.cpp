@@ -1,8 +1,14 @@
 #include "pages/core/CTimeProgramDialogLogic.h"
 
+#include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
+#include "pages/core/PageValues.h"
 
 #include <algorithm>
+#include <iterator>
+#include <span>
+#include <optional>
+#include <utility>
 
 using namespace Page;
 using namespace TimeProgramDialogId;
@@ -10,12 +16,12 @@ namespace Field = TimeProgramField;
 
 namespace {
 
-constexpr const char* kSceneItems[] = {"No assignment", "Scene 1", "Scene 2", "Scene 3", "Scene 4",
-                                       "Scene 5",       "Scene 6", "Scene 7", "Scene 8"};
 constexpr const char* kDayCaptions[CTimeProgramDialogLogic::kDays] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
 constexpr int kFieldSpan = CTimeProgramDialogLogic::kDays;
+// The picture's text for a part of the program the unit did not give.
+constexpr const char* kNotRead = "not read";
 
-// Elements of the unit's time-program screen (screen_timeprogram.svg): the
+// Elements of the unit's time-program screen (TimeProgramScreen): the
 // on/off switch in the top bar, the weekday row, the hour and the minute of
 // the large time, the register and the value it gets, the scene badge.
 constexpr FramePercent kActivateFrame{76, 0, 100, 16};
@@ -31,7 +37,7 @@ constexpr PictureMark Mark(FramePercent frame)
     return PictureMark{Picture::None, {frame}, 1};
 }
 
-std::array<Row, CTimeProgramDialogLogic::kRowCount> MakeRows(uint16_t base)
+std::array<Row, CTimeProgramDialogLogic::kRowCount> MakeRows(uint16_t base, std::span<const char* const> registers)
 {
     const auto reg = [base](int field) { return static_cast<uint16_t>(base + field); };
     std::array<Row, CTimeProgramDialogLogic::kRowCount> rows{};
@@ -52,12 +58,17 @@ std::array<Row, CTimeProgramDialogLogic::kRowCount> MakeRows(uint16_t base)
     rows[i++] = Row{.id = RegisterAddress, .kind = Kind::Number, .caption = "Register Address", .row = 4,
                     .span = kFieldSpan, .filter = EntryFilter::Digits, .address = reg(Field::RegisterAddress),
                     .uses = Use::Hover, .mark = Mark(kAddressFrame)};
-    rows[i++] = Row{.id = RegisterNewValue, .kind = Kind::Number, .caption = "Register New Value", .row = 5,
+    rows[i++] = Row{.id = AddressName, .kind = Kind::UnitLabel, .row = 4, .column = 1 + kFieldSpan};
+    // Picks the address by the register's name or number.
+    rows[i++] = Row{.id = FindRegister, .kind = Kind::List, .caption = "Find Register", .row = 5, .span = kFieldSpan,
+                    .items = registers, .initial = -1};
+    rows[i++] = Row{.id = RegisterNewValue, .kind = Kind::Number, .caption = "Register New Value", .row = 6,
                     .span = kFieldSpan, .filter = EntryFilter::Integer, .address = reg(Field::RegisterNewValue),
                     .uses = Use::Hover, .mark = Mark(kValueFrame)};
+    rows[i++] = Row{.id = ValueShown, .kind = Kind::UnitLabel, .row = 6, .column = 1 + kFieldSpan};
     // Hidden below device type 2000; a hidden control is not hovered.
-    rows[i++] = Row{.id = Scene, .kind = Kind::List, .caption = "Assignment To Scene", .row = 6, .span = kFieldSpan,
-                    .items = kSceneItems, .initial = 0, .address = reg(Field::Scene), .uses = Use::Hover,
+    rows[i++] = Row{.id = Scene, .kind = Kind::List, .caption = "Assignment To Scene", .row = 7, .span = kFieldSpan,
+                    .items = CTimeProgramLogic::SceneItems(), .initial = 0, .address = reg(Field::Scene), .uses = Use::Hover,
                     .mark = Mark(kSceneFrame)};
     return rows;
 }
@@ -78,9 +89,25 @@ const std::array<CTimeProgramDialogLogic::NumberCheck, 4>& CTimeProgramDialogLog
 
 CTimeProgramDialogLogic::CTimeProgramDialogLogic(int program, bool scenes, RegisterCatalogue& catalogue,
                                                  IPageHost& host, IPageControls& controls)
-    : m_program(program), m_scenes(scenes), m_base(CTimeProgramLogic::Base(program)), m_controls(controls),
-      m_rows(MakeRows(m_base)), m_hover(m_rows, Picture::ScreenTimeProgram, catalogue, host, controls)
+    : m_program(program), m_scenes(scenes), m_catalogue(catalogue), m_base(CTimeProgramLogic::Base(program)),
+      m_controls(controls), m_choices(catalogue), m_rows(MakeRows(m_base, m_choices.items)), m_hover(m_rows, Picture::ScreenTimeProgram, catalogue, host, controls)
 {
+}
+
+CTimeProgramDialogLogic::Choices::Choices(const RegisterCatalogue& catalogue)
+{
+    for (uint32_t address = 1; address < RegisterCatalogue::kHoldingCount; ++address) {
+        if (!catalogue.IsUsed(RegisterTableKind::Holding, address))
+            continue;
+        const RegisterEntry& entry = catalogue.Holding(static_cast<uint16_t>(address));
+        // A text is written as a whole, never one character by a program.
+        if (entry.readOnly || entry.textPart == 2 || entry.textPart == 3)
+            continue;
+        addresses.push_back(static_cast<uint16_t>(address));
+        texts.push_back(PageValues::RegisterTitle(catalogue, static_cast<uint16_t>(address)));
+    }
+    for (const std::string& text : texts)
+        items.push_back(text.c_str());
 }
 
 int CTimeProgramDialogLogic::FieldOf(ControlId control)
@@ -135,6 +162,7 @@ void CTimeProgramDialogLogic::show(const TimeProgramData& data)
     c.setText(RegisterNewValue, std::to_string(static_cast<int16_t>(word(Field::RegisterNewValue))));
     c.setIndex(Scene, std::min<int>(word(Field::Scene), CTimeProgramLogic::kScenes));
     c.setVisible(Scene, m_scenes);
+    c.setIndex(FindRegister, -1);
     c.setText(Info, "");
 
     m_known = data.known & fieldsShown();
@@ -144,6 +172,31 @@ void CTimeProgramDialogLogic::show(const TimeProgramData& data)
             c.setEditState(row.id, EditState::Stale);
     }
     showUnread();
+    showRegister();
+}
+
+void CTimeProgramDialogLogic::showRegister()
+{
+    const IPageControls& c = m_controls;
+    const auto number = [&c](ControlId id) -> std::optional<int32_t> {
+        const std::string typed = c.text(id);
+        return PageText::IsNumber(typed) ? std::optional<int32_t>(PageText::ParseNumber(typed, 1)) : std::nullopt;
+    };
+    std::string name;
+    std::string value;
+    if (m_known & Field::Bit(Field::RegisterAddress)) {
+        const std::optional<int32_t> address = number(RegisterAddress);
+        const bool inTable = address && *address > 0 && *address < RegisterCatalogue::kHoldingCount;
+        name = PageValues::RegisterTitle(m_catalogue, inTable ? static_cast<uint16_t>(*address) : 0);
+        const std::optional<int32_t> typed = number(RegisterNewValue);
+        const NumberCheck& range = Checks()[3];
+        const bool valueKnown = (m_known & Field::Bit(Field::RegisterNewValue)) != 0;
+        if (inTable && valueKnown && typed && *typed >= range.min && *typed <= range.max)
+            value = PageValues::ShownValue(m_catalogue, static_cast<uint16_t>(*address),
+                                           static_cast<uint16_t>(static_cast<int16_t>(*typed)));
+    }
+    m_controls.setText(AddressName, name);
+    m_controls.setText(ValueShown, value);
 }
 
 void CTimeProgramDialogLogic::showUnread()
@@ -155,6 +208,15 @@ void CTimeProgramDialogLogic::showUnread()
 
 void CTimeProgramDialogLogic::userChanged(ControlId control)
 {
+    if (control == FindRegister) {
+        const int chosen = m_controls.index(FindRegister);
+        if (chosen < 0 || static_cast<std::size_t>(chosen) >= m_choices.addresses.size())
+            return;
+        m_controls.setText(RegisterAddress, std::to_string(m_choices.addresses[static_cast<std::size_t>(chosen)]));
+        userChanged(RegisterAddress);
+        showRegister();
+        return;
+    }
     const int field = FieldOf(control);
     if (field < 0 || (m_known & Field::Bit(field)))
         return;
@@ -217,4 +279,69 @@ TimeProgramData CTimeProgramDialogLogic::result() const
     set(Field::RegisterNewValue, static_cast<uint16_t>(static_cast<int16_t>(number(RegisterNewValue))));
     set(Field::Scene, m_scenes ? static_cast<uint16_t>(std::clamp(c.index(Scene), 0, CTimeProgramLogic::kScenes)) : 0);
     return data;
+}
+
+TimeProgramScreen CTimeProgramDialogLogic::screen() const
+{
+    const IPageControls& c = m_controls;
+    // A field's number when it holds one within the range, else nothing; a
+    // field not read from the unit shows nothing either (its start value is
+    // not the unit's).
+    const auto valid = [this, &c](ControlId id, int32_t min, int32_t max) -> std::optional<int32_t> {
+        if (!(m_known & Field::Bit(FieldOf(id))))
+            return std::nullopt;
+        const std::string typed = c.text(id);
+        if (!PageText::IsNumber(typed))
+            return std::nullopt;
+        const int32_t value = PageText::ParseNumber(typed, 1);
+        return value >= min && value <= max ? std::optional<int32_t>(value) : std::nullopt;
+    };
+    const auto twoDigits = [](std::optional<int32_t> v) {
+        if (!v)
+            return std::string("--");
+        return (*v < 10 ? "0" : "") + std::to_string(*v);
+    };
+    const auto range = [](ControlId id) {
+        for (const NumberCheck& check : Checks())
+            if (check.control == id)
+                return std::pair(check.min, check.max);
+        return std::pair(int32_t{0}, int32_t{0});
+    };
+
+    TimeProgramScreen s;
+    s.title = "Time program " + std::to_string(m_program);
+    s.active = c.checked(Activate);
+    for (int d = 0; d < kDays; ++d)
+        s.days[static_cast<std::size_t>(d)] = c.checked(Monday + d);
+    const auto [hourMin, hourMax] = range(EventHour);
+    const auto [minuteMin, minuteMax] = range(EventMinute);
+    s.time = twoDigits(valid(EventHour, hourMin, hourMax)) + ":" + twoDigits(valid(EventMinute, minuteMin, minuteMax));
+
+    const auto [addressMin, addressMax] = range(RegisterAddress);
+    const std::optional<int32_t> address = valid(RegisterAddress, addressMin, addressMax);
+    const auto [valueMin, valueMax] = range(RegisterNewValue);
+    const std::optional<int32_t> value = valid(RegisterNewValue, valueMin, valueMax);
+    s.address = address ? std::to_string(*address) : "--";
+    if (!(m_known & Field::Bit(Field::RegisterAddress)))
+        s.registerName = kNotRead;
+    else if (address && m_catalogue.IsUsed(RegisterTableKind::Holding, static_cast<uint32_t>(*address)))
+        s.registerName = m_catalogue.Holding(static_cast<uint16_t>(*address)).name;
+    else
+        s.registerName = PageValues::kNoSuchRegister;
+    if (value) {
+        if (address)
+            s.value = PageValues::ShownValue(m_catalogue, static_cast<uint16_t>(*address),
+                                             static_cast<uint16_t>(static_cast<int16_t>(*value)));
+        if (s.value.empty())
+            s.value = std::to_string(*value);
+    } else {
+        s.value = "--";
+    }
+    s.scenes = m_scenes;
+    const int scene = c.index(Scene);
+    if (!(m_known & Field::Bit(Field::Scene)))
+        s.scene = kNotRead;
+    else if (const auto items = CTimeProgramLogic::SceneItems(); scene >= 0 && scene < static_cast<int>(items.size()))
+        s.scene = items[static_cast<std::size_t>(scene)];
+    return s;
 }

@@ -2,8 +2,10 @@
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
+#include "pages/core/PageValues.h"
 
 #include <algorithm>
+#include <iterator>
 
 using namespace Page;
 using namespace TimeProgramId;
@@ -12,7 +14,20 @@ namespace Field = TimeProgramField;
 namespace {
 
 constexpr int kRowsPerColumn = 8;
-constexpr int kRowCount = 1 + CTimeProgramLogic::kPrograms + 1;
+constexpr int kRowCount = 1 + CTimeProgramLogic::kPrograms + 2;
+
+constexpr const char* kSceneItems[] = {"No assignment", "Scene 1", "Scene 2", "Scene 3", "Scene 4",
+                                       "Scene 5",       "Scene 6", "Scene 7", "Scene 8"};
+constexpr const char* kDayNames[] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
+// A run of this many days or more is written "Mo-Fr".
+constexpr int kShortestRange = 3;
+
+// The unit gives no answer any more: the programs after it are not asked
+// for one by one.
+bool LinkLost(int result)
+{
+    return result == Result::NoReply || result == Result::NoLink || result == Result::PortGone;
+}
 
 // All program buttons share one caption until their labels are set: a
 // caption shared by several buttons gets no keyboard mnemonic, and the
@@ -28,6 +43,7 @@ std::array<Row, kRowCount> MakeRows()
         rows[static_cast<std::size_t>(1 + i)] = Row{.id = FirstProgram + i, .kind = Kind::Button,
                                                     .caption = kProgramCaption, .row = 1 + i % kRowsPerColumn,
                                                     .column = i / kRowsPerColumn};
+    rows[kRowCount - 2] = ReadTargetButton();
     rows[kRowCount - 1] = SaveToNvramButton();
     return rows;
 }
@@ -50,6 +66,7 @@ CTimeProgramLogic::CTimeProgramLogic(RegisterCatalogue& catalogue, IUnitAccess& 
                                      IPageControls& controls)
     : CPageEngine(PageDescription(), catalogue, unit, host, controls)
 {
+    forgetReads();
 }
 
 const Description& CTimeProgramLogic::PageDescription()
@@ -70,10 +87,133 @@ std::string CTimeProgramLogic::ButtonLabel(int program, bool active)
     return std::string(mark) + "  Time Progam " + std::to_string(program) + "  " + mark;
 }
 
+std::span<const char* const> CTimeProgramLogic::SceneItems()
+{
+    return kSceneItems;
+}
+
+std::string CTimeProgramLogic::DayList(uint16_t eventDay)
+{
+    std::string list;
+    const int days = static_cast<int>(std::size(kDayNames));
+    const auto on = [eventDay](int d) { return ((eventDay >> d) & 1U) != 0; };
+    for (int d = 0; d < days;) {
+        if (!on(d)) {
+            ++d;
+            continue;
+        }
+        int end = d;
+        while (end + 1 < days && on(end + 1))
+            ++end;
+        if (!list.empty())
+            list += " ";
+        if (end - d + 1 >= kShortestRange) {
+            list += std::string(kDayNames[d]) + "-" + kDayNames[end];
+        } else {
+            for (int k = d; k <= end; ++k)
+                list += std::string(k > d ? " " : "") + kDayNames[k];
+        }
+        d = end + 1;
+    }
+    return list.empty() ? "none" : list;
+}
+
+std::string CTimeProgramLogic::TimeText(uint16_t hour, uint16_t minute)
+{
+    const auto two = [](uint16_t v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+    return two(hour) + ":" + two(minute);
+}
+
 void CTimeProgramLogic::rebuildLabels()
 {
     for (int n = 1; n <= kPrograms; ++n)
         controls().setText(FirstProgram + n - 1, ButtonLabel(n, catalogue().Holding(Base(n)).value != 0));
+    if (m_rebuilt)
+        m_rebuilt();
+}
+
+TimeProgramOverviewRow CTimeProgramLogic::overviewRow(int program)
+{
+    TimeProgramOverviewRow row;
+    if (program < 1 || program > kPrograms)
+        return row;
+    const std::size_t i = static_cast<std::size_t>(program - 1);
+    const uint16_t base = Base(program);
+    const unsigned unread = m_unread[i];
+    const auto word = [this, base](int field) {
+        return catalogue().Holding(static_cast<uint16_t>(base + field)).value;
+    };
+    const auto known = [unread](int field) { return (unread & Field::Bit(field)) == 0; };
+    const std::string missing = PageText::kMissing;
+
+    row.program = program;
+    row.stale = m_stale[i];
+    row.active = !known(Field::Activate) ? missing : word(Field::Activate) != 0 ? "on" : "off";
+    row.days = known(Field::EventDay) ? DayList(word(Field::EventDay)) : missing;
+    row.time = known(Field::EventHour) && known(Field::EventMinute)
+                   ? TimeText(word(Field::EventHour), word(Field::EventMinute))
+                   : missing;
+    const uint16_t address = word(Field::RegisterAddress);
+    row.registerName = known(Field::RegisterAddress) ? PageValues::RegisterTitle(catalogue(), address) : missing;
+    if (!known(Field::RegisterAddress) || !known(Field::RegisterNewValue)) {
+        row.value = missing;
+    } else {
+        const uint16_t value = word(Field::RegisterNewValue);
+        row.value = PageValues::ShownValue(catalogue(), address, value);
+        if (row.value.empty())
+            row.value = std::to_string(static_cast<int16_t>(value)); // the dialog's signed number
+    }
+    if (scenesUsed()) {
+        const uint16_t scene = word(Field::Scene);
+        row.scene = !known(Field::Scene) ? missing
+                    : scene < std::size(kSceneItems) ? kSceneItems[scene]
+                                                     : std::to_string(scene);
+    }
+    return row;
+}
+
+int CTimeProgramLogic::afterReads(int result, bool connected)
+{
+    if (!connected || result != 0)
+        return result;
+    const int fields = fieldCount();
+    int first = 0;
+    bool lost = false;
+    for (int n = 1; n <= kPrograms; ++n) {
+        const std::size_t i = static_cast<std::size_t>(n - 1);
+        if (lost) {
+            // Not asked: what the catalogue holds may be out of date.
+            m_stale[i] = true;
+            continue;
+        }
+        m_stale[i] = false;
+        m_unread[i] = 0;
+        // As the dialog reads a program: in order, up to the first failure;
+        // the scene only after all the others.
+        for (int f = 0; f < fields; ++f) {
+            if (const int r = readRegister(static_cast<uint16_t>(Base(n) + f)); r != 0) {
+                for (int g = f; g < fields; ++g)
+                    m_unread[i] |= Field::Bit(g);
+                if (first == 0)
+                    first = r;
+                lost = LinkLost(r);
+                break;
+            }
+        }
+    }
+    return first;
+}
+
+void CTimeProgramLogic::forgetReads()
+{
+    m_unread.fill(0);
+    m_stale.fill(true);
+}
+
+void CTimeProgramLogic::afterCycle(int result)
+{
+    (void)result;
+    rebuildLabels();
 }
 
 bool CTimeProgramLogic::scenesUsed()
@@ -111,6 +251,9 @@ TimeProgramData CTimeProgramLogic::openProgram(int program)
         });
         // What could not be read the dialog names itself.
         host().setStatusText(PageText::kDone);
+        const std::size_t i = static_cast<std::size_t>(program - 1);
+        m_unread[i] = (Field::kAll & ~data.known) & ((1u << fields) - 1);
+        m_stale[i] = false;
     } else {
         // No unit to ask (none known, or demo mode): what the catalogue holds.
         for (int f = 0; f < fields; ++f)
@@ -181,6 +324,9 @@ int CTimeProgramLogic::saveProgram(int program, const TimeProgramData& data)
     for (int f = 0; f < fields; ++f)
         if (data.knows(f))
             catalogue().Holding(static_cast<uint16_t>(base + f)).value = data.words[static_cast<std::size_t>(f)];
+    m_unread[static_cast<std::size_t>(program - 1)] &= ~data.known;
+    // What the catalogue holds now is the program as the user saved it.
+    m_stale[static_cast<std::size_t>(program - 1)] = false;
     rebuildLabels();
     return result;
 }

@@ -12,7 +12,10 @@
 //
 // The page has no bound controls: its 48 buttons show which programs are
 // active from the catalogue (the connection reads the 48 activate flags
-// when it connects), and only "Save To NVRAM" talks to the unit on its own.
+// when it connects), and an overview lists every program as the catalogue
+// holds it (OverviewRow). "Read Target" reads all 48 programs from the unit
+// into the catalogue, each in the event dialog's order; selecting the page
+// reads nothing.
 //
 // A program opened from the unit is read field by field and the read stops
 // at the first failure. What could not be read is known to be unknown
@@ -29,6 +32,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 namespace TimeProgramId {
@@ -37,6 +42,8 @@ enum : Page::ControlId {
     FirstProgram,                    // the button of program 1
     LastProgram = FirstProgram + 47, // the button of program 48
 };
+// The overview's columns (OverviewRow), left to right.
+enum class OverviewColumn : int { Program, Active, Days, Time, Register, Value, Scene, Count };
 } // namespace TimeProgramId
 
 // The fields of one program, by their offset from the program's base.
@@ -61,6 +68,24 @@ struct TimeProgramData
     bool knows(int field) const { return (known & TimeProgramField::Bit(field)) != 0; }
 };
 
+// One line of the page's overview: a program as the catalogue holds it, in
+// the words the dialog and the unit's pages use. A field the last read
+// could not read shows "---". A program not read from the unit yet (the
+// connection reads only the activate flags) or not reached by the last
+// "Read Target" (the link was lost before it) is marked stale: its values
+// may be defaults or another unit's.
+struct TimeProgramOverviewRow
+{
+    int program = 0;
+    std::string active;       // "on", "off"
+    std::string days;         // "Mo-Fr", "Sa Su", "Mo We Fr", "none"
+    std::string time;         // "06:30"
+    std::string registerName; // "400 - Setpoint Temp", "no such register"
+    std::string value;        // as the register's page shows it ("21.5 °C")
+    std::string scene;        // "Scene 2", "No assignment"; "" on units without scenes
+    bool stale = false;
+};
+
 class CTimeProgramLogic : public CPageEngine
 {
 public:
@@ -70,6 +95,14 @@ public:
     // Programs belong to scenes from this device type on.
     static constexpr int kScenesFromDeviceType = 2000;
     static constexpr int kScenes = 8;
+
+    // The scene list's entries, by scene: "No assignment", "Scene 1" ..
+    static std::span<const char* const> SceneItems();
+    // The weekdays of an event day: runs of three days or more as "Mo-Fr",
+    // single days and pairs by name ("Sa Su"), "none" for no day.
+    static std::string DayList(uint16_t eventDay);
+    // "06:30".
+    static std::string TimeText(uint16_t hour, uint16_t minute);
 
     CTimeProgramLogic(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host, IPageControls& controls);
 
@@ -84,8 +117,14 @@ public:
     // otherwise.
     static std::string ButtonLabel(int program, bool active);
 
-    // The 48 labels from the catalogue's activate flags.
+    // The 48 labels from the catalogue's activate flags; then the rebuilt
+    // callback (the overview follows the labels).
     void rebuildLabels();
+    void setRebuilt(std::function<void()> rebuilt) { m_rebuilt = std::move(rebuilt); }
+    // A program's line of the overview, from the catalogue.
+    TimeProgramOverviewRow overviewRow(int program);
+    // Another unit (or none): every program counts as not read again.
+    void forgetReads();
     // The unit assigns programs to scenes (device type 2000 or more).
     bool scenesUsed();
 
@@ -102,7 +141,21 @@ public:
     // is known).
     int saveProgram(int program, const TimeProgramData& data);
 
+protected:
+    // "Read Target": the 48 programs, each in the dialog's order and up to
+    // its first failure; a failure that means the link is lost ends the
+    // read. The first failure's code.
+    int afterReads(int result, bool connected) override;
+    void afterCycle(int result) override;
+
 private:
     int writeProgram(int program, const TimeProgramData& data);
     int shareSceneTime(int program, const TimeProgramData& data);
+    int fieldCount() { return scenesUsed() ? TimeProgramField::Count : TimeProgramField::Scene; }
+
+    std::function<void()> m_rebuilt;
+    // By program: the fields the last read could not read, and whether the
+    // program was not read (nor saved) since the unit was connected.
+    std::array<unsigned, kPrograms> m_unread{};
+    std::array<bool, kPrograms> m_stale{};
 };

@@ -11,6 +11,7 @@
 #include "model/RegisterCatalogue.h"
 #include "tests/support/QtApp.h"
 
+#include <QFile>
 #include <QTest>
 
 #include <filesystem>
@@ -26,6 +27,8 @@ protected:
     {
         testsupport::App();
         std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
+        // Every window starts as on a first run: no size and place kept.
+        QFile::remove(CTavemoConfigurationToolDlg::WindowSettingsFile());
         catalogue.Build();
         window = std::make_unique<CTavemoConfigurationToolDlg>(catalogue, theModbus);
         window->show();

@@ -7,6 +7,7 @@
 #include "app/CXTabBar.h"
 #include "pages/core/ITabPage.h"
 #include "diag/ui/CDlgDebug.h"
+#include "pages/CPageWidget.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/WhenModal.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -300,4 +302,101 @@ TEST(AboutBox, ShowsTheProgramsVersion)
     EXPECT_TRUE(build->text().endsWith(QStringLiteral("\nVersion: ") + QString::fromLatin1(TavemoVersion())))
         << build->text().toStdString();
     EXPECT_TRUE(QString::fromLatin1(TavemoVersion()).startsWith(QStringLiteral(TAVEMO_VERSION)));
+}
+
+// The first size shows the largest page whole where the screen has the room,
+// keeps what the window already has, and never goes below the minimum.
+TEST(MainWindowSize, FirstSizeFitsTheLargestPageWithinTheScreen)
+{
+    const QSize minimum(1013, 533);
+    const struct
+    {
+        const char* what;
+        QSize page, around, current, room, expected;
+    } rows[] = {
+        {"room to spare", {1100, 560}, {20, 130}, {1100, 533}, {1366, 728}, {1120, 690}},
+        {"a laptop screen: as high as it goes", {1250, 640}, {20, 130}, {1100, 533}, {1366, 728}, {1270, 728}},
+        {"the window is wider for its tabs", {900, 400}, {20, 130}, {1200, 533}, {1366, 728}, {1200, 533}},
+        {"a screen below the minimum", {1250, 640}, {20, 130}, {1013, 533}, {800, 500}, {1013, 533}},
+        {"no screen known", {1250, 640}, {20, 130}, {1013, 533}, {}, {1270, 770}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(CTavemoConfigurationToolDlg::FirstSize(r.page, r.around, r.current, r.room, minimum), r.expected)
+            << r.what;
+}
+
+// The window keeps its size and place in the user's settings, here the
+// test's own settings folder.
+TEST_F(MainWindow, RemembersItsSizeAndPlaceBetweenRuns)
+{
+    const QString file = CTavemoConfigurationToolDlg::WindowSettingsFile();
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_TRUE(file.startsWith(folder)) << file.toStdString();
+    EXPECT_FALSE(window->placeRestored());
+
+    const QSize size = window->minimumWindowSize() + QSize(37, 23);
+    window->resize(size);
+    window->move(40, 30);
+    ASSERT_TRUE(window->close());
+    ASSERT_TRUE(QFile::exists(file));
+
+    window = std::make_unique<CTavemoConfigurationToolDlg>(catalogue, theModbus);
+    EXPECT_TRUE(window->placeRestored());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->isStarted(); }, 3000));
+    EXPECT_EQ(window->size(), size) << "the pages do not grow a window the user sized";
+    EXPECT_EQ(window->pos(), QPoint(40, 30));
+    QFile::remove(file);
+}
+
+// On a 1366 x 768 screen (a task bar of 40 pixels, a title bar of 30) the
+// window opens showing every page of a unit whole, without scrolling.
+TEST_F(MainWindow, TheLargestPageFitsALaptopScreen)
+{
+    page->connection().enterDemoMode(2050); // the largest tab set
+    const QScrollArea* area = window->tabs()->scrollArea(window->tabs()->currentWidget());
+    ASSERT_NE(area, nullptr);
+    const QSize needed = window->tabs()->largestPageSize() + (window->size() - area->size());
+    const QSize room(1366, 768 - 40 - 30);
+    EXPECT_EQ(needed.boundedTo(room), needed) << needed.width() << " x " << needed.height();
+}
+
+// At the window's minimum size the Room Climate page scrolls: every control
+// and label keeps its size and is inside the page, and scrolling brings it
+// whole into view.
+TEST_F(MainWindow, AtTheMinimumSizeNoRoomClimateControlIsCutOff)
+{
+    page->connection().enterDemoMode(2050);
+    window->resize(window->minimumWindowSize());
+    const int index = captions().indexOf(QStringLiteral("Room Climate"));
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(window->SelectTab(index));
+    ASSERT_TRUE(waitForTick());
+    auto* room = qobject_cast<CPageWidget*>(window->page(PageId::RoomClimate));
+    ASSERT_NE(room, nullptr);
+    QScrollArea* area = window->tabs()->scrollArea(room);
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(window->tabs()->currentWidget(), room);
+    QApplication::processEvents();
+    EXPECT_GE(room->width(), room->minimumSizeHint().width());
+    EXPECT_GE(room->height(), room->minimumSizeHint().height());
+
+    int checked = 0;
+    for (const auto& [id, control] : room->controls().widgets())
+        for (QWidget* w : {control, static_cast<QWidget*>(room->controls().label(id))}) {
+            if (!w || !w->isVisibleTo(room))
+                continue;
+            const std::string name = w->objectName().toStdString() + " / " + std::to_string(id);
+            EXPECT_GE(w->width(), w->minimumSizeHint().width()) << name;
+            EXPECT_GE(w->height(), w->minimumSizeHint().height()) << name;
+            EXPECT_TRUE(room->rect().contains(QRect(w->mapTo(room, QPoint(0, 0)), w->size()))) << name;
+            area->ensureWidgetVisible(w, 0, 0);
+            const QRect shown(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());
+            if (w->width() <= area->viewport()->width() && w->height() <= area->viewport()->height()) {
+                EXPECT_TRUE(area->viewport()->rect().contains(shown)) << name;
+            }
+            ++checked;
+        }
+    EXPECT_GT(checked, 20);
 }

@@ -4,7 +4,10 @@
 // It starts tavemo-unitsim (device type 2050) on a private port, starts the
 // tool at the width it opens at on a desktop screen, connects, opens "Room Climate" and writes room_climate.png (hovering
 // "Setpoint Temp"), room_climate_fan.png (hovering "Fan Label") and
-// room_climate_presence.png (hovering "Presence Status").
+// room_climate_presence.png (hovering "Presence Status"); then
+// room_climate_laptop.png with the window as it opens on a 1366 x 768
+// screen and room_climate_minimum.png at the window's minimum size,
+// scrolled to the page's bottom.
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
 #include "pages/CTabRoomClimate.h"
@@ -12,6 +15,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QTest>
 
 #include <cstdio>
@@ -38,5 +42,13 @@ int main(int argc, char** argv)
     ok = ToolSession::Save(window, dir + "/room_climate_fan.png") && ok;
     ToolSession::Hover(page->controls().label(RoomClimateId::PresenceStatus));
     ok = ToolSession::Save(window, dir + "/room_climate_presence.png") && ok;
+
+    session.sizeForLaptop();
+    ok = ToolSession::Save(window, dir + "/room_climate_laptop.png") && ok;
+    window.resize(window.minimumWindowSize());
+    QTest::qWait(100);
+    if (QScrollArea* area = window.tabs()->scrollArea(page))
+        area->ensureVisible(0, page->height());
+    ok = ToolSession::Save(window, dir + "/room_climate_minimum.png") && ok;
     return ok ? 0 : 1;
 }

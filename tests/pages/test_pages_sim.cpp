@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -703,7 +704,8 @@ TEST_F(PagesWithoutUnit, NoChangeIsTakenAsWrittenAndNoActionRuns)
     EXPECT_EQ(window->statusText(), "not written: no unit identified - connect again");
     // Without a unit the Sensors page labels follow the choice.
     auto* sensors = qobject_cast<CTabSensors*>(window->page(PageId::Sensors));
-    sensors->show();
+    // Shown as its tab shows it: the scroll area it sits in.
+    window->tabs()->scrollArea(sensors)->show();
     EXPECT_EQ(QString::fromStdString(sensors->controls().text(SensorsId::TempBusUnit)), QString::fromUtf8("\u00b0F"));
 
     // "Reset (Autozero)" has no unit to go to. (The page's tab is disabled

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace Page;
 namespace Dlg = TimeProgramDialogId;
 namespace Field = TimeProgramField;
@@ -33,6 +35,9 @@ protected:
         for (const Page::ControlId id : {Dlg::EventHour, Dlg::EventMinute, Dlg::RegisterAddress, Dlg::RegisterNewValue})
             dialog.add(id, ControlKind::Edit);
         dialog.add(Dlg::Scene, ControlKind::ComboBox);
+        dialog.add(Dlg::FindRegister, ControlKind::ComboBox);
+        for (const Page::ControlId id : {Dlg::AddressName, Dlg::ValueShown})
+            dialog.add(id, ControlKind::Other);
     }
     void useDeviceType(int type)
     {
@@ -311,4 +316,221 @@ TEST_F(TimeProgram, FieldsThatCouldNotBeReadAreNamedAndWrittenOnlyWhenChanged)
     for (const ControlId id : {Dlg::EventHour, Dlg::EventMinute, Dlg::RegisterAddress})
         type(d, id, "1");
     EXPECT_FALSE(dialog[Dlg::Unread].visible);
+}
+
+// The dialog's picture shows the program as the fields hold it, the value in
+// the form of the register's page; what is not a valid number, or was not
+// read, shows as "--".
+TEST_F(TimeProgram, ThePictureShowsTheFieldsAsTheyStand)
+{
+    const struct
+    {
+        const char* what;
+        unsigned known;
+        const char* hour;
+        const char* address;
+        const char* value;
+        const char* time;
+        const char* shownAddress;
+        const char* name;
+        const char* shownValue;
+        const char* scene;
+    } rows[] = {
+        {"as read", Field::kAll, "6", "400", "215", "06:30", "400", "Setpoint Temp", "21.5 \u00b0C", "Scene 2"},
+        {"hour typed", Field::kAll, "17", "400", "215", "17:30", "400", "Setpoint Temp", "21.5 \u00b0C", "Scene 2"},
+        {"hour out of range", Field::kAll, "24", "400", "215", "--:30", "400", "Setpoint Temp", "21.5 \u00b0C",
+         "Scene 2"},
+        {"hour no number", Field::kAll, "", "400", "215", "--:30", "400", "Setpoint Temp", "21.5 \u00b0C", "Scene 2"},
+        {"list register", Field::kAll, "6", "404", "2", "06:30", "404", "OpMode Status", "2 = heating", "Scene 2"},
+        {"register not in the catalogue", Field::kAll, "6", "9999", "-5", "06:30", "9999", "no such register", "-5",
+         "Scene 2"},
+        {"value out of range", Field::kAll, "6", "400", "-32768", "06:30", "400", "Setpoint Temp", "--", "Scene 2"},
+        {"address, value and scene not read", Field::kAll & ~(Field::Bit(Field::RegisterAddress) |
+                                                               Field::Bit(Field::RegisterNewValue) |
+                                                               Field::Bit(Field::Scene)),
+         "6", "400", "215", "06:30", "--", "not read", "--", "not read"},
+    };
+    catalogue.Holding(Reg::TempUnit).value = 1;
+    for (const auto& r : rows) {
+        CTimeProgramDialogLogic d(5, true, catalogue, host, dialog);
+        TimeProgramData program{.words = {1, 31, 6, 30, 400, 215, 2}, .known = r.known};
+        d.show(program);
+        dialog[Dlg::EventHour].text = r.hour;
+        dialog[Dlg::RegisterAddress].text = r.address;
+        dialog[Dlg::RegisterNewValue].text = r.value;
+        const TimeProgramScreen s = d.screen();
+        EXPECT_EQ(s.title, "Time program 5") << r.what;
+        EXPECT_TRUE(s.active) << r.what;
+        EXPECT_EQ(s.days, (std::array<bool, 7>{true, true, true, true, true, false, false})) << r.what;
+        EXPECT_EQ(s.time, r.time) << r.what;
+        EXPECT_EQ(s.address, r.shownAddress) << r.what;
+        EXPECT_EQ(s.registerName, r.name) << r.what;
+        EXPECT_EQ(s.value, r.shownValue) << r.what;
+        EXPECT_TRUE(s.scenes) << r.what;
+        EXPECT_EQ(s.scene, r.scene) << r.what;
+    }
+}
+
+// Beside "Register Address" the register's name, beside "Register New
+// Value" the value as the register's page shows it, for the fields as typed;
+// nothing for a field the unit did not give.
+TEST_F(TimeProgram, TheRegisterIsNamedAndItsValueShownInItsPagesForm)
+{
+    const struct
+    {
+        const char* what;
+        unsigned known;
+        const char* address;
+        const char* value;
+        const char* name;
+        const char* shown;
+    } rows[] = {
+        {"set-point on a Celsius unit", Field::kAll, "400", "215", "400 - Setpoint Temp", "21.5 \u00b0C"},
+        {"list entry", Field::kAll, "404", "2", "404 - OpMode Status", "2 = heating"},
+        {"not in the catalogue", Field::kAll, "9999", "5", "no such register", ""},
+        {"address beyond the table", Field::kAll, "32767", "5", "no such register", ""},
+        {"address being typed", Field::kAll, "", "215", "no such register", ""},
+        {"value out of range", Field::kAll, "400", "-32768", "400 - Setpoint Temp", ""},
+        {"value not read", Field::kAll & ~Field::Bit(Field::RegisterNewValue), "400", "215", "400 - Setpoint Temp",
+         ""},
+        {"address not read", Field::kAll & ~Field::Bit(Field::RegisterAddress), "400", "215", "", ""},
+    };
+    catalogue.Holding(Reg::TempUnit).value = 1;
+    for (const auto& r : rows) {
+        CTimeProgramDialogLogic d(5, true, catalogue, host, dialog);
+        d.show(TimeProgramData{.words = {1, 31, 6, 30, 400, 215, 0}, .known = r.known});
+        dialog[Dlg::RegisterAddress].text = r.address;
+        dialog[Dlg::RegisterNewValue].text = r.value;
+        d.showRegister();
+        EXPECT_EQ(dialog[Dlg::AddressName].text, r.name) << r.what;
+        EXPECT_EQ(dialog[Dlg::ValueShown].text, r.shown) << r.what;
+    }
+}
+
+// "Find Register" offers the registers a program can write, by name; the
+// one picked becomes the address (the user's, also where it was not read).
+TEST_F(TimeProgram, FindRegisterPutsThePickedRegistersAddressInPlace)
+{
+    catalogue.Holding(Reg::TempUnit).value = 1;
+    CTimeProgramDialogLogic d(5, true, catalogue, host, dialog);
+    d.show(TimeProgramData{.words = {1, 31, 6, 30, 1, 215, 0},
+                           .known = Field::kAll & ~Field::Bit(Field::RegisterAddress)});
+    const auto picks = d.pickableRegisters();
+    const auto at = [&picks](uint16_t address) { return std::find(picks.begin(), picks.end(), address); };
+    ASSERT_NE(at(400), picks.end());
+    EXPECT_EQ(at(100), picks.end()) << "a reading the unit does not take";
+    EXPECT_EQ(at(2000), picks.end()) << "the device type";
+    EXPECT_TRUE(std::is_sorted(picks.begin(), picks.end()));
+
+    dialog[Dlg::FindRegister].index = static_cast<int>(at(400) - picks.begin());
+    d.userChanged(Dlg::FindRegister);
+    EXPECT_EQ(dialog[Dlg::RegisterAddress].text, "400");
+    EXPECT_EQ(dialog[Dlg::AddressName].text, "400 - Setpoint Temp");
+    EXPECT_EQ(dialog[Dlg::ValueShown].text, "21.5 \u00b0C");
+    ASSERT_TRUE(d.confirm());
+    EXPECT_TRUE(d.result().knows(Field::RegisterAddress));
+    EXPECT_EQ(d.result().words[Field::RegisterAddress], 400);
+}
+
+TEST_F(TimeProgram, TheOverviewWritesDaysAndTimesAsTheUnitShowsThem)
+{
+    const struct
+    {
+        uint16_t eventDay;
+        const char* days;
+    } rows[] = {
+        {0x1F, "Mo-Fr"}, {0x60, "Sa Su"}, {0x7F, "Mo-Su"},       {0x15, "Mo We Fr"},
+        {0x67, "Mo-We Sa Su"}, {0x40, "Su"}, {0x00, "none"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(CTimeProgramLogic::DayList(r.eventDay), r.days) << r.eventDay;
+    EXPECT_EQ(CTimeProgramLogic::TimeText(6, 30), "06:30");
+    EXPECT_EQ(CTimeProgramLogic::TimeText(17, 5), "17:05");
+}
+
+// "Read Target" reads every program in the dialog's order into the
+// catalogue; a register the unit refuses ends that program's read only and
+// shows "---" for what it left; the status names the first failure.
+TEST_F(TimeProgram, ReadTargetReadsEveryProgramAndTheOverviewShowsThem)
+{
+    catalogue.Holding(Reg::TempUnit).value = 1;
+    for (int n = 1; n <= CTimeProgramLogic::kPrograms; ++n)
+        onUnit(n, {0, 0, 0, 0, 1, 0, 0});
+    onUnit(5, {1, 0x1F, 6, 30, 400, 215, 2});
+    unit.failRead[static_cast<uint16_t>(CTimeProgramLogic::Base(45) + Field::RegisterAddress)] = -10;
+    int rebuilt = 0;
+    logic.setRebuilt([&rebuilt] { ++rebuilt; });
+
+    EXPECT_TRUE(logic.overviewRow(5).stale) << "not read from the unit yet";
+    EXPECT_EQ(logic.readTargetButton(), -10);
+    EXPECT_EQ(host.status, "Error: -10");
+    EXPECT_EQ(rebuilt, 1);
+    const std::vector<std::string> r = reads();
+    EXPECT_EQ(r.size(), 48u * 7u - 2u); // program 45 stops at its address
+    EXPECT_EQ(std::vector<std::string>(r.begin(), r.begin() + 8),
+              (std::vector<std::string>{"Mr7040", "Mr7041", "Mr7042", "Mr7043", "Mr7044", "Mr7045", "Mr7046",
+                                        "Mr7050"}));
+    EXPECT_EQ(r.back(), "Mr7516");
+
+    const TimeProgramOverviewRow five = logic.overviewRow(5);
+    EXPECT_EQ(five.active, "on");
+    EXPECT_EQ(five.days, "Mo-Fr");
+    EXPECT_EQ(five.time, "06:30");
+    EXPECT_EQ(five.registerName, "400 - Setpoint Temp");
+    EXPECT_EQ(five.value, "21.5 \u00b0C");
+    EXPECT_EQ(five.scene, "Scene 2");
+    EXPECT_FALSE(five.stale);
+    EXPECT_EQ(page[TimeProgramId::FirstProgram + 4].text, "*  Time Progam 5  *");
+
+    const TimeProgramOverviewRow partly = logic.overviewRow(45);
+    EXPECT_EQ(partly.time, "00:00");
+    EXPECT_EQ(partly.registerName, "---");
+    EXPECT_EQ(partly.value, "---");
+    EXPECT_EQ(partly.scene, "---");
+    EXPECT_EQ(logic.overviewRow(46).registerName, "no such register"); // read after 45 all the same
+
+    // Opening the program again and saving it puts its fields back.
+    unit.failRead.clear();
+    const TimeProgramData data = logic.openProgram(45);
+    logic.saveProgram(45, data);
+    EXPECT_EQ(logic.overviewRow(45).value, "0");
+}
+
+// A unit that stops answering ends the read at once, also after a register
+// it refused: the programs after it are not asked for and are marked as not
+// read; the status keeps the first failure.
+TEST_F(TimeProgram, ReadTargetEndsWhenTheLinkIsLost)
+{
+    for (const int lost : {Result::NoReply, Result::PortGone}) {
+        unit.log.clear();
+        unit.failRead = {{static_cast<uint16_t>(CTimeProgramLogic::Base(2) + Field::EventHour), Result::ReadFailed},
+                         {static_cast<uint16_t>(CTimeProgramLogic::Base(3) + Field::EventHour), lost}};
+        EXPECT_EQ(logic.readTargetButton(), Result::ReadFailed);
+        EXPECT_EQ(host.status, "Error: -10");
+        const std::vector<std::string> r = reads();
+        EXPECT_EQ(r.back(), "Mr7062") << lost;
+        EXPECT_EQ(r.size(), 7u + 3u + 3u) << lost;
+        EXPECT_FALSE(logic.overviewRow(2).stale);
+        EXPECT_EQ(logic.overviewRow(2).time, "---");
+        EXPECT_EQ(logic.overviewRow(3).time, "---");
+        EXPECT_TRUE(logic.overviewRow(4).stale);
+        EXPECT_TRUE(logic.overviewRow(48).stale);
+    }
+    // Another unit: nothing is read from it yet.
+    logic.forgetReads();
+    EXPECT_TRUE(logic.overviewRow(2).stale);
+    EXPECT_NE(logic.overviewRow(3).time, "---");
+}
+
+TEST_F(TimeProgram, ReadTargetSendsNothingInDemoModeOrWithoutAUnit)
+{
+    unit.demo = true;
+    EXPECT_EQ(logic.readTargetButton(), 0);
+    unit.demo = false;
+    unit.type = -1;
+    host.status = "Ready.";
+    logic.readTargetButton();
+    EXPECT_TRUE(reads().empty());
+    EXPECT_EQ(host.status, "Ready.");
+    EXPECT_EQ(logic.overviewRow(1).scene, "") << "no scenes without a unit of device type 2000";
 }

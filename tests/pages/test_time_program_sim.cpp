@@ -4,14 +4,18 @@
 #include "tests/pages/PagesOnUnit.h"
 
 #include "pages/CDlgTimeProgram.h"
+#include "pages/CDlgTimeProgramPicture.h"
 #include "pages/CPicturePanel.h"
 #include "pages/CTabTimeProgram.h"
 #include "pages/core/PageText.h"
 
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include <cstdlib>
 
@@ -167,6 +171,28 @@ TEST_F(TimeProgramPage, DialogChecksTheFieldsWritesTheProgramAndSharesTheScenesT
     EXPECT_EQ(catalogue.Holding(7066).value, 2);
 }
 
+// The picture is drawn from the fields: program 1 as the unit holds it, and
+// a new drawing as soon as the hour is typed.
+TEST_F(TimeProgramPage, ThePictureShowsTheProgramBeingEdited)
+{
+    auto shown = WhenModal<CDlgTimeProgram>([](CDlgTimeProgram* d) {
+        CDlgTimeProgramPicture* picture = d->picturePanel();
+        EXPECT_EQ(picture->screen().title, "Time program 1");
+        EXPECT_EQ(picture->screen().time, "06:30");
+        EXPECT_EQ(picture->screen().address, "400");
+        EXPECT_EQ(picture->screen().scene, "No assignment");
+        const QImage before = picture->grab().toImage();
+        typeInto(d, Dlg::EventHour, "9");
+        EXPECT_EQ(picture->screen().time, "09:30");
+        const QImage after = picture->grab().toImage();
+        EXPECT_EQ(after.size(), before.size());
+        EXPECT_NE(after, before);
+        d->reject();
+    });
+    button(1)->click();
+    ASSERT_TRUE(shown.appeared());
+}
+
 TEST_F(TimeProgramPage, NewValueTakesMinus32767ButNotMinus32768)
 {
     const std::size_t from = mark();
@@ -263,4 +289,99 @@ TEST_F(TimeProgramPage, WithNoUnitOkOnlyStoresTheProgramInTheCatalogue)
     ASSERT_TRUE(shown.appeared());
     EXPECT_EQ(catalogue.Holding(7062).value, 9);
     EXPECT_EQ(window->statusText(), "Error: No device connected or PIN wrong."); // from opening, left standing
+}
+
+// Beside the address the register's name, beside the value its page's form,
+// following what is typed; "Find Register" finds a register by part of its
+// name and puts its address in place.
+TEST_F(TimeProgramPage, TheRegisterIsNamedAndItsValueShownInItsPagesForm)
+{
+    const std::size_t from = mark();
+    auto shown = WhenModal<CDlgTimeProgram>([](CDlgTimeProgram* d) {
+        // Program 1 on the unit: 400 = 215, the unit works in °C.
+        EXPECT_EQ(text(d, Dlg::AddressName), "400 - Setpoint Temp");
+        EXPECT_EQ(text(d, Dlg::ValueShown), "21.5 \u00b0C");
+        typeInto(d, Dlg::RegisterNewValue, "230");
+        EXPECT_EQ(text(d, Dlg::ValueShown), "23.0 \u00b0C");
+        // Assistive tools read what the line shows now.
+        EXPECT_EQ(accessibleNameOf(d->controls().widget(Dlg::ValueShown)), "23.0 \u00b0C");
+        typeInto(d, Dlg::RegisterAddress, "9999");
+        EXPECT_EQ(text(d, Dlg::AddressName), "no such register");
+        EXPECT_EQ(text(d, Dlg::ValueShown), "");
+        EXPECT_EQ(d->picturePanel()->screen().registerName, "no such register");
+
+        auto* find = d->widget<QComboBox>(Dlg::FindRegister);
+        EXPECT_EQ(reachable(d, QStringLiteral("Find Register")), find);
+        find->completer()->setCompletionPrefix(QStringLiteral("opmode stat"));
+        ASSERT_GE(find->completer()->completionCount(), 1);
+        EXPECT_EQ(find->completer()->currentCompletion(), "404 - OpMode Status");
+        choose(find, find->findText(QStringLiteral("404 - OpMode Status")));
+        EXPECT_EQ(text(d, Dlg::RegisterAddress), "404");
+        EXPECT_EQ(text(d, Dlg::AddressName), "404 - OpMode Status");
+        EXPECT_EQ(d->picturePanel()->screen().address, "404");
+        typeInto(d, Dlg::RegisterNewValue, "2");
+        EXPECT_EQ(text(d, Dlg::ValueShown), "2 = heating");
+        ok(d);
+    });
+    button(1)->click();
+    ASSERT_TRUE(shown.appeared());
+    EXPECT_TRUE(has(writes(from), "Mw7044 404"));
+    EXPECT_TRUE(has(writes(from), "Mw7045 2"));
+}
+
+// "Read Target" reads the 48 programs, each in the dialog's order, and the
+// overview shows them as the unit holds them; a double-click opens one.
+TEST_F(TimeProgramPage, ReadTargetFillsTheOverviewFromTheUnit)
+{
+    connect({"--device-type", "2050", "--temp-unit", "1", "--pin", kPin, "--holding", "7080=1", "--holding",
+             "7081=96", "--holding", "7082=9", "--holding", "7083=45", "--holding", "7084=400", "--holding",
+             "7085=225", "--holding", "7086=3"});
+    s_onSuiteUnit = false;
+    show("Time Program");
+    QTableWidget* overview = page()->overview();
+    ASSERT_NE(overview, nullptr);
+    EXPECT_EQ(overview->rowCount(), 48);
+    EXPECT_EQ(accessibleNameOf(overview), "Programs");
+    const auto cells = [overview](int program) {
+        QStringList row;
+        for (int c = 0; c < overview->columnCount(); ++c)
+            row << overview->item(program - 1, c)->text();
+        return row;
+    };
+    EXPECT_NE(cells(5), (QStringList{"5", "on", "Sa Su", "09:45", "400 - Setpoint Temp", "22.5 \u00b0C", "Scene 3"}));
+    // Grey until read: the connection read only the activate flags.
+    const auto grey = [overview](int program) {
+        return overview->item(program - 1, 2)->data(Qt::ForegroundRole).isValid();
+    };
+    EXPECT_TRUE(grey(5));
+
+    const std::size_t from = mark();
+    auto* read = page()->widget<QPushButton>(Page::kReadTarget);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->text().remove('&'), "Read Target");
+    read->click();
+    EXPECT_EQ(window->statusText(), "Done.");
+    const std::vector<std::string> traffic = programTraffic(from);
+    ASSERT_EQ(traffic.size(), 48u * 7u);
+    EXPECT_EQ(std::vector<std::string>(traffic.begin() + 28, traffic.begin() + 35),
+              (std::vector<std::string>{"Mr7080", "Mr7081", "Mr7082", "Mr7083", "Mr7084", "Mr7085", "Mr7086"}));
+    EXPECT_TRUE(writes(from).empty());
+    EXPECT_EQ(cells(5), (QStringList{"5", "on", "Sa Su", "09:45", "400 - Setpoint Temp", "22.5 \u00b0C", "Scene 3"}));
+    EXPECT_EQ(cells(1), (QStringList{"1", "on", "Mo-Fr", "06:30", "400 - Setpoint Temp", "21.5 \u00b0C",
+                                     "No assignment"}));
+    EXPECT_FALSE(overview->isColumnHidden(6));
+    EXPECT_FALSE(grey(5));
+
+    auto shown = WhenModal<CDlgTimeProgram>([](CDlgTimeProgram* d) {
+        EXPECT_EQ(text(d, Dlg::Heading), "Time Program 5");
+        EXPECT_EQ(text(d, Dlg::EventHour), "9");
+        d->reject();
+    });
+    const QRect cell = overview->visualRect(overview->model()->index(4, 3));
+    ASSERT_TRUE(overview->viewport()->rect().contains(cell));
+    // A double-click as the window system delivers it: a click, then the
+    // second press.
+    QTest::mouseClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(overview->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    ASSERT_TRUE(shown.appeared());
 }

@@ -3,7 +3,9 @@
 //   QT_QPA_PLATFORM=offscreen build/tests/pages/time_program_screenshot OUTDIR
 // It starts tavemo-unitsim (device type 2050, the register address of
 // program 45 unreadable) on a private port, starts the tool, connects, opens
-// "Time Program" and writes time_program.png; then opens program 5's dialog
+// "Time Program" with the window as it opens on a 1366 x 768 screen and
+// writes time_program.png; after "Read Target" time_program_overview.png;
+// then opens program 5's dialog
 // (time_program_dialog.png hovering "Event Hour",
 // time_program_dialog_scene.png hovering "Assignment To Scene") and program
 // 45's, read in part, with hour 24 refused (time_program_dialog_unread.png).
@@ -33,7 +35,10 @@ int main(int argc, char** argv)
     session.connect();
 
     auto* page = session.openPage<CTabTimeProgram>("Time Program", PageId::TimeProgram);
+    session.sizeForLaptop();
     bool ok = ToolSession::Save(window, dir + "/time_program.png");
+    page->widget<QPushButton>(Page::kReadTarget)->click();
+    ok = ToolSession::Save(window, dir + "/time_program_overview.png") && ok;
 
     {
         auto shown = WhenModal<CDlgTimeProgram>([&](CDlgTimeProgram* d) {

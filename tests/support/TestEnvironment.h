@@ -6,6 +6,7 @@
 //   XDG_STATE_HOME   a private state folder: the PIN lockout file
 //   XDG_RUNTIME_DIR  a private runtime folder: published simulator ports
 //   XDG_CACHE_HOME   a private cache folder: log files
+//   XDG_CONFIG_HOME  a private settings folder: the main window's place
 // so that the files of one test process never meet another's, nor the
 // user's own. Child processes (the simulator, tavemo-cli) inherit it.
 // Free of GoogleTest and Qt, so that every kind of test program can use it.
@@ -35,7 +36,7 @@ public:
         const fs::path& root = m_root.path();
         if (root.empty())
             return;
-        for (const char* sub : {"tmp", "run", "cache", "state"})
+        for (const char* sub : {"tmp", "run", "cache", "state", "config"})
             fs::create_directories(root / sub);
         // The runtime folder is the user's own, as the system's is.
         fs::permissions(root / "run", fs::perms::owner_all, fs::perm_options::replace);
@@ -43,6 +44,7 @@ public:
         ::setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
         ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
         ::setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     }
     TestEnvironment(const TestEnvironment&) = delete;
     TestEnvironment& operator=(const TestEnvironment&) = delete;

@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 
@@ -107,6 +108,20 @@ public:
     {
         open(caption);
         return qobject_cast<Page*>(m_window->page(id));
+    }
+
+    // The window as it first opens on a 1366 x 768 screen: the room a
+    // desktop leaves it there (a task bar of 40 pixels, a title bar of 30).
+    static constexpr QSize kLaptopRoom{1366, 768 - 40 - 30};
+    void sizeForLaptop()
+    {
+        CTavemoConfigurationToolDlg& w = *m_window;
+        const QScrollArea* area = w.tabs()->scrollArea(w.tabs()->currentWidget());
+        const QSize around = area ? w.size() - area->size() : QSize();
+        w.resize(CTavemoConfigurationToolDlg::FirstSize(w.tabs()->largestPageSize(), around, w.size(), kLaptopRoom,
+                                                        w.minimumWindowSize()));
+        std::printf("largest page %dx%d, window %dx%d\n", w.tabs()->largestPageSize().width(),
+                    w.tabs()->largestPageSize().height(), w.width(), w.height());
     }
 
     // The folder the pictures go to: the first argument, else the current

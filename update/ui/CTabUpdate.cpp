@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -235,9 +236,14 @@ void CTabUpdate::finish()
 
 int CTabUpdate::ownTabIndex() const
 {
+    // The tab holds the page, or a scroll area around it.
     for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* tabs = qobject_cast<QTabWidget*>(w))
-            return tabs->indexOf(const_cast<CTabUpdate*>(this));
+        if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->widget(i) == this || tabs->widget(i)->isAncestorOf(this))
+                    return i;
+            return -1;
+        }
     return -1;
 }
 
@@ -256,9 +262,11 @@ void CTabUpdate::setTabsForDownload(bool running)
             if (i != own)
                 m_mainWindow->setTabEnabled(i, false);
         m_mainWindow->setTabEnabled(own, false);
-        // A disabled tab disables its page as well; this one stays usable,
-        // or the download could not be canceled.
-        setEnabled(true);
+        // A disabled tab disables its page (and the scroll area around it)
+        // as well; this one stays usable, or the download could not be
+        // canceled.
+        for (QWidget* w = this; w && !qobject_cast<QStackedWidget*>(w); w = w->parentWidget())
+            w->setEnabled(true);
         return;
     }
     for (int i = 0; i < m_mainWindow->tabCount() && static_cast<std::size_t>(i) < m_tabStates.size(); ++i)

@@ -38,13 +38,13 @@ if(WIN32)
 else()
   set(test_main_source ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
 endif()
-# The test code itself needs no more than light optimization, which halves
-# what the compiler spends on the many test templates; the code under test
-# keeps its build type's.
+# The test code itself needs no optimization: it mostly waits for the
+# simulator, and optimizing its many test templates is most of what the
+# compiler spends on the tests. The code under test keeps its build type's.
 function(tavemo_test_flags target)
   tavemo_warnings(${target})
   if(NOT MSVC)
-    target_compile_options(${target} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O1>)
+    target_compile_options(${target} PRIVATE -O0)
   endif()
 endfunction()
 

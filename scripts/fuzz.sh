@@ -7,10 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
 targets=(fuzz_dnlfile fuzz_processrx fuzz_remafile fuzz_remachunk fuzz_configfile)
+# "scripts/fuzz.sh build" builds the targets and runs nothing.
+build_only=0
+[[ ${1:-} == build ]] && build_only=1
 
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DTAVEMO_FUZZ=ON -DTAVEMO_BUILD_UI=OFF -DTAVEMO_BUILD_TESTS=OFF -DTAVEMO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
+((build_only)) && exit 0
 
 mkdir -p build-fuzz/artifacts
 # One fuzzer per core at a time; each keeps its own log.

@@ -26,6 +26,29 @@ stage "normal build"
 cmake $(generator build) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2" \
   -DTAVEMO_BUILD_BENCH=OFF -DTAVEMO_BUILD_SCREENSHOTS=OFF >/dev/null
 cmake --build build -j"$jobs"
+
+# The tests mostly wait on serial time-outs and the simulator: while they
+# run, the next build goes on in the background at the lowest priority, so
+# it takes only the time the tests leave idle and never slows them down.
+background=()
+trap 'for p in "${background[@]}"; do pkill -TERM -P "$p" 2>/dev/null; kill "$p" 2>/dev/null; done; true' EXIT
+# in_background NAME LOG COMMAND...: starts the command niced, its output to LOG.
+in_background() {
+  local name=$1 log=$2; shift 2
+  nice -n 19 "$@" >"$log" 2>&1 &
+  background+=($!)
+  printf -v "$name" '%s' "$!"
+}
+# finish_background PID LOG: waits for it; on failure shows its output.
+finish_background() {
+  if ! wait "$1"; then
+    cat "$2"; echo "test.sh: a background build failed (log $2)" >&2; exit 1
+  fi
+}
+
+cmake $(generator build-asan) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
+  -DTAVEMO_SANITIZE=ON -DTAVEMO_BUILD_BENCH=OFF -DTAVEMO_BUILD_SCREENSHOTS=OFF >/dev/null
+in_background asan_pid build-asan/background-build.log cmake --build build-asan -j"$jobs"
 stage "tests"
 ctest --test-dir build --output-on-failure -j"$test_jobs" --timeout 300
 
@@ -37,14 +60,15 @@ scripts/package.sh build
 stage "Windows build and tests under wine"
 scripts/test-windows.sh build
 
-stage "sanitizer build"
-cmake $(generator build-asan) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
-  -DTAVEMO_SANITIZE=ON -DTAVEMO_BUILD_BENCH=OFF -DTAVEMO_BUILD_SCREENSHOTS=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
+stage "sanitizer build (the rest of it)"
+finish_background "$asan_pid" build-asan/background-build.log
+mkdir -p build-fuzz
+in_background fuzz_pid build-fuzz/background-build.log scripts/fuzz.sh build
 stage "tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$test_jobs" --timeout 600
 
 stage "fuzzing"
+finish_background "$fuzz_pid" build-fuzz/background-build.log
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
 stage "done"

@@ -242,7 +242,7 @@ int CCommonLogic::writeDateTime(const UnitDateTime& m)
         controls().setText(DateTime, shownBefore); // nothing went to a unit
         return result;                             // the status says why
     }
-    host().setStatusText(StatusLineText(result));
+    host().showResult(result);
     return result;
 }
 
@@ -274,7 +274,7 @@ int CCommonLogic::factoryReset()
         result = readCycle();
     } else if (result != Result::AnotherUnit && result != Result::PinNotAccepted) {
         // A refused reset is no "Ready.".
-        host().setStatusText(StatusLineText(result));
+        host().showResult(result);
     }
     host().hideBusyOverlay();
     return result;

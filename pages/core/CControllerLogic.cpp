@@ -334,7 +334,7 @@ void CControllerLogic::changeOverFollowUp(bool refreshNow)
     if (refreshNow)
         if (const int r = refreshChangeOver(); r != 0 && unitKnown()) {
             showChangeOver();
-            host().setStatusText(StatusLineText(r));
+            host().showResult(r);
             return;
         }
     showChangeOver();
@@ -387,7 +387,7 @@ int CControllerLogic::writeValue(uint16_t address, int32_t value)
     if (!applied && unit().deviceType() <= 0)
         catalogue().Holding(address).value = static_cast<uint16_t>(value);
     if (known)
-        host().setStatusText(StatusLineText(result));
+        host().showResult(result);
     return result;
 }
 
@@ -490,7 +490,7 @@ void CControllerLogic::changed(ControlId id)
             break;
         if (const int s = controls().index(CoDiList); s >= 0)
             if (const int r = writeInputs(s); r != 0) {
-                host().setStatusText(StatusLineText(r));
+                host().showResult(r);
                 break;
             }
         changeOverFollowUp(true);

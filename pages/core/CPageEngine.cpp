@@ -107,7 +107,7 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
     if (passedChecks)
         *passedChecks = r.passedChecks();
     if (how.report && r.passedChecks())
-        m_host.setStatusText(StatusLineText(r.result));
+        m_host.showResult(r.result);
     if (overlayShown)
         m_host.hideBusyOverlay();
     return r.result;
@@ -122,7 +122,7 @@ int CPageEngine::refuseUnit(int code)
     } else if (code == Result::NoUnitIdentified) {
         m_host.setStatusText(ResultText(code));
     } else {
-        m_host.setStatusText(StatusLineText(code));
+        m_host.showResult(code);
     }
     return code;
 }
@@ -354,7 +354,7 @@ int CPageEngine::undoCycle()
     // The read cycle reports its own outcome; a write that failed before it
     // must not end up reported as "Done.".
     if (writeResult != 0) {
-        m_host.setStatusText(StatusLineText(writeResult));
+        m_host.showResult(writeResult);
         return writeResult;
     }
     if (readResult == 0 && !notRead.empty())
@@ -473,7 +473,7 @@ int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
     }
     const int r = access == Access::Special ? m_unit.writeHoldingSpecialChecked(address, value)
                                             : m_unit.writeHoldingChecked(address, value);
-    m_host.setStatusText(StatusLineText(r));
+    m_host.showResult(r);
     return r;
 }
 
@@ -628,7 +628,7 @@ int CPageEngine::writeOnChange(ControlId control)
         applyChange(*row, false);
     // A refused typed value has its own message standing.
     if (known && result != kTypedOutOfRange && result != kNoNumberTyped)
-        m_host.setStatusText(StatusLineText(result));
+        m_host.showResult(result);
     return result;
 }
 

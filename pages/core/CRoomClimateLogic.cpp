@@ -232,7 +232,7 @@ int CRoomClimateLogic::writePresenceReboot()
     // user's edit.
     if (result != 0)
         controls().setEditState(PresenceReboot, EditState::Edited);
-    host().setStatusText(StatusLineText(result));
+    host().showResult(result);
     return result;
 }
 

@@ -11,7 +11,7 @@
 // its 10 ms pause; command and reply are negligible on a pseudo-terminal.
 //
 // Run by hand: build/tests/bench/bench_pages
-#include "pages/PageFakes.h"
+#include "tests/support/PageFakes.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -2,7 +2,7 @@
 // (which registers a launch reads and writes, which rows a mode shows and
 // checks), what "OK" hands back and what it refuses, and the output values
 // view's formats and its refresh that never runs twice at once.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CControllerDialogLogic.h"

@@ -1,8 +1,8 @@
 // The Controller page and its configuration dialogs in the real main window,
 // offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
 // received (the simulator's transcript) and what the controls show.
-#include "tests/pages/PageFakes.h"
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PageFakes.h"
+#include "tests/support/PagesOnUnit.h"
 
 #include "pages/CDlgConfigure1.h"
 #include "pages/CDlgConfigure2.h"

@@ -1,7 +1,7 @@
 // The Light and Tiles pages' tables against the catalogue and a fake unit:
 // what the simulator cannot show (the pauses between reads) and the lists'
 // agreement with the registers' limits on every family of units.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CLightLogic.h"

@@ -1,7 +1,7 @@
 // The Light and Tiles pages in the real main window, offscreen, against
 // tavemo-unitsim on a pseudo-terminal: what the unit received (the
 // simulator's transcript) and what the controls show.
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 
 #include "pages/CPicturePanel.h"
 #include "pages/CTabLight.h"

@@ -1,7 +1,7 @@
 // The page machinery against a fake unit: read and undo cycles, changes,
 // the typed-number range check, "Save To NVRAM", demo mode, the register
 // information line and the picture marks.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CHoverInfo.h"

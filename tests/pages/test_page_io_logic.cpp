@@ -1,7 +1,7 @@
 // The Inputs and Sun Protect pages' own rules against a fake unit: what the
 // simulator cannot easily show (no unit at all, a unit that reports an
 // unknown position) and the tables' agreement with the catalogue.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CInputsLogic.h"

@@ -2,7 +2,7 @@
 // fake unit: what the simulator cannot easily show (a unit without the
 // special read, device type 0, the factory reset's restart wait) and the
 // dialog's option sets.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CCommonLogic.h"

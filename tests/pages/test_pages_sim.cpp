@@ -1,7 +1,7 @@
 // The Common and Sensors pages and the sensor dialog in the real main window,
 // offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
 // received (the simulator's transcript) and what the controls show.
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 
 #include "app/CStatusLine.h"
 #include "pages/CDlgConfigureSensor.h"

@@ -1,7 +1,7 @@
 // The Qt pages on their own: built from their rows with no main window and
 // no application library behind them (this program links the pages library
 // and the core only), the host a fake and the connection without a unit.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "link/CConnection.h"
 #include "link/CModbus.h"

@@ -1,7 +1,7 @@
 // The Room Climate page's own rules against a fake unit: what a list entry
 // writes, a read cycle that fails part-way, and the changes that only the
 // catalogue takes.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CRoomClimateLogic.h"

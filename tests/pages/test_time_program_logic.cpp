@@ -2,7 +2,7 @@
 // button labels, the dialog's checks and messages, the orders of reading and
 // saving, the scene's shared time, a unit without scenes, no unit, demo
 // mode, and a program that could be read only in part.
-#include "PageFakes.h"
+#include "tests/support/PageFakes.h"
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CTimeProgramDialogLogic.h"

@@ -1,7 +1,7 @@
 // The Time Program page and its event dialog in the real main window,
 // offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
 // received (the simulator's transcript) and what the controls show.
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 
 #include "pages/CDlgTimeProgram.h"
 #include "pages/CDlgTimeProgramPicture.h"

@@ -2,7 +2,7 @@
 // against the simulator: the File menu and the FW-Update page's buttons, the
 // category chooser, the progress box's end, the closing message, and the
 // window disabled while they run.
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 #include "tests/support/ExportWrites.h"
 #include "tests/support/PortHolder.h"
 #include "tests/support/TempDir.h"

@@ -1,7 +1,7 @@
 // The ReMa page in the real main window, offscreen, against tavemo-unitsim:
 // a table edited on the page, written to the unit, used by the unit at the
 // customized address, read back; the files; the BACnet names; demo mode.
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 
 #include "tests/support/TempDir.h"
 #include "tests/support/WhenModal.h"

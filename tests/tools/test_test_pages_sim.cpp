@@ -5,7 +5,7 @@
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "diag/LogFileSink.h"
 #include "diag/Result.h"
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 #include "tools/bustest/BusTestText.h"
 #include "tools/ui/CTabBACNet.h"
 #include "tools/ui/CTabModbus.h"

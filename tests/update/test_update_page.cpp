@@ -4,7 +4,7 @@
 // cancel in the middle of the transfer.
 #include "DnlTestFile.h"
 #include "LogCapture.h"
-#include "tests/pages/PagesOnUnit.h"
+#include "tests/support/PagesOnUnit.h"
 #include "update/ui/CTabUpdate.h"
 #include "update/ui/CUpdateBar.h"
 

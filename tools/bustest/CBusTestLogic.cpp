@@ -22,7 +22,7 @@ std::optional<uint16_t> CBusTestLogic::word(std::string_view text, int32_t min, 
 {
     const std::optional<uint16_t> w = BusTestText::FieldWord(text, min, max);
     if (!w)
-        m_host.setStatusText(StatusLineText(Result::BeyondSixteenBits));
+        m_host.showResult(Result::BeyondSixteenBits);
     return w;
 }
 
@@ -41,11 +41,11 @@ CBusTestLogic::Outcome CBusTestLogic::run(const std::function<int(CModbus&)>& co
     if (r.refused()) {
         // Another unit and no unit answering are on the status line already.
         if (r.result == Result::DemoMode || r.result == Result::PinNotAccepted)
-            m_host.setStatusText(StatusLineText(r.result));
+            m_host.showResult(r.result);
         return Refused(r.result);
     }
     if (m_log)
         m_log->append(logLine(r.result));
-    m_host.setStatusText(StatusLineText(r.result));
+    m_host.showResult(r.result);
     return {.ran = true, .result = r.result, .shown = std::nullopt};
 }

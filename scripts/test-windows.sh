@@ -32,11 +32,11 @@ if command -v ccache >/dev/null; then
   # finds the objects of this one.
   export CCACHE_BASEDIR=$PWD
 fi
-# Optimized like the Linux test build, without debug information.
+# Lightly optimized like the Linux test build, without debug information.
 generator=()
 [[ -f $win_build/CMakeCache.txt ]] || generator=(-GNinja)
 cmake --no-warn-unused-cli "${generator[@]}" -S . -B "$win_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2" "${launcher[@]}" >/dev/null
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1" "${launcher[@]}" >/dev/null
 build_log=$(mktemp)
 if ! cmake --build "$win_build" -j2 >"$build_log" 2>&1; then
   cat "$build_log"; rm -f "$build_log"; exit 1

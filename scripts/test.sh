@@ -17,13 +17,16 @@ stage() { echo "== $1 ($((SECONDS - start)) s)"; }
 # A new build folder is made with Ninja; an existing one keeps its generator.
 generator() { [[ -f $1/CMakeCache.txt ]] || echo "-GNinja"; }
 
-# Debug information is left out here: parsing dominates the build and the
-# tests need no debugger; the sanitizer build keeps line tables for its reports.
+# Debug information is left out here and the code is only lightly optimized:
+# the compiler's time dominates the run, and the tests need neither a
+# debugger nor the last bit of speed. The sanitizer build keeps line tables
+# for its reports and is not optimized at all (its tests wait on the
+# simulator, not on the processor).
 # The benchmarks and the screenshot programs are run by hand, not by the
 # tests: they are left out of this build (the README's run command and a
 # plain build make them).
 stage "normal build"
-cmake $(generator build) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2" \
+cmake $(generator build) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1" \
   -DTAVEMO_BUILD_BENCH=OFF -DTAVEMO_BUILD_SCREENSHOTS=OFF >/dev/null
 cmake --build build -j"$jobs"
 
@@ -46,7 +49,7 @@ finish_background() {
   fi
 }
 
-cmake $(generator build-asan) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
+cmake $(generator build-asan) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g1" \
   -DTAVEMO_SANITIZE=ON -DTAVEMO_BUILD_BENCH=OFF -DTAVEMO_BUILD_SCREENSHOTS=OFF >/dev/null
 in_background asan_pid build-asan/background-build.log cmake --build build-asan -j"$jobs"
 stage "tests"

@@ -41,10 +41,16 @@ endif()
 # The test code itself needs no optimization: it mostly waits for the
 # simulator, and optimizing its many test templates is most of what the
 # compiler spends on the tests. The code under test keeps its build type's.
+# In the sanitizer build the test code itself is not instrumented (the
+# code under test is): instrumenting the test templates costs more compile
+# time than anything else, and finds faults only in the tests.
 function(tavemo_test_flags target)
   tavemo_warnings(${target})
   if(NOT MSVC)
     target_compile_options(${target} PRIVATE -O0)
+  endif()
+  if(TAVEMO_SANITIZE)
+    target_compile_options(${target} PRIVATE -fno-sanitize=all)
   endif()
 endfunction()
 
@@ -83,8 +89,13 @@ function(tavemo_use_test_pch target)
   endif()
 endfunction()
 
+# COST: a test of this executable takes long (tens of seconds); ctest starts
+# such tests first, so that none is left running alone at the end.
 function(tavemo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "COST" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT ARG_COST)
+    set(ARG_COST 0)
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE tavemo_core tavemo_test_main ${ARG_LIBS})
   target_include_directories(${name} PRIVATE ${TAVEMO_TEST_INCLUDE_DIRS})
@@ -98,7 +109,7 @@ function(tavemo_add_test name)
   else()
     gtest_discover_tests(${name}
       DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS "${ARG_LABELS}")
+      PROPERTIES LABELS "${ARG_LABELS}" COST ${ARG_COST})
   endif()
 endfunction()
 

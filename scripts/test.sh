@@ -34,7 +34,7 @@ cmake --build build -j"$jobs"
 # run, the next build goes on in the background at the lowest priority, so
 # it takes only the time the tests leave idle and never slows them down.
 background=()
-trap 'for p in "${background[@]}"; do pkill -TERM -P "$p" 2>/dev/null; kill "$p" 2>/dev/null; done; true' EXIT
+trap 'for p in "${background[@]}"; do pkill -TERM -P "$p" 2>/dev/null || true; kill "$p" 2>/dev/null || true; done' EXIT
 # in_background NAME LOG COMMAND...: starts the command niced, its output to LOG.
 in_background() {
   local name=$1 log=$2; shift 2
@@ -73,5 +73,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 stage "fuzzing"
 finish_background "$fuzz_pid" build-fuzz/background-build.log
-FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-5} scripts/fuzz.sh
 stage "done"

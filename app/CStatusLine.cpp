@@ -1,48 +1,13 @@
 #include "app/CStatusLine.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
+#include "pages/TextLineAccessible.h"
+
 #include <QPainter>
 #include <qdrawutil.h>
 
-namespace {
-
-class CStatusLineAccessible : public QAccessibleWidget
-{
-public:
-    explicit CStatusLineAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::StatusBar) {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        auto* line = static_cast<CStatusLine*>(widget());
-        switch (t) {
-        case QAccessible::Name:
-            return line->accessibleName();
-        case QAccessible::Value:
-        case QAccessible::Description:
-            return line->text();
-        default:
-            return QAccessibleWidget::text(t);
-        }
-    }
-};
-
-QAccessibleInterface* StatusLineFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("CStatusLine") && object && object->isWidgetType())
-        return new CStatusLineAccessible(static_cast<QWidget*>(object));
-    return nullptr;
-}
-
-} // namespace
-
 void CStatusLine::InstallAccessibility()
 {
-    static bool installed = false;
-    if (!installed) {
-        QAccessible::installFactory(StatusLineFactory);
-        installed = true;
-    }
+    InstallTextLineAccessibility<CStatusLine>();
 }
 
 CStatusLine::CStatusLine(const QString& accessibleName, QWidget* parent) : QWidget(parent)

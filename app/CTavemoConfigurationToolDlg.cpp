@@ -612,26 +612,26 @@ bool CTavemoConfigurationToolDlg::isTabEnabled(int index) const
     return m_tabs->IsTabEnabled(index);
 }
 
-void CTavemoConfigurationToolDlg::saveConfiguration()
+void CTavemoConfigurationToolDlg::runFileAction(const std::function<void()>& handler)
 {
-    if (!m_exportHandler)
+    if (!handler)
         return;
+    // Nothing but demo mode reads or writes a unit before its PIN was accepted.
     if (!unitActionsAllowed()) {
-        SetStatusText(QString::fromStdString(StatusLineText(Result::PinNotAccepted)));
+        showResult(Result::PinNotAccepted);
         return;
     }
-    m_exportHandler();
+    handler();
+}
+
+void CTavemoConfigurationToolDlg::saveConfiguration()
+{
+    runFileAction(m_exportHandler);
 }
 
 void CTavemoConfigurationToolDlg::importConfiguration()
 {
-    if (!m_importHandler)
-        return;
-    if (!unitActionsAllowed()) {
-        SetStatusText(QString::fromStdString(StatusLineText(Result::PinNotAccepted)));
-        return;
-    }
-    m_importHandler();
+    runFileAction(m_importHandler);
 }
 
 void CTavemoConfigurationToolDlg::pause(int ms)

@@ -208,6 +208,8 @@ private:
     int deviceType() const;
     // The detail line's words for a status line text.
     std::string detailText(const std::string& statusLine, std::optional<int> code) const;
+    // Runs a File menu action on the unit, or says why it may not run.
+    void runFileAction(const std::function<void()>& handler);
 
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;

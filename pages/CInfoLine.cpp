@@ -1,43 +1,10 @@
 #include "pages/CInfoLine.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
-
-namespace {
-
-class CInfoLineAccessible : public QAccessibleWidget
-{
-public:
-    explicit CInfoLineAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::StatusBar) {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        auto* line = static_cast<CInfoLine*>(widget());
-        switch (t) {
-        case QAccessible::Name: return QString::fromLatin1(CInfoLine::kAccessibleName);
-        case QAccessible::Value:
-        case QAccessible::Description: return line->text();
-        default: return QAccessibleWidget::text(t);
-        }
-    }
-};
-
-QAccessibleInterface* InfoLineFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("CInfoLine") && object && object->isWidgetType())
-        return new CInfoLineAccessible(static_cast<QWidget*>(object));
-    return nullptr;
-}
-
-} // namespace
+#include "pages/TextLineAccessible.h"
 
 void CInfoLine::InstallAccessibility()
 {
-    static bool installed = false;
-    if (!installed) {
-        QAccessible::installFactory(InfoLineFactory);
-        installed = true;
-    }
+    InstallTextLineAccessibility<CInfoLine>();
 }
 
 CInfoLine::CInfoLine(QWidget* parent) : QLabel(parent)

@@ -1,0 +1,184 @@
+// The commissioning plan as an installer's spreadsheet writes it, and the
+// status file that several ports (threads) and runs append to.
+#include "diag/Result.h"
+#include "model/RegisterCatalogue.h"
+#include "tests/support/TempDir.h"
+#include "tools/commission/CommissionPlan.h"
+#include "tools/commission/CommissionStatus.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+using namespace Commission;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+namespace {
+
+RegisterCatalogue Catalogue()
+{
+    RegisterCatalogue catalogue;
+    catalogue.Build();
+    return catalogue;
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class PlanTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(m_dir.path().empty());
+        WriteText(m_dir.path() / "office.csv", "Orvelant 4000 Export\r\nAddr: 2009; Val: 2; Des: Language\r\n");
+        WriteText(m_dir.path() / "notes.txt", "not an export\r\n");
+    }
+    Plan parse(const std::string& text) { return ParsePlan(text, m_dir.path(), m_catalogue); }
+
+    TempDir m_dir;
+    RegisterCatalogue m_catalogue = Catalogue();
+};
+
+TEST_F(PlanTest, ReadsColumnsByNameWithEitherSeparatorAndQuotes)
+{
+    const Plan plan = parse("# building A, floor 2\n"
+                            "Template;room;floor;set;device_type\r\n"
+                            "office.csv;2.14;2;\"2004=12  2009=3\";1004\r\n"
+                            "\n"
+                            "# the hall has no template\n"
+                            ";\"Hall; east\";2;;\r\n");
+    ASSERT_FALSE(plan.problem) << ProblemText(*plan.problem);
+    ASSERT_EQ(plan.rows.size(), 2u);
+    const PlanRow& office = plan.rows[0];
+    EXPECT_EQ(office.line, 3);
+    EXPECT_EQ(office.room, "2.14");
+    EXPECT_EQ(office.deviceType, 1004);
+    EXPECT_EQ(office.templatePath, m_dir.path() / "office.csv");
+    ASSERT_EQ(office.overrides.size(), 2u);
+    EXPECT_EQ(office.overrides[0].address, 2004);
+    EXPECT_EQ(office.overrides[0].value, 12);
+    EXPECT_TRUE(office.overrides[0].special) << "the bus address is written with the special command";
+    EXPECT_FALSE(office.overrides[1].special);
+    const PlanRow& hall = plan.rows[1];
+    EXPECT_EQ(hall.line, 6);
+    EXPECT_EQ(hall.room, "Hall; east");
+    EXPECT_EQ(hall.deviceType, -1);
+    EXPECT_TRUE(hall.templatePath.empty());
+    EXPECT_TRUE(hall.overrides.empty());
+}
+
+TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
+{
+    const struct
+    {
+        const char* plan;
+        int line;
+        const char* reason;
+    } cases[] = {
+        {"device_type,template\n1004,office.csv\n", 1, "the header line has no \"room\" column"},
+        {"room,room\na,b\n", 1, "the column \"room\" is there twice"},
+        {"room,set\n2.14,\n2.15,\n2.14,\n", 4, "room \"2.14\" is already on line 2"},
+        {"room,device_type\n,1004\n", 2, "no room"},
+        {"room,device_type\n2.14,RC\n", 2, "device_type \"RC\" is not a number from 0 to 65535"},
+        {"room,template\n2.14,missing.csv\n", 2, "template file \"missing.csv\" is missing"},
+        {"room,template\n2.14,notes.txt\n", 2, "template file \"notes.txt\" is not an export file"},
+        {"room,set\n2.14,2004\n", 2, "set: \"2004\" is not ADDR=VALUE"},
+        {"room,set\n2.14,2009=x\n", 2, "set: \"2009=x\" is not ADDR=VALUE"},
+        {"room,set\n2.14,2009=9\n", 2, "set: value 9 out of range [0;5] of register 2009 (Language)"},
+        {"room,set\n2.14,2009=70000\n", 2, "set: the value of \"2009=70000\" is not a 16-bit number"},
+        {"room,set\n2.14,2001=1100\n", 2, "set: register 2001 (Firmware) is read-only"},
+        {"room,set\n2.14,2013=1\n", 2,
+         "set: register 2013 (Save To NVRAM) acts on the unit; it is not a setting"},
+        {"room,set\n2.14,2045=1\n", 2,
+         "set: the protocol (2045) cannot be set from a plan: switching it reboots the unit"},
+        {"room,set\n2.14,2009=1 2009=2\n", 2, "set: register 2009 is given twice"},
+        {"room,set\n2.14,\"2009=1\n", 2, "a quote is left open"},
+        {"# nothing but a comment\n", 0, "the plan has no header line"},
+    };
+    for (const auto& c : cases) {
+        const Plan plan = parse(c.plan);
+        ASSERT_TRUE(plan.problem) << c.plan;
+        EXPECT_EQ(plan.problem->line, c.line) << c.plan;
+        EXPECT_EQ(plan.problem->reason, c.reason) << c.plan;
+        EXPECT_TRUE(plan.rows.empty()) << "a refused plan runs no row";
+    }
+    EXPECT_EQ(ProblemText({4, "room \"2.14\" is already on line 2"}), "line 4: room \"2.14\" is already on line 2");
+}
+
+TEST_F(PlanTest, FindsTemplatesBesideThePlanFile)
+{
+    const std::filesystem::path sub = m_dir.path() / "plans";
+    std::filesystem::create_directory(sub);
+    WriteText(sub / "b.csv", "room,template\n2.14,../office.csv\n");
+    const Plan plan = ReadPlan((sub / "b.csv").string(), m_catalogue);
+    ASSERT_FALSE(plan.problem) << ProblemText(*plan.problem);
+    EXPECT_EQ(plan.rows.at(0).templatePath, sub / "../office.csv");
+
+    const Plan missing = ReadPlan((sub / "none.csv").string(), m_catalogue);
+    ASSERT_TRUE(missing.problem);
+    EXPECT_EQ(missing.problem->line, 0);
+}
+
+TEST(CommissionStatus, LinesFromManyThreadsStayWholeAndTheLastResultCounts)
+{
+    TempDir dir;
+    const std::filesystem::path path = dir.path() / "status.csv";
+    CStatusFile status(path);
+    CStatusFile otherRun(path); // a second run on the same plan: its own object, its own lock
+    constexpr int kThreads = 4, kRecords = 50;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRecords; ++i) {
+                StatusRecord r{.room = "room " + std::to_string(t) + "." + std::to_string(i),
+                               .port = "/dev/ttyUSB" + std::to_string(t),
+                               .deviceType = 1004,
+                               .firmware = 1011,
+                               .productionDate = 2412,
+                               .operationDays = 3,
+                               .result = i % 2 ? "ok" : "failed: link lost, register 2009",
+                               .written = i,
+                               .started = "2026-12-11T09:30:05+01:00",
+                               .finished = "2026-12-11T09:30:09+01:00"};
+                EXPECT_EQ((t % 2 ? otherRun : status).Append(r), Result::Ok);
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+
+    const std::string text = ReadFile(path);
+    std::size_t lines = 0, at = 0;
+    for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1, ++lines)
+        if (lines == 0)
+            EXPECT_EQ(text.substr(at, end - at), kStatusHeader);
+        else
+            EXPECT_TRUE(text.compare(at, 5, "room ") == 0) << "a line was torn: " << text.substr(at, end - at);
+    EXPECT_EQ(lines, 1u + kThreads * kRecords);
+
+    // A reason with a comma stays one field; the room's last line decides.
+    EXPECT_EQ(status.Append({.room = "room 0.0", .port = "p", .result = "ok"}), Result::Ok);
+    // A run killed in the middle of its line leaves it without a line feed.
+    std::ofstream(path, std::ios::app | std::ios::binary) << "room 0.2,p,,,,,o";
+    const auto last = CStatusFile::ReadLastResults(path);
+    EXPECT_EQ(last.size(), std::size_t(kThreads * kRecords));
+    EXPECT_EQ(last.at("room 0.0"), "ok");
+    EXPECT_EQ(last.at("room 1.2"), "failed: link lost, register 2009");
+    EXPECT_EQ(last.at("room 0.2"), "failed: link lost, register 2009");
+    EXPECT_TRUE(CStatusFile::ReadLastResults(dir.path() / "none.csv").empty());
+}
+
+TEST(CommissionStatus, TimesCarryTheirOffset)
+{
+    const std::string now = IsoTimeNow();
+    ASSERT_EQ(now.size(), 25u) << now;
+    EXPECT_EQ(now[10], 'T');
+    EXPECT_TRUE(now[19] == '+' || now[19] == '-') << now;
+    EXPECT_EQ(now[22], ':');
+}
+
+} // namespace

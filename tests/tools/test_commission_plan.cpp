@@ -3,12 +3,16 @@
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "tests/support/TempDir.h"
+#include "tools/commission/CCommissionRun.h"
 #include "tools/commission/CommissionPlan.h"
 #include "tools/commission/CommissionStatus.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <fstream>
+#include <map>
 #include <thread>
 
 using namespace Commission;
@@ -179,6 +183,108 @@ TEST(CommissionStatus, TimesCarryTheirOffset)
     EXPECT_EQ(now[10], 'T');
     EXPECT_TRUE(now[19] == '+' || now[19] == '-') << now;
     EXPECT_EQ(now[22], ':');
+}
+
+} // namespace
+
+namespace {
+
+struct RecordingOutput : ICommissionOutput
+{
+    std::vector<std::string> lines;
+    void progress(const std::string& port, const std::string& room, const Progress& p) override
+    {
+        lines.push_back("[" + port + "] " + room + ": " + p.step);
+    }
+    void finished(const std::string& port, const std::string& room, const UnitOutcome& o) override
+    {
+        lines.push_back("[" + port + "] " + room + ": " + (o.ok ? "ok" : "failed: " + o.reason));
+    }
+};
+
+Plan FiveRooms()
+{
+    Plan plan;
+    for (int i = 1; i <= 5; ++i)
+        plan.rows.push_back({.line = i + 1, .room = "2.1" + std::to_string(i)});
+    return plan;
+}
+
+TEST(CommissionRun, PortsTakeThePendingRoomsInParallelAndALaterRunCarriesOn)
+{
+    TempDir dir;
+    CStatusFile status(dir.path() / "status.csv");
+    const Plan plan = FiveRooms();
+    std::mutex mutex;
+    std::condition_variable allThere;
+    int running = 0;
+    std::map<std::string, std::string> roomOfPort;
+    // Each unit waits until all three are under way: a run that took the
+    // ports one after the other would time out here.
+    const UnitJob parallel = [&](const PlanRow& row, const std::string& port, const auto& progress,
+                                 const std::atomic<bool>&) {
+        progress({"comparing", 10});
+        std::unique_lock lock(mutex);
+        roomOfPort[port] = row.room;
+        ++running;
+        allThere.notify_all();
+        const bool together = allThere.wait_for(lock, std::chrono::seconds(10), [&] { return running == 3; });
+        return UnitOutcome{.ok = together && row.room != "2.12", .reason = "verify failed: 2009",
+                           .identity = {1004, 1011, 2412, 3}, .written = 2};
+    };
+    RecordingOutput output;
+    CCommissionRun first(plan, {"A", "B", "C"}, status);
+    const auto results = first.run(parallel, output);
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(roomOfPort, (std::map<std::string, std::string>{{"A", "2.11"}, {"B", "2.12"}, {"C", "2.13"}}));
+    EXPECT_TRUE(results[0].outcome.ok);
+    EXPECT_FALSE(results[1].outcome.ok);
+    EXPECT_EQ(output.lines.size(), 6u);
+
+    // The second run gets the failed room and the two not yet run; the
+    // fourth port has no room left and is not touched.
+    roomOfPort.clear();
+    std::vector<std::string> ran;
+    const UnitJob record = [&](const PlanRow& row, const std::string& port, const auto&, const std::atomic<bool>&) {
+        const std::lock_guard lock(mutex);
+        ran.push_back(port + "=" + row.room);
+        return UnitOutcome{.ok = true};
+    };
+    CCommissionRun second(plan, {"A", "B", "C", "D"}, status);
+    second.run(record, output);
+    std::sort(ran.begin(), ran.end());
+    EXPECT_EQ(ran, (std::vector<std::string>{"A=2.12", "B=2.14", "C=2.15"}));
+
+    // Everything is done; --redo runs a done room again.
+    ran.clear();
+    CCommissionRun third(plan, {"A"}, status);
+    EXPECT_TRUE(third.pendingRows().empty());
+    third.redo({"2.13"});
+    third.run(record, output);
+    EXPECT_EQ(ran, (std::vector<std::string>{"A=2.13"}));
+
+    const std::string text = ReadFile(dir.path() / "status.csv");
+    EXPECT_NE(text.find("2.11,A,1004,1011,2412,3,ok,2,"), std::string::npos) << text;
+    EXPECT_NE(text.find("2.12,B,1004,1011,2412,3,failed: verify failed: 2009,2,"), std::string::npos) << text;
+}
+
+TEST(CommissionRun, AStoppedUnitEndsFailedAsInterrupted)
+{
+    TempDir dir;
+    CStatusFile status(dir.path() / "status.csv");
+    const Plan plan = FiveRooms();
+    CCommissionRun run(plan, {"A", "B"}, status);
+    const UnitJob job = [&](const PlanRow& row, const std::string&, const auto&, const std::atomic<bool>& stop) {
+        if (row.room == "2.11")
+            return UnitOutcome{.ok = true}; // it ended before the stop
+        run.stop();
+        return UnitOutcome{.ok = !stop, .reason = "write 2009: no answer"};
+    };
+    RecordingOutput output;
+    const auto results = run.run(job, output);
+    EXPECT_TRUE(results[0].outcome.ok);
+    EXPECT_EQ(results[1].outcome.reason, kInterrupted);
+    EXPECT_EQ(CStatusFile::ReadLastResults(dir.path() / "status.csv").at("2.12"), "failed: interrupted");
 }
 
 } // namespace

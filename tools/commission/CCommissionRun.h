@@ -1,0 +1,109 @@
+// One commissioning run over several ports: each port has one unit on the
+// bench, the next pending rooms of the plan (in file order) go to the ports
+// in the order given, and all ports work at once, one thread each, sharing
+// nothing but the status file and the output. A room whose last status line
+// says "ok" is done and skipped unless it is to be redone; a port left
+// without a room is not touched.
+//
+// What happens to one unit is the job's (CCommissionJob for a real port; a
+// test gives its own): the run hands each thread its room and port, passes
+// the job's progress on to the output, and appends the job's outcome to the
+// status file as the unit ends.
+//
+// Stopping (Ctrl-C): stop() raises a flag that the jobs read after each
+// register; a unit stopped so ends failed ("interrupted").
+//
+// Result codes: none; each unit's outcome carries its own.
+// Thread rules: run() blocks until every port's unit has ended; the output
+// is called from the ports' threads (one call at a time: the run
+// serialises them); stop() may be called from any thread or a signal
+// handler's thread.
+#pragma once
+
+#include "tools/commission/CommissionPlan.h"
+#include "tools/commission/CommissionStatus.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Commission {
+
+// What a unit told about itself (the status file's columns).
+struct UnitIdentity
+{
+    int deviceType = -1;
+    int firmware = -1;
+    int productionDate = -1;
+    int operationDays = -1;
+};
+
+struct UnitOutcome
+{
+    bool ok = false;
+    std::string reason; // why it failed ("link lost", "device type 1002, the plan wants 1004", ...)
+    UnitIdentity identity;
+    int written = 0; // registers written (and verified)
+};
+
+// A step of a unit as the live line shows it: "comparing", 40.
+struct Progress
+{
+    std::string step;
+    int percent = 0;
+};
+
+// What the run tells: a unit's step, and each unit's end.
+class ICommissionOutput
+{
+public:
+    virtual ~ICommissionOutput() = default;
+    virtual void progress(const std::string& port, const std::string& room, const Progress& progress) = 0;
+    virtual void finished(const std::string& port, const std::string& room, const UnitOutcome& outcome) = 0;
+};
+
+// The work on one unit: its room, its port, where to report progress, and
+// the flag to read after each register.
+using UnitJob = std::function<UnitOutcome(const PlanRow& row, const std::string& port,
+                                          const std::function<void(const Progress&)>& progress,
+                                          const std::atomic<bool>& stop)>;
+
+struct UnitResult
+{
+    std::string port;
+    std::string room;
+    UnitOutcome outcome;
+};
+
+class CCommissionRun
+{
+public:
+    CCommissionRun(const Plan& plan, std::vector<std::string> ports, CStatusFile& status);
+
+    // Rooms to run again although their last result is "ok".
+    void redo(std::set<std::string> rooms) { m_redo = std::move(rooms); }
+
+    // The rooms this run takes, one per port, in the ports' order.
+    std::vector<const PlanRow*> pendingRows() const;
+
+    // Runs every port's room at once; the units' results in the ports' order.
+    std::vector<UnitResult> run(const UnitJob& job, ICommissionOutput& output);
+
+    void stop() { m_stop = true; }
+    bool stopped() const { return m_stop; }
+
+private:
+    const Plan& m_plan;
+    std::vector<std::string> m_ports;
+    CStatusFile& m_status;
+    std::set<std::string> m_redo;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_outputMutex;
+};
+
+inline constexpr const char* kInterrupted = "interrupted";
+
+} // namespace Commission

@@ -308,7 +308,9 @@ CConnection::PinResult CConnection::checkPin()
         password.recordRightPin();
         return PinResult::Accepted;
     }
-    wrongPinCount = password.recordWrongPin(wrongPinCount);
+    // Counted on top of the file as it is now: tavemo-cli may have counted
+    // wrong tries since this connection read it.
+    wrongPinCount = password.recordWrongPinNow();
     m_modbus.disconnect();
     return PinResult::Wrong;
 }

@@ -146,6 +146,17 @@ int CPassword::recordWrongPin(int wrongPinCount)
     return count;
 }
 
+int CPassword::recordWrongPinNow()
+{
+    static std::mutex countMutex;
+    const std::lock_guard lock(countMutex);
+    const LockoutFile::FolderHold hold(m_path.parent_path());
+    Words words;
+    // A file that cannot be read counts as the highest count.
+    const int count = load(words) ? static_cast<int32_t>(words.key ^ words.count) : kMaxCount;
+    return recordWrongPin(count);
+}
+
 bool CPassword::load(Words& words)
 {
     if (m_path.empty())

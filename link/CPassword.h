@@ -21,7 +21,8 @@
 // Result codes: none at the boundary; isUnlocked answers yes or no (no also
 // when the file can be neither read nor created), store reports nothing.
 //
-// Thread rules: an object is used by one thread at a time. The clock hook is
+// Thread rules: an object is used by one thread at a time; recordWrongPinNow
+// may be called on several objects of one file from several threads. The clock hook is
 // process-wide; set it only while no other thread uses a CPassword (tests).
 #pragma once
 
@@ -61,6 +62,10 @@ public:
     // and its block (BlockSecondsFor); returns the new count. A count that
     // is out of range (a damaged file) counts as the highest.
     int recordWrongPin(int wrongPinCount);
+    // A wrong PIN counted on top of the count the file holds at this
+    // moment, read and replaced under a hold that other threads and runs
+    // share: ports tried at once each count theirs. Returns the new count.
+    int recordWrongPinNow();
     // A right PIN: count 0, no block.
     void recordRightPin() { store(0, 0); }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 namespace LockoutFile {
@@ -42,5 +43,22 @@ ReadResult Read(const std::filesystem::path& path, unsigned char* bytes, std::si
 // Writes the bytes to a new file beside path and moves it over path once it
 // is on disk. Failures are not reported: path keeps its old content.
 void Replace(const std::filesystem::path& path, const unsigned char* bytes, std::size_t size);
+
+// Holds the lockout folder for one read-and-replace of the count, so that
+// runs counting wrong PINs at the same moment (the window and tavemo-cli,
+// several ports of one commissioning run) each add theirs. Blocks until the
+// folder is free; a folder that cannot be held is simply not held (the
+// caller's own lock still orders its threads).
+class FolderHold
+{
+public:
+    explicit FolderHold(const std::filesystem::path& folder);
+    ~FolderHold();
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+
+private:
+    intptr_t m_handle = -1;
+};
 
 } // namespace LockoutFile

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -99,6 +100,26 @@ void Replace(const fs::path& path, const unsigned char* bytes, std::size_t size)
     ::close(fd);
     if (!written || ::rename(temp.c_str(), path.c_str()) != 0)
         ::unlink(temp.c_str());
+}
+
+FolderHold::FolderHold(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            return;
+        }
+    }
+    m_handle = fd;
+}
+
+FolderHold::~FolderHold()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle)); // closing lets go of the hold
 }
 
 } // namespace LockoutFile

@@ -104,4 +104,9 @@ void Replace(const fs::path& path, const unsigned char* bytes, std::size_t size)
     DeleteFileW(temp.c_str());
 }
 
+// A folder cannot be locked on Windows; the caller's lock orders the
+// threads of one run.
+FolderHold::FolderHold(const fs::path&) {}
+FolderHold::~FolderHold() = default;
+
 } // namespace LockoutFile

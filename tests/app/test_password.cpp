@@ -66,6 +66,25 @@ TEST_F(PasswordTest, MissingFileIsCreatedUnlockedWithCountZero)
     EXPECT_EQ(word(b, 8) ^ key, 0u);
 }
 
+// Wrong PINs on several ports at once (one thread each, each its own object
+// of the one file) all count: none overwrites another's.
+TEST_F(PasswordTest, WrongPinsCountedAtOnceFromSeveralThreadsAllCount)
+{
+    constexpr int kThreads = 6, kEach = 5;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([this] {
+            CPassword password(dir);
+            for (int i = 0; i < kEach; ++i)
+                password.recordWrongPinNow();
+        });
+    for (std::thread& t : threads)
+        t.join();
+    int count = 0;
+    EXPECT_FALSE(CPassword(dir).isUnlocked(&count));
+    EXPECT_EQ(count, kThreads * kEach);
+}
+
 TEST_F(PasswordTest, FileHoldsKeyEndAndCountLittleEndian)
 {
     CPassword password(dir);

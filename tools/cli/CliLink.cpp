@@ -88,7 +88,7 @@ int UnlockUnit(Unit& unit, const GlobalOptions& global)
         return CommandFailure("reading the PIN register", r, unit.modbus, Reg::Pin);
     if (pin != 0 && (!global.pin || *global.pin != pin)) {
         if (global.pin) {
-            const int count = lockout.recordWrongPin(wrongPins);
+            const int count = lockout.recordWrongPinNow();
             const int block = CPassword::BlockSecondsFor(count);
             std::fprintf(stderr, "tavemo-cli: the unit has a PIN: the PIN given with --pin is wrong (%d wrong %s",
                          count, count == 1 ? "try" : "tries");

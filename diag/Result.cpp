@@ -102,6 +102,7 @@ constexpr Entry kTable[] = {
     {NoUnitIdentified, "not written: no unit identified - connect again"},
     {PinNotAccepted, "no unit connected with its PIN: press \"Connect\" first; nothing was sent"},
     {EditsUnwritten, "a field holds a change the unit has not taken: write or discard it first; nothing was stored"},
+    {ToolLocked, "too many wrong PINs: connecting is locked for a while"},
 };
 
 } // namespace

@@ -142,6 +142,8 @@ constexpr int PinNotAccepted = -122;
 // "Save To NVRAM" while a field holds an edit the unit has not taken; nothing
 // is stored.
 constexpr int EditsUnwritten = -123;
+// Too many wrong PINs in a row: the tool sends no PIN until the block ends.
+constexpr int ToolLocked = -124;
 
 struct Entry
 {

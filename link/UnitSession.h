@@ -66,7 +66,17 @@ struct UnitActionResult
         Refused,       // a check before the link ended it (its code in result)
         NotConnected,  // the checks passed, the link did not open (its code in result)
     };
+    // The last step the action came to: where it was refused or stopped.
+    enum class Step
+    {
+        Demo,       // demo mode decided it
+        Identify,   // asking the unit what it is
+        Connect,    // opening the link
+        SameDevice, // the identity check over the open link
+        Work,       // the work ran (or may run now)
+    };
     Outcome outcome = Outcome::Ran;
+    Step step = Step::Work;
     int result = 0;
     bool linkOpen = false; // the link was opened for the work and is closed by EndUnitAction
 

@@ -17,6 +17,7 @@
 namespace {
 
 using Outcome = UnitActionResult::Outcome;
+using Step = UnitActionResult::Step;
 
 // A unit that answers the steps from its fields and notes the calls.
 struct ScriptedUnit : IUnitSessionSteps
@@ -61,26 +62,27 @@ TEST(UnitSession, EachStepEndsTheActionWithItsOwnReason)
         Outcome outcome;
         int result;
         const char* calls; // i identify, c connect, s same-unit check, w work, d disconnect
+        Step step;
     } cases[] = {
-        {"all well", [](ScriptedUnit&) {}, checked, Outcome::Ran, 7, "icswd"},
-        {"demo, skipped", [](ScriptedUnit& u) { u.demo = true; }, checked, Outcome::SkippedInDemo, Result::Ok, ""},
+        {"all well", [](ScriptedUnit&) {}, checked, Outcome::Ran, 7, "icswd", Step::Work},
+        {"demo, skipped", [](ScriptedUnit& u) { u.demo = true; }, checked, Outcome::SkippedInDemo, Result::Ok, "", Step::Demo},
         {"demo, refused", [](ScriptedUnit& u) { u.demo = true; },
-         {.inDemo = UnitAction::InDemo::Refuse, .identify = true}, Outcome::Refused, Result::DemoMode, ""},
+         {.inDemo = UnitAction::InDemo::Refuse, .identify = true}, Outcome::Refused, Result::DemoMode, "", Step::Demo},
         {"demo, offline", [](ScriptedUnit& u) { u.demo = true; },
-         {.inDemo = UnitAction::InDemo::Offline, .identify = true}, Outcome::Ran, 7, "w"},
+         {.inDemo = UnitAction::InDemo::Offline, .identify = true}, Outcome::Ran, 7, "w", Step::Work},
         {"another unit found by identifying", [](ScriptedUnit& u) { u.identifyResult = Result::AnotherUnit; },
-         checked, Outcome::Refused, Result::AnotherUnit, "i"},
+         checked, Outcome::Refused, Result::AnotherUnit, "i", Step::Identify},
         {"PIN not accepted", [](ScriptedUnit& u) { u.connectResult = Result::PinNotAccepted; }, checked,
-         Outcome::Refused, Result::PinNotAccepted, "ic"},
+         Outcome::Refused, Result::PinNotAccepted, "ic", Step::Connect},
         {"no unit answers", [](ScriptedUnit& u) { u.identifyResult = u.typeAfterIdentify = -1; }, checked,
-         Outcome::Refused, Result::NoLink, "i"},
+         Outcome::Refused, Result::NoLink, "i", Step::Identify},
         {"another unit behind the open link", [](ScriptedUnit& u) { u.same = false; }, checked, Outcome::Refused,
-         Result::AnotherUnit, "icsd"},
+         Result::AnotherUnit, "icsd", Step::SameDevice},
         {"the port is busy", [](ScriptedUnit& u) { u.connectResult = Result::PortBusy; }, checked,
-         Outcome::NotConnected, Result::PortBusy, "ic"},
+         Outcome::NotConnected, Result::PortBusy, "ic", Step::Connect},
         {"the port is busy, the work fails itself", [](ScriptedUnit& u) { u.connectResult = Result::PortBusy; },
-         {.identify = true, .runWithoutLink = true}, Outcome::Ran, 7, "icw"},
-        {"no identifying, no same-unit check", [](ScriptedUnit&) {}, {}, Outcome::Ran, 7, "cwd"},
+         {.identify = true, .runWithoutLink = true}, Outcome::Ran, 7, "icw", Step::Work},
+        {"no identifying, no same-unit check", [](ScriptedUnit&) {}, {}, Outcome::Ran, 7, "cwd", Step::Work},
     };
     for (const auto& c : cases) {
         ScriptedUnit unit;
@@ -96,6 +98,7 @@ TEST(UnitSession, EachStepEndsTheActionWithItsOwnReason)
             {.identified = [&](int type) { identified = type; }, .started = [&] { started = true; }});
         EXPECT_EQ(r.outcome, c.outcome) << c.what;
         EXPECT_EQ(r.result, c.result) << c.what;
+        EXPECT_EQ(r.step, c.step) << c.what;
         EXPECT_EQ(unit.calls, c.calls) << c.what;
         EXPECT_EQ(started, unit.calls.find('c') != std::string::npos) << c.what;
         if (unit.calls.find('i') != std::string::npos && c.result != Result::AnotherUnit) {

@@ -5,7 +5,7 @@
 // (UnlockUnit): the tool must never be a way around a unit's PIN.
 #include "diag/Result.h"
 #include "link/CModbus.h"
-#include "link/CPassword.h"
+#include "link/CPortUnit.h"
 #include "link/CUnitState.h"
 #include "link/PortDiscovery.h"
 #include "link/PortOpenProblem.h"
@@ -20,126 +20,42 @@ namespace cli {
 
 namespace {
 
-int Failure(const std::string& what, int code)
+// A command's result counts as success when the adapter answered for the
+// number asked with a status of 0 or more.
+bool Accepted(int result, const CPortUnit& unit, uint16_t number)
 {
-    std::fprintf(stderr, "tavemo-cli: %s: error %d: %s\n", what.c_str(), code, ResultText(code).c_str());
+    return unit.accepted(result, number);
+}
+
+// Explains a failed command on standard error.
+int CommandFailure(const std::string& what, int result, CPortUnit& unit, uint16_t number)
+{
+    unit.failed(what, result, number);
+    std::fprintf(stderr, "tavemo-cli: %s\n", unit.problem().c_str());
     return kExitFailure;
 }
 
-// A command's result counts as success when the adapter answered for the
-// number asked with a status of 0 or more.
-bool Accepted(int result, const CModbus& modbus, uint16_t number)
+// Opens the port and passes the unlock step (CPortUnit::open: the lockout,
+// the PIN); on failure the port is closed and the reason printed.
+int OpenUnit(CPortUnit& unit, const char* command)
 {
-    return result >= 0 && modbus.replyStatus() >= 0 && modbus.replyAddress() == number;
-}
-
-// Explains a failed command; a positive result is a reply the adapter gave
-// with a negative status or for another number.
-int CommandFailure(const std::string& what, int result, const CModbus& modbus, uint16_t number)
-{
-    if (result > 0 || (result == 0 && !Accepted(result, modbus, number))) {
-        if (modbus.replyAddress() != number)
-            std::fprintf(stderr, "tavemo-cli: %s: the adapter answered for %u instead of %u\n", what.c_str(),
-                         modbus.replyAddress(), number);
-        else
-            std::fprintf(stderr, "tavemo-cli: %s: the adapter refused with status %d\n", what.c_str(),
-                         modbus.replyStatus());
-        return kExitFailure;
-    }
-    return Failure(what, result);
-}
-
-struct Unit
-{
-    CModbus modbus; // its own client: nothing of one port is shared with another
-    RegisterCatalogue catalogue;
-    CUnitState state;
-    ~Unit()
-    {
-        modbus.setUnitState(nullptr);
-        modbus.setCatalogue(nullptr);
-    }
-};
-
-// The unlock step before any read or write: sends "u <pin>" (0 without
-// --pin), then reads the unit's PIN register; a unit with a PIN is refused
-// unless --pin named it. Returns kExitOk when the unit may be used.
-// The PIN lockout is the configuration tool's (same file, same steps): a
-// locked tool sends no PIN at all, a wrong --pin counts as a wrong try and
-// a right one clears the count.
-int UnlockUnit(Unit& unit, const GlobalOptions& global)
-{
-    CPassword lockout;
-    int wrongPins = 0;
-    if (!lockout.isUnlocked(&wrongPins)) {
-        const long long left = lockout.remainingSeconds();
-        if (left < 0)
-            std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! (the lockout file %s cannot be "
-                                 "used: it is no regular file of yours, or its folder cannot be written; remove "
-                                 "it)\n", lockout.path().string().c_str());
-        else
-            std::fprintf(stderr, "tavemo-cli: Too many wrong tries - locked! Try again in %lld s.\n", left);
-        return kExitFailure;
-    }
-    unit.modbus.sendUnlock(global.pin.value_or(0));
-    uint16_t pin = 0;
-    const int r = unit.modbus.readHolding(Reg::Pin, &pin);
-    if (!Accepted(r, unit.modbus, Reg::Pin))
-        return CommandFailure("reading the PIN register", r, unit.modbus, Reg::Pin);
-    if (pin != 0 && (!global.pin || *global.pin != pin)) {
-        if (global.pin) {
-            const int count = lockout.recordWrongPinNow();
-            const int block = CPassword::BlockSecondsFor(count);
-            std::fprintf(stderr, "tavemo-cli: the unit has a PIN: the PIN given with --pin is wrong (%d wrong %s",
-                         count, count == 1 ? "try" : "tries");
-            if (block > 0)
-                std::fprintf(stderr, "; locked for %d s", block);
-            std::fprintf(stderr, ")\n");
-        } else {
-            std::fprintf(stderr, "tavemo-cli: the unit has a PIN: give it with --pin N\n");
-        }
-        return kExitFailure;
-    }
-    if (pin != 0 && wrongPins != 0)
-        lockout.recordRightPin();
-    return kExitOk;
-}
-
-// Opens the port and passes the unlock step; on failure the port is closed.
-int OpenUnit(Unit& unit, const GlobalOptions& global, const char* command)
-{
-    if (global.port.empty())
+    if (unit.port().empty())
         return UsageError(std::string(command) + " needs --port NAME (see 'tavemo-cli ports')");
-    unit.modbus.setUnitState(&unit.state);
-    unit.modbus.setCatalogue(&unit.catalogue);
-    const int r = unit.modbus.connect(global.port);
-    if (r != 0) {
-        // With the device's details: its group, the program holding it.
-        std::fprintf(stderr, "tavemo-cli: opening port '%s': error %d: %s\n", global.port.c_str(), r,
-                     OpenFailureText(r, unit.modbus.openProblem()).c_str());
+    if (unit.open() != Result::Ok) {
+        std::fprintf(stderr, "tavemo-cli: %s\n", unit.problem().c_str());
         return kExitFailure;
     }
-    const int status = UnlockUnit(unit, global);
-    if (status != kExitOk)
-        unit.modbus.disconnect();
-    return status;
+    return kExitOk;
 }
 
 // Reads the device type and units and adapts the catalogue to them, so that
 // writes are checked against this unit's limits.
-int LearnUnit(Unit& unit)
+int LearnUnit(CPortUnit& unit)
 {
-    uint16_t type = 0, temp = 0, pressure = 0;
-    const int r = unit.modbus.readHolding(Reg::DeviceType, &type);
-    if (!Accepted(r, unit.modbus, Reg::DeviceType))
-        return CommandFailure("reading the device type", r, unit.modbus, Reg::DeviceType);
-    const int tempUnit = Accepted(unit.modbus.readHolding(Reg::TempUnit, &temp), unit.modbus, Reg::TempUnit) ? temp : -1;
-    const int pressureUnit =
-        Accepted(unit.modbus.readHolding(Reg::PressureUnit, &pressure), unit.modbus, Reg::PressureUnit) ? pressure
-                                                                                                         : -1;
-    unit.state.deviceType = type;
-    unit.catalogue.Build();
-    unit.catalogue.ApplyDeviceProfile(type, tempUnit, pressureUnit);
+    if (unit.learn() != Result::Ok) {
+        std::fprintf(stderr, "tavemo-cli: %s\n", unit.problem().c_str());
+        return kExitFailure;
+    }
     return kExitOk;
 }
 
@@ -156,29 +72,27 @@ bool ParseAddress(const std::string& text, uint16_t* out)
 
 int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& work)
 {
-    Unit unit;
-    if (const int s = OpenUnit(unit, global, command); s != kExitOk)
-        return s;
-    int status = LearnUnit(unit);
-    if (status == kExitOk) {
-        // The protocol selector answers only to the special read on older units.
-        uint16_t protocol = 0;
-        if (!Accepted(unit.modbus.readHoldingSpecial(Reg::Protocol, &protocol), unit.modbus, Reg::Protocol) &&
-            !Accepted(unit.modbus.readHolding(Reg::Protocol, &protocol), unit.modbus, Reg::Protocol))
-            protocol = 0;
-        unit.catalogue.Holding(Reg::Protocol).value = protocol;
-        status = work(unit.modbus, unit.catalogue, unit.state);
+    if (global.port.empty())
+        return UsageError(std::string(command) + " needs --port NAME (see 'tavemo-cli ports')");
+    CPortUnit unit(global.port, global.pin);
+    // The unit session's steps: open and unlock, learn the unit, the work,
+    // close. A unit of device type 0 is served too: the commands read and
+    // write registers, whatever the unit is.
+    const UnitActionResult r = RunUnitAction(
+        unit, {.requireDevice = false},
+        [&] { return work(unit.modbus(), unit.catalogue(), unit.state()); });
+    if (!r.ran()) {
+        std::fprintf(stderr, "tavemo-cli: %s\n", unit.problem().c_str());
+        return kExitFailure;
     }
-    unit.modbus.disconnect();
-    return status;
+    return r.result;
 }
 
 int CheckUnitAccess(const GlobalOptions& global, const char* command)
 {
-    Unit unit;
-    const int status = OpenUnit(unit, global, command);
-    if (status == kExitOk)
-        unit.modbus.disconnect();
+    CPortUnit unit(global.port, global.pin);
+    const int status = OpenUnit(unit, command);
+    unit.close();
     return status;
 }
 
@@ -195,43 +109,30 @@ int RunIdentify(const GlobalOptions& global, const Args& args)
 {
     if (!args.empty())
         return UsageError("identify takes no arguments");
-    Unit unit;
-    if (const int s = OpenUnit(unit, global, "identify"); s != kExitOk)
+    CPortUnit unit(global.port, global.pin);
+    if (const int s = OpenUnit(unit, "identify"); s != kExitOk)
         return s;
-    CModbus& m = unit.modbus;
-    uint16_t type = 0;
-    int r = m.readHolding(Reg::DeviceType, &type);
-    if (!Accepted(r, m, Reg::DeviceType)) {
-        m.disconnect();
-        return CommandFailure("reading the device type", r, m, Reg::DeviceType);
+    CPortUnit::Identity id;
+    const int r = unit.readIdentity(id);
+    unit.close();
+    // What was read before a failure is still shown.
+    if (id.deviceType >= 0)
+        std::printf("device-type=%d %s\n", id.deviceType, DeviceTypeText(id.deviceType));
+    const std::pair<const char*, int> items[] = {{"firmware", id.firmware},
+                                                 {"production-date", id.productionDate},
+                                                 {"operation-days", id.operationDays},
+                                                 {"bus-address", id.busAddress}};
+    for (const auto& [key, value] : items)
+        if (value >= 0)
+            std::printf("%s=%d\n", key, value);
+    if (r != Result::Ok) {
+        std::fprintf(stderr, "tavemo-cli: %s\n", unit.problem().c_str());
+        return kExitFailure;
     }
-    std::printf("device-type=%u %s\n", type, DeviceTypeText(type));
-    // The protocol selector answers only to the special read on older units.
-    uint16_t protocol = 0;
-    const bool special = Accepted(m.readHoldingSpecial(Reg::Protocol, &protocol), m, Reg::Protocol);
-    const struct
-    {
-        const char* key;
-        uint16_t address;
-    } kIdentity[] = {{"firmware", Reg::Firmware},
-                     {"production-date", Reg::ProdDate},
-                     {"operation-days", Reg::OperationDays},
-                     {"bus-address", Reg::BusAddress}};
-    for (const auto& item : kIdentity) {
-        uint16_t v = 0;
-        r = item.address == Reg::BusAddress && special ? m.readHoldingSpecial(item.address, &v)
-                                                       : m.readHolding(item.address, &v);
-        if (!Accepted(r, m, item.address)) {
-            m.disconnect();
-            return CommandFailure(std::string("reading ") + item.key, r, m, item.address);
-        }
-        std::printf("%s=%u\n", item.key, v);
-    }
-    if (special)
-        std::printf("protocol=%u %s\n", protocol, protocol == 1 ? "BACnet" : (protocol == 0 ? "Modbus" : ""));
+    if (id.protocol >= 0)
+        std::printf("protocol=%d %s\n", id.protocol, id.protocol == 1 ? "BACnet" : (id.protocol == 0 ? "Modbus" : ""));
     else
         std::printf("protocol=unknown\n");
-    m.disconnect();
     return kExitOk;
 }
 
@@ -259,10 +160,10 @@ int RunRead(const GlobalOptions& global, const Args& args)
         return UsageError("read: --special reads holding registers only");
     if (addresses.empty())
         return UsageError("read needs at least one register address");
-    Unit unit;
-    if (const int s = OpenUnit(unit, global, "read"); s != kExitOk)
+    CPortUnit unit(global.port, global.pin);
+    if (const int s = OpenUnit(unit, "read"); s != kExitOk)
         return s;
-    CModbus& m = unit.modbus;
+    CModbus& m = unit.modbus();
     // The unit's profile tells which holding registers hold signed numbers
     // (their minimum is negative): those are shown as the pages show them.
     if (!input && !coil) {
@@ -287,19 +188,19 @@ int RunRead(const GlobalOptions& global, const Args& args)
         } else {
             uint16_t v = 0;
             r = special ? m.readHoldingSpecial(address, &v) : m.readHolding(address, &v);
-            const RegisterEntry* e = unit.catalogue.Entry(kind, address);
-            const bool isSigned = e && unit.catalogue.IsUsed(kind, address) && e->min < 0;
+            const RegisterEntry* e = unit.catalogue().Entry(kind, address);
+            const bool isSigned = e && unit.catalogue().IsUsed(kind, address) && e->min < 0;
             shown = isSigned ? static_cast<int16_t>(v) : v;
         }
-        if (!Accepted(r, m, address)) {
+        if (!Accepted(r, unit, address)) {
             m.disconnect();
             // A register the unit's map does not have is no cable fault.
-            if (!unit.catalogue.IsUsed(kind, address) && !input && !coil) {
+            if (!unit.catalogue().IsUsed(kind, address) && !input && !coil) {
                 std::fprintf(stderr, "tavemo-cli: read %u: there is no such register on this unit (the unit did "
                                      "not answer for it)\n", address);
                 return kExitFailure;
             }
-            return CommandFailure("read " + std::to_string(address), r, m, address);
+            return CommandFailure("read " + std::to_string(address), r, unit, address);
         }
         std::printf("%u=%lld\n", address, shown);
         std::fflush(stdout);
@@ -348,10 +249,10 @@ int RunWrite(const GlobalOptions& global, const Args& args)
                               (coil ? "coil state (0 or 1)" : "16-bit number"));
     }
 
-    Unit unit;
-    if (const int s = OpenUnit(unit, global, "write"); s != kExitOk)
+    CPortUnit unit(global.port, global.pin);
+    if (const int s = OpenUnit(unit, "write"); s != kExitOk)
         return s;
-    CModbus& m = unit.modbus;
+    CModbus& m = unit.modbus();
     if (const int s = LearnUnit(unit); s != kExitOk) {
         m.disconnect();
         return s;
@@ -361,13 +262,13 @@ int RunWrite(const GlobalOptions& global, const Args& args)
     const RegisterTableKind kind = coil ? RegisterTableKind::Coil : RegisterTableKind::Holding;
     const char* noun = coil ? "coil " : "register ";
     for (const Item& item : items) {
-        const RegisterEntry* e = unit.catalogue.Entry(kind, item.address);
+        const RegisterEntry* e = unit.catalogue().Entry(kind, item.address);
         std::string problem;
-        if (!unit.catalogue.IsUsed(kind, item.address))
+        if (!unit.catalogue().IsUsed(kind, item.address))
             problem = noun + std::to_string(item.address) + " does not exist on this unit";
         else if (e->readOnly && !special)
             problem = noun + std::to_string(item.address) + " (" + e->name + ") is read-only";
-        else if (!coil && !unit.catalogue.InRange(item.address, static_cast<int32_t>(item.value)))
+        else if (!coil && !unit.catalogue().InRange(item.address, static_cast<int32_t>(item.value)))
             problem = "value " + std::to_string(item.value) + " out of range [" + std::to_string(e->min) +
                       ";" + std::to_string(e->max) + "] of register " + std::to_string(item.address) + " (" +
                       e->name + ")";
@@ -384,9 +285,9 @@ int RunWrite(const GlobalOptions& global, const Args& args)
         const int r = coil      ? m.writeCoil(item.address, value != 0)
                       : special ? m.writeHoldingSpecialChecked(item.address, value)
                                 : m.writeHoldingChecked(item.address, value);
-        if (!Accepted(r, m, item.address)) {
+        if (!Accepted(r, unit, item.address)) {
             m.disconnect();
-            const int status = CommandFailure("write " + item.text, r, m, item.address);
+            const int status = CommandFailure("write " + item.text, r, unit, item.address);
             // A script must know what the unit already took.
             std::fprintf(stderr, "tavemo-cli: write: %s; the rest was not written\n",
                          written.empty() ? "nothing was written" : ("already written: " + written).c_str());
@@ -397,9 +298,9 @@ int RunWrite(const GlobalOptions& global, const Args& args)
     // Written values live until the unit restarts; Save To NVRAM keeps them.
     if (save) {
         const int r = m.writeHoldingChecked(Reg::SaveToNvram, 1);
-        if (!Accepted(r, m, Reg::SaveToNvram)) {
+        if (!Accepted(r, unit, Reg::SaveToNvram)) {
             m.disconnect();
-            const int status = CommandFailure("write --save (Save To NVRAM)", r, m, Reg::SaveToNvram);
+            const int status = CommandFailure("write --save (Save To NVRAM)", r, unit, Reg::SaveToNvram);
             std::fprintf(stderr, "tavemo-cli: write: written but not stored: %s\n", written.c_str());
             return status;
         }

@@ -103,6 +103,7 @@ constexpr Entry kTable[] = {
     {PinNotAccepted, "no unit connected with its PIN: press \"Connect\" first; nothing was sent"},
     {EditsUnwritten, "a field holds a change the unit has not taken: write or discard it first; nothing was stored"},
     {ToolLocked, "too many wrong PINs: connecting is locked for a while"},
+    {WrongPin, "the PIN entered is not the unit's: each wrong PIN counts toward the lockout"},
 };
 
 } // namespace

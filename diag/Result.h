@@ -144,6 +144,8 @@ constexpr int PinNotAccepted = -122;
 constexpr int EditsUnwritten = -123;
 // Too many wrong PINs in a row: the tool sends no PIN until the block ends.
 constexpr int ToolLocked = -124;
+// The PIN entered is not the unit's; the try counts toward the lockout.
+constexpr int WrongPin = -125;
 
 struct Entry
 {

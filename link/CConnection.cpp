@@ -110,7 +110,7 @@ void CConnection::markOtherUnit()
     m_otherUnit = true;
     m_state.deviceType = m_boundDeviceType;
     m_host.setOtherTabsEnabled(false);
-    m_host.setStatusText(kStatusAnotherUnit);
+    m_host.setStatus(kStatusAnotherUnit, Result::AnotherUnit);
 }
 
 void CConnection::connectLink()
@@ -336,7 +336,7 @@ void CConnection::connectSequence()
 
     // PIN prompt.
     if (!isUnlocked()) {
-        m_host.setStatusText(kStatusLocked);
+        m_host.setStatus(kStatusLocked, Result::ToolLocked);
         return;
     }
     std::string text = rememberPin ? rememberedPinText : std::string();
@@ -362,7 +362,7 @@ void CConnection::connectSequence()
             m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity);
         opened != 0) {
         m_modbus.disconnect();
-        m_host.setStatusText(StatusLineText(opened));
+        m_host.setStatus(StatusLineText(opened), opened);
         return;
     }
     // From here on every step of this unit goes to this port.
@@ -393,10 +393,10 @@ void CConnection::connectSequence()
     m_host.setStatusText(kStatusFetching);
     switch (checkPin()) {
     case PinResult::Wrong:
-        m_host.setStatusText(kStatusWrongPin);
+        m_host.setStatus(kStatusWrongPin, Result::WrongPin);
         return;
     case PinResult::Blocked:
-        m_host.setStatusText(kStatusBlocked);
+        m_host.setStatus(kStatusBlocked, Result::ToolLocked);
         return;
     case PinResult::Cancelled:
         m_host.setStatusText(kStatusCancelled);
@@ -457,11 +457,11 @@ int CConnection::saveToNvram()
     // Another unit and no unit answering are on the status line already.
     if (r.refused()) {
         if (r.result == Result::PinNotAccepted)
-            m_host.setStatusText(StatusLineText(r.result));
+            m_host.setStatus(StatusLineText(r.result), r.result);
         return r.result;
     }
     if (r.outcome != UnitActionResult::Outcome::SkippedInDemo)
-        m_host.setStatusText(StatusLineText(r.result));
+        m_host.setStatus(StatusLineText(r.result), r.result);
     return r.result;
 }
 

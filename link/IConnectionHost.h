@@ -32,6 +32,13 @@ public:
     virtual bool askPin(std::string& text, bool& remember) = 0;
 
     virtual void setStatusText(const std::string& text) = 0;
+    // A status with the result it reports (diag/Result.h), so that the
+    // window colours and explains it by its code, not by its words.
+    virtual void setStatus(const std::string& text, int code)
+    {
+        (void)code;
+        setStatusText(text);
+    }
     virtual void rebuildTabs(int deviceType) = 0;
     // Every tab but the first ("COM-Interface").
     virtual void setOtherTabsEnabled(bool enabled) = 0;

@@ -304,6 +304,11 @@ void CTabInterface::setStatusText(const std::string& text)
     m_mainWindow.setStatusText(text);
 }
 
+void CTabInterface::setStatus(const std::string& text, int code)
+{
+    m_mainWindow.setStatus(text, code);
+}
+
 void CTabInterface::rebuildTabs(int deviceType)
 {
     m_mainWindow.rebuildTabs(deviceType);

@@ -100,6 +100,7 @@ private:
     // IConnectionHost
     bool askPin(std::string& text, bool& remember) override;
     void setStatusText(const std::string& text) override;
+    void setStatus(const std::string& text, int code) override;
     void rebuildTabs(int deviceType) override;
     void setOtherTabsEnabled(bool enabled) override;
     void showDevice(const std::string& name) override;

@@ -120,6 +120,9 @@ TEST_F(ComInterface, WrongPinKeepsTheTabsDisabled)
     startSim({"--device-type", "1004", "--pin", "1234"});
     ASSERT_TRUE(connectWith("4321"));
     EXPECT_EQ(window->statusText(), "Wrong Pin entered.");
+    // Coloured and explained by its code, although its words say no "error".
+    EXPECT_TRUE(window->statusIsError());
+    EXPECT_EQ(window->statusDetail().toStdString(), ResultText(Result::WrongPin));
     EXPECT_EQ(captions(), TabSet("Modbus", true, false));
     EXPECT_TRUE(onlyFirstTabEnabled());
     EXPECT_EQ(lockoutCount(), 1);
@@ -146,6 +149,7 @@ TEST_F(ComInterface, LockoutGrowsWithWrongTriesAndARightPinResetsIt)
             now += blocks[n] - 1;
             EXPECT_FALSE(connectWith("1234")) << "try " << n + 1; // no prompt
             EXPECT_EQ(window->statusText(), "Too many wrong tries - locked!");
+            EXPECT_TRUE(window->statusIsError());
             EXPECT_TRUE(onlyFirstTabEnabled());
             now += 1;
         }

@@ -140,6 +140,9 @@ int LearnUnit(Unit& unit)
     unit.state.deviceType = type;
     unit.catalogue.Build();
     unit.catalogue.ApplyDeviceProfile(type, tempUnit, pressureUnit);
+    // Temperatures are shown in the unit's own temperature unit.
+    if (tempUnit >= 0)
+        unit.catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit);
     return kExitOk;
 }
 

@@ -91,6 +91,8 @@ constexpr Entry kTable[] = {
     {ImportIncomplete, "the import is incomplete: records were skipped or writes failed"},
     {ImportNotOpened, "the file to import cannot be opened: check its name and permissions"},
     {JobCancelled, "stopped by the user: the rest was not done; a previous export file is unchanged"},
+    {ReadBackDiffers, "the register read back after the write holds another value than was written"},
+    {UndoFileNotWritten, "the undo file cannot be written: nothing was written to the unit"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},

@@ -117,6 +117,9 @@ constexpr int LinkLost = -73;          // several registers in a row got no answ
 constexpr int ImportIncomplete = -74;  // records skipped, not understood, or writes that failed
 constexpr int ImportNotOpened = -75;   // the file to import cannot be opened
 constexpr int JobCancelled = -76;      // the user stopped the export or import; the previous file is unchanged
+// Writing only what differs.
+constexpr int ReadBackDiffers = -140;   // a register read back after its write holds another value than was written
+constexpr int UndoFileNotWritten = -141; // the undo file cannot be written: nothing was written to the unit
 
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;

@@ -102,6 +102,9 @@ int CPortUnit::learn()
     m_state.deviceType = type;
     m_catalogue.Build();
     m_catalogue.ApplyDeviceProfile(type, tempUnit, pressureUnit);
+    // Temperatures are shown in the unit's own temperature unit.
+    if (tempUnit >= 0)
+        m_catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit);
     // The protocol selector answers only to the special read on older units.
     uint16_t protocol = 0;
     if (!accepted(m_modbus.readHoldingSpecial(Reg::Protocol, &protocol), Reg::Protocol) &&

@@ -40,5 +40,7 @@ int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& w
 // The configuration file commands (CliConfig.cpp).
 int RunExport(const GlobalOptions& global, const Args& args);
 int RunImport(const GlobalOptions& global, const Args& args);
+// The comparison of two configurations (CliDiff.cpp).
+int RunDiff(const GlobalOptions& global, const Args& args);
 
 } // namespace cli

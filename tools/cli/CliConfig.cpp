@@ -2,17 +2,20 @@
 // from and read into the unit on --port, with the same unlock step as every
 // other unit command. Progress goes to standard error; the exit status is 0
 // only when every register was read (export) or every record applied and
-// written and the unit stored them (import).
+// written and the unit stored them (import). export --non-default writes a
+// template (what differs from the profile's defaults); import
+// --changes-only writes only what differs from the unit and verifies it.
 #include "diag/Result.h"
 #include "link/CModbus.h"
 #include "link/CUnitState.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliConsole.h"
+#include "tools/cli/CliProgress.h"
+#include "tools/config/CConfigChangesImport.h"
 #include "tools/config/CConfigExport.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/CModbusConfigUnit.h"
-#include "tools/config/IConfigProgress.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,26 +23,6 @@
 namespace cli {
 
 namespace {
-
-// "export: 42 %" each time the percentage changes.
-class StderrProgress : public IConfigProgress
-{
-public:
-    explicit StderrProgress(const char* what) : m_what(what) {}
-    void showPercent(int percent) override
-    {
-        if (percent == m_last)
-            return;
-        m_last = percent;
-        std::fprintf(stderr, "%s: %3d %%\n", m_what, percent);
-    }
-    void markFailed() override {}
-    bool cancelled() const override { return CancelRequested(); }
-
-private:
-    const char* m_what;
-    int m_last = -1;
-};
 
 bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad)
 {
@@ -74,8 +57,13 @@ bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ra
 int RunExport(const GlobalOptions& global, const Args& args)
 {
     std::string list = "all", path;
+    bool nonDefault = false, withPin = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--categories") {
+        if (args[i] == "--non-default") {
+            nonDefault = true;
+        } else if (args[i] == "--with-pin") {
+            withPin = true;
+        } else if (args[i] == "--categories") {
             if (i + 1 >= args.size())
                 return UsageError("export: --categories needs a list");
             list = args[++i];
@@ -87,6 +75,8 @@ int RunExport(const GlobalOptions& global, const Args& args)
     }
     if (path.empty())
         return UsageError("export needs a file (FILE.csv or FILE.bin)");
+    if (withPin && !nonDefault)
+        return UsageError("export: --with-pin goes with --non-default (a whole export always holds the PIN)");
     const ConfigFile::Format format = ConfigFile::FormatOfName(path);
     if (format == ConfigFile::Format::None)
         return UsageError("export: '" + path + "' must end in .csv (text) or .bin (binary)");
@@ -103,6 +93,8 @@ int RunExport(const GlobalOptions& global, const Args& args)
         CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
         StderrProgress progress("export");
         CConfigExport job(catalogue, unit, progress);
+        if (nonDefault)
+            job.setNonDefaultOnly(withPin);
         const ExportReport report = job.run(path, format, ranges);
         if (report.result == Result::Ok) {
             std::printf("%s: %d registers written\n", path.c_str(), report.written);
@@ -119,12 +111,30 @@ int RunExport(const GlobalOptions& global, const Args& args)
 
 int RunImport(const GlobalOptions& global, const Args& args)
 {
-    if (args.size() != 1)
+    bool changesOnly = false;
+    std::string path, undoPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--changes-only") {
+            changesOnly = true;
+        } else if (args[i] == "--undo-file") {
+            if (i + 1 >= args.size())
+                return UsageError("import: --undo-file needs a file (FILE.csv or FILE.bin)");
+            undoPath = args[++i];
+        } else if (path.empty()) {
+            path = args[i];
+        } else {
+            return UsageError("import takes one file (FILE.csv or FILE.bin)");
+        }
+    }
+    if (path.empty())
         return UsageError("import takes one file (FILE.csv or FILE.bin)");
-    const std::string& path = args[0];
     const ConfigFile::Format format = ConfigFile::FormatOfName(path);
     if (format == ConfigFile::Format::None)
         return UsageError("import: '" + path + "' must end in .csv (text) or .bin (binary)");
+    if (!undoPath.empty() && !changesOnly)
+        return UsageError("import: --undo-file goes with --changes-only");
+    if (!undoPath.empty() && ConfigFile::FormatOfName(undoPath) == ConfigFile::Format::None)
+        return UsageError("import: the undo file '" + undoPath + "' must end in .csv (text) or .bin (binary)");
     // The file first: a file that cannot be read (a folder neither) never
     // opens the port.
     std::vector<uint8_t> bytes;
@@ -133,6 +143,21 @@ int RunImport(const GlobalOptions& global, const Args& args)
         return kExitFailure;
     }
 
+    if (changesOnly) {
+        return WithUnit(global, "import", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
+            CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
+            StderrProgress progress("import");
+            CConfigChangesImport job(catalogue, unit, progress);
+            job.setUndoFile(undoPath);
+            const ChangesReport report = job.run(bytes, format);
+            std::fprintf(stderr, "tavemo-cli: import: %s\n", CConfigChangesImport::Summary(report).c_str());
+            if (report.result != Result::Ok)
+                return kExitFailure;
+            std::printf("%s: %d of %d registers differed, written and verified%s\n", path.c_str(),
+                        report.verified, report.compared, report.saveTried ? ", Save To NVRAM done" : "");
+            return kExitOk;
+        });
+    }
     return WithUnit(global, "import", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
         CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
         StderrProgress progress("import");

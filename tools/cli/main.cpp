@@ -34,9 +34,16 @@ const Command kCommands[] = {
      ".bin; write refuses a file that takes registers away unless --allow-removals is given); "
      "rema reset holding|input|coil   the unit's own layout (--port, --pin)"},
     {"export", cli::RunExport,
-     "export [--categories LIST] FILE.csv|FILE.bin   save the unit's configuration (LIST: common, sensors, "
-     "room-climate, inputs, sun-protect, lights, time-programs, controller or all; --port, --pin)"},
-    {"import", cli::RunImport, "import FILE.csv|FILE.bin   write a saved configuration to the unit, then Save To NVRAM (--port, --pin)"},
+     "export [--non-default [--with-pin]] [--categories LIST] FILE.csv|FILE.bin   save the unit's configuration (LIST: common, sensors, "
+     "room-climate, inputs, sun-protect, lights, time-programs, controller or all); --non-default writes a "
+     "template: only what differs from the defaults, the PIN only with --with-pin (--port, --pin)"},
+    {"import", cli::RunImport,
+     "import [--changes-only [--undo-file UNDO.csv]] FILE.csv|FILE.bin   write a saved configuration to the unit, "
+     "then Save To NVRAM; --changes-only writes and verifies only what differs, the undo file keeps the values "
+     "overwritten (--port, --pin)"},
+    {"diff", cli::RunDiff,
+     "diff [--csv] [--all] [--device-type N] [--temp-unit 0|1] A B | --port NAME diff FILE   the registers that "
+     "differ, in the pages' form (exit 0 same, 1 differ, 2 trouble)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -1,100 +1,54 @@
 #include "tools/config/CConfigExport.h"
 
-#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
+#include "tools/config/CAtomicFile.h"
 #include "tools/config/IConfigProgress.h"
 #include "tools/config/IConfigUnit.h"
-
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
-
-namespace {
-
-// The file being written: a temporary one beside the target, so the
-// target changes only by the rename at the end.
-class TempFile
-{
-public:
-    explicit TempFile(const std::string& target)
-    {
-        static std::atomic<unsigned> counter{0};
-        for (int tries = 0; tries < 100 && !m_file; ++tries) {
-            m_path = LocalSystem::Utf8Path(target + ".~" + std::to_string(LocalSystem::ProcessId()) + "-" +
-                                           std::to_string(counter++));
-            m_file = LocalSystem::CreateNewFile(m_path); // exclusive: never someone else's file
-            if (!m_file && errno != EEXIST)
-                break;
-        }
-        if (!m_file)
-            m_error = std::strerror(errno);
-        m_created = m_file != nullptr;
-    }
-    ~TempFile()
-    {
-        if (m_file)
-            std::fclose(m_file);
-        if (m_created && !m_kept) {
-            std::error_code ec;
-            std::filesystem::remove(m_path, ec);
-        }
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    bool ok() const { return m_file && m_error.empty(); }
-    const std::string& error() const { return m_error; }
-    void write(const void* data, std::size_t size)
-    {
-        if (ok() && std::fwrite(data, 1, size, m_file) != size)
-            m_error = std::strerror(errno);
-    }
-    // Closes the file and renames it to path; false (with the reason) when
-    // any write, the close or the rename failed.
-    bool keepAs(const std::string& path)
-    {
-        if (!m_file)
-            return false;
-        const bool flushed = std::fclose(m_file) == 0;
-        m_file = nullptr;
-        if (!flushed && m_error.empty())
-            m_error = std::strerror(errno);
-        if (!m_error.empty())
-            return false;
-        std::error_code ec;
-        std::filesystem::rename(m_path, LocalSystem::Utf8Path(path), ec);
-        if (ec) {
-            m_error = ec.message();
-            return false;
-        }
-        m_kept = true;
-        return true;
-    }
-
-private:
-    std::filesystem::path m_path;
-    std::FILE* m_file = nullptr;
-    std::string m_error;
-    bool m_created = false;
-    bool m_kept = false;
-};
-
-} // namespace
 
 CConfigExport::CConfigExport(RegisterCatalogue& catalogue, IConfigUnit& unit, IConfigProgress& progress)
     : m_catalogue(catalogue), m_unit(unit), m_progress(progress)
 {
 }
 
+RegisterRead CConfigExport::ReadRegister(IConfigUnit& unit, const ExportPacing& pacing, uint16_t address,
+                                         uint16_t* value)
+{
+    RegisterRead read;
+    int silentInRow = 0;
+    for (int attempt = 0; attempt < pacing.attempts && !read.have; ++attempt) {
+        read.code = unit.readHolding(address, value);
+        read.have = read.code == Result::Ok;
+        // A port that is gone ends the job at once: every further read
+        // would fail the same way.
+        if (read.code == Result::PortGone) {
+            read.portGone = true;
+            break;
+        }
+        silentInRow = read.code == Result::NoReply ? silentInRow + 1 : 0;
+        if (silentInRow >= pacing.silentAttempts)
+            break;
+    }
+    read.silent = !read.have && silentInRow > 0;
+    return read;
+}
+
+void CConfigExport::setNonDefaultOnly(bool withPin)
+{
+    m_nonDefaultOnly = true;
+    m_withPin = withPin;
+}
+
+bool CConfigExport::leftOut(uint32_t address) const
+{
+    return m_nonDefaultOnly && !m_withPin && address == Reg::Pin;
+}
+
 int CConfigExport::count(const std::vector<ConfigFile::Range>& ranges) const
 {
     int total = 0;
     for (uint32_t a = 1; a <= ConfigFile::kLastExportable; ++a)
-        if (ConfigFile::InRanges(ranges, a) && ConfigFile::IsExportable(m_catalogue, a))
+        if (ConfigFile::InRanges(ranges, a) && ConfigFile::IsExportable(m_catalogue, a) && !leftOut(a))
             ++total;
     return total;
 }
@@ -103,7 +57,7 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
                                 const std::vector<ConfigFile::Range>& ranges)
 {
     ExportReport report;
-    TempFile file(path);
+    CAtomicFile file(path);
     if (!file.ok()) {
         report.result = Result::ExportNotCreated;
         report.fileError = file.error();
@@ -132,7 +86,7 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
     int givenUpInRow = 0;
     int done = 0;
     for (uint32_t a = 1; a <= ConfigFile::kLastExportable && !linkLost && file.ok(); ++a) {
-        if (!ConfigFile::InRanges(ranges, a) || !ConfigFile::IsExportable(m_catalogue, a))
+        if (!ConfigFile::InRanges(ranges, a) || !ConfigFile::IsExportable(m_catalogue, a) || leftOut(a))
             continue;
         if (m_progress.cancelled()) {
             cancelled = true;
@@ -144,30 +98,22 @@ ExportReport CConfigExport::run(const std::string& path, ConfigFile::Format form
         RegisterEntry& entry = m_catalogue.Holding(address);
         uint16_t value = entry.value;
         bool have = true;
-        int silentInRow = 0;
+        bool silent = false;
         if (report.fromUnit) {
-            have = false;
-            for (int attempt = 0; attempt < m_pacing.attempts && !have; ++attempt) {
-                const int r = m_unit.readHolding(address, &value);
-                have = r == Result::Ok;
-                // A port that is gone ends the export at once: every further
-                // read would fail the same way.
-                if (r == Result::PortGone) {
-                    report.portGone = true;
-                    break;
-                }
-                silentInRow = r == Result::NoReply ? silentInRow + 1 : 0;
-                if (silentInRow >= m_pacing.silentAttempts)
-                    break;
-            }
+            const RegisterRead read = ReadRegister(m_unit, m_pacing, address, &value);
+            have = read.have;
+            silent = read.silent;
+            report.portGone = read.portGone;
             if (!have)
                 report.missing.push_back(address);
             // A refusal is an answer: only registers that got none count
             // towards a lost link.
-            givenUpInRow = !have && silentInRow > 0 ? givenUpInRow + 1 : 0;
+            givenUpInRow = !have && silent ? givenUpInRow + 1 : 0;
             linkLost = givenUpInRow >= m_pacing.lostAfterRegisters || report.portGone;
         }
-        if (have) {
+        // A template holds what differs from the profile's defaults.
+        const bool keep = !m_nonDefaultOnly || value != entry.defaultValue;
+        if (have && keep) {
             if (format == ConfigFile::Format::Binary) {
                 const auto record = ConfigFile::BinaryRecord(address, value, entry);
                 file.write(record.data(), record.size());

@@ -40,6 +40,15 @@ struct ExportPacing
     int lostAfterRegisters = 3;
 };
 
+// One register asked for with the pacing's attempts.
+struct RegisterRead
+{
+    bool have = false;     // the value came
+    bool silent = false;   // not had, and the last attempts got no answer at all
+    bool portGone = false; // the port vanished or hung up: nothing more will come
+    int code = 0;          // the last attempt's result
+};
+
 struct ExportReport
 {
     int result = 0;
@@ -59,6 +68,11 @@ public:
     CConfigExport(RegisterCatalogue& catalogue, IConfigUnit& unit, IConfigProgress& progress);
 
     void setPacing(const ExportPacing& pacing) { m_pacing = pacing; }
+    // A template: only the registers whose value differs from the catalogue
+    // default of the unit's profile; the PIN (2008) only with withPin, as a
+    // template from a unit without a PIN would clear the PIN of every unit
+    // it is applied to.
+    void setNonDefaultOnly(bool withPin);
     // The registers of the ranges (ConfigFile::InRanges) that are exportable.
     int count(const std::vector<ConfigFile::Range>& ranges) const;
     ExportReport run(const std::string& path, ConfigFile::Format format, const std::vector<ConfigFile::Range>& ranges);
@@ -67,9 +81,21 @@ public:
     // wrong, which registers are missing, where the partial file is.
     static std::string Summary(const ExportReport& report);
 
+    // Reads one register as the export does: up to pacing.attempts times,
+    // given up after pacing.silentAttempts without any answer in a row, at
+    // once when the port is gone. Shared by every job that reads a unit's
+    // configuration, so they all count a lost link alike: the caller ends
+    // its job after pacing.lostAfterRegisters silent registers in a row.
+    static RegisterRead ReadRegister(IConfigUnit& unit, const ExportPacing& pacing, uint16_t address,
+                                     uint16_t* value);
+
 private:
+    bool leftOut(uint32_t address) const;
+
     RegisterCatalogue& m_catalogue;
     IConfigUnit& m_unit;
     IConfigProgress& m_progress;
     ExportPacing m_pacing;
+    bool m_nonDefaultOnly = false;
+    bool m_withPin = true;
 };

@@ -72,16 +72,13 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
                 break;
             }
             RegisterEntry& entry = m_catalogue.Holding(static_cast<uint16_t>(a));
-            const auto value = static_cast<int32_t>(record.value);
-            // A number that does not fit 16 bits would be cut to another
-            // value: it is outside the limits, whatever its low bits say.
-            const bool fits = value >= -32768 && value <= 65535;
+            const ConfigFile::RecordCheck check = ConfigFile::CheckRecord(m_catalogue, a, record.value);
             bool endNow = false;
-            if (entry.used != 1) {
+            if (check == ConfigFile::RecordCheck::Unknown) {
                 report.unknown.push_back(a);
-            } else if (entry.readOnly) {
+            } else if (check == ConfigFile::RecordCheck::ReadOnly) {
                 report.readOnly.push_back(a);
-            } else if (!fits || !m_catalogue.InRange(a, value)) {
+            } else if (check == ConfigFile::RecordCheck::OutOfLimits) {
                 report.outOfLimits.push_back(a);
             } else {
                 entry.value = static_cast<uint16_t>(record.value);

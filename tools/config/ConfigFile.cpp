@@ -1,7 +1,9 @@
 #include "tools/config/ConfigFile.h"
 
 #include "diag/LocalSystem.h"
+#include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
+#include "tools/config/CAtomicFile.h"
 
 #include <cstdio>
 #include <iterator>
@@ -141,6 +143,46 @@ bool InRanges(std::span<const Range> ranges, uint32_t address)
         if (address >= r.first && address <= r.last)
             return true;
     return false;
+}
+
+RecordCheck CheckRecord(const RegisterCatalogue& catalogue, uint32_t address, uint32_t value)
+{
+    if (address < kFirstExportable || address > kLastExportable || IsProtected(address))
+        return RecordCheck::Unknown;
+    const RegisterEntry& entry = catalogue.Holding(static_cast<uint16_t>(address));
+    // A number that does not fit 16 bits would be cut to another value: it
+    // is outside the limits, whatever its low bits say.
+    const auto number = static_cast<int32_t>(value);
+    const bool fits = number >= -32768 && number <= 65535;
+    if (entry.used != 1)
+        return RecordCheck::Unknown;
+    if (entry.readOnly)
+        return RecordCheck::ReadOnly;
+    if (!fits || !catalogue.InRange(address, number))
+        return RecordCheck::OutOfLimits;
+    return RecordCheck::Accepted;
+}
+
+int WriteExportFile(const std::string& path, Format format, const RegisterCatalogue& catalogue,
+                    std::span<const Value> values, std::string* error)
+{
+    CAtomicFile file(path);
+    file.write(kHeader.data(), kHeader.size());
+    for (const Value& v : values) {
+        const RegisterEntry& entry = catalogue.Holding(v.address);
+        if (format == Format::Binary) {
+            const auto record = BinaryRecord(v.address, v.word, entry);
+            file.write(record.data(), record.size());
+        } else {
+            const std::string line = CsvLine(v.address, v.word, entry.name);
+            file.write(line.data(), line.size());
+        }
+    }
+    if (file.keepAs(path))
+        return Result::Ok;
+    if (error)
+        *error = file.error();
+    return Result::ExportNotCreated;
 }
 
 std::string ToAnsi(std::string_view utf8)

@@ -64,6 +64,27 @@ bool IsProtected(uint32_t address);
 bool IsExportable(const RegisterCatalogue& catalogue, uint32_t address);
 bool InRanges(std::span<const Range> ranges, uint32_t address);
 
+// What the import does with a record: takes it, or skips it as unknown (not
+// a configuration register, or not present on this unit), read-only, or
+// outside the limits (a value that does not fit a 16-bit register, below
+// -32768 or above 65535, is outside them too). value is the file's number
+// as read (a minus sign wrapped around, as the C library reads it).
+enum class RecordCheck { Accepted, Unknown, ReadOnly, OutOfLimits };
+RecordCheck CheckRecord(const RegisterCatalogue& catalogue, uint32_t address, uint32_t value);
+
+// One register of a file being written.
+struct Value
+{
+    uint16_t address;
+    uint16_t word;
+};
+// Writes a whole export file of these registers, in the order given, with
+// the catalogue's names and fields, as the export does: beside the target
+// and renamed over it at the end. Ok, or ExportNotCreated with the system's
+// words in *error.
+int WriteExportFile(const std::string& path, Format format, const RegisterCatalogue& catalogue,
+                    std::span<const Value> values, std::string* error);
+
 // UTF-8 text in the Windows ANSI code page (1252); characters it lacks become '?'.
 std::string ToAnsi(std::string_view utf8);
 

@@ -1,0 +1,127 @@
+#include "tools/config/ConfigCompare.h"
+
+#include "model/RegisterCatalogue.h"
+#include "pages/core/PageValues.h"
+
+#include <algorithm>
+
+namespace ConfigCompare {
+
+namespace {
+
+bool Fits16(uint32_t value)
+{
+    const auto number = static_cast<int32_t>(value);
+    return number >= -32768 && number <= 65535;
+}
+
+std::string Quoted(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+} // namespace
+
+std::string Shown(const RegisterCatalogue& catalogue, uint32_t address, uint32_t value)
+{
+    if (!Fits16(value))
+        return std::to_string(static_cast<int32_t>(value));
+    const auto word = static_cast<uint16_t>(value);
+    std::string text;
+    if (address < RegisterCatalogue::kHoldingCount)
+        text = PageValues::ShownValue(catalogue, static_cast<uint16_t>(address), word);
+    return text.empty() ? std::to_string(word) : text;
+}
+
+ConfigComparison Compare(const RegisterCatalogue& catalogue, const ConfigSource& left, const ConfigSource& right)
+{
+    std::vector<uint32_t> addresses = left.addresses();
+    const std::vector<uint32_t> more = right.addresses();
+    addresses.insert(addresses.end(), more.begin(), more.end());
+    std::sort(addresses.begin(), addresses.end());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+
+    ConfigComparison result;
+    for (uint32_t a : addresses) {
+        CompareRow row;
+        row.address = a;
+        if (catalogue.IsUsed(RegisterTableKind::Holding, a))
+            row.name = catalogue.Holding(static_cast<uint16_t>(a)).name;
+        for (const ConfigFile::Category& c : ConfigFile::Categories())
+            if (a >= c.first && a <= c.last) {
+                row.category = c.caption;
+                row.categoryKey = c.key;
+            }
+        const SourceValue* l = left.find(a);
+        const SourceValue* r = right.find(a);
+        row.hasLeft = l && l->read;
+        row.hasRight = r && r->read;
+        row.left = row.hasLeft ? l->value : 0;
+        row.right = row.hasRight ? r->value : 0;
+        const auto shown = [&](const SourceValue* v) {
+            if (!v)
+                return std::string(kAbsent);
+            return v->read ? Shown(catalogue, a, v->value) : std::string(kNotRead);
+        };
+        row.leftShown = shown(l);
+        row.rightShown = shown(r);
+        row.equal = row.hasLeft && row.hasRight && row.left == row.right;
+
+        // The import's verdict on the record it would write.
+        const SourceValue* judged = row.hasRight ? r : (row.hasLeft ? l : nullptr);
+        const ConfigFile::RecordCheck check = ConfigFile::CheckRecord(catalogue, a, judged ? judged->value : 0);
+        if (check == ConfigFile::RecordCheck::Unknown)
+            row.mark = CompareMark::Unknown;
+        else if (check == ConfigFile::RecordCheck::ReadOnly)
+            row.mark = CompareMark::ReadOnly;
+        else if ((l && !l->read) || (r && !r->read))
+            row.mark = CompareMark::NotRead;
+        else if (judged && check == ConfigFile::RecordCheck::OutOfLimits)
+            row.mark = CompareMark::OutOfLimits;
+        if (row.mark == CompareMark::NotRead)
+            ++result.notRead;
+        if (!row.equal)
+            ++result.differing;
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+const char* MarkText(CompareMark mark)
+{
+    switch (mark) {
+    case CompareMark::None: return "";
+    case CompareMark::Unknown: return "skipped as unknown";
+    case CompareMark::ReadOnly: return "skipped as read-only";
+    case CompareMark::OutOfLimits: return "skipped as outside the limits";
+    case CompareMark::NotRead: return "not read";
+    }
+    return "";
+}
+
+std::string Line(const CompareRow& row)
+{
+    std::string text = std::to_string(row.address) + " " + row.name + ": " + row.leftShown + " -> " + row.rightShown;
+    if (row.mark != CompareMark::None)
+        text += std::string(" (") + MarkText(row.mark) + ")";
+    return text;
+}
+
+std::string CsvHeader()
+{
+    return "address,name,category,left,right";
+}
+
+std::string CsvLine(const CompareRow& row)
+{
+    const auto word = [](bool has, uint32_t v) { return has ? std::to_string(v) : std::string(); };
+    return std::to_string(row.address) + "," + Quoted(row.name) + "," + row.categoryKey + std::string(",") +
+           word(row.hasLeft, row.left) + "," + word(row.hasRight, row.right);
+}
+
+} // namespace ConfigCompare

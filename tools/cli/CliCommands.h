@@ -42,5 +42,7 @@ int RunExport(const GlobalOptions& global, const Args& args);
 int RunImport(const GlobalOptions& global, const Args& args);
 // The comparison of two configurations (CliDiff.cpp).
 int RunDiff(const GlobalOptions& global, const Args& args);
+// Commissioning from a plan on several ports at once (CliCommission.cpp).
+int RunCommission(const GlobalOptions& global, const Args& args);
 
 } // namespace cli

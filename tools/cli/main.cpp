@@ -44,6 +44,10 @@ const Command kCommands[] = {
     {"diff", cli::RunDiff,
      "diff [--csv] [--all] [--device-type N] [--temp-unit 0|1] A B | --port NAME diff FILE   the registers that "
      "differ, in the pages' form (exit 0 same, 1 differ, 2 trouble)"},
+    {"commission", cli::RunCommission,
+     "commission --plan PLAN.csv --ports P1[,P2...] --out DIR [--technician NAME] [--redo ROOM]   the plan's next "
+     "rooms onto the units on the ports, all at once: only what differs is written and verified, each unit's "
+     "outcome goes to DIR/status.csv (exit 0 all ok, 1 a unit failed, 2 usage or plan, 130 Ctrl-C; --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -1,0 +1,125 @@
+// tavemo-cli commission as a program against three simulators at once: a
+// five-room plan carried out over two runs, a unit of the wrong type, and a
+// unit that goes away in the middle.
+#include "tests/support/CliProcess.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+using testsupport::CliProcess;
+using testsupport::CliRun;
+using testsupport::ReadFile;
+using testsupport::RunCli;
+using testsupport::SimProcess;
+using testsupport::TempDir;
+
+namespace {
+
+// Plain writes (Mw) and special writes (Xw) a unit received.
+std::vector<std::string> WritesTo(const SimProcess& unit)
+{
+    std::vector<std::string> writes;
+    for (const std::string& c : unit.commands())
+        if (c.rfind("Mw", 0) == 0 || c.rfind("Xw", 0) == 0)
+            writes.push_back(c);
+    return writes;
+}
+
+class CommissionCli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(m_dir.path().empty());
+        std::ofstream(m_dir.path() / "office.csv", std::ios::binary)
+            << "Orvelant 4000 Export\r\nAddr: 2009; Val: 3; Des: Language\r\nAddr: 2011; Val: 60; Des: x\r\n";
+        std::ofstream(m_dir.path() / "plan.csv", std::ios::binary)
+            << "room;device_type;template;set;note\n"
+               "# the second floor\n"
+               "2.11;2050;office.csv;2004=11;\n"
+               "2.12;2050;office.csv;2004=12;\n"
+               "2.13;2050;office.csv;2004=13 2012=40;\n"
+               "2.14;;office.csv;;corner office\n"
+               "2.15;2050;;2012=45;\n";
+        m_out = m_dir.path() / "out";
+    }
+    CliRun commission(const std::vector<const SimProcess*>& units, std::vector<std::string> more = {})
+    {
+        std::string ports;
+        for (const SimProcess* u : units)
+            ports += (ports.empty() ? "" : ",") + u->name();
+        std::vector<std::string> args = {"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
+                                         ports, "--out", m_out.string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunCli(args);
+    }
+    std::string status() const { return ReadFile(m_out / "status.csv"); }
+
+    TempDir m_dir;
+    std::filesystem::path m_out;
+};
+
+TEST_F(CommissionCli, ThreePortsAtOnceThenTheRestOnFreshUnits)
+{
+    {
+        SimProcess a, b, c;
+        ASSERT_TRUE(a.ready() && b.ready() && c.ready());
+        const auto r = commission({&a, &b, &c});
+        EXPECT_EQ(r.status, 0) << r.err;
+        // Only what differs, the bus address last with the special command,
+        // then Save To NVRAM.
+        EXPECT_EQ(WritesTo(a), (std::vector<std::string>{"Mw2009 3", "Mw2011 60", "Xw2004 11", "Mw2013 1"}));
+        EXPECT_EQ(WritesTo(c),
+                  (std::vector<std::string>{"Mw2009 3", "Mw2011 60", "Mw2012 40", "Xw2004 13", "Mw2013 1"}));
+        EXPECT_NE(r.out.find("[" + b.name() + "] 2.12: ok"), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find("[" + a.name() + "] 2.11: "), std::string::npos) << "one line per event: " << r.err;
+        EXPECT_NE(ReadFile(m_out / "2.12.before.csv").find("Addr: 2009;"), std::string::npos);
+    }
+    {
+        SimProcess a, b, c;
+        ASSERT_TRUE(a.ready() && b.ready() && c.ready());
+        const auto r = commission({&a, &b, &c});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(WritesTo(a), (std::vector<std::string>{"Mw2009 3", "Mw2011 60", "Mw2013 1"}));
+        EXPECT_EQ(WritesTo(b), (std::vector<std::string>{"Mw2012 45", "Mw2013 1"}));
+        EXPECT_TRUE(c.commands().empty()) << "a port without a room is not touched";
+    }
+    const std::string text = status();
+    for (const char* room : {"2.11", "2.12", "2.13", "2.14", "2.15"})
+        EXPECT_NE(text.find(std::string("\n") + room + ","), std::string::npos) << room << "\n" << text;
+    EXPECT_EQ(text.find("failed"), std::string::npos) << text;
+}
+
+TEST_F(CommissionCli, AWrongUnitWritesNothingAndAUnitThatGoesAwayEndsAsLinkLost)
+{
+    SimProcess wrongType({"--device-type", "1002"}), goes({"--delay", "40"}), stays;
+    ASSERT_TRUE(wrongType.ready() && goes.ready() && stays.ready());
+    CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
+                    wrongType.name() + "," + goes.name() + "," + stays.name(), "--out", m_out.string()});
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    goes.stop(); // the adapter pulled out while the unit is read
+    EXPECT_EQ(run.finish(), 1) << run.err;
+    EXPECT_TRUE(WritesTo(wrongType).empty());
+    EXPECT_NE(run.out.find("2.11: failed: device type 1002, the plan wants 2050"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2.12: failed: link lost"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2.13: ok"), std::string::npos) << run.out;
+    EXPECT_NE(status().find("2.12," + goes.name() + ",2050,"), std::string::npos) << status();
+}
+
+TEST_F(CommissionCli, APlanWithAFaultIsRefusedBeforeAnyUnitIsTouched)
+{
+    SimProcess a;
+    ASSERT_TRUE(a.ready());
+    std::ofstream(m_dir.path() / "plan.csv", std::ios::binary) << "room,set\n2.11,2045=1\n";
+    const auto r = commission({&a});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("line 2: set: the protocol (2045) cannot be set from a plan"), std::string::npos) << r.err;
+    EXPECT_TRUE(a.commands().empty());
+}
+
+} // namespace

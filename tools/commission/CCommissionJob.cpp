@@ -1,0 +1,299 @@
+#include "tools/commission/CCommissionJob.h"
+
+#include "diag/LocalSystem.h"
+#include "diag/Result.h"
+#include "link/CPortUnit.h"
+#include "model/RegisterCatalogue.h"
+#include "tools/config/CConfigChangesImport.h"
+#include "tools/config/ConfigCompare.h"
+#include "tools/config/ConfigFile.h"
+#include "tools/config/ConfigSource.h"
+#include "tools/config/CModbusConfigUnit.h"
+#include "tools/config/IConfigProgress.h"
+
+namespace Commission {
+
+namespace {
+
+// The unit's reads and writes, failing at once after the stop: a stopped
+// run ends each unit after the register it is at.
+class StoppableUnit : public IConfigUnit
+{
+public:
+    StoppableUnit(ICommissionUnit& unit, const std::atomic<bool>& stop) : m_unit(unit), m_stop(stop) {}
+    int open() override { return m_unit.open(); }
+    void close() override { m_unit.close(); }
+    int readHolding(uint16_t address, uint16_t* value) override
+    {
+        return m_stop ? Result::JobCancelled : m_unit.readHolding(address, value);
+    }
+    int writeHolding(uint16_t address, uint16_t value) override
+    {
+        return m_stop ? Result::JobCancelled : m_unit.writeHolding(address, value);
+    }
+    int deviceType() const override { return m_unit.deviceType(); }
+    bool demoMode() const override { return false; }
+
+private:
+    ICommissionUnit& m_unit;
+    const std::atomic<bool>& m_stop;
+};
+
+// The pipeline's share of the bar: reading from..to percent.
+class StepProgress : public IConfigProgress
+{
+public:
+    StepProgress(const std::function<void(const Progress&)>& progress, std::string step,
+                 const std::atomic<bool>& stop)
+        : m_progress(progress), m_step(std::move(step)), m_stop(stop)
+    {
+    }
+    void showPercent(int percent) override { m_progress({m_step, percent}); }
+    void markFailed() override {}
+    bool cancelled() const override { return m_stop; }
+
+private:
+    const std::function<void(const Progress&)>& m_progress;
+    std::string m_step;
+    const std::atomic<bool>& m_stop;
+};
+
+UnitOutcome Failed(UnitOutcome outcome, std::string reason)
+{
+    outcome.ok = false;
+    outcome.reason = std::move(reason);
+    return outcome;
+}
+
+std::string CodeText(int code)
+{
+    return "error " + std::to_string(code) + ": " + ResultText(code);
+}
+
+// A step of the unit's own that failed: a port that went away or a unit
+// that fell silent is a lost link, whatever step it hit.
+std::string UnitFailure(int code, const std::string& problem)
+{
+    return code == Result::PortGone || code == Result::NoReply ? "link lost: " + problem : problem;
+}
+
+std::string ReadFailure(const ConfigSource& unit)
+{
+    if (unit.result == Result::LinkLost)
+        return unit.portGone ? "link lost: the port is gone" : "link lost: the unit stopped answering";
+    for (const SourceValue& v : unit.values)
+        if (!v.read)
+            return "register " + std::to_string(v.address) + " not read: " + CodeText(v.code);
+    return CodeText(unit.result);
+}
+
+} // namespace
+
+std::string RoomFileName(const std::string& room)
+{
+    std::string name = room;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 32 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            c = '_';
+    if (name == "." || name == "..")
+        name = "_";
+    return name;
+}
+
+UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std::string& port,
+                           const JobSettings& settings, const std::function<void(const Progress&)>& progress,
+                           const std::atomic<bool>& stop)
+{
+    UnitOutcome outcome;
+    progress({"identifying", 0});
+    if (const int r = unit.open(); r != Result::Ok)
+        return Failed(outcome, UnitFailure(r, unit.problem()));
+    struct Closing
+    {
+        ICommissionUnit& unit;
+        ~Closing() { unit.close(); }
+    } closing{unit};
+    if (const int r = unit.readIdentity(outcome.identity); r != Result::Ok)
+        return Failed(outcome, UnitFailure(r, unit.problem()));
+    if (row.deviceType >= 0 && outcome.identity.deviceType != row.deviceType)
+        return Failed(outcome, "device type " + std::to_string(outcome.identity.deviceType) + ", the plan wants " +
+                                   std::to_string(row.deviceType) + ": nothing was written");
+    RegisterCatalogue& catalogue = unit.catalogue();
+
+    // What the unit is to hold: the template, then the row's overrides.
+    ConfigSource target;
+    target.label = "plan";
+    if (!row.templatePath.empty()) {
+        std::vector<uint8_t> bytes;
+        const std::string path = row.templatePath.string();
+        if (!ConfigFile::ReadWholeFile(path, bytes))
+            return Failed(outcome, "the template " + path + " cannot be read");
+        // A template named otherwise than .bin is taken as text.
+        const bool binary = ConfigFile::FormatOfName(path) == ConfigFile::Format::Binary;
+        target = ConfigSources::FromFile(bytes, binary ? ConfigFile::Format::Binary : ConfigFile::Format::Csv, path);
+        if (target.result == Result::NotAnExportFile)
+            return Failed(outcome, "the template " + path + " is not an export file");
+    }
+    std::vector<Override> special;
+    for (const Override& o : row.overrides) {
+        if (o.special)
+            special.push_back(o);
+        else
+            target.set({.address = o.address, .value = static_cast<uint16_t>(o.value)});
+    }
+
+    // Only the registers the plan names are read.
+    StoppableUnit link(unit, stop);
+    StepProgress reading(progress, "reading", stop);
+    std::vector<uint32_t> asked;
+    for (uint32_t address : target.addresses())
+        if (ConfigSources::Readable(catalogue, address))
+            asked.push_back(address);
+    const ConfigSource current = ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, 5, 45);
+    if (current.result != Result::Ok)
+        return Failed(outcome, ReadFailure(current));
+    const ConfigComparison comparison = ConfigCompare::Compare(catalogue, current, target);
+
+    // A template record this unit cannot take is named, never written: the
+    // unit would not hold its plan.
+    std::vector<ConfigFile::Value> changes;
+    std::vector<uint32_t> skipped;
+    for (const CompareRow& r : comparison.rows) {
+        if (r.mark != CompareMark::None && r.hasRight)
+            skipped.push_back(r.address);
+        else if (r.writable())
+            changes.push_back({static_cast<uint16_t>(r.address), static_cast<uint16_t>(r.right)});
+    }
+    if (!skipped.empty())
+        return Failed(outcome, "the unit cannot take " + std::to_string(skipped.size()) +
+                                   " registers of the plan (unknown, read-only or outside its limits): " +
+                                   ConfigFile::AddressList(skipped) + "; nothing was written");
+    std::vector<std::pair<Override, uint16_t>> specialChanges; // with the unit's value
+    for (const Override& o : special) {
+        uint16_t now = 0;
+        const int r = unit.readSpecial(o.address, &now);
+        if (r != Result::Ok)
+            return Failed(outcome, "register " + std::to_string(o.address) + " not read: " + CodeText(r));
+        if (now != static_cast<uint16_t>(o.value))
+            specialChanges.push_back({o, now});
+    }
+
+    UnitRecord record{.row = &row, .port = port, .identity = outcome.identity};
+    if (!changes.empty() || !specialChanges.empty()) {
+        // What is overwritten, for a plain import to put back (the bus
+        // settings take the special commands, which no import sends).
+        std::vector<ConfigFile::Value> before;
+        for (const ConfigFile::Value& v : changes)
+            before.push_back({v.address, static_cast<uint16_t>(current.find(v.address)->value)});
+        const std::filesystem::path beforePath = settings.outDir / (RoomFileName(row.room) + ".before.csv");
+        std::string error;
+        if (ConfigFile::WriteExportFile(beforePath.string(), ConfigFile::Format::Csv, catalogue, before, &error) !=
+            Result::Ok)
+            return Failed(outcome, "the file " + beforePath.string() + " cannot be written (" + error +
+                                       "); nothing was written");
+
+        progress({"writing", 50});
+        for (std::size_t i = 0; i < changes.size(); ++i) {
+            ChangesReport written;
+            CConfigChangesImport::WriteAndVerify(link, catalogue, settings.pacing, {&changes[i], 1}, written);
+            const uint16_t was = static_cast<uint16_t>(current.find(changes[i].address)->value);
+            const int result = written.failures.empty() ? Result::Ok : written.failures.front().code;
+            record.changes.push_back({changes[i].address, was, changes[i].word, result, IsoTimeNow()});
+            if (result != Result::Ok) {
+                outcome.written = written.written + outcome.written;
+                return Failed(outcome, (written.linkLost ? "link lost at register " : "register ") +
+                                           std::to_string(changes[i].address) +
+                                           (result == Result::ReadBackDiffers ? ": the value read back differs"
+                                                                              : ": " + CodeText(result)));
+            }
+            ++outcome.written;
+            progress({"writing", 50 + static_cast<int>(40 * (i + 1) / (changes.size() + specialChanges.size()))});
+        }
+        // The bus settings last: the unit may answer otherwise on its bus
+        // once it has them.
+        for (const auto& [o, was] : specialChanges) {
+            const auto value = static_cast<uint16_t>(o.value);
+            int result = stop ? Result::JobCancelled : unit.writeSpecial(o.address, value);
+            uint16_t back = 0;
+            if (result == Result::Ok)
+                result = unit.readSpecial(o.address, &back) != Result::Ok ? Result::NoReply
+                         : back != value                                  ? Result::ReadBackDiffers
+                                                                          : Result::Ok;
+            record.changes.push_back({o.address, was, value, result, IsoTimeNow()});
+            if (result != Result::Ok)
+                return Failed(outcome, "register " + std::to_string(o.address) + ": " + CodeText(result));
+            ++outcome.written;
+        }
+        progress({"saving", 92});
+        if (const int r = link.writeHolding(Reg::SaveToNvram, 1); r != Result::Ok)
+            return Failed(outcome, "Save To NVRAM: " + CodeText(r));
+    }
+
+    if (settings.writeReport) {
+        progress({"report", 96});
+        std::string problem;
+        if (settings.writeReport(unit, record, &problem) != Result::Ok)
+            return Failed(outcome, "the report cannot be written: " + problem);
+    }
+    outcome.ok = true;
+    return outcome;
+}
+
+namespace {
+
+// A unit on a port of its own, for the pipeline.
+class PortCommissionUnit : public ICommissionUnit
+{
+public:
+    PortCommissionUnit(const std::string& port, const JobSettings& settings)
+        : m_unit(port, settings.pin, settings.lockoutFolder), m_config(m_unit.modbus(), m_unit.state(), {}, {})
+    {
+    }
+    int open() override
+    {
+        const int opened = m_unit.open();
+        return opened == Result::Ok ? m_unit.learn() : opened;
+    }
+    void close() override { m_unit.close(); }
+    // As the export and import read and write (a silent unit: NoReply).
+    int readHolding(uint16_t address, uint16_t* value) override { return m_config.readHolding(address, value); }
+    int writeHolding(uint16_t address, uint16_t value) override { return m_config.writeHolding(address, value); }
+    int deviceType() const override { return m_unit.deviceType(); }
+    bool demoMode() const override { return false; }
+    int readIdentity(UnitIdentity& identity) override
+    {
+        CPortUnit::Identity id;
+        const int r = m_unit.readIdentity(id);
+        identity = {id.deviceType, id.firmware, id.productionDate, id.operationDays};
+        return r;
+    }
+    int readSpecial(uint16_t address, uint16_t* value) override
+    {
+        const int r = m_unit.modbus().readHoldingSpecial(address, value);
+        return m_unit.accepted(r, address) ? Result::Ok : (r < 0 ? r : Result::NoLink);
+    }
+    int writeSpecial(uint16_t address, uint16_t value) override
+    {
+        const int r = m_unit.modbus().writeHoldingSpecialChecked(address, value);
+        return m_unit.accepted(r, address) ? Result::Ok : (r < 0 ? r : Result::NoLink);
+    }
+    RegisterCatalogue& catalogue() override { return m_unit.catalogue(); }
+    std::string problem() const override { return m_unit.problem(); }
+
+private:
+    CPortUnit m_unit;
+    CModbusConfigUnit m_config;
+};
+
+} // namespace
+
+UnitJob MakeUnitJob(const JobSettings& settings)
+{
+    return [&settings](const PlanRow& row, const std::string& port,
+                       const std::function<void(const Progress&)>& progress, const std::atomic<bool>& stop) {
+        PortCommissionUnit unit(port, settings);
+        return CommissionUnit(unit, row, port, settings, progress, stop);
+    };
+}
+
+} // namespace Commission

@@ -1,6 +1,7 @@
 // tavemo-cli commission as a program against three simulators at once: a
 // five-room plan carried out over two runs, a unit of the wrong type, and a
 // unit that goes away in the middle.
+#include "link/CPassword.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TempDir.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <thread>
 
@@ -50,11 +52,22 @@ protected:
     }
     CliRun commission(const std::vector<const SimProcess*>& units, std::vector<std::string> more = {})
     {
+        // Options of tavemo-cli itself stand before the command.
+        std::vector<std::string> global;
+        for (std::size_t i = 0; i + 1 < more.size(); ++i)
+            if (more[i] == "--pin") {
+                global = {more[i], more[i + 1]};
+                more.erase(more.begin() + static_cast<long>(i), more.begin() + static_cast<long>(i) + 2);
+                break;
+            }
         std::string ports;
         for (const SimProcess* u : units)
             ports += (ports.empty() ? "" : ",") + u->name();
-        std::vector<std::string> args = {"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
-                                         ports, "--out", m_out.string()};
+        std::vector<std::string> args = global;
+        for (const std::string& a : {std::string("commission"), std::string("--plan"),
+                                     (m_dir.path() / "plan.csv").string(), std::string("--ports"), ports,
+                                     std::string("--out"), m_out.string()})
+            args.push_back(a);
         args.insert(args.end(), more.begin(), more.end());
         return RunCli(args);
     }
@@ -120,6 +133,45 @@ TEST_F(CommissionCli, APlanWithAFaultIsRefusedBeforeAnyUnitIsTouched)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("line 2: set: the protocol (2045) cannot be set from a plan"), std::string::npos) << r.err;
     EXPECT_TRUE(a.commands().empty());
+}
+
+// The PIN lockout is the tool's one lockout: wrong PINs on three ports at
+// once all count, and a locked tool refuses every port without a PIN sent.
+TEST_F(CommissionCli, WrongPinsOnEveryPortCountAndALockedToolRefusesThemAll)
+{
+    std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
+    SimProcess a({"--pin", "1234"}), b({"--pin", "1234"}), c({"--pin", "1234"});
+    ASSERT_TRUE(a.ready() && b.ready() && c.ready());
+    auto r = commission({&a, &b, &c}, {"--pin", "4321"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    int count = 0;
+    CPassword().isUnlocked(&count);
+    EXPECT_EQ(count, 3);
+    r = commission({&a, &b, &c}, {"--pin", "1234"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    for (const SimProcess* unit : {&a, &b, &c}) {
+        EXPECT_FALSE(unit->received("u 1234")) << unit->name();
+        EXPECT_TRUE(WritesTo(*unit).empty()) << unit->name();
+    }
+    EXPECT_NE(r.out.find("failed: Too many wrong tries - locked!"), std::string::npos) << r.out;
+    std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
+}
+
+// Ctrl-C stops each unit after its current register, records it as
+// interrupted, and the command ends with 130.
+TEST_F(CommissionCli, CtrlCEndsTheUnitsAsInterrupted)
+{
+    SimProcess a({"--delay", "60"}), b({"--delay", "60"});
+    ASSERT_TRUE(a.ready() && b.ready());
+    CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
+                    a.name() + "," + b.name(), "--out", m_out.string()});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    run.signal(SIGINT);
+    EXPECT_EQ(run.finish(), 130) << run.err;
+    const std::string text = status();
+    EXPECT_NE(text.find("2.11," + a.name() + ","), std::string::npos) << text;
+    EXPECT_NE(text.find("failed: interrupted"), std::string::npos) << text;
+    EXPECT_EQ(text.find(",ok,"), std::string::npos) << text;
 }
 
 } // namespace

@@ -100,24 +100,19 @@ std::string RoomFileName(const std::string& room)
     return name;
 }
 
-UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std::string& port,
-                           const JobSettings& settings, const std::function<void(const Progress&)>& progress,
-                           const std::atomic<bool>& stop)
+namespace {
+
+// Identifies the unit and compares it with the row; the failure's words, or
+// "" when the plan can go ahead.
+std::string ComparePlan(ICommissionUnit& unit, const PlanRow& row, const JobSettings& settings,
+                        const std::function<void(const Progress&)>& progress, const std::atomic<bool>& stop,
+                        UnitIdentity& identity, UnitPlan& plan)
 {
-    UnitOutcome outcome;
-    progress({"identifying", 0});
-    if (const int r = unit.open(); r != Result::Ok)
-        return Failed(outcome, UnitFailure(r, unit.problem()));
-    struct Closing
-    {
-        ICommissionUnit& unit;
-        ~Closing() { unit.close(); }
-    } closing{unit};
-    if (const int r = unit.readIdentity(outcome.identity); r != Result::Ok)
-        return Failed(outcome, UnitFailure(r, unit.problem()));
-    if (row.deviceType >= 0 && outcome.identity.deviceType != row.deviceType)
-        return Failed(outcome, "device type " + std::to_string(outcome.identity.deviceType) + ", the plan wants " +
-                                   std::to_string(row.deviceType) + ": nothing was written");
+    if (const int r = unit.readIdentity(identity); r != Result::Ok)
+        return UnitFailure(r, unit.problem());
+    if (row.deviceType >= 0 && identity.deviceType != row.deviceType)
+        return "device type " + std::to_string(identity.deviceType) + ", the plan wants " +
+               std::to_string(row.deviceType) + ": nothing was written";
     RegisterCatalogue& catalogue = unit.catalogue();
 
     // What the unit is to hold: the template, then the row's overrides.
@@ -127,12 +122,12 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
         std::vector<uint8_t> bytes;
         const std::string path = row.templatePath.string();
         if (!ConfigFile::ReadWholeFile(path, bytes))
-            return Failed(outcome, "the template " + path + " cannot be read");
+            return "the template " + path + " cannot be read";
         // A template named otherwise than .bin is taken as text.
         const bool binary = ConfigFile::FormatOfName(path) == ConfigFile::Format::Binary;
         target = ConfigSources::FromFile(bytes, binary ? ConfigFile::Format::Binary : ConfigFile::Format::Csv, path);
         if (target.result == Result::NotAnExportFile)
-            return Failed(outcome, "the template " + path + " is not an export file");
+            return "the template " + path + " is not an export file";
     }
     std::vector<Override> special;
     for (const Override& o : row.overrides) {
@@ -149,37 +144,76 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
     for (uint32_t address : target.addresses())
         if (ConfigSources::Readable(catalogue, address))
             asked.push_back(address);
-    const ConfigSource current = ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, 5, 45);
-    if (current.result != Result::Ok)
-        return Failed(outcome, ReadFailure(current));
-    const ConfigComparison comparison = ConfigCompare::Compare(catalogue, current, target);
+    plan.current = ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, 5, 45);
+    if (plan.current.result != Result::Ok)
+        return ReadFailure(plan.current);
+    plan.comparison = ConfigCompare::Compare(catalogue, plan.current, target);
 
     // A template record this unit cannot take is named, never written: the
     // unit would not hold its plan.
-    std::vector<ConfigFile::Value> changes;
     std::vector<uint32_t> skipped;
-    for (const CompareRow& r : comparison.rows) {
+    for (const CompareRow& r : plan.comparison.rows) {
         if (r.mark != CompareMark::None && r.hasRight)
             skipped.push_back(r.address);
         else if (r.writable())
-            changes.push_back({static_cast<uint16_t>(r.address), static_cast<uint16_t>(r.right)});
+            plan.changes.push_back({static_cast<uint16_t>(r.address), static_cast<uint16_t>(r.right)});
     }
     if (!skipped.empty())
-        return Failed(outcome, "the unit cannot take " + std::to_string(skipped.size()) +
-                                   " registers of the plan (unknown, read-only or outside its limits): " +
-                                   ConfigFile::AddressList(skipped) + "; nothing was written");
-    std::vector<std::pair<Override, uint16_t>> specialChanges; // with the unit's value
+        return "the unit cannot take " + std::to_string(skipped.size()) +
+               " registers of the plan (unknown, read-only or outside its limits): " +
+               ConfigFile::AddressList(skipped) + "; nothing was written";
     for (const Override& o : special) {
         uint16_t now = 0;
-        const int r = unit.readSpecial(o.address, &now);
+        const int r = stop ? Result::JobCancelled : unit.readSpecial(o.address, &now);
         if (r != Result::Ok)
-            return Failed(outcome, "register " + std::to_string(o.address) + " not read: " + CodeText(r));
+            return "register " + std::to_string(o.address) + " not read: " + CodeText(r);
         if (now != static_cast<uint16_t>(o.value))
-            specialChanges.push_back({o, now});
+            plan.special.push_back({o.address, now, static_cast<uint16_t>(o.value)});
     }
+    return {};
+}
+
+} // namespace
+
+Preview PreviewUnit(ICommissionUnit& unit, const PlanRow& row, const JobSettings& settings,
+                    const std::function<void(const Progress&)>& progress, const std::atomic<bool>& stop)
+{
+    Preview preview;
+    progress({"identifying", 0});
+    if (const int r = unit.open(); r != Result::Ok) {
+        preview.reason = UnitFailure(r, unit.problem());
+        return preview;
+    }
+    preview.reason = ComparePlan(unit, row, settings, progress, stop, preview.identity, preview.plan);
+    unit.close();
+    preview.ok = preview.reason.empty();
+    return preview;
+}
+
+UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std::string& port,
+                           const JobSettings& settings, const std::function<void(const Progress&)>& progress,
+                           const std::atomic<bool>& stop)
+{
+    UnitOutcome outcome;
+    progress({"identifying", 0});
+    if (const int r = unit.open(); r != Result::Ok)
+        return Failed(outcome, UnitFailure(r, unit.problem()));
+    struct Closing
+    {
+        ICommissionUnit& unit;
+        ~Closing() { unit.close(); }
+    } closing{unit};
+    UnitPlan plan;
+    if (std::string reason = ComparePlan(unit, row, settings, progress, stop, outcome.identity, plan);
+        !reason.empty())
+        return Failed(outcome, std::move(reason));
+    RegisterCatalogue& catalogue = unit.catalogue();
+    StoppableUnit link(unit, stop);
+    const std::vector<ConfigFile::Value>& changes = plan.changes;
+    const ConfigSource& current = plan.current;
 
     UnitRecord record{.row = &row, .port = port, .identity = outcome.identity};
-    if (!changes.empty() || !specialChanges.empty()) {
+    if (!changes.empty() || !plan.special.empty()) {
         // What is overwritten, for a plain import to put back (the bus
         // settings take the special commands, which no import sends).
         std::vector<ConfigFile::Value> before;
@@ -207,21 +241,20 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
                                                                               : ": " + CodeText(result)));
             }
             ++outcome.written;
-            progress({"writing", 50 + static_cast<int>(40 * (i + 1) / (changes.size() + specialChanges.size()))});
+            progress({"writing", 50 + static_cast<int>(40 * (i + 1) / (changes.size() + plan.special.size()))});
         }
         // The bus settings last: the unit may answer otherwise on its bus
         // once it has them.
-        for (const auto& [o, was] : specialChanges) {
-            const auto value = static_cast<uint16_t>(o.value);
-            int result = stop ? Result::JobCancelled : unit.writeSpecial(o.address, value);
+        for (const SpecialChange& c : plan.special) {
+            int result = stop ? Result::JobCancelled : unit.writeSpecial(c.address, c.after);
             uint16_t back = 0;
             if (result == Result::Ok)
-                result = unit.readSpecial(o.address, &back) != Result::Ok ? Result::NoReply
-                         : back != value                                  ? Result::ReadBackDiffers
+                result = unit.readSpecial(c.address, &back) != Result::Ok ? Result::NoReply
+                         : back != c.after                                ? Result::ReadBackDiffers
                                                                           : Result::Ok;
-            record.changes.push_back({o.address, was, value, result, IsoTimeNow()});
+            record.changes.push_back({c.address, c.before, c.after, result, IsoTimeNow()});
             if (result != Result::Ok)
-                return Failed(outcome, "register " + std::to_string(o.address) + ": " + CodeText(result));
+                return Failed(outcome, "register " + std::to_string(c.address) + ": " + CodeText(result));
             ++outcome.written;
         }
         progress({"saving", 92});

@@ -24,6 +24,9 @@
 
 #include "tools/commission/CCommissionRun.h"
 #include "tools/config/CConfigExport.h"
+#include "tools/config/ConfigCompare.h"
+#include "tools/config/ConfigFile.h"
+#include "tools/config/ConfigSource.h"
 #include "tools/config/IConfigUnit.h"
 
 #include <filesystem>
@@ -61,6 +64,33 @@ struct WrittenChange
     std::string time;
 };
 
+// A bus setting to be written with the special command.
+struct SpecialChange
+{
+    uint16_t address = 0;
+    uint16_t before = 0;
+    uint16_t after = 0;
+};
+
+// The unit compared with its row: the plan's registers against the unit's
+// values, the plain writes that would bring it there, and the bus settings.
+struct UnitPlan
+{
+    ConfigSource current;          // the unit's values of the registers the plan names
+    ConfigComparison comparison;   // unit (left) against plan (right)
+    std::vector<ConfigFile::Value> changes;
+    std::vector<SpecialChange> special;
+};
+
+// What commissioning the unit would do, without writing anything.
+struct Preview
+{
+    bool ok = false;
+    std::string reason; // why the unit cannot take its row
+    UnitIdentity identity;
+    UnitPlan plan;
+};
+
 // What the report of a unit is made from.
 struct UnitRecord
 {
@@ -85,6 +115,10 @@ struct JobSettings
 // The room's name as a file name: characters that no file system takes
 // become '_'.
 std::string RoomFileName(const std::string& room);
+
+// Opens the unit, identifies it, compares it with the row and closes it.
+Preview PreviewUnit(ICommissionUnit& unit, const PlanRow& row, const JobSettings& settings,
+                    const std::function<void(const Progress&)>& progress, const std::atomic<bool>& stop);
 
 UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std::string& port,
                            const JobSettings& settings, const std::function<void(const Progress&)>& progress,

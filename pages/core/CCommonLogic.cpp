@@ -95,6 +95,7 @@ constexpr Description kPage = {
     .readOrder = kReadOrder,
     .defaultPicture = Picture::DisplayNormal,
 };
+static_assert(OrdersMatchRows(kPage));
 
 } // namespace
 

@@ -149,30 +149,11 @@ constexpr Row kRows[] = {
 // register; 402 and 405 are the unit's own (read-only, passed over). The
 // presence reboot enable and the icon enables follow the locks: a change of
 // them reaches the unit only there.
-constexpr uint16_t kReadOrder[] = {3600,
-                                   3601,
-                                   3602,
-                                   3603,
-                                   3604,
-                                   3650,
-                                   3651,
-                                   CRoomClimateLogic::kFanControlRegister,
-                                   CRoomClimateLogic::kFanLabelRegister,
-                                   3762,
-                                   3763,
-                                   3764,
-                                   3800,
-                                   400,
-                                   401,
-                                   402,
-                                   403,
-                                   404,
-                                   405,
-                                   406,
-                                   407,
-                                   CRoomClimateLogic::kBmsLockRegister,
-                                   CRoomClimateLogic::kPresenceRebootRegister,
-                                   CRoomClimateLogic::kIconEnableRegister};
+constexpr uint16_t kReadOrder[] = {
+    3600, 3601, 3602, 3603, 3604, 3650, 3651, CRoomClimateLogic::kFanControlRegister,
+    CRoomClimateLogic::kFanLabelRegister, 3762, 3763, 3764, 3800, 400, 401, 402, 403, 404, 405, 406, 407,
+    CRoomClimateLogic::kBmsLockRegister, CRoomClimateLogic::kPresenceRebootRegister,
+    CRoomClimateLogic::kIconEnableRegister};
 
 constexpr Description kPage = {
     .rows = kRows,

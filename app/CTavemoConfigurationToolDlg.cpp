@@ -246,7 +246,7 @@ void CTavemoConfigurationToolDlg::addPages(const std::vector<PageId>& order, std
 
 int CTavemoConfigurationToolDlg::protocol() const
 {
-    return m_catalogue.Holding(Reg::Protocol).value != 0 ? 1 : 0;
+    return ProtocolOf(m_catalogue.Holding(Reg::Protocol).value);
 }
 
 bool CTavemoConfigurationToolDlg::demoMode() const
@@ -455,9 +455,8 @@ void CTavemoConfigurationToolDlg::updateUnitCaption()
 {
     static const QString kTitle = QStringLiteral("Tavemo-ConfigurationTool");
     const int type = deviceType();
-    QString name = QString::fromUtf8(DeviceTypeText(type));
-    // The family name ("ORVELANT E2"), not the whole description.
-    name = name.section(QLatin1Char(','), 0, 0).trimmed();
+    // The unit's name ("ORVELANT E2"), not the whole description.
+    QString name = QString::fromUtf8(DeviceTypeName(type));
     if (name.isEmpty() && type >= 0)
         name = QStringLiteral("device type %1").arg(type);
     QString title = kTitle;

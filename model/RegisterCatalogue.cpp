@@ -3,6 +3,8 @@
 #include "model/BuiltinRegisters.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -49,27 +51,86 @@ struct ProfileCell
 
 } // namespace
 
+namespace {
+
+// Every device type the tool knows: the unit's name, the description the
+// tool shows after it, and, for the types demo mode offers, the description
+// in the demo device list (nullptr: not offered).
+struct DeviceTypeEntry
+{
+    int type;
+    const char* name;
+    const char* description;
+    const char* demoDescription;
+};
+
+constexpr DeviceTypeEntry kDeviceTypes[] = {
+    {0, "frei", "", nullptr},
+    {1, "ORVELANT A1 (Platzhalter)", "", nullptr},
+    {2, "ORVELANT A2 (Platzhalter)", "", nullptr},
+    {3, "ORVELANT B1 Interface", "keine Regelausg\u00e4nge", "Temp-Contol"},
+    {4, "ORVELANT B2 Interface", "keine Regelausg\u00e4nge", "Temp- and Fan-Control"},
+    {1000, "ORVELANT C1", "230V Regler, 1AO 2R0, Temp-Regler", "230V Controller, 1AO 2R0, Temp-Control"},
+    {1001, "ORVELANT C2", "24V Regler, 3AO, Temp-Regler", "24V Controller, 3AO, Temp-Control"},
+    {1002, "ORVELANT C3", "24V Regler, 2AO 2DO, Temp-Regler", "24V Controller, 2AO 2DO, Temp-Control"},
+    {1003, "ORVELANT D1", "24V Regler, 3AO, Temp- und L\u00fcfter-Regler", "24V Controller, 3AO, Temp- and Fan-Control"},
+    {1004, "ORVELANT D2", "230V Regler, 5RO, Temp- und L\u00fcfter-Regler",
+     "230V Controller, 5RO, Temp- and Fan-Control"},
+    {1005, "ORVELANT D3", "230V Regler, 1AO 2RO, Temp- und L\u00fcfter-Regler",
+     "230V Controller, 1AO 2RO, Temp- and Fan-Control"},
+    {1006, "ORVELANT D4", "24V Regler, 2AO 2DO, Temp- und L\u00fcfter-Regler",
+     "24V Controller, 2AO 2DO, Temp- and Fan-Control"},
+    {2000, "ORVELANT E1", "24V Interface, keine Regelausg\u00e4nge", nullptr},
+    {2050, "ORVELANT E2", "24V Regler, 3AO, Temp- und L\u00fcfter-Regler", nullptr},
+    {2051, "ORVELANT E3", "24V Regler, 2AO 2DO, Temp- und L\u00fcfter-Regler", nullptr},
+    {3000, "ORVELANT F1", "24V Interface, keine Regelausg\u00e4nge", nullptr},
+};
+
+const DeviceTypeEntry* EntryOf(int deviceType)
+{
+    for (const DeviceTypeEntry& e : kDeviceTypes)
+        if (e.type == deviceType)
+            return &e;
+    return nullptr;
+}
+
+// "name, description", or the name alone.
+std::string Joined(const char* name, const char* description)
+{
+    return *description ? std::string(name) + ", " + description : std::string(name);
+}
+
+} // namespace
+
 const char* DeviceTypeText(int deviceType)
 {
-    switch (deviceType) {
-    case 0: return "frei";
-    case 1: return "ORVELANT A1 (Platzhalter)";
-    case 2: return "ORVELANT A2 (Platzhalter)";
-    case 3: return "ORVELANT B1 Interface, keine Regelausgänge";
-    case 4: return "ORVELANT B2 Interface, keine Regelausgänge";
-    case 1000: return "ORVELANT C1, 230V Regler, 1AO 2R0, Temp-Regler";
-    case 1001: return "ORVELANT C2, 24V Regler, 3AO, Temp-Regler";
-    case 1002: return "ORVELANT C3, 24V Regler, 2AO 2DO, Temp-Regler";
-    case 1003: return "ORVELANT D1, 24V Regler, 3AO, Temp- und Lüfter-Regler";
-    case 1004: return "ORVELANT D2, 230V Regler, 5RO, Temp- und Lüfter-Regler";
-    case 1005: return "ORVELANT D3, 230V Regler, 1AO 2RO, Temp- und Lüfter-Regler";
-    case 1006: return "ORVELANT D4, 24V Regler, 2AO 2DO, Temp- und Lüfter-Regler";
-    case 2000: return "ORVELANT E1, 24V Interface, keine Regelausgänge";
-    case 2050: return "ORVELANT E2, 24V Regler, 3AO, Temp- und Lüfter-Regler";
-    case 2051: return "ORVELANT E3, 24V Regler, 2AO 2DO, Temp- und Lüfter-Regler";
-    case 3000: return "ORVELANT F1, 24V Interface, keine Regelausgänge";
-    default: return "";
-    }
+    // Made once; the texts live as long as the program.
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> all;
+        for (const DeviceTypeEntry& e : kDeviceTypes)
+            all.push_back(Joined(e.name, e.description));
+        return all;
+    }();
+    const DeviceTypeEntry* e = EntryOf(deviceType);
+    return e ? texts[static_cast<std::size_t>(e - kDeviceTypes)].c_str() : "";
+}
+
+const char* DeviceTypeName(int deviceType)
+{
+    const DeviceTypeEntry* e = EntryOf(deviceType);
+    return e ? e->name : "";
+}
+
+const std::vector<std::string>& DemoDeviceEntries()
+{
+    static const std::vector<std::string> entries = [] {
+        std::vector<std::string> all;
+        for (const DeviceTypeEntry& e : kDeviceTypes)
+            if (e.demoDescription)
+                all.push_back(std::to_string(e.type) + " = " + Joined(e.name, e.demoDescription));
+        return all;
+    }();
+    return entries;
 }
 
 RegisterCatalogue::RegisterCatalogue()

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 enum class RegisterTableKind : int { Holding = 0, Input = 1, Coil = 2 };
 
@@ -61,8 +62,23 @@ constexpr unsigned Limits = Min | Max;                       // 0x30
 // Device types (holding 2000) and their family (type / 1000).
 constexpr int kNoDevice = -1;
 inline int DeviceFamily(int deviceType) { return deviceType / 1000; }
-// Display text of a device type code, "" for an unknown code.
+// Display text of a device type code ("ORVELANT E2, 24V Regler, ..."), ""
+// for an unknown code.
 const char* DeviceTypeText(int deviceType);
+// The unit's name alone ("ORVELANT E2"), "" for an unknown code.
+const char* DeviceTypeName(int deviceType);
+// The entries of the demo device list, "<code> = <name>, <description>".
+const std::vector<std::string>& DemoDeviceEntries();
+
+// What the unit speaks on its bus, by holding 2045: Modbus for 0, BACnet
+// for any other value. Every part of the tool that goes by the protocol asks
+// here.
+constexpr int kProtocolModbus = 0;
+constexpr int kProtocolBacnet = 1;
+constexpr int ProtocolOf(uint16_t protocolRegister)
+{
+    return protocolRegister != 0 ? kProtocolBacnet : kProtocolModbus;
+}
 
 // Addresses the rest of the system names directly.
 namespace Reg {

@@ -202,6 +202,10 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         }
         }
         widget->setObjectName(text);
+        // Where the caption repeats on the page or is missing, the row names
+        // the control for assistive tools.
+        if (r.accessibleName)
+            widget->setAccessibleName(QString::fromUtf8(r.accessibleName));
 
         QLabel* label = nullptr;
         const bool labelled =

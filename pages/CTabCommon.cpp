@@ -48,7 +48,7 @@ void CTabCommon::buttonClicked(Page::ControlId id)
 
 QString CTabCommon::unitName()
 {
-    const QString type = QString::fromUtf8(DeviceTypeText(unit().deviceType())).section(QLatin1Char(','), 0, 0);
+    const QString type = QString::fromUtf8(DeviceTypeName(unit().deviceType()));
     const QString port = QString::fromStdString(unit().portName()).section(QLatin1Char('/'), -1);
     return port.isEmpty() ? type : QStringLiteral("%1 on %2").arg(type, port);
 }

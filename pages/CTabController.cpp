@@ -13,42 +13,10 @@
 
 using namespace ControllerId;
 
-namespace {
-
-// Captions that repeat on the page ("PI Ctrl", "ON/OFF", "Config") and the
-// mode radios without a caption: the name says whose they are.
-constexpr struct
-{
-    Page::ControlId id;
-    const char* name;
-} kAccessibleNames[] = {
-    {OpModeRadio, "Mode: OPMode by Modbus"},
-    {CoDiRadio, "Mode: Change-Over by DI / Temp"},
-    {CoModbusRadio, "Mode: Change-Over by Modbus"},
-    {HeatingPi, "Heating: PI Ctrl"},
-    {HeatingOnOff, "Heating: ON/OFF"},
-    {HeatingConfig, "Heating: Config"},
-    {CoolingPi, "Cooling: PI Ctrl"},
-    {CoolingOnOff, "Cooling: ON/OFF"},
-    {CoolingConfig, "Cooling: Config"},
-    {SecondPi, "Heating/Cooling: PI Ctrl"},
-    {SecondOnOff, "Heating/Cooling: ON/OFF"},
-    {SecondInactive, "Heating/Cooling: INACTIVE"},
-    {SecondConfig, "Heating/Cooling: Config"},
-    {FanPi, "Fan Controller: PI Ctrl"},
-    {FanOnOff, "Fan Controller: ON/OFF"},
-    {FanConfig, "Fan Mapping: Config"},
-};
-
-} // namespace
-
 CTabController::CTabController(const PageContext& context) : CPageWidget(context)
 {
     m_logic = std::make_unique<CControllerLogic>(catalogue(), unit(), host(), controls());
     attach(*m_logic, QSize());
-    for (const auto& [id, name] : kAccessibleNames)
-        if (QWidget* w = controls().widget(id))
-            w->setAccessibleName(QString::fromUtf8(name));
     // The status text changes with the unit: assistive tools read it as shown.
     if (auto* status = controls().as<QLabel>(StatusText))
         status->setMinimumWidth(240);

@@ -1,5 +1,6 @@
 // "Choose demo device": one drop-down list of the device types demo mode
-// offers (families B, C and D), the first one selected. exec() accepted
+// offers (families B, C and D; the names come from the one device-type
+// table, DemoDeviceEntries), the first one selected. exec() accepted
 // means OK; code() is then the number in front of " = " of the selected
 // entry.
 //
@@ -14,8 +15,6 @@ class CDlgDemoDevice : public QDialog
 {
     Q_OBJECT
 public:
-    static const char* const kEntries[9];
-
     explicit CDlgDemoDevice(QWidget* parent = nullptr);
 
     // The selected entry's code.

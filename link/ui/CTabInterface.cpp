@@ -336,7 +336,7 @@ void CTabInterface::showUnitInfo()
         if (known) {
             switch (kUnitRegisters[i]) {
             case Reg::Protocol:
-                text = value ? QStringLiteral("BACnet") : QStringLiteral("Modbus");
+                text = ProtocolOf(value) == kProtocolBacnet ? QStringLiteral("BACnet") : QStringLiteral("Modbus");
                 break;
             case Reg::TempUnit:
                 if (m_connection.temperatureUnit >= 0)

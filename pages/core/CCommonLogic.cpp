@@ -95,6 +95,7 @@ constexpr Description kPage = {
     .readOrder = kReadOrder,
     .defaultPicture = Picture::DisplayNormal,
 };
+static_assert(OrdersMatchRows(kPage));
 
 } // namespace
 
@@ -187,7 +188,7 @@ void CCommonLogic::afterCycle(int)
     c.setEnabled(BusAddress, true);
     c.setEnabled(Baudrate, true);
     c.setEnabled(Parity, true);
-    c.setIndex(Protocol, catalogue().Holding(kProtocolRegister).value);
+    c.setIndex(Protocol, ProtocolOf(catalogue().Holding(kProtocolRegister).value));
 }
 
 int CCommonLogic::chooseTempUnit()

@@ -14,6 +14,7 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
+#include "model/RegisterCatalogue.h"
 #include "pages/core/CPageEngine.h"
 
 #include <chrono>
@@ -66,7 +67,7 @@ public:
     // The unit restarts after a factory reset; it answers again after this.
     static constexpr int kFactoryResetWaitMs = 10000;
     static constexpr uint16_t kFactoryResetRegister = 2014;
-    static constexpr uint16_t kProtocolRegister = 2045;
+    static constexpr uint16_t kProtocolRegister = Reg::Protocol;
     // The temperature registers that a change of the temperature unit resets
     // to their defaults while no unit is connected.
     static constexpr uint16_t kTemperatureRegisters[26] = {400,  403,  1616, 2314, 1315, 2914, 2915, 3014, 3015,

@@ -51,19 +51,41 @@ constexpr uint16_t kFanType = 8201;
 constexpr int kListSpan = 3;
 constexpr int kConfigColumn = 5;
 
+// A controller type's radio: a click writes the type it stands for.
+// Captions repeat on the page ("PI Ctrl", "ON/OFF"): the name says whose
+// radio it is.
+constexpr Row ControllerRadio(ControlId id, const char* caption, const char* name, int row, int column,
+                              uint16_t address, uint16_t value)
+{
+    return Row{.id = id, .kind = Kind::Radio, .caption = caption, .row = row, .column = column, .address = address,
+               .take = Take::RadioValue, .uses = Use::Change, .accessibleName = name, .radioValue = value};
+}
+constexpr Row ConfigButton(ControlId id, const char* name, int row)
+{
+    return Row{.id = id, .kind = Kind::Button, .caption = "Config", .row = row, .column = kConfigColumn,
+               .accessibleName = name};
+}
+
+// The change-over lists are read and written on a change, but "Undo
+// Changes" leaves the change-over alone: it is set up through the mode
+// radios and lists together with the inputs it needs.
+constexpr uint8_t kChangeOverUses = Use::Read | Use::Change | Use::Hover;
+
 constexpr Row kRows[] = {
     {.id = ControllerHeading, .kind = Kind::Heading, .caption = "Controller:", .row = 0, .column = 0, .span = 2},
     {.id = GlobalHeading, .kind = Kind::Heading, .caption = "Global Settings", .row = 1, .column = 0, .span = 2},
     // The change-over: one radio per way, beside the list of that way.
-    {.id = OpModeRadio, .kind = Kind::Radio, .row = 2, .column = 0},
+    // The radios have no caption: their names say which way they choose.
+    {.id = OpModeRadio, .kind = Kind::Radio, .row = 2, .column = 0, .accessibleName = "Mode: OPMode by Modbus"},
     {.id = OpModeList, .kind = Kind::List, .caption = "OPMode by Modbus", .row = 2, .column = 1, .span = kListSpan,
      .items = kOpModeItems, .initial = 0, .address = kOpMode},
-    {.id = CoDiRadio, .kind = Kind::Radio, .row = 3, .column = 0},
+    {.id = CoDiRadio, .kind = Kind::Radio, .row = 3, .column = 0, .accessibleName = "Mode: Change-Over by DI / Temp"},
     {.id = CoDiList, .kind = Kind::List, .caption = "Change-Over by DI / Temp", .row = 3, .column = 1,
-     .span = kListSpan, .items = kCoDiItems, .initial = 0, .address = kCoDi},
-    {.id = CoModbusRadio, .kind = Kind::Radio, .row = 4, .column = 0},
+     .span = kListSpan, .items = kCoDiItems, .initial = 0, .address = kCoDi, .uses = kChangeOverUses},
+    {.id = CoModbusRadio, .kind = Kind::Radio, .row = 4, .column = 0,
+     .accessibleName = "Mode: Change-Over by Modbus"},
     {.id = CoModbusList, .kind = Kind::List, .caption = "Change-Over by Modbus", .row = 4, .column = 1,
-     .span = kListSpan, .items = kCoModbusItems, .initial = 0, .address = kCoModbus},
+     .span = kListSpan, .items = kCoModbusItems, .initial = 0, .address = kCoModbus, .uses = kChangeOverUses},
     {.id = StatusCaption, .kind = Kind::UnitLabel, .caption = "Change-Over Status:", .row = 5, .column = 1,
      .address = kCoStatus},
     {.id = StatusText, .kind = Kind::UnitLabel, .caption = "", .row = 5, .column = 2, .span = kListSpan},
@@ -74,31 +96,30 @@ constexpr Row kRows[] = {
     {.id = MainHeading, .kind = Kind::Heading, .caption = "Main Temp Controller", .row = 7, .column = 0, .span = 2},
     {.id = HeatingCaption, .kind = Kind::UnitLabel, .caption = "Heating:", .row = 8, .column = 1,
      .address = kHeatingType},
-    {.id = HeatingPi, .kind = Kind::Radio, .caption = "PI Ctrl", .row = 8, .column = 2, .address = kHeatingType},
-    {.id = HeatingOnOff, .kind = Kind::Radio, .caption = "ON/OFF", .row = 8, .column = 3, .address = kHeatingType},
-    {.id = HeatingConfig, .kind = Kind::Button, .caption = "Config", .row = 8, .column = kConfigColumn},
+    ControllerRadio(HeatingPi, "PI Ctrl", "Heating: PI Ctrl", 8, 2, kHeatingType, 0),
+    ControllerRadio(HeatingOnOff, "ON/OFF", "Heating: ON/OFF", 8, 3, kHeatingType, 1),
+    ConfigButton(HeatingConfig, "Heating: Config", 8),
     {.id = CoolingCaption, .kind = Kind::UnitLabel, .caption = "Cooling:", .row = 9, .column = 1,
      .address = kCoolingType},
-    {.id = CoolingPi, .kind = Kind::Radio, .caption = "PI Ctrl", .row = 9, .column = 2, .address = kCoolingType},
-    {.id = CoolingOnOff, .kind = Kind::Radio, .caption = "ON/OFF", .row = 9, .column = 3, .address = kCoolingType},
-    {.id = CoolingConfig, .kind = Kind::Button, .caption = "Config", .row = 9, .column = kConfigColumn},
+    ControllerRadio(CoolingPi, "PI Ctrl", "Cooling: PI Ctrl", 9, 2, kCoolingType, 0),
+    ControllerRadio(CoolingOnOff, "ON/OFF", "Cooling: ON/OFF", 9, 3, kCoolingType, 1),
+    ConfigButton(CoolingConfig, "Cooling: Config", 9),
 
     {.id = SecondHeading, .kind = Kind::Heading, .caption = "Second Temp Controller", .row = 10, .column = 0,
      .span = 2},
     {.id = SecondCaption, .kind = Kind::UnitLabel, .caption = "Heating/Cooling:", .row = 11, .column = 1,
      .address = kSecondType},
-    {.id = SecondPi, .kind = Kind::Radio, .caption = "PI Ctrl", .row = 11, .column = 2, .address = kSecondType},
-    {.id = SecondOnOff, .kind = Kind::Radio, .caption = "ON/OFF", .row = 11, .column = 3, .address = kSecondType},
-    {.id = SecondInactive, .kind = Kind::Radio, .caption = "INACTIVE", .row = 11, .column = 4,
-     .address = kSecondType},
-    {.id = SecondConfig, .kind = Kind::Button, .caption = "Config", .row = 11, .column = kConfigColumn},
+    ControllerRadio(SecondPi, "PI Ctrl", "Heating/Cooling: PI Ctrl", 11, 2, kSecondType, 0),
+    ControllerRadio(SecondOnOff, "ON/OFF", "Heating/Cooling: ON/OFF", 11, 3, kSecondType, 1),
+    ControllerRadio(SecondInactive, "INACTIVE", "Heating/Cooling: INACTIVE", 11, 4, kSecondType, 2),
+    ConfigButton(SecondConfig, "Heating/Cooling: Config", 11),
 
     {.id = FanHeading, .kind = Kind::Heading, .caption = "Fan Controller", .row = 12, .column = 0, .span = 2},
     {.id = FanMapping, .kind = Kind::List, .caption = "Fan Mapping", .row = 13, .column = 1, .span = kListSpan,
      .items = kFanMappingItems, .initial = 0, .address = kFanMapping},
-    {.id = FanConfig, .kind = Kind::Button, .caption = "Config", .row = 13, .column = kConfigColumn},
-    {.id = FanPi, .kind = Kind::Radio, .caption = "PI Ctrl", .row = 14, .column = 2, .address = kFanType},
-    {.id = FanOnOff, .kind = Kind::Radio, .caption = "ON/OFF", .row = 14, .column = 3, .address = kFanType},
+    ConfigButton(FanConfig, "Fan Mapping: Config", 13),
+    ControllerRadio(FanPi, "PI Ctrl", "Fan Controller: PI Ctrl", 14, 2, kFanType, 0),
+    ControllerRadio(FanOnOff, "ON/OFF", "Fan Controller: ON/OFF", 14, 3, kFanType, 1),
 
     {.id = OutputHeading, .kind = Kind::Heading, .caption = "Output", .row = 15, .column = 0, .span = 2},
     {.id = HcOutput, .kind = Kind::Button, .caption = "Heating/Cooling Output", .row = 16, .column = 1},
@@ -109,13 +130,13 @@ constexpr Row kRows[] = {
 
     // Registers read into the catalogue only: fan control present, the
     // controller types (shown by the radios) and the change-over status
-    // (shown as text).
-    {.address = CControllerLogic::kFanControlRegister},
+    // (shown as text). The unit's own two are not written back.
+    {.address = CControllerLogic::kFanControlRegister, .uses = Use::Read},
     {.address = kHeatingType},
     {.address = kCoolingType},
     {.address = kSecondType},
     {.address = kFanType},
-    {.address = kCoStatus},
+    {.address = kCoStatus, .uses = Use::Read},
 
     Page::ReadTargetButton(),
     // The page's own undo: the second controller's type comes from its radios.
@@ -123,15 +144,17 @@ constexpr Row kRows[] = {
     Page::SaveToNvramButton(),
 };
 
+// The unit's order: fan control present and the controller types first,
+// the change-over last. "Undo Changes" writes back the types, the
+// operating mode and the fan mapping, in this order.
 constexpr uint16_t kReadOrder[] = {CControllerLogic::kFanControlRegister, kHeatingType, kCoolingType, kSecondType,
                                    kOpMode, kFanMapping, kFanType, kCoModbus, kCoStatus, kCoDi};
-constexpr uint16_t kUndoOrder[] = {kHeatingType, kCoolingType, kSecondType, kOpMode, kFanMapping, kFanType};
 
 constexpr Description kPage = {
     .rows = kRows,
     .readOrder = kReadOrder,
-    .undoOrder = kUndoOrder,
 };
+static_assert(OrdersMatchRows(kPage));
 
 using LR = LaunchRegister;
 constexpr LR kTempUnit{Reg::TempUnit};
@@ -311,20 +334,20 @@ int CControllerLogic::refreshChangeOver()
 {
     if (unit().demoMode())
         return 0;
-    const int connect = unit().connectUnit();
-    int result = connect;
-    if (connect == 0) {
+    // The lists and the status as the unit has settled them; nothing is
+    // shown around the reads (the follow-up says how it went).
+    const UnitActionResult r = runUnitAction({}, [this] {
+        int result = 0;
         for (const auto& [address, control] : {std::pair{kCoDi, ControlId{CoDiList}},
                                                std::pair{kCoModbus, ControlId{CoModbusList}},
                                                std::pair{kCoStatus, kNoControl}})
             if ((result = readAndShow(address, control)) != 0)
                 break;
-    }
-    if (unitKnown())
-        unit().disconnect();
+        return result;
+    });
     const uint16_t status = catalogue().Holding(kCoStatus).value;
     controls().setText(StatusText, status < std::size(kStatusItems) ? kStatusItems[status] : "");
-    return result;
+    return r.result;
 }
 
 void CControllerLogic::changeOverFollowUp(bool refreshNow)
@@ -363,32 +386,6 @@ int CControllerLogic::undoChanges()
         second = 1;
     catalogue().Holding(kSecondType).value = second;
     return undoChangesButton();
-}
-
-int CControllerLogic::writeValue(uint16_t address, int32_t value)
-{
-    if (unit().demoMode())
-        return 0;
-    host().pause(kChangePauseMs);
-    const bool known = unitKnown();
-    bool passed = false;
-    bool applied = false;
-    const int result = onUnit({.sameDevice = true},
-                              [&] {
-                                  applied = true;
-                                  if (unit().deviceType() > 0)
-                                      return unit().writeHoldingChecked(address, value);
-                                  catalogue().Holding(address).value = static_cast<uint16_t>(value);
-                                  return 0;
-                              },
-                              &passed);
-    if (!passed)
-        return result;
-    if (!applied && unit().deviceType() <= 0)
-        catalogue().Holding(address).value = static_cast<uint16_t>(value);
-    if (known)
-        host().showResult(result);
-    return result;
 }
 
 void CControllerLogic::AdjustInputs(int s, uint16_t& input1, uint16_t& input2)
@@ -455,22 +452,15 @@ void CControllerLogic::modeChosen(int mode)
 void CControllerLogic::changed(ControlId id)
 {
     switch (id) {
-    case HeatingPi:
-    case HeatingOnOff: writeValue(kHeatingType, controls().checked(HeatingOnOff) ? 1 : 0); break;
-    case CoolingPi:
-    case CoolingOnOff: writeValue(kCoolingType, controls().checked(CoolingOnOff) ? 1 : 0); break;
-    case FanPi:
-    case FanOnOff: writeValue(kFanType, controls().checked(FanOnOff) ? 1 : 0); break;
+    // A controller type's radio writes the type it stands for.
     case SecondPi:
     case SecondOnOff:
-    case SecondInactive: {
+    case SecondInactive:
         if (!controls().checked(id))
             break;
-        const int value = id == SecondPi ? 0 : id == SecondOnOff ? 1 : 2;
-        writeValue(kSecondType, value);
-        controls().setEnabled(SecondConfig, value < 2);
+        writeOnChange(id);
+        controls().setEnabled(SecondConfig, rowOf(id)->radioValue < 2);
         break;
-    }
     case FanMapping: {
         writeOnChange(FanMapping);
         const bool radios = controls().index(FanMapping) > 3 && unit().deviceType() != 1004;

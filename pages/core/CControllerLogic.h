@@ -167,7 +167,6 @@ private:
     void enableFanGroup();
     void enableSecondGroup();
     void changeOverFollowUp(bool refreshNow);
-    int writeValue(uint16_t address, int32_t value);
     int writeInputs(int selection);
     void modeChosen(int mode);
     bool piChecked(Page::ControlId piRadio);

@@ -19,75 +19,79 @@ constexpr PictureMark kKeys2Mark = Frame({61, 60, 73, 92});
 
 constexpr EntryFilter Int = EntryFilter::Integer;
 
-// One channel in grid columns c (labels) and c + 1 (controls). Captions
-// carry the channel number: the two channels' labels would read the same
-// to an assistive tool otherwise. "Key clear" is a push button, never
-// checked: its change writes 0 to the key status. The switching status is
-// the unit's to set; its box shows it, and hovering it names the bit.
-#define LIGHT_CHANNEL_ROWS(n, c, state, base, statusName, autoName, keysMark)                                     \
-    Row{.id = Heading##n, .kind = Kind::Heading, .caption = "Light " #n ":", .row = 1, .column = c, .span = 2},      \
-        Row{.id = Status##n, .kind = Kind::Check, .caption = "Status " #n, .row = 2, .column = c + 1,                \
-            .address = CLightLogic::kStatusRegister, .bit = n - 1, .hoverName = statusName},                         \
-        Row{.id = Label##n, .kind = Kind::Text, .caption = "Label " #n, .row = 3, .column = c,                       \
-            .filter = EntryFilter::Text12, .address = base, .display = Display::Text, .mark = kLabelMark},           \
-        Row{.id = AutoMode##n, .kind = Kind::Check, .caption = "Auto Mode " #n, .row = 4, .column = c + 1,           \
-            .address = CLightLogic::kAutoModeRegister, .bit = n - 1, .hoverName = autoName,                          \
-            .mark = kAutoModeMark},                                                                                  \
-        Row{.id = OpMode##n, .kind = Kind::List, .caption = "OpMode " #n, .row = 5, .column = c, .items = kOpModes,  \
-            .initial = 0, .address = base + 14, .mark = keysMark},                                                   \
-        Row{.id = KeyStatus##n, .kind = Kind::List, .caption = "Key Status " #n, .row = 6, .column = c,              \
-            .items = kKeyStates, .initial = 0, .address = state, .mark = keysMark},                                  \
-        Row{.id = KeyClear##n, .kind = Kind::Button, .caption = "Key clear " #n, .row = 7, .column = c + 1,          \
-            .address = state, .take = Take::CheckState, .uses = Use::Change},                                        \
-        Row{.id = Dimmable##n, .kind = Kind::Check, .caption = "Dimmable " #n, .row = 8, .column = c + 1,            \
-            .address = base + 13, .mark = kDimmMark},                                                                \
-        Row{.id = DimmStep##n, .kind = Kind::Number, .caption = "Dimm Step Size " #n, .row = 9, .column = c,         \
-            .filter = Int, .address = base + 18, .mark = kDimmMark},                                                 \
-        Row{.id = DimmValue##n, .kind = Kind::Number, .caption = "Dimm Value " #n, .row = 10, .column = c,           \
-            .filter = Int, .address = state + 1, .mark = kDimmMark}
+// One channel (1 or 2) in grid columns c (labels) and c + 1 (controls).
+// Captions carry the channel number: the two channels' labels would read
+// the same to an assistive tool otherwise. "Key clear" is a push button,
+// never checked: its change writes 0 to the key status. The switching
+// status is the unit's to set; its box shows it, and hovering it names the
+// bit. Switching status, key status and dimming value only show the unit's
+// state.
+template <int n>
+constexpr std::array<Row, 10> ChannelRows(int c, uint16_t state, uint16_t base, const char* statusName,
+                                          const char* autoName, PictureMark keysMark)
+{
+    constexpr ControlId k = (n - 1) * (Status2 - Status1);
+    return {
+        Row{.id = Heading1 + n - 1, .kind = Kind::Heading, .caption = Numbered<"Light ", n, ":">(), .row = 1,
+            .column = c, .span = 2},
+        Row{.id = Status1 + k, .kind = Kind::Check, .caption = Numbered<"Status ", n>(), .row = 2, .column = c + 1,
+            .address = CLightLogic::kStatusRegister, .bit = n - 1, .hoverName = statusName, .statusOnly = true},
+        Row{.id = Label1 + k, .kind = Kind::Text, .caption = Numbered<"Label ", n>(), .row = 3, .column = c,
+            .filter = EntryFilter::Text12, .address = base, .display = Display::Text, .mark = kLabelMark},
+        Row{.id = AutoMode1 + k, .kind = Kind::Check, .caption = Numbered<"Auto Mode ", n>(), .row = 4,
+            .column = c + 1, .address = CLightLogic::kAutoModeRegister, .bit = n - 1, .hoverName = autoName,
+            .mark = kAutoModeMark},
+        Row{.id = OpMode1 + k, .kind = Kind::List, .caption = Numbered<"OpMode ", n>(), .row = 5, .column = c,
+            .items = kOpModes, .initial = 0, .address = static_cast<uint16_t>(base + 14), .mark = keysMark},
+        Row{.id = KeyStatus1 + k, .kind = Kind::List, .caption = Numbered<"Key Status ", n>(), .row = 6,
+            .column = c, .items = kKeyStates, .initial = 0, .address = state, .mark = keysMark,
+            .statusOnly = true},
+        Row{.id = KeyClear1 + k, .kind = Kind::Button, .caption = Numbered<"Key clear ", n>(), .row = 7,
+            .column = c + 1, .address = state, .take = Take::CheckState, .uses = Use::Change},
+        Row{.id = Dimmable1 + k, .kind = Kind::Check, .caption = Numbered<"Dimmable ", n>(), .row = 8,
+            .column = c + 1, .address = static_cast<uint16_t>(base + 13), .mark = kDimmMark},
+        Row{.id = DimmStep1 + k, .kind = Kind::Number, .caption = Numbered<"Dimm Step Size ", n>(), .row = 9,
+            .column = c, .filter = Int, .address = static_cast<uint16_t>(base + 18), .mark = kDimmMark},
+        Row{.id = DimmValue1 + k, .kind = Kind::Number, .caption = Numbered<"Dimm Value ", n>(), .row = 10,
+            .column = c, .filter = Int, .address = static_cast<uint16_t>(state + 1), .mark = kDimmMark,
+            .statusOnly = true},
+    };
+}
 
-constexpr Row kRows[] = {
-    // The number of circuits: fixed on the smaller units (read-only there,
-    // the field is then disabled), a setting on the larger ones.
-    {.id = Circuits, .kind = Kind::Number, .caption = "Light Circuits", .row = 0, .address = 5300},
-    {.id = DisplayLightStatus, .kind = Kind::Check, .caption = "Display Light Status", .row = 0, .column = 3,
-     .address = 5301},
-    // Both automatic modes in one register and both switching states in
-    // another, into the catalogue; the boxes show their bits.
-    {.address = CLightLogic::kAutoModeRegister},
-    {.address = CLightLogic::kStatusRegister},
-    LIGHT_CHANNEL_ROWS(1, 0, 1120, 5350, "L1_LightStatus_1102_bit0", "L1_AutoMode_1100_bit0", kKeys1Mark),
-    LIGHT_CHANNEL_ROWS(2, 2, 1130, 5400, "L2_LightStatus_1102_bit1", "L2_AutoMode_1100_bit1", kKeys2Mark),
-    Page::ReadTargetButton(),
-    Page::UndoChangesButton(),
-    Page::SaveToNvramButton(),
-};
-
-#undef LIGHT_CHANNEL_ROWS
+constexpr auto kRows = Join(
+    std::array{
+        // The number of circuits: fixed on the smaller units (read-only
+        // there, the field is then disabled), a setting on the larger ones.
+        Row{.id = Circuits, .kind = Kind::Number, .caption = "Light Circuits", .row = 0, .address = 5300},
+        Row{.id = DisplayLightStatus, .kind = Kind::Check, .caption = "Display Light Status", .row = 0,
+            .column = 3, .address = 5301},
+        // Both automatic modes in one register and both switching states in
+        // another, into the catalogue; the boxes show their bits.
+        Row{.address = CLightLogic::kAutoModeRegister},
+        Row{.address = CLightLogic::kStatusRegister},
+    },
+    ChannelRows<1>(0, 1120, 5350, "L1_LightStatus_1102_bit0", "L1_AutoMode_1100_bit0", kKeys1Mark),
+    ChannelRows<2>(2, 1130, 5400, "L2_LightStatus_1102_bit1", "L2_AutoMode_1100_bit1", kKeys2Mark),
+    std::array{
+        Page::ReadTargetButton(),
+        Page::UndoChangesButton(),
+        Page::SaveToNvramButton(),
+    });
 
 // The unit's order: the two bit registers, both channels' states, the
-// page's own settings, then each channel's settings.
+// page's own settings, then each channel's settings. "Undo Changes" writes
+// back the same in the same order, both labels register by register
+// (read-only registers are skipped).
 constexpr uint16_t kReadOrder[] = {1100, 1102, 1120, 1130, 1121, 1131, 5300, 5301, 5350,
                                    5363, 5364, 5368, 5400, 5413, 5414, 5418};
-
-// Everything read goes back, both labels register by register (read-only
-// registers are skipped).
-constexpr uint16_t kUndoOrder[] = {1100, 1102, 1120, 1130, 1121, 1131, 5300, 5301, 5350, 5351, 5352,
-                                   5353, 5354, 5355, 5356, 5357, 5358, 5359, 5360, 5361, 5363, 5364,
-                                   5368, 5400, 5401, 5402, 5403, 5404, 5405, 5406, 5407, 5408, 5409,
-                                   5410, 5411, 5413, 5414, 5418};
-
-// Switching status, key status and dimming value only show the unit's state.
-constexpr ControlId kStatusControls[] = {Status1, KeyStatus1, DimmValue1, Status2, KeyStatus2, DimmValue2};
 
 constexpr Description kPage = {
     .rows = kRows,
     .readOrder = kReadOrder,
-    .undoOrder = kUndoOrder,
     .defaultPicture = Picture::UnitLight,
     .statusForTypeZero = true,
-    .alwaysDisabled = kStatusControls,
 };
+static_assert(OrdersMatchRows(kPage));
 
 } // namespace
 

@@ -17,22 +17,37 @@ CPageEngine::CPageEngine(const Page::Description& page, RegisterCatalogue& catal
                          IPageHost& host, IPageControls& controls)
     : m_page(page), m_catalogue(catalogue), m_unit(unit), m_host(host), m_controls(controls)
 {
-    // The orders are the rows' own unless the page states one.
+    // The read order is the rows' own unless the page states one (checked
+    // against the rows where the page is compiled).
     if (m_page.readOrder.empty()) {
         for (const Row& row : m_page.rows)
             if (row.has(Use::Read))
-                m_readOrder.push_back(&row);
+                m_reads.push_back(&row);
     } else {
         for (const uint16_t address : m_page.readOrder)
             if (const Row* row = rowFor(address))
-                m_readOrder.push_back(row);
+                m_reads.push_back(row);
     }
-    if (m_page.undoOrder.empty()) {
-        for (const Row& row : m_page.rows)
-            if (row.has(Use::Undo))
-                m_undoOrder.push_back(row.address);
-    } else {
+    for (const Row* row : m_reads)
+        if (row->readGroup == 0)
+            m_readOrder.push_back(row);
+    // "Undo Changes" writes back what was read, in the order it was read, a
+    // text register by register.
+    const auto undoes = [this](const Row& row) {
+        if (!row.has(Use::Undo))
+            return;
+        const int count = row.display == Display::Text ? Page::kTextRegisterCount : 1;
+        for (int k = 0; k < count; ++k)
+            m_undoOrder.push_back(static_cast<uint16_t>(row.address + k));
+    };
+    if (!m_page.undoOrder.empty()) {
         m_undoOrder.assign(m_page.undoOrder.begin(), m_page.undoOrder.end());
+    } else if (m_page.readOrder.empty()) {
+        for (const Row& row : m_page.rows)
+            undoes(row);
+    } else {
+        for (const Row* row : m_reads)
+            undoes(*row);
     }
 }
 
@@ -64,26 +79,37 @@ const Row* CPageEngine::rowOf(ControlId control) const
     return nullptr;
 }
 
+namespace {
+
+// The page's unit as the steps of the one unit session.
+class PageUnitSteps : public IUnitSessionSteps
+{
+public:
+    explicit PageUnitSteps(IUnitAccess& unit) : m_unit(unit) {}
+    bool demoMode() const override { return m_unit.demoMode(); }
+    int deviceType() const override { return m_unit.deviceType(); }
+    int identifyDevice() override { return m_unit.identifyDevice(); }
+    int connectUnit(bool) override { return m_unit.connectUnit(); }
+    bool isSameDevice() override { return m_unit.isSameDevice(); }
+    void disconnect() override { m_unit.disconnect(); }
+
+private:
+    IUnitAccess& m_unit;
+};
+
+} // namespace
+
+UnitActionResult CPageEngine::runUnitAction(const ::UnitAction& how, const std::function<int()>& work,
+                                            const UnitActionHooks& hooks)
+{
+    PageUnitSteps steps(m_unit);
+    return RunUnitAction(steps, how, work, hooks);
+}
+
 int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work, bool* passedChecks)
 {
     if (passedChecks)
         *passedChecks = false;
-    // The page's unit as the steps of the one unit session.
-    class PageUnitSteps : public IUnitSessionSteps
-    {
-    public:
-        explicit PageUnitSteps(IUnitAccess& unit) : m_unit(unit) {}
-        bool demoMode() const override { return m_unit.demoMode(); }
-        int deviceType() const override { return m_unit.deviceType(); }
-        int identifyDevice() override { return m_unit.identifyDevice(); }
-        int connectUnit(bool) override { return m_unit.connectUnit(); }
-        bool isSameDevice() override { return m_unit.isSameDevice(); }
-        void disconnect() override { m_unit.disconnect(); }
-
-    private:
-        IUnitAccess& m_unit;
-    } steps(m_unit);
-
     bool overlayShown = false;
     UnitActionHooks hooks;
     hooks.identified = [this](int) { checkReady(); };
@@ -95,9 +121,8 @@ int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work,
             overlayShown = true;
         }
     };
-    const UnitActionResult r = RunUnitAction(
-        steps, {.inDemo = ::UnitAction::InDemo::Skip, .identify = how.identify, .sameDevice = how.sameDevice}, work,
-        hooks);
+    const UnitActionResult r = runUnitAction(
+        {.inDemo = ::UnitAction::InDemo::Skip, .identify = how.identify, .sameDevice = how.sameDevice}, work, hooks);
     if (r.refused()) {
         if (overlayShown)
             m_host.hideBusyOverlay();
@@ -297,12 +322,12 @@ int CPageEngine::readCycle()
                 if (r != 0)
                     break;
             }
-            disableAlwaysDisabled();
+            disableAfterRead();
             return afterReads(r, true);
         });
         // Without a link the page still shows what the catalogue holds.
         if (!connected) {
-            disableAlwaysDisabled();
+            disableAfterRead();
             result = afterReads(result, false);
         }
         // What the unit should have given and did not may be out of date.
@@ -417,8 +442,36 @@ void CPageEngine::enableCommonButtons()
 
 void CPageEngine::disableAlwaysDisabled()
 {
-    for (const Page::ControlId id : m_page.alwaysDisabled)
-        m_controls.setEnabled(id, false);
+    for (const Row& row : m_page.rows)
+        if (row.statusOnly)
+            m_controls.setEnabled(row.id, false);
+}
+
+void CPageEngine::disableAfterRead()
+{
+    disableAlwaysDisabled();
+    for (const Row& row : m_page.rows)
+        if (row.showOnly)
+            m_controls.setEnabled(row.id, false);
+}
+
+int CPageEngine::readGroup(uint8_t group, bool go, int result, const std::function<void(const Row&)>& afterEach)
+{
+    const bool fromUnit = readsFromUnit();
+    for (const Row* row : m_reads) {
+        if (row->readGroup != group)
+            continue;
+        if (go) {
+            result = readAndShow(*row);
+            go = result == 0;
+            if (go && afterEach)
+                afterEach(*row);
+        } else if (fromUnit && m_controls.kind(row->id) != ControlKind::Missing) {
+            // Not reached after a failure: may be out of date.
+            m_controls.setEditState(row->id, EditState::Stale);
+        }
+    }
+    return result;
 }
 
 int CPageEngine::writeThenRead(Page::ControlId written, Page::ControlId readBack)
@@ -518,6 +571,7 @@ int CPageEngine::applyChange(const Row& row, bool toUnit)
         break;
     }
     case Take::CheckState: value = m_controls.checked(control) != row.inverted ? 1 : 0; break;
+    case Take::RadioValue: value = row.radioValue; break;
     case Take::BitField:
         if (composeBitField(row.address, &value) != 0)
             return 0;

@@ -31,6 +31,7 @@
 #pragma once
 
 #include "diag/Result.h"
+#include "link/UnitSession.h"
 #include "pages/core/IPageControls.h"
 #include "pages/core/IPageHost.h"
 #include "pages/core/IUnitAccess.h"
@@ -109,8 +110,8 @@ public:
     int saveToNvram();
     // The button bar works only outside demo mode.
     void enableCommonButtons();
-    // Disables the description's always-disabled controls (the page's
-    // attach and every read cycle do it).
+    // Disables the status-only controls (Row::statusOnly; the page's attach
+    // and every read cycle do it).
     void disableAlwaysDisabled();
     // A button that writes its value (writeOnChange), then the control that
     // shows what the unit made of it is read back. The result of the write.
@@ -124,6 +125,10 @@ public:
     // failure before it. passedChecks (optional): the action got past the
     // identification and the identity check it asked for.
     int onUnit(const UnitAction& how, const std::function<int()>& work, bool* passedChecks = nullptr);
+    // The unit session's steps on the page's unit with nothing shown around
+    // them but the hooks; the session's outcome as it is.
+    UnitActionResult runUnitAction(const ::UnitAction& how, const std::function<int()>& work,
+                                   const UnitActionHooks& hooks = {});
 
     // --- For pages -------------------------------------------------------
     const Page::Description& description() const { return m_page; }
@@ -154,6 +159,13 @@ protected:
         return result;
     }
     virtual void afterCycle(int result) { (void)result; }
+    // A later read group (Row::readGroup) in the read order, for a page's
+    // afterReads: read while go holds, up to the first failure; afterEach
+    // runs after each register read. What was not reached is marked as
+    // possibly out of date when the page reads from the unit. The first
+    // failure's code, else result.
+    int readGroup(uint8_t group, bool go, int result,
+                  const std::function<void(const Page::Row&)>& afterEach = {});
 
     // Shows a value in a control as the row says (no focus rule).
     void showValue(const Page::Row& row, uint16_t word);
@@ -180,6 +192,8 @@ private:
     int readText(const Page::Row& row);
     int composeBitField(uint16_t address, int32_t* value) const;
     void runPendingChanges();
+    // After every read: the status-only and show-only controls go off.
+    void disableAfterRead();
 
     struct CycleScope
     {
@@ -189,7 +203,8 @@ private:
     };
 
     const Page::Description m_page; // spans into the page's static rows
-    std::vector<const Page::Row*> m_readOrder;
+    std::vector<const Page::Row*> m_reads;     // every read group, in the read order
+    std::vector<const Page::Row*> m_readOrder; // the read cycle's group
     std::vector<uint16_t> m_undoOrder;
     RegisterCatalogue& m_catalogue;
     IUnitAccess& m_unit;

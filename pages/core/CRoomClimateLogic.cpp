@@ -47,27 +47,37 @@ constexpr PictureMark kFanStepsMark = Mark(Picture::RoomFan, {20, 40, 80, 80});
 constexpr PictureMark kFanAutoOffMark = Mark(Picture::RoomFan, {0, 50, 27, 70});
 constexpr PictureMark kFanLabelMark = Mark(Picture::RoomFan, {0, 16, 40, 45});
 
-// Set-points in signed tenths; -420 is the unit's "not set".
-#define TENTHS_ROW(control, text, r, c, reg, picture)                                                            \
-    Row{.id = control, .kind = Kind::Number, .caption = text, .row = r, .column = c,                              \
-        .filter = EntryFilter::Decimal, .address = reg, .display = Display::TenthsSigned,                          \
-        .marker = Marker::Signed420, .measure = Measure::Temperature, .mark = picture}
+// Set-points in signed tenths; -420 is the unit's "not set". group: the
+// read group (see kReadOrder).
+constexpr Row TenthsRow(ControlId id, const char* caption, int row, uint16_t address, PictureMark mark,
+                        uint8_t group = 0, bool showOnly = false)
+{
+    return Row{.id = id, .kind = Kind::Number, .caption = caption, .row = row, .filter = EntryFilter::Decimal,
+               .address = address, .display = Display::TenthsSigned, .marker = Marker::Signed420,
+               .measure = Measure::Temperature, .mark = mark, .readGroup = group, .showOnly = showOnly};
+}
+
+// The fan's registers and the rest are read after "Fan Control" has been
+// written back (afterReads).
+constexpr uint8_t kAfterFanControl = 1;
 
 // Temperature and display at the left, fan, locks and icons at the right.
 constexpr Row kRows[] = {
-    TENTHS_ROW(SetpointTemp, "Setpoint Temp", 0, 0, 400, kSetpointMark),
-    TENTHS_ROW(SetpointOffset, "Setpoint Temp Offset", 1, 0, 401, kSetpointMark),
+    TenthsRow(SetpointTemp, "Setpoint Temp", 0, 400, kSetpointMark, kAfterFanControl),
+    // The offset, the modes and the fan level are the unit's live state: it sets them itself.
+    TenthsRow(SetpointOffset, "Setpoint Temp Offset", 1, 401, kSetpointMark, kAfterFanControl, true),
     {.id = SetpointAbsolut, .kind = Kind::ReadOnly, .caption = "Setpoint Temp Absolut", .row = 2, .address = 402,
-     .display = Display::TenthsSigned, .marker = Marker::Signed420, .mark = kSetpointMark},
-    TENTHS_ROW(OffsetMinMax, "Setpoint Temp Offset Min-Max", 3, 0, 403, kSetpointMark),
+     .display = Display::TenthsSigned, .marker = Marker::Signed420, .uses = Use::Read | Use::Undo | Use::Hover,
+     .mark = kSetpointMark, .readGroup = kAfterFanControl},
+    TenthsRow(OffsetMinMax, "Setpoint Temp Offset Min-Max", 3, 403, kSetpointMark, kAfterFanControl),
     {.id = StepSize, .kind = Kind::List, .caption = "Setpoint Temp Offset Step Size", .row = 4, .items = kStepSizes,
      .initial = 2, .address = 3600, .mark = kSetpointMark},
     {.id = SetpointDisplay, .kind = Kind::List, .caption = "Setpoint Temp Display", .row = 5,
      .items = kSetpointDisplays, .initial = 1, .address = 3602, .mark = kSetpointMark},
-    TENTHS_ROW(SetpointAfterReboot, "Setpoint Temp After Reboot", 6, 0, 3603, {}),
-    TENTHS_ROW(OffsetMinMaxAfterReboot, "Setpoint Temp Offset Min-Max After Reboot", 7, 0, 3604, {}),
+    TenthsRow(SetpointAfterReboot, "Setpoint Temp After Reboot", 6, 3603, {}),
+    TenthsRow(OffsetMinMaxAfterReboot, "Setpoint Temp Offset Min-Max After Reboot", 7, 3604, {}),
     {.id = OpModeStatus, .kind = Kind::List, .caption = "OpMode Status", .row = 8, .items = kOpModes, .initial = 0,
-     .address = 404, .mark = kOpModeMark},
+     .address = 404, .mark = kOpModeMark, .readGroup = kAfterFanControl, .showOnly = true},
     {.id = DisplayOpMode, .kind = Kind::List, .caption = "Display OpMode", .row = 9, .items = kOpModeDisplays,
      .initial = 1, .address = 3601, .mark = kOpModeMark},
     {.id = CurrentTempDisplay, .kind = Kind::List, .caption = "Current Temp Display", .row = 10,
@@ -76,28 +86,30 @@ constexpr Row kRows[] = {
     {.id = CurrentTempMapping, .kind = Kind::List, .caption = "Current Temp Mapping", .row = 11,
      .items = kTempMappings, .initial = 0, .address = 3650},
     {.id = PresenceStatus, .kind = Kind::List, .caption = "Presence Status", .row = 12, .items = kPresenceStates,
-     .initial = 1, .address = 405, .mark = kPresenceMark},
+     .initial = 1, .address = 405, .mark = kPresenceMark, .readGroup = kAfterFanControl, .showOnly = true},
     {.id = PresenceFunction, .kind = Kind::List, .caption = "Presence Function", .row = 13,
-     .items = kPresenceFunctions, .initial = 1, .address = 3800},
+     .items = kPresenceFunctions, .initial = 1, .address = 3800, .readGroup = kAfterFanControl},
     // Taken into the catalogue only; "Undo Changes" writes it (see the page).
     {.id = PresenceReboot, .kind = Kind::Check, .caption = "Enable Presence DI Reboot", .row = 14, .column = 1,
-     .address = CRoomClimateLogic::kPresenceRebootRegister, .uses = Use::Read | Use::Undo | Use::Hover},
+     .address = CRoomClimateLogic::kPresenceRebootRegister, .uses = Use::Read | Use::Undo | Use::Hover,
+     .readGroup = kAfterFanControl},
 
     {.id = FanControl, .kind = Kind::Check, .caption = "Fan Control", .row = 0, .column = 3,
      .address = CRoomClimateLogic::kFanControlRegister},
     {.id = FanLabel, .kind = Kind::Text, .caption = "Fan Label", .row = 1, .column = 2,
      .filter = EntryFilter::Text12, .address = CRoomClimateLogic::kFanLabelRegister, .display = Display::Text,
-     .mark = kFanLabelMark},
+     .mark = kFanLabelMark, .readGroup = kAfterFanControl},
     {.id = FanSteps, .kind = Kind::List, .caption = "Fan Number of Steps", .row = 2, .column = 2, .items = kFanSteps,
-     .initial = 0, .address = 3762, .listOffset = 1, .mark = kFanStepsMark},
+     .initial = 0, .address = 3762, .listOffset = 1, .mark = kFanStepsMark, .readGroup = kAfterFanControl},
     {.id = FanAutoOff, .kind = Kind::List, .caption = "Enable Fan Auto/Off", .row = 3, .column = 2,
-     .items = kFanAutoOff, .initial = 2, .address = 3763, .mark = kFanAutoOffMark},
+     .items = kFanAutoOff, .initial = 2, .address = 3763, .mark = kFanAutoOffMark, .readGroup = kAfterFanControl},
     {.id = FanAutoMode, .kind = Kind::List, .caption = "Fan Auto Mode", .row = 4, .column = 2,
-     .items = kFanAutoModes, .initial = 0, .address = 406, .mark = kFanLevelMark},
+     .items = kFanAutoModes, .initial = 0, .address = 406, .mark = kFanLevelMark, .readGroup = kAfterFanControl,
+     .showOnly = true},
     {.id = FanLevel, .kind = Kind::List, .caption = "Setpoint Fan Level", .row = 5, .column = 2, .items = kFanLevels,
-     .initial = 0, .address = 407, .mark = kFanLevelMark},
+     .initial = 0, .address = 407, .mark = kFanLevelMark, .readGroup = kAfterFanControl, .showOnly = true},
     {.id = FanInTempMenu, .kind = Kind::Check, .caption = "Fan Display In Temp Menu", .row = 6, .column = 3,
-     .address = 3764, .mark = kFanLevelMark},
+     .address = 3764, .mark = kFanLevelMark, .readGroup = kAfterFanControl},
 
     // The building system may take over set-point, fan and presence.
     {.id = BmsHeading, .kind = Kind::Heading, .caption = "RoomClimateControlledByBMS", .row = 8, .column = 2,
@@ -108,7 +120,7 @@ constexpr Row kRows[] = {
      .hoverName = "RCBBMS_Fan_Lock_409_bit1"},
     {.id = PresenceLock, .kind = Kind::Check, .caption = "Presence Lock", .row = 10, .column = 2, .address = 409,
      .bit = 2, .hoverName = "RCBBMS_Presence_Lock_409_bit2"},
-    {.address = CRoomClimateLogic::kBmsLockRegister},
+    {.address = CRoomClimateLogic::kBmsLockRegister, .readGroup = kAfterFanControl},
 
     // Which digital-input icons the unit shows after a restart.
     {.id = IconHeading, .kind = Kind::Heading, .caption = "Enable Icon DI Reboot", .row = 11, .column = 2,
@@ -123,53 +135,33 @@ constexpr Row kRows[] = {
      .hoverName = "Enable_ECO_3802_bit3"},
     {.id = Error, .kind = Kind::Check, .caption = "Error", .row = 14, .column = 2, .address = 3802, .bit = 4,
      .hoverName = "Enable_Error_3802_bit4"},
-    {.address = CRoomClimateLogic::kIconEnableRegister},
+    {.address = CRoomClimateLogic::kIconEnableRegister, .readGroup = kAfterFanControl},
 
     Page::ReadTargetButton(),
     Page::UndoChangesButton(),
     Page::SaveToNvramButton(),
 };
 
-#undef TENTHS_ROW
-
-// The engine reads the display settings up to "Fan Control"; afterReads
-// goes on from there (kRestOfReads), because "Fan Control" is written back
-// before the fan's own registers are read.
-constexpr uint16_t kReadOrder[] = {3600, 3601, 3602, 3603, 3604, 3650, 3651, CRoomClimateLogic::kFanControlRegister};
-constexpr uint16_t kRestOfReads[] = {CRoomClimateLogic::kFanLabelRegister,
-                                     3762,
-                                     3763,
-                                     3764,
-                                     3800,
-                                     400,
-                                     401,
-                                     402,
-                                     403,
-                                     404,
-                                     405,
-                                     406,
-                                     407,
-                                     CRoomClimateLogic::kBmsLockRegister,
-                                     CRoomClimateLogic::kPresenceRebootRegister,
-                                     CRoomClimateLogic::kIconEnableRegister};
-
-// The label goes back register by register; 402 and 405 are the unit's own
-// (read-only, passed over). The presence reboot enable and the icon enables
-// follow the locks: a change of them reaches the unit only here.
-constexpr uint16_t kUndoOrder[] = {3600, 3601, 3602, 3603, 3604, 3650, 3651, 3749, 3750, 3751, 3752, 3753,
-                                   3754, 3755, 3756, 3757, 3758, 3759, 3760, 3761, 3762, 3763, 3764, 3800,
-                                   400,  401,  402,  403,  404,  405,  406,  407,  409,  3801, 3802};
+// The unit's order. The read cycle reads the display settings up to "Fan
+// Control"; afterReads writes "Fan Control" back and reads the rest (read
+// group kAfterFanControl) from the fan's label on. "Undo Changes" writes
+// back the same registers in the same order, the label register by
+// register; 402 and 405 are the unit's own (read-only, passed over). The
+// presence reboot enable and the icon enables follow the locks: a change of
+// them reaches the unit only there.
+constexpr uint16_t kReadOrder[] = {
+    3600, 3601, 3602, 3603, 3604, 3650, 3651, CRoomClimateLogic::kFanControlRegister,
+    CRoomClimateLogic::kFanLabelRegister, 3762, 3763, 3764, 3800, 400, 401, 402, 403, 404, 405, 406, 407,
+    CRoomClimateLogic::kBmsLockRegister, CRoomClimateLogic::kPresenceRebootRegister,
+    CRoomClimateLogic::kIconEnableRegister};
 
 constexpr Description kPage = {
     .rows = kRows,
     .readOrder = kReadOrder,
-    .undoOrder = kUndoOrder,
     .defaultPicture = Picture::RoomTemperature,
     .statusForTypeZero = true,
 };
-
-// Controls that show the unit's live state; the unit sets them itself.
-constexpr ControlId kShowOnly[] = {SetpointOffset, OpModeStatus, PresenceStatus, FanAutoMode, FanLevel};
+static_assert(OrdersMatchRows(kPage));
 
 } // namespace
 
@@ -249,10 +241,6 @@ void CRoomClimateLogic::discardPresenceReboot()
 
 int CRoomClimateLogic::afterReads(int result, bool connected)
 {
-    for (const ControlId id : kShowOnly)
-        controls().setEnabled(id, false);
-
-    const bool fromUnit = readsFromUnit();
     bool go = connected && result == 0;
     // "Fan Control" goes back to the unit as it was read (nothing when the
     // unit keeps it read-only).
@@ -260,22 +248,13 @@ int CRoomClimateLogic::afterReads(int result, bool connected)
         result = writeFromStore(kFanControlRegister, FanControl);
         go = result == 0;
     }
-    std::size_t next = 0;
-    for (; go && next < std::size(kRestOfReads); ++next) {
-        const uint16_t address = kRestOfReads[next];
-        result = readAndShow(address, rowFor(address)->id);
-        go = result == 0;
-        if (go && address == 3800) {
+    result = readGroup(kAfterFanControl, go, result, [this](const Row& row) {
+        if (row.address == 3800) {
             // Without a fan the temperature menu has no fan to show.
             const bool fan = catalogue().Holding(kFanControlRegister).value != 0;
             controls().setEnabled(FanInTempMenu, fan);
         }
-    }
-    // Not reached after a failure: may be out of date.
-    if (fromUnit)
-        for (std::size_t i = next; i < std::size(kRestOfReads); ++i)
-            if (const Row* row = rowFor(kRestOfReads[i]); row && controls().kind(row->id) != ControlKind::Missing)
-                controls().setEditState(row->id, EditState::Stale);
+    });
 
     // The label and the bit boxes always show what the catalogue holds.
     if (controls().kind(FanLabel) != ControlKind::Missing && !controls().hasFocus(FanLabel)) {

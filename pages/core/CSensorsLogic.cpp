@@ -15,11 +15,17 @@ namespace {
 // which names the sensor's configuration block on mouse-over. Temperatures
 // in signed tenths (-420 = no sensor), humidities in unsigned tenths, the
 // rest as integers; 0xFFFF = no sensor.
-#define SENSOR_ROW(value, title, reading, shown, missing, unitLabel, unitText, configure, block, r)              \
-    Row{.id = value, .kind = Kind::ReadOnly, .caption = title, .row = r, .address = reading, .display = shown,      \
-        .marker = missing},                                                                                        \
-        Row{.id = unitLabel, .kind = Kind::UnitLabel, .caption = unitText, .row = r, .column = 2},                  \
-        Row{.id = configure, .kind = Kind::Button, .caption = "Configure", .row = r, .column = 3, .address = block}
+constexpr std::array<Row, 3> SensorRows(ControlId value, const char* title, uint16_t reading, Display shown,
+                                        Marker missing, ControlId unitLabel, const char* unitText,
+                                        ControlId configure, uint16_t block, int r)
+{
+    return {
+        Row{.id = value, .kind = Kind::ReadOnly, .caption = title, .row = r, .address = reading, .display = shown,
+            .marker = missing},
+        Row{.id = unitLabel, .kind = Kind::UnitLabel, .caption = unitText, .row = r, .column = 2},
+        Row{.id = configure, .kind = Kind::Button, .caption = "Configure", .row = r, .column = 3, .address = block},
+    };
+}
 
 constexpr Display Signed = Display::TenthsSigned;
 constexpr Display Unsigned = Display::TenthsUnsigned;
@@ -27,37 +33,39 @@ constexpr Display Plain = Display::Number;
 constexpr Marker No420 = Marker::Signed420;
 constexpr Marker NoFFFF = Marker::Word0xFFFF;
 
-constexpr Row kRows[] = {
-    SENSOR_ROW(TempInt, "Temp Sensor 1 Int.", 100, Signed, No420, TempIntUnit, "\u00b0C", ConfigureFirst + 0, 2300, 0),
-    SENSOR_ROW(TempExt, "Temp Sensor 2 Ext.", 106, Signed, No420, TempExtUnit, "\u00b0C", ConfigureFirst + 1, 2900, 1),
-    SENSOR_ROW(TempBus, "Temp Sensor 3 Bus", 120, Signed, No420, TempBusUnit, "\u00b0C", ConfigureFirst + 5, 3000, 2),
-    SENSOR_ROW(HumInt, "Humidity Sensor 1 Int.", 101, Unsigned, NoFFFF, HumIntUnit, "% r.H.", ConfigureFirst + 2, 2400,
-               3),
-    SENSOR_ROW(HumBus, "Humidity Sensor 2 Bus", 121, Unsigned, NoFFFF, HumBusUnit, "% r.H.", ConfigureFirst + 6, 3100,
-               4),
-    SENSOR_ROW(Co2Int, "CO2 Sensor 1 Int.", 102, Plain, NoFFFF, Co2IntUnit, "ppm", ConfigureFirst + 3, 2500, 5),
-    SENSOR_ROW(Co2Bus, "CO2 Sensor 2 Bus", 122, Plain, NoFFFF, Co2BusUnit, "ppm", ConfigureFirst + 7, 3200, 6),
-    Row{.id = ResetAutozero, .kind = Kind::Button, .caption = "Reset (Autozero)", .row = 7, .column = 1,
-        .address = CSensorsLogic::kAutozeroRegister},
-    Row{.id = AutoCal, .kind = Kind::Check, .caption = "Auto cal", .row = 7, .column = 2, .span = 2, .address = 302},
-    SENSOR_ROW(VocInt, "VOC Sensor 1 Int.", 104, Plain, NoFFFF, VocIntUnit, "%", ConfigureFirst + 4, 2600, 8),
-    SENSOR_ROW(VocBus, "VOC Sensor 2 Bus", 123, Plain, NoFFFF, VocBusUnit, "ppb", ConfigureFirst + 8, 3300, 9),
-    SENSOR_ROW(PmBus, "PM Sensor 2 Bus", 124, Plain, NoFFFF, PmBusUnit, "g/m", ConfigureFirst + 9, 3400, 10),
-    // The pressure unit label names the pressure unit register on mouse-over
-    // (3516, read after the readings, see afterReads).
-    Row{.id = PressureBus, .kind = Kind::ReadOnly, .caption = "Pressure Sensor 2 Bus", .row = 11, .address = 125,
-        .marker = NoFFFF},
-    Row{.id = PressureBusUnit, .kind = Kind::UnitLabel, .caption = "----", .row = 11, .column = 2,
-        .address = CSensorsLogic::kPressureUnitRegister},
-    Row{.id = ConfigureFirst + 10, .kind = Kind::Button, .caption = "Configure", .row = 11, .column = 3,
-        .address = 3500},
-    // The VOC bus sensor's unit, for its unit label.
-    Row{.address = CSensorsLogic::kVocUnitRegister},
-    Page::ReadTargetButton("Read target"),
-    Page::SaveToNvramButton(),
-};
-
-#undef SENSOR_ROW
+constexpr auto kRows = Join(
+    SensorRows(TempInt, "Temp Sensor 1 Int.", 100, Signed, No420, TempIntUnit, "\u00b0C", ConfigureFirst + 0, 2300, 0),
+    SensorRows(TempExt, "Temp Sensor 2 Ext.", 106, Signed, No420, TempExtUnit, "\u00b0C", ConfigureFirst + 1, 2900, 1),
+    SensorRows(TempBus, "Temp Sensor 3 Bus", 120, Signed, No420, TempBusUnit, "\u00b0C", ConfigureFirst + 5, 3000, 2),
+    SensorRows(HumInt, "Humidity Sensor 1 Int.", 101, Unsigned, NoFFFF, HumIntUnit, "% r.H.", ConfigureFirst + 2,
+               2400, 3),
+    SensorRows(HumBus, "Humidity Sensor 2 Bus", 121, Unsigned, NoFFFF, HumBusUnit, "% r.H.", ConfigureFirst + 6,
+               3100, 4),
+    SensorRows(Co2Int, "CO2 Sensor 1 Int.", 102, Plain, NoFFFF, Co2IntUnit, "ppm", ConfigureFirst + 3, 2500, 5),
+    SensorRows(Co2Bus, "CO2 Sensor 2 Bus", 122, Plain, NoFFFF, Co2BusUnit, "ppm", ConfigureFirst + 7, 3200, 6),
+    std::array{
+        Row{.id = ResetAutozero, .kind = Kind::Button, .caption = "Reset (Autozero)", .row = 7, .column = 1,
+            .address = CSensorsLogic::kAutozeroRegister},
+        Row{.id = AutoCal, .kind = Kind::Check, .caption = "Auto cal", .row = 7, .column = 2, .span = 2,
+            .address = 302},
+    },
+    SensorRows(VocInt, "VOC Sensor 1 Int.", 104, Plain, NoFFFF, VocIntUnit, "%", ConfigureFirst + 4, 2600, 8),
+    SensorRows(VocBus, "VOC Sensor 2 Bus", 123, Plain, NoFFFF, VocBusUnit, "ppb", ConfigureFirst + 8, 3300, 9),
+    SensorRows(PmBus, "PM Sensor 2 Bus", 124, Plain, NoFFFF, PmBusUnit, "g/m", ConfigureFirst + 9, 3400, 10),
+    std::array{
+        // The pressure unit label names the pressure unit register on
+        // mouse-over (3516, read after the readings, see afterReads).
+        Row{.id = PressureBus, .kind = Kind::ReadOnly, .caption = "Pressure Sensor 2 Bus", .row = 11,
+            .address = 125, .marker = NoFFFF},
+        Row{.id = PressureBusUnit, .kind = Kind::UnitLabel, .caption = "----", .row = 11, .column = 2,
+            .address = CSensorsLogic::kPressureUnitRegister},
+        Row{.id = ConfigureFirst + 10, .kind = Kind::Button, .caption = "Configure", .row = 11, .column = 3,
+            .address = 3500},
+        // The VOC bus sensor's unit, for its unit label.
+        Row{.address = CSensorsLogic::kVocUnitRegister},
+        Page::ReadTargetButton("Read target"),
+        Page::SaveToNvramButton(),
+    });
 
 // The readings first, then the calibration flag and the VOC unit.
 constexpr uint16_t kReadOrder[] = {100, 106, 120, 101, 121, 102, 122, 104, 123, 124, 125, 302,
@@ -70,6 +78,7 @@ constexpr Description kPage = {
     .readPauseMs = CSensorsLogic::kSensorReadPauseMs,
     .statusForTypeZero = true,
 };
+static_assert(OrdersMatchRows(kPage));
 
 using O = unsigned;
 constexpr SensorInfo kSensors[CSensorsLogic::kSensorCount] = {

@@ -32,87 +32,96 @@ constexpr FormatFn kSigned = CSunProtectLogic::SignedNumber;
 constexpr EntryFilter Int = EntryFilter::Integer;
 constexpr EntryFilter Dec = EntryFilter::Decimal;
 
-// One channel in grid columns c (labels) and c + 1 (controls). Captions
-// carry the channel number: the two channels' labels would read the same
-// to an assistive tool otherwise. "Key clear" is a push button, never
-// checked: its change writes 0 to the key status.
-#define SP_CHANNEL_ROWS(n, c, state, base, bitName, keysMark)                                                      \
-    Row{.id = Heading##n, .kind = Kind::Heading, .caption = "Sun Protect " #n, .row = 1, .column = c, .span = 2},     \
-        Row{.id = Type##n, .kind = Kind::List, .caption = "Type " #n, .row = 2, .column = c, .items = kTypes,        \
-            .initial = 2, .address = base + 14, .mark = kTypeMark},                                                  \
-        Row{.id = AutoMode##n, .kind = Kind::Check, .caption = "Auto Mode " #n, .row = 3, .column = c + 1,           \
-            .address = CSunProtectLogic::kAutoModeRegister, .bit = n - 1, .hoverName = bitName,                      \
-            .mark = kAutoModeMark},                                                                                  \
-        Row{.id = Label##n, .kind = Kind::Text, .caption = "Label " #n, .row = 4, .column = c,                       \
-            .filter = EntryFilter::Text12, .address = base, .display = Display::Text, .mark = kLabelMark},           \
-        Row{.id = OpMode##n, .kind = Kind::List, .caption = "OpMode " #n, .row = 5, .column = c, .items = kOpModes,  \
-            .initial = 1, .address = base + 13, .mark = keysMark},                                                   \
-        Row{.id = KeyStatus##n, .kind = Kind::List, .caption = "Key Status " #n, .row = 6, .column = c,              \
-            .items = kKeyStates, .initial = 0, .address = state, .mark = keysMark},                                  \
-        Row{.id = KeyClear##n, .kind = Kind::Button, .caption = "Key clear " #n, .row = 7, .column = c + 1,          \
-            .address = state, .take = Take::CheckState, .uses = Use::Change},                                        \
-        Row{.id = Position##n, .kind = Kind::Number, .caption = "Position " #n, .row = 8, .column = c, .filter = Dec, \
-            .address = state + 1, .display = Tenths, .marker = NoFFFF, .measure = Measure::Percent, .mark = kPositionMark},                       \
-        Row{.id = PositionStep##n, .kind = Kind::Number, .caption = "Position Step Size " #n, .row = 9, .column = c, \
-            .filter = Dec, .address = base + 15, .display = Tenths, .marker = NoFFFF, .measure = Measure::Percent, .mark = kPositionMark},        \
-        Row{.id = PositionMin##n, .kind = Kind::Number, .caption = "Position Min " #n, .row = 10, .column = c,       \
-            .filter = Int, .address = base + 17, .mark = kPositionMark},                                             \
-        Row{.id = PositionMax##n, .kind = Kind::Number, .caption = "Postion Max " #n, .row = 11, .column = c,        \
-            .filter = Int, .address = base + 18, .mark = kPositionMark},                                             \
-        Row{.id = Angle##n, .kind = Kind::Number, .caption = "Angle " #n, .row = 12, .column = c, .filter = Int,     \
-            .address = state + 2, .display = Signed, .format = kSigned, .mark = kAngleMark},                         \
-        Row{.id = AngleStep##n, .kind = Kind::Number, .caption = "Angle Step Size " #n, .row = 13, .column = c,      \
-            .filter = Int, .address = base + 16, .mark = kAngleMark},                                                \
-        Row{.id = AngleMin##n, .kind = Kind::Number, .caption = "Angle Min " #n, .row = 14, .column = c,             \
-            .filter = Int, .address = base + 19, .display = Signed, .format = kSigned, .mark = kAngleMark},          \
-        Row{.id = AngleMax##n, .kind = Kind::Number, .caption = "Angle Max " #n, .row = 15, .column = c,             \
-            .filter = Int, .address = base + 20, .display = Signed, .format = kSigned, .mark = kAngleMark}
+// One channel (1 or 2) in grid columns c (labels) and c + 1 (controls).
+// Captions carry the channel number: the two channels' labels would read
+// the same to an assistive tool otherwise. "Key clear" is a push button,
+// never checked: its change writes 0 to the key status. Key status,
+// position and angle only show the unit's state.
+template <int n>
+constexpr std::array<Row, 15> ChannelRows(int c, uint16_t state, uint16_t base, const char* bitName,
+                                          PictureMark keysMark)
+{
+    constexpr ControlId k = (n - 1) * (Type2 - Type1);
+    const auto at = [](uint16_t first, int offset) { return static_cast<uint16_t>(first + offset); };
+    return {
+        Row{.id = Heading1 + n - 1, .kind = Kind::Heading, .caption = Numbered<"Sun Protect ", n>(), .row = 1,
+            .column = c, .span = 2},
+        Row{.id = Type1 + k, .kind = Kind::List, .caption = Numbered<"Type ", n>(), .row = 2, .column = c,
+            .items = kTypes, .initial = 2, .address = at(base, 14), .mark = kTypeMark},
+        Row{.id = AutoMode1 + k, .kind = Kind::Check, .caption = Numbered<"Auto Mode ", n>(), .row = 3,
+            .column = c + 1, .address = CSunProtectLogic::kAutoModeRegister, .bit = n - 1, .hoverName = bitName,
+            .mark = kAutoModeMark},
+        Row{.id = Label1 + k, .kind = Kind::Text, .caption = Numbered<"Label ", n>(), .row = 4, .column = c,
+            .filter = EntryFilter::Text12, .address = base, .display = Display::Text, .mark = kLabelMark},
+        Row{.id = OpMode1 + k, .kind = Kind::List, .caption = Numbered<"OpMode ", n>(), .row = 5, .column = c,
+            .items = kOpModes, .initial = 1, .address = at(base, 13), .mark = keysMark},
+        Row{.id = KeyStatus1 + k, .kind = Kind::List, .caption = Numbered<"Key Status ", n>(), .row = 6,
+            .column = c, .items = kKeyStates, .initial = 0, .address = state, .mark = keysMark,
+            .statusOnly = true},
+        Row{.id = KeyClear1 + k, .kind = Kind::Button, .caption = Numbered<"Key clear ", n>(), .row = 7,
+            .column = c + 1, .address = state, .take = Take::CheckState, .uses = Use::Change},
+        Row{.id = Position1 + k, .kind = Kind::Number, .caption = Numbered<"Position ", n>(), .row = 8,
+            .column = c, .filter = Dec, .address = at(state, 1), .display = Tenths, .marker = NoFFFF,
+            .measure = Measure::Percent, .mark = kPositionMark, .statusOnly = true},
+        Row{.id = PositionStep1 + k, .kind = Kind::Number, .caption = Numbered<"Position Step Size ", n>(),
+            .row = 9, .column = c, .filter = Dec, .address = at(base, 15), .display = Tenths, .marker = NoFFFF,
+            .measure = Measure::Percent, .mark = kPositionMark},
+        Row{.id = PositionMin1 + k, .kind = Kind::Number, .caption = Numbered<"Position Min ", n>(), .row = 10,
+            .column = c, .filter = Int, .address = at(base, 17), .mark = kPositionMark},
+        Row{.id = PositionMax1 + k, .kind = Kind::Number, .caption = Numbered<"Postion Max ", n>(), .row = 11,
+            .column = c, .filter = Int, .address = at(base, 18), .mark = kPositionMark},
+        Row{.id = Angle1 + k, .kind = Kind::Number, .caption = Numbered<"Angle ", n>(), .row = 12, .column = c,
+            .filter = Int, .address = at(state, 2), .display = Signed, .format = kSigned, .mark = kAngleMark,
+            .statusOnly = true},
+        Row{.id = AngleStep1 + k, .kind = Kind::Number, .caption = Numbered<"Angle Step Size ", n>(), .row = 13,
+            .column = c, .filter = Int, .address = at(base, 16), .mark = kAngleMark},
+        Row{.id = AngleMin1 + k, .kind = Kind::Number, .caption = Numbered<"Angle Min ", n>(), .row = 14,
+            .column = c, .filter = Int, .address = at(base, 19), .display = Signed, .format = kSigned,
+            .mark = kAngleMark},
+        Row{.id = AngleMax1 + k, .kind = Kind::Number, .caption = Numbered<"Angle Max ", n>(), .row = 15,
+            .column = c, .filter = Int, .address = at(base, 20), .display = Signed, .format = kSigned,
+            .mark = kAngleMark},
+    };
+}
 
-constexpr Row kRows[] = {
-    // The number of circuits: fixed on the smaller units (read-only there,
-    // the field is then disabled), a setting on the larger ones, written
-    // like any typed number.
-    {.id = Circuits, .kind = Kind::Number, .caption = "Sun Protect Circuits", .row = 0, .filter = Int,
-     .address = 4200},
-    {.id = SunProtectDisplay, .kind = Kind::Check, .caption = "Sun Protect Display", .row = 0, .column = 3, .address = 4201},
-    // Both automatic modes in one register, into the catalogue; the boxes
-    // show its bits.
-    {.address = CSunProtectLogic::kAutoModeRegister},
-    SP_CHANNEL_ROWS(1, 0, 720, 4250, "SP1_AutoMode_700_bit0", kKeys1Mark),
-    SP_CHANNEL_ROWS(2, 2, 730, 4300, "SP1_AutoMode_700_bit1", kKeys2Mark),
-    Page::ReadTargetButton(),
-    // The page's own undo (undoChanges), in the framework's place.
-    {.id = Page::kUndoChanges, .kind = Kind::Button, .caption = "Undo Changes", .row = Page::kButtonBar},
-    Page::SaveToNvramButton(),
-};
-
-#undef SP_CHANNEL_ROWS
+constexpr auto kRows = Join(
+    std::array{
+        // The number of circuits: fixed on the smaller units (read-only
+        // there, the field is then disabled), a setting on the larger ones,
+        // written like any typed number.
+        Row{.id = Circuits, .kind = Kind::Number, .caption = "Sun Protect Circuits", .row = 0, .filter = Int,
+            .address = 4200},
+        Row{.id = SunProtectDisplay, .kind = Kind::Check, .caption = "Sun Protect Display", .row = 0, .column = 3,
+            .address = 4201},
+        // Both automatic modes in one register, into the catalogue; the
+        // boxes show its bits.
+        Row{.address = CSunProtectLogic::kAutoModeRegister},
+    },
+    ChannelRows<1>(0, 720, 4250, "SP1_AutoMode_700_bit0", kKeys1Mark),
+    ChannelRows<2>(2, 730, 4300, "SP1_AutoMode_700_bit1", kKeys2Mark),
+    std::array{
+        Page::ReadTargetButton(),
+        // The page's own undo (undoChanges), in the framework's place.
+        Row{.id = Page::kUndoChanges, .kind = Kind::Button, .caption = "Undo Changes", .row = Page::kButtonBar},
+        Page::SaveToNvramButton(),
+    });
 
 // The unit's order: the automatic modes, both channels' states, the page's
-// own settings, then each channel's settings.
+// own settings, then each channel's settings. "Undo Changes" writes back
+// the same in the same order, both labels register by register (read-only
+// registers are skipped).
 constexpr uint16_t kReadOrder[] = {700,  720,  721,  722,  730,  731,  732,  4200, 4201, 4250, 4263, 4264, 4265,
                                    4266, 4267, 4268, 4269, 4270, 4300, 4313, 4314, 4315, 4316, 4317, 4318, 4319,
                                    4320};
 
-// Everything read goes back, both labels register by register included
-// (read-only registers are skipped).
-constexpr uint16_t kUndoOrder[] = {
-    700,  720,  721,  722,  730,  731,  732,  4200, 4201, 4250, 4251, 4252, 4253, 4254, 4255, 4256, 4257,
-    4258, 4259, 4260, 4261, 4263, 4264, 4265, 4266, 4267, 4268, 4269, 4270, 4300, 4301, 4302, 4303, 4304,
-    4305, 4306, 4307, 4308, 4309, 4310, 4311, 4313, 4314, 4315, 4316, 4317, 4318, 4319, 4320};
-
-// Key status, position and angle only show the unit's state.
-constexpr ControlId kStatusControls[] = {KeyStatus1, Position1, Angle1, KeyStatus2, Position2, Angle2};
-
 constexpr Description kPage = {
     .rows = kRows,
     .readOrder = kReadOrder,
-    .undoOrder = kUndoOrder,
     .defaultPicture = Picture::UnitSunProtect,
     // A unit of device type 0 is told how the read went, as on Room Climate.
     .statusForTypeZero = true,
-    .alwaysDisabled = kStatusControls,
 };
+static_assert(OrdersMatchRows(kPage));
 
 } // namespace
 
@@ -154,9 +163,7 @@ int CSunProtectLogic::undoChanges()
     for (const Row* row : held) {
         catalogue().Holding(row->address).readOnly = false;
         // The read after the writes took the field for a read-only one.
-        const bool status = std::find(std::begin(kStatusControls), std::end(kStatusControls), row->id) !=
-                            std::end(kStatusControls);
-        controls().setEnabled(row->id, !status);
+        controls().setEnabled(row->id, !row->statusOnly);
     }
     return result;
 }

@@ -9,9 +9,12 @@
 // once.
 //
 // Most rows need only their kind, caption, cell and register: what a row
-// takes part in follows from its kind (see Row::uses), and the read and undo
-// orders are the rows' order. A page states an order of its own only where
-// the unit wants another one (Description::readOrder, ::undoOrder).
+// takes part in follows from its kind (see Row::uses), and the read order is
+// the rows' order. A page states a read order of its own only where the unit
+// wants another one (Description::readOrder); the page's source checks it
+// against the rows when it is compiled (OrdersMatchRows). "Undo Changes"
+// writes back what was read, in the read order, a text register by
+// register; the rows say which registers take part (Use::Undo).
 //
 // Controls are named by small integers (ControlId) that each page defines in
 // its own enum; 0 stands for "no control" (a register read into the
@@ -24,7 +27,9 @@
 // Thread rules: plain constant data.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -96,6 +101,7 @@ enum class Take : uint8_t {
     NumberTenths, // the typed number x 10
     Text,         // the first 12 characters, one per register
     BitField,     // the whole register composed from its bit boxes
+    RadioValue,   // the radio's own value for its register (Row::radioValue)
 };
 
 using FormatFn = std::string (*)(uint16_t value);
@@ -229,6 +235,22 @@ struct Row
     const char* hoverName = nullptr;
     PictureMark mark{};
 
+    // The read pass that reads the register: 0 the read cycle; 1 the page's
+    // own pass after it (CPageEngine::readGroup), for a page that writes
+    // something back between the two.
+    uint8_t readGroup = 0;
+    // The control shows a value the unit sets itself: disabled after every
+    // read (the user may still use it before the first one).
+    bool showOnly = false;
+    // The control only shows the unit's state: disabled from the page's
+    // attach on and again after every read.
+    bool statusOnly = false;
+    // The name assistive tools read instead of the caption, where the
+    // caption repeats on the page or the control has none.
+    const char* accessibleName = nullptr;
+    // The value a radio stands for in its register (Take::RadioValue).
+    uint16_t radioValue = 0;
+
     // What the row takes part in: uses, or when it is kAutoUses, by kind:
     // inputs are read, undone, written on change and hovered; read-only
     // fields and register-only rows are read (the latter also undone); bit
@@ -317,18 +339,116 @@ constexpr Row SaveToNvramButton(uint16_t hovered = 0)
 struct Description
 {
     std::span<const Row> rows;
-    // Read cycle and undo cycle orders (addresses), where they are not the
-    // rows' order.
+    // The read order (addresses of reading rows, all read groups), where it
+    // is not the rows' order; every reading row once (OrdersMatchRows).
     std::span<const uint16_t> readOrder = {};
+    // The undo order, where it is not the one the read order gives.
     std::span<const uint16_t> undoOrder = {};
     Picture defaultPicture = Picture::None;
     // Pause after each register read; the sensor readings need a longer one.
     int readPauseMs = 10;
     // Report "Running..." and the result also for a unit of device type 0.
     bool statusForTypeZero = false;
-    // Controls that only show the unit's state: disabled when the page is
-    // attached and again after every read.
-    std::span<const ControlId> alwaysDisabled = {};
 };
+
+// The registers of a text row (a 12-register text).
+constexpr int kTextRegisterCount = 12;
+
+// The rows of several parts in one array: a page's fixed rows and the rows
+// of its repeated groups (a channel, a sensor) made by constexpr functions.
+template <std::size_t... N> constexpr std::array<Row, (N + ...)> Join(const std::array<Row, N>&... parts)
+{
+    std::array<Row, (N + ...)> all{};
+    std::size_t next = 0;
+    ((std::copy(parts.begin(), parts.end(), all.begin() + static_cast<std::ptrdiff_t>(next)), next += N), ...);
+    return all;
+}
+
+// A string literal as a template argument (Numbered).
+template <std::size_t N> struct Literal
+{
+    char text[N];
+    constexpr Literal(const char (&s)[N]) { std::copy_n(s, N, text); }
+};
+
+// A caption with a one-digit number in it, kept for the program's life:
+// Numbered<"Label ", 2>() is "Label 2", Numbered<"Light ", 1, ":">() is
+// "Light 1:". The channels of a page carry their number in their captions so
+// that assistive tools can tell them apart.
+template <Literal prefix, int n, Literal suffix> struct NumberedText
+{
+    static_assert(n >= 0 && n <= 9, "one digit");
+    static constexpr std::size_t kSize = sizeof(prefix.text) + sizeof(suffix.text);
+    static constexpr std::array<char, kSize> kText = [] {
+        std::array<char, kSize> t{};
+        std::copy_n(prefix.text, sizeof(prefix.text) - 1, t.begin());
+        t[sizeof(prefix.text) - 1] = static_cast<char>('0' + n);
+        std::copy_n(suffix.text, sizeof(suffix.text), t.begin() + sizeof(prefix.text));
+        return t;
+    }();
+};
+template <Literal prefix, int n, Literal suffix = ""> constexpr const char* Numbered()
+{
+    return NumberedText<prefix, n, suffix>::kText.data();
+}
+
+namespace Check {
+
+// How many reading rows of the page read the address.
+constexpr int ReadingRows(std::span<const Row> rows, uint16_t address)
+{
+    int n = 0;
+    for (const Row& row : rows)
+        if (row.address == address && row.has(Use::Read))
+            ++n;
+    return n;
+}
+
+// A row has the address, or a text row holds it among its registers.
+constexpr bool Covered(std::span<const Row> rows, uint16_t address)
+{
+    for (const Row& row : rows) {
+        if (row.address == 0)
+            continue;
+        if (row.address == address)
+            return true;
+        if (row.display == Display::Text && address > row.address && address < row.address + kTextRegisterCount)
+            return true;
+    }
+    return false;
+}
+
+} // namespace Check
+
+// The page's own orders name its rows: every address of the read order has
+// exactly one reading row and comes once, every reading row is in it, and
+// every address of the undo order belongs to a row (or a text row's
+// registers). A page checks its description with static_assert, so that an
+// order and its rows cannot drift apart unnoticed.
+constexpr bool OrdersMatchRows(const Description& page)
+{
+    if (!page.readOrder.empty()) {
+        for (std::size_t i = 0; i < page.readOrder.size(); ++i) {
+            if (Check::ReadingRows(page.rows, page.readOrder[i]) != 1)
+                return false;
+            for (std::size_t k = 0; k < i; ++k)
+                if (page.readOrder[k] == page.readOrder[i])
+                    return false;
+        }
+        for (const Row& row : page.rows) {
+            if (!row.has(Use::Read))
+                continue;
+            bool listed = false;
+            for (const uint16_t address : page.readOrder)
+                listed = listed || address == row.address;
+            if (!listed)
+                return false;
+        }
+    }
+    for (const uint16_t address : page.undoOrder)
+        if (!Check::Covered(page.rows, address))
+            return false;
+    return true;
+}
 
 } // namespace Page

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using K = RegisterTableKind;
@@ -248,6 +251,36 @@ TEST(CatalogueDeviceText, NamesKnownTypesOnly)
     EXPECT_STREQ(DeviceTypeText(0), "frei");
     EXPECT_STREQ(DeviceTypeText(2050), "ORVELANT E2, 24V Regler, 3AO, Temp- und Lüfter-Regler");
     EXPECT_STREQ(DeviceTypeText(1234), "");
+}
+
+TEST(CatalogueDeviceText, TheNameTheDescriptionAndTheDemoListShareOneTable)
+{
+    const struct
+    {
+        int type;
+        const char* name;
+        const char* text;
+    } kCases[] = {
+        {0, "frei", "frei"},
+        {3, "ORVELANT B1 Interface", "ORVELANT B1 Interface, keine Regelausg\u00e4nge"},
+        {1004, "ORVELANT D2", "ORVELANT D2, 230V Regler, 5RO, Temp- und L\u00fcfter-Regler"},
+        {2050, "ORVELANT E2", "ORVELANT E2, 24V Regler, 3AO, Temp- und L\u00fcfter-Regler"},
+        {1234, "", ""},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_STREQ(DeviceTypeName(c.type), c.name) << c.type;
+        EXPECT_STREQ(DeviceTypeText(c.type), c.text) << c.type;
+    }
+    const std::vector<std::string>& demo = DemoDeviceEntries();
+    ASSERT_EQ(demo.size(), 9u);
+    EXPECT_EQ(demo.front(), "3 = ORVELANT B1 Interface, Temp-Contol");
+    EXPECT_EQ(demo[4], "1002 = ORVELANT C3, 24V Controller, 2AO 2DO, Temp-Control");
+    EXPECT_EQ(demo.back(), "1006 = ORVELANT D4, 24V Controller, 2AO 2DO, Temp- and Fan-Control");
+    // Each entry names its type as the rest of the tool does.
+    for (const std::string& entry : demo) {
+        const int type = std::stoi(entry);
+        EXPECT_EQ(entry.rfind(std::to_string(type) + " = " + DeviceTypeName(type) + ", ", 0), 0u) << entry;
+    }
 }
 
 } // namespace

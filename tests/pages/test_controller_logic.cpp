@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 using namespace Page;
 
 namespace {
@@ -352,4 +356,32 @@ TEST(ControllerDialog, ARowDisabledForTheUnitNeverBlocksOk)
         EXPECT_TRUE(d.logic->accept()) << r.address << ": " << d.controls[ControllerDialogId::Info].text;
         EXPECT_EQ(d.request.values.at(r.address), 50) << r.address;
     }
+}
+
+TEST(ControllerLogic, ATypeRadioClickedDuringAReadIsWrittenWhenTheReadEnds)
+{
+    Catalogue cat;
+    struct Reentering : FakeUnit
+    {
+        using FakeUnit::FakeUnit;
+        std::function<void()> click;
+        int readHolding(uint16_t a, uint16_t* v) override
+        {
+            if (a == 8031 && click) // the event loop ran the click in the middle of the cycle
+                std::exchange(click, nullptr)();
+            return FakeUnit::readHolding(a, v);
+        }
+    } unit(cat.c);
+    FakeHost host;
+    FakeControls controls;
+    CControllerLogic logic(cat.c, unit, host, controls);
+    controls.add(ControllerId::CoolingOnOff, ControlKind::Button).checked = true;
+    unit.click = [&] { logic.changed(ControllerId::CoolingOnOff); };
+    logic.readCycle();
+    const auto& log = unit.log;
+    const auto write = std::find(log.begin(), log.end(), "Mw8004 1");
+    ASSERT_NE(write, log.end());
+    // Not between the cycle's reads: after the cycle has closed the link.
+    EXPECT_GT(write - log.begin(), std::find(log.begin(), log.end(), "disconnect") - log.begin());
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Mw8004 1"), 1);
 }

@@ -414,3 +414,151 @@ TEST_F(PageEngineTest, HoverShowsTheKeyNameOrTheAddressWithTheValue)
     EXPECT_EQ(hover.currentMark().picture, Picture::DisplayDark);
     EXPECT_EQ(hover.currentMark().frameCount, 0);
 }
+
+// ---- A page whose unit wants its own order, in two read passes ----------------
+
+namespace {
+
+enum : ControlId { kTwoScreenSaver = 1, kTwoLabel, kTwoLanguage, kTwoDark, kTwoFirmware };
+
+// The rows' order is not the read order; the language only shows what the
+// unit set, the dark mode box only the unit's state; the dark mode and the
+// screen saver are read in the page's own pass after the cycle.
+constexpr Row kTwoPassRows[] = {
+    {.id = kTwoScreenSaver, .kind = Kind::Number, .address = 2012, .readGroup = 1},
+    {.id = kTwoLabel, .kind = Kind::Text, .address = 3750, .display = Display::Text},
+    {.id = kTwoLanguage, .kind = Kind::List, .address = 2009, .showOnly = true},
+    {.id = kTwoDark, .kind = Kind::Check, .address = 2024, .readGroup = 1, .statusOnly = true},
+    {.id = kTwoFirmware, .kind = Kind::ReadOnly, .address = 2001},
+};
+constexpr uint16_t kTwoPassOrder[] = {2001, 2009, 3750, 2024, 2012};
+constexpr Description kTwoPass = {.rows = kTwoPassRows, .readOrder = kTwoPassOrder};
+static_assert(OrdersMatchRows(kTwoPass));
+
+class TwoPassPage : public CPageEngine
+{
+public:
+    using CPageEngine::CPageEngine;
+    std::vector<uint16_t> secondPass;
+
+protected:
+    int afterReads(int result, bool connected) override
+    {
+        return readGroup(1, connected && result == 0, result,
+                         [this](const Row& row) { secondPass.push_back(row.address); });
+    }
+};
+
+class TwoPassTest : public ::testing::Test
+{
+protected:
+    TwoPassTest() : unit(catalogue), page(kTwoPass, catalogue, unit, host, controls)
+    {
+        catalogue.Build();
+        for (ControlId id : {kTwoScreenSaver, kTwoLabel, kTwoFirmware})
+            controls.add(id, ControlKind::Edit, "old");
+        controls.add(kTwoLanguage, ControlKind::ComboBox).index = 0;
+        controls.add(kTwoDark, ControlKind::Button);
+        unit.registers = {{2001, 1042}, {2009, 3}, {2024, 1}, {2012, 30}, {3750, 0x4142}};
+    }
+    std::vector<std::string> logOf(char kind) const
+    {
+        std::vector<std::string> out;
+        for (const std::string& line : unit.log)
+            if (line.size() > 2 && line[0] == 'M' && line[1] == kind)
+                out.push_back(line);
+        return out;
+    }
+    static std::vector<std::string> LabelReads()
+    {
+        std::vector<std::string> out;
+        for (int k = 0; k < 12; ++k)
+            out.push_back("Mr" + std::to_string(3750 + k));
+        return out;
+    }
+
+    RegisterCatalogue catalogue;
+    FakeUnit unit;
+    FakeHost host;
+    FakeControls controls;
+    TwoPassPage page;
+};
+
+} // namespace
+
+TEST(PageOrders, APagesOwnOrderMustNameItsRowsExactly)
+{
+    constexpr uint16_t kStray[] = {2001, 2009, 3750, 2024, 2012, 999};
+    constexpr uint16_t kMissing[] = {2001, 2009, 3750, 2024};
+    constexpr uint16_t kTwice[] = {2001, 2009, 2009, 3750, 2024, 2012};
+    constexpr uint16_t kTextRegister[] = {2009, 3755};
+    constexpr uint16_t kPastTheText[] = {2009, 3762};
+    const struct
+    {
+        const char* what;
+        bool matches;
+        bool expected;
+    } kCases[] = {
+        {"the page's order", OrdersMatchRows(kTwoPass), true},
+        {"an address without a reading row", OrdersMatchRows({.rows = kTwoPassRows, .readOrder = kStray}), false},
+        {"a reading row left out", OrdersMatchRows({.rows = kTwoPassRows, .readOrder = kMissing}), false},
+        {"an address twice", OrdersMatchRows({.rows = kTwoPassRows, .readOrder = kTwice}), false},
+        {"undo: a register of a text", OrdersMatchRows({.rows = kTwoPassRows, .undoOrder = kTextRegister}), true},
+        {"undo: past the text", OrdersMatchRows({.rows = kTwoPassRows, .undoOrder = kPastTheText}), false},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(c.matches, c.expected) << c.what;
+}
+
+TEST_F(TwoPassTest, TheCycleReadsItsGroupInTheUnitsOrderAndThePageReadsTheRest)
+{
+    // Before any read only the status box is off.
+    page.disableAlwaysDisabled();
+    EXPECT_FALSE(controls[kTwoDark].enabled);
+    EXPECT_TRUE(controls[kTwoLanguage].enabled);
+
+    EXPECT_EQ(page.readCycle(), 0);
+    std::vector<std::string> expected = {"Mr2001", "Mr2009"};
+    for (const std::string& r : LabelReads())
+        expected.push_back(r);
+    expected.push_back("Mr2024");
+    expected.push_back("Mr2012");
+    EXPECT_EQ(logOf('r'), expected);
+    EXPECT_EQ(page.secondPass, (std::vector<uint16_t>{2024, 2012}));
+    EXPECT_EQ(controls[kTwoScreenSaver].text, "30");
+    EXPECT_FALSE(controls[kTwoLanguage].enabled); // show-only: off after the read
+    EXPECT_FALSE(controls[kTwoDark].enabled);
+}
+
+TEST_F(TwoPassTest, AFailureInEitherPassLeavesTheRestMarkedAsPossiblyOutOfDate)
+{
+    unit.failRead[2024] = -10;
+    EXPECT_EQ(page.readCycle(), -10);
+    EXPECT_EQ(controls[kTwoScreenSaver].state, EditState::Stale);
+    EXPECT_EQ(controls[kTwoScreenSaver].text, "old");
+    EXPECT_EQ(host.status, "Error: -10");
+
+    unit.failRead = {{2009, -11}};
+    unit.log.clear();
+    page.secondPass.clear();
+    EXPECT_EQ(page.readCycle(), -11);
+    EXPECT_TRUE(page.secondPass.empty());
+    EXPECT_EQ(logOf('r'), (std::vector<std::string>{"Mr2001", "Mr2009"}));
+    EXPECT_EQ(controls[kTwoLabel].state, EditState::Stale);
+    EXPECT_EQ(controls[kTwoDark].state, EditState::Stale);
+    EXPECT_EQ(controls[kTwoScreenSaver].state, EditState::Stale);
+}
+
+TEST_F(TwoPassTest, UndoWritesBackWhatWasReadInTheReadOrderATextRegisterByRegister)
+{
+    ASSERT_EQ(page.readCycle(), 0);
+    unit.log.clear();
+    EXPECT_EQ(page.undoCycle(), 0);
+    std::vector<std::string> expected = {"Mw2009 3", "Mw3750 16706"};
+    for (int k = 1; k < 12; ++k)
+        expected.push_back("Mw" + std::to_string(3750 + k) + " 0");
+    expected.push_back("Mw2024 1");
+    expected.push_back("Mw2012 30");
+    // The read-only firmware is not written.
+    EXPECT_EQ(logOf('w'), expected);
+}

@@ -90,7 +90,7 @@ int RunReMa(const GlobalOptions& global, const Args& args)
     return WithUnit(global, "rema", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
         const int deviceType = state.deviceType;
         CReMaEditor editor(catalogue);
-        editor.setUnit(deviceType, catalogue.Holding(Reg::Protocol).value);
+        editor.setUnit(deviceType, ProtocolOf(catalogue.Holding(Reg::Protocol).value));
         editor.setSelector(selector);
         ReMa::CPortLink link(modbus);
         if (action == "read") {

@@ -26,8 +26,8 @@ constexpr uint16_t kUnmapped = 0xFFFF;
 constexpr int kSelectorCount = 3;
 // The † categories exist from this device type on.
 constexpr int kFirstDeviceWithScenes = 2000;
-constexpr int kProtocolModbus = 0;
-constexpr int kProtocolBacnet = 1;
+using ::kProtocolBacnet;
+using ::kProtocolModbus;
 
 struct Selector
 {

@@ -171,9 +171,7 @@ void CTabFavorites::fill()
     m_sort->clear();
     m_sort->addItems({QStringLiteral("Customized Address"), QStringLiteral("Default Tavemo Address")});
     m_sort->setCurrentIndex(0);
-    const int protocol = m_editor.catalogue().Holding(Reg::Protocol).value == ReMa::kProtocolBacnet
-                             ? ReMa::kProtocolBacnet
-                             : ReMa::kProtocolModbus;
+    const int protocol = ProtocolOf(m_editor.catalogue().Holding(Reg::Protocol).value);
     m_editor.setUnit(m_connection.deviceType(), protocol);
     m_selector->clear();
     for (int i = 0; i < ReMa::kSelectorCount; ++i)

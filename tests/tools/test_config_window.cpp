@@ -331,3 +331,28 @@ TEST_F(ConfigWindow, CompareWithFileListsTheDifferencesAndWritesTheCheckedOnes)
     EXPECT_EQ(std::count(r.begin(), r.end(), "Mr2012"), 1) << "compared only";
     EXPECT_TRUE(runner->lastEndedGreen());
 }
+
+// Without a unit the file is compared with the stored values and nothing
+// can be written.
+TEST_F(ConfigWindow, CompareWithFileInDemoModeComparesWithTheStoredValuesAndWritesNothing)
+{
+    startDemoMode();
+    const std::string file = (dir.path() / "demo.csv").string();
+    const uint16_t stored = s_catalogue->Holding(2011).value;
+    std::ofstream(file) << "Orvelant 4000 Export\r\nAddr: 2011; Val: " << (stored == 60 ? 61 : 60) << "; Des: x\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    const std::size_t from = mark();
+    bool shown = false;
+    const auto compare = testsupport::WhenModal<CDlgCompare>([&](CDlgCompare* d) {
+        shown = true;
+        ASSERT_NE(d->rowOf(2011), nullptr);
+        EXPECT_EQ(d->rowOf(2011)->text(CDlgCompare::kUnitValue).toStdString(), std::to_string(stored));
+        EXPECT_FALSE(d->rowOf(2011)->flags() & Qt::ItemIsUserCheckable);
+        EXPECT_FALSE(d->writeButton()->isEnabled());
+        d->reject();
+    });
+    EXPECT_EQ(MenuAction(window, "&Compare With File...")->isEnabled(), MenuAction(window, "&Save Configuration...")->isEnabled());
+    runner->CompareWithFile();
+    EXPECT_TRUE(shown) << runner->lastMessage().toStdString();
+    EXPECT_TRUE(received(from).empty()) << "nothing goes to a unit in demo mode";
+}

@@ -13,6 +13,7 @@
 #include "tools/ui/CDlgExportCategories.h"
 #include "tools/ui/CDlgProgress.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
@@ -210,6 +211,11 @@ void CConfigFileRunner::CompareWithFile()
                 if (ConfigSources::Readable(m_catalogue, a))
                     left.set({a, m_catalogue.Holding(static_cast<uint16_t>(a)).value});
         } else {
+            // The progress box takes events while the registers are read: a
+            // page activation still pending from before (a "Connect" just
+            // done) would run in between and close the link under the job.
+            // It runs now, before the link opens.
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             CModbusConfigUnit unit = unitOnLink();
             const int link = unit.open();
             if (link < 0) {

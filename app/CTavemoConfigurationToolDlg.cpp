@@ -127,8 +127,11 @@ void CTavemoConfigurationToolDlg::createMenu()
                                      [this] { importConfiguration(); });
     m_exportAction = file->addAction(QStringLiteral("&Save Configuration..."), this,
                                      [this] { saveConfiguration(); });
+    m_compareAction = file->addAction(QStringLiteral("&Compare With File..."), this,
+                                      [this] { runFileAction(m_compareHandler); });
     m_importAction->setEnabled(false);
     m_exportAction->setEnabled(false);
+    m_compareAction->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
@@ -139,10 +142,12 @@ void CTavemoConfigurationToolDlg::createMenu()
 }
 
 void CTavemoConfigurationToolDlg::setConfigurationFileHandlers(std::function<void()> importConfiguration,
-                                                               std::function<void()> saveConfiguration)
+                                                               std::function<void()> saveConfiguration,
+                                                               std::function<void()> compareWithFile)
 {
     m_importHandler = std::move(importConfiguration);
     m_exportHandler = std::move(saveConfiguration);
+    m_compareHandler = std::move(compareWithFile);
     updateFileActions();
 }
 
@@ -158,6 +163,7 @@ void CTavemoConfigurationToolDlg::updateFileActions()
     const bool allowed = unitActionsAllowed();
     m_importAction->setEnabled(bool(m_importHandler) && allowed);
     m_exportAction->setEnabled(bool(m_exportHandler) && allowed);
+    m_compareAction->setEnabled(bool(m_compareHandler) && allowed);
 }
 
 QString CTavemoConfigurationToolDlg::WindowSettingsFile()
@@ -283,7 +289,8 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
         };
     };
     setConfigurationFileHandlers(unlessBusy(&CConfigFileRunner::ImportConfiguration),
-                                 unlessBusy(&CConfigFileRunner::ExportConfiguration));
+                                 unlessBusy(&CConfigFileRunner::ExportConfiguration),
+                                 unlessBusy(&CConfigFileRunner::CompareWithFile));
     const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs, &m_testLog};
     for (const PageEntry& entry : PageRegistry::Entries()) {
         if (entry.id == PageId::Interface)

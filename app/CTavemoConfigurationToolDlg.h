@@ -139,7 +139,8 @@ public:
     // The export and import of the configuration ("File" menu); the items
     // stay disabled until they are set.
     void setConfigurationFileHandlers(std::function<void()> importConfiguration,
-                                      std::function<void()> saveConfiguration);
+                                      std::function<void()> saveConfiguration,
+                                      std::function<void()> compareWithFile = {});
 
     // The demo banner's "Leave Demo Mode": back to no unit, the COM-Interface page.
     void LeaveDemoMode();
@@ -242,7 +243,9 @@ private:
     QTimer m_tabTimer;
     QAction* m_importAction = nullptr;
     QAction* m_exportAction = nullptr;
+    QAction* m_compareAction = nullptr;
     std::function<void()> m_importHandler;
     std::function<void()> m_exportHandler;
+    std::function<void()> m_compareHandler;
     std::unique_ptr<CConfigFileRunner> m_configFiles;
 };

@@ -296,6 +296,7 @@ void CSimUnit::handleLine(const std::string& raw)
     // A unit unplugged mid-session: the adapter stops answering for good.
     if (m_options.silentAfter > 0 && ++m_commands > m_options.silentAfter)
         return;
+    m_commandBytes = raw.size();
     std::string reply = execute(line);
     if (!reply.empty() && !m_options.silent)
         queueReply(std::move(reply));
@@ -306,7 +307,11 @@ void CSimUnit::queueReply(std::string line)
     ++m_replies;
     if (m_options.wrongEchoEvery > 0 && m_replies % m_options.wrongEchoEvery == 0)
         line = WithWrongNumber(line);
-    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(m_options.replyDelayMs);
+    Clock::time_point due = Clock::now() + std::chrono::milliseconds(m_options.replyDelayMs);
+    // On a real line the command and the reply take their bytes' time.
+    if (m_options.baud > 0)
+        due += std::chrono::microseconds(static_cast<long long>(m_commandBytes + line.size() + 2) * 10 * 1000000 /
+                                         m_options.baud);
     if (m_options.junk)
         m_out.push_back({due, std::string(kJunkLine) + "\r\n"});
     m_out.push_back({due, line + "\r\n"});

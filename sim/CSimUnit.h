@@ -63,6 +63,7 @@ struct SimOptions
     bool junk = false;      // a junk line before each reply
     int wrongEchoEvery = 0; // every n-th reply echoes another number (0 = never)
     int replyDelayMs = 0;   // pause before each reply
+    int baud = 0;           // register traffic at this wire speed (command and reply bytes, 10 bits each); 0 = as fast as the pty goes
     std::vector<uint16_t> failReads; // holding registers whose reads are refused
     std::vector<uint16_t> failWrites; // holding registers whose writes are refused
     int remaBadChunk = 0;            // this chunk (from 1) of a ReMa table read gets a wrong checksum
@@ -179,6 +180,7 @@ private:
     std::deque<Pending> m_out;
     Clock::time_point m_silentUntil{};
     long m_replies = 0;
+    std::size_t m_commandBytes = 0; // the last command line as received, for the wire-speed emulation
     FrameHandler m_frameHandler;
     std::FILE* m_transcript = nullptr;
 };

@@ -74,6 +74,7 @@ void PrintUsage(std::FILE* out)
         "  --junk                a junk line before each reply\n"
         "  --wrong-echo N        every N-th reply names another register\n"
         "  --delay MS            pause before each reply\n"
+        "  --baud BAUD           register commands and replies take their time at this wire speed (115200 for a real line)\n"
         "  --fail-read ADDR      reads of holding ADDR are refused (repeatable)\n"
         "  --fail-write ADDR     writes of holding ADDR are refused (repeatable)\n"
         "  --rema-bad-chunk N    the N-th chunk (from 1) of a ReMa table read has a wrong checksum\n"
@@ -136,6 +137,7 @@ int main(int argc, char** argv)
                    {"--rema-refuse-line", &options.remaRefuseLine, 1, 100},
                    {"--rema-count-fault", &options.remaCountFault, 1, 2},
                    {"--delay", &options.replyDelayMs, 0, 600000},
+                   {"--baud", &options.baud, 0, 10000000},
                    {"--silent-after", &options.silentAfter, 1, 100000000}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -7,14 +7,18 @@
 #include "tests/support/PortHolder.h"
 #include "tests/support/TempDir.h"
 #include "tools/ui/CConfigFileRunner.h"
+#include "tools/ui/CDlgCompare.h"
 #include "tools/ui/CDlgExportCategories.h"
 #include "tools/ui/CDlgProgress.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <fstream>
 
@@ -246,4 +250,109 @@ TEST_F(ConfigWindow, TheImportsCancelStopsAfterTheRegisterUnderWay)
     EXPECT_NE(message.indexOf("Cancelled: the rest of the file was not written."), -1) << message.toStdString();
     EXPECT_LT(writes(from).size(), 10u);
     EXPECT_FALSE(runner->lastEndedGreen());
+}
+
+// "File" > "Compare With File...": the three registers that differ are
+// listed in the pages' form; two of them checked are written, read back and
+// stored after the question; the third is left as it is.
+TEST_F(ConfigWindow, CompareWithFileListsTheDifferencesAndWritesTheCheckedOnes)
+{
+    const std::string file = (dir.path() / "template.csv").string();
+    std::ofstream(file) << "Orvelant 4000 Export\r\nAddr: 2009; Val: 1; Des: Language\r\n"
+                           "Addr: 2011; Val: 60; Des: x\r\nAddr: 2012; Val: 45; Des: x\r\n"
+                           "Addr: 3603; Val: 195; Des: x\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    const std::size_t from = mark();
+    bool shown = false;
+    const auto compare = testsupport::WhenModal<CDlgCompare>([&](CDlgCompare* d) {
+        shown = true;
+        EXPECT_EQ(d->windowTitle(), "Compare With File");
+        QTreeWidget* list = d->list();
+        EXPECT_EQ(d->rowOf(2009)->isHidden(), true) << "equal registers stay out of the way";
+        d->showEqualBox()->setChecked(true);
+        EXPECT_FALSE(d->rowOf(2009)->isHidden());
+        d->showEqualBox()->setChecked(false);
+        struct Row
+        {
+            uint32_t address;
+            const char* category;
+            const char* unit;
+            const char* file;
+        } rows[] = {{2011, "Common", "0", "60"}, {2012, "Common", "20", "45"},
+                    {3603, "Room Climate", "21.0 \u00b0C", "19.5 \u00b0C"}};
+        for (const Row& r : rows) {
+            QTreeWidgetItem* item = d->rowOf(r.address);
+            ASSERT_NE(item, nullptr);
+            EXPECT_FALSE(item->isHidden());
+            EXPECT_EQ(item->parent()->text(0).toStdString(), r.category);
+            EXPECT_EQ(item->text(CDlgCompare::kUnitValue).toStdString(), r.unit);
+            EXPECT_EQ(item->text(CDlgCompare::kFileValue).toStdString(), r.file);
+            EXPECT_EQ(item->checkState(0), Qt::Checked) << "all checked when it opens";
+        }
+        // Every cell is read out through the accessibility interface.
+        QStringList names;
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list);
+        for (int i = 0; table && i < table->childCount(); ++i)
+            if (QAccessibleInterface* cell = table->child(i))
+                names << cell->text(QAccessible::Name);
+        EXPECT_TRUE(names.contains("19.5 \u00b0C")) << names.join("|").toStdString();
+        EXPECT_TRUE(names.contains("Setpoint Temp After Reboot")) << names.join("|").toStdString();
+
+        if (const char* shot = std::getenv("TAVEMO_COMPARE_SCREENSHOT"))
+            d->grab().save(QString::fromLocal8Bit(shot));
+        // The third stays as it is: its box unchecked with the keyboard.
+        list->setFocus();
+        list->setCurrentItem(d->rowOf(2012));
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(d->rowOf(2012)->checkState(0), Qt::Unchecked);
+        bool asked = false;
+        const auto save = testsupport::WhenModal<QMessageBox>([&asked](QMessageBox* box) {
+            asked = true;
+            EXPECT_NE(box->text().indexOf("Save To NVRAM"), -1);
+            box->button(QMessageBox::Yes)->click();
+        });
+        d->writeButton()->click();
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(d->rowOf(2011)->text(CDlgCompare::kNote), "written");
+        EXPECT_EQ(d->rowOf(3603)->text(CDlgCompare::kUnitValue), "19.5 \u00b0C");
+        EXPECT_EQ(d->rowOf(2012)->text(CDlgCompare::kNote), "");
+        EXPECT_NE(d->resultLine()->text().indexOf("Written: 2, verified: 2."), -1)
+            << d->resultLine()->text().toStdString();
+        EXPECT_NE(d->resultLine()->text().indexOf("Save To NVRAM done."), -1);
+        if (const char* shot = std::getenv("TAVEMO_COMPARE_SCREENSHOT"))
+            d->grab().save(QString::fromLocal8Bit(shot).replace(".png", "-written.png"));
+        d->reject();
+    });
+    MenuAction(window, "&Compare With File...")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(writes(from), (std::vector<std::string>{"Mw2011 60", "Mw3603 195", "Mw2013 1"}));
+    const std::vector<std::string> r = reads(from);
+    EXPECT_EQ(std::count(r.begin(), r.end(), "Mr2011"), 2) << "compared, then read back";
+    EXPECT_EQ(std::count(r.begin(), r.end(), "Mr2012"), 1) << "compared only";
+    EXPECT_TRUE(runner->lastEndedGreen());
+}
+
+// Without a unit the file is compared with the stored values and nothing
+// can be written.
+TEST_F(ConfigWindow, CompareWithFileInDemoModeComparesWithTheStoredValuesAndWritesNothing)
+{
+    startDemoMode();
+    const std::string file = (dir.path() / "demo.csv").string();
+    const uint16_t stored = s_catalogue->Holding(2011).value;
+    std::ofstream(file) << "Orvelant 4000 Export\r\nAddr: 2011; Val: " << (stored == 60 ? 61 : 60) << "; Des: x\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    const std::size_t from = mark();
+    bool shown = false;
+    const auto compare = testsupport::WhenModal<CDlgCompare>([&](CDlgCompare* d) {
+        shown = true;
+        ASSERT_NE(d->rowOf(2011), nullptr);
+        EXPECT_EQ(d->rowOf(2011)->text(CDlgCompare::kUnitValue).toStdString(), std::to_string(stored));
+        EXPECT_FALSE(d->rowOf(2011)->flags() & Qt::ItemIsUserCheckable);
+        EXPECT_FALSE(d->writeButton()->isEnabled());
+        d->reject();
+    });
+    EXPECT_EQ(MenuAction(window, "&Compare With File...")->isEnabled(), MenuAction(window, "&Save Configuration...")->isEnabled());
+    runner->CompareWithFile();
+    EXPECT_TRUE(shown) << runner->lastMessage().toStdString();
+    EXPECT_TRUE(received(from).empty()) << "nothing goes to a unit in demo mode";
 }

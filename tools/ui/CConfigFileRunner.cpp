@@ -3,13 +3,20 @@
 #include "diag/Result.h"
 #include "link/CConnection.h"
 #include "pages/core/IMainWindow.h"
+#include "model/RegisterCatalogue.h"
+#include "tools/config/CConfigChangesImport.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/CModbusConfigUnit.h"
-#include "tools/ui/CDlgProgress.h"
+#include "tools/config/ConfigCompare.h"
+#include "tools/config/ConfigSource.h"
+#include "tools/ui/CDlgCompare.h"
 #include "tools/ui/CDlgExportCategories.h"
+#include "tools/ui/CDlgProgress.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -159,4 +166,147 @@ void CConfigFileRunner::ImportConfiguration()
     const ImportReport report = job.run(choice.path, format);
     showEnd(progress, QStringLiteral("Import from File"), QString::fromStdString(CConfigImport::Summary(report)),
             report.allOk());
+}
+
+void CConfigFileRunner::CompareWithFile()
+{
+    if (m_running)
+        return;
+    const QString title = QStringLiteral("Compare With File");
+    ConfigSource file, left;
+    bool demo = false;
+    std::string path;
+    {
+        DisabledWindow disabled(m_mainWindow, m_running);
+        const FileChoice choice = m_chooser ? m_chooser(false) : chooseWithDialog(false);
+        if (choice.path.empty())
+            return;
+        path = choice.path;
+        const ConfigFile::Format format = ConfigFile::ImportFormat(choice.path, choice.filter);
+        if (format == ConfigFile::Format::None)
+            return;
+        CDlgProgress progress(title, m_window);
+        progress.setObjectName(QStringLiteral("CompareProgress"));
+        progress.centreOver(m_window);
+        progress.show();
+        std::vector<uint8_t> bytes;
+        if (!ConfigFile::ReadWholeFile(choice.path, bytes)) {
+            progress.markFailed();
+            showEnd(progress, title, QStringLiteral("The file cannot be opened."), false);
+            return;
+        }
+        file = ConfigSources::FromFile(bytes, format, choice.path);
+        if (file.result == Result::NotAnExportFile) {
+            progress.markFailed();
+            showEnd(progress, title,
+                    QStringLiteral("This is not an export file: it does not start with \"Orvelant 4000 Export\"."),
+                    false);
+            return;
+        }
+        demo = m_connection.state().inDemoMode();
+        if (demo) {
+            // No unit: the stored values stand in for it.
+            left.label = "stored";
+            for (uint32_t a : file.addresses())
+                if (ConfigSources::Readable(m_catalogue, a))
+                    left.set({a, m_catalogue.Holding(static_cast<uint16_t>(a)).value});
+        } else {
+            // The progress box takes events while the registers are read: a
+            // page activation still pending from before (a "Connect" just
+            // done) would run in between and close the link under the job.
+            // It runs now, before the link opens.
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            CModbusConfigUnit unit = unitOnLink();
+            const int link = unit.open();
+            if (link < 0) {
+                progress.markFailed();
+                showEnd(progress, title,
+                        QStringLiteral("The unit could not be reached: %1.\r\nNothing was compared.")
+                            .arg(QString::fromStdString(ResultText(link))),
+                        false);
+                return;
+            }
+            left = ConfigSources::FromUnit(unit, m_catalogue, file.addresses(), m_pacing, progress);
+            unit.close();
+            if (left.result == Result::LinkLost) {
+                progress.markFailed();
+                showEnd(progress, title,
+                        QString::fromStdString("Link lost: " + std::string(left.portGone
+                                                                          ? "the port is gone (the adapter was "
+                                                                            "unplugged or hung up)"
+                                                                          : "the unit stopped answering") +
+                                               ".\r\nNothing was compared."),
+                        false);
+                return;
+            }
+        }
+        progress.finish(left.result == Result::Ok);
+        progress.close();
+    }
+
+    const ConfigComparison comparison = ConfigCompare::Compare(m_catalogue, left, file);
+    QString note = demo ? QStringLiteral("Demo mode: the stored values compared with %1; nothing is written.")
+                        : QStringLiteral("The unit compared with %1.");
+    note = note.arg(QString::fromStdString(path));
+    if (comparison.notRead > 0)
+        note += QStringLiteral(" %1 registers could not be read from the unit.").arg(comparison.notRead);
+    CDlgCompare dialog(comparison, !demo, note, m_window);
+    dialog.setWriteHandler(
+        [this, &dialog](const std::vector<ConfigFile::Value>& values) { writeChecked(values, dialog); });
+    m_lastMessage.clear();
+    dialog.exec();
+}
+
+void CConfigFileRunner::writeChecked(const std::vector<ConfigFile::Value>& values, CDlgCompare& dialog)
+{
+    const QString title = QStringLiteral("Write Checked");
+    ChangesReport report;
+    {
+        DisabledWindow disabled(m_mainWindow, m_running);
+        CDlgProgress progress(title, &dialog);
+        progress.setObjectName(QStringLiteral("WriteCheckedProgress"));
+        progress.centreOver(&dialog);
+        progress.show();
+        CModbusConfigUnit unit = unitOnLink();
+        const int link = unit.open();
+        if (link < 0) {
+            progress.markFailed();
+            progress.finish();
+            progress.close();
+            const QString text = QStringLiteral("The unit could not be reached: %1. Nothing was written.")
+                                     .arg(QString::fromStdString(ResultText(link)));
+            dialog.setResultText(text);
+            m_lastMessage = text;
+            return;
+        }
+        CConfigChangesImport::WriteAndVerify(unit, m_catalogue, m_pacing, values, report);
+        unit.close();
+        progress.finish(report.failures.empty() && !report.linkLost);
+        progress.close();
+    }
+    dialog.showWriteResult(report);
+    m_lastGreen = report.failures.empty() && !report.linkLost;
+    m_lastMessage = dialog.resultLine()->text();
+    if (report.written == 0 || report.linkLost)
+        return;
+    // Written values last until the unit restarts; storing them is a
+    // separate, deliberate step.
+    const auto answer = QMessageBox::question(
+        &dialog, QStringLiteral("Save To NVRAM"),
+        QStringLiteral("%1 registers were written. Store them in the unit (\"Save To NVRAM\")?").arg(report.written));
+    if (answer != QMessageBox::Yes)
+        return;
+    CModbusConfigUnit unit = unitOnLink();
+    int saved = unit.open();
+    if (saved >= 0) {
+        saved = unit.writeHolding(Reg::SaveToNvram, 1);
+        unit.close();
+    }
+    const QString text = saved == Result::Ok ? QStringLiteral("Save To NVRAM done.")
+                                             : QStringLiteral("Save To NVRAM failed: error %1 (%2).")
+                                                   .arg(saved)
+                                                   .arg(QString::fromStdString(ResultText(saved)));
+    dialog.setResultText(dialog.resultLine()->text() + QStringLiteral(" ") + text);
+    m_lastGreen = m_lastGreen && saved == Result::Ok;
+    m_lastMessage = dialog.resultLine()->text();
 }

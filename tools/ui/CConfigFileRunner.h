@@ -14,6 +14,10 @@
 // message box, which also keeps the final state on screen; otherwise the
 // progress box stays kEndPauseMs before it closes.
 //
+// "File" > "Compare With File..." (CompareWithFile) reads the registers a
+// file names from the unit and shows the differences; the user writes the
+// checked ones from the dialog.
+//
 // Thread rules: user-interface thread only.
 #pragma once
 
@@ -50,6 +54,12 @@ public:
 
     void ExportConfiguration();
     void ImportConfiguration();
+    // "File" > "Compare With File...": the file's registers read from the
+    // unit with the progress box, then the comparison dialog (CDlgCompare);
+    // its "Write Checked" writes and verifies through the unit session and
+    // then asks whether to "Save To NVRAM". In demo mode the comparison is
+    // against the stored values and nothing is written.
+    void CompareWithFile();
 
     // The platform's file dialogs unless replaced (tests).
     void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
@@ -66,6 +76,7 @@ private:
     // The unit behind the connection; the job opens and closes its link.
     class CModbusConfigUnit unitOnLink();
     void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
+    void writeChecked(const std::vector<ConfigFile::Value>& values, class CDlgCompare& dialog);
 
     QWidget* m_window;
     IMainWindow& m_mainWindow;

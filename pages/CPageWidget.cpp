@@ -29,6 +29,16 @@ CPageWidget::CPageWidget(const PageContext& context)
 {
 }
 
+CPageWidget::CPageWidget(const PageContext& context, CPageEngine::Factory logic) : CPageWidget(context)
+{
+    m_ownEngine = logic(*m_catalogue, *m_unit, *m_host, m_controls);
+    const Page::Description& page = m_ownEngine->description();
+    QSize picture;
+    if (page.defaultPicture != Page::Picture::None)
+        picture = page.frame == Page::PictureFrame::Reduced ? kPictureSize * 4 / 5 : kPictureSize;
+    attach(*m_ownEngine, picture);
+}
+
 CPageWidget::~CPageWidget() = default;
 
 void CPageWidget::build(std::span<const Page::Row> rows, QSize pictureSize)
@@ -192,7 +202,13 @@ void CPageWidget::clearPage()
 void CPageWidget::controlChanged(Page::ControlId id)
 {
     if (m_engine)
-        m_engine->writeOnChange(id);
+        m_engine->controlChanged(id);
+}
+
+void CPageWidget::buttonClicked(Page::ControlId id)
+{
+    if (m_engine)
+        m_engine->buttonClicked(id);
 }
 
 void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)

@@ -87,6 +87,8 @@ constexpr Description kPage = {
     .defaultPicture = Picture::UnitLight,
     .statusForTypeZero = true,
     .alwaysDisabled = kStatusControls,
+    // Two channels side by side: the picture gives way.
+    .frame = Page::PictureFrame::Reduced,
 };
 
 } // namespace
@@ -101,3 +103,13 @@ const Description& CLightLogic::PageDescription()
     return kPage;
 }
 
+
+int CLightLogic::buttonClicked(Page::ControlId button)
+{
+    using namespace LightId;
+    switch (button) {
+    case KeyClear1: return writeThenRead(KeyClear1, KeyStatus1);
+    case KeyClear2: return writeThenRead(KeyClear2, KeyStatus2);
+    default: return 0;
+    }
+}

@@ -313,6 +313,10 @@ constexpr Row SaveToNvramButton(uint16_t hovered = 0)
                .action = ButtonAction::SaveToNvram, .address = hovered};
 }
 
+// The size of a page's picture frame: the full 4:3 frame, or a smaller
+// one in the same 4:3 where two channels side by side need the room.
+enum class PictureFrame : uint8_t { Full, Reduced };
+
 // The whole description of a page or dialog.
 struct Description
 {
@@ -329,6 +333,8 @@ struct Description
     // Controls that only show the unit's state: disabled when the page is
     // attached and again after every read.
     std::span<const ControlId> alwaysDisabled = {};
+    // The page's picture frame (a page without a default picture has none).
+    PictureFrame frame = PictureFrame::Full;
 };
 
 } // namespace Page

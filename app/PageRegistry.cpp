@@ -20,29 +20,31 @@
 
 namespace {
 
-template <class Page> QWidget* Make(const PageContext& context)
+template <class Page> QWidget* Make(const PageContext& context, QWidget* parent)
 {
-    return new Page(context);
+    auto* page = new Page(context);
+    page->setParent(parent);
+    return page;
 }
 
 // The register tools' pages take the context's parts one by one (their
 // layer does not know the configuration pages' context).
-QWidget* MakeFavorites(const PageContext& context)
+QWidget* MakeFavorites(const PageContext& context, QWidget* parent)
 {
-    return new CTabFavorites(*context.host, *context.connection, *context.catalogue, context.parent);
+    return new CTabFavorites(*context.host, *context.connection, *context.catalogue, parent);
 }
 
 // The test pages sit outside the configuration pages' layer and take the
 // context's parts one by one.
-template <class Page> QWidget* MakeTestPage(const PageContext& context)
+template <class Page> QWidget* MakeTestPage(const PageContext& context, QWidget* parent)
 {
-    return new Page(*context.host, *context.connection, context.testLog, context.parent);
+    return new Page(*context.host, *context.connection, context.testLog, parent);
 }
 
 // The FW-Update page belongs to the update subsystem, which knows no page context.
-QWidget* MakeUpdate(const PageContext& context)
+QWidget* MakeUpdate(const PageContext& context, QWidget* parent)
 {
-    return new CTabUpdate(context.host, context.connection, context.parent);
+    return new CTabUpdate(context.host, context.connection, parent);
 }
 
 // At start-up the Controller tab comes last; for a device type it follows
@@ -122,14 +124,14 @@ std::vector<PageId> TabOrder(bool startup, int deviceType, int protocol)
     return order;
 }
 
-QWidget* Create(PageId id, const PageContext& context)
+QWidget* Create(PageId id, const PageContext& context, QWidget* parent)
 {
     const PageEntry& page = Of(id);
     if (page.logic)
-        return new CPageWidget(context, page.logic);
+        return new CPageWidget(context, page.logic, parent);
     if (page.create)
-        return page.create(context);
-    return new CTabPlaceholder(QString::fromLatin1(page.caption), context.parent);
+        return page.create(context, parent);
+    return new CTabPlaceholder(QString::fromLatin1(page.caption), parent);
 }
 
 } // namespace PageRegistry

@@ -6,14 +6,15 @@
 // nowhere else: a page of plain fields is its rows (a Page::Description)
 // and one row here.
 //
-// The COM-Interface page is the window's own (it holds the connection that
-// every other page reaches the unit through), so its row has no factory; a
-// page that is not built yet shows as a placeholder with its caption.
+// The COM-Interface page is the window's own (it drives the window's
+// connection that every other page reaches the unit through), so its row
+// has no factory; a page that is not built yet shows as a placeholder with
+// its caption.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/PageContext.h"
+#include "pages/core/PageContext.h"
 #include "pages/core/CPageEngine.h"
 
 #include <span>
@@ -51,7 +52,7 @@ struct PageEntry
     CPageEngine::Factory logic = nullptr;
     // A page with a Qt side of its own. Neither: the window's own page, or
     // a placeholder.
-    QWidget* (*create)(const PageContext& context) = nullptr;
+    QWidget* (*create)(const PageContext& context, QWidget* parent) = nullptr;
     // Selecting the tab reads the unit; the busy overlay covers it.
     bool readsOnActivation = false;
     // Shown for device types from this on.
@@ -73,7 +74,7 @@ const PageEntry& Of(PageId id);
 std::vector<PageId> TabOrder(bool startup, int deviceType, int protocol);
 
 // Makes the page of a row (a placeholder when the page is not built yet);
-// never the COM-Interface page.
-QWidget* Create(PageId id, const PageContext& context);
+// never the COM-Interface page. parent: the tab control.
+QWidget* Create(PageId id, const PageContext& context, QWidget* parent);
 
 } // namespace PageRegistry

@@ -53,10 +53,10 @@ public:
     // The picture frame of a page: 4:3 like the unit's display.
     static constexpr QSize kPictureSize{400, 300};
 
-    explicit CPageWidget(const PageContext& context);
+    explicit CPageWidget(const PageContext& context, QWidget* parent = nullptr);
     // The whole page from its logic: the picture frame as its description
     // says, none where it names no default picture.
-    CPageWidget(const PageContext& context, CPageEngine::Factory logic);
+    CPageWidget(const PageContext& context, CPageEngine::Factory logic, QWidget* parent = nullptr);
     ~CPageWidget() override;
 
     CControlSet& controls() { return m_controls; }

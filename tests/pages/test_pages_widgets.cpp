@@ -8,7 +8,7 @@
 #include "model/RegisterCatalogue.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
-#include "pages/PageContext.h"
+#include "pages/core/PageContext.h"
 #include "pages/core/PageText.h"
 #include "tests/support/QtApp.h"
 

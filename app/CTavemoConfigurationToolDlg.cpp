@@ -47,7 +47,7 @@ const QColor kHoverTabColour(0x00, 0x00, 0x00);
 
 CTavemoConfigurationToolDlg::CTavemoConfigurationToolDlg(RegisterCatalogue& catalogue, CModbus& modbus,
                                                          QWidget* parent)
-    : QMainWindow(parent), m_catalogue(catalogue), m_modbus(modbus)
+    : QMainWindow(parent), m_catalogue(catalogue), m_modbus(modbus), m_connection(modbus, catalogue, *this)
 {
     setWindowTitle(QStringLiteral("Tavemo-ConfigurationTool"));
     setWindowIcon(TabImages::WindowIcon());
@@ -153,7 +153,7 @@ void CTavemoConfigurationToolDlg::setConfigurationFileHandlers(std::function<voi
 
 bool CTavemoConfigurationToolDlg::unitActionsAllowed() const
 {
-    return m_comInterface && m_comInterface->connection().mayActOnUnit();
+    return m_comInterface && m_connection.mayActOnUnit();
 }
 
 void CTavemoConfigurationToolDlg::updateFileActions()
@@ -270,9 +270,9 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     SetStatusText(QStringLiteral("Please wait til interfaces are initialized!"));
     m_tabs->hide();
 
-    m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
+    m_comInterface = new CTabInterface(*this, m_catalogue, m_connection, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
-    m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_comInterface->connection(), m_catalogue);
+    m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_connection, m_catalogue);
     // The export and import need the port a firmware download holds: not
     // while one runs (they would fall back on the catalogue unnoticed).
     const auto unlessBusy = [this](void (CConfigFileRunner::*run)()) {
@@ -291,11 +291,11 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     setConfigurationFileHandlers(unlessBusy(&CConfigFileRunner::ImportConfiguration),
                                  unlessBusy(&CConfigFileRunner::ExportConfiguration),
                                  unlessBusy(&CConfigFileRunner::CompareWithFile));
-    const PageContext context{this, &m_comInterface->connection(), &m_catalogue, m_tabs, &m_testLog};
+    const PageContext context{this, &m_connection, &m_catalogue, &m_testLog};
     for (const PageEntry& entry : PageRegistry::Entries()) {
         if (entry.id == PageId::Interface)
             continue;
-        QWidget* created = PageRegistry::Create(entry.id, context);
+        QWidget* created = PageRegistry::Create(entry.id, context, m_tabs);
         created->hide();
         m_pages[static_cast<std::size_t>(entry.id)] = created;
     }
@@ -471,10 +471,10 @@ void CTavemoConfigurationToolDlg::updateUnitCaption()
         title += QStringLiteral(" - Demo: ") + name;
         m_demoText->setText(QStringLiteral("Demo mode: %1. No unit is connected; nothing is read or written.")
                                 .arg(name));
-    } else if (type >= 0 && m_comInterface && m_comInterface->connection().pinAccepted()) {
+    } else if (type >= 0 && m_comInterface && m_connection.pinAccepted()) {
         // The port bound at "Connect", not what the list shows now.
         const QString port =
-            QString::fromStdString(m_comInterface->connection().portName()).section(QLatin1Char('/'), -1);
+            QString::fromStdString(m_connection.portName()).section(QLatin1Char('/'), -1);
         title += QStringLiteral(" - %1 on %2, bus address %3")
                      .arg(name, port)
                      .arg(m_catalogue.Holding(Reg::BusAddress).value);
@@ -651,7 +651,7 @@ void CTavemoConfigurationToolDlg::pause(int ms)
 void CTavemoConfigurationToolDlg::SaveToNvram()
 {
     if (m_comInterface)
-        m_comInterface->connection().saveToNvram();
+        m_connection.saveToNvram();
 }
 
 int CTavemoConfigurationToolDlg::checkReady()
@@ -680,4 +680,34 @@ void CTavemoConfigurationToolDlg::OnDebugWindow()
 void CTavemoConfigurationToolDlg::OnOpenTestLog()
 {
     TestLogViewer::Open(&m_testLog, *this);
+}
+
+int CTavemoConfigurationToolDlg::getPortSettings(PortSettings& settings)
+{
+    return m_comInterface ? m_comInterface->getPortSettings(settings) : Result::NoLink;
+}
+
+bool CTavemoConfigurationToolDlg::askPin(std::string& text, bool& remember)
+{
+    return m_comInterface && m_comInterface->askPin(text, remember);
+}
+
+void CTavemoConfigurationToolDlg::showDevice(const std::string& name)
+{
+    if (m_comInterface)
+        m_comInterface->showDevice(name);
+}
+
+void CTavemoConfigurationToolDlg::waitMs(int ms)
+{
+    if (m_comInterface)
+        m_comInterface->waitMs(ms);
+}
+
+void CTavemoConfigurationToolDlg::returnToFirstTab()
+{
+    if (tabCount() > 0) {
+        selectTab(0);
+        activatePage(0);
+    }
 }

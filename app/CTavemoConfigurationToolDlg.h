@@ -32,6 +32,8 @@
 #pragma once
 
 #include "app/PageRegistry.h"
+#include "link/CConnection.h"
+#include "link/IConnectionHost.h"
 #include "pages/core/IMainWindow.h"
 #include "tools/bustest/CTestLog.h"
 
@@ -56,7 +58,7 @@ class QFrame;
 class QLabel;
 class RegisterCatalogue;
 
-class CTavemoConfigurationToolDlg : public QMainWindow, public IMainWindow
+class CTavemoConfigurationToolDlg : public QMainWindow, public IMainWindow, private IConnectionHost
 {
     Q_OBJECT
 public:
@@ -115,6 +117,16 @@ public:
     // "Error: No device connected or PIN wrong.".
     int checkReady();
 
+    // IConnectionHost: the status line and the tabs are the window's (the
+    // IMainWindow functions below); the port settings, the PIN prompt, the
+    // device shown and the wait while the unit restarts are the
+    // COM-Interface page's.
+    int getPortSettings(PortSettings& settings) override;
+    bool askPin(std::string& text, bool& remember) override;
+    void showDevice(const std::string& name) override;
+    void waitMs(int ms) override;
+    void returnToFirstTab() override;
+
     // IMainWindow
     void setStatusText(const std::string& text) override { SetStatusText(QString::fromStdString(text)); }
     void setStatus(const std::string& text, int code) override { SetStatusText(QString::fromStdString(text), code); }
@@ -164,6 +176,8 @@ public:
 
     CXTabCtrl* tabs() const { return m_tabs; }
     CTabInterface* comInterface() const { return m_comInterface; }
+    // The connection to the unit, which every page reaches the unit through.
+    CConnection& connection() { return m_connection; }
     QWidget* page(PageId id) const { return m_pages[static_cast<std::size_t>(id)]; }
     CStatusLine* statusLine() const { return m_status; }
     CStatusLine* registerInfoLine() const { return m_info; }
@@ -215,6 +229,9 @@ private:
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;
     CTestLog m_testLog; // before the pages, which write into it
+    // The window's, not a page's: the COM-Interface page drives it from its
+    // buttons, every other page reaches the unit through it.
+    CConnection m_connection;
 
     QString m_statusText;
     std::optional<int> m_statusCode;

@@ -2,14 +2,15 @@
 
 #include "app/CTabPlaceholder.h"
 #include "pages/CTabCommon.h"
+#include "pages/CPageWidget.h"
 #include "pages/CTabController.h"
 #include "pages/CTabRoomClimate.h"
-#include "pages/CTabInputs.h"
-#include "pages/CTabLight.h"
 #include "pages/CTabSensors.h"
-#include "pages/CTabSunProtect.h"
-#include "pages/CTabTiles.h"
 #include "pages/CTabTimeProgram.h"
+#include "pages/core/CInputsLogic.h"
+#include "pages/core/CLightLogic.h"
+#include "pages/core/CSunProtectLogic.h"
+#include "pages/core/CTilesLogic.h"
 #include "tools/ui/CTabFavorites.h"
 #include "tools/ui/CTabBACNet.h"
 #include "tools/ui/CTabModbus.h"
@@ -19,29 +20,31 @@
 
 namespace {
 
-template <class Page> QWidget* Make(const PageContext& context)
+template <class Page> QWidget* Make(const PageContext& context, QWidget* parent)
 {
-    return new Page(context);
+    auto* page = new Page(context);
+    page->setParent(parent);
+    return page;
 }
 
 // The register tools' pages take the context's parts one by one (their
 // layer does not know the configuration pages' context).
-QWidget* MakeFavorites(const PageContext& context)
+QWidget* MakeFavorites(const PageContext& context, QWidget* parent)
 {
-    return new CTabFavorites(*context.host, *context.connection, *context.catalogue, context.parent);
+    return new CTabFavorites(*context.host, *context.connection, *context.catalogue, parent);
 }
 
 // The test pages sit outside the configuration pages' layer and take the
 // context's parts one by one.
-template <class Page> QWidget* MakeTestPage(const PageContext& context)
+template <class Page> QWidget* MakeTestPage(const PageContext& context, QWidget* parent)
 {
-    return new Page(*context.host, *context.connection, context.testLog, context.parent);
+    return new Page(*context.host, *context.connection, context.testLog, parent);
 }
 
 // The FW-Update page belongs to the update subsystem, which knows no page context.
-QWidget* MakeUpdate(const PageContext& context)
+QWidget* MakeUpdate(const PageContext& context, QWidget* parent)
 {
-    return new CTabUpdate(context.host, context.connection, context.parent);
+    return new CTabUpdate(context.host, context.connection, parent);
 }
 
 // At start-up the Controller tab comes last; for a device type it follows
@@ -61,17 +64,17 @@ constexpr PageEntry kPages[] = {
      .startupPlace = 4, .unitPlace = 4},
     {.id = PageId::RoomClimate, .caption = "Room Climate", .image = 5, .create = Make<CTabRoomClimate>,
      .readsOnActivation = true, .startupPlace = 5, .unitPlace = 5},
-    {.id = PageId::Inputs, .caption = "Inputs", .image = 6, .create = Make<CTabInputs>, .readsOnActivation = true,
-     .startupPlace = 6, .unitPlace = 6},
-    {.id = PageId::SunProtect, .caption = "Sun Protect", .image = 7, .create = Make<CTabSunProtect>,
+    {.id = PageId::Inputs, .caption = "Inputs", .image = 6, .logic = CPageEngine::Make<CInputsLogic>,
+     .readsOnActivation = true, .startupPlace = 6, .unitPlace = 6},
+    {.id = PageId::SunProtect, .caption = "Sun Protect", .image = 7, .logic = CPageEngine::Make<CSunProtectLogic>,
      .readsOnActivation = true, .startupPlace = 7, .unitPlace = 7},
-    {.id = PageId::Light, .caption = "Light", .image = 8, .create = Make<CTabLight>, .readsOnActivation = true,
-     .startupPlace = 8, .unitPlace = 8},
+    {.id = PageId::Light, .caption = "Light", .image = 8, .logic = CPageEngine::Make<CLightLogic>,
+     .readsOnActivation = true, .startupPlace = 8, .unitPlace = 8},
     {.id = PageId::Controller, .caption = "Controller", .image = 9, .create = Make<CTabController>,
      .readsOnActivation = true,
      .minDeviceType = 1000, .startupPlace = 12, .unitPlace = 9},
-    {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .create = Make<CTabTiles>, .readsOnActivation = true,
-     .minDeviceType = 2000, .startupPlace = 9, .unitPlace = 10},
+    {.id = PageId::Tiles, .caption = "Tiles", .image = 10, .logic = CPageEngine::Make<CTilesLogic>,
+     .readsOnActivation = true, .minDeviceType = 2000, .startupPlace = 9, .unitPlace = 10},
     {.id = PageId::TimeProgram, .caption = "Time Program", .image = 11, .create = Make<CTabTimeProgram>,
      .startupPlace = 10, .unitPlace = 11},
     {.id = PageId::ReMa, .caption = "ReMa", .image = 12, .create = MakeFavorites, .startupPlace = 11,
@@ -121,12 +124,14 @@ std::vector<PageId> TabOrder(bool startup, int deviceType, int protocol)
     return order;
 }
 
-QWidget* Create(PageId id, const PageContext& context)
+QWidget* Create(PageId id, const PageContext& context, QWidget* parent)
 {
     const PageEntry& page = Of(id);
+    if (page.logic)
+        return new CPageWidget(context, page.logic, parent);
     if (page.create)
-        return page.create(context);
-    return new CTabPlaceholder(QString::fromLatin1(page.caption), context.parent);
+        return page.create(context, parent);
+    return new CTabPlaceholder(QString::fromLatin1(page.caption), parent);
 }
 
 } // namespace PageRegistry

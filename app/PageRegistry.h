@@ -1,17 +1,21 @@
 // The pages of the main window, one row each: the page's identity, its tab
-// caption and image, how it is made, whether selecting its tab reads the
+// caption and image, how it is made (its core logic, from which the page
+// framework builds the whole page, or a Qt page of its own), whether selecting its tab reads the
 // unit, for which device types it shows, and its place in the tab order at
 // start-up and after a unit was identified. A new page is added here and
-// nowhere else.
+// nowhere else: a page of plain fields is its rows (a Page::Description)
+// and one row here.
 //
-// The COM-Interface page is the window's own (it holds the connection that
-// every other page reaches the unit through), so its row has no factory; a
-// page that is not built yet shows as a placeholder with its caption.
+// The COM-Interface page is the window's own (it drives the window's
+// connection that every other page reaches the unit through), so its row
+// has no factory; a page that is not built yet shows as a placeholder with
+// its caption.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/PageContext.h"
+#include "pages/core/PageContext.h"
+#include "pages/core/CPageEngine.h"
 
 #include <span>
 #include <vector>
@@ -42,8 +46,13 @@ struct PageEntry
     PageId id = PageId::Count;
     const char* caption = "";
     int image = 0; // index into the tab image strip
-    // null: the window's own page, or a placeholder
-    QWidget* (*create)(const PageContext& context) = nullptr;
+    // The page's logic; the framework builds the page from its rows
+    // (CPageEngine::Make<Logic>, or CPageEngine::Plain<&Describe> for a page
+    // with no rules of its own).
+    CPageEngine::Factory logic = nullptr;
+    // A page with a Qt side of its own. Neither: the window's own page, or
+    // a placeholder.
+    QWidget* (*create)(const PageContext& context, QWidget* parent) = nullptr;
     // Selecting the tab reads the unit; the busy overlay covers it.
     bool readsOnActivation = false;
     // Shown for device types from this on.
@@ -65,7 +74,7 @@ const PageEntry& Of(PageId id);
 std::vector<PageId> TabOrder(bool startup, int deviceType, int protocol);
 
 // Makes the page of a row (a placeholder when the page is not built yet);
-// never the COM-Interface page.
-QWidget* Create(PageId id, const PageContext& context);
+// never the COM-Interface page. parent: the tab control.
+QWidget* Create(PageId id, const PageContext& context, QWidget* parent);
 
 } // namespace PageRegistry

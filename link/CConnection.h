@@ -1,8 +1,9 @@
 // Connecting to a room unit: the PIN unlock with its lockout, identifying
 // the unit, adapting the catalogue and the tab set to it, and the checks
 // every page runs before it talks to the unit (is the identified unit still
-// the one attached?). The COM-Interface page drives it from its buttons,
-// the pages through the page, tavemo-cli directly.
+// the one attached?). The main window owns it; the COM-Interface page drives
+// it from its buttons, the other pages reach it through their context,
+// tavemo-cli drives it directly.
 //
 // The connection owns the shared unit state (demo flag, device type) and
 // attaches it and the catalogue to the protocol client for its lifetime.

@@ -4,7 +4,7 @@
 #include "pages/CHoverTracker.h"
 #include "pages/CPicturePanel.h"
 #include "pages/CQuestionBox.h"
-#include "pages/PageContext.h"
+#include "pages/core/PageContext.h"
 #include "pages/core/CHoverInfo.h"
 #include "pages/core/CModbusUnitAccess.h"
 #include "pages/core/CPageEngine.h"
@@ -23,10 +23,21 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-CPageWidget::CPageWidget(const PageContext& context)
-    : QWidget(context.parent), m_host(context.host), m_catalogue(context.catalogue),
+CPageWidget::CPageWidget(const PageContext& context, QWidget* parent)
+    : QWidget(parent), m_host(context.host), m_catalogue(context.catalogue),
       m_unit(std::make_unique<CModbusUnitAccess>(*context.connection)), m_controls(this)
 {
+}
+
+CPageWidget::CPageWidget(const PageContext& context, CPageEngine::Factory logic, QWidget* parent)
+    : CPageWidget(context, parent)
+{
+    m_ownEngine = logic(*m_catalogue, *m_unit, *m_host, m_controls);
+    const Page::Description& page = m_ownEngine->description();
+    QSize picture;
+    if (page.defaultPicture != Page::Picture::None)
+        picture = page.frame == Page::PictureFrame::Reduced ? kPictureSize * 4 / 5 : kPictureSize;
+    attach(*m_ownEngine, picture);
 }
 
 CPageWidget::~CPageWidget() = default;
@@ -192,7 +203,13 @@ void CPageWidget::clearPage()
 void CPageWidget::controlChanged(Page::ControlId id)
 {
     if (m_engine)
-        m_engine->writeOnChange(id);
+        m_engine->controlChanged(id);
+}
+
+void CPageWidget::buttonClicked(Page::ControlId id)
+{
+    if (m_engine)
+        m_engine->buttonClicked(id);
 }
 
 void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)

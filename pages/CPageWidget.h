@@ -17,13 +17,17 @@
 // - preparePage turns the button bar on or off for the mode, activatePage
 //   runs the read cycle, setPageReady lets the picture frame paint.
 //
-// A page derives from it, builds its engine (the page's logic) and calls
-// attach with it; the rows are the engine's.
+// A page is its logic (a CPageEngine, with the page's own rules in its
+// hooks): the page registry names it, and this class builds and owns it
+// and the widgets of its rows. A page whose Qt side does more than the rows
+// say (a view beside the form, its own events) derives from it, builds its
+// engine and calls attach with it.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
 #include "pages/CControlSet.h"
+#include "pages/core/CPageEngine.h"
 #include "pages/core/ITabPage.h"
 #include "pages/core/PageTypes.h"
 
@@ -33,7 +37,6 @@
 
 class CHoverInfo;
 class CHoverTracker;
-class CPageEngine;
 class CPicturePanel;
 class IPageHost;
 class IUnitAccess;
@@ -50,7 +53,10 @@ public:
     // The picture frame of a page: 4:3 like the unit's display.
     static constexpr QSize kPictureSize{400, 300};
 
-    explicit CPageWidget(const PageContext& context);
+    explicit CPageWidget(const PageContext& context, QWidget* parent = nullptr);
+    // The whole page from its logic: the picture frame as its description
+    // says, none where it names no default picture.
+    CPageWidget(const PageContext& context, CPageEngine::Factory logic, QWidget* parent = nullptr);
     ~CPageWidget() override;
 
     CControlSet& controls() { return m_controls; }
@@ -78,10 +84,11 @@ protected:
     // empty: no picture frame.
     void attach(CPageEngine& engine, QSize pictureSize = kPictureSize);
 
-    // A list selection, a check box click or Enter in a control.
+    // A list selection, a check box click or Enter in a control (the
+    // engine's controlChanged).
     virtual void controlChanged(Page::ControlId id);
-    // A button without a framework action.
-    virtual void buttonClicked(Page::ControlId id) { (void)id; }
+    // A button without a framework action (the engine's buttonClicked).
+    virtual void buttonClicked(Page::ControlId id);
     // Any button of the page was clicked, before its action runs.
     virtual void actionStarting() {}
     // One unwritten edit written or given up (confirmLeave): Enter's path,
@@ -105,6 +112,7 @@ private:
     RegisterCatalogue* m_catalogue;
     std::unique_ptr<IUnitAccess> m_unit;
     CControlSet m_controls;
+    std::unique_ptr<CPageEngine> m_ownEngine; // the logic the registry named
     CPageEngine* m_engine = nullptr;
     std::unique_ptr<CHoverInfo> m_hover;
     CPicturePanel* m_picture = nullptr;

@@ -58,10 +58,9 @@ QString Plain(const QString& caption)
 
 } // namespace
 
-CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus,
+CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CConnection& connection,
                              QWidget* parent)
-    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue),
-      m_connection(modbus, catalogue, *this)
+    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue), m_connection(connection)
 {
     auto* adapter = new QGroupBox(QStringLiteral("Interface adapter"), this);
     auto* grid = new QGridLayout(adapter);
@@ -299,26 +298,6 @@ bool CTabInterface::askPin(std::string& text, bool& remember)
     return ok;
 }
 
-void CTabInterface::setStatusText(const std::string& text)
-{
-    m_mainWindow.setStatusText(text);
-}
-
-void CTabInterface::setStatus(const std::string& text, int code)
-{
-    m_mainWindow.setStatus(text, code);
-}
-
-void CTabInterface::rebuildTabs(int deviceType)
-{
-    m_mainWindow.rebuildTabs(deviceType);
-}
-
-void CTabInterface::setOtherTabsEnabled(bool enabled)
-{
-    m_mainWindow.setOtherTabsEnabled(enabled);
-}
-
 void CTabInterface::showDevice(const std::string& name)
 {
     m_deviceField->setText(QString::fromStdString(name));
@@ -364,12 +343,4 @@ void CTabInterface::waitMs(int ms)
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     m_mainWindow.enableMainWindow(true);
-}
-
-void CTabInterface::returnToFirstTab()
-{
-    if (m_mainWindow.tabCount() > 0) {
-        m_mainWindow.selectTab(0);
-        m_mainWindow.activatePage(0);
-    }
 }

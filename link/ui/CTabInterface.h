@@ -1,8 +1,9 @@
 // The COM-Interface page: the user picks the interface adapter's port and
 // presses "Connect" (PIN prompt, unlock, identification, PIN check) or
-// "Demo-Mode". The page is thin: the connection logic is CConnection; the
-// page supplies its port settings, the PIN prompt and the main window's
-// status line and tabs.
+// "Demo-Mode". The page is thin: the connection logic is CConnection, which
+// the main window owns; the page shows it and drives it from its buttons,
+// and supplies what the connection asks its user for (the port settings,
+// the PIN prompt, the device shown, the wait while the unit restarts).
 //
 // Every other page reaches the unit through the operations below: the
 // device type and demo flag, identifyDevice, connectUnit, checkReady,
@@ -24,7 +25,6 @@
 #include <functional>
 #include <vector>
 
-class CModbus;
 class IMainWindow;
 class QComboBox;
 class QLabel;
@@ -33,7 +33,7 @@ class QPushButton;
 class QTimer;
 class RegisterCatalogue;
 
-class CTabInterface : public QWidget, public ITabPage, private IConnectionHost
+class CTabInterface : public QWidget, public ITabPage
 {
     Q_OBJECT
 public:
@@ -42,7 +42,7 @@ public:
     // address, protocol, temperature unit.
     static constexpr int kUnitFields = 6;
 
-    CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CModbus& modbus,
+    CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CConnection& connection,
                   QWidget* parent = nullptr);
     ~CTabInterface() override;
 
@@ -52,7 +52,7 @@ public:
     CConnection& connection() { return m_connection; }
 
     // Operations the other pages use (CConnection.h lists the codes).
-    int getPortSettings(PortSettings& settings) override;
+    int getPortSettings(PortSettings& settings);
     void connectLink() { m_connection.connectLink(); }
     int connectUnit(bool requireDevice) { return m_connection.connectUnit(requireDevice); }
     void disconnectLink() { m_connection.disconnectLink(); }
@@ -88,6 +88,13 @@ public:
     // Reads the lockout file again; while a block runs, every second.
     void updateLockoutNote();
 
+    // The page's part of the connection's host (IConnectionHost; the main
+    // window passes them on): the PIN prompt, the identified device, the
+    // wait while the unit restarts.
+    bool askPin(std::string& text, bool& remember);
+    void showDevice(const std::string& name);
+    void waitMs(int ms);
+
 protected:
     // The lockout countdown runs only while the page is on screen.
     void showEvent(QShowEvent* event) override;
@@ -97,19 +104,9 @@ private:
     // Fills the unit block from the identification ("---" when no unit is known).
     void showUnitInfo();
 
-    // IConnectionHost
-    bool askPin(std::string& text, bool& remember) override;
-    void setStatusText(const std::string& text) override;
-    void setStatus(const std::string& text, int code) override;
-    void rebuildTabs(int deviceType) override;
-    void setOtherTabsEnabled(bool enabled) override;
-    void showDevice(const std::string& name) override;
-    void waitMs(int ms) override;
-    void returnToFirstTab() override;
-
     IMainWindow& m_mainWindow;
     RegisterCatalogue& m_catalogue;
-    CConnection m_connection;
+    CConnection& m_connection;
     std::vector<PortEntry> m_ports;
     std::function<void(int)> m_rebootWait;
     bool m_busyCursor = false;

@@ -1,6 +1,6 @@
 // The Inputs page's tables, free of any toolkit: the function of each of the
-// unit's two digital inputs and their present states. CTabInputs is the thin
-// Qt page over it.
+// unit's two digital inputs and their present states. The page registry
+// builds its Qt page from it.
 //
 // Input 1 can also take an external NTC10K temperature sensor; input 2 has
 // that entry reserved. The two states (126, 127) are read-only: the unit
@@ -37,4 +37,6 @@ public:
     // function belongs to the unit's wiring, so without a unit it goes
     // nowhere, not even into the value store.
     int chooseFunction(Page::ControlId list);
+    // A change on this page is a function chosen.
+    int controlChanged(Page::ControlId control) override { return chooseFunction(control); }
 };

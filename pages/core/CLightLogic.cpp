@@ -90,6 +90,8 @@ constexpr Description kPage = {
     .readOrder = kReadOrder,
     .defaultPicture = Picture::UnitLight,
     .statusForTypeZero = true,
+    // Two channels side by side: the picture gives way.
+    .frame = Page::PictureFrame::Reduced,
 };
 static_assert(OrdersMatchRows(kPage));
 
@@ -105,3 +107,13 @@ const Description& CLightLogic::PageDescription()
     return kPage;
 }
 
+
+int CLightLogic::buttonClicked(Page::ControlId button)
+{
+    using namespace LightId;
+    switch (button) {
+    case KeyClear1: return writeThenRead(KeyClear1, KeyStatus1);
+    case KeyClear2: return writeThenRead(KeyClear2, KeyStatus2);
+    default: return 0;
+    }
+}

@@ -3,7 +3,7 @@
 // on the unit's screen, the key operating mode, whether the light dims and
 // by how much a key step dims it, the automatic mode, and the channel's
 // present switching status, key status and dimming value, with "Key clear"
-// to reset the key status. CTabLight is the thin Qt page over it.
+// to reset the key status. The page registry builds its Qt page from it.
 //
 // Register layout: channel n (1, 2) has its state at 1120 + 10 (n - 1) (key
 // status, then the dimming value in percent) and its settings at
@@ -58,4 +58,6 @@ public:
     // The page's rows and orders.
     static const Page::Description& PageDescription();
 
+    // "Key clear": 0 to the key status, then the status as the unit now has it.
+    int buttonClicked(Page::ControlId button) override;
 };

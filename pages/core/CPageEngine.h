@@ -39,6 +39,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +49,24 @@ class RegisterCatalogue;
 class CPageEngine
 {
 public:
+    // Makes a page's logic over the parts its Qt page holds; the page
+    // registry names one per page (Make<CTilesLogic>), or a page without
+    // rules of its own names only its description (Plain<&Description>).
+    using Factory = std::unique_ptr<CPageEngine> (*)(RegisterCatalogue& catalogue, IUnitAccess& unit,
+                                                     IPageHost& host, IPageControls& controls);
+    template <class Logic>
+    static std::unique_ptr<CPageEngine> Make(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
+                                             IPageControls& controls)
+    {
+        return std::make_unique<Logic>(catalogue, unit, host, controls);
+    }
+    template <const Page::Description& (*Describe)()>
+    static std::unique_ptr<CPageEngine> Plain(RegisterCatalogue& catalogue, IUnitAccess& unit, IPageHost& host,
+                                              IPageControls& controls)
+    {
+        return std::make_unique<CPageEngine>(Describe(), catalogue, unit, host, controls);
+    }
+
     // Quiet time the unit needs before a change is sent.
     static constexpr int kChangePauseMs = 100;
     // Undo writes count an adapter status of 4 as done.
@@ -113,6 +132,17 @@ public:
     // Disables the status-only controls (Row::statusOnly; the page's attach
     // and every read cycle do it).
     void disableAlwaysDisabled();
+    // What the user did with a control, as the page's Qt side reports it:
+    // a list selection, a check box click or Enter in a field (by default
+    // writeOnChange), and a button without a framework action (by default
+    // nothing). A page with rules of its own overrides them. The result of
+    // what was done.
+    virtual int controlChanged(Page::ControlId control) { return writeOnChange(control); }
+    virtual int buttonClicked(Page::ControlId button)
+    {
+        (void)button;
+        return 0;
+    }
     // A button that writes its value (writeOnChange), then the control that
     // shows what the unit made of it is read back. The result of the write.
     int writeThenRead(Page::ControlId written, Page::ControlId readBack);

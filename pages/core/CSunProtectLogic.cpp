@@ -120,6 +120,9 @@ constexpr Description kPage = {
     .defaultPicture = Picture::UnitSunProtect,
     // A unit of device type 0 is told how the read went, as on Room Climate.
     .statusForTypeZero = true,
+    // Two channels side by side take the room of one column more: the
+    // picture gives way.
+    .frame = Page::PictureFrame::Reduced,
 };
 static_assert(OrdersMatchRows(kPage));
 
@@ -166,4 +169,15 @@ int CSunProtectLogic::undoChanges()
         controls().setEnabled(row->id, !row->statusOnly);
     }
     return result;
+}
+
+int CSunProtectLogic::buttonClicked(Page::ControlId button)
+{
+    using namespace SunProtectId;
+    switch (button) {
+    case KeyClear1: return writeThenRead(KeyClear1, KeyStatus1);
+    case KeyClear2: return writeThenRead(KeyClear2, KeyStatus2);
+    case Page::kUndoChanges: return undoChanges();
+    default: return 0;
+    }
 }

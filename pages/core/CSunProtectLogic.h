@@ -4,7 +4,7 @@
 // the unit's screen, the key operating mode, step sizes and limits of
 // position and angle, the automatic mode, and the channel's present key
 // status, position and angle, with "Key clear" to reset the key status.
-// CTabSunProtect is the thin Qt page over it.
+// The page registry builds its Qt page from it.
 //
 // Register layout: channel n (1, 2) has its state at 720 + 10 (n - 1) (key
 // status, position in tenths of a percent, signed angle in degrees) and its
@@ -85,4 +85,8 @@ public:
     // position or step the unit reported as unknown (0xFFFF) is not
     // written: clamped into the limits it would send the drive to an end.
     int undoChanges();
+
+    // "Key clear" (0 to the key status, then the status as the unit now
+    // has it) and the page's own "Undo Changes".
+    int buttonClicked(Page::ControlId button) override;
 };

@@ -1,6 +1,6 @@
 // The Tiles page's tables, free of any toolkit: whether the unit's start
 // screen shows tiles, and which function each of its six tiles opens.
-// CTabTiles is the thin Qt page over it. Only units with display tiles
+// The page registry builds its Qt page from it (no picture). Only units with display tiles
 // (device type 2000 and above) have these registers.
 //
 // "Tile Mode Active" is a check box without a caption of its own; its label

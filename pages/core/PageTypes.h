@@ -335,6 +335,10 @@ constexpr Row SaveToNvramButton(uint16_t hovered = 0)
                .action = ButtonAction::SaveToNvram, .address = hovered};
 }
 
+// The size of a page's picture frame: the full 4:3 frame, or a smaller
+// one in the same 4:3 where two channels side by side need the room.
+enum class PictureFrame : uint8_t { Full, Reduced };
+
 // The whole description of a page or dialog.
 struct Description
 {
@@ -349,6 +353,8 @@ struct Description
     int readPauseMs = 10;
     // Report "Running..." and the result also for a unit of device type 0.
     bool statusForTypeZero = false;
+    // The page's picture frame (a page without a default picture has none).
+    PictureFrame frame = PictureFrame::Full;
 };
 
 // The registers of a text row (a 12-register text).

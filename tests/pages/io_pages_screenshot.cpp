@@ -7,8 +7,9 @@
 // inputs.png, sunprotect.png and sunprotect_keys.png.
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
-#include "pages/CTabInputs.h"
-#include "pages/CTabSunProtect.h"
+#include "pages/core/CInputsLogic.h"
+#include "pages/core/CSunProtectLogic.h"
+#include "pages/CPageWidget.h"
 #include "tests/support/ToolSession.h"
 
 #include <QLabel>
@@ -29,11 +30,11 @@ int main(int argc, char** argv)
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    auto* inputs = session.openPage<CTabInputs>("Inputs", PageId::Inputs);
+    auto* inputs = session.openPage<CPageWidget>("Inputs", PageId::Inputs);
     ToolSession::Hover(inputs->controls().label(InputsId::Input1Config));
     bool ok = ToolSession::Save(window, dir + "/inputs.png");
 
-    auto* sun = session.openPage<CTabSunProtect>("Sun Protect", PageId::SunProtect);
+    auto* sun = session.openPage<CPageWidget>("Sun Protect", PageId::SunProtect);
     ToolSession::Hover(sun->controls().label(SunProtectId::Angle1));
     ok = ToolSession::Save(window, dir + "/sunprotect.png") && ok;
     ToolSession::Hover(sun->controls().label(SunProtectId::KeyStatus2));

@@ -7,8 +7,9 @@
 // light_keys.png, light_label.png and tiles.png.
 #include "app/CTavemoConfigurationToolDlg.h"
 #include "app/CXTabCtrl.h"
-#include "pages/CTabLight.h"
-#include "pages/CTabTiles.h"
+#include "pages/core/CLightLogic.h"
+#include "pages/core/CTilesLogic.h"
+#include "pages/CPageWidget.h"
 #include "tests/support/ToolSession.h"
 
 #include <QLabel>
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
     CTavemoConfigurationToolDlg& window = session.window();
     session.connect();
 
-    auto* light = session.openPage<CTabLight>("Light", PageId::Light);
+    auto* light = session.openPage<CPageWidget>("Light", PageId::Light);
     ToolSession::Hover(light->controls().label(LightId::DimmStep1));
     bool ok = ToolSession::Save(window, dir + "/light.png");
     ToolSession::Hover(light->controls().label(LightId::KeyStatus2));
@@ -32,7 +33,7 @@ int main(int argc, char** argv)
     ToolSession::Hover(light->controls().label(LightId::Label1));
     ok = ToolSession::Save(window, dir + "/light_label.png") && ok;
 
-    auto* tiles = session.openPage<CTabTiles>("Tiles", PageId::Tiles);
+    auto* tiles = session.openPage<CPageWidget>("Tiles", PageId::Tiles);
     ToolSession::Hover(tiles->controls().label(TilesId::Tile2));
     ok = ToolSession::Save(window, dir + "/tiles.png") && ok;
     return ok ? 0 : 1;

@@ -4,8 +4,8 @@
 #include "tests/support/PagesOnUnit.h"
 
 #include "pages/CPicturePanel.h"
-#include "pages/CTabLight.h"
-#include "pages/CTabTiles.h"
+#include "pages/core/CLightLogic.h"
+#include "pages/core/CTilesLogic.h"
 #include "pages/core/PageText.h"
 
 #include <QCheckBox>
@@ -17,8 +17,8 @@ namespace {
 class LightTilesPages : public pagetest::PagesOnUnit
 {
 protected:
-    CTabLight* light() const { return qobject_cast<CTabLight*>(window->page(PageId::Light)); }
-    CTabTiles* tiles() const { return qobject_cast<CTabTiles*>(window->page(PageId::Tiles)); }
+    CPageWidget* light() const { return qobject_cast<CPageWidget*>(window->page(PageId::Light)); }
+    CPageWidget* tiles() const { return qobject_cast<CPageWidget*>(window->page(PageId::Tiles)); }
 };
 
 } // namespace
@@ -30,7 +30,7 @@ TEST_F(LightTilesPages, LightShowsBothChannelsInTheUnitsOrder)
     using namespace LightId;
     std::size_t from = mark();
     open("Light");
-    CTabLight* p = light();
+    CPageWidget* p = light();
     std::vector<std::string> expected = {"Mr1100", "Mr1102", "Mr1120", "Mr1130",
                                          "Mr1121", "Mr1131", "Mr5300", "Mr5301"};
     for (int first : {5350, 5400}) {
@@ -78,7 +78,7 @@ TEST_F(LightTilesPages, LightAutoModeBoxesWriteBothChannelsBits)
     using namespace LightId;
     setOnUnit(1100, 1);
     open("Light");
-    CTabLight* p = light();
+    CPageWidget* p = light();
     ASSERT_TRUE(p->controls().checked(AutoMode1));
     const struct
     {
@@ -98,7 +98,7 @@ TEST_F(LightTilesPages, LightWritesTypedValuesAndClearsAKey)
     using namespace LightId;
     setOnUnit(1130, 3); // light 2's key was last pressed up shortly
     open("Light");
-    CTabLight* p = light();
+    CPageWidget* p = light();
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "3 = short up");
 
     expectWriteThenRead(p, KeyClear2, "Mw1130 0", "Mr1130");
@@ -130,7 +130,7 @@ TEST_F(LightTilesPages, LightUndoWritesBackBothLabels)
 {
     using namespace LightId;
     show("Light");
-    CTabLight* p = light();
+    CPageWidget* p = light();
     setOnUnit(5400, 'B'); // "Besk Lamp" set at the unit since the read
     setOnUnit(5364, 2);
     const std::size_t from = mark();
@@ -147,7 +147,7 @@ TEST_F(LightTilesPages, LightHoverNamesTheBitsAndMarksThePicture)
 {
     using namespace LightId;
     show("Light");
-    CTabLight* p = light();
+    CPageWidget* p = light();
     CPicturePanel* panel = p->picturePanel();
     EXPECT_EQ(panel->picture(), Page::Picture::UnitLight);
     const uint16_t status = catalogue.Holding(1102).value;
@@ -191,7 +191,7 @@ TEST_F(LightTilesPages, TilesShowAndWriteTheTilesFunctions)
     using namespace TilesId;
     std::size_t from = mark();
     open("Tiles");
-    CTabTiles* p = tiles();
+    CPageWidget* p = tiles();
     const std::vector<std::string> expected = {"Mr6400", "Mr6450", "Mr6451", "Mr6452",
                                                "Mr6453", "Mr6454", "Mr6455"};
     EXPECT_EQ(tail(reads(from), expected.size()), expected);
@@ -231,7 +231,7 @@ TEST_F(LightTilesPages, TilesOnOtherUnitsLimitAForeignValueKeepNoCaptionAndLeave
 {
     using namespace TilesId;
     show("Tiles");
-    CTabTiles* p = tiles();
+    CPageWidget* p = tiles();
     // A tile function this tool does not know (a newer firmware's): "Undo
     // Changes" writes it back limited to the list.
     connect({"--device-type", "2050", "--holding", "6455=40"});

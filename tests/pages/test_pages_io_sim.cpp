@@ -4,8 +4,8 @@
 #include "tests/support/PagesOnUnit.h"
 
 #include "pages/CPicturePanel.h"
-#include "pages/CTabInputs.h"
-#include "pages/CTabSunProtect.h"
+#include "pages/core/CInputsLogic.h"
+#include "pages/core/CSunProtectLogic.h"
 #include "pages/core/PageText.h"
 
 #include <QCheckBox>
@@ -20,8 +20,8 @@ namespace {
 class IoPages : public pagetest::PagesOnUnit
 {
 protected:
-    CTabInputs* inputs() const { return qobject_cast<CTabInputs*>(window->page(PageId::Inputs)); }
-    CTabSunProtect* sun() const { return qobject_cast<CTabSunProtect*>(window->page(PageId::SunProtect)); }
+    CPageWidget* inputs() const { return qobject_cast<CPageWidget*>(window->page(PageId::Inputs)); }
+    CPageWidget* sun() const { return qobject_cast<CPageWidget*>(window->page(PageId::SunProtect)); }
 };
 
 } // namespace
@@ -32,7 +32,7 @@ TEST_F(IoPages, InputsShowsTheFunctionsAndStatesAndWritesAChoiceAtOnce)
 {
     std::size_t from = mark();
     open("Inputs");
-    CTabInputs* p = inputs();
+    CPageWidget* p = inputs();
     const auto r = reads(from);
     ASSERT_GE(r.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(r.end() - 4, r.end()),
@@ -71,7 +71,7 @@ TEST_F(IoPages, InputsShowsTheFunctionsAndStatesAndWritesAChoiceAtOnce)
 TEST_F(IoPages, InputsReadFailingAtInput2LeavesTheStatesAsTheyWere)
 {
     open("Inputs");
-    CTabInputs* p = inputs();
+    CPageWidget* p = inputs();
     // The same unit with register 3901 broken.
     restartUnit({"--device-type", "2050", "--fail-read", "3901"});
     p->controls().setText(InputsId::D1Status, "untouched");
@@ -95,7 +95,7 @@ TEST_F(IoPages, SunProtectShowsBothChannelsInTheUnitsOrder)
     using namespace SunProtectId;
     std::size_t from = mark();
     open("Sun Protect");
-    CTabSunProtect* p = sun();
+    CPageWidget* p = sun();
     std::vector<std::string> expected = {"Mr700", "Mr720", "Mr721", "Mr722", "Mr730", "Mr731",
                                          "Mr732", "Mr4200", "Mr4201"};
     for (int first : {4250, 4300}) {
@@ -155,7 +155,7 @@ TEST_F(IoPages, SunProtectWritesTypedValuesAndClearsAKey)
     using namespace SunProtectId;
     setOnUnit(730, 4); // channel 2's key was last held up
     open("Sun Protect");
-    CTabSunProtect* p = sun();
+    CPageWidget* p = sun();
     EXPECT_EQ(p->widget<QComboBox>(KeyStatus2)->currentText(), "4 = long up");
 
     expectWriteThenRead(p, KeyClear2, "Mw730 0", "Mr730");
@@ -183,7 +183,7 @@ TEST_F(IoPages, SunProtectUndoWritesBackBothLabelsAndNoUnknownPosition)
 {
     using namespace SunProtectId;
     show("Sun Protect");
-    CTabSunProtect* p = sun();
+    CPageWidget* p = sun();
     setOnUnit(4301, 'x');  // "Sxutter West" set at the unit since the read
     setOnUnit(4264, 0);
     const std::size_t from = mark();
@@ -204,7 +204,7 @@ TEST_F(IoPages, SunProtectHoverNamesTheBitsAndMarksThePicture)
 {
     using namespace SunProtectId;
     show("Sun Protect");
-    CTabSunProtect* p = sun();
+    CPageWidget* p = sun();
     const uint16_t autoMode = catalogue.Holding(700).value;
     hover(p->controls().widget(AutoMode2));
     EXPECT_EQ(window->registerInfo().toStdString(), PageText::RegisterInfo(700, autoMode, "SP1_AutoMode_700_bit1"));
@@ -231,7 +231,7 @@ TEST_F(IoPages, InputsInDemoModeKeepTheirInitialChoicesAndWriteNothing)
     const std::size_t from = mark();
     startDemoMode();
     open("Inputs");
-    CTabInputs* p = inputs();
+    CPageWidget* p = inputs();
     EXPECT_EQ(p->widget<QComboBox>(InputsId::Input1Config)->currentIndex(), 1);
     EXPECT_EQ(p->widget<QComboBox>(InputsId::Input2Config)->currentIndex(), 2);
     EXPECT_FALSE(p->controls().enabled(Page::kReadTarget));

@@ -8,14 +8,18 @@
 #include "model/RegisterCatalogue.h"
 #include "pages/CTabCommon.h"
 #include "pages/CTabSensors.h"
-#include "pages/PageContext.h"
+#include "pages/core/PageContext.h"
+#include "pages/core/PageText.h"
 #include "tests/support/QtApp.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 
@@ -89,6 +93,38 @@ TEST_F(PageWidgets, WithoutAUnitAChoiceIsMarkedAsNotWritten)
     EXPECT_EQ(catalogue.Holding(2009).value, before);
     EXPECT_EQ(common.controls().editState(CommonId::Language), EditState::Edited);
     EXPECT_FALSE(modbus.isOpen());
+}
+
+// A page of twenty plain number fields, as a new page is written: its rows
+// and nothing else.
+constexpr std::array<uint16_t, 20> kPlainAddresses = {4263, 4264, 4265, 4266, 4267, 4268, 4269, 4270, 4300, 4301,
+                                                      4302, 4303, 4304, 4305, 4306, 4307, 4308, 4309, 4310, 4311};
+constexpr std::array<Page::Row, 20> PlainRows()
+{
+    std::array<Page::Row, 20> rows{};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = Page::Row{.id = static_cast<Page::ControlId>(i + 1), .kind = Page::Kind::Number,
+                            .caption = "Field", .row = static_cast<int>(i), .filter = Page::EntryFilter::Digits,
+                            .address = kPlainAddresses[i]};
+    return rows;
+}
+constexpr std::array<Page::Row, 20> kPlainRows = PlainRows();
+const Page::Description& PlainPage()
+{
+    static const Page::Description page{.rows = kPlainRows};
+    return page;
+}
+
+TEST_F(PageWidgets, APageOfPlainFieldsIsItsRowsAlone)
+{
+    CPageWidget page(context(), CPageEngine::Plain<&PlainPage>);
+    ExpectEveryRowBuilt(page, PlainPage());
+    EXPECT_EQ(page.picturePanel(), nullptr); // no default picture: no frame
+    // Enter in a field reaches the page's logic: no number, its own words.
+    auto* last = page.widget<QLineEdit>(20);
+    last->setText(QString());
+    QTest::keyClick(last, Qt::Key_Return);
+    EXPECT_EQ(host.status, PageText::kNoNumber);
 }
 
 } // namespace

@@ -3,13 +3,15 @@
 // line, busy overlay, first tab, protocol tab), the connection to the unit
 // (device type, demo flag, identification, the identity check, the protocol
 // client), the register catalogue and the test log of the Modbus and BACnet
-// test pages.
+// test pages. Free of any toolkit: the widget a page sits in is the Qt
+// side's own argument.
+//
+// Thread rules: user-interface thread only; the pointers outlive the pages.
 #pragma once
 
 class CConnection;
-class IPageHost;
-class QWidget;
 class CTestLog;
+class IPageHost;
 class RegisterCatalogue;
 
 struct PageContext
@@ -17,6 +19,5 @@ struct PageContext
     IPageHost* host = nullptr;
     CConnection* connection = nullptr;
     RegisterCatalogue* catalogue = nullptr;
-    QWidget* parent = nullptr; // the tab control
     CTestLog* testLog = nullptr; // null: the test pages log nothing
 };

@@ -91,6 +91,11 @@ constexpr Entry kTable[] = {
     {ImportIncomplete, "the import is incomplete: records were skipped or writes failed"},
     {ImportNotOpened, "the file to import cannot be opened: check its name and permissions"},
     {JobCancelled, "stopped by the user: the rest was not done; a previous export file is unchanged"},
+    {ReportNotCreated, "the report file cannot be created or written: check the folder, its permissions and the "
+                       "free space"},
+    {ReportUnread, "registers could not be read from the unit; the report names them"},
+    {NotAReport, "not a commissioning report of this tool"},
+    {ReportNoPdf, "a PDF report needs Qt's GUI module, which this build of the tool lacks"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},

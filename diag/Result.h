@@ -117,6 +117,11 @@ constexpr int LinkLost = -73;          // several registers in a row got no answ
 constexpr int ImportIncomplete = -74;  // records skipped, not understood, or writes that failed
 constexpr int ImportNotOpened = -75;   // the file to import cannot be opened
 constexpr int JobCancelled = -76;      // the user stopped the export or import; the previous file is unchanged
+// ---- commissioning report ------------------------------------------------------
+constexpr int ReportNotCreated = -150;  // the report file (or its temporary file) cannot be created or written
+constexpr int ReportUnread = -151;      // registers could not be read from the unit; the report names them
+constexpr int NotAReport = -152;        // the file is no report of this tool (or a newer version of one)
+constexpr int ReportNoPdf = -153;       // this build has no PDF writer (Qt's GUI module)
 
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;

@@ -2,6 +2,7 @@
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
+#include "tools/report/CChangeJournal.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -377,7 +378,9 @@ int CControllerLogic::writeValue(uint16_t address, int32_t value)
                               [&] {
                                   applied = true;
                                   if (unit().deviceType() > 0)
-                                      return unit().writeHoldingChecked(address, value);
+                                      return CChangeJournal::Around(catalogue(), address, value, [&] {
+                                          return unit().writeHoldingChecked(address, value);
+                                      });
                                   catalogue().Holding(address).value = static_cast<uint16_t>(value);
                                   return 0;
                               },

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tools/cli/CliCommon.h"
+#include "tools/config/ConfigFile.h"
 
 #include <cstdio>
 #include <functional>
@@ -40,5 +41,10 @@ int WithUnit(const GlobalOptions& global, const char* command, const UnitWork& w
 // The configuration file commands (CliConfig.cpp).
 int RunExport(const GlobalOptions& global, const Args& args);
 int RunImport(const GlobalOptions& global, const Args& args);
+// The export categories of a comma list of their words ("all" for every
+// one), in the categories' order; false with the unknown word in bad.
+bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad);
+// The commissioning report (CliReport.cpp).
+int RunReport(const GlobalOptions& global, const Args& args);
 
 } // namespace cli

@@ -41,6 +41,8 @@ private:
     int m_last = -1;
 };
 
+} // namespace
+
 bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad)
 {
     std::size_t start = 0;
@@ -68,8 +70,6 @@ bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ra
     std::sort(ranges.begin(), ranges.end(), [](auto a, auto b) { return a.first < b.first; });
     return true;
 }
-
-} // namespace
 
 int RunExport(const GlobalOptions& global, const Args& args)
 {

@@ -37,6 +37,9 @@ const Command kCommands[] = {
      "export [--categories LIST] FILE.csv|FILE.bin   save the unit's configuration (LIST: common, sensors, "
      "room-climate, inputs, sun-protect, lights, time-programs, controller or all; --port, --pin)"},
     {"import", cli::RunImport, "import FILE.csv|FILE.bin   write a saved configuration to the unit, then Save To NVRAM (--port, --pin)"},
+    {"report", cli::RunReport,
+     "report [--categories LIST] [--technician NAME] [--note TEXT] FILE.html|FILE.pdf|FILE.json   the unit's "
+     "commissioning report: identity and every setting of the categories (LIST as for export; --port, --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -6,6 +6,7 @@
 #include "app/CXTabBar.h"
 #include "app/CXTabCtrl.h"
 #include "app/TabImages.h"
+#include "app/CReportRunner.h"
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
 #include "pages/CQuestionBox.h"
@@ -127,8 +128,13 @@ void CTavemoConfigurationToolDlg::createMenu()
                                      [this] { importConfiguration(); });
     m_exportAction = file->addAction(QStringLiteral("&Save Configuration..."), this,
                                      [this] { saveConfiguration(); });
+    m_reportAction = file->addAction(QStringLiteral("Commissioning &Report..."), this, [this] {
+        if (m_reports)
+            runFileAction([this] { m_reports->Run(); });
+    });
     m_importAction->setEnabled(false);
     m_exportAction->setEnabled(false);
+    m_reportAction->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
@@ -158,6 +164,7 @@ void CTavemoConfigurationToolDlg::updateFileActions()
     const bool allowed = unitActionsAllowed();
     m_importAction->setEnabled(bool(m_importHandler) && allowed);
     m_exportAction->setEnabled(bool(m_exportHandler) && allowed);
+    m_reportAction->setEnabled(bool(m_reports) && allowed);
 }
 
 QString CTavemoConfigurationToolDlg::WindowSettingsFile()
@@ -267,6 +274,8 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     m_comInterface = new CTabInterface(*this, m_catalogue, m_modbus, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
     m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_comInterface->connection(), m_catalogue);
+    m_reports = std::make_unique<CReportRunner>(this, *this, *m_configFiles, m_comInterface->connection(), m_catalogue,
+                                                WindowSettingsFile());
     // The export and import need the port a firmware download holds: not
     // while one runs (they would fall back on the catalogue unnoticed).
     const auto unlessBusy = [this](void (CConfigFileRunner::*run)()) {

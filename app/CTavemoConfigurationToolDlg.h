@@ -45,6 +45,7 @@
 #include <string>
 
 class CConfigFileRunner;
+class CReportRunner;
 class CDlgDebug;
 class CDlgMessage;
 class CModbus;
@@ -174,6 +175,7 @@ public:
     CTestLog& testLog() { return m_testLog; }
     // The configuration export and import (exists once start-up has run).
     CConfigFileRunner* configurationFiles() const { return m_configFiles.get(); }
+    CReportRunner* reports() const { return m_reports.get(); }
 
 signals:
     // Start-up has finished: every page exists and the window is usable.
@@ -242,7 +244,9 @@ private:
     QTimer m_tabTimer;
     QAction* m_importAction = nullptr;
     QAction* m_exportAction = nullptr;
+    QAction* m_reportAction = nullptr;
     std::function<void()> m_importHandler;
     std::function<void()> m_exportHandler;
     std::unique_ptr<CConfigFileRunner> m_configFiles;
+    std::unique_ptr<CReportRunner> m_reports;
 };

@@ -99,7 +99,7 @@ std::string Body(const Report& r, bool forPdf)
     std::string h;
     h.reserve(1024 + r.registers.size() * 300);
     h += "<h1>" + std::string(kTitle) + "</h1>\n";
-    h += "<table class=\"identity\">\n";
+    h += "<table class=\"identity\" cellspacing=\"0\" cellpadding=\"2\">\n";
     for (const auto& [label, value] : IdentityRows(r))
         h += "<tr><td>" + Escape(label) + "</td><td>" + Escape(value) + "</td></tr>\n";
     h += "</table>\n";

@@ -6,6 +6,7 @@
 #include "app/CXTabBar.h"
 #include "app/CXTabCtrl.h"
 #include "app/TabImages.h"
+#include "app/CReportRunner.h"
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
 #include "pages/CQuestionBox.h"
@@ -129,9 +130,14 @@ void CTavemoConfigurationToolDlg::createMenu()
                                      [this] { saveConfiguration(); });
     m_compareAction = file->addAction(QStringLiteral("&Compare With File..."), this,
                                       [this] { runFileAction(m_compareHandler); });
+    m_reportAction = file->addAction(QStringLiteral("Commissioning &Report..."), this, [this] {
+        if (m_reports)
+            runFileAction([this] { m_reports->Run(); });
+    });
     m_importAction->setEnabled(false);
     m_exportAction->setEnabled(false);
     m_compareAction->setEnabled(false);
+    m_reportAction->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
@@ -164,6 +170,7 @@ void CTavemoConfigurationToolDlg::updateFileActions()
     m_importAction->setEnabled(bool(m_importHandler) && allowed);
     m_exportAction->setEnabled(bool(m_exportHandler) && allowed);
     m_compareAction->setEnabled(bool(m_compareHandler) && allowed);
+    m_reportAction->setEnabled(bool(m_reports) && allowed);
 }
 
 QString CTavemoConfigurationToolDlg::WindowSettingsFile()
@@ -273,6 +280,8 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     m_comInterface = new CTabInterface(*this, m_catalogue, m_connection, m_tabs);
     m_pages[static_cast<std::size_t>(PageId::Interface)] = m_comInterface;
     m_configFiles = std::make_unique<CConfigFileRunner>(this, *this, m_connection, m_catalogue);
+    m_reports = std::make_unique<CReportRunner>(this, *this, *m_configFiles, m_connection, m_catalogue,
+                                                WindowSettingsFile());
     // The export and import need the port a firmware download holds: not
     // while one runs (they would fall back on the catalogue unnoticed).
     const auto unlessBusy = [this](void (CConfigFileRunner::*run)()) {

@@ -47,6 +47,7 @@
 #include <string>
 
 class CConfigFileRunner;
+class CReportRunner;
 class CDlgDebug;
 class CDlgMessage;
 class CModbus;
@@ -189,6 +190,7 @@ public:
     CTestLog& testLog() { return m_testLog; }
     // The configuration export and import (exists once start-up has run).
     CConfigFileRunner* configurationFiles() const { return m_configFiles.get(); }
+    CReportRunner* reports() const { return m_reports.get(); }
 
 signals:
     // Start-up has finished: every page exists and the window is usable.
@@ -261,8 +263,10 @@ private:
     QAction* m_importAction = nullptr;
     QAction* m_exportAction = nullptr;
     QAction* m_compareAction = nullptr;
+    QAction* m_reportAction = nullptr;
     std::function<void()> m_importHandler;
     std::function<void()> m_exportHandler;
     std::function<void()> m_compareHandler;
     std::unique_ptr<CConfigFileRunner> m_configFiles;
+    std::unique_ptr<CReportRunner> m_reports;
 };

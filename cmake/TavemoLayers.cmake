@@ -3,7 +3,8 @@
 # (CheckLayers.cmake) both read.
 #
 #   core   the toolkit-free core library: no Qt, no header of a Qt layer
-#   cli    tavemo-cli's command library, over the core
+#   cli    tavemo-cli's command library, over the core (and the report's PDF)
+#   pdf    the report's PDF writer: Qt's GUI module, no widgets, over the core
 #   sim    the simulator, over the core
 #   pages  the Qt configuration pages: neither app/ nor a */ui/ folder
 #   ui     the Qt pages and dialogs of the other subsystems (their ui/
@@ -25,9 +26,10 @@
 # belongs to the layer of the longest of these folders that holds it, at any
 # depth: link/ui/ is the ui layer's, link/ and a new link/x/ the core's; a
 # ui/ folder anywhere is the ui layer's.
-set(TAVEMO_LAYERS core cli sim pages ui app)
+set(TAVEMO_LAYERS core cli pdf sim pages ui app)
 set(TAVEMO_LAYER_FOLDERS_core model diag link update tools pages/core)
 set(TAVEMO_LAYER_FOLDERS_cli tools/cli)
+set(TAVEMO_LAYER_FOLDERS_pdf tools/report/pdf)
 set(TAVEMO_LAYER_FOLDERS_sim sim)
 set(TAVEMO_LAYER_FOLDERS_pages pages)
 set(TAVEMO_LAYER_FOLDERS_ui diag/ui link/ui update/ui tools/ui)
@@ -36,11 +38,12 @@ set(TAVEMO_LAYER_FOLDERS_app app)
 # libraries' link graph gives the same (tavemo_pages and tavemo_ui link the
 # core, tavemo_app links both); the scan reads this list.
 set(TAVEMO_LAYER_SEES_core core)
-set(TAVEMO_LAYER_SEES_cli core cli)
+set(TAVEMO_LAYER_SEES_cli core cli pdf)
+set(TAVEMO_LAYER_SEES_pdf core pdf)
 set(TAVEMO_LAYER_SEES_sim core sim)
 set(TAVEMO_LAYER_SEES_pages core pages)
 set(TAVEMO_LAYER_SEES_ui core ui)
-set(TAVEMO_LAYER_SEES_app core pages ui app)
+set(TAVEMO_LAYER_SEES_app core pages ui pdf app)
 
 # tavemo_layer_of(VAR PATH): the layer of a path relative to the source root
 # (a file, or a folder with a trailing "/"), or "" when no layer holds it.

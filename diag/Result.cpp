@@ -93,6 +93,11 @@ constexpr Entry kTable[] = {
     {JobCancelled, "stopped by the user: the rest was not done; a previous export file is unchanged"},
     {ReadBackDiffers, "the register read back after the write holds another value than was written"},
     {UndoFileNotWritten, "the undo file cannot be written: nothing was written to the unit"},
+    {ReportNotCreated, "the report file cannot be created or written: check the folder, its permissions and the "
+                       "free space"},
+    {ReportUnread, "registers could not be read from the unit; the report names them"},
+    {NotAReport, "not a commissioning report of this tool"},
+    {ReportNoPdf, "a PDF report needs Qt's GUI module, which this build of the tool lacks"},
 
     {TypedOutOfLimits, "the number typed is outside the register's limits; nothing was written"},
     {NoNumberTyped, "the field holds no number (empty or not a number); nothing was written"},

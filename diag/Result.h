@@ -120,6 +120,11 @@ constexpr int JobCancelled = -76;      // the user stopped the export or import;
 // Writing only what differs.
 constexpr int ReadBackDiffers = -140;   // a register read back after its write holds another value than was written
 constexpr int UndoFileNotWritten = -141; // the undo file cannot be written: nothing was written to the unit
+// ---- commissioning report ------------------------------------------------------
+constexpr int ReportNotCreated = -150;  // the report file (or its temporary file) cannot be created or written
+constexpr int ReportUnread = -151;      // registers could not be read from the unit; the report names them
+constexpr int NotAReport = -152;        // the file is no report of this tool (or a newer version of one)
+constexpr int ReportNoPdf = -153;       // this build has no PDF writer (Qt's GUI module)
 
 // ---- page input ---------------------------------------------------------------
 // A number typed into a page field outside the register's catalogue limits;

@@ -6,6 +6,7 @@
 #include "link/Crc16Modbus.h"
 #include "model/RegisterCatalogue.h"
 #include "model/TextNumber.h"
+#include "tools/report/CChangeJournal.h"
 
 
 namespace {
@@ -317,6 +318,8 @@ CConnection::PinResult CConnection::checkPin()
 
 void CConnection::connectSequence()
 {
+    // The report lists what this connection wrote: a new one starts afresh.
+    CChangeJournal::Instance().clear();
     // Binding runs to the end of the sequence, whichever way it ends.
     struct BindingScope
     {

@@ -12,8 +12,9 @@ build=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
 package=(git dpkg-dev file lintian desktop-file-utils appstream)
 # The Windows stage of the tests: mingw-w64 with the POSIX thread model
 # (std::thread) and 64-bit wine (wine64 alone runs 64-bit programs; no i386
-# architecture is needed); clang for the fuzz targets.
-tests=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64)
+# architecture is needed); clang for the fuzz targets; poppler-utils
+# (pdftotext) to read the report's PDF back.
+tests=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 poppler-utils)
 if [[ ${1:-} == package ]]; then
   packages=("${build[@]}" "${package[@]}")
 else

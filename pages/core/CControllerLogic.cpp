@@ -2,6 +2,7 @@
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
+#include "tools/report/CChangeJournal.h"
 
 #include <algorithm>
 #include <initializer_list>

@@ -4,6 +4,7 @@
 #include "link/UnitSession.h"
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
+#include "tools/report/CChangeJournal.h"
 
 using Page::Access;
 using Page::ControlId;
@@ -524,8 +525,10 @@ int CPageEngine::writeEditValue(uint16_t address, int32_t value, Access access)
         showRangeMessage(address);
         return kTypedOutOfRange;
     }
-    const int r = access == Access::Special ? m_unit.writeHoldingSpecialChecked(address, value)
-                                            : m_unit.writeHoldingChecked(address, value);
+    const int r = CChangeJournal::Around(m_catalogue, address, value, [&] {
+        return access == Access::Special ? m_unit.writeHoldingSpecialChecked(address, value)
+                                         : m_unit.writeHoldingChecked(address, value);
+    });
     m_host.showResult(r);
     return r;
 }
@@ -628,8 +631,10 @@ int CPageEngine::applyChange(const Row& row, bool toUnit)
         m_catalogue.Clamp(row.address, value, nullptr);
         return 0;
     }
-    const int r = row.access == Access::Special ? m_unit.writeHoldingSpecialChecked(row.address, value)
-                                                : m_unit.writeHoldingChecked(row.address, value);
+    const int r = CChangeJournal::Around(m_catalogue, row.address, value, [&] {
+        return row.access == Access::Special ? m_unit.writeHoldingSpecialChecked(row.address, value)
+                                             : m_unit.writeHoldingChecked(row.address, value);
+    });
     if (r == 0 && row.alsoStore)
         m_catalogue.Holding(row.address).value = static_cast<uint16_t>(value);
     return r;

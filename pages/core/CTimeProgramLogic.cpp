@@ -3,6 +3,7 @@
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageText.h"
 #include "pages/core/PageValues.h"
+#include "tools/report/CChangeJournal.h"
 
 #include <algorithm>
 #include <iterator>
@@ -275,7 +276,10 @@ int CTimeProgramLogic::writeProgram(int program, const TimeProgramData& data)
         if (!data.knows(f))
             continue;
         const uint16_t word = data.words[static_cast<std::size_t>(f)];
-        if (const int r = unit().writeHolding(static_cast<uint16_t>(base + f), word); r != 0)
+        const auto address = static_cast<uint16_t>(base + f);
+        if (const int r = CChangeJournal::Around(catalogue(), address, word,
+                                                 [&] { return unit().writeHolding(address, word); });
+            r != 0)
             return r;
     }
     return 0;

@@ -7,6 +7,7 @@
 #include "pages/core/CHoverInfo.h"
 #include "pages/core/CPageEngine.h"
 #include "pages/core/PageText.h"
+#include "tools/report/CChangeJournal.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,27 @@ TEST_F(PageEngineTest, DemoModeDisablesTheButtonsAndTalksToNobody)
     unit.demo = false;
     engine.enableCommonButtons();
     EXPECT_TRUE(controls[kSave].enabled);
+}
+
+TEST_F(PageEngineTest, AChangeIsNotedInTheJournalWithTheValueBeforeAndItsResult)
+{
+    CChangeJournal::Instance().clear();
+    catalogue.Holding(2009).value = 3; // as read
+    controls[kLanguage].index = 2;
+    EXPECT_EQ(engine.writeOnChange(kLanguage), 0);
+    controls[kScreenSaver].text = "45";
+    EXPECT_EQ(engine.writeOnChange(kScreenSaver), 0);
+    const std::vector<JournalEntry> noted = CChangeJournal::Instance().entries();
+    ASSERT_EQ(noted.size(), 2u);
+    EXPECT_EQ(noted[0].address, 2009);
+    EXPECT_EQ(noted[0].name, catalogue.Holding(2009).name);
+    EXPECT_EQ(noted[0].before, 3);
+    EXPECT_EQ(noted[0].after, 2);
+    EXPECT_EQ(noted[0].result, 0);
+    EXPECT_GT(noted[0].time, 0);
+    EXPECT_EQ(noted[1].address, 2012);
+    EXPECT_EQ(noted[1].after, 45);
+    CChangeJournal::Instance().clear();
 }
 
 TEST_F(PageEngineTest, ChangesWriteTheControlsValue)

@@ -7,6 +7,7 @@
 #include "model/RegisterCatalogue.h"
 #include "pages/core/CTimeProgramDialogLogic.h"
 #include "pages/core/CTimeProgramLogic.h"
+#include "tools/report/CChangeJournal.h"
 
 #include <gtest/gtest.h>
 
@@ -185,7 +186,16 @@ TEST_F(TimeProgram, OpeningReadsTheProgramInOrderAndTheSceneOnlyFromDeviceType20
     data.words[Field::Scene] = 2;
     unit.log.clear();
     catalogue.Holding(7066).value = 5;
+    CChangeJournal::Instance().clear();
     EXPECT_EQ(logic.saveProgram(3, data), 0);
+    // The dialog's writes are noted, each with the value read before.
+    const std::vector<JournalEntry> noted = CChangeJournal::Instance().entries();
+    ASSERT_EQ(noted.size(), 6u);
+    EXPECT_EQ(noted[1].address, 7061);
+    EXPECT_EQ(noted[1].before, 31);
+    EXPECT_EQ(noted[1].after, 31);
+    EXPECT_EQ(noted[5].address, 7065);
+    CChangeJournal::Instance().clear();
     EXPECT_EQ(unit.writes(), (std::vector<std::string>{"Mw7060 1", "Mw7061 31", "Mw7062 6", "Mw7063 30",
                                                        "Mw7064 400", "Mw7065 215"}));
     EXPECT_TRUE(reads().empty()); // no scene, no sharing

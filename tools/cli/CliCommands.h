@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tools/cli/CliCommon.h"
+#include "tools/config/ConfigFile.h"
 
 #include <cstdio>
 #include <functional>
@@ -44,5 +45,10 @@ int RunImport(const GlobalOptions& global, const Args& args);
 int RunDiff(const GlobalOptions& global, const Args& args);
 // Commissioning from a plan on several ports at once (CliCommission.cpp).
 int RunCommission(const GlobalOptions& global, const Args& args);
+// The export categories of a comma list of their words ("all" for every
+// one), in the categories' order; false with the unknown word in bad.
+bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad);
+// The commissioning report (CliReport.cpp).
+int RunReport(const GlobalOptions& global, const Args& args);
 
 } // namespace cli

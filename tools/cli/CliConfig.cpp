@@ -22,8 +22,6 @@
 
 namespace cli {
 
-namespace {
-
 bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad)
 {
     std::size_t start = 0;
@@ -51,8 +49,6 @@ bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ra
     std::sort(ranges.begin(), ranges.end(), [](auto a, auto b) { return a.first < b.first; });
     return true;
 }
-
-} // namespace
 
 int RunExport(const GlobalOptions& global, const Args& args)
 {

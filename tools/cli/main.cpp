@@ -48,6 +48,9 @@ const Command kCommands[] = {
      "commission --plan PLAN.csv --ports P1[,P2...] --out DIR [--technician NAME] [--redo ROOM]   the plan's next "
      "rooms onto the units on the ports, all at once: only what differs is written and verified, each unit's "
      "outcome goes to DIR/status.csv (exit 0 all ok, 1 a unit failed, 2 usage or plan, 130 Ctrl-C; --pin)"},
+    {"report", cli::RunReport,
+     "report [--categories LIST] [--technician NAME] [--note TEXT] FILE.html|FILE.pdf|FILE.json   the unit's "
+     "commissioning report: identity and every setting of the categories (LIST as for export; --port, --pin)"},
     {"update", cli::RunUpdate, "update FILE.dnl   download a firmware file to the unit on --port (Ctrl-C cancels)"},
 };
 

@@ -4,6 +4,7 @@
 #include "model/RegisterCatalogue.h"
 #include "tools/config/IConfigProgress.h"
 #include "tools/config/IConfigUnit.h"
+#include "tools/report/CChangeJournal.h"
 #include "tools/config/CConfigFileReader.h"
 
 
@@ -81,10 +82,12 @@ ImportReport CConfigImport::run(std::span<const uint8_t> bytes, ConfigFile::Form
             } else if (check == ConfigFile::RecordCheck::OutOfLimits) {
                 report.outOfLimits.push_back(a);
             } else {
+                const uint16_t before = entry.value;
                 entry.value = static_cast<uint16_t>(record.value);
                 ++report.applied;
                 if (unitKnown && !demo) {
-                    const int w = m_unit.writeHolding(static_cast<uint16_t>(a), entry.value);
+                    const int w = CChangeJournal::Note(static_cast<uint16_t>(a), entry.name, before, entry.value,
+                                                       m_unit.writeHolding(static_cast<uint16_t>(a), entry.value));
                     silentInRow = w == Result::NoReply ? silentInRow + 1 : 0;
                     if (w == Result::Ok) {
                         ++report.written;

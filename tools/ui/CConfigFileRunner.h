@@ -71,10 +71,12 @@ public:
     bool lastEndedGreen() const { return m_lastGreen; }
     bool running() const { return m_running; }
 
+    // The unit behind the connection; the job opens and closes its link in
+    // the unit session's steps (the commissioning report reads through it too).
+    class CModbusConfigUnit unitOnLink();
+
 private:
     FileChoice chooseWithDialog(bool save);
-    // The unit behind the connection; the job opens and closes its link.
-    class CModbusConfigUnit unitOnLink();
     void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
     void writeChecked(const std::vector<ConfigFile::Value>& values, class CDlgCompare& dialog);
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,6 +100,31 @@ TEST(CliReport, TheJsonHoldsWhatTheUnitHoldsForEveryExportableRegister)
         ++pins;
     EXPECT_EQ(pins, 1u);
     EXPECT_NE(text.find("{\"address\": 2008,"), std::string::npos);
+}
+
+// What changed on a unit since it was handed over: diff against its report.
+TEST(CliReport, DiffComparesAUnitWithItsReport)
+{
+    SimProcess unit(kUnit);
+    ASSERT_TRUE(unit.ready());
+    TempDir dir;
+    const std::string json = (dir.path() / "unit-2.14.json").string();
+    ASSERT_EQ(RunCli({"--port", unit.name(), "--pin", "2008", "report", "--categories", "common", json}).status, 0);
+    auto r = RunCli({"--port", unit.name(), "--pin", "2008", "diff", json});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "");
+
+    ASSERT_EQ(RunCli({"--port", unit.name(), "--pin", "2008", "write", "2011=17"}).status, 0);
+    r = RunCli({"--port", unit.name(), "--pin", "2008", "diff", json});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out.rfind("2011 ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one line: " << r.out;
+    EXPECT_NE(r.out.find(": 17 -> "), std::string::npos) << "the unit, then the report: " << r.out;
+
+    // A JSON that is no report is trouble.
+    std::ofstream(dir.path() / "other.json") << "{\"format\": \"something\"}";
+    r = RunCli({"diff", (dir.path() / "other.json").string(), json});
+    EXPECT_EQ(r.status, 2);
 }
 
 TEST(CliReport, TheHtmlAndThePdfShowTheIdentityAndEachRegistersShownValue)

@@ -12,6 +12,7 @@
 #include "tools/config/CModbusConfigUnit.h"
 #include "tools/config/ConfigCompare.h"
 #include "tools/config/ConfigSource.h"
+#include "tools/report/ReportJson.h"
 
 #include <cstdio>
 
@@ -23,12 +24,32 @@ constexpr int kExitSame = 0;
 constexpr int kExitDiffer = 1;
 constexpr int kExitTrouble = 2;
 
+bool IsReportName(const std::string& path)
+{
+    if (path.size() < 5)
+        return false;
+    std::string end = path.substr(path.size() - 5);
+    for (char& c : end)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return end == ".json";
+}
+
 bool LoadFile(const std::string& path, ConfigSource& source)
 {
+    // A commissioning report: what the unit held when it was handed over.
+    if (IsReportName(path)) {
+        std::string problem;
+        if (ReportJson::ReadSource(path, source, &problem) != Result::Ok) {
+            std::fprintf(stderr, "tavemo-cli: diff: %s: %s\n", path.c_str(), problem.c_str());
+            return false;
+        }
+        return true;
+    }
     const ConfigFile::Format format = ConfigFile::FormatOfName(path);
     std::vector<uint8_t> bytes;
     if (format == ConfigFile::Format::None) {
-        std::fprintf(stderr, "tavemo-cli: diff: '%s' must end in .csv (text) or .bin (binary)\n", path.c_str());
+        std::fprintf(stderr, "tavemo-cli: diff: '%s' must end in .csv (text), .bin (binary) or .json (a report)\n",
+                     path.c_str());
         return false;
     }
     if (!ConfigFile::ReadWholeFile(path, bytes)) {

@@ -43,7 +43,7 @@ const Command kCommands[] = {
      "overwritten (--port, --pin)"},
     {"diff", cli::RunDiff,
      "diff [--csv] [--all] [--device-type N] [--temp-unit 0|1] A B | --port NAME diff FILE   the registers that "
-     "differ, in the pages' form (exit 0 same, 1 differ, 2 trouble)"},
+     "differ, in the pages' form; a side may be a report's .json (exit 0 same, 1 differ, 2 trouble)"},
     {"commission", cli::RunCommission,
      "commission --plan PLAN.csv --ports P1[,P2...] --out DIR [--technician NAME] [--redo ROOM]   the plan's next "
      "rooms onto the units on the ports, all at once: only what differs is written and verified, each unit's "

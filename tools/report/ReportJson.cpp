@@ -383,4 +383,18 @@ int ReadFile(const std::string& path, std::vector<StoredRegister>& registers, st
     return Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), registers, problem);
 }
 
+int ReadSource(const std::string& path, ConfigSource& source, std::string* problem)
+{
+    std::vector<StoredRegister> registers;
+    source = ConfigSource{};
+    source.label = path;
+    source.result = ReadFile(path, registers, problem);
+    if (source.result != Result::Ok)
+        return source.result;
+    for (const StoredRegister& r : registers)
+        if (r.read)
+            source.set({.address = r.address, .value = r.value});
+    return Result::Ok;
+}
+
 } // namespace ReportJson

@@ -20,6 +20,7 @@
 // Thread rules: pure functions.
 #pragma once
 
+#include "tools/config/ConfigSource.h"
 #include "tools/report/Report.h"
 
 #include <cstdint>
@@ -44,6 +45,10 @@ struct StoredRegister
 int Parse(std::string_view text, std::vector<StoredRegister>& registers, std::string* problem);
 // Reads and parses a report file.
 int ReadFile(const std::string& path, std::vector<StoredRegister>& registers, std::string* problem);
+// A report file as one side of a comparison: the value of each register
+// that was read (a register not read and the PIN have none and are left
+// out). Ok, or NotAReport / ImportNotOpened with the reason in *problem.
+int ReadSource(const std::string& path, ConfigSource& source, std::string* problem);
 
 // A JSON string literal of UTF-8 text (quotes included).
 std::string Quote(std::string_view text);

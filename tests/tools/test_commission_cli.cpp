@@ -68,6 +68,8 @@ protected:
                                      (m_dir.path() / "plan.csv").string(), std::string("--ports"), ports,
                                      std::string("--out"), m_out.string()})
             args.push_back(a);
+        // The reports of the common settings alone keep the runs short.
+        args.insert(args.end(), {"--categories", "common"});
         args.insert(args.end(), more.begin(), more.end());
         return RunCli(args);
     }
@@ -92,6 +94,12 @@ TEST_F(CommissionCli, ThreePortsAtOnceThenTheRestOnFreshUnits)
         EXPECT_NE(r.out.find("[" + b.name() + "] 2.12: ok"), std::string::npos) << r.out;
         EXPECT_NE(r.err.find("[" + a.name() + "] 2.11: "), std::string::npos) << "one line per event: " << r.err;
         EXPECT_NE(ReadFile(m_out / "2.12.before.csv").find("Addr: 2009;"), std::string::npos);
+        // Each unit's report, with what the run wrote.
+        const std::string json = ReadFile(m_out / "2.13.json");
+        EXPECT_NE(json.find("\"format\": \"tavemo-report\""), std::string::npos) << json.substr(0, 300);
+        EXPECT_NE(json.find("{\"time\""), std::string::npos) << "the changes are listed";
+        EXPECT_NE(json.find("\"address\": 2012, \"name\""), std::string::npos);
+        EXPECT_NE(ReadFile(m_out / "2.11.html").find("<html"), std::string::npos);
     }
     {
         SimProcess a, b, c;
@@ -113,7 +121,8 @@ TEST_F(CommissionCli, AWrongUnitWritesNothingAndAUnitThatGoesAwayEndsAsLinkLost)
     SimProcess wrongType({"--device-type", "1002"}), goes({"--delay", "40"}), stays;
     ASSERT_TRUE(wrongType.ready() && goes.ready() && stays.ready());
     CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
-                    wrongType.name() + "," + goes.name() + "," + stays.name(), "--out", m_out.string()});
+                    wrongType.name() + "," + goes.name() + "," + stays.name(), "--out", m_out.string(), "--categories",
+                    "common"});
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     goes.stop(); // the adapter pulled out while the unit is read
     EXPECT_EQ(run.finish(), 1) << run.err;
@@ -164,7 +173,7 @@ TEST_F(CommissionCli, CtrlCEndsTheUnitsAsInterrupted)
     SimProcess a({"--delay", "60"}), b({"--delay", "60"});
     ASSERT_TRUE(a.ready() && b.ready());
     CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
-                    a.name() + "," + b.name(), "--out", m_out.string()});
+                    a.name() + "," + b.name(), "--out", m_out.string(), "--categories", "common"});
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     run.signal(SIGINT);
     EXPECT_EQ(run.finish(), 130) << run.err;

@@ -99,7 +99,7 @@ protected:
 TEST_F(CommissionJobTest, WritesOnlyWhatDiffersTheBusSettingsLastThenStores)
 {
     FakeUnit unit;
-    std::vector<WrittenChange> reported;
+    std::vector<JournalEntry> reported;
     m_settings.writeReport = [&](ICommissionUnit&, const UnitRecord& record, std::string*) {
         reported = record.changes;
         return Result::Ok;

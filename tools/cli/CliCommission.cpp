@@ -120,7 +120,7 @@ std::vector<std::string> SplitPorts(const std::string& list)
 
 int RunCommission(const GlobalOptions& global, const Args& args)
 {
-    std::string planPath, portList, technician, outDir;
+    std::string planPath, portList, technician, outDir, categories = "all";
     std::set<std::string> redo;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -128,6 +128,7 @@ int RunCommission(const GlobalOptions& global, const Args& args)
                               : a == "--ports"      ? &portList
                               : a == "--technician" ? &technician
                               : a == "--out"        ? &outDir
+                              : a == "--categories" ? &categories
                                                     : nullptr;
         if (!target && a != "--redo")
             return UsageError("commission: unknown option '" + a + "'");
@@ -138,6 +139,9 @@ int RunCommission(const GlobalOptions& global, const Args& args)
         else
             redo.insert(args[++i]);
     }
+    std::vector<ConfigFile::Range> ranges;
+    if (std::string bad; !SplitCategories(categories, ranges, bad))
+        return UsageError("commission: unknown category '" + bad + "' in --categories");
     if (planPath.empty() || outDir.empty())
         return UsageError("commission needs --plan PLAN.csv and --out DIR");
     std::vector<std::string> ports = portList.empty() ? std::vector<std::string>{} : SplitPorts(portList);
@@ -168,7 +172,9 @@ int RunCommission(const GlobalOptions& global, const Args& args)
     Commission::CStatusFile status(out / "status.csv");
     Commission::CCommissionRun run(plan, ports, status);
     run.redo(redo);
-    const Commission::JobSettings settings{.pin = global.pin, .technician = technician, .outDir = out};
+    Commission::JobSettings settings{.pin = global.pin, .technician = technician, .outDir = out};
+    // Each unit's report: the registers of the categories, and what the run wrote.
+    settings.writeReport = Commission::UnitReportWriter(settings, ranges);
 
     std::unique_ptr<Commission::ICommissionOutput> output;
     const std::size_t busy = std::min(run.pendingRows().size(), ports.size());

@@ -45,9 +45,9 @@ const Command kCommands[] = {
      "diff [--csv] [--all] [--device-type N] [--temp-unit 0|1] A B | --port NAME diff FILE   the registers that "
      "differ, in the pages' form; a side may be a report's .json (exit 0 same, 1 differ, 2 trouble)"},
     {"commission", cli::RunCommission,
-     "commission --plan PLAN.csv --ports P1[,P2...] --out DIR [--technician NAME] [--redo ROOM]   the plan's next "
-     "rooms onto the units on the ports, all at once: only what differs is written and verified, each unit's "
-     "outcome goes to DIR/status.csv (exit 0 all ok, 1 a unit failed, 2 usage or plan, 130 Ctrl-C; --pin)"},
+     "commission --plan PLAN.csv --ports P1[,P2...] --out DIR [--technician NAME] [--categories LIST] [--redo ROOM]   "
+     "the plan's next rooms onto the units on the ports, all at once: only what differs is written and verified, "
+     "each unit's report goes to DIR/ROOM.json and .html (LIST as for export) and its outcome to DIR/status.csv (exit 0 all ok, 1 a unit failed, 2 usage or plan, 130 Ctrl-C; --pin)"},
     {"report", cli::RunReport,
      "report [--categories LIST] [--technician NAME] [--note TEXT] FILE.html|FILE.pdf|FILE.json   the unit's "
      "commissioning report: identity and every setting of the categories (LIST as for export; --port, --pin)"},

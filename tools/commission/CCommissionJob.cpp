@@ -10,6 +10,12 @@
 #include "tools/config/ConfigSource.h"
 #include "tools/config/CModbusConfigUnit.h"
 #include "tools/config/IConfigProgress.h"
+#include "tools/report/CReportBuilder.h"
+#include "tools/report/ReportFile.h"
+#include "tools/report/ReportHtml.h"
+#include "tools/report/ReportJson.h"
+
+#include <ctime>
 
 namespace Commission {
 
@@ -75,6 +81,12 @@ std::string CodeText(int code)
 std::string UnitFailure(int code, const std::string& problem)
 {
     return code == Result::PortGone || code == Result::NoReply ? "link lost: " + problem : problem;
+}
+
+std::string NameOf(const RegisterCatalogue& catalogue, uint16_t address)
+{
+    const RegisterEntry* e = catalogue.Entry(RegisterTableKind::Holding, address);
+    return e ? e->name : std::string();
 }
 
 std::string ReadFailure(const ConfigSource& unit)
@@ -232,7 +244,8 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
             CConfigChangesImport::WriteAndVerify(link, catalogue, settings.pacing, {&changes[i], 1}, written);
             const uint16_t was = static_cast<uint16_t>(current.find(changes[i].address)->value);
             const int result = written.failures.empty() ? Result::Ok : written.failures.front().code;
-            record.changes.push_back({changes[i].address, was, changes[i].word, result, IsoTimeNow()});
+            record.changes.push_back({std::time(nullptr), changes[i].address, NameOf(catalogue, changes[i].address),
+                                      was, changes[i].word, result});
             if (result != Result::Ok) {
                 outcome.written = written.written + outcome.written;
                 return Failed(outcome, (written.linkLost ? "link lost at register " : "register ") +
@@ -252,7 +265,8 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
                 result = unit.readSpecial(c.address, &back) != Result::Ok ? Result::NoReply
                          : back != c.after                                ? Result::ReadBackDiffers
                                                                           : Result::Ok;
-            record.changes.push_back({c.address, c.before, c.after, result, IsoTimeNow()});
+            record.changes.push_back(
+                {std::time(nullptr), c.address, NameOf(catalogue, c.address), c.before, c.after, result});
             if (result != Result::Ok)
                 return Failed(outcome, "register " + std::to_string(c.address) + ": " + CodeText(result));
             ++outcome.written;
@@ -319,6 +333,66 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+// The unit's link as the report builder sees it: already open for the
+// whole unit, so its open and close do nothing.
+class OpenLink : public IConfigUnit
+{
+public:
+    explicit OpenLink(IConfigUnit& unit) : m_unit(unit) {}
+    int open() override { return Result::Ok; }
+    void close() override {}
+    int readHolding(uint16_t address, uint16_t* value) override { return m_unit.readHolding(address, value); }
+    int writeHolding(uint16_t address, uint16_t value) override { return m_unit.writeHolding(address, value); }
+    int deviceType() const override { return m_unit.deviceType(); }
+    bool demoMode() const override { return false; }
+
+private:
+    IConfigUnit& m_unit;
+};
+
+class NoProgress : public IConfigProgress
+{
+public:
+    void showPercent(int) override {}
+    void markFailed() override {}
+};
+
+} // namespace
+
+std::function<int(ICommissionUnit&, const UnitRecord&, std::string*)>
+UnitReportWriter(const JobSettings& settings, std::vector<ConfigFile::Range> categories)
+{
+    return [&settings, categories](ICommissionUnit& unit, const UnitRecord& record, std::string* problem) {
+        OpenLink link(unit);
+        NoProgress progress;
+        CReportBuilder builder(unit.catalogue(), link, progress);
+        builder.setPacing(settings.pacing);
+        const ReportRequest request{.ranges = categories,
+                                    .technician = settings.technician,
+                                    .note = "Room " + record.row->room,
+                                    .port = record.port,
+                                    .toolName = "tavemo-cli"};
+        Report report;
+        const int built = builder.build(request, report);
+        // A register the unit did not give is named in the report itself.
+        if (built != Result::Ok && built != Result::ReportUnread) {
+            *problem = ResultText(built);
+            return built;
+        }
+        report.changes = CReportBuilder::Changes(record.changes);
+        const std::filesystem::path base = settings.outDir / RoomFileName(record.row->room);
+        for (const auto& [extension, text] : {std::pair{".json", ReportJson::Render(report)},
+                                              std::pair{".html", ReportHtml::Render(report)}}) {
+            const std::string path = (base.string() + extension);
+            if (const int r = ReportFile::Write(path, text, problem); r != Result::Ok)
+                return r;
+        }
+        return static_cast<int>(Result::Ok);
+    };
+}
 
 UnitJob MakeUnitJob(const JobSettings& settings)
 {

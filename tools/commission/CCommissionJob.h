@@ -28,6 +28,7 @@
 #include "tools/config/ConfigFile.h"
 #include "tools/config/ConfigSource.h"
 #include "tools/config/IConfigUnit.h"
+#include "tools/report/CChangeJournal.h"
 
 #include <filesystem>
 #include <functional>
@@ -52,16 +53,6 @@ public:
     virtual RegisterCatalogue& catalogue() = 0;
     // Why the last step failed, in words ("the unit has a PIN: give it with --pin N").
     virtual std::string problem() const = 0;
-};
-
-// A register the unit took from the plan.
-struct WrittenChange
-{
-    uint16_t address = 0;
-    uint16_t before = 0;
-    uint16_t after = 0;
-    int result = 0; // Ok, or the failure's code
-    std::string time;
 };
 
 // A bus setting to be written with the special command.
@@ -97,7 +88,7 @@ struct UnitRecord
     const PlanRow* row = nullptr;
     std::string port;
     UnitIdentity identity;
-    std::vector<WrittenChange> changes;
+    std::vector<JournalEntry> changes; // the writes of this unit, in order
 };
 
 struct JobSettings
@@ -123,6 +114,12 @@ Preview PreviewUnit(ICommissionUnit& unit, const PlanRow& row, const JobSettings
 UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std::string& port,
                            const JobSettings& settings, const std::function<void(const Progress&)>& progress,
                            const std::atomic<bool>& stop);
+
+// Writes ROOM.json and ROOM.html into the output folder: the unit's
+// commissioning report of the categories' registers, with the changes the
+// run wrote (JobSettings::writeReport).
+std::function<int(ICommissionUnit&, const UnitRecord&, std::string*)>
+UnitReportWriter(const JobSettings& settings, std::vector<ConfigFile::Range> categories);
 
 // The job for a real run: each port its own CPortUnit.
 UnitJob MakeUnitJob(const JobSettings& settings);

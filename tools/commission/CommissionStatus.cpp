@@ -2,6 +2,7 @@
 
 #include "diag/LocalSystem.h"
 #include "diag/Result.h"
+#include "tools/report/ReportClock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -134,31 +135,7 @@ std::map<std::string, std::string> CStatusFile::ReadLastResults(const std::files
 
 std::string IsoTimeNow()
 {
-    const std::time_t now = std::time(nullptr);
-    const std::tm local = LocalSystem::LocalTime(now);
-    // The offset is the local calendar time read as if it were UTC, minus
-    // the moment itself (no tm_gmtoff on every system).
-    const auto daysFromCivil = [](long long y, unsigned m, unsigned d) {
-        y -= m <= 2;
-        const long long era = (y >= 0 ? y : y - 399) / 400;
-        const unsigned yoe = static_cast<unsigned>(y - era * 400);
-        const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-        const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-        return era * 146097 + static_cast<long long>(doe) - 719468;
-    };
-    const long long asUtc = daysFromCivil(local.tm_year + 1900LL, static_cast<unsigned>(local.tm_mon + 1),
-                                          static_cast<unsigned>(local.tm_mday)) *
-                                86400 +
-                            local.tm_hour * 3600LL + local.tm_min * 60LL + local.tm_sec;
-    const long long minutes = (asUtc - static_cast<long long>(now)) / 60;
-    const char sign = minutes < 0 ? '-' : '+';
-    // Time zones lie within a day of UTC.
-    const int offset = static_cast<int>(std::min(minutes < 0 ? -minutes : minutes, 24LL * 60 - 1));
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, sign, offset / 60,
-                  offset % 60);
-    return text;
+    return ReportClock::Iso8601(std::time(nullptr));
 }
 
 } // namespace Commission

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace LocalSystem {
 
@@ -33,6 +34,12 @@ std::FILE* OpenLogForWriting(const std::filesystem::path& path);
 // A file opened for appending (created when missing); null when it cannot
 // be opened. Not inherited by programs the tool starts.
 std::FILE* OpenForAppending(const std::filesystem::path& path);
+
+// Appends the bytes to the file (created when missing) in one write that
+// the system places at the end whole, whatever other threads and processes
+// append at the same time; false when the file cannot be opened or not all
+// was written.
+bool AppendWhole(const std::filesystem::path& path, std::string_view bytes);
 
 // A new file for writing that did not exist before (never someone else's
 // file, never a link planted in its place); null when the name is taken or

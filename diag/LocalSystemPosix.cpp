@@ -62,6 +62,20 @@ std::FILE* OpenForAppending(const fs::path& path)
     return std::fopen(path.c_str(), "abe");
 }
 
+bool AppendWhole(const fs::path& path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    // O_APPEND: each write lands at the end as one piece.
+    ssize_t n;
+    do
+        n = ::write(fd, bytes.data(), bytes.size());
+    while (n < 0 && errno == EINTR);
+    const bool closed = ::close(fd) == 0;
+    return n == static_cast<ssize_t>(bytes.size()) && closed;
+}
+
 std::FILE* CreateNewFile(const fs::path& path)
 {
     return std::fopen(path.c_str(), "wbxe");

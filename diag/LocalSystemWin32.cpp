@@ -85,6 +85,22 @@ std::FILE* OpenForAppending(const fs::path& path)
     return _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
 }
 
+bool AppendWhole(const fs::path& path, std::string_view bytes)
+{
+    // Opened for appending only (no FILE_WRITE_DATA), each write goes to the
+    // end of the file as one piece; the C library's "a" mode seeks first and
+    // then writes, so two writers may land on the same place.
+    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
 std::FILE* CreateNewFile(const fs::path& path)
 {
     // The C library's exclusive mode letter is not in every Windows runtime;

@@ -91,18 +91,7 @@ int CStatusFile::Append(const StatusRecord& record)
 {
     const std::lock_guard lock(m_mutex);
     CreateWithHeader(m_path);
-    std::FILE* file = LocalSystem::OpenForAppending(m_path);
-    if (!file)
-        return Result::ExportNotCreated;
-    // One buffer for the whole line: it reaches the file in one write, which
-    // the append mode places at the end whole, whatever other processes do.
-    const std::string line = Line(record) + "\n";
-    std::vector<char> buffer(line.size() + 64);
-    std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
-    const bool whole = std::fwrite(line.data(), 1, line.size(), file) == line.size();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    return whole && flushed && closed ? Result::Ok : Result::ExportNotCreated;
+    return LocalSystem::AppendWhole(m_path, Line(record) + "\n") ? Result::Ok : Result::ExportNotCreated;
 }
 
 std::map<std::string, std::string> CStatusFile::ReadLastResults(const std::filesystem::path& path)

@@ -177,18 +177,8 @@ std::string CConfigChangesImport::Summary(const ChangesReport& report)
         text += report.portGone ? "\nLink lost: the port is gone (the adapter was unplugged or hung up); the rest "
                                   "was not done."
                                 : "\nLink lost: the unit stopped answering; the rest was not done.";
-    const auto skipped = [&text](const char* why, const std::vector<uint32_t>& list) {
-        if (!list.empty())
-            text += "\nSkipped as " + std::string(why) + ": " + std::to_string(list.size()) + " (" +
-                    ConfigFile::AddressList(list) + ").";
-    };
-    skipped("unknown", report.unknown);
-    skipped("read-only", report.readOnly);
-    skipped("outside the limits", report.outOfLimits);
-    if (report.linesNotUnderstood > 0)
-        text += "\nLines not understood: " + std::to_string(report.linesNotUnderstood) + ".";
-    if (report.fileEndedEarly)
-        text += "\nReading stopped at a record without a value or cut short; the rest was not read.";
+    text += ConfigFile::SkippedRecordLines(report.unknown, report.readOnly, report.outOfLimits,
+                                           report.linesNotUnderstood, report.fileEndedEarly, "\n");
     for (std::size_t i = 0; i < report.failures.size() && i < ConfigFile::kListedAddresses; ++i)
         text += "\nFailed: " + std::to_string(report.failures[i].address) + " error " +
                 std::to_string(report.failures[i].code) + " (" + ResultText(report.failures[i].code) + ")";

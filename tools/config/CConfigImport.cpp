@@ -179,18 +179,8 @@ std::string CConfigImport::Summary(const ImportReport& report)
                                 : "\r\nLink lost: the unit stopped answering; the rest of the file was not written.";
     if (report.cancelled)
         text += "\r\nCancelled: the rest of the file was not written.";
-    const auto skipped = [&text](const char* why, const std::vector<uint32_t>& list) {
-        if (!list.empty())
-            text += "\r\nSkipped as " + std::string(why) + ": " + std::to_string(list.size()) + " (" +
-                    ConfigFile::AddressList(list) + ").";
-    };
-    skipped("unknown", report.unknown);
-    skipped("read-only", report.readOnly);
-    skipped("outside the limits", report.outOfLimits);
-    if (report.linesNotUnderstood > 0)
-        text += "\r\nLines not understood: " + std::to_string(report.linesNotUnderstood) + ".";
-    if (report.fileEndedEarly)
-        text += "\r\nReading stopped at a record without a value or cut short; the rest was not read.";
+    text += ConfigFile::SkippedRecordLines(report.unknown, report.readOnly, report.outOfLimits,
+                                           report.linesNotUnderstood, report.fileEndedEarly, "\r\n");
     if (!report.failedWrites.empty()) {
         text += "\r\nWrites failed: " + std::to_string(report.failedWrites.size()) + " (";
         for (std::size_t i = 0; i < report.failedWrites.size() && i < ConfigFile::kListedAddresses; ++i)

@@ -308,4 +308,24 @@ int ParseCsvLine(std::string_view line, uint32_t* address, uint32_t* value)
     return ++fields;
 }
 
+std::string SkippedRecordLines(const std::vector<uint32_t>& unknown, const std::vector<uint32_t>& readOnly,
+                               const std::vector<uint32_t>& outOfLimits, int linesNotUnderstood,
+                               bool fileEndedEarly, std::string_view newline)
+{
+    std::string text;
+    const auto skipped = [&](const char* why, const std::vector<uint32_t>& list) {
+        if (!list.empty())
+            text += std::string(newline) + "Skipped as " + why + ": " + std::to_string(list.size()) + " (" +
+                    AddressList(list) + ").";
+    };
+    skipped("unknown", unknown);
+    skipped("read-only", readOnly);
+    skipped("outside the limits", outOfLimits);
+    if (linesNotUnderstood > 0)
+        text += std::string(newline) + "Lines not understood: " + std::to_string(linesNotUnderstood) + ".";
+    if (fileEndedEarly)
+        text += std::string(newline) + "Reading stopped at a record without a value or cut short; the rest was not read.";
+    return text;
+}
+
 } // namespace ConfigFile

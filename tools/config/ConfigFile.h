@@ -72,6 +72,14 @@ bool InRanges(std::span<const Range> ranges, uint32_t address);
 enum class RecordCheck { Accepted, Unknown, ReadOnly, OutOfLimits };
 RecordCheck CheckRecord(const RegisterCatalogue& catalogue, uint32_t address, uint32_t value);
 
+// The lines a summary gives about the records of a file that were not
+// taken: skipped as unknown, read-only or outside the limits (with their
+// addresses), lines not understood, a file cut short. Each line starts with
+// newline ("\r\n" in the window's messages, "\n" on a terminal).
+std::string SkippedRecordLines(const std::vector<uint32_t>& unknown, const std::vector<uint32_t>& readOnly,
+                               const std::vector<uint32_t>& outOfLimits, int linesNotUnderstood,
+                               bool fileEndedEarly, std::string_view newline);
+
 // One register of a file being written.
 struct Value
 {

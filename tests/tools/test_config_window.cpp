@@ -7,6 +7,7 @@
 #include "tests/support/PortHolder.h"
 #include "tests/support/TempDir.h"
 #include "tools/ui/CConfigFileRunner.h"
+#include "tools/report/CChangeJournal.h"
 #include "tools/ui/CDlgCompare.h"
 #include "tools/ui/CDlgExportCategories.h"
 #include "tools/ui/CDlgProgress.h"
@@ -263,6 +264,7 @@ TEST_F(ConfigWindow, CompareWithFileListsTheDifferencesAndWritesTheCheckedOnes)
                            "Addr: 3603; Val: 195; Des: x\r\n";
     answerFileDialogs(file, ConfigFile::Format::Csv);
     const std::size_t from = mark();
+    CChangeJournal::Instance().clear();
     bool shown = false;
     const auto compare = testsupport::WhenModal<CDlgCompare>([&](CDlgCompare* d) {
         shown = true;
@@ -330,6 +332,16 @@ TEST_F(ConfigWindow, CompareWithFileListsTheDifferencesAndWritesTheCheckedOnes)
     EXPECT_EQ(std::count(r.begin(), r.end(), "Mr2011"), 2) << "compared, then read back";
     EXPECT_EQ(std::count(r.begin(), r.end(), "Mr2012"), 1) << "compared only";
     EXPECT_TRUE(runner->lastEndedGreen());
+    // The commissioning report's journal has both writes, with the unit's
+    // values before them.
+    const std::vector<JournalEntry> journal = CChangeJournal::Instance().entries();
+    ASSERT_EQ(journal.size(), 2u);
+    EXPECT_EQ(journal[0].address, 2011);
+    EXPECT_EQ(journal[0].before, 0);
+    EXPECT_EQ(journal[0].after, 60);
+    EXPECT_EQ(journal[1].address, 3603);
+    EXPECT_EQ(journal[1].before, 210);
+    EXPECT_EQ(journal[1].result, 0);
 }
 
 // Without a unit the file is compared with the stored values and nothing
@@ -342,6 +354,7 @@ TEST_F(ConfigWindow, CompareWithFileInDemoModeComparesWithTheStoredValuesAndWrit
     std::ofstream(file) << "Orvelant 4000 Export\r\nAddr: 2011; Val: " << (stored == 60 ? 61 : 60) << "; Des: x\r\n";
     answerFileDialogs(file, ConfigFile::Format::Csv);
     const std::size_t from = mark();
+    CChangeJournal::Instance().clear();
     bool shown = false;
     const auto compare = testsupport::WhenModal<CDlgCompare>([&](CDlgCompare* d) {
         shown = true;

@@ -7,6 +7,7 @@
 #include "tools/config/CConfigChangesImport.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/CModbusConfigUnit.h"
+#include "tools/report/CChangeJournal.h"
 #include "tools/config/ConfigCompare.h"
 #include "tools/config/ConfigSource.h"
 #include "tools/ui/CDlgCompare.h"
@@ -252,12 +253,43 @@ void CConfigFileRunner::CompareWithFile()
         note += QStringLiteral(" %1 registers could not be read from the unit.").arg(comparison.notRead);
     CDlgCompare dialog(comparison, !demo, note, m_window);
     dialog.setWriteHandler(
-        [this, &dialog](const std::vector<ConfigFile::Value>& values) { writeChecked(values, dialog); });
+        [this, &dialog, &comparison](const std::vector<ConfigFile::Value>& values) {
+            writeChecked(values, dialog, comparison);
+        });
     m_lastMessage.clear();
     dialog.exec();
 }
 
-void CConfigFileRunner::writeChecked(const std::vector<ConfigFile::Value>& values, CDlgCompare& dialog)
+namespace {
+
+// The unit with its writes noted in this connection's journal.
+class JournalingUnit : public IConfigUnit
+{
+public:
+    JournalingUnit(IConfigUnit& unit, const ConfigComparison& comparison) : m_unit(unit), m_comparison(comparison) {}
+    int open() override { return m_unit.open(); }
+    void close() override { m_unit.close(); }
+    int readHolding(uint16_t address, uint16_t* value) override { return m_unit.readHolding(address, value); }
+    int writeHolding(uint16_t address, uint16_t value) override
+    {
+        const int r = m_unit.writeHolding(address, value);
+        for (const CompareRow& row : m_comparison.rows)
+            if (row.address == address)
+                CChangeJournal::Note(address, row.name, static_cast<uint16_t>(row.left), value, r);
+        return r;
+    }
+    int deviceType() const override { return m_unit.deviceType(); }
+    bool demoMode() const override { return m_unit.demoMode(); }
+
+private:
+    IConfigUnit& m_unit;
+    const ConfigComparison& m_comparison;
+};
+
+} // namespace
+
+void CConfigFileRunner::writeChecked(const std::vector<ConfigFile::Value>& values, CDlgCompare& dialog,
+                                     const ConfigComparison& comparison)
 {
     const QString title = QStringLiteral("Write Checked");
     ChangesReport report;
@@ -279,7 +311,10 @@ void CConfigFileRunner::writeChecked(const std::vector<ConfigFile::Value>& value
             m_lastMessage = text;
             return;
         }
-        CConfigChangesImport::WriteAndVerify(unit, m_catalogue, m_pacing, values, report);
+        // Each write is noted for the commissioning report, with the unit's
+        // value from the comparison as the one before.
+        JournalingUnit journaling(unit, comparison);
+        CConfigChangesImport::WriteAndVerify(journaling, m_catalogue, m_pacing, values, report);
         unit.close();
         progress.finish(report.failures.empty() && !report.linkLost);
         progress.close();

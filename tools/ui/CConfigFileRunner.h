@@ -78,7 +78,8 @@ public:
 private:
     FileChoice chooseWithDialog(bool save);
     void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
-    void writeChecked(const std::vector<ConfigFile::Value>& values, class CDlgCompare& dialog);
+    void writeChecked(const std::vector<ConfigFile::Value>& values, class CDlgCompare& dialog,
+                      const struct ConfigComparison& comparison);
 
     QWidget* m_window;
     IMainWindow& m_mainWindow;

@@ -6,6 +6,7 @@
 #include "app/CXTabBar.h"
 #include "app/CXTabCtrl.h"
 #include "app/TabImages.h"
+#include "app/CDlgCommission.h"
 #include "app/CReportRunner.h"
 #include "diag/ui/CDlgDebug.h"
 #include "link/ui/CTabInterface.h"
@@ -134,10 +135,15 @@ void CTavemoConfigurationToolDlg::createMenu()
         if (m_reports)
             runFileAction([this] { m_reports->Run(); });
     });
+    m_commissionAction = file->addAction(QStringLiteral("Commission From &Plan..."), this, [this] {
+        if (m_reports)
+            runFileAction([this] { OpenCommissionDialog(); });
+    });
     m_importAction->setEnabled(false);
     m_exportAction->setEnabled(false);
     m_compareAction->setEnabled(false);
     m_reportAction->setEnabled(false);
+    m_commissionAction->setEnabled(false);
     file->addSeparator();
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 
@@ -171,6 +177,14 @@ void CTavemoConfigurationToolDlg::updateFileActions()
     m_exportAction->setEnabled(bool(m_exportHandler) && allowed);
     m_compareAction->setEnabled(bool(m_compareHandler) && allowed);
     m_reportAction->setEnabled(bool(m_reports) && allowed);
+    m_commissionAction->setEnabled(bool(m_reports) && allowed);
+}
+
+void CTavemoConfigurationToolDlg::OpenCommissionDialog()
+{
+    CDlgCommission dialog(m_connection, m_catalogue, WindowSettingsFile(), this);
+    dialog.setObjectName(QStringLiteral("CommissionDialog"));
+    dialog.exec();
 }
 
 QString CTavemoConfigurationToolDlg::WindowSettingsFile()

@@ -79,6 +79,8 @@ public:
 
     // The settings file (an INI file in LocalSystem::SettingsFolder).
     static QString WindowSettingsFile();
+    // "File" > "Commission From Plan...": the connected unit gets a room of a plan.
+    void OpenCommissionDialog();
     // The first size: what shows the largest page whole (the page plus the
     // window's parts around it), never less than the window has, within
     // the screen's room for the window, never below the minimum.
@@ -264,6 +266,7 @@ private:
     QAction* m_exportAction = nullptr;
     QAction* m_compareAction = nullptr;
     QAction* m_reportAction = nullptr;
+    QAction* m_commissionAction = nullptr;
     std::function<void()> m_importHandler;
     std::function<void()> m_exportHandler;
     std::function<void()> m_compareHandler;

@@ -18,24 +18,25 @@ CPortUnit::~CPortUnit()
     m_modbus.setCatalogue(nullptr);
 }
 
-bool CPortUnit::accepted(int result, uint16_t number) const
+bool CPortUnit::Accepted(const CModbus& modbus, int result, uint16_t number)
 {
-    return result >= 0 && m_modbus.replyStatus() >= 0 && m_modbus.replyAddress() == number;
+    return result >= 0 && modbus.replyStatus() >= 0 && modbus.replyAddress() == number;
 }
 
-int CPortUnit::failed(const std::string& what, int result, uint16_t number)
+int CPortUnit::Failed(const CModbus& modbus, const std::string& what, int result, uint16_t number,
+                      std::string& problem)
 {
     // A positive or zero result is a reply the adapter gave with a refusing
     // status or for another number.
-    if (result > 0 || (result == 0 && !accepted(result, number))) {
-        if (m_modbus.replyAddress() != number)
-            m_problem = what + ": the adapter answered for " + std::to_string(m_modbus.replyAddress()) +
-                        " instead of " + std::to_string(number);
+    if (result > 0 || (result == 0 && !Accepted(modbus, result, number))) {
+        if (modbus.replyAddress() != number)
+            problem = what + ": the adapter answered for " + std::to_string(modbus.replyAddress()) + " instead of " +
+                      std::to_string(number);
         else
-            m_problem = what + ": the adapter refused with status " + std::to_string(m_modbus.replyStatus());
+            problem = what + ": the adapter refused with status " + std::to_string(modbus.replyStatus());
         return Result::NoLink;
     }
-    m_problem = what + ": error " + std::to_string(result) + ": " + ResultText(result);
+    problem = what + ": error " + std::to_string(result) + ": " + ResultText(result);
     return result;
 }
 
@@ -115,17 +116,17 @@ int CPortUnit::learn()
     return Result::Ok;
 }
 
-int CPortUnit::readIdentity(Identity& identity)
+int CPortUnit::ReadIdentity(CModbus& modbus, Identity& identity, std::string& problem)
 {
     uint16_t type = 0;
-    int r = m_modbus.readHolding(Reg::DeviceType, &type);
-    if (!accepted(r, Reg::DeviceType))
-        return failed("reading the device type", r, Reg::DeviceType);
+    int r = modbus.readHolding(Reg::DeviceType, &type);
+    if (!Accepted(modbus, r, Reg::DeviceType))
+        return Failed(modbus, "reading the device type", r, Reg::DeviceType, problem);
     identity.deviceType = type;
     // The protocol selector answers only to the special read on older units;
     // those that do answer it give their bus address the same way.
     uint16_t protocol = 0;
-    const bool special = accepted(m_modbus.readHoldingSpecial(Reg::Protocol, &protocol), Reg::Protocol);
+    const bool special = Accepted(modbus, modbus.readHoldingSpecial(Reg::Protocol, &protocol), Reg::Protocol);
     identity.protocol = special ? protocol : -1;
     const struct
     {
@@ -138,10 +139,10 @@ int CPortUnit::readIdentity(Identity& identity)
                  {"bus-address", Reg::BusAddress, &identity.busAddress}};
     for (const auto& item : items) {
         uint16_t v = 0;
-        r = item.address == Reg::BusAddress && special ? m_modbus.readHoldingSpecial(item.address, &v)
-                                                       : m_modbus.readHolding(item.address, &v);
-        if (!accepted(r, item.address))
-            return failed(std::string("reading ") + item.key, r, item.address);
+        r = item.address == Reg::BusAddress && special ? modbus.readHoldingSpecial(item.address, &v)
+                                                       : modbus.readHolding(item.address, &v);
+        if (!Accepted(modbus, r, item.address))
+            return Failed(modbus, std::string("reading ") + item.key, r, item.address, problem);
         *item.target = v;
     }
     return Result::Ok;

@@ -58,7 +58,9 @@ public:
     // Device type, units and protocol into the catalogue (after open).
     int learn();
     // What the unit says it is (after open).
-    int readIdentity(Identity& identity);
+    int readIdentity(Identity& identity) { return ReadIdentity(m_modbus, identity, m_problem); }
+    // The same over any open link; a failure's words into problem.
+    static int ReadIdentity(CModbus& modbus, Identity& identity, std::string& problem);
     void close();
 
     CModbus& modbus() { return m_modbus; }
@@ -69,10 +71,16 @@ public:
 
     // Whether the adapter answered for the number asked with a status of 0
     // or more.
-    bool accepted(int result, uint16_t number) const;
+    bool accepted(int result, uint16_t number) const { return Accepted(m_modbus, result, number); }
+    static bool Accepted(const CModbus& modbus, int result, uint16_t number);
     // A failed command explained ("reading the device type: error -2: ..."),
     // into problem(); returns a negative code for it.
-    int failed(const std::string& what, int result, uint16_t number);
+    int failed(const std::string& what, int result, uint16_t number)
+    {
+        return Failed(m_modbus, what, result, number, m_problem);
+    }
+    static int Failed(const CModbus& modbus, const std::string& what, int result, uint16_t number,
+                      std::string& problem);
 
     // The unit session's steps: the link opens with open() and learn().
     bool demoMode() const override { return false; }

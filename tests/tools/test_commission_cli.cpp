@@ -123,14 +123,16 @@ TEST_F(CommissionCli, AWrongUnitWritesNothingAndAUnitThatGoesAwayEndsAsLinkLost)
     CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
                     wrongType.name() + "," + goes.name() + "," + stays.name(), "--out", m_out.string(), "--categories",
                     "common"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    goes.stop(); // the adapter pulled out while the unit is read
+    // The adapter is pulled out once the unit is being asked what it is.
+    for (int waited = 0; waited < 10000 && !goes.received("Mr2000"); waited += 20)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    goes.stop();
     EXPECT_EQ(run.finish(), 1) << run.err;
     EXPECT_TRUE(WritesTo(wrongType).empty());
     EXPECT_NE(run.out.find("2.11: failed: device type 1002, the plan wants 2050"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("2.12: failed: link lost"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("2.13: ok"), std::string::npos) << run.out;
-    EXPECT_NE(status().find("2.12," + goes.name() + ",2050,"), std::string::npos) << status();
+    EXPECT_NE(status().find("2.12," + goes.name() + ","), std::string::npos) << status();
 }
 
 TEST_F(CommissionCli, APlanWithAFaultIsRefusedBeforeAnyUnitIsTouched)

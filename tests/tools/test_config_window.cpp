@@ -7,6 +7,8 @@
 #include "tests/support/PortHolder.h"
 #include "tests/support/TempDir.h"
 #include "tools/ui/CConfigFileRunner.h"
+#include "app/CDlgCommission.h"
+#include "tools/commission/CommissionStatus.h"
 #include "tools/report/CChangeJournal.h"
 #include "tools/ui/CDlgCompare.h"
 #include "tools/ui/CDlgExportCategories.h"
@@ -368,4 +370,71 @@ TEST_F(ConfigWindow, CompareWithFileInDemoModeComparesWithTheStoredValuesAndWrit
     runner->CompareWithFile();
     EXPECT_TRUE(shown) << runner->lastMessage().toStdString();
     EXPECT_TRUE(received(from).empty()) << "nothing goes to a unit in demo mode";
+}
+
+// "File" > "Commission From Plan...": the rooms with their state from the
+// status file, the first pending one chosen, a preview that writes nothing,
+// then the room commissioned, recorded and reported.
+TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoom)
+{
+    std::ofstream(dir.path() / "office.csv", std::ios::binary)
+        << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\nAddr: 2012; Val: 33; Des: x\r\n";
+    std::ofstream(dir.path() / "plan.csv", std::ios::binary) << "room,template,set\n2.11,office.csv,\n2.12,office.csv,2009=2\n";
+    const std::filesystem::path out = dir.path() / "out";
+    std::filesystem::create_directory(out);
+    std::ofstream(out / "status.csv", std::ios::binary)
+        << Commission::kStatusHeader << "\n2.11,ttyUSB0,2050,1011,0,0,ok,2,,\n";
+    const std::size_t from = mark();
+    bool shown = false;
+    const auto dialog = testsupport::WhenModal<CDlgCommission>([&](CDlgCommission* d) {
+        shown = true;
+        d->planField()->setText(QString::fromStdString((dir.path() / "plan.csv").string()));
+        d->folderField()->setText(QString::fromStdString(out.string()));
+        d->reload();
+        ASSERT_EQ(d->rooms()->topLevelItemCount(), 2);
+        EXPECT_EQ(d->rooms()->topLevelItem(0)->text(CDlgCommission::kState), "ok");
+        EXPECT_EQ(d->rooms()->topLevelItem(1)->text(CDlgCommission::kState), "pending");
+        ASSERT_NE(d->rooms()->currentItem(), nullptr);
+        EXPECT_EQ(d->rooms()->currentItem()->text(CDlgCommission::kRoom), "2.12") << "the first pending room";
+
+        d->previewButton()->click();
+        EXPECT_TRUE(writes(from).empty()) << "a preview writes nothing";
+        QStringList listed;
+        for (int i = 0; i < d->differences()->topLevelItemCount(); ++i)
+            listed << d->differences()->topLevelItem(i)->text(CDlgCommission::kRegister) + "=" +
+                          d->differences()->topLevelItem(i)->text(CDlgCommission::kPlanValue);
+        EXPECT_TRUE(listed.contains("2011=61")) << listed.join(" ").toStdString();
+        EXPECT_TRUE(listed.contains("2012=33")) << listed.join(" ").toStdString();
+        if (const char* shot = std::getenv("TAVEMO_COMMISSION_SCREENSHOT"))
+            d->grab().save(QString::fromLocal8Bit(shot));
+
+        QString opened;
+        d->setReportOpener([&opened](const QString& path) { opened = path; });
+        const auto offer = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) {
+            EXPECT_NE(box->text().indexOf("Open its report now?"), -1);
+            box->button(QMessageBox::Yes)->click();
+        });
+        d->commissionButton()->click();
+        EXPECT_NE(d->messageLine()->text().indexOf("Room 2.12 commissioned"), -1)
+            << d->messageLine()->text().toStdString();
+        EXPECT_EQ(d->rooms()->topLevelItem(1)->text(CDlgCommission::kState), "ok");
+        EXPECT_TRUE(opened.endsWith("2.12.html")) << opened.toStdString();
+        if (const char* shot = std::getenv("TAVEMO_COMMISSION_SCREENSHOT"))
+            d->grab().save(QString::fromLocal8Bit(shot).replace(".png", "-done.png"));
+        d->reject();
+    });
+    QAction* action = MenuAction(window, "Commission From &Plan...");
+    ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(action->isEnabled());
+    action->trigger();
+    EXPECT_TRUE(shown);
+    const std::vector<std::string> w = writes(from);
+    ASSERT_FALSE(w.empty());
+    EXPECT_EQ(w.back(), "Mw2013 1");
+    EXPECT_NE(std::find(w.begin(), w.end(), "Mw2011 61"), w.end());
+    EXPECT_NE(std::find(w.begin(), w.end(), "Mw2012 33"), w.end());
+    EXPECT_NE(std::find(w.begin(), w.end(), "Mw2009 2"), w.end());
+    EXPECT_NE(ReadFile(out / "status.csv").find("\n2.12,"), std::string::npos);
+    EXPECT_NE(ReadFile(out / "2.12.json").find("\"address\": 2009, \"name\""), std::string::npos)
+        << "the report lists the change";
 }

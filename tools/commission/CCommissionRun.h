@@ -106,4 +106,10 @@ private:
 
 inline constexpr const char* kInterrupted = "interrupted";
 
+// One unit: the job, then its line in the status file (a stopped unit that
+// did not end well counts as interrupted). What a run does on each port,
+// and the window on its one unit.
+UnitOutcome RunAndRecord(CStatusFile& status, const PlanRow& row, const std::string& port, const UnitJob& job,
+                         const std::function<void(const Progress&)>& progress, const std::atomic<bool>& stop);
+
 } // namespace Commission

@@ -87,16 +87,21 @@ std::FILE* OpenForAppending(const fs::path& path)
 
 bool AppendWhole(const fs::path& path, std::string_view bytes)
 {
-    // Opened for appending only (no FILE_WRITE_DATA), each write goes to the
-    // end of the file as one piece; the C library's "a" mode seeks first and
-    // then writes, so two writers may land on the same place.
-    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Opened for appending (no FILE_WRITE_DATA), each write goes to the end
+    // of the file; the C library's "a" mode seeks first and then writes, so
+    // two writers may land on the same place. The whole-file lock keeps
+    // systems that emulate the append (wine) from tearing lines too.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    OVERLAPPED whole{};
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) != 0;
     DWORD written = 0;
     const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
+    if (locked)
+        UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
     CloseHandle(file);
     return ok;
 }

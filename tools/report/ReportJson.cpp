@@ -99,12 +99,16 @@ struct Value
     bool integral = true;
     std::string text;
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members;
+    // An object's members as two lists side by side: a vector of a pair
+    // holding the struct itself is not allowed while the struct is still
+    // being defined (clang rejects it), a vector of the struct is.
+    std::vector<std::string> keys;
+    std::vector<Value> members;
     const Value* member(std::string_view key) const
     {
-        for (const auto& [k, v] : members)
-            if (k == key)
-                return &v;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key)
+                return &members[i];
         return nullptr;
     }
 };
@@ -294,7 +298,8 @@ private:
             Value member;
             if (!value(member, depth + 1))
                 return false;
-            v.members.emplace_back(std::move(key), std::move(member));
+            v.keys.push_back(std::move(key));
+            v.members.push_back(std::move(member));
             skip();
             if (m_at < m_text.size() && m_text[m_at] == ',') {
                 ++m_at;

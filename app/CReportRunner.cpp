@@ -10,7 +10,7 @@
 #include "tools/report/ReportFile.h"
 #include "tools/report/ReportHtml.h"
 #include "tools/report/ReportJson.h"
-#include "tools/report/pdf/ReportPdf.h"
+#include "tools/report/ui/ReportPdf.h"
 #include "tools/ui/CConfigFileRunner.h"
 #include "tools/ui/CDlgExportCategories.h"
 #include "tools/ui/CDlgProgress.h"

@@ -25,11 +25,12 @@
 # TAVEMO_LAYER_FOLDERS_<layer>: the source folders of the layer. A file
 # belongs to the layer of the longest of these folders that holds it, at any
 # depth: link/ui/ is the ui layer's, link/ and a new link/x/ the core's; a
-# ui/ folder anywhere is the ui layer's.
+# ui/ folder anywhere is the ui layer's, unless the table names it for a Qt
+# layer of its own.
 set(TAVEMO_LAYERS core cli pdf sim pages ui app)
 set(TAVEMO_LAYER_FOLDERS_core model diag link update tools pages/core)
 set(TAVEMO_LAYER_FOLDERS_cli tools/cli)
-set(TAVEMO_LAYER_FOLDERS_pdf tools/report/pdf)
+set(TAVEMO_LAYER_FOLDERS_pdf tools/report/ui)
 set(TAVEMO_LAYER_FOLDERS_sim sim)
 set(TAVEMO_LAYER_FOLDERS_pages pages)
 set(TAVEMO_LAYER_FOLDERS_ui diag/ui link/ui update/ui tools/ui)
@@ -60,8 +61,10 @@ function(tavemo_layer_of var path)
       endif()
     endforeach()
   endforeach()
-  # Any ui/ folder is the ui layer's, a new subsystem's too.
-  if(path MATCHES "(^|/)ui/")
+  # Any other ui/ folder is the ui layer's, a new subsystem's too; a ui/
+  # folder the table gives a Qt layer of its own (the report's PDF) stays
+  # that layer's.
+  if(path MATCHES "(^|/)ui/" AND (best STREQUAL "" OR best STREQUAL "core"))
     set(best ui)
   endif()
   set(${var} "${best}" PARENT_SCOPE)

@@ -9,7 +9,7 @@
 #include "tools/report/CReportBuilder.h"
 #include "tools/report/ReportHtml.h"
 #include "tools/report/ReportJson.h"
-#include "tools/report/pdf/ReportPdf.h"
+#include "tools/report/ui/ReportPdf.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "tools/cli/CliReportPdf.h"
 
-#include "tools/report/pdf/ReportPdf.h"
+#include "tools/report/ui/ReportPdf.h"
 
 namespace cli {
 

@@ -2,7 +2,7 @@
 // every exportable register of the chosen categories with its value, and the
 // changes written to the unit over this connection. One model, rendered as
 // JSON and HTML (ReportJson, ReportHtml) and as PDF by the Qt layer
-// (tools/report/pdf).
+// (tools/report/ui).
 //
 // The unit's PIN (holding 2008) is never held as a value: the report goes to
 // the building owner. Its register row carries only whether a PIN is set.

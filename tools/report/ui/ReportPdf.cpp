@@ -1,4 +1,4 @@
-#include "tools/report/pdf/ReportPdf.h"
+#include "tools/report/ui/ReportPdf.h"
 
 #include "diag/Result.h"
 #include "tools/report/ReportFile.h"

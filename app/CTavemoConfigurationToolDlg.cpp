@@ -408,38 +408,38 @@ void CTavemoConfigurationToolDlg::SetStatusText(const QString& text, std::option
         return;
     m_statusText = demoMode() ? QStringLiteral("Demo mode is active.") : text;
     m_statusCode = code;
-    const QString lower = m_statusText.toLower();
-    const bool error = code ? *code != Result::Ok : lower.contains(QLatin1String("error"));
-    m_status->setColourFlags(error, lower.contains(QLatin1String("demo")));
+    // A failure is one by its code; a text without one (a hint, a count,
+    // "Ready.") is never shown as an error, whatever words it holds.
+    const bool error = code && *code != Result::Ok;
+    m_status->setColourFlags(error, m_statusText.toLower().contains(QLatin1String("demo")));
     m_status->setText(m_statusText);
     m_detail->setColourFlags(error, false);
     m_detail->setText(QString::fromStdString(detailText(m_statusText.toStdString(), code)));
     updateUnitCaption();
 }
 
-void CTavemoConfigurationToolDlg::setStatusTextWithDetail(const std::string& text, const std::string& detail)
+void CTavemoConfigurationToolDlg::setStatusWithDetail(const std::string& text, int code, const std::string& detail)
 {
-    SetStatusText(QString::fromStdString(text));
+    SetStatusText(QString::fromStdString(text), code);
     // Demo mode shows its own line, whose detail is not the page's.
     if (demoMode() || detail.empty())
         return;
-    const std::string words = detailText(m_statusText.toStdString(), std::nullopt);
+    const std::string words = detailText(m_statusText.toStdString(), code);
     m_detail->setText(QString::fromStdString(words.empty() ? detail : words + " " + detail));
 }
 
 std::string CTavemoConfigurationToolDlg::detailText(const std::string& statusLine, std::optional<int> code) const
 {
-    // Without a code, the one the line shows ("Error: -4").
     if (!code)
-        code = StatusLineCode(statusLine);
+        return {};
     // A port that could not be opened: the code's words, then the port's
     // own details (the device's group, the program holding it, unplugged).
-    if (code && (*code == Result::PortNoAccess || *code == Result::PortBusy || *code == Result::PortGone) &&
+    if ((*code == Result::PortNoAccess || *code == Result::PortBusy || *code == Result::PortGone) &&
         !m_modbus.openProblem().empty())
         return OpenFailureText(*code, m_modbus.openProblem());
-    if (code)
-        return *code == Result::Ok ? std::string() : ResultText(*code);
-    return StatusDetailText(statusLine);
+    std::string words = StatusDetailText(*code);
+    // A status that is the code's words already needs no second line.
+    return words == statusLine ? std::string() : words;
 }
 
 QString CTavemoConfigurationToolDlg::statusDetail() const
@@ -602,7 +602,7 @@ void CTavemoConfigurationToolDlg::ActivatePage(int index)
     if (deviceType() < 0)
         return;
     if (!m_comInterface->verifySameDevice()) {
-        SetStatusText(QString::fromLatin1(PageText::kAnotherUnit));
+        SetStatusText(QString::fromLatin1(PageText::kAnotherUnit), Result::AnotherUnit);
         return;
     }
     if (tabPage)

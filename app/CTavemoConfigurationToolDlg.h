@@ -133,7 +133,7 @@ public:
     // IMainWindow
     void setStatusText(const std::string& text) override { SetStatusText(QString::fromStdString(text)); }
     void setStatus(const std::string& text, int code) override { SetStatusText(QString::fromStdString(text), code); }
-    void setStatusTextWithDetail(const std::string& text, const std::string& detail) override;
+    void setStatusWithDetail(const std::string& text, int code, const std::string& detail) override;
     void setRegisterInfo(const std::string& text) override { SetRegisterInfo(QString::fromStdString(text)); }
     void showBusyOverlay() override { ShowBusyOverlay(); }
     void hideBusyOverlay() override { HideBusyOverlay(); }
@@ -225,7 +225,7 @@ private:
     int protocol() const;
     bool demoMode() const;
     int deviceType() const;
-    // The detail line's words for a status line text.
+    // The detail line's words for a status carrying its code ("" without one).
     std::string detailText(const std::string& statusLine, std::optional<int> code) const;
     // Runs a File menu action on the unit, or says why it may not run.
     void runFileAction(const std::function<void()>& handler);

@@ -1,8 +1,6 @@
 #include "diag/Result.h"
 
-#include <charconv>
 #include <cstdio>
-#include <string_view>
 #include <iterator>
 
 namespace Result {
@@ -55,6 +53,7 @@ constexpr Entry kTable[] = {
 
     {LogNotCreated, "the log file cannot be created: check the log folder and its permissions"},
     {DebugLinesNotSaved, "the debug lines could not be saved: check the folder, its permissions and the free space"},
+    {LogNotShown, "the test log could not be shown: no program to open it was found"},
 
     {RemaRequestNotSent, "the table request could not be sent: check the adapter and the cable"},
     {RemaRequestNoReply, "the unit did not answer the table request within 2000 ms"},
@@ -111,6 +110,8 @@ constexpr Entry kTable[] = {
     {EditsUnwritten, "a field holds a change the unit has not taken: write or discard it first; nothing was stored"},
     {ToolLocked, "too many wrong PINs: connecting is locked for a while"},
     {WrongPin, "the PIN entered is not the unit's: each wrong PIN counts toward the lockout"},
+    {NoDeviceConnected, "no unit identified, or its PIN was not accepted: choose the adapter's port on the "
+                        "COM-Interface page and connect"},
 };
 
 } // namespace
@@ -141,35 +142,11 @@ std::string StatusLineText(int code)
     return text;
 }
 
-std::optional<int> StatusLineCode(const std::string& line)
+std::string StatusDetailText(int code)
 {
-    static constexpr std::string_view kError = "Error: ";
-    const std::string_view text(line);
-    if (text.substr(0, kError.size()) != kError)
-        return std::nullopt;
-    const std::string_view rest = text.substr(kError.size());
-    int code = 0;
-    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
-    if (ec == std::errc() && end == rest.data() + rest.size() && !rest.empty())
-        return code;
-    return std::nullopt;
-}
-
-std::string StatusDetailText(const std::string& line)
-{
-    static constexpr std::string_view kError = "Error: ";
-    const std::string_view text(line);
-    if (text.substr(0, kError.size()) != kError)
+    if (code == Result::Ok)
         return {};
-    const std::string_view rest = text.substr(kError.size());
-    if (const std::optional<int> code = StatusLineCode(line))
-        return ResultText(*code);
-    if (rest.starts_with("No device connected"))
-        return "no unit identified, or its PIN was not accepted: choose the adapter's port on the COM-Interface "
-               "page and connect";
-    if (rest.starts_with("selected value out of range"))
-        return ResultText(Result::TypedOutOfLimits) + ": the field shows the unit's value again";
-    if (rest.starts_with("enter a number"))
-        return ResultText(Result::NoNumberTyped);
-    return {};
+    if (code == Result::TypedOutOfLimits)
+        return ResultText(code) + ": the field shows the unit's value again";
+    return ResultText(code);
 }

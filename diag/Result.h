@@ -26,7 +26,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 
 namespace Result {
@@ -80,6 +79,7 @@ constexpr int NotAFrame = -57;        // the bytes are not one whole frame
 // ---- the log ------------------------------------------------------------------
 constexpr int LogNotCreated = -60;     // the log folder or file cannot be created
 constexpr int DebugLinesNotSaved = -61; // the debug window's lines could not be written to the file
+constexpr int LogNotShown = -62;       // the test log exists but no program could be started to show it
 
 // ---- the custom addressing (ReMa) tables ----------------------------------
 // The unit's table exchange ("C" commands). The status line shows each with
@@ -154,6 +154,9 @@ constexpr int EditsUnwritten = -123;
 constexpr int ToolLocked = -124;
 // The PIN entered is not the unit's; the try counts toward the lockout.
 constexpr int WrongPin = -125;
+// "Connect" (or a page's read) found no unit behind the port, or its PIN
+// was not accepted: the pages stay off.
+constexpr int NoDeviceConnected = -126;
 
 struct Entry
 {
@@ -174,11 +177,7 @@ std::string ResultText(int code);
 // "Done." for 0, else "Error: %i" with the code, as the status line shows it.
 std::string StatusLineText(int code);
 
-// The code an "Error: %i" line shows; none for any other text. Only for
-// texts that come without their code: a status report carries its code.
-std::optional<int> StatusLineCode(const std::string& statusLine);
-
-// The words that go with a status line text: ResultText of the code of an
-// "Error: %i" line, a hint for the tool's other error lines ("Error: No
-// device connected or PIN wrong.", the range message); "" for any other text.
-std::string StatusDetailText(const std::string& statusLine);
+// The words the window's detail line shows under a status carrying the
+// code: ResultText, with what the page did beyond it for a typed number the
+// unit's limits refused; "" for Ok.
+std::string StatusDetailText(int code);

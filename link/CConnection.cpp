@@ -142,9 +142,17 @@ void CConnection::disconnectLink()
     m_modbus.disconnect();
 }
 
+void CConnection::showIdentified()
+{
+    if (m_state.deviceType >= 0)
+        m_host.setStatusText("Ready.");
+    else
+        m_host.setStatus(kStatusNoDevice, Result::NoDeviceConnected);
+}
+
 int CConnection::checkReady()
 {
-    m_host.setStatusText(m_state.deviceType >= 0 ? "Ready." : kStatusNoDevice);
+    showIdentified();
     return m_state.deviceType;
 }
 
@@ -384,7 +392,7 @@ void CConnection::connectSequence()
     m_host.rebuildTabs(m_state.deviceType);
     m_host.setOtherTabsEnabled(false);
     m_host.showDevice(DeviceTypeText(m_state.deviceType));
-    m_host.setStatusText(m_state.deviceType < 0 ? kStatusNoDevice : "Ready.");
+    showIdentified();
 
     if (m_state.deviceType == kNoDevice) {
         for (int i = 0; i < kActivationFlagCount; ++i)

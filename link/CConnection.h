@@ -181,6 +181,9 @@ private:
     int identify();
     // Marks another unit as found: pages off, the status says so.
     void markOtherUnit();
+    // "Ready." after an identification that found a unit, else the failure
+    // with its code.
+    void showIdentified();
 
     CModbus& m_modbus;
     RegisterCatalogue& m_catalogue;

@@ -694,8 +694,10 @@ int CControllerDialogLogic::refreshOutputValues(bool fromButton)
     if (fromButton)
         m_unit->identifyDevice();
     const int type = m_unit->deviceType();
-    if (fromButton)
-        m_host.setStatusText(type >= 0 ? PageText::kReady : PageText::kNoDevice);
+    if (fromButton && type >= 0)
+        m_host.setStatusText(PageText::kReady);
+    else if (fromButton)
+        m_host.setStatus(PageText::kNoDevice, Result::NoDeviceConnected);
     const bool known = type > 0 && !m_unit->demoMode();
     if (known) {
         m_controls.setText(Info, PageText::kRunning);

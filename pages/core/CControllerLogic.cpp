@@ -609,8 +609,12 @@ int CControllerLogic::launchControllerDialog(ControlId button)
     unread.erase(Reg::TempUnit);
     // No unit at all: the dialog works on the catalogue, nothing failed.
     const int readOutcome = connected || known ? readResult : 0;
-    if (known)
-        host().setStatusText(global ? StatusLineText(readOutcome) : std::string(PageText::kReady));
+    if (known) {
+        if (global)
+            host().showResult(readOutcome);
+        else
+            host().setStatusText(PageText::kReady);
+    }
 
     DialogRequest request;
     request.dialog = launch->dialog;
@@ -648,8 +652,11 @@ int CControllerLogic::launchControllerDialog(ControlId button)
                     return r;
         return 0;
     });
-    if (known)
-        host().setStatusText(global || writeResult != 0 ? StatusLineText(writeResult)
-                                                        : std::string(PageText::kReady));
+    if (known) {
+        if (global || writeResult != 0)
+            host().showResult(writeResult);
+        else
+            host().setStatusText(PageText::kReady);
+    }
     return writeResult;
 }

@@ -14,9 +14,9 @@ public:
 
     void setStatusText(const std::string& text) override { m_outer.setStatusText(text); }
     void setStatus(const std::string& text, int code) override { m_outer.setStatus(text, code); }
-    void setStatusTextWithDetail(const std::string& text, const std::string& detail) override
+    void setStatusWithDetail(const std::string& text, int code, const std::string& detail) override
     {
-        m_outer.setStatusTextWithDetail(text, detail);
+        m_outer.setStatusWithDetail(text, code, detail);
     }
     void setRegisterInfo(const std::string& text) override { m_outer.setRegisterInfo(text); }
     void showBusyOverlay() override { m_outer.showBusyOverlay(); }

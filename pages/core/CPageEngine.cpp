@@ -144,9 +144,9 @@ int CPageEngine::refuseUnit(int code)
     if (code == Result::AnotherUnit) {
         // The page belongs to the unit connected to: back to "Connect".
         m_host.selectFirstTab();
-        m_host.setStatusText(PageText::kAnotherUnit);
+        m_host.setStatus(PageText::kAnotherUnit, code);
     } else if (code == Result::NoUnitIdentified) {
-        m_host.setStatusText(ResultText(code));
+        m_host.setStatus(ResultText(code), code);
     } else {
         m_host.showResult(code);
     }
@@ -384,7 +384,7 @@ int CPageEngine::undoCycle()
         return writeResult;
     }
     if (readResult == 0 && !notRead.empty())
-        m_host.setStatusText(notReadText(notRead));
+        m_host.setStatus(notReadText(notRead), Result::ReadFailed);
     return readResult;
 }
 
@@ -428,7 +428,10 @@ int CPageEngine::undoChangesButton()
 int CPageEngine::checkReady()
 {
     const int type = m_unit.deviceType();
-    m_host.setStatusText(type >= 0 ? PageText::kReady : PageText::kNoDevice);
+    if (type >= 0)
+        m_host.setStatusText(PageText::kReady);
+    else
+        m_host.setStatus(PageText::kNoDevice, Result::NoDeviceConnected);
     return type;
 }
 
@@ -541,7 +544,7 @@ void CPageEngine::showRangeMessage(uint16_t address)
     const std::string message = PageText::RangeMessage(entry.min, entry.max);
     const Row* row = rowFor(address);
     if (!row) {
-        m_host.setStatusText(message);
+        m_host.setStatus(message, Result::TypedOutOfLimits);
         return;
     }
     const bool tenths = row->effectiveTake() == Take::NumberTenths;
@@ -551,12 +554,12 @@ void CPageEngine::showRangeMessage(uint16_t address)
     else if (row->measure == Page::Measure::Percent)
         unit = "%";
     if (!tenths && unit.empty()) {
-        m_host.setStatusText(message);
+        m_host.setStatus(message, Result::TypedOutOfLimits);
         return;
     }
     const auto shown = [tenths](int32_t v) { return tenths ? PageText::Tenths(v) : std::to_string(v); };
-    m_host.setStatusTextWithDetail(message,
-                                   "(" + shown(entry.min) + " - " + shown(entry.max) + (unit.empty() ? "" : " " + unit) + ")");
+    m_host.setStatusWithDetail(message, Result::TypedOutOfLimits,
+                               "(" + shown(entry.min) + " - " + shown(entry.max) + (unit.empty() ? "" : " " + unit) + ")");
 }
 
 int CPageEngine::applyChange(const Row& row, bool toUnit)
@@ -586,7 +589,7 @@ int CPageEngine::applyChange(const Row& row, bool toUnit)
         // Nothing, or no number: read as 0 it could write 0 (a PIN of 0
         // takes the unit's protection away).
         if (!PageText::IsNumber(text)) {
-            m_host.setStatusText(PageText::kNoNumber);
+            m_host.setStatus(PageText::kNoNumber, Result::NoNumberTyped);
             restoreRefused(row);
             return kNoNumberTyped;
         }
@@ -660,7 +663,7 @@ int CPageEngine::writeOnChange(ControlId control)
         const Take take = row->effectiveTake();
         // No number at all is refused as such, with or without a unit.
         if ((take == Take::Number || take == Take::NumberTenths) && !PageText::IsNumber(m_controls.text(control))) {
-            m_host.setStatusText(PageText::kNoNumber);
+            m_host.setStatus(PageText::kNoNumber, Result::NoNumberTyped);
             restoreRefused(*row);
             return kNoNumberTyped;
         }

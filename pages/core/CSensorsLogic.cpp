@@ -253,7 +253,7 @@ int CSensorsLogic::writeBlock(const SensorInfo& s)
                         [&] { return transferBlock(s); });
         if (result == 0)
             if (const std::vector<uint16_t> missing = blockNotRead(s); !missing.empty())
-                host().setStatusText(notReadText(missing));
+                host().setStatus(notReadText(missing), Result::ReadFailed);
     } else {
         result = transferBlock(s);
     }

@@ -22,13 +22,14 @@ public:
     virtual void setStatus(const std::string& text, int code) { (void)code, setStatusText(text); }
     // "Done." or "Error: %i" for a result, carrying its code.
     void showResult(int code) { setStatus(StatusLineText(code), code); }
-    // The status line, and what the page knows beyond its text for the
-    // detail line under it (a typed number's limits in its field's own
-    // scale and unit). A host without a detail line shows the text only.
-    virtual void setStatusTextWithDetail(const std::string& text, const std::string& detail)
+    // A status with its code, and what the page knows beyond the code's
+    // words for the detail line under it (a typed number's limits in its
+    // field's own scale and unit). A host without a detail line shows the
+    // text only.
+    virtual void setStatusWithDetail(const std::string& text, int code, const std::string& detail)
     {
         (void)detail;
-        setStatusText(text);
+        setStatus(text, code);
     }
     // The register information line; the host ignores an unchanged text.
     virtual void setRegisterInfo(const std::string& text) = 0;

@@ -135,20 +135,23 @@ TEST_F(MainWindow, DisabledTabCannotBeSelected)
 
 TEST_F(MainWindow, StatusLineColours)
 {
+    // A status is an error by its code, never by its words.
     const QColor face = window->statusLine()->palette().color(QPalette::Button);
     const struct
     {
         const char* text;
+        std::optional<int> code;
         QColor background;
     } rows[] = {
-        {"Error: No device connected or PIN wrong.", CStatusLine::kErrorColour},
-        {"Ready.", face},
-        {"ERROR in line", CStatusLine::kErrorColour},
-        {"error while in demo", CStatusLine::kDemoColour}, // demo wins
-        {"Done.", face},
+        {"Error: No device connected or PIN wrong.", Result::NoDeviceConnected, CStatusLine::kErrorColour},
+        {"Ready.", std::nullopt, face},
+        {"Error: -4", Result::NoReply, CStatusLine::kErrorColour},
+        {"ERROR in line", std::nullopt, face},
+        {"error while in demo", Result::NoReply, CStatusLine::kDemoColour}, // demo wins
+        {"Done.", Result::Ok, face},
     };
     for (const auto& row : rows) {
-        window->SetStatusText(QString::fromLatin1(row.text));
+        window->SetStatusText(QString::fromLatin1(row.text), row.code);
         EXPECT_EQ(window->statusText(), row.text);
         EXPECT_EQ(window->statusLine()->background(), row.background) << row.text;
     }

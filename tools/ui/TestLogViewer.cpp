@@ -13,13 +13,16 @@ namespace TestLogViewer {
 bool Open(const CTestLog* log, IPageHost& host)
 {
     if (!log || !log->isOpen()) {
-        host.setStatusText(log && log->failed() ? StatusLineText(Result::LogNotCreated) : kNoTestYet);
+        if (log && log->failed())
+            host.showResult(Result::LogNotCreated);
+        else
+            host.setStatusText(kNoTestYet);
         return false;
     }
     const QString path = QString::fromStdString(log->path().string());
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         return true;
-    host.setStatusText(kNotShown + log->path().string());
+    host.setStatus(kNotShown + log->path().string(), Result::LogNotShown);
     return false;
 }
 

@@ -194,10 +194,16 @@ void CDlgCommission::reload()
             firstPending = item;
     }
     m_rooms->setCurrentItem(firstPending ? firstPending : m_rooms->topLevelItem(0));
-    m_preview->setEnabled(m_rooms->currentItem() != nullptr);
-    m_commission->setEnabled(folder && m_rooms->currentItem() != nullptr);
-    m_message->setText(folder ? QStringLiteral("%1 rooms; the connected unit gets the chosen one.").arg(static_cast<int>(m_planRows.rows.size()))
-                              : QStringLiteral("Choose an output folder."));
+    // Demo mode has no unit to take a room: the plan is shown, and no
+    // attempt lands in the status file as if a unit had failed it.
+    const bool demo = m_connection.demoMode();
+    m_preview->setEnabled(!demo && m_rooms->currentItem() != nullptr);
+    m_commission->setEnabled(!demo && folder && m_rooms->currentItem() != nullptr);
+    if (demo)
+        m_message->setText(QStringLiteral("Demo mode is active: the plan is shown, nothing goes to a unit."));
+    else
+        m_message->setText(folder ? QStringLiteral("%1 rooms; the connected unit gets the chosen one.").arg(static_cast<int>(m_planRows.rows.size()))
+                                  : QStringLiteral("Choose an output folder."));
 }
 
 const Commission::PlanRow* CDlgCommission::chosenRow() const
@@ -209,7 +215,7 @@ const Commission::PlanRow* CDlgCommission::chosenRow() const
 
 void CDlgCommission::preview()
 {
-    if (!chosenRow())
+    if (!chosenRow() || m_connection.demoMode())
         return;
     const Commission::PlanRow chosen = *chosenRow();
     const Commission::PlanRow* row = &chosen;
@@ -255,7 +261,7 @@ QString CDlgCommission::reportPath() const
 void CDlgCommission::commission()
 {
     const Commission::PlanRow* row = chosenRow();
-    if (!row || m_folder->text().isEmpty())
+    if (!row || m_folder->text().isEmpty() || m_connection.demoMode())
         return;
     const Commission::PlanRow chosen = *row; // the list is read again afterwards
     std::error_code error;

@@ -488,8 +488,10 @@ void CConnection::enterDemoMode(int deviceType)
 {
     m_state.deviceType = deviceType;
     m_host.rebuildTabs(deviceType);
-    m_host.setOtherTabsEnabled(true);
+    // In demo mode before the pages come on: the window enables the File
+    // menu's unit actions by it.
     m_state.demoMode = 1;
+    m_host.setOtherTabsEnabled(true);
     m_host.setStatusText("Demo mode is active.");
 }
 

@@ -366,7 +366,9 @@ TEST_F(ConfigWindow, CompareWithFileInDemoModeComparesWithTheStoredValuesAndWrit
         EXPECT_FALSE(d->writeButton()->isEnabled());
         d->reject();
     });
-    EXPECT_EQ(MenuAction(window, "&Compare With File...")->isEnabled(), MenuAction(window, "&Save Configuration...")->isEnabled());
+    // The File menu's unit actions work on the stored values in demo mode.
+    EXPECT_TRUE(MenuAction(window, "&Compare With File...")->isEnabled());
+    EXPECT_TRUE(MenuAction(window, "&Save Configuration...")->isEnabled());
     runner->CompareWithFile();
     EXPECT_TRUE(shown) << runner->lastMessage().toStdString();
     EXPECT_TRUE(received(from).empty()) << "nothing goes to a unit in demo mode";
@@ -437,4 +439,59 @@ TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoo
     EXPECT_NE(ReadFile(out / "status.csv").find("\n2.12,"), std::string::npos);
     EXPECT_NE(ReadFile(out / "2.12.json").find("\"address\": 2009, \"name\""), std::string::npos)
         << "the report lists the change";
+}
+
+// The two ways a room must not be taken: demo mode (no unit at all) and
+// another unit behind the port than the one connected to.
+TEST_F(ConfigWindow, CommissionFromPlanTakesNoRoomInDemoModeOrFromAnotherUnit)
+{
+    std::ofstream(dir.path() / "office.csv", std::ios::binary)
+        << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
+    std::ofstream(dir.path() / "plan.csv", std::ios::binary) << "room,template,set\n2.12,office.csv,\n";
+    const std::filesystem::path out = dir.path() / "out";
+    const auto openDialog = [&](const std::function<void(CDlgCommission*)>& check) {
+        bool shown = false;
+        const auto dialog = testsupport::WhenModal<CDlgCommission>([&](CDlgCommission* d) {
+            shown = true;
+            d->planField()->setText(QString::fromStdString((dir.path() / "plan.csv").string()));
+            d->folderField()->setText(QString::fromStdString(out.string()));
+            d->reload();
+            check(d);
+            d->reject();
+        });
+        QAction* action = MenuAction(window, "Commission From &Plan...");
+        ASSERT_TRUE(action->isEnabled()) << window->statusText().toStdString();
+        action->trigger();
+        EXPECT_TRUE(shown);
+    };
+
+    startDemoMode();
+    std::size_t from = mark();
+    openDialog([](CDlgCommission* d) {
+        ASSERT_EQ(d->rooms()->topLevelItemCount(), 1);
+        EXPECT_FALSE(d->previewButton()->isEnabled());
+        EXPECT_FALSE(d->commissionButton()->isEnabled());
+        EXPECT_TRUE(d->messageLine()->text().startsWith("Demo mode is active")) << d->messageLine()->text().toStdString();
+        d->commissionButton()->click();
+    });
+    EXPECT_TRUE(received(from).empty()) << "nothing goes to a unit in demo mode";
+    EXPECT_FALSE(std::filesystem::exists(out / "status.csv")) << "no attempt is recorded";
+
+    // Connected to the unit, then another one behind the port: same device
+    // type, another serial number, so only the identity tells.
+    connect(Unit());
+    std::vector<std::string> other = Unit();
+    other.insert(other.end(), {"--holding", "2003=4711"});
+    restartUnit(other);
+    from = mark();
+    openDialog([](CDlgCommission* d) {
+        ASSERT_TRUE(d->commissionButton()->isEnabled());
+        d->commissionButton()->click();
+        EXPECT_TRUE(d->messageLine()->text().startsWith("Room 2.12 failed: another unit is attached"))
+            << d->messageLine()->text().toStdString();
+        EXPECT_TRUE(d->rooms()->topLevelItem(0)->text(CDlgCommission::kState).startsWith("failed"));
+    });
+    EXPECT_TRUE(writes(from).empty()) << "nothing is written to another unit";
+    EXPECT_FALSE(allTabsEnabled()) << "the pages wait for \"Connect\"";
+    EXPECT_FALSE(std::filesystem::exists(out / "2.12.json"));
 }

@@ -2,6 +2,7 @@
 // against the simulator: the File menu and the FW-Update page's buttons, the
 // category chooser, the progress box's end, the closing message, and the
 // window disabled while they run.
+#include "tests/support/MenuAction.h"
 #include "tests/support/PagesOnUnit.h"
 #include "tests/support/ExportWrites.h"
 #include "tests/support/PortHolder.h"
@@ -25,22 +26,9 @@
 
 #include <fstream>
 
+using testsupport::MenuAction;
 using testsupport::ReadFile;
 using testsupport::WritesOf;
-
-namespace {
-
-QAction* MenuAction(QMainWindow* window, const QString& text)
-{
-    for (QAction* menu : window->menuBar()->actions())
-        if (menu->menu())
-            for (QAction* a : menu->menu()->actions())
-                if (a->text() == text)
-                    return a;
-    return nullptr;
-}
-
-} // namespace
 
 class ConfigWindow : public pagetest::PagesOnUnit
 {
@@ -57,6 +45,26 @@ protected:
     void answerFileDialogs(const std::string& path, ConfigFile::Format filter)
     {
         runner->setFileChooser([path, filter](bool) { return CConfigFileRunner::FileChoice{path, filter}; });
+    }
+    // "File" > "Commission From Plan..." with the plan dir/plan.csv and the
+    // output folder out, the lists read; check works in the open dialog,
+    // which is closed afterwards.
+    void runCommissionDialog(const std::filesystem::path& out, const std::function<void(CDlgCommission*)>& check)
+    {
+        bool shown = false;
+        const auto dialog = testsupport::WhenModal<CDlgCommission>([&](CDlgCommission* d) {
+            shown = true;
+            d->planField()->setText(QString::fromStdString((dir.path() / "plan.csv").string()));
+            d->folderField()->setText(QString::fromStdString(out.string()));
+            d->reload();
+            check(d);
+            d->reject();
+        });
+        QAction* action = MenuAction(window, "Commission From &Plan...");
+        ASSERT_NE(action, nullptr);
+        ASSERT_TRUE(action->isEnabled()) << window->statusText().toStdString();
+        action->trigger();
+        EXPECT_TRUE(shown);
     }
     // Runs the export from the File menu with these category boxes checked
     // (-1: "Choose all"); the closing message's text, if one came.
@@ -387,12 +395,7 @@ TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoo
     std::ofstream(out / "status.csv", std::ios::binary)
         << Commission::kStatusHeader << "\n2.11,ttyUSB0,2050,1011,0,0,ok,2,,\n";
     const std::size_t from = mark();
-    bool shown = false;
-    const auto dialog = testsupport::WhenModal<CDlgCommission>([&](CDlgCommission* d) {
-        shown = true;
-        d->planField()->setText(QString::fromStdString((dir.path() / "plan.csv").string()));
-        d->folderField()->setText(QString::fromStdString(out.string()));
-        d->reload();
+    runCommissionDialog(out, [&](CDlgCommission* d) {
         ASSERT_EQ(d->rooms()->topLevelItemCount(), 2);
         EXPECT_EQ(d->rooms()->topLevelItem(0)->text(CDlgCommission::kState), "ok");
         EXPECT_EQ(d->rooms()->topLevelItem(1)->text(CDlgCommission::kState), "pending");
@@ -423,13 +426,7 @@ TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoo
         EXPECT_TRUE(opened.endsWith("2.12.html")) << opened.toStdString();
         if (const char* shot = std::getenv("TAVEMO_COMMISSION_SCREENSHOT"))
             d->grab().save(QString::fromLocal8Bit(shot).replace(".png", "-done.png"));
-        d->reject();
     });
-    QAction* action = MenuAction(window, "Commission From &Plan...");
-    ASSERT_NE(action, nullptr);
-    ASSERT_TRUE(action->isEnabled());
-    action->trigger();
-    EXPECT_TRUE(shown);
     const std::vector<std::string> w = writes(from);
     ASSERT_FALSE(w.empty());
     EXPECT_EQ(w.back(), "Mw2013 1");
@@ -449,25 +446,9 @@ TEST_F(ConfigWindow, CommissionFromPlanTakesNoRoomInDemoModeOrFromAnotherUnit)
         << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
     std::ofstream(dir.path() / "plan.csv", std::ios::binary) << "room,template,set\n2.12,office.csv,\n";
     const std::filesystem::path out = dir.path() / "out";
-    const auto openDialog = [&](const std::function<void(CDlgCommission*)>& check) {
-        bool shown = false;
-        const auto dialog = testsupport::WhenModal<CDlgCommission>([&](CDlgCommission* d) {
-            shown = true;
-            d->planField()->setText(QString::fromStdString((dir.path() / "plan.csv").string()));
-            d->folderField()->setText(QString::fromStdString(out.string()));
-            d->reload();
-            check(d);
-            d->reject();
-        });
-        QAction* action = MenuAction(window, "Commission From &Plan...");
-        ASSERT_TRUE(action->isEnabled()) << window->statusText().toStdString();
-        action->trigger();
-        EXPECT_TRUE(shown);
-    };
-
     startDemoMode();
     std::size_t from = mark();
-    openDialog([](CDlgCommission* d) {
+    runCommissionDialog(out, [](CDlgCommission* d) {
         ASSERT_EQ(d->rooms()->topLevelItemCount(), 1);
         EXPECT_FALSE(d->previewButton()->isEnabled());
         EXPECT_FALSE(d->commissionButton()->isEnabled());
@@ -484,7 +465,7 @@ TEST_F(ConfigWindow, CommissionFromPlanTakesNoRoomInDemoModeOrFromAnotherUnit)
     other.insert(other.end(), {"--holding", "2003=4711"});
     restartUnit(other);
     from = mark();
-    openDialog([](CDlgCommission* d) {
+    runCommissionDialog(out, [](CDlgCommission* d) {
         ASSERT_TRUE(d->commissionButton()->isEnabled());
         d->commissionButton()->click();
         EXPECT_TRUE(d->messageLine()->text().startsWith("Room 2.12 failed: another unit is attached"))

@@ -4,6 +4,7 @@
 // connection wrote, and the offer to open the file.
 #include "app/CDlgReportDetails.h"
 #include "app/CReportRunner.h"
+#include "tests/support/MenuAction.h"
 #include "tests/support/PagesOnUnit.h"
 #include "tests/support/TempDir.h"
 #include "tools/ui/CConfigFileRunner.h"
@@ -18,21 +19,8 @@
 
 #include <fstream>
 
+using testsupport::MenuAction;
 using testsupport::ReadFile;
-
-namespace {
-
-QAction* MenuAction(QMainWindow* window, const QString& text)
-{
-    for (QAction* menu : window->menuBar()->actions())
-        if (menu->menu())
-            for (QAction* a : menu->menu()->actions())
-                if (a->text() == text)
-                    return a;
-    return nullptr;
-}
-
-} // namespace
 
 class ReportWindow : public pagetest::PagesOnUnit
 {

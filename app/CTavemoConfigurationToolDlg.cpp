@@ -131,12 +131,14 @@ void CTavemoConfigurationToolDlg::createMenu()
                                      [this] { saveConfiguration(); });
     m_compareAction = file->addAction(QStringLiteral("&Compare With File..."), this,
                                       [this] { runFileAction(m_compareHandler); });
+    // The report and the commissioning read and write the unit too: not
+    // while a firmware download holds the port.
     m_reportAction = file->addAction(QStringLiteral("Commissioning &Report..."), this, [this] {
-        if (m_reports)
+        if (m_reports && !refuseWhileBusy(QStringLiteral("take the report")))
             runFileAction([this] { m_reports->Run(); });
     });
     m_commissionAction = file->addAction(QStringLiteral("Commission From &Plan..."), this, [this] {
-        if (m_reports)
+        if (m_reports && !refuseWhileBusy(QStringLiteral("commission a room")))
             runFileAction([this] { OpenCommissionDialog(); });
     });
     m_importAction->setEnabled(false);
@@ -300,15 +302,8 @@ void CTavemoConfigurationToolDlg::OnStartupTimer()
     // while one runs (they would fall back on the catalogue unnoticed).
     const auto unlessBusy = [this](void (CConfigFileRunner::*run)()) {
         return [this, run] {
-            for (QWidget* created : m_pages)
-                if (const auto* page = dynamic_cast<const ITabPage*>(created); page && !page->busyWork().empty()) {
-                    QMessageBox::information(this, QStringLiteral("Configuration"),
-                                             QString::fromStdString(page->busyWork()) +
-                                                 QStringLiteral(" is running; save or import the configuration "
-                                                                "when it has ended."));
-                    return;
-                }
-            (m_configFiles.get()->*run)();
+            if (!refuseWhileBusy(QStringLiteral("save or import the configuration")))
+                (m_configFiles.get()->*run)();
         };
     };
     setConfigurationFileHandlers(unlessBusy(&CConfigFileRunner::ImportConfiguration),
@@ -639,6 +634,18 @@ int CTavemoConfigurationToolDlg::tabCount() const
 bool CTavemoConfigurationToolDlg::isTabEnabled(int index) const
 {
     return m_tabs->IsTabEnabled(index);
+}
+
+bool CTavemoConfigurationToolDlg::refuseWhileBusy(const QString& what)
+{
+    for (QWidget* created : m_pages)
+        if (const auto* page = dynamic_cast<const ITabPage*>(created); page && !page->busyWork().empty()) {
+            QMessageBox::information(this, QStringLiteral("Configuration"),
+                                     QString::fromStdString(page->busyWork()) +
+                                         QStringLiteral(" is running; %1 when it has ended.").arg(what));
+            return true;
+        }
+    return false;
 }
 
 void CTavemoConfigurationToolDlg::runFileAction(const std::function<void()>& handler)

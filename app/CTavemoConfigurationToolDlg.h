@@ -229,6 +229,9 @@ private:
     std::string detailText(const std::string& statusLine, std::optional<int> code) const;
     // Runs a File menu action on the unit, or says why it may not run.
     void runFileAction(const std::function<void()>& handler);
+    // Says so and returns true while a page's long work (a firmware
+    // download) holds the port; what: what the user may do afterwards.
+    bool refuseWhileBusy(const QString& what);
 
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;

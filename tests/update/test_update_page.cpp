@@ -4,6 +4,7 @@
 // cancel in the middle of the transfer.
 #include "DnlTestFile.h"
 #include "LogCapture.h"
+#include "tests/support/MenuAction.h"
 #include "tests/support/PagesOnUnit.h"
 #include "update/ui/CTabUpdate.h"
 #include "update/ui/CUpdateBar.h"
@@ -170,6 +171,16 @@ TEST_F(UpdatePage, CancelInTheTransferEndsCanceledAndClosesThePort)
     ASSERT_TRUE(QTest::qWaitFor([this] { return !page->rateLabel()->text().isEmpty(); }, 2000));
     EXPECT_NE(page->rateLabel()->text().indexOf(" kB/s, "), -1) << page->rateLabel()->text().toStdString();
     EXPECT_NE(page->rateLabel()->text().indexOf(" left"), -1);
+    // The File menu's unit actions need the port the download holds.
+    for (const char* action : {"&Save Configuration...", "Commissioning &Report...", "Commission From &Plan..."}) {
+        const auto refused = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) {
+            EXPECT_TRUE(box->text().startsWith("A firmware download is running; ")) << box->text().toStdString();
+            box->accept();
+        });
+        if (QAction* a = testsupport::MenuAction(window, action); a && a->isEnabled())
+            a->trigger();
+        EXPECT_TRUE(refused.appeared()) << action;
+    }
     QPushButton* cancel = nullptr;
     for (QPushButton* b : page->findChildren<QPushButton*>())
         if (b->text() == "Cancel")

@@ -268,7 +268,8 @@ struct Row
     uint16_t radioValue = 0;
     // A field's width in pixels: fixed, or for a read-only field the least
     // (it grows with its column); 0: the form's least width for fields. A
-    // list's width in characters of its entries, or kFitItems.
+    // list's width in characters of its entries, or kFitItems; a button's
+    // least width in pixels.
     int16_t width = 0;
     // The most characters a field takes (0: only its filter limits it).
     int16_t maxLength = 0;

@@ -257,6 +257,8 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         case Kind::Button: {
             auto* button = new QPushButton(shown, owner);
             button->setAutoDefault(false);
+            if (r.width > 0)
+                button->setMinimumWidth(r.width);
             widget = button;
             break;
         }

@@ -59,6 +59,8 @@ enum class Kind : uint8_t {
     Spin,      // a number in a spin box; the page sets its range
     ListView,  // lines of columns, one selected (items: the column headings);
                // its grid row takes the height the page has
+    Progress,  // a bar that fills from 0 to 100 per cent, set by the page
+    Rule,      // a sunken horizontal line
 };
 
 // What may be typed into a field.
@@ -269,7 +271,7 @@ struct Row
     // A field's width in pixels: fixed, or for a read-only field the least
     // (it grows with its column); 0: the form's least width for fields. A
     // list's width in characters of its entries, or kFitItems; a button's
-    // least width in pixels.
+    // or a text's least width in pixels.
     int16_t width = 0;
     // The most characters a field takes (0: only its filter limits it).
     int16_t maxLength = 0;
@@ -285,6 +287,9 @@ struct Row
     // in one box over the first one's cells (column, span); the rest of the
     // line stays empty. A labelled control there has its label above it.
     bool inLine = false;
+    // In a line: the control's share of the line's spare width (0: it keeps
+    // its own width). A line where a control has a share has no empty rest.
+    uint8_t stretch = 0;
 
     // What the row takes part in: uses, or when it is kAutoUses, by kind:
     // inputs are read, undone, written on change and hovered; read-only
@@ -313,7 +318,9 @@ struct Row
         // list view for the page's own data: the page reads and writes them.
         case Kind::Radio:
         case Kind::Spin:
-        case Kind::ListView: return 0;
+        case Kind::ListView:
+        case Kind::Progress:
+        case Kind::Rule: return 0;
         }
         return 0;
     }

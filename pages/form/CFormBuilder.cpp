@@ -1,6 +1,7 @@
 #include "pages/form/CFormBuilder.h"
 
 #include "pages/form/CControlSet.h"
+#include "pages/form/CProgressBar.h"
 #include "pages/core/PageText.h"
 #include "tools/bustest/BusTestText.h"
 
@@ -19,6 +20,7 @@
 #include <QTreeWidget>
 
 #include <map>
+#include <set>
 #include <string_view>
 
 namespace CFormBuilder {
@@ -177,6 +179,7 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
     CMnemonics mnemonics(rows, use);
     // The lines of the grid rows (Row::inLine), by grid row.
     std::map<int, QHBoxLayout*> lines;
+    std::set<int> stretched; // the lines where a control takes the spare width
     bool apartStarted = false;
     // One exclusive set per register: radios sharing a parent would
     // otherwise all exclude each other.
@@ -262,7 +265,19 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
             widget = button;
             break;
         }
-        case Kind::UnitLabel: widget = new QLabel(text, owner); break;
+        case Kind::UnitLabel:
+            widget = new QLabel(text, owner);
+            if (r.width > 0)
+                widget->setMinimumWidth(r.width);
+            break;
+        case Kind::Progress: widget = new CProgressBar(owner); break;
+        case Kind::Rule: {
+            auto* rule = new QFrame(owner);
+            rule->setFrameShape(QFrame::HLine);
+            rule->setFrameShadow(QFrame::Sunken);
+            widget = rule;
+            break;
+        }
         case Kind::Heading: {
             auto* heading = new QLabel(text, owner);
             QFont bold = heading->font();
@@ -301,10 +316,12 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
                 auto* column = new QVBoxLayout;
                 column->addWidget(label);
                 column->addWidget(widget);
-                line->addLayout(column);
+                line->addLayout(column, r.stretch);
             } else {
-                line->addWidget(widget);
+                line->addWidget(widget, r.stretch);
             }
+            if (r.stretch > 0)
+                stretched.insert(r.row);
         } else if (labelled) {
             grid->addWidget(label, r.row, r.column, AlignmentOf(r.labelAlign));
             grid->addWidget(widget, r.row, r.column + 1, 1, r.span, AlignmentOf(r.align));
@@ -328,7 +345,8 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
     }
     // The controls of a line stand from its left.
     for (const auto& [row, line] : lines)
-        line->addStretch(1);
+        if (!stretched.contains(row))
+            line->addStretch(1);
 }
 
 } // namespace CFormBuilder

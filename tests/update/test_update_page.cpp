@@ -6,7 +6,7 @@
 #include "LogCapture.h"
 #include "tests/support/PagesOnUnit.h"
 #include "update/ui/CTabUpdate.h"
-#include "update/ui/CUpdateBar.h"
+#include "pages/form/CProgressBar.h"
 
 #include <QLabel>
 #include <QMessageBox>

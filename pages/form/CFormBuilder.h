@@ -1,9 +1,15 @@
 // Turns a page's rows into widgets: labels with their buddies, fields with
 // their entry filters and accessible names, lists with their entries, check
-// boxes, buttons, unit labels and headings, each registered in a CControlSet
-// under its id. Rows without a widget (Kind::None) are passed over. A
-// widget's object name is its accessible name where the row gives one, else
-// its caption.
+// boxes, buttons, unit labels, headings, spin boxes, list views, progress
+// bars and rules, each registered in a CControlSet under its id. Rows
+// without a widget (Kind::None) are passed over. A widget's object name is
+// its accessible name where the row gives one, else its caption.
+//
+// Layout: a field or list has its label in front of it in the grid, a
+// caption-less one none; the controls of a grid row marked inLine stand side
+// by side in one box (a labelled one under its label), which the special
+// pages (ReMa, FW-Update, COM-Interface) use for their rows of buttons and
+// inputs.
 //
 // Accessible names are set only where the visible text is not the name: a
 // field, and a check box without a caption of its own, is named after its

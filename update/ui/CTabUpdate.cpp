@@ -91,15 +91,13 @@ CTabUpdate::CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent
     m_rate = m_controls.as<QLabel>(Rate);
     // Its name is what it shows: the rate and the time left.
     m_rate->setObjectName(QStringLiteral("TransferRate"));
-    m_search = m_controls.as<QPushButton>(Search);
     m_update = m_controls.as<QPushButton>(Update);
-    m_cancelButton = m_controls.as<QPushButton>(Cancel);
     m_save = m_controls.as<QPushButton>(Save);
     m_import = m_controls.as<QPushButton>(Import);
 
-    connect(m_search, &QPushButton::clicked, this, &CTabUpdate::OnSearch);
+    connect(m_controls.as<QPushButton>(Search), &QPushButton::clicked, this, &CTabUpdate::OnSearch);
     connect(m_update, &QPushButton::clicked, this, &CTabUpdate::OnUpdate);
-    connect(m_cancelButton, &QPushButton::clicked, this, &CTabUpdate::OnCancel);
+    connect(m_controls.as<QPushButton>(Cancel), &QPushButton::clicked, this, &CTabUpdate::OnCancel);
     connect(m_save, &QPushButton::clicked, this, [this] {
         if (m_mainWindow)
             m_mainWindow->saveConfiguration();

@@ -86,9 +86,7 @@ private:
     QLineEdit* m_path;
     CProgressBar* m_bar;
     QLabel* m_rate;
-    QPushButton* m_search;
     QPushButton* m_update;
-    QPushButton* m_cancelButton;
     QPushButton* m_save;
     QPushButton* m_import;
     QTimer m_timer;

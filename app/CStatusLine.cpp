@@ -1,6 +1,6 @@
 #include "app/CStatusLine.h"
 
-#include "pages/TextLineAccessible.h"
+#include "pages/form/TextLineAccessible.h"
 
 #include <QPainter>
 #include <qdrawutil.h>

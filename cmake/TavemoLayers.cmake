@@ -6,6 +6,8 @@
 #   cli    tavemo-cli's command library, over the core (and the report's PDF)
 #   pdf    the report's PDF writer: Qt's GUI module, no widgets, over the core
 #   sim    the simulator, over the core
+#   form   the Qt form builder (pages/form/): rows into widgets, over the
+#          core; below both the configuration pages and the ui/ folders
 #   pages  the Qt configuration pages: neither app/ nor a */ui/ folder
 #   ui     the Qt pages and dialogs of the other subsystems (their ui/
 #          folders): neither app/ nor the Qt configuration pages
@@ -27,24 +29,27 @@
 # depth: link/ui/ is the ui layer's, link/ and a new link/x/ the core's; a
 # ui/ folder anywhere is the ui layer's, unless the table names it for a Qt
 # layer of its own.
-set(TAVEMO_LAYERS core cli pdf sim pages ui app)
+set(TAVEMO_LAYERS core cli pdf sim form pages ui app)
 set(TAVEMO_LAYER_FOLDERS_core model diag link update tools pages/core)
 set(TAVEMO_LAYER_FOLDERS_cli tools/cli)
 set(TAVEMO_LAYER_FOLDERS_pdf tools/report/ui)
 set(TAVEMO_LAYER_FOLDERS_sim sim)
+set(TAVEMO_LAYER_FOLDERS_form pages/form)
 set(TAVEMO_LAYER_FOLDERS_pages pages)
 set(TAVEMO_LAYER_FOLDERS_ui diag/ui link/ui update/ui tools/ui)
 set(TAVEMO_LAYER_FOLDERS_app app)
 # TAVEMO_LAYER_SEES_<layer>: the layers whose headers it may include. The
-# libraries' link graph gives the same (tavemo_pages and tavemo_ui link the
-# core, tavemo_app links both); the scan reads this list.
+# libraries' link graph gives the same (tavemo_form links the core,
+# tavemo_pages and tavemo_ui link the form builder, tavemo_app links both);
+# the scan reads this list.
 set(TAVEMO_LAYER_SEES_core core)
 set(TAVEMO_LAYER_SEES_cli core cli pdf)
 set(TAVEMO_LAYER_SEES_pdf core pdf)
 set(TAVEMO_LAYER_SEES_sim core sim)
-set(TAVEMO_LAYER_SEES_pages core pages)
-set(TAVEMO_LAYER_SEES_ui core ui)
-set(TAVEMO_LAYER_SEES_app core pages ui pdf app)
+set(TAVEMO_LAYER_SEES_form core form)
+set(TAVEMO_LAYER_SEES_pages core form pages)
+set(TAVEMO_LAYER_SEES_ui core form ui)
+set(TAVEMO_LAYER_SEES_app core form pages ui pdf app)
 
 # tavemo_layer_of(VAR PATH): the layer of a path relative to the source root
 # (a file, or a folder with a trailing "/"), or "" when no layer holds it.

@@ -1,6 +1,6 @@
 #include "pages/CDialogHost.h"
 
-#include "pages/CInfoLine.h"
+#include "pages/form/CInfoLine.h"
 
 void CDialogHost::setRegisterInfo(const std::string& text)
 {

@@ -9,9 +9,9 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/CControlSet.h"
+#include "pages/form/CControlSet.h"
 #include "pages/CDialogHost.h"
-#include "pages/CInfoLine.h"
+#include "pages/form/CInfoLine.h"
 #include "pages/core/CControllerDialogLogic.h"
 
 #include <QDialog>

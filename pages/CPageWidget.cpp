@@ -1,6 +1,6 @@
 #include "pages/CPageWidget.h"
 
-#include "pages/CFormBuilder.h"
+#include "pages/form/CFormBuilder.h"
 #include "pages/CHoverTracker.h"
 #include "pages/CPicturePanel.h"
 #include "pages/CQuestionBox.h"

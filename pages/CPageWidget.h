@@ -26,7 +26,7 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "pages/CControlSet.h"
+#include "pages/form/CControlSet.h"
 #include "pages/core/CPageEngine.h"
 #include "pages/core/ITabPage.h"
 #include "pages/core/PageTypes.h"

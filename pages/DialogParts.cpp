@@ -1,8 +1,8 @@
 #include "pages/DialogParts.h"
 
-#include "pages/CControlSet.h"
-#include "pages/CFormBuilder.h"
-#include "pages/CInfoLine.h"
+#include "pages/form/CControlSet.h"
+#include "pages/form/CFormBuilder.h"
+#include "pages/form/CInfoLine.h"
 #include "pages/CPicturePanel.h"
 
 #include <QDialog>

@@ -7,6 +7,7 @@
 #include "model/RegisterCatalogue.h"
 #include "model/TextNumber.h"
 #include "pages/core/IMainWindow.h"
+#include "pages/form/CFormBuilder.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -48,87 +49,87 @@ constexpr const char* kMissing = "---";
 // The lockout note counts a running block down by the second.
 constexpr int kLockoutTickMs = 1000;
 
-// A caption as assistive tools read it: without its mnemonic marker.
-QString Plain(const QString& caption)
+using Page::Kind;
+using Page::Row;
+
+enum Id : Page::ControlId
 {
-    QString plain = caption;
-    plain.replace(QLatin1String("&&"), QLatin1String("\x01")).remove(QLatin1Char('&'));
-    return plain.replace(QLatin1String("\x01"), QLatin1String("&"));
-}
+    PortList = 1,
+    RefreshCom,
+    BaudList,
+    FramingList,
+    DeviceField,
+    ConnectButton,
+    DemoButton,
+    LockoutNote,
+};
+
+// The adapter block. The captions carry their mnemonics; the names are
+// what assistive tools read.
+constexpr int16_t kButtonWidth = 120;
+constexpr int16_t kPortNameCharacters = 40;
+constexpr Row kAdapterRows[] = {
+    {.id = PortList, .kind = Kind::List, .caption = "COM-&Interface:", .accessibleName = "COM-Interface:",
+     .width = kPortNameCharacters},
+    {.id = RefreshCom, .kind = Kind::Button, .caption = "&Refresh COM", .column = 2, .accessibleName = "Refresh COM",
+     .width = kButtonWidth},
+    {.id = BaudList, .kind = Kind::List, .row = 4, .column = 1, .accessibleName = "Baud rate"},
+    {.id = FramingList, .kind = Kind::List, .row = 4, .column = 2, .accessibleName = "Framing"},
+    {.id = DeviceField, .kind = Kind::Text, .caption = "Connected De&vice:", .row = 1,
+     .accessibleName = "Connected Device:"},
+    {.id = ConnectButton, .kind = Kind::Button, .caption = "&Connect", .row = 2, .column = 1, .span = 2,
+     .accessibleName = "Connect", .width = kButtonWidth, .inLine = true},
+    {.id = DemoButton, .kind = Kind::Button, .caption = "&Demo-Mode", .row = 2, .accessibleName = "Demo-Mode",
+     .width = kButtonWidth, .inLine = true},
+    {.id = LockoutNote, .kind = Kind::UnitLabel, .row = 3, .column = 1, .span = 2},
+};
 
 } // namespace
 
 CTabInterface::CTabInterface(IMainWindow& mainWindow, RegisterCatalogue& catalogue, CConnection& connection,
                              QWidget* parent)
-    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue), m_connection(connection)
+    : QWidget(parent), m_mainWindow(mainWindow), m_catalogue(catalogue), m_connection(connection),
+      m_controls(this, CControlSet::EditCues::Off)
 {
     auto* adapter = new QGroupBox(QStringLiteral("Interface adapter"), this);
     auto* grid = new QGridLayout(adapter);
     grid->setContentsMargins(16, 14, 16, 16);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(12);
-
-    auto* portLabel = new QLabel(QStringLiteral("COM-&Interface:"), adapter);
-    m_portList = new QComboBox(adapter);
-    m_portList->setAccessibleName(Plain(portLabel->text()));
-    m_portList->setMinimumContentsLength(40);
-    m_portList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    portLabel->setBuddy(m_portList);
-    m_refreshButton = new QPushButton(QStringLiteral("&Refresh COM"), adapter);
+    CFormBuilder::Build(kAdapterRows, grid, nullptr, m_controls, CFormBuilder::Mnemonics::Off);
+    grid->setColumnStretch(1, 1);
+    m_portList = m_controls.as<QComboBox>(PortList);
+    m_refreshButton = m_controls.as<QPushButton>(RefreshCom);
+    m_baudList = m_controls.as<QComboBox>(BaudList);
+    m_framingList = m_controls.as<QComboBox>(FramingList);
+    m_deviceField = m_controls.as<QLineEdit>(DeviceField);
+    m_connectButton = m_controls.as<QPushButton>(ConnectButton);
+    m_demoButton = m_controls.as<QPushButton>(DemoButton);
+    m_lockoutNote = m_controls.as<QLabel>(LockoutNote);
     connect(m_refreshButton, &QPushButton::clicked, this, &CTabInterface::refreshPortList);
+    connect(m_connectButton, &QPushButton::clicked, this, &CTabInterface::OnConnect);
+    connect(m_demoButton, &QPushButton::clicked, this, &CTabInterface::StartDemoMode);
+    m_connectButton->setDefault(true);
+    m_deviceField->setReadOnly(true);
 
     // The line always runs at 115200 baud, no parity, one stop bit; the two
     // lists exist so that the settings have one source, but stay hidden.
-    m_baudList = new QComboBox(adapter);
-    m_baudList->setAccessibleName(QStringLiteral("Baud rate"));
     for (int rate : kBaudRates)
         m_baudList->addItem(QString::asprintf("%i Baud", rate));
     m_baudList->setCurrentIndex(m_baudList->count() - 1);
     m_baudList->hide();
-    m_framingList = new QComboBox(adapter);
-    m_framingList->setAccessibleName(QStringLiteral("Framing"));
     for (const Framing& framing : kFramings)
         m_framingList->addItem(QString::fromLatin1(framing.text));
     m_framingList->setCurrentIndex(kDefaultFraming);
     m_framingList->hide();
 
-    auto* deviceLabel = new QLabel(QStringLiteral("Connected De&vice:"), adapter);
-    m_deviceField = new QLineEdit(adapter);
-    m_deviceField->setReadOnly(true);
-    m_deviceField->setAccessibleName(Plain(deviceLabel->text()));
-    deviceLabel->setBuddy(m_deviceField);
-
-    m_connectButton = new QPushButton(QStringLiteral("&Connect"), adapter);
-    m_connectButton->setDefault(true);
-    m_demoButton = new QPushButton(QStringLiteral("&Demo-Mode"), adapter);
-    connect(m_connectButton, &QPushButton::clicked, this, &CTabInterface::OnConnect);
-    connect(m_demoButton, &QPushButton::clicked, this, &CTabInterface::StartDemoMode);
-    for (QPushButton* button : {m_refreshButton, m_connectButton, m_demoButton}) {
-        button->setMinimumWidth(120);
-        button->setAccessibleName(Plain(button->text()));
-    }
-
     // Tries left before the lockout, or how long a running block lasts.
     // No fixed accessible name: assistive tools read what it shows.
-    m_lockoutNote = new QLabel(adapter);
     m_lockoutNote->setWordWrap(true);
     m_lockoutNote->hide();
     m_lockoutTimer = new QTimer(this);
     m_lockoutTimer->setInterval(kLockoutTickMs);
     connect(m_lockoutTimer, &QTimer::timeout, this, &CTabInterface::updateLockoutNote);
-
-    grid->addWidget(portLabel, 0, 0);
-    grid->addWidget(m_portList, 0, 1);
-    grid->addWidget(m_refreshButton, 0, 2);
-    grid->addWidget(deviceLabel, 1, 0);
-    grid->addWidget(m_deviceField, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_connectButton);
-    buttons->addWidget(m_demoButton);
-    buttons->addStretch(1);
-    grid->addLayout(buttons, 2, 1, 1, 2);
-    grid->addWidget(m_lockoutNote, 3, 1, 1, 2);
-    grid->setColumnStretch(1, 1);
 
     auto* unit = new QGroupBox(QStringLiteral("Unit"), this);
     auto* unitGrid = new QGridLayout(unit);

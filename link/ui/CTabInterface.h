@@ -19,6 +19,7 @@
 #include "link/IConnectionHost.h"
 #include "link/PortDiscovery.h"
 #include "pages/core/ITabPage.h"
+#include "pages/form/CControlSet.h"
 
 #include <QWidget>
 
@@ -111,6 +112,7 @@ private:
     std::function<void(int)> m_rebootWait;
     bool m_busyCursor = false;
 
+    CControlSet m_controls; // the adapter block, built from its rows
     QComboBox* m_portList;
     QPushButton* m_refreshButton;
     QComboBox* m_baudList;

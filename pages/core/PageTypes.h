@@ -56,6 +56,11 @@ enum class Kind : uint8_t {
     Button,    // a push button (its caption is its label)
     UnitLabel, // a short text after a field, set by the page
     Heading,   // a bold line of text
+    Spin,      // a number in a spin box; the page sets its range
+    ListView,  // lines of columns, one selected (items: the column headings);
+               // its grid row takes the height the page has
+    Progress,  // a bar that fills from 0 to 100 per cent, set by the page
+    Rule,      // a sunken horizontal line
 };
 
 // What may be typed into a field.
@@ -66,6 +71,11 @@ enum class EntryFilter : uint8_t {
     Decimal, // also one decimal separator ("," becomes ".")
     Pin,     // four digits
     Text12,  // at most 12 characters (a 12-register text)
+    // The bus test pages' fields; a character not kept goes whole, however
+    // many bytes it takes.
+    RegisterNumber, // digits only: a register's number
+    Time,           // digits and ":"
+    DateTime,       // digits, ":", "." and space
 };
 
 // What a button does when the framework knows it; Page: the page's own.
@@ -105,6 +115,13 @@ enum class Take : uint8_t {
 };
 
 using FormatFn = std::string (*)(uint16_t value);
+
+// Where a control or label sits in its grid cells: filling them, or at its
+// own size at their left or right.
+enum class Align : uint8_t { Fill, Left, Right };
+
+// A list's width (Row::width, in characters): as wide as its longest entry.
+constexpr int16_t kFitItems = -1;
 
 // Pictures of the unit and of its display screens.
 enum class Picture : uint8_t {
@@ -193,7 +210,8 @@ struct Row
     // The widget.
     ControlId id = kNoControl;
     Kind kind = Kind::None;
-    const char* caption = ""; // the label's text (and the field's accessible name)
+    const char* caption = ""; // the label's text (and the field's accessible name);
+                              // a field without one has no label
     // Grid: a field or list puts its label at (row, column) and itself at
     // (row, column + 1); a check box, button or unit label sits at (row,
     // column) itself. A button with row kButtonBar goes into the page's
@@ -250,6 +268,28 @@ struct Row
     const char* accessibleName = nullptr;
     // The value a radio stands for in its register (Take::RadioValue).
     uint16_t radioValue = 0;
+    // A field's width in pixels: fixed, or for a read-only field the least
+    // (it grows with its column); 0: the form's least width for fields. A
+    // list's width in characters of its entries, or kFitItems; a button's
+    // or a text's least width in pixels.
+    int16_t width = 0;
+    // The most characters a field takes (0: only its filter limits it).
+    int16_t maxLength = 0;
+    // The control acts on the unit: off in demo mode, where there is none
+    // (CFormBuilder::EnableUnitControls).
+    bool needsUnit = false;
+    // Where the control and its label sit in their cells.
+    Align align = Align::Fill;
+    Align labelAlign = Align::Fill;
+    const char* toolTip = nullptr;
+    // The control stands in its grid row's line: the controls of one grid
+    // row marked so stand side by side from the left, in the rows' order,
+    // in one box over the first one's cells (column, span); the rest of the
+    // line stays empty. A labelled control there has its label above it.
+    bool inLine = false;
+    // In a line: the control's share of the line's spare width (0: it keeps
+    // its own width). A line where a control has a share has no empty rest.
+    uint8_t stretch = 0;
 
     // What the row takes part in: uses, or when it is kAutoUses, by kind:
     // inputs are read, undone, written on change and hovered; read-only
@@ -274,9 +314,13 @@ struct Row
         case Kind::Button:
         case Kind::UnitLabel:
         case Kind::Heading: return Use::Hover;
-        // A radio set stands for one value of its register: the page reads
-        // and writes it itself.
-        case Kind::Radio: return 0;
+        // A radio set stands for one value of its register, a spin box or a
+        // list view for the page's own data: the page reads and writes them.
+        case Kind::Radio:
+        case Kind::Spin:
+        case Kind::ListView:
+        case Kind::Progress:
+        case Kind::Rule: return 0;
         }
         return 0;
     }

@@ -23,6 +23,9 @@ set(cases
   "UiSeesCore|link/ui/RightUiCore.cpp|\"link/Link.h\"|yes|pass"
   "AppSeesPages|app/RightAppPages.cpp|\"pages/CDlgConfigure2.h\"|yes|pass"
   "AppSeesUi|app/RightAppUi.cpp|<link/ui/LinkPage.h>|yes|pass"
+  "FormSeesCore|pages/form/RightFormCore.cpp|\"pages/core/PageCore.h\"|yes|pass"
+  "PagesSeeForm|pages/RightPagesForm.cpp|\"pages/form/Form.h\"|yes|pass"
+  "UiSeesForm|link/ui/RightUiForm.cpp|<pages/form/Form.h>|yes|pass"
   # Named from the source root: the include directories refuse them.
   "CoreAngleBracketApp|link/WrongAngleApp.cpp|<app/App.h>|no|flag"
   "CoreAngleBracketUi|model/WrongAngleUi.cpp|<link/ui/LinkPage.h>|no|flag"
@@ -33,12 +36,16 @@ set(cases
   "PagesUi|pages/WrongUi.cpp|<link/ui/LinkPage.h>|no|flag"
   "UiPageWithDigit|link/ui/WrongDigit.cpp|\"pages/CDlgConfigure2.h\"|no|flag"
   "UiApp|link/ui/WrongApp.cpp|<app/App.h>|no|flag"
+  "CoreForm|link/WrongForm.cpp|\"pages/form/Form.h\"|no|flag"
+  "FormPages|pages/form/WrongPages.cpp|\"pages/CDlgConfigure2.h\"|no|flag"
+  "FormUi|pages/form/WrongUi.cpp|<link/ui/LinkPage.h>|no|flag"
   # A core header reached through its layer's folder finds no ui/ beside it.
   "CoreHeaderBareUi|link/WrongBareUi.h|\"ui/LinkPage.h\"|no|flag"
   # Found from the including file's own folder: only the scan sees them.
   "CoreBareUi|link/WrongBareUi.cpp|\"ui/LinkPage.h\"|yes|flag"
   "PagesCoreUp|pages/core/WrongUp.cpp|\"../CDlgConfigure2.h\"|yes|flag"
   "UiUpToApp|link/ui/WrongUp.cpp|\"../../app/App.h\"|yes|flag"
+  "FormUpToPages|pages/form/WrongUp.cpp|\"../CDlgConfigure2.h\"|yes|flag"
   # Climbs out of the core's include folder into the application's.
   "CoreUpOutOfItsFolder|model/WrongUpOut.cpp|\"../app/app/App.h\"|yes|flag")
 

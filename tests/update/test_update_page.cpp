@@ -7,7 +7,7 @@
 #include "tests/support/MenuAction.h"
 #include "tests/support/PagesOnUnit.h"
 #include "update/ui/CTabUpdate.h"
-#include "update/ui/CUpdateBar.h"
+#include "pages/form/CProgressBar.h"
 
 #include <QLabel>
 #include <QMessageBox>

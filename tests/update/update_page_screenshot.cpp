@@ -12,7 +12,7 @@
 #include "tools/ui/CDlgProgress.h"
 #include "tools/ui/CDlgExportCategories.h"
 #include "update/ui/CTabUpdate.h"
-#include "update/ui/CUpdateBar.h"
+#include "pages/form/CProgressBar.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -26,10 +26,6 @@ public:
 private:
     using Read = CBusTestLogic::Outcome (CBACnetTestLogic::*)(std::string_view);
     using Write = CBusTestLogic::Outcome (CBACnetTestLogic::*)(std::string_view, std::string_view);
-    // A row whose value field is a text or number field.
-    void addRow(int row, const QString& name, Entry entry, int maxLength, Write write, Read read);
-    // A row that is only read.
-    void addReadRow(int row, const QString& name, Read read);
 
     CBACnetTestLogic m_logic;
 };

@@ -5,14 +5,13 @@
 #include "link/CModbus.h"
 #include "pages/core/IPageHost.h"
 
+#include "pages/form/CFormBuilder.h"
+
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTreeWidget>
@@ -28,92 +27,82 @@ constexpr int kProgressCloseAfterMs = 2500;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-QLabel* Buddy(const char* text, QWidget* control, QWidget* parent)
+using Page::Kind;
+using Page::Row;
+
+enum Id : Page::ControlId
 {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setBuddy(control);
-    control->setAccessibleName(QString::fromLatin1(text));
-    return label;
+    Title = 1,
+    SortedBy,
+    Selector,
+    Address,
+    Category,
+    Register,
+    DeleteEntry,
+    EntryDefault,
+    List,
+    ReadList,
+    WriteList,
+    ListDefault,
+    LoadList,
+    SaveList,
+};
+
+constexpr const char* kListColumns[] = {"Customized Address", "Table", "Default Tavemo Address"};
+// The list's first two columns hold an address and a table's name; the
+// last takes the rest.
+constexpr int kAddressColumnWidth = 140;
+constexpr int kTableColumnWidth = 260;
+
+// The inputs above the list, each under its label; a register's name is
+// long.
+constexpr Row Input(Id id, Kind kind, const char* caption, int16_t width)
+{
+    return {.id = id, .kind = kind, .caption = caption, .row = 1, .span = 4, .accessibleName = caption,
+            .width = width, .inLine = true};
 }
+constexpr Row LineButton(Id id, const char* caption, int row, bool needsUnit = false)
+{
+    return {.id = id, .kind = Kind::Button, .caption = caption, .row = row, .span = 4, .needsUnit = needsUnit,
+            .inLine = true};
+}
+
+constexpr Row kRows[] = {
+    {.id = Title, .kind = Kind::Heading, .caption = "Customized Register Address:", .span = 2},
+    {.id = SortedBy, .kind = Kind::List, .caption = "Sorted by:", .column = 2, .accessibleName = "Sorted by:",
+     .labelAlign = Page::Align::Right},
+    Input(Selector, Kind::List, "Function Selector", Page::kFitItems),
+    Input(Address, Kind::Spin, "Customized Address", 0),
+    Input(Category, Kind::List, "Table", Page::kFitItems),
+    Input(Register, Kind::List, "Default Tavemo Address", 36),
+    LineButton(DeleteEntry, "Delete selected Entry", 2),
+    LineButton(EntryDefault, "Get Default Mapping on Entry", 2),
+    {.id = List, .kind = Kind::ListView, .row = 3, .span = 4, .items = kListColumns,
+     .accessibleName = "Customized Address\tTable\tDefault Tavemo Address"},
+    LineButton(ReadList, "Read shown List from Target", 4, true),
+    LineButton(WriteList, "Write shown List to Target", 4, true),
+    LineButton(ListDefault, "Get Default shown List", 4),
+    LineButton(LoadList, "Load shown List", 4),
+    LineButton(SaveList, "Save shown List", 4),
+};
 
 } // namespace
 
 CTabFavorites::CTabFavorites(IPageHost& host, CConnection& connection, RegisterCatalogue& catalogue, QWidget* parent)
-    : QWidget(parent), m_host(host), m_connection(connection), m_editor(catalogue)
+    : QWidget(parent), m_host(host), m_connection(connection), m_editor(catalogue), m_controls(this)
 {
-    auto* grid = new QGridLayout(this);
-    m_title = new QLabel(QStringLiteral("Customized Register Address:"), this);
-    QFont bold = m_title->font();
-    bold.setBold(true);
-    m_title->setFont(bold);
-
-    m_sort = new QComboBox(this);
-    m_selector = new QComboBox(this);
-    m_address = new QSpinBox(this);
+    CFormBuilder::Build(kRows, new QGridLayout(this), nullptr, m_controls, CFormBuilder::Mnemonics::Off);
+    m_sort = m_controls.as<QComboBox>(SortedBy);
+    m_selector = m_controls.as<QComboBox>(Selector);
+    m_address = m_controls.as<QSpinBox>(Address);
+    m_category = m_controls.as<QComboBox>(Category);
+    m_register = m_controls.as<QComboBox>(Register);
+    m_list = m_controls.as<QTreeWidget>(List);
     m_address->setRange(1, m_editor.maxAddress());
     m_address->setValue(CReMaEditor::kStartAddress);
     m_address->installEventFilter(this);
-    m_category = new QComboBox(this);
-    m_register = new QComboBox(this);
-    m_register->setMinimumContentsLength(36);
-    m_register->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_category->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_selector->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-
-    grid->addWidget(m_title, 0, 0, 1, 2);
-    grid->addWidget(Buddy("Sorted by:", m_sort, this), 0, 2, Qt::AlignRight);
-    grid->addWidget(m_sort, 0, 3);
-
-    const struct
-    {
-        const char* text;
-        QWidget* control;
-    } fields[] = {{"Function Selector", m_selector},
-                  {"Customized Address", m_address},
-                  {"Table", m_category},
-                  {"Default Tavemo Address", m_register}};
-    auto* fieldRow = new QHBoxLayout;
-    for (const auto& f : fields) {
-        auto* column = new QVBoxLayout;
-        column->addWidget(Buddy(f.text, f.control, this));
-        column->addWidget(f.control);
-        fieldRow->addLayout(column);
-    }
-    fieldRow->addStretch(1);
-    grid->addLayout(fieldRow, 1, 0, 1, 4);
-
-    auto* entryButtons = new QHBoxLayout;
-    auto* remove = new QPushButton(QStringLiteral("Delete selected Entry"), this);
-    auto* entryDefault = new QPushButton(QStringLiteral("Get Default Mapping on Entry"), this);
-    entryButtons->addWidget(remove);
-    entryButtons->addWidget(entryDefault);
-    entryButtons->addStretch(1);
-    grid->addLayout(entryButtons, 2, 0, 1, 4);
-
-    m_list = new QTreeWidget(this);
-    m_list->setColumnCount(3);
-    m_list->setHeaderLabels({QStringLiteral("Customized Address"), QStringLiteral("Table"),
-                             QStringLiteral("Default Tavemo Address")});
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setAccessibleName(QStringLiteral("Customized Address\tTable\tDefault Tavemo Address"));
-    m_list->header()->setStretchLastSection(true);
-    m_list->setColumnWidth(0, 140);
-    m_list->setColumnWidth(1, 260);
-    grid->addWidget(m_list, 3, 0, 1, 4);
-    grid->setRowStretch(3, 1);
-
-    auto* tableButtons = new QHBoxLayout;
-    m_read = new QPushButton(QStringLiteral("Read shown List from Target"), this);
-    m_write = new QPushButton(QStringLiteral("Write shown List to Target"), this);
-    auto* listDefault = new QPushButton(QStringLiteral("Get Default shown List"), this);
-    auto* load = new QPushButton(QStringLiteral("Load shown List"), this);
-    auto* save = new QPushButton(QStringLiteral("Save shown List"), this);
-    for (QPushButton* b : {m_read, m_write, listDefault, load, save})
-        tableButtons->addWidget(b);
-    tableButtons->addStretch(1);
-    grid->addLayout(tableButtons, 4, 0, 1, 4);
+    m_list->setColumnWidth(0, kAddressColumnWidth);
+    m_list->setColumnWidth(1, kTableColumnWidth);
 
     connect(m_sort, &QComboBox::activated, this, [this] { rebuildList(); });
     connect(m_selector, &QComboBox::activated, this, &CTabFavorites::selectorChosen);
@@ -121,13 +110,16 @@ CTabFavorites::CTabFavorites(IPageHost& host, CConnection& connection, RegisterC
     connect(m_category, &QComboBox::activated, this, &CTabFavorites::categoryChosen);
     connect(m_register, &QComboBox::activated, this, &CTabFavorites::registerChosen);
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this] { lineChosen(); });
-    connect(remove, &QPushButton::clicked, this, &CTabFavorites::deleteEntry);
-    connect(entryDefault, &QPushButton::clicked, this, &CTabFavorites::defaultOnEntry);
-    connect(m_read, &QPushButton::clicked, this, &CTabFavorites::readFromTarget);
-    connect(m_write, &QPushButton::clicked, this, &CTabFavorites::writeToTarget);
-    connect(listDefault, &QPushButton::clicked, this, &CTabFavorites::defaultList);
-    connect(load, &QPushButton::clicked, this, &CTabFavorites::loadList);
-    connect(save, &QPushButton::clicked, this, &CTabFavorites::saveList);
+    const struct
+    {
+        Id button;
+        void (CTabFavorites::*action)();
+    } actions[] = {{DeleteEntry, &CTabFavorites::deleteEntry},  {EntryDefault, &CTabFavorites::defaultOnEntry},
+                   {ReadList, &CTabFavorites::readFromTarget}, {WriteList, &CTabFavorites::writeToTarget},
+                   {ListDefault, &CTabFavorites::defaultList}, {LoadList, &CTabFavorites::loadList},
+                   {SaveList, &CTabFavorites::saveList}};
+    for (const auto& a : actions)
+        connect(m_controls.as<QPushButton>(a.button), &QPushButton::clicked, this, a.action);
 
     fill();
 }
@@ -156,9 +148,7 @@ QStringList CTabFavorites::lineTexts() const
 
 void CTabFavorites::preparePage()
 {
-    const bool onUnit = !m_connection.demoMode();
-    m_read->setEnabled(onUnit);
-    m_write->setEnabled(onUnit);
+    CFormBuilder::EnableUnitControls(kRows, m_controls, !m_connection.demoMode());
 }
 
 void CTabFavorites::activatePage() { fill(); }

@@ -15,6 +15,7 @@
 
 #include "link/UnitSession.h"
 #include "pages/core/ITabPage.h"
+#include "pages/form/CControlSet.h"
 #include "tools/rema/CReMaEditor.h"
 #include "tools/ui/CDlgProgress.h"
 
@@ -28,7 +29,6 @@
 class CConnection;
 class IPageHost;
 class QComboBox;
-class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTreeWidget;
@@ -114,13 +114,12 @@ private:
     QPointer<CDlgProgress> m_progress;
     bool m_updating = false; // controls set by the page, not by the user
 
-    QLabel* m_title;
+    // The form (its rows are in the source); the controls the page fills.
+    CControlSet m_controls;
     QComboBox* m_sort;
     QComboBox* m_selector;
     QSpinBox* m_address;
     QComboBox* m_category;
     QComboBox* m_register;
     QTreeWidget* m_list;
-    QPushButton* m_read;
-    QPushButton* m_write;
 };

@@ -1,47 +1,34 @@
 #include "tools/ui/CTabModbus.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-
 namespace {
 
-const QString kAddress = QStringLiteral("Address");
-const QString kValueOut = QStringLiteral("Value (out)");
-const QString kValueIn = QStringLiteral("Value (in)");
+using P = CBusTestPage;
+
+// Each row's controls at ids from its base on (CBusTestPage::Part).
+constexpr Page::ControlId kHeadings = 1;
+constexpr Page::ControlId kHolding = 10;
+constexpr Page::ControlId kInput = 20;
+constexpr Page::ControlId kCoil = 30;
+
+constexpr auto kRows =
+    Page::Join(P::Headings(kHeadings, "Modbus (access only to default Tavemo addresses):", "Address"),
+               P::Controls<"Holding", "Address">(kHolding, 2, {.number = Page::EntryFilter::RegisterNumber,
+                                                             .value = Page::EntryFilter::Integer}),
+               P::Controls<"Input", "Address">(kInput, 3, {.number = Page::EntryFilter::RegisterNumber,
+                                                         .written = false}),
+               P::Controls<"Coil", "Address">(kCoil, 4, {.number = Page::EntryFilter::RegisterNumber,
+                                                       .checkBox = true}),
+               P::OpenTestLogRow(6));
 
 } // namespace
 
 CTabModbus::CTabModbus(IPageHost& host, CConnection& connection, CTestLog* log, QWidget* parent)
-    : CBusTestPage(connection, host, log, parent), m_logic(connection, host, log)
+    : CBusTestPage(kRows, connection, host, log, parent), m_logic(connection, host, log)
 {
-    addHeadings(QStringLiteral("Modbus (access only to default Tavemo addresses):"), kAddress, kValueOut, kValueIn);
-
-    const QString holding = QStringLiteral("Holding");
-    addRowLabel(2, holding);
-    QLineEdit* holdingAddress = addField(2, kNumberColumn, holding, kAddress, Entry::Digits);
-    QLineEdit* holdingValue = addField(2, kValueColumn, holding, kValueOut, Entry::Integer);
-    QLineEdit* holdingResult = addField(2, kResultColumn, holding, kValueIn, Entry::Result);
-    addButton(2, kWriteColumn, holding, QStringLiteral("Write"), [=, this] {
-        m_logic.writeHolding(Text(holdingAddress), Text(holdingValue));
-    });
-    addButton(2, kReadColumn, holding, QStringLiteral("Read"),
-              [=, this] { Show(holdingResult, m_logic.readHolding(Text(holdingAddress))); });
-
-    const QString input = QStringLiteral("Input");
-    addRowLabel(3, input);
-    QLineEdit* inputAddress = addField(3, kNumberColumn, input, kAddress, Entry::Digits);
-    QLineEdit* inputResult = addField(3, kResultColumn, input, kValueIn, Entry::Result);
-    addButton(3, kReadColumn, input, QStringLiteral("Read"),
-              [=, this] { Show(inputResult, m_logic.readInput(Text(inputAddress))); });
-
-    const QString coil = QStringLiteral("Coil");
-    addRowLabel(4, coil);
-    QLineEdit* coilAddress = addField(4, kNumberColumn, coil, kAddress, Entry::Digits);
-    QCheckBox* active = addCheck(4, coil, QStringLiteral("Active"));
-    QLineEdit* coilResult = addField(4, kResultColumn, coil, kValueIn, Entry::Result);
-    addButton(4, kWriteColumn, coil, QStringLiteral("Write"),
-              [=, this] { m_logic.writeCoil(Text(coilAddress), active->isChecked()); });
-    addButton(4, kReadColumn, coil, QStringLiteral("Read"),
-              [=, this] { Show(coilResult, m_logic.readCoil(Text(coilAddress))); });
-    finish();
+    onClick(kHolding + kWrite, [this] { m_logic.writeHolding(text(kHolding + kNumber), text(kHolding + kValue)); });
+    onClick(kHolding + kRead,
+            [this] { showResult(kHolding + kResult, m_logic.readHolding(text(kHolding + kNumber))); });
+    onClick(kInput + kRead, [this] { showResult(kInput + kResult, m_logic.readInput(text(kInput + kNumber))); });
+    onClick(kCoil + kWrite, [this] { m_logic.writeCoil(text(kCoil + kNumber), checked(kCoil + kValue)); });
+    onClick(kCoil + kRead, [this] { showResult(kCoil + kResult, m_logic.readCoil(text(kCoil + kNumber))); });
 }

@@ -3,14 +3,13 @@
 #include "diag/Result.h"
 #include "link/CConnection.h"
 #include "pages/core/IMainWindow.h"
+#include "pages/form/CFormBuilder.h"
+#include "pages/form/CProgressBar.h"
 #include "update/CDownloadSession.h"
-#include "update/ui/CUpdateBar.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -26,76 +25,79 @@ namespace {
 const QColor kComplete(0, 255, 0);
 const QColor kFailed(255, 0, 0);
 
-QPushButton* Button(const QString& caption, QWidget* parent)
+using Page::Kind;
+using Page::Row;
+
+enum Id : Page::ControlId
 {
-    auto* b = new QPushButton(caption, parent);
-    // The page has no default button: Enter does nothing here.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
+    Title = 1,
+    Path,
+    Search,
+    Bar,
+    Rate,
+    Update,
+    Cancel,
+    SaveTitle,
+    SaveRule,
+    Save,
+    Import,
+};
+
+// Room above the configuration's part, apart from the download's.
+constexpr int kGapAboveSave = 16;
+// The rate and the time left fit beside the bar.
+constexpr int16_t kRateWidth = 220;
+
+constexpr Row InLine(Id id, Kind kind, const char* caption, int row, uint8_t stretch = 0)
+{
+    return {.id = id, .kind = kind, .caption = caption, .row = row, .inLine = true, .stretch = stretch};
 }
+
+// One column of lines; the file's label names its field.
+constexpr Row kRows[] = {
+    {.id = Title, .kind = Kind::UnitLabel, .caption = "FW-Update:"},
+    {.id = Path, .kind = Kind::Text, .row = 1, .accessibleName = "FW-Update", .inLine = true, .stretch = 1},
+    InLine(Search, Kind::Button, "Search", 1),
+    InLine(Bar, Kind::Progress, "", 2, 1),
+    {.id = Rate, .kind = Kind::UnitLabel, .row = 2, .width = kRateWidth, .inLine = true},
+    InLine(Update, Kind::Button, "Update", 3),
+    InLine(Cancel, Kind::Button, "Cancel", 3),
+    InLine(SaveTitle, Kind::UnitLabel, "Save Configuration:", 5),
+    InLine(SaveRule, Kind::Rule, "", 5, 1),
+    InLine(Save, Kind::Button, "Save Configuration", 6),
+    InLine(Import, Kind::Button, "Import Configuration", 6),
+};
 
 } // namespace
 
 CTabUpdate::CTabUpdate(IPageHost* host, CConnection* connection, QWidget* parent)
-    : QWidget(parent), m_host(host), m_mainWindow(dynamic_cast<IMainWindow*>(host)), m_connection(connection)
+    : QWidget(parent), m_host(host), m_mainWindow(dynamic_cast<IMainWindow*>(host)), m_connection(connection),
+      m_controls(this, CControlSet::EditCues::Off)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);
-    layout->setSpacing(10);
-
-    auto* title = new QLabel(QStringLiteral("FW-Update:"), this);
-    layout->addWidget(title);
-    auto* fileRow = new QHBoxLayout;
-    m_path = new QLineEdit(this);
+    auto* grid = new QGridLayout;
+    grid->setSpacing(10);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    // The page has no default button: Enter does nothing here (the form's
+    // buttons are not default ones).
+    CFormBuilder::Build(kRows, grid, nullptr, m_controls, CFormBuilder::Mnemonics::Off);
+    grid->setRowMinimumHeight(4, kGapAboveSave);
+    m_path = m_controls.as<QLineEdit>(Path);
     m_path->setReadOnly(true);
-    m_path->setAccessibleName(QStringLiteral("FW-Update"));
-    title->setBuddy(m_path);
-    m_search = Button(QStringLiteral("Search"), this);
-    fileRow->addWidget(m_path, 1);
-    fileRow->addWidget(m_search);
-    layout->addLayout(fileRow);
-
-    auto* barRow = new QHBoxLayout;
-    m_bar = new CUpdateBar(this);
-    m_bar->setRange(0, 100);
-    m_bar->setPosition(0);
-    m_rate = new QLabel(this);
+    m_controls.as<QLabel>(Title)->setBuddy(m_path);
+    m_bar = m_controls.as<CProgressBar>(Bar);
+    m_rate = m_controls.as<QLabel>(Rate);
     // Its name is what it shows: the rate and the time left.
     m_rate->setObjectName(QStringLiteral("TransferRate"));
-    m_rate->setMinimumWidth(220);
-    barRow->addWidget(m_bar, 1);
-    barRow->addWidget(m_rate);
-    layout->addLayout(barRow);
+    m_update = m_controls.as<QPushButton>(Update);
+    m_save = m_controls.as<QPushButton>(Save);
+    m_import = m_controls.as<QPushButton>(Import);
 
-    auto* buttons = new QHBoxLayout;
-    m_update = Button(QStringLiteral("Update"), this);
-    m_cancelButton = Button(QStringLiteral("Cancel"), this);
-    buttons->addWidget(m_update);
-    buttons->addWidget(m_cancelButton);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
-
-    layout->addSpacing(16);
-    auto* saveRow = new QHBoxLayout;
-    saveRow->addWidget(new QLabel(QStringLiteral("Save Configuration:"), this));
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    saveRow->addWidget(line, 1);
-    layout->addLayout(saveRow);
-    auto* configRow = new QHBoxLayout;
-    m_save = Button(QStringLiteral("Save Configuration"), this);
-    m_import = Button(QStringLiteral("Import Configuration"), this);
-    configRow->addWidget(m_save);
-    configRow->addWidget(m_import);
-    configRow->addStretch(1);
-    layout->addLayout(configRow);
-    layout->addStretch(1);
-
-    connect(m_search, &QPushButton::clicked, this, &CTabUpdate::OnSearch);
+    connect(m_controls.as<QPushButton>(Search), &QPushButton::clicked, this, &CTabUpdate::OnSearch);
     connect(m_update, &QPushButton::clicked, this, &CTabUpdate::OnUpdate);
-    connect(m_cancelButton, &QPushButton::clicked, this, &CTabUpdate::OnCancel);
+    connect(m_controls.as<QPushButton>(Cancel), &QPushButton::clicked, this, &CTabUpdate::OnCancel);
     connect(m_save, &QPushButton::clicked, this, [this] {
         if (m_mainWindow)
             m_mainWindow->saveConfiguration();

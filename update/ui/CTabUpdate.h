@@ -20,6 +20,7 @@
 #pragma once
 
 #include "pages/core/ITabPage.h"
+#include "pages/form/CControlSet.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -31,7 +32,7 @@
 
 class CConnection;
 class CDownloadSession;
-class CUpdateBar;
+class CProgressBar;
 class IMainWindow;
 class IPageHost;
 class QLabel;
@@ -61,7 +62,7 @@ public:
 
     bool running() const { return m_worker.joinable(); }
     QLineEdit* pathField() const { return m_path; }
-    CUpdateBar* bar() const { return m_bar; }
+    CProgressBar* bar() const { return m_bar; }
     QLabel* rateLabel() const { return m_rate; }
     QPushButton* updateButton() const { return m_update; }
     // Every status text the page has shown since the last "Update".
@@ -81,12 +82,11 @@ private:
     IMainWindow* m_mainWindow;
     CConnection* m_connection;
 
+    CControlSet m_controls; // the form, built from its rows
     QLineEdit* m_path;
-    CUpdateBar* m_bar;
+    CProgressBar* m_bar;
     QLabel* m_rate;
-    QPushButton* m_search;
     QPushButton* m_update;
-    QPushButton* m_cancelButton;
     QPushButton* m_save;
     QPushButton* m_import;
     QTimer m_timer;

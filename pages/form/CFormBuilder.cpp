@@ -1,20 +1,26 @@
-#include "pages/CFormBuilder.h"
+#include "pages/form/CFormBuilder.h"
 
-#include "pages/CControlSet.h"
+#include "pages/form/CControlSet.h"
+#include "pages/form/CProgressBar.h"
 #include "pages/core/PageText.h"
+#include "tools/bustest/BusTestText.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QSpinBox>
+#include <QTreeWidget>
 
 #include <map>
+#include <set>
 #include <string_view>
 
 namespace CFormBuilder {
@@ -45,12 +51,12 @@ void Refilter(QLineEdit* field, const PageText::Filtered& f)
 class CMnemonics
 {
 public:
-    explicit CMnemonics(std::span<const Page::Row> rows) : m_rows(rows) {}
+    CMnemonics(std::span<const Page::Row> rows, Mnemonics use) : m_rows(rows), m_use(use) {}
 
     QString caption(const Page::Row& row)
     {
         const QString text = QString::fromUtf8(row.caption);
-        if (!takesMnemonic(row) || shared(row))
+        if (m_use == Mnemonics::Off || !takesMnemonic(row) || shared(row))
             return text;
         int chosen = -1;
         for (int pass = 0; pass < 2 && chosen < 0; ++pass)
@@ -89,11 +95,22 @@ private:
     }
 
     std::span<const Page::Row> m_rows;
+    Mnemonics m_use;
     QSet<QChar> m_used{QLatin1Char('f'), QLatin1Char('h')};
 };
 
 // Space between the button bar and a button kept apart from it.
 constexpr int kApartSpacing = 48;
+
+Qt::Alignment AlignmentOf(Page::Align align)
+{
+    switch (align) {
+    case Page::Align::Fill: break;
+    case Page::Align::Left: return Qt::AlignLeft;
+    case Page::Align::Right: return Qt::AlignRight;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -127,13 +144,42 @@ void InstallFilter(QLineEdit* field, Page::EntryFilter filter)
             Refilter(field, PageText::FilterPinEntry(text.toStdString(), field->cursorPosition()));
         });
         return;
+    case EntryFilter::RegisterNumber:
+    case EntryFilter::Time:
+    case EntryFilter::DateTime:
+        // A dropped character puts the caret where it stood; otherwise the
+        // caret stays and any selection goes.
+        QObject::connect(field, &QLineEdit::textChanged, field, [field, filter](const QString& text) {
+            const std::string typed = text.toStdString();
+            const PageText::Filtered f = filter == EntryFilter::RegisterNumber
+                                             ? BusTestText::FilterDigitsEntry(typed)
+                                             : BusTestText::FilterTimeEntry(typed, filter == EntryFilter::DateTime);
+            if (!f.changed)
+                return;
+            const int caret = field->cursorPosition();
+            const QString filtered = QString::fromStdString(f.text);
+            field->setText(filtered);
+            field->setCursorPosition(std::min(f.caret >= 0 ? f.caret : caret, static_cast<int>(filtered.size())));
+        });
+        return;
     }
 }
 
-void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls)
+void EnableUnitControls(std::span<const Page::Row> rows, CControlSet& controls, bool enabled)
+{
+    for (const Page::Row& row : rows)
+        if (row.needsUnit)
+            controls.setEnabled(row.id, enabled);
+}
+
+void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* buttonBar, CControlSet& controls,
+           Mnemonics use)
 {
     QWidget* owner = grid->parentWidget();
-    CMnemonics mnemonics(rows);
+    CMnemonics mnemonics(rows, use);
+    // The lines of the grid rows (Row::inLine), by grid row.
+    std::map<int, QHBoxLayout*> lines;
+    std::set<int> stretched; // the lines where a control takes the spare width
     bool apartStarted = false;
     // One exclusive set per register: radios sharing a parent would
     // otherwise all exclude each other.
@@ -148,12 +194,16 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         case Kind::ReadOnly:
         case Kind::Text: {
             auto* field = new QLineEdit(owner);
-            field->setMinimumWidth(kFieldMinWidth);
+            field->setMinimumWidth(r.width > 0 ? r.width : kFieldMinWidth);
             if (r.kind == Kind::ReadOnly) {
                 field->setReadOnly(true);
                 // Shown, not typed into: the keyboard passes it by.
                 field->setFocusPolicy(Qt::ClickFocus);
+            } else if (r.width > 0) {
+                field->setFixedWidth(r.width);
             }
+            if (r.maxLength > 0)
+                field->setMaxLength(r.maxLength);
             // A field shows a value, not its name: the label names it.
             field->setAccessibleName(text);
             InstallFilter(field, r.filter);
@@ -165,7 +215,29 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
             for (const char* item : r.items)
                 list->addItem(QString::fromUtf8(item));
             list->setCurrentIndex(r.initial);
+            if (r.width == Page::kFitItems) {
+                list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            } else if (r.width > 0) {
+                list->setMinimumContentsLength(r.width);
+                list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            }
             widget = list;
+            break;
+        }
+        case Kind::Spin: widget = new QSpinBox(owner); break;
+        case Kind::ListView: {
+            auto* view = new QTreeWidget(owner);
+            view->setColumnCount(static_cast<int>(r.items.size()));
+            QStringList headings;
+            for (const char* item : r.items)
+                headings << QString::fromUtf8(item);
+            view->setHeaderLabels(headings);
+            // A flat list whose lines are chosen whole.
+            view->setRootIsDecorated(false);
+            view->setUniformRowHeights(true);
+            view->setAllColumnsShowFocus(true);
+            view->header()->setStretchLastSection(true);
+            widget = view;
             break;
         }
         case Kind::Check:
@@ -188,10 +260,24 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         case Kind::Button: {
             auto* button = new QPushButton(shown, owner);
             button->setAutoDefault(false);
+            if (r.width > 0)
+                button->setMinimumWidth(r.width);
             widget = button;
             break;
         }
-        case Kind::UnitLabel: widget = new QLabel(text, owner); break;
+        case Kind::UnitLabel:
+            widget = new QLabel(text, owner);
+            if (r.width > 0)
+                widget->setMinimumWidth(r.width);
+            break;
+        case Kind::Progress: widget = new CProgressBar(owner); break;
+        case Kind::Rule: {
+            auto* rule = new QFrame(owner);
+            rule->setFrameShape(QFrame::HLine);
+            rule->setFrameShadow(QFrame::Sunken);
+            widget = rule;
+            break;
+        }
         case Kind::Heading: {
             auto* heading = new QLabel(text, owner);
             QFont bold = heading->font();
@@ -204,18 +290,41 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
         widget->setObjectName(text);
         // Where the caption repeats on the page or is missing, the row names
         // the control for assistive tools.
-        if (r.accessibleName)
+        if (r.accessibleName) {
             widget->setAccessibleName(QString::fromUtf8(r.accessibleName));
+            widget->setObjectName(widget->accessibleName());
+        }
+        if (r.toolTip)
+            widget->setToolTip(QString::fromUtf8(r.toolTip));
 
         QLabel* label = nullptr;
-        const bool labelled =
-            r.kind == Kind::Number || r.kind == Kind::ReadOnly || r.kind == Kind::Text || r.kind == Kind::List ||
-            (r.kind == Kind::Check && r.labelInFront);
+        const bool labelled = ((r.kind == Kind::Number || r.kind == Kind::ReadOnly || r.kind == Kind::Text ||
+                                r.kind == Kind::List || r.kind == Kind::Spin) &&
+                               *r.caption) ||
+                              (r.kind == Kind::Check && r.labelInFront);
         if (labelled) {
             label = new QLabel(shown, owner);
             label->setBuddy(widget);
-            grid->addWidget(label, r.row, r.column);
-            grid->addWidget(widget, r.row, r.column + 1, 1, r.span);
+        }
+        if (r.inLine) {
+            QHBoxLayout*& line = lines[r.row];
+            if (!line) {
+                line = new QHBoxLayout;
+                grid->addLayout(line, r.row, r.column, 1, r.span);
+            }
+            if (label) {
+                auto* column = new QVBoxLayout;
+                column->addWidget(label);
+                column->addWidget(widget);
+                line->addLayout(column, r.stretch);
+            } else {
+                line->addWidget(widget, r.stretch);
+            }
+            if (r.stretch > 0)
+                stretched.insert(r.row);
+        } else if (labelled) {
+            grid->addWidget(label, r.row, r.column, AlignmentOf(r.labelAlign));
+            grid->addWidget(widget, r.row, r.column + 1, 1, r.span, AlignmentOf(r.align));
         } else if (r.kind == Kind::Button && r.row < 0 && buttonBar) {
             if (r.row == Page::kButtonBarApart && !apartStarted) {
                 apartStarted = true;
@@ -228,10 +337,16 @@ void Build(std::span<const Page::Row> rows, QGridLayout* grid, QBoxLayout* butto
             }
             buttonBar->addWidget(widget);
         } else {
-            grid->addWidget(widget, r.row, r.column, 1, r.span);
+            grid->addWidget(widget, r.row, r.column, 1, r.span, AlignmentOf(r.align));
         }
+        if (r.kind == Kind::ListView)
+            grid->setRowStretch(r.row, 1);
         controls.add(r.id, widget, label);
     }
+    // The controls of a line stand from its left.
+    for (const auto& [row, line] : lines)
+        if (!stretched.contains(row))
+            line->addStretch(1);
 }
 
 } // namespace CFormBuilder

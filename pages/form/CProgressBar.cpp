@@ -1,4 +1,4 @@
-#include "update/ui/CUpdateBar.h"
+#include "pages/form/CProgressBar.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -6,7 +6,7 @@
 #include <algorithm>
 
 
-CUpdateBar::CUpdateBar(QWidget* parent) : QWidget(parent)
+CProgressBar::CProgressBar(QWidget* parent) : QWidget(parent)
 {
     m_colour = palette().color(QPalette::Highlight);
     m_background = palette().color(QPalette::Button);
@@ -15,14 +15,14 @@ CUpdateBar::CUpdateBar(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void CUpdateBar::setRange(int lower, int upper)
+void CProgressBar::setRange(int lower, int upper)
 {
     m_lower = lower;
     m_upper = upper;
     update();
 }
 
-void CUpdateBar::setPosition(int position)
+void CProgressBar::setPosition(int position)
 {
     if (position == m_position)
         return;
@@ -31,19 +31,19 @@ void CUpdateBar::setPosition(int position)
     update();
 }
 
-void CUpdateBar::setBarColour(const QColor& colour)
+void CProgressBar::setBarColour(const QColor& colour)
 {
     m_colour = colour;
     update();
 }
 
-void CUpdateBar::setBackground(const QColor& colour)
+void CProgressBar::setBackground(const QColor& colour)
 {
     m_background = colour;
     update();
 }
 
-int CUpdateBar::percent() const
+int CProgressBar::percent() const
 {
     const int span = m_upper - m_lower;
     if (span <= 0)
@@ -53,7 +53,7 @@ int CUpdateBar::percent() const
     return static_cast<int>(std::clamp<long long>(p, 0, 100));
 }
 
-void CUpdateBar::paintEvent(QPaintEvent*)
+void CProgressBar::paintEvent(QPaintEvent*)
 {
     const QSize size = this->size();
     if (size.isEmpty())

@@ -1,6 +1,6 @@
-#include "pages/CInfoLine.h"
+#include "pages/form/CInfoLine.h"
 
-#include "pages/TextLineAccessible.h"
+#include "pages/form/TextLineAccessible.h"
 
 void CInfoLine::InstallAccessibility()
 {

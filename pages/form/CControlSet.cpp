@@ -1,6 +1,6 @@
-#include "pages/CControlSet.h"
+#include "pages/form/CControlSet.h"
 
-#include "pages/CInfoLine.h"
+#include "pages/form/CInfoLine.h"
 #include "pages/core/PageText.h"
 
 #include <QAbstractButton>
@@ -59,7 +59,8 @@ void CControlSet::add(ControlId id, QWidget* widget, QLabel* label)
         m_shownText[id] = edit->text();
         // Any change of the text the program did not make is the user's,
         // typed or set by an assistive tool.
-        QObject::connect(edit, &QLineEdit::textChanged, edit, [this, id] { userEdited(id); });
+        if (m_cues == EditCues::On)
+            QObject::connect(edit, &QLineEdit::textChanged, edit, [this, id] { userEdited(id); });
     }
 }
 

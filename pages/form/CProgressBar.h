@@ -1,4 +1,5 @@
-// The FW-Update page's progress bar, painted by the page itself: the
+// A form's progress bar (Page::Kind::Progress; the FW-Update page's),
+// painted by itself rather than by the style: the
 // background colour, a one-pixel sunken frame (dark grey 128,128,128 on the
 // upper and left edges, light grey 210,210,210 on the lower and right
 // ones), and inside it the filled part in the bar colour, as wide as the
@@ -12,14 +13,14 @@
 #include <QColor>
 #include <QWidget>
 
-class CUpdateBar : public QWidget
+class CProgressBar : public QWidget
 {
     Q_OBJECT
 public:
     static inline const QColor kFrameDark{128, 128, 128};
     static inline const QColor kFrameLight{210, 210, 210};
 
-    explicit CUpdateBar(QWidget* parent = nullptr);
+    explicit CProgressBar(QWidget* parent = nullptr);
 
     void setRange(int lower, int upper);
     void setPosition(int position);

@@ -12,7 +12,9 @@
 // written); the user's edit that differs from it marks the field Edited, and
 // an edit back to it Clean. Each state has a visible cue (a tinted field,
 // grey text for a stale value) and an accessible description that says it.
-// Text set by the program does not count as an edit.
+// Text set by the program does not count as an edit. A form whose fields
+// are not written on a change (the bus test pages) has no edit states
+// (EditCues::Off).
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -29,8 +31,9 @@ class QWidget;
 class CControlSet : public IPageControls
 {
 public:
+    enum class EditCues { On, Off };
     // Coordinates of hoverRects are relative to root.
-    explicit CControlSet(QWidget* root) : m_root(root) {}
+    explicit CControlSet(QWidget* root, EditCues cues = EditCues::On) : m_root(root), m_cues(cues) {}
 
     void add(Page::ControlId id, QWidget* widget, QLabel* label = nullptr);
     QWidget* widget(Page::ControlId id) const;
@@ -69,6 +72,7 @@ private:
     void userEdited(Page::ControlId id);
 
     QWidget* m_root;
+    EditCues m_cues;
     std::map<Page::ControlId, QWidget*> m_widgets;
     std::map<Page::ControlId, QLabel*> m_labels;
     std::map<Page::ControlId, QString> m_captions;

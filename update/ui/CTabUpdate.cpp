@@ -197,9 +197,11 @@ void CTabUpdate::requestStop()
         m_session->cancel();
 }
 
-void CTabUpdate::setStatus(const std::string& text)
+void CTabUpdate::setStatus(const std::string& text, std::optional<int> code)
 {
-    if (m_host)
+    if (m_host && code)
+        m_host->setStatus(text, *code);
+    else if (m_host)
         m_host->setStatusText(text);
     if (m_statusTexts.empty() || m_statusTexts.back() != text)
         m_statusTexts.push_back(text);
@@ -230,7 +232,9 @@ void CTabUpdate::finish()
     m_import->setEnabled(true);
     m_rate->clear();
     m_bar->setPosition(m_session->progress().percent);
-    setStatus(m_session->endText(CDownloadSession::Wording::StatusLine));
+    // The end carries the download's result: a failed or canceled one is
+    // shown as such by its code.
+    setStatus(m_session->endText(CDownloadSession::Wording::StatusLine), m_session->result());
     m_bar->setBarColour(m_session->result() == Result::Ok ? kComplete : kFailed);
     // The download's objects (the file's bytes, the port) go with it.
     m_session.reset();

@@ -26,6 +26,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,7 +74,8 @@ public:
 private:
     void onTimer();
     void finish();
-    void setStatus(const std::string& text);
+    // The status line; with the result it reports, once the download ends.
+    void setStatus(const std::string& text, std::optional<int> code = std::nullopt);
     void setTabsForDownload(bool running);
     // The index of this page's tab in the tab control; -1 outside one.
     int ownTabIndex() const;

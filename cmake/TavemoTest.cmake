@@ -82,6 +82,12 @@ endif()
 # tavemo_use_test_pch(target): borrow the matching precompiled header.
 function(tavemo_use_test_pch target)
   get_target_property(libs ${target} LINK_LIBRARIES)
+  # The command library brings Qt's GUI module (the report's PDF) and with
+  # it -fPIC, which neither shared header was built with: such a test
+  # compiles without one rather than have GCC refuse it with a warning.
+  if("tavemo_cli_lib" IN_LIST libs AND TARGET tavemo_report_pdf)
+    return()
+  endif()
   if(TAVEMO_BUILD_UI AND ("tavemo_app" IN_LIST libs OR "tavemo_pages" IN_LIST libs OR "Qt6::Test" IN_LIST libs))
     target_precompile_headers(${target} REUSE_FROM tavemo_qt_test_pch)
   else()

@@ -574,16 +574,13 @@ int CControllerLogic::launchControllerDialog(ControlId button)
     const std::vector<uint16_t> reads = readList(*launch);
     const std::vector<uint16_t> writes = writeList(*launch);
 
-    // In demo mode the dialog works on the demo unit's type and values; an
-    // identification would forget the demo device type.
-    if (!unit().demoMode()) {
-        unit().identifyDevice();
-        checkReady();
-    }
-    const bool known = unitKnown();
+    // The unit is asked what it is first (it may have been swapped since
+    // the page opened); demo mode skips that and the read, and the dialog
+    // works on the demo unit's type and values. Without a unit the dialog
+    // works on the catalogue.
     bool connected = false;
     std::set<uint16_t> unread;
-    const int readResult = onUnit({.running = known, .overlay = known}, [&] {
+    const int readResult = onUnit({.identify = true, .running = true, .overlay = true}, [&] {
         connected = true;
         int first = 0;
         bool gone = false;
@@ -603,6 +600,7 @@ int CControllerLogic::launchControllerDialog(ControlId button)
         }
         return first;
     });
+    const bool known = unitKnown();
     // A unit that is known but could not be reached read nothing.
     if (known && !connected)
         unread.insert(reads.begin(), reads.end());

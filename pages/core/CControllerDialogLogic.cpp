@@ -715,7 +715,7 @@ int CControllerDialogLogic::refreshOutputValues(bool fromButton)
     };
     if (m_unit->demoMode())
         return finish(0);
-    const int connect = m_unit->connectUnit();
+    const int connect = m_unit->connectUnit(true);
     if (connect != 0 && known)
         return finish(connect);
     int result = 0;

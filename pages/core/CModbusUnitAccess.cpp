@@ -28,10 +28,9 @@ bool CModbusUnitAccess::specialReadWorks() const
     return m_connection.specialReadWorks != 0;
 }
 
-int CModbusUnitAccess::connectUnit()
+int CModbusUnitAccess::connectUnit(bool requireDevice)
 {
-    // Pages talk to an identified unit only.
-    return m_connection.connectUnit(true);
+    return m_connection.connectUnit(requireDevice);
 }
 
 void CModbusUnitAccess::disconnect()

@@ -24,7 +24,7 @@ public:
     std::string portName() override;
     bool specialReadWorks() const override;
 
-    int connectUnit() override;
+    int connectUnit(bool requireDevice) override;
     void disconnect() override;
     int identifyDevice() override;
     bool isSameDevice() override;

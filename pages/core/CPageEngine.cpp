@@ -80,31 +80,10 @@ const Row* CPageEngine::rowOf(ControlId control) const
     return nullptr;
 }
 
-namespace {
-
-// The page's unit as the steps of the one unit session.
-class PageUnitSteps : public IUnitSessionSteps
-{
-public:
-    explicit PageUnitSteps(IUnitAccess& unit) : m_unit(unit) {}
-    bool demoMode() const override { return m_unit.demoMode(); }
-    int deviceType() const override { return m_unit.deviceType(); }
-    int identifyDevice() override { return m_unit.identifyDevice(); }
-    int connectUnit(bool) override { return m_unit.connectUnit(); }
-    bool isSameDevice() override { return m_unit.isSameDevice(); }
-    void disconnect() override { m_unit.disconnect(); }
-
-private:
-    IUnitAccess& m_unit;
-};
-
-} // namespace
-
 UnitActionResult CPageEngine::runUnitAction(const ::UnitAction& how, const std::function<int()>& work,
                                             const UnitActionHooks& hooks)
 {
-    PageUnitSteps steps(m_unit);
-    return RunUnitAction(steps, how, work, hooks);
+    return RunUnitAction(m_unit, how, work, hooks);
 }
 
 int CPageEngine::onUnit(const UnitAction& how, const std::function<int()>& work, bool* passedChecks)

@@ -15,37 +15,35 @@
 // Thread rules: user-interface thread only.
 #pragma once
 
+#include "link/UnitSession.h"
+
 #include <cstdint>
 #include <string>
 
-class IUnitAccess
+// The session's steps (device type, demo mode, identify, open the link,
+// the identity check, close) are IUnitSessionSteps', so that a page's unit
+// runs the one unit session as it is:
+//   connectUnit(requireDevice) opens the link when a unit is known: 0, the
+//     connect code, NoLink when no unit is known and one is required (device
+//     type not above 0), DemoMode in demo mode, PinNotAccepted before a
+//     unit was connected with its PIN, AnotherUnit once another unit was
+//     found behind the port (until "Connect");
+//   identifyDevice() connects, re-reads the device information and
+//     disconnects: the device type, or the negative port or connect code
+//     (device type -1 then); PinNotAccepted or AnotherUnit as connectUnit
+//     (the device type stays the connected unit's: another unit never
+//     replaces it);
+//   isSameDevice() over the open link: true when the unit still has the
+//     identity found at "Connect" (or it cannot be read); on a mismatch
+//     every tab but the first is disabled and every later action ends with
+//     AnotherUnit.
+class IUnitAccess : public IUnitSessionSteps
 {
 public:
-    virtual ~IUnitAccess() = default;
-
-    // The identified unit's device type (holding 2000); -1 when none is known.
-    virtual int deviceType() const = 0;
-    virtual bool demoMode() const = 0;
     // The port the unit is reached on ("" when none is chosen).
     virtual std::string portName() = 0;
     // Register 2045 answered the special read when the unit was identified.
     virtual bool specialReadWorks() const = 0;
-
-    // Opens the link when a unit is known: 0, the connect code, NoLink when
-    // no unit is known (device type not above 0), DemoMode in demo mode,
-    // PinNotAccepted before a unit was connected with its PIN, AnotherUnit
-    // once another unit was found behind the port (until "Connect").
-    virtual int connectUnit() = 0;
-    virtual void disconnect() = 0;
-    // Connects, re-reads the device information, disconnects; the device
-    // type, or the negative port or connect code (device type -1 then);
-    // PinNotAccepted or AnotherUnit as connectUnit (the device type stays
-    // the connected unit's: another unit never replaces it).
-    virtual int identifyDevice() = 0;
-    // Over the open link: true when the unit still has the identity found at
-    // "Connect" (or it cannot be read); on a mismatch every tab but the
-    // first is disabled and every later action ends with AnotherUnit.
-    virtual bool isSameDevice() = 0;
     // Switches the unit between Modbus (0) and BACnet (1) and waits while it
     // restarts; the user connects again afterwards.
     virtual void switchProtocol(int protocol) = 0;

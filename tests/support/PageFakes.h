@@ -43,11 +43,11 @@ public:
     bool demoMode() const override { return demo; }
     std::string portName() override { return "ttyFAKE0"; }
     bool specialReadWorks() const override { return specialWorks; }
-    int connectUnit() override
+    int connectUnit(bool requireDevice) override
     {
         if (demo)
             return -100;
-        if (type <= 0)
+        if (requireDevice && type <= 0)
             return -1;
         log.push_back("connect");
         connected = connectResult == 0;

@@ -48,6 +48,8 @@ int RunCommission(const GlobalOptions& global, const Args& args);
 // The export categories of a comma list of their words ("all" for every
 // one), in the categories' order; false with the unknown word in bad.
 bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad);
+// "COMMAND: unknown category 'BAD' (common, sensors, ..., all)".
+std::string UnknownCategoryText(const std::string& command, const std::string& bad);
 // The commissioning report (CliReport.cpp).
 int RunReport(const GlobalOptions& global, const Args& args);
 

@@ -141,7 +141,7 @@ int RunCommission(const GlobalOptions& global, const Args& args)
     }
     std::vector<ConfigFile::Range> ranges;
     if (std::string bad; !SplitCategories(categories, ranges, bad))
-        return UsageError("commission: unknown category '" + bad + "' in --categories");
+        return UsageError(UnknownCategoryText("commission", bad));
     if (planPath.empty() || outDir.empty())
         return UsageError("commission needs --plan PLAN.csv and --out DIR");
     std::vector<std::string> ports = portList.empty() ? std::vector<std::string>{} : SplitPorts(portList);

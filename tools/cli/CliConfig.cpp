@@ -22,6 +22,14 @@
 
 namespace cli {
 
+std::string UnknownCategoryText(const std::string& command, const std::string& bad)
+{
+    std::string words;
+    for (const ConfigFile::Category& c : ConfigFile::Categories())
+        words += std::string(c.key) + ", ";
+    return command + ": unknown category '" + bad + "' (" + words + "all)";
+}
+
 bool SplitCategories(const std::string& list, std::vector<ConfigFile::Range>& ranges, std::string& bad)
 {
     std::size_t start = 0;
@@ -79,8 +87,7 @@ int RunExport(const GlobalOptions& global, const Args& args)
     std::vector<ConfigFile::Range> ranges;
     std::string bad;
     if (!SplitCategories(list, ranges, bad))
-        return UsageError("export: unknown category '" + bad + "' (common, sensors, room-climate, inputs, "
-                          "sun-protect, lights, time-programs, controller, all)");
+        return UsageError(UnknownCategoryText("export", bad));
 
     // Ctrl-C ends the export after the register under way, so that its
     // temporary file is removed and the previous export stays.

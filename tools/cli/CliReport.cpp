@@ -69,8 +69,7 @@ int RunReport(const GlobalOptions& global, const Args& args)
     std::vector<ConfigFile::Range> ranges;
     std::string bad;
     if (!SplitCategories(list, ranges, bad))
-        return UsageError("report: unknown category '" + bad + "' (common, sensors, room-climate, inputs, "
-                          "sun-protect, lights, time-programs, controller, all)");
+        return UsageError(UnknownCategoryText("report", bad));
 
     const CancelOnSignal cancel;
     return WithUnit(global, "report", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {

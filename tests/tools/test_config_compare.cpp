@@ -12,6 +12,7 @@
 #include "tools/config/ConfigCompare.h"
 #include "tools/config/ConfigSource.h"
 #include "tools/config/IConfigProgress.h"
+#include "tests/support/FakeConfigUnit.h"
 #include "tools/config/IConfigUnit.h"
 
 #include <gtest/gtest.h>
@@ -30,40 +31,7 @@ struct NoProgress : IConfigProgress
     void markFailed() override {}
 };
 
-// A unit with a register store; some reads are refused, from a given
-// register on it is silent, and some registers keep another value than
-// the one written (a unit that clamps or ignores the write).
-struct FakeUnit : IConfigUnit
-{
-    std::map<uint16_t, uint16_t> store;
-    std::set<uint16_t> refused;
-    std::set<uint16_t> ignoresWrites;
-    uint16_t silentFrom = 0;
-    std::vector<uint16_t> reads;
-    std::vector<std::pair<uint16_t, uint16_t>> writes;
-
-    int open() override { return 0; }
-    void close() override {}
-    int readHolding(uint16_t a, uint16_t* v) override
-    {
-        reads.push_back(a);
-        if (silentFrom && a >= silentFrom)
-            return Result::NoReply;
-        if (refused.count(a))
-            return Result::ReadFailed;
-        *v = store.count(a) ? store[a] : 0;
-        return Result::Ok;
-    }
-    int writeHolding(uint16_t a, uint16_t v) override
-    {
-        writes.emplace_back(a, v);
-        if (!ignoresWrites.count(a))
-            store[a] = v;
-        return Result::Ok;
-    }
-    int deviceType() const override { return 2050; }
-    bool demoMode() const override { return false; }
-};
+using FakeUnit = testsupport::FakeConfigUnit;
 
 RegisterCatalogue Catalogue()
 {

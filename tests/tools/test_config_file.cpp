@@ -10,6 +10,7 @@
 #include "tools/config/CConfigImport.h"
 #include "tools/config/ConfigFile.h"
 #include "tools/config/IConfigProgress.h"
+#include "tests/support/FakeConfigUnit.h"
 #include "tools/config/IConfigUnit.h"
 
 #include <gtest/gtest.h>
@@ -35,42 +36,7 @@ struct FakeProgress : IConfigProgress
     void markFailed() override { failed = true; }
 };
 
-// A unit with a register store: reads give the store, some registers are
-// refused, and from a given register on the unit is silent.
-struct FakeUnit : IConfigUnit
-{
-    int type = 2050;
-    bool demo = false;
-    int openResult = 0;
-    std::map<uint16_t, uint16_t> store;
-    std::set<uint16_t> refused;        // reads and writes refused
-    uint16_t silentFrom = 0;           // reads from this address on get no answer
-    int reads = 0, opens = 0, closes = 0;
-    std::vector<std::pair<uint16_t, uint16_t>> writes;
-
-    int open() override { ++opens; return openResult; }
-    void close() override { ++closes; }
-    int readHolding(uint16_t a, uint16_t* v) override
-    {
-        ++reads;
-        if (silentFrom && a >= silentFrom)
-            return Result::NoReply;
-        if (refused.count(a))
-            return Result::ReadFailed;
-        *v = store.count(a) ? store[a] : 0;
-        return Result::Ok;
-    }
-    int writeHolding(uint16_t a, uint16_t v) override
-    {
-        writes.emplace_back(a, v);
-        if (refused.count(a))
-            return 17; // the adapter's refusal line
-        store[a] = v;
-        return Result::Ok;
-    }
-    int deviceType() const override { return type; }
-    bool demoMode() const override { return demo; }
-};
+using FakeUnit = testsupport::FakeConfigUnit;
 
 RegisterCatalogue Catalogue()
 {
@@ -209,7 +175,7 @@ TEST_F(ConfigExportTest, WithoutAUnitTheCatalogueValuesAreWrittenExactly)
     EXPECT_EQ(Export(Format::Csv, {{2008, 2009}}).result, Result::Ok);
     EXPECT_EQ(ReadFile(path), kHead + "Addr: 2008; Val: 4321; Des: " + catalogue.Holding(2008).name +
                                   "\r\nAddr: 2009; Val: 1; Des: " + catalogue.Holding(kLanguage).name + "\r\n");
-    EXPECT_EQ(unit.reads, 0);
+    EXPECT_TRUE(unit.reads.empty());
 
     EXPECT_EQ(Export(Format::Binary, {{2009, 2009}}).result, Result::Ok);
     const auto record = BinaryRecord(kLanguage, 1, catalogue.Holding(kLanguage));
@@ -239,7 +205,7 @@ TEST_F(ConfigExportTest, RefusedRegistersAreLeftOutButNamed)
     EXPECT_EQ(four.missing.size(), 4u);
     EXPECT_NE(ReadFile(path).find("Addr: 2011;"), std::string::npos);
 
-    unit.reads = 0;
+    unit.reads.clear();
     unit.refused = {2008, kLanguage};
     const ExportReport r = Export(Format::Csv, {{2000, 2299}});
     EXPECT_EQ(r.result, Result::RegistersMissing);
@@ -251,7 +217,7 @@ TEST_F(ConfigExportTest, RefusedRegistersAreLeftOutButNamed)
     EXPECT_NE(words.find("2 registers"), std::string::npos) << words;
     EXPECT_NE(words.find("2008, 2009"), std::string::npos) << words;
     // Each refused register had all its attempts.
-    EXPECT_GE(unit.reads, r.written + 2 * ExportPacing{}.attempts);
+    EXPECT_GE(static_cast<int>(unit.reads.size()), r.written + 2 * ExportPacing{}.attempts);
 }
 
 TEST_F(ConfigExportTest, ASilentUnitEndsTheExportAndLeavesThePreviousFile)
@@ -262,7 +228,7 @@ TEST_F(ConfigExportTest, ASilentUnitEndsTheExportAndLeavesThePreviousFile)
     EXPECT_EQ(r.result, Result::LinkLost);
     EXPECT_EQ(r.missing.size(), 3u);
     // Two silent attempts give a register up; three such registers end it.
-    EXPECT_LE(unit.reads, r.written + 3 * ExportPacing{}.silentAttempts);
+    EXPECT_LE(static_cast<int>(unit.reads.size()), r.written + 3 * ExportPacing{}.silentAttempts);
     EXPECT_EQ(ReadFile(path), "previous export");
     const std::string partial = ReadFile(r.partialPath);
     EXPECT_EQ(partial.rfind(kHead, 0), 0u);

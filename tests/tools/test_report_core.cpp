@@ -7,6 +7,7 @@
 #include "pages/core/PageValues.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/IConfigProgress.h"
+#include "tests/support/FakeConfigUnit.h"
 #include "tools/config/IConfigUnit.h"
 #include "tools/report/CChangeJournal.h"
 #include "tools/report/CReportBuilder.h"
@@ -29,34 +30,7 @@ struct QuietProgress : IConfigProgress
     bool failed = false;
 };
 
-// Reads give the store (0 where it has nothing); refused registers and, from
-// silentFrom on, no answer at all.
-struct StoreUnit : IConfigUnit
-{
-    std::map<uint16_t, uint16_t> store;
-    std::set<uint16_t> refused;
-    uint16_t silentFrom = 0;
-    int type = 2050;
-    bool demo = false;
-    int open() override { return 0; }
-    void close() override {}
-    int readHolding(uint16_t a, uint16_t* v) override
-    {
-        if (silentFrom && a >= silentFrom)
-            return Result::NoReply;
-        if (refused.count(a))
-            return Result::ReadFailed;
-        *v = store.count(a) ? store[a] : 0;
-        return Result::Ok;
-    }
-    int writeHolding(uint16_t a, uint16_t v) override
-    {
-        store[a] = v;
-        return refused.count(a) ? 17 : Result::Ok;
-    }
-    int deviceType() const override { return type; }
-    bool demoMode() const override { return demo; }
-};
+using StoreUnit = testsupport::FakeConfigUnit;
 
 class ReportCore : public ::testing::Test
 {

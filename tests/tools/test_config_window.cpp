@@ -438,9 +438,9 @@ TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoo
         << "the report lists the change";
 }
 
-// The two ways a room must not be taken: demo mode (no unit at all) and
-// another unit behind the port than the one connected to.
-TEST_F(ConfigWindow, CommissionFromPlanTakesNoRoomInDemoModeOrFromAnotherUnit)
+// The ways a room must not be taken: demo mode (no unit at all), another
+// unit behind the port than the one connected to, and the adapter pulled.
+TEST_F(ConfigWindow, CommissionFromPlanTakesNoRoomInDemoModeFromAnotherUnitOrWithTheAdapterPulled)
 {
     std::ofstream(dir.path() / "office.csv", std::ios::binary)
         << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
@@ -474,5 +474,17 @@ TEST_F(ConfigWindow, CommissionFromPlanTakesNoRoomInDemoModeOrFromAnotherUnit)
     });
     EXPECT_TRUE(writes(from).empty()) << "nothing is written to another unit";
     EXPECT_FALSE(allTabsEnabled()) << "the pages wait for \"Connect\"";
+    EXPECT_FALSE(std::filesystem::exists(out / "2.12.json"));
+
+    // Connected again, then the adapter pulled: the unit cannot be
+    // identified, and the room fails rather than ending "ok".
+    connect(Unit());
+    s_sim.reset(); // unplugged
+    runCommissionDialog(out, [](CDlgCommission* d) {
+        d->commissionButton()->click();
+        EXPECT_TRUE(d->messageLine()->text().startsWith("Room 2.12 failed: ")) << d->messageLine()->text().toStdString();
+        EXPECT_TRUE(d->rooms()->topLevelItem(0)->text(CDlgCommission::kState).startsWith("failed"));
+    });
+    EXPECT_EQ(ReadFile(out / "status.csv").find(",ok,"), std::string::npos) << "no attempt ended ok";
     EXPECT_FALSE(std::filesystem::exists(out / "2.12.json"));
 }

@@ -7,6 +7,7 @@
 // Thread rules: no shared state.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -24,6 +25,30 @@ std::filesystem::path DefaultLogFolder();
 std::filesystem::path SettingsFolder();
 
 int ProcessId();
+
+// Whether a process with this id runs on this computer now (a process of
+// another user counts).
+bool ProcessRunning(int pid);
+
+// This computer's name ("" when the system does not tell).
+std::string HostName();
+
+// Holds a file (created when missing) for this object's life: another
+// holder of the same file, in this process or another, waits until it is
+// let go. What runs that share a folder use to decide one thing at a time.
+class FileHold
+{
+public:
+    explicit FileHold(const std::filesystem::path& path);
+    ~FileHold();
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+    // False when the file could not be opened or locked.
+    bool held() const { return m_handle != -1; }
+
+private:
+    intptr_t m_handle = -1;
+};
 
 std::tm LocalTime(std::time_t time);
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -31,6 +32,42 @@ fs::path SettingsFolder()
 }
 
 int ProcessId() { return static_cast<int>(::getpid()); }
+
+bool ProcessRunning(int pid)
+{
+    // Signal 0 only asks; another user's process answers "not permitted".
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+std::string HostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
+FileHold::FileHold(const fs::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    // Each open() has a lock of its own: threads of one process wait for
+    // each other as other processes do.
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(fd);
+            return;
+        }
+    }
+    m_handle = fd;
+}
+
+FileHold::~FileHold()
+{
+    if (m_handle != -1)
+        ::close(static_cast<int>(m_handle)); // closing lets go of the lock
+}
 
 std::tm LocalTime(std::time_t time)
 {

@@ -58,6 +58,49 @@ fs::path SettingsFolder()
 
 int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
 
+bool ProcessRunning(int pid)
+{
+    if (pid <= 0)
+        return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process) // another user's process cannot be opened, but is there
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+std::string HostName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size))
+        return {};
+    const std::u8string utf8 = fs::path(std::wstring(name, size)).u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+FileHold::FileHold(const fs::path& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    OVERLAPPED whole = {};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        CloseHandle(file);
+        return;
+    }
+    m_handle = reinterpret_cast<intptr_t>(file);
+}
+
+FileHold::~FileHold()
+{
+    if (m_handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle)); // closing lets go of the lock
+}
+
 std::tm LocalTime(std::time_t time)
 {
     std::tm tm{};

@@ -119,3 +119,8 @@ std::size_t PreferredPortItem(const std::vector<PortListItem>& items, const std:
 // published virtual port's link; otherwise the name in /dev. On Windows:
 // "\\.\" and the name, unless the name is a path already (holds a '\').
 std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots& roots = PortDiscoveryRoots());
+
+// Whether the port name names a device that is there now (ResolvePortDevice's
+// path exists; on Windows, the system knows the name): a misspelt name is
+// told apart from an adapter that was pulled out.
+bool PortExists(const std::string& name, const PortDiscoveryRoots& roots = PortDiscoveryRoots());

@@ -238,3 +238,9 @@ std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots&
         return link.string();
     return device.string();
 }
+
+bool PortExists(const std::string& name, const PortDiscoveryRoots& roots)
+{
+    std::error_code ec;
+    return !name.empty() && fs::exists(ResolvePortDevice(name, roots), ec);
+}

@@ -148,3 +148,14 @@ std::string ResolvePortDevice(const std::string& name, const PortDiscoveryRoots&
         return name;
     return "\\\\.\\" + name;
 }
+
+bool PortExists(const std::string& name, const PortDiscoveryRoots&)
+{
+    if (name.empty())
+        return false;
+    // A path of the caller's own is taken as given: opening it tells.
+    if (name.find('\\') != std::string::npos)
+        return true;
+    wchar_t target[1024];
+    return QueryDosDeviceW(Win32Text::Wide(name).c_str(), target, 1024) != 0;
+}

@@ -103,6 +103,13 @@ TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
         {"room,set\n2.14,2009=1 2009=2\n", 2, "set: register 2009 is given twice"},
         {"room,set\n2.14,\"2009=1\n", 2, "a quote is left open"},
         {"# nothing but a comment\n", 0, "the plan has no header line"},
+        // Rooms whose files would overwrite each other.
+        {"room\na/b\na_b\n", 3,
+         "room \"a_b\" would be written to the same files as room \"a/b\" on line 2 (a_b.json): rename one of them"},
+        {"room\n.\n_\n", 3,
+         "room \"_\" would be written to the same files as room \".\" on line 2 (_.json): rename one of them"},
+        {"room\nB1\nb1\n", 3,
+         "room \"b1\" would be written to the same files as room \"B1\" on line 2 (b1.json): rename one of them"},
     };
     for (const auto& c : cases) {
         const Plan plan = parse(c.plan);
@@ -112,6 +119,17 @@ TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
         EXPECT_TRUE(plan.rows.empty()) << "a refused plan runs no row";
     }
     EXPECT_EQ(ProblemText({4, "room \"2.14\" is already on line 2"}), "line 4: room \"2.14\" is already on line 2");
+}
+
+TEST(RoomFileName, IsNeverHiddenNorAWindowsDeviceNorShortenedByWindows)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"2.14", "2.14"},     {"a/b", "a_b"},       {"../x", "___x"},   {".", "_"},
+        {"..", "__"},         {"room.", "room_"},   {"hall ", "hall_"}, {"CON", "_CON"},
+        {"nul.1", "_nul.1"},  {"COM3", "_COM3"},    {"COM10", "COM10"}, {"Büro 2", "Büro 2"},
+    };
+    for (const auto& [room, name] : cases)
+        EXPECT_EQ(RoomFileName(room), name) << room;
 }
 
 TEST_F(PlanTest, FindsTemplatesBesideThePlanFile)

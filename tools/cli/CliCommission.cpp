@@ -8,11 +8,13 @@
 // output.
 #include "diag/LocalSystem.h"
 #include "diag/Result.h"
+#include "link/PortDiscovery.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliConsole.h"
 #include "tools/commission/CCommissionJob.h"
 #include "tools/commission/CCommissionRun.h"
+#include "tools/commission/CommissionClaims.h"
 #include "tools/commission/CommissionPlan.h"
 
 #include <algorithm>
@@ -163,11 +165,16 @@ int RunCommission(const GlobalOptions& global, const Args& args)
                          [&room](const Commission::PlanRow& r) { return r.room == room; }))
             return UsageError("commission: --redo names room '" + room + "', which the plan does not have");
 
-    std::error_code error;
+    // A misspelt port is no unplugged adapter: refused before anything starts.
+    for (const std::string& port : ports)
+        if (!PortExists(port))
+            return UsageError("commission: no such port '" + port + "' (tavemo-cli ports lists them)");
+
+    // The output folder takes the claims, the status lines and the records:
+    // one that cannot is refused before any unit is touched.
     const std::filesystem::path out = LocalSystem::Utf8Path(outDir);
-    std::filesystem::create_directories(out, error);
-    if (!std::filesystem::is_directory(out, error))
-        return UsageError("commission: the output folder '" + outDir + "' cannot be created");
+    if (const std::string problem = Commission::CheckOutputFolder(out); !problem.empty())
+        return UsageError("commission: the output folder '" + outDir + "' " + problem);
 
     Commission::CStatusFile status(out / "status.csv");
     Commission::CCommissionRun run(plan, ports, status);
@@ -176,8 +183,14 @@ int RunCommission(const GlobalOptions& global, const Args& args)
     // Each unit's report: the registers of the categories, and what the run wrote.
     settings.writeReport = Commission::UnitReportWriter(settings, ranges);
 
+    const std::size_t busy = run.claim().size();
+    for (const auto& [room, claim] : run.heldElsewhere())
+        std::fprintf(stderr, "tavemo-cli: commission: room %s is skipped: another run has it (%s)%s\n", room.c_str(),
+                     Commission::CClaims::Describe(claim).c_str(),
+                     Commission::CClaims::StateOf(claim) == Commission::ClaimState::OtherHost
+                         ? "; --redo ROOM takes it, or remove its .claim file"
+                         : "");
     std::unique_ptr<Commission::ICommissionOutput> output;
-    const std::size_t busy = std::min(run.pendingRows().size(), ports.size());
     if (StderrIsTerminal() && busy > 0)
         output = std::make_unique<LiveLines>(std::vector<std::string>(ports.begin(), ports.begin() + busy));
     else
@@ -206,11 +219,19 @@ int RunCommission(const GlobalOptions& global, const Args& args)
     bool allOk = true;
     for (const Commission::UnitResult& r : results) {
         allOk = allOk && r.outcome.ok;
-        std::printf("%s %s: %s, %d written\n", PortName(r.port).c_str(), r.room.c_str(),
-                    r.outcome.ok ? "ok" : ("failed: " + r.outcome.reason).c_str(), r.outcome.written);
+        // A failure's reason says what was written.
+        const std::string text =
+            r.outcome.ok ? "ok, " + std::to_string(r.outcome.written) + " written" : "failed: " + r.outcome.reason;
+        std::printf("%s %s: %s\n", PortName(r.port).c_str(), r.room.c_str(), text.c_str());
+    }
+    if (const std::string problem = run.recordProblem(); !problem.empty()) {
+        std::fprintf(stderr, "tavemo-cli: commission: %s: the run stopped\n", problem.c_str());
+        return kExitFailure;
     }
     if (results.empty())
-        std::fprintf(stderr, "tavemo-cli: commission: every room of the plan is done (see %s)\n",
+        std::fprintf(stderr, "tavemo-cli: commission: %s (see %s)\n",
+                     run.heldElsewhere().empty() ? "every room of the plan is done"
+                                                 : "no room is left: the rest are done or another run has them",
                      status.path().string().c_str());
     if (run.stopped())
         return kExitCanceled;

@@ -101,17 +101,6 @@ std::string ReadFailure(const ConfigSource& unit)
 
 } // namespace
 
-std::string RoomFileName(const std::string& room)
-{
-    std::string name = room;
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 32 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
-            c = '_';
-    if (name == "." || name == "..")
-        name = "_";
-    return name;
-}
-
 namespace {
 
 // Identifies the unit and compares it with the row; the failure's words, or

@@ -103,10 +103,6 @@ struct JobSettings
     std::function<int(ICommissionUnit& unit, const UnitRecord& record, std::string* problem)> writeReport;
 };
 
-// The room's name as a file name: characters that no file system takes
-// become '_'.
-std::string RoomFileName(const std::string& room);
-
 // Opens the unit, identifies it, compares it with the row and closes it.
 Preview PreviewUnit(ICommissionUnit& unit, const PlanRow& row, const JobSettings& settings,
                     const std::function<void(const Progress&)>& progress, const std::atomic<bool>& stop);

@@ -149,6 +149,31 @@ Plan Refused(int line, std::string reason)
 
 } // namespace
 
+std::string RoomFileName(const std::string& room)
+{
+    std::string name = room;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 32 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            c = '_';
+    // Never a hidden file ("../x" would be ".._x"), and never a name that
+    // Windows shortens: it drops dots and blanks at the end.
+    for (std::size_t i = 0; i < name.size() && name[i] == '.'; ++i)
+        name[i] = '_';
+    for (std::size_t i = name.size(); i > 0 && (name[i - 1] == '.' || name[i - 1] == ' '); --i)
+        name[i - 1] = '_';
+    // Windows opens its devices under these names, whatever the extension.
+    std::string upper = name.substr(0, name.find('.'));
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    const bool numbered = upper.size() == 4 && (upper.rfind("COM", 0) == 0 || upper.rfind("LPT", 0) == 0) &&
+                          upper[3] >= '1' && upper[3] <= '9';
+    if (numbered || std::find(std::begin(kDevices), std::end(kDevices), upper) != std::end(kDevices))
+        name = "_" + name;
+    return name;
+}
+
 Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const RegisterCatalogue& catalogue)
 {
     // Spreadsheets on Windows start a UTF-8 file with a byte-order mark.
@@ -159,6 +184,9 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
     char separator = 0;
     int roomColumn = -1, typeColumn = -1, templateColumn = -1, setColumn = -1;
     std::map<std::string, int> roomLines;
+    // The rooms by the files they are written to, the case folded: Windows
+    // takes "A1.json" and "a1.json" for one file.
+    std::map<std::string, std::pair<std::string, int>> fileRooms; // room and line
     std::vector<std::string> fields;
     int lineNumber = 0;
     std::size_t at = 0;
@@ -213,6 +241,15 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
             return Refused(lineNumber, "room " + Quoted(row.room) + " is already on line " +
                                            std::to_string(seen->second));
         roomLines.emplace(row.room, lineNumber);
+        std::string fileKey = RoomFileName(row.room);
+        for (char& c : fileKey)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        if (const auto other = fileRooms.find(fileKey); other != fileRooms.end())
+            return Refused(lineNumber, "room " + Quoted(row.room) + " would be written to the same files as room " +
+                                           Quoted(other->second.first) + " on line " +
+                                           std::to_string(other->second.second) + " (" + RoomFileName(row.room) +
+                                           ".json): rename one of them");
 
         if (const std::string type = field(typeColumn); !type.empty()) {
             const auto code = WholeNumber(type);
@@ -231,6 +268,7 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
         }
         if (const auto problem = ParseOverrides(field(setColumn), catalogue, row.overrides))
             return Refused(lineNumber, *problem);
+        fileRooms.emplace(fileKey, std::pair{row.room, row.line});
         plan.rows.push_back(std::move(row));
     }
     if (separator == 0)

@@ -71,6 +71,13 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
 // The plan file at path (UTF-8).
 Plan ReadPlan(const std::string& path, const RegisterCatalogue& catalogue);
 
+// The room's name as the name of its files (ROOM.json, ROOM.before.csv):
+// characters that no file system takes become '_', and so do dots at the
+// start (no hidden file) and dots and blanks at the end; a name Windows
+// keeps for a device gets a '_' in front. A plan whose rooms come to the
+// same name (the case folded) is refused.
+std::string RoomFileName(const std::string& room);
+
 // "line 4: room \"2.14\" is already on line 2".
 std::string ProblemText(const PlanProblem& problem);
 

@@ -94,9 +94,28 @@ int CStatusFile::Append(const StatusRecord& record)
     return LocalSystem::AppendWhole(m_path, Line(record) + "\n") ? Result::Ok : Result::ExportNotCreated;
 }
 
+int CStatusFile::checkWritable()
+{
+    const std::lock_guard lock(m_mutex);
+    CreateWithHeader(m_path);
+    std::FILE* file = LocalSystem::OpenForAppending(m_path);
+    if (!file)
+        return Result::ExportNotCreated;
+    std::fclose(file);
+    return Result::Ok;
+}
+
 std::map<std::string, std::string> CStatusFile::ReadLastResults(const std::filesystem::path& path)
 {
     std::map<std::string, std::string> last;
+    for (const auto& [room, state] : ReadRooms(path))
+        last[room] = state.last;
+    return last;
+}
+
+std::map<std::string, CStatusFile::RoomState> CStatusFile::ReadRooms(const std::filesystem::path& path)
+{
+    std::map<std::string, RoomState> last;
     std::FILE* file = LocalSystem::OpenForReading(path);
     if (!file)
         return last;
@@ -115,8 +134,11 @@ std::map<std::string, std::string> CStatusFile::ReadLastResults(const std::files
             continue;
         }
         const std::vector<std::string> fields = SplitLine(line);
-        if (fields.size() >= 7 && !fields[0].empty())
-            last[fields[0]] = fields[6];
+        if (fields.size() >= 7 && !fields[0].empty()) {
+            RoomState& room = last[fields[0]];
+            room.last = fields[6];
+            room.done = room.done || fields[6] == "ok";
+        }
     }
     // What follows the last line feed was cut off by a killed run.
     return last;

@@ -2,9 +2,11 @@
 // per attempt at a room,
 //   room,port,device_type,firmware,production_date,operation_days,result,written,started,finished
 // result "ok" or "failed: reason", the times ISO 8601 with their UTC offset.
-// A room whose last line says "ok" is done: a later run skips it, so a plan
+// A room with a line that says "ok" is done: a later run skips it, so a plan
 // is carried on after the units on the bench were swapped, by the command
-// line and the window alike.
+// line and the window alike. It stays done when it is run again on purpose
+// (--redo) and that attempt fails: its bus address is taken, and the next
+// unit on the bench must not get it too.
 //
 // Several writers share the file: the ports of one run (threads) and other
 // runs on the same plan (processes). Each line is appended whole, with one
@@ -57,6 +59,17 @@ public:
     // Each room's last result in the file ("ok", "failed: ..."); empty when
     // the file is missing.
     static std::map<std::string, std::string> ReadLastResults(const std::filesystem::path& path);
+
+    struct RoomState
+    {
+        std::string last; // the last attempt's result
+        bool done = false; // an attempt ended "ok"
+    };
+    static std::map<std::string, RoomState> ReadRooms(const std::filesystem::path& path);
+
+    // Whether a line can be appended: the file (with its header) is there or
+    // can be made, and opens for appending. Ok or ExportNotCreated.
+    int checkWritable();
 
 private:
     std::filesystem::path m_path;

@@ -6,10 +6,12 @@
 #include "model/RegisterCatalogue.h"
 #include "tests/support/TempDir.h"
 #include "tools/commission/CCommissionJob.h"
+#include "tools/config/IConfigProgress.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <map>
 
 using namespace Commission;
@@ -33,11 +35,17 @@ struct FakeUnit : ICommissionUnit
     std::map<uint16_t, uint16_t> readBackOffset; // a write the unit takes otherwise
     std::vector<std::string> writes;               // "2009=3", "special 2004=12"
     int reads = 0;
+    // Called before each read with the reads so far; its result, when not
+    // Ok, is the read's (a port that went away).
+    std::function<int(int reads)> beforeRead;
 
     int open() override { return openResult; }
     void close() override {}
     int readHolding(uint16_t a, uint16_t* v) override
     {
+        if (beforeRead)
+            if (const int r = beforeRead(reads); r != Result::Ok)
+                return r;
         ++reads;
         *v = store.count(a) ? store[a] : 0;
         return Result::Ok;
@@ -100,9 +108,9 @@ TEST_F(CommissionJobTest, WritesOnlyWhatDiffersTheBusSettingsLastThenStores)
 {
     FakeUnit unit;
     std::vector<JournalEntry> reported;
-    m_settings.writeReport = [&](ICommissionUnit&, const UnitRecord& record, std::string*) {
+    m_settings.writeReport = [&](ICommissionUnit&, IConfigUnit&, IConfigProgress&, const UnitRecord& record) {
         reported = record.changes;
-        return Result::Ok;
+        return ReportOutcome{.written = true};
     };
     const UnitOutcome o = run(unit, row({{2004, 12, true}, {2011, 50, false}}));
     ASSERT_TRUE(o.ok) << o.reason;
@@ -113,10 +121,87 @@ TEST_F(CommissionJobTest, WritesOnlyWhatDiffersTheBusSettingsLastThenStores)
     EXPECT_EQ(reported[0].address, 2009);
     EXPECT_EQ(reported[0].before, 1);
     EXPECT_EQ(reported[0].after, 3);
-    // What was overwritten, as a file that a plain import puts back; the
-    // room's '/' is no folder.
+    // What was overwritten, as a file that a plain import puts back, with
+    // the old bus address (which the import skips); the room's '/' is no
+    // folder.
     EXPECT_EQ(ReadFile(m_dir.path() / "2_14.before.csv"),
-              "Orvelant 4000 Export\r\nAddr: 2009; Val: 1; Des: Language\r\n");
+              "Orvelant 4000 Export\r\nAddr: 2009; Val: 1; Des: Language\r\nAddr: 2004; Val: 1; Des: " +
+                  unit.m_catalogue.Holding(2004).name + "\r\n");
+}
+
+// Each attempt keeps its own undo record: a rerun (after Ctrl-C, --redo, on
+// another unit) never overwrites what the first attempt saved, and the
+// report names its attempt's record.
+TEST_F(CommissionJobTest, EachAttemptKeepsItsOwnUndoRecordAndItsReportNamesIt)
+{
+    std::vector<std::string> named;
+    m_settings.writeReport = [&](ICommissionUnit&, IConfigUnit&, IConfigProgress&, const UnitRecord& record) {
+        named.push_back(record.beforeFile);
+        return ReportOutcome{.written = true};
+    };
+    for (const uint16_t was : {1, 2, 0}) {
+        FakeUnit unit;
+        unit.store[2009] = was;
+        ASSERT_TRUE(run(unit, row()).ok);
+    }
+    EXPECT_EQ(named, (std::vector<std::string>{"2_14.before.csv", "2_14.before.2.csv", "2_14.before.3.csv"}));
+    EXPECT_NE(ReadFile(m_dir.path() / "2_14.before.csv").find("Addr: 2009; Val: 1;"), std::string::npos);
+    EXPECT_NE(ReadFile(m_dir.path() / "2_14.before.2.csv").find("Addr: 2009; Val: 2;"), std::string::npos);
+}
+
+// Whatever ends an attempt that wrote something, its report is written with
+// the changes and what was read so far, and the reason says what was done:
+// a stop or a port lost in the report step, and a write that failed.
+TEST_F(CommissionJobTest, AnAttemptThatWroteKeepsItsReportWhateverEndsIt)
+{
+    const struct
+    {
+        const char* what;
+        int stopAt;     // report reads after which Ctrl-C comes (-1 none)
+        int goneAt;     // report reads after which the port is gone (-1 none)
+        int offset2009; // the unit takes 2009 otherwise
+        const char* reason;
+    } cases[] = {
+        {"Ctrl-C in the report", 5, -1, 0, "interrupted after 2 written, saved; report incomplete"},
+        {"the port gone in the report", -1, 5, 0,
+         "link lost: the port is gone; 2 written, saved; report incomplete"},
+        {"a write that fails", -1, -1, 1, "register 2009: the value read back differs; report incomplete"},
+    };
+    m_settings.writeReport = UnitReportWriter(m_settings, {{2000, 2099}});
+    for (const auto& c : cases) {
+        FakeUnit unit;
+        m_stop = false;
+        unit.readBackOffset[2009] = static_cast<uint16_t>(c.offset2009);
+        int readsBeforeReport = -1;
+        int readsAfterStop = 0;
+        unit.beforeRead = [&](int reads) {
+            if (steps.empty() || steps.back() != "report")
+                return static_cast<int>(Result::Ok);
+            if (readsBeforeReport < 0)
+                readsBeforeReport = reads;
+            const int inReport = reads - readsBeforeReport;
+            readsAfterStop += m_stop ? 1 : 0;
+            if (c.stopAt >= 0 && inReport >= c.stopAt)
+                m_stop = true; // the register being read is the last
+
+            return c.goneAt >= 0 && inReport >= c.goneAt ? static_cast<int>(Result::PortGone)
+                                                          : static_cast<int>(Result::Ok);
+        };
+        const UnitOutcome o = run(unit, row({{2004, 12, true}}));
+        EXPECT_FALSE(o.ok) << c.what;
+        EXPECT_EQ(o.reason, c.reason) << c.what;
+        EXPECT_EQ(readsAfterStop, 0) << c.what << ": nothing is read after the stop";
+        const std::string json = ReadFile(m_dir.path() / "2_14.json");
+        EXPECT_NE(json.find("\"complete\": false"), std::string::npos) << c.what;
+        EXPECT_NE(json.find("\"changes\": [\n    {\"time\""), std::string::npos) << c.what << json.substr(0, 400);
+        EXPECT_NE(json.find("\"address\": 2009, \"name\": \"Language\", \"before\": 1, \"after\": 3"),
+                  std::string::npos)
+            << c.what;
+        EXPECT_NE(json.find("\"read\": false"), std::string::npos) << c.what << ": the rest marked unread";
+        if (c.stopAt >= 0)
+            EXPECT_NE(json.find("\"read\": true"), std::string::npos) << c.what << ": what was read is kept";
+        std::filesystem::remove(m_dir.path() / "2_14.json");
+    }
 }
 
 TEST_F(CommissionJobTest, EachFailureEndsTheUnitNamingWhy)

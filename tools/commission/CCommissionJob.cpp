@@ -15,6 +15,7 @@
 #include "tools/report/ReportHtml.h"
 #include "tools/report/ReportJson.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace Commission {
@@ -23,6 +24,8 @@ namespace {
 
 // The unit's reads and writes, failing at once after the stop: a stopped
 // run ends each unit after the register it is at.
+// It also notes a port that went away, so that a lost link is told by its
+// cause.
 class StoppableUnit : public IConfigUnit
 {
 public:
@@ -31,38 +34,69 @@ public:
     void close() override { m_unit.close(); }
     int readHolding(uint16_t address, uint16_t* value) override
     {
-        return m_stop ? Result::JobCancelled : m_unit.readHolding(address, value);
+        return noted(m_stop ? Result::JobCancelled : m_unit.readHolding(address, value));
     }
     int writeHolding(uint16_t address, uint16_t value) override
     {
-        return m_stop ? Result::JobCancelled : m_unit.writeHolding(address, value);
+        return noted(m_stop ? Result::JobCancelled : m_unit.writeHolding(address, value));
     }
+    int deviceType() const override { return m_unit.deviceType(); }
+    bool demoMode() const override { return false; }
+    bool portGone() const { return m_portGone; }
+
+private:
+    int noted(int result)
+    {
+        m_portGone = m_portGone || result == Result::PortGone;
+        return result;
+    }
+    ICommissionUnit& m_unit;
+    const std::atomic<bool>& m_stop;
+    bool m_portGone = false;
+};
+
+// A link that is already open for the whole unit (the report builder opens
+// and closes the link it is given).
+class OpenLink : public IConfigUnit
+{
+public:
+    explicit OpenLink(IConfigUnit& unit) : m_unit(unit) {}
+    int open() override { return Result::Ok; }
+    void close() override {}
+    int readHolding(uint16_t address, uint16_t* value) override { return m_unit.readHolding(address, value); }
+    int writeHolding(uint16_t address, uint16_t value) override { return m_unit.writeHolding(address, value); }
     int deviceType() const override { return m_unit.deviceType(); }
     bool demoMode() const override { return false; }
 
 private:
-    ICommissionUnit& m_unit;
-    const std::atomic<bool>& m_stop;
+    IConfigUnit& m_unit;
 };
 
-// The pipeline's share of the bar: reading from..to percent.
+// A step's share of the unit's bar: its own 0..100 % shown from..to. The
+// report reads most of a unit's registers, so it has most of the bar.
 class StepProgress : public IConfigProgress
 {
 public:
-    StepProgress(const std::function<void(const Progress&)>& progress, std::string step,
-                 const std::atomic<bool>& stop)
-        : m_progress(progress), m_step(std::move(step)), m_stop(stop)
+    StepProgress(const std::function<void(const Progress&)>& progress, std::string step, int from, int to,
+                 const std::atomic<bool>& stop, bool stopped = false)
+        : m_progress(progress), m_step(std::move(step)), m_from(from), m_to(to), m_stop(stop), m_stopped(stopped)
     {
     }
-    void showPercent(int percent) override { m_progress({m_step, percent}); }
+    void showPercent(int percent) override { m_progress({m_step, m_from + (m_to - m_from) * percent / 100}); }
     void markFailed() override {}
-    bool cancelled() const override { return m_stop; }
+    bool cancelled() const override { return m_stopped || m_stop; }
 
 private:
     const std::function<void(const Progress&)>& m_progress;
     std::string m_step;
+    int m_from, m_to;
     const std::atomic<bool>& m_stop;
+    bool m_stopped; // nothing is to be read at all
 };
+
+namespace Share {
+constexpr int kReadFrom = 2, kReadTo = 20, kWriteFrom = 20, kWriteTo = 35, kSave = 36, kReportFrom = 40;
+}
 
 UnitOutcome Failed(UnitOutcome outcome, std::string reason)
 {
@@ -140,12 +174,13 @@ std::string ComparePlan(ICommissionUnit& unit, const PlanRow& row, const JobSett
 
     // Only the registers the plan names are read.
     StoppableUnit link(unit, stop);
-    StepProgress reading(progress, "reading", stop);
+    StepProgress reading(progress, "reading", 0, 100, stop);
     std::vector<uint32_t> asked;
     for (uint32_t address : target.addresses())
         if (ConfigSources::Readable(catalogue, address))
             asked.push_back(address);
-    plan.current = ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, 5, 45);
+    plan.current =
+        ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, Share::kReadFrom, Share::kReadTo);
     if (plan.current.result != Result::Ok)
         return ReadFailure(plan.current);
     plan.comparison = ConfigCompare::Compare(catalogue, plan.current, target);
@@ -191,6 +226,38 @@ Preview PreviewUnit(ICommissionUnit& unit, const PlanRow& row, const JobSettings
     return preview;
 }
 
+namespace {
+
+// The attempt's undo record: ROOM.before.csv for the first, then
+// ROOM.before.2.csv, ... ; the name is taken by creating the file, so that
+// no earlier record is ever overwritten. "" when none can be made.
+std::filesystem::path NewBeforeFile(const std::filesystem::path& folder, const std::string& room)
+{
+    const std::string base = RoomFileName(room) + ".before";
+    for (int attempt = 1; attempt < 10000; ++attempt) {
+        const std::filesystem::path path =
+            folder / LocalSystem::Utf8Path(base + (attempt == 1 ? "" : "." + std::to_string(attempt)) + ".csv");
+        std::error_code error;
+        if (std::filesystem::exists(path, error))
+            continue;
+        if (std::FILE* file = LocalSystem::CreateNewFile(path)) {
+            std::fclose(file);
+            return path;
+        }
+        if (!std::filesystem::exists(path, error))
+            return {}; // the folder takes no new file
+    }
+    return {};
+}
+
+std::string Utf8(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+} // namespace
+
 UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std::string& port,
                            const JobSettings& settings, const std::function<void(const Progress&)>& progress,
                            const std::atomic<bool>& stop)
@@ -214,40 +281,55 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
     const ConfigSource& current = plan.current;
 
     UnitRecord record{.row = &row, .port = port, .identity = outcome.identity};
+    // Why the attempt ended before its report; "" while all goes well.
+    std::string ended;
+    bool saved = false;
     if (!changes.empty() || !plan.special.empty()) {
-        // What is overwritten, for a plain import to put back (the bus
-        // settings take the special commands, which no import sends).
+        // What is overwritten: the plain records for an import to put back,
+        // the bus settings as records it skips (they take the special
+        // write).
         std::vector<ConfigFile::Value> before;
         for (const ConfigFile::Value& v : changes)
             before.push_back({v.address, static_cast<uint16_t>(current.find(v.address)->value)});
-        const std::filesystem::path beforePath = settings.outDir / (RoomFileName(row.room) + ".before.csv");
-        std::string error;
-        if (ConfigFile::WriteExportFile(beforePath.string(), ConfigFile::Format::Csv, catalogue, before, &error) !=
-            Result::Ok)
-            return Failed(outcome, "the file " + beforePath.string() + " cannot be written (" + error +
-                                       "); nothing was written");
+        for (const SpecialChange& c : plan.special)
+            before.push_back({c.address, c.before});
+        const std::filesystem::path beforePath = NewBeforeFile(settings.outDir, row.room);
+        std::string error = "no new file can be made in the folder";
+        if (beforePath.empty() || ConfigFile::WriteExportFile(Utf8(beforePath), ConfigFile::Format::Csv, catalogue,
+                                                              before, &error) != Result::Ok)
+            return Failed(outcome, "the undo record " +
+                                       (beforePath.empty() ? Utf8(settings.outDir) : Utf8(beforePath)) +
+                                       " cannot be written (" + error + "); nothing was written");
+        record.beforeFile = Utf8(beforePath.filename());
 
-        progress({"writing", 50});
-        for (std::size_t i = 0; i < changes.size(); ++i) {
+        progress({"writing", Share::kWriteFrom});
+        const std::size_t total = changes.size() + plan.special.size();
+        const auto wrote = [&] {
+            ++outcome.written;
+            progress({"writing", Share::kWriteFrom + static_cast<int>((Share::kWriteTo - Share::kWriteFrom) *
+                                                                      outcome.written / total)});
+        };
+        for (std::size_t i = 0; i < changes.size() && ended.empty(); ++i) {
             ChangesReport written;
             CConfigChangesImport::WriteAndVerify(link, catalogue, settings.pacing, {&changes[i], 1}, written);
             const uint16_t was = static_cast<uint16_t>(current.find(changes[i].address)->value);
             const int result = written.failures.empty() ? Result::Ok : written.failures.front().code;
             record.changes.push_back({std::time(nullptr), changes[i].address, NameOf(catalogue, changes[i].address),
                                       was, changes[i].word, result});
-            if (result != Result::Ok) {
-                outcome.written = written.written + outcome.written;
-                return Failed(outcome, (written.linkLost ? "link lost at register " : "register ") +
-                                           std::to_string(changes[i].address) +
-                                           (result == Result::ReadBackDiffers ? ": the value read back differs"
-                                                                              : ": " + CodeText(result)));
-            }
-            ++outcome.written;
-            progress({"writing", 50 + static_cast<int>(40 * (i + 1) / (changes.size() + plan.special.size()))});
+            if (result == Result::Ok)
+                wrote();
+            else if (written.linkLost)
+                ended = (link.portGone() ? "link lost: the port is gone at register "
+                                         : "link lost: the unit stopped answering at register ") +
+                        std::to_string(changes[i].address);
+            else
+                ended = "register " + std::to_string(changes[i].address) +
+                        (result == Result::ReadBackDiffers ? ": the value read back differs" : ": " + CodeText(result));
         }
         // The bus settings last: the unit may answer otherwise on its bus
         // once it has them.
-        for (const SpecialChange& c : plan.special) {
+        for (std::size_t i = 0; i < plan.special.size() && ended.empty(); ++i) {
+            const SpecialChange& c = plan.special[i];
             int result = stop ? Result::JobCancelled : unit.writeSpecial(c.address, c.after);
             uint16_t back = 0;
             if (result == Result::Ok)
@@ -256,23 +338,60 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
                                                                           : Result::Ok;
             record.changes.push_back(
                 {std::time(nullptr), c.address, NameOf(catalogue, c.address), c.before, c.after, result});
-            if (result != Result::Ok)
-                return Failed(outcome, "register " + std::to_string(c.address) + ": " + CodeText(result));
-            ++outcome.written;
+            if (result == Result::Ok)
+                wrote();
+            else
+                ended = "register " + std::to_string(c.address) + ": " + CodeText(result);
         }
-        progress({"saving", 92});
-        if (const int r = link.writeHolding(Reg::SaveToNvram, 1); r != Result::Ok)
-            return Failed(outcome, "Save To NVRAM: " + CodeText(r));
+        if (ended.empty()) {
+            progress({"saving", Share::kSave});
+            if (const int r = link.writeHolding(Reg::SaveToNvram, 1); r != Result::Ok)
+                ended = link.portGone() ? "link lost: the port is gone at Save To NVRAM" : "Save To NVRAM: " + CodeText(r);
+            else
+                saved = true;
+        }
+        if (!ended.empty() && stop)
+            ended = kInterrupted;
     }
 
-    if (settings.writeReport) {
-        progress({"report", 96});
-        std::string problem;
-        if (settings.writeReport(unit, record, &problem) != Result::Ok)
-            return Failed(outcome, "the report cannot be written: " + problem);
+    // The report: a whole one after a whole attempt; after an attempt that
+    // ended early, the changes it made, without asking the unit any more.
+    std::string reportEnd; // "" a whole report, else what became of it
+    const bool wroteAnything = !record.changes.empty();
+    if (settings.writeReport && (ended.empty() || wroteAnything)) {
+        record.incomplete = ended;
+        progress({"report", Share::kReportFrom});
+        StepProgress reporting(progress, "report", Share::kReportFrom, 100, stop, !ended.empty());
+        OpenLink open(link);
+        const ReportOutcome report = settings.writeReport(unit, open, reporting, record);
+        const bool cut = report.built == Result::LinkLost || report.built == Result::JobCancelled;
+        if (!report.written)
+            reportEnd = "the report cannot be written: " + report.problem;
+        else if (cut || !ended.empty())
+            reportEnd = "report incomplete";
+        if (ended.empty() && cut)
+            ended = stop                ? std::string(kInterrupted)
+                    : link.portGone()   ? std::string("link lost: the port is gone")
+                                        : std::string("link lost: the unit stopped answering");
     }
-    outcome.ok = true;
-    return outcome;
+    if (ended.empty() && reportEnd.empty()) {
+        outcome.ok = true;
+        return outcome;
+    }
+
+    // What was done, after why it ended: an installer must know whether the
+    // unit holds (and keeps) any of the plan.
+    std::string done;
+    if (outcome.written > 0)
+        done = std::to_string(outcome.written) + " written, " + (saved ? "saved" : "not saved");
+    std::string reason = ended.empty() ? reportEnd : ended;
+    if (ended == kInterrupted && !done.empty())
+        reason += " after " + done;
+    else if (!done.empty())
+        reason += "; " + done;
+    if (!ended.empty() && !reportEnd.empty())
+        reason += "; " + reportEnd;
+    return Failed(outcome, reason);
 }
 
 namespace {
@@ -325,38 +444,14 @@ private:
 
 namespace {
 
-// The unit's link as the report builder sees it: already open for the
-// whole unit, so its open and close do nothing.
-class OpenLink : public IConfigUnit
-{
-public:
-    explicit OpenLink(IConfigUnit& unit) : m_unit(unit) {}
-    int open() override { return Result::Ok; }
-    void close() override {}
-    int readHolding(uint16_t address, uint16_t* value) override { return m_unit.readHolding(address, value); }
-    int writeHolding(uint16_t address, uint16_t value) override { return m_unit.writeHolding(address, value); }
-    int deviceType() const override { return m_unit.deviceType(); }
-    bool demoMode() const override { return false; }
-
-private:
-    IConfigUnit& m_unit;
-};
-
-class NoProgress : public IConfigProgress
-{
-public:
-    void showPercent(int) override {}
-    void markFailed() override {}
-};
-
 } // namespace
 
-std::function<int(ICommissionUnit&, const UnitRecord&, std::string*)>
+std::function<ReportOutcome(ICommissionUnit&, IConfigUnit&, IConfigProgress&, const UnitRecord&)>
 UnitReportWriter(const JobSettings& settings, std::vector<ConfigFile::Range> categories)
 {
-    return [&settings, categories](ICommissionUnit& unit, const UnitRecord& record, std::string* problem) {
-        OpenLink link(unit);
-        NoProgress progress;
+    return [&settings, categories](ICommissionUnit& unit, IConfigUnit& link, IConfigProgress& progress,
+                                   const UnitRecord& record) {
+        ReportOutcome outcome;
         CReportBuilder builder(unit.catalogue(), link, progress);
         builder.setPacing(settings.pacing);
         const ReportRequest request{.ranges = categories,
@@ -365,21 +460,28 @@ UnitReportWriter(const JobSettings& settings, std::vector<ConfigFile::Range> cat
                                     .port = record.port,
                                     .toolName = "tavemo-cli"};
         Report report;
-        const int built = builder.build(request, report);
-        // A register the unit did not give is named in the report itself.
-        if (built != Result::Ok && built != Result::ReportUnread) {
-            *problem = ResultText(built);
-            return built;
+        outcome.built = builder.build(request, report);
+        // Whatever the unit gave is kept: a register it did not give is
+        // named in the report itself.
+        if (outcome.built != Result::Ok && outcome.built != Result::ReportUnread &&
+            outcome.built != Result::LinkLost && outcome.built != Result::JobCancelled) {
+            outcome.problem = ResultText(outcome.built);
+            return outcome;
         }
         report.changes = CReportBuilder::Changes(record.changes);
-        const std::filesystem::path base = settings.outDir / RoomFileName(record.row->room);
+        report.beforeFile = record.beforeFile;
+        report.incomplete = !record.incomplete.empty()               ? record.incomplete
+                            : outcome.built == Result::LinkLost     ? std::string("the link to the unit was lost")
+                            : outcome.built == Result::JobCancelled ? std::string("the run was stopped")
+                                                                    : std::string();
+        const std::string base = Utf8(settings.outDir / LocalSystem::Utf8Path(RoomFileName(record.row->room)));
         for (const auto& [extension, text] : {std::pair{".json", ReportJson::Render(report)},
                                               std::pair{".html", ReportHtml::Render(report)}}) {
-            const std::string path = (base.string() + extension);
-            if (const int r = ReportFile::Write(path, text, problem); r != Result::Ok)
-                return r;
+            if (ReportFile::Write(base + extension, text, &outcome.problem) != Result::Ok)
+                return outcome;
         }
-        return static_cast<int>(Result::Ok);
+        outcome.written = true;
+        return outcome;
     };
 }
 

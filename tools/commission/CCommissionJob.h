@@ -3,19 +3,26 @@
 //   (nothing is written);
 //   compare it with the row's template plus its overrides (only the
 //   registers they name are read);
-//   save what is about to be overwritten as ROOM.before.csv (an export file
-//   that a plain import puts back);
+//   save what is about to be overwritten in the attempt's own undo record,
+//   ROOM.before.csv, or ROOM.before.2.csv and so on when an earlier attempt
+//   left one (never overwritten): an export file whose plain records a
+//   plain import puts back, and whose bus settings (2004 to 2006, which an
+//   import skips as read-only) "tavemo-cli write --special --save" puts back;
 //   write only what differs, and read each write back to verify it; the
 //   registers that change how the unit talks on its bus last, with the
 //   special commands;
 //   "Save To NVRAM" when anything was written (nothing differing writes
 //   nothing, not even that);
 //   write the unit's report (ROOM.json and ROOM.html) with the changes.
-// A failure ends the unit at once, naming the register and the reason.
+// A failure ends the unit at once, naming the register and the reason, and
+// what had been written and saved by then. An attempt that wrote anything
+// still gets its report, whatever ended it: the changes, and the registers
+// read so far (the rest marked unread).
 //
 // The unit is an ICommissionUnit: CPortUnit's on a port for the real run
 // (MakeUnitJob), a fake in the tests. The stop flag is read after each
-// register: once it is raised the unit's reads and writes fail at once.
+// register, in every step: once it is raised the unit's reads and writes
+// fail at once.
 //
 // Result codes: none; the outcome carries the reason in words.
 // Thread rules: one unit per thread; nothing shared but the settings (read
@@ -36,6 +43,7 @@
 #include <string>
 #include <vector>
 
+class IConfigProgress;
 class RegisterCatalogue;
 
 namespace Commission {
@@ -89,6 +97,18 @@ struct UnitRecord
     std::string port;
     UnitIdentity identity;
     std::vector<JournalEntry> changes; // the writes of this unit, in order
+    std::string beforeFile;            // the attempt's undo record ("" none)
+    // Why nothing more is read from the unit for the report (the attempt
+    // ended early); "" when the report reads the unit.
+    std::string incomplete;
+};
+
+// How the report step ended.
+struct ReportOutcome
+{
+    bool written = false;     // ROOM.json and ROOM.html are there
+    int built = 0;            // the report builder's code (Ok, ReportUnread, LinkLost, JobCancelled)
+    std::string problem;      // why they could not be written
 };
 
 struct JobSettings
@@ -98,9 +118,11 @@ struct JobSettings
     std::filesystem::path outDir;
     std::filesystem::path lockoutFolder; // empty: the user's state folder
     ExportPacing pacing;
-    // Writes ROOM.json and ROOM.html; Ok, or a code with the reason in
-    // *problem. Empty: no report.
-    std::function<int(ICommissionUnit& unit, const UnitRecord& record, std::string* problem)> writeReport;
+    // Writes ROOM.json and ROOM.html, reading the unit through link and
+    // showing and stopping through progress. Empty: no report.
+    std::function<ReportOutcome(ICommissionUnit& unit, IConfigUnit& link, IConfigProgress& progress,
+                                const UnitRecord& record)>
+        writeReport;
 };
 
 // Opens the unit, identifies it, compares it with the row and closes it.
@@ -114,7 +136,7 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
 // Writes ROOM.json and ROOM.html into the output folder: the unit's
 // commissioning report of the categories' registers, with the changes the
 // run wrote (JobSettings::writeReport).
-std::function<int(ICommissionUnit&, const UnitRecord&, std::string*)>
+std::function<ReportOutcome(ICommissionUnit&, IConfigUnit&, IConfigProgress&, const UnitRecord&)>
 UnitReportWriter(const JobSettings& settings, std::vector<ConfigFile::Range> categories);
 
 // The job for a real run: each port its own CPortUnit.

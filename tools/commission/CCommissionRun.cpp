@@ -99,7 +99,9 @@ UnitOutcome RunAndRecord(CStatusFile& status, const PlanRow& row, const std::str
 {
     StatusRecord record{.room = row.room, .port = port, .started = IsoTimeNow()};
     UnitOutcome outcome = job(row, port, progress, stop);
-    if (!outcome.ok && stop)
+    // A stopped unit's reads and writes fail at once; the failure they
+    // cause is the stop. A job that tells what the stop left keeps its words.
+    if (!outcome.ok && stop && outcome.reason.rfind(kInterrupted, 0) != 0)
         outcome.reason = kInterrupted;
     record.finished = IsoTimeNow();
     record.deviceType = outcome.identity.deviceType;

@@ -36,7 +36,8 @@ ReportRegister CReportBuilder::Row(const RegisterCatalogue& catalogue, uint16_t 
     if (row.secret) {
         // Only whether a PIN is set: the word itself never leaves the tool.
         row.shown = !read ? ReportText::kNotRead : (word != 0 ? ReportText::kPinSet : ReportText::kPinNone);
-        row.shownDefault = entry.defaultValue != 0 ? ReportText::kPinSet : ReportText::kPinNone;
+        // A default PIN is nothing the owner can check or use: no default.
+        row.shownDefault = "-";
         return row;
     }
     row.value = read ? word : 0;
@@ -120,10 +121,11 @@ int CReportBuilder::build(const ReportRequest& request, Report& report)
                     {Reg::OperationDays, &report.unit.operationDays},
                     {Reg::BusAddress, &report.unit.busAddress}};
     bool linkLost = false;
+    bool cancelled = m_progress.cancelled();
     for (const auto& item : identity) {
         uint16_t word = m_catalogue.Holding(item.address).value;
         bool silent = false;
-        if (fromUnit && !linkLost) {
+        if (fromUnit && !linkLost && !cancelled) {
             const int r = readOne(item.address, &word, &silent);
             linkLost = r == Result::PortGone;
             if (r != Result::Ok)
@@ -146,22 +148,20 @@ int CReportBuilder::build(const ReportRequest& request, Report& report)
     };
     std::vector<Got> got;
     got.reserve(addresses.size());
-    bool cancelled = false;
     int givenUpInRow = 0;
     const std::size_t total = addresses.size();
     for (std::size_t i = 0; i < total; ++i) {
         const uint16_t address = addresses[i];
-        if (!linkLost && m_progress.cancelled()) {
-            cancelled = true;
-            break;
-        }
+        // After a stop the rest stay in the report, marked unread: what was
+        // read so far is kept.
+        cancelled = cancelled || (!linkLost && m_progress.cancelled());
         if (total > 0)
             m_progress.showPercent(static_cast<int>((i * 100 + total / 2) / total));
         uint16_t word = m_catalogue.Holding(address).value;
         bool have = true;
         if (fromUnit) {
             have = false;
-            if (!linkLost) {
+            if (!linkLost && !cancelled) {
                 bool silent = false;
                 const int r = readOne(address, &word, &silent);
                 have = r == Result::Ok;

@@ -64,6 +64,12 @@ struct Report
     ReportUnit unit;
     std::vector<ReportRegister> registers; // ascending addresses, grouped by category
     std::vector<ReportChange> changes;
+    // Commissioning: the file that holds what the attempt overwrote (its
+    // name in the report's folder; "" when it wrote nothing).
+    std::string beforeFile;
+    // Why the registers were not all asked for (the link was lost, the run
+    // was stopped); "" for a whole report.
+    std::string incomplete;
     // The registers the unit did not give.
     int unreadCount() const
     {

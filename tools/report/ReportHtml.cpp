@@ -80,7 +80,7 @@ std::vector<std::pair<std::string, std::string>> IdentityRows(const Report& r)
     if (!u.deviceName.empty())
         device = u.deviceName + " (" + device + ")";
     std::string protocol = u.protocol == 1 ? "BACnet" : u.protocol == 0 ? "Modbus" : "unknown";
-    return {{"Device type", device},
+    std::vector<std::pair<std::string, std::string>> rows = {{"Device type", device},
             {"Firmware", std::to_string(u.firmware)},
             {"Production date", std::to_string(u.productionDate)},
             {"Operation days", std::to_string(u.operationDays)},
@@ -92,6 +92,9 @@ std::vector<std::pair<std::string, std::string>> IdentityRows(const Report& r)
             {"Technician", r.technician.empty() ? std::string("-") : r.technician},
             {"Note", r.note.empty() ? std::string("-") : r.note},
             {"Tool", r.toolName + " " + r.toolVersion}};
+    if (!r.beforeFile.empty())
+        rows.push_back({"Undo record", r.beforeFile});
+    return rows;
 }
 
 std::string Body(const Report& r, bool forPdf)
@@ -105,7 +108,10 @@ std::string Body(const Report& r, bool forPdf)
     h += "</table>\n";
 
     const int unread = r.unreadCount();
-    if (unread > 0) {
+    if (!r.incomplete.empty()) {
+        h += "<p class=\"warning\">This report is incomplete: " + Escape(r.incomplete) + "; " +
+             std::to_string(unread) + (unread == 1 ? " register was" : " registers were") + " not read.</p>\n";
+    } else if (unread > 0) {
         h += "<p class=\"warning\">" + std::to_string(unread) +
              (unread == 1 ? " register could not be read from the unit: " : " registers could not be read from the unit: ");
         bool first = true;

@@ -60,6 +60,10 @@ std::string Render(const Report& r)
          ", \"operation_days\": " + Number(u.operationDays) + ", \"bus_address\": " + Number(u.busAddress) +
          ", \"protocol\": " + (u.protocol < 0 ? std::string("null") : Quote(u.protocol == 1 ? "BACnet" : "Modbus")) +
          ", \"port\": " + Quote(u.port) + ", \"from_unit\": " + (u.fromUnit ? "true" : "false") + "},\n";
+    j += "  \"before_file\": " + (r.beforeFile.empty() ? std::string("null") : Quote(r.beforeFile)) + ",\n";
+    j += "  \"complete\": " + std::string(r.incomplete.empty() ? "true" : "false") + ",\n";
+    if (!r.incomplete.empty())
+        j += "  \"incomplete\": " + Quote(r.incomplete) + ",\n";
     j += "  \"registers\": [";
     for (std::size_t i = 0; i < r.registers.size(); ++i) {
         const ReportRegister& g = r.registers[i];

@@ -1,11 +1,14 @@
 #include "app/CDlgCommission.h"
 
+#include "diag/LocalSystem.h"
+#include "diag/Result.h"
 #include "link/CConnection.h"
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageValues.h"
 #include "tools/commission/CCommissionJob.h"
 #include "tools/commission/CCommissionRun.h"
 #include "tools/commission/CConnectionCommissionUnit.h"
+#include "tools/commission/CommissionClaims.h"
 #include "tools/commission/CommissionStatus.h"
 #include "tools/config/ConfigFile.h"
 #include "tools/ui/CDlgProgress.h"
@@ -27,6 +30,7 @@
 #include <atomic>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -145,7 +149,10 @@ CDlgCommission::CDlgCommission(CConnection& connection, RegisterCatalogue& catal
             m_openReportFile(m_lastReport);
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_rooms, &QTreeWidget::currentItemChanged, this, [this] { m_differences->clear(); });
+    connect(m_rooms, &QTreeWidget::currentItemChanged, this, [this] {
+        m_differences->clear();
+        enableActions();
+    });
     m_openReportFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     m_openReport->setEnabled(false);
     resize(720, 560);
@@ -180,30 +187,53 @@ void CDlgCommission::reload()
         m_message->setText(QStringLiteral("The plan is refused: %1.").arg(Text(Commission::ProblemText(*m_planRows.problem))));
         return;
     }
-    const auto last =
-        folder ? Commission::CStatusFile::ReadLastResults(PathOf(m_folder->text()) / "status.csv")
-               : std::map<std::string, std::string>{};
+    const std::filesystem::path out = PathOf(m_folder->text());
+    const auto rooms = folder ? Commission::CStatusFile::ReadRooms(out / "status.csv")
+                              : std::map<std::string, Commission::CStatusFile::RoomState>{};
+    const Commission::CClaims claims(out);
     QTreeWidgetItem* firstPending = nullptr;
     for (const Commission::PlanRow& row : m_planRows.rows) {
-        const auto state = last.find(row.room);
+        const auto state = rooms.find(row.room);
+        const bool done = state != rooms.end() && state->second.done;
+        QString shown = state == rooms.end() ? QStringLiteral("pending")
+                        : done               ? QStringLiteral("ok")
+                                             : Text(state->second.last);
+        // A later attempt at a done room that failed leaves it done.
+        if (done && state->second.last != "ok")
+            shown += QStringLiteral(" (the last attempt %1)").arg(Text(state->second.last));
+        const std::optional<Commission::Claim> claim = folder ? claims.read(row.room) : std::nullopt;
+        const bool claimed = claim && Commission::CClaims::StateOf(*claim) != Commission::ClaimState::Dead;
+        if (claimed)
+            shown = QStringLiteral("claimed: %1").arg(Text(Commission::CClaims::Describe(*claim)));
         auto* item = new QTreeWidgetItem(
             m_rooms, {Text(row.room), row.deviceType < 0 ? QStringLiteral("any") : QString::number(row.deviceType),
                       row.templatePath.empty() ? QStringLiteral("-") : Text(row.templatePath.filename().string()),
-                      state == last.end() ? QStringLiteral("pending") : Text(state->second)});
-        if (!firstPending && (state == last.end() || state->second != "ok"))
+                      shown});
+        if (!firstPending && !done && !claimed)
             firstPending = item;
     }
-    m_rooms->setCurrentItem(firstPending ? firstPending : m_rooms->topLevelItem(0));
+    // With every room done or taken, none is chosen: the user picks one.
+    m_rooms->setCurrentItem(firstPending);
+    enableActions();
     // Demo mode has no unit to take a room: the plan is shown, and no
     // attempt lands in the status file as if a unit had failed it.
-    const bool demo = m_connection.demoMode();
-    m_preview->setEnabled(!demo && m_rooms->currentItem() != nullptr);
-    m_commission->setEnabled(!demo && folder && m_rooms->currentItem() != nullptr);
-    if (demo)
+    if (m_connection.demoMode())
         m_message->setText(QStringLiteral("Demo mode is active: the plan is shown, nothing goes to a unit."));
+    else if (!folder)
+        m_message->setText(QStringLiteral("Choose an output folder."));
+    else if (!firstPending)
+        m_message->setText(QStringLiteral("%1 rooms; none is pending.").arg(static_cast<int>(m_planRows.rows.size())));
     else
-        m_message->setText(folder ? QStringLiteral("%1 rooms; the connected unit gets the chosen one.").arg(static_cast<int>(m_planRows.rows.size()))
-                                  : QStringLiteral("Choose an output folder."));
+        m_message->setText(QStringLiteral("%1 rooms; the connected unit gets the chosen one.")
+                               .arg(static_cast<int>(m_planRows.rows.size())));
+}
+
+void CDlgCommission::enableActions()
+{
+    const bool demo = m_connection.demoMode();
+    const bool chosen = m_rooms->currentItem() != nullptr;
+    m_preview->setEnabled(!demo && chosen);
+    m_commission->setEnabled(!demo && chosen && !m_folder->text().isEmpty());
 }
 
 const Commission::PlanRow* CDlgCommission::chosenRow() const
@@ -249,13 +279,51 @@ void CDlgCommission::preview()
                               : QStringLiteral("%1 registers differ for room %2.").arg(n).arg(room));
 }
 
-QString CDlgCommission::reportPath() const
+QString CDlgCommission::reportPath(const std::string& room) const
 {
-    const Commission::PlanRow* row = chosenRow();
-    if (!row)
-        return {};
-    const std::filesystem::path path = PathOf(m_folder->text()) / (Commission::RoomFileName(row->room) + ".html");
+    const std::filesystem::path path =
+        PathOf(m_folder->text()) / LocalSystem::Utf8Path(Commission::RoomFileName(room) + ".html");
     return QString::fromStdU16String(path.u16string());
+}
+
+bool CDlgCommission::claim(const Commission::PlanRow& row, bool redoDone)
+{
+    const std::filesystem::path out = PathOf(m_folder->text());
+    const QString room = Text(row.room);
+    if (const std::string problem = Commission::CheckOutputFolder(out); !problem.empty()) {
+        m_message->setText(QStringLiteral("The output folder %1 %2: nothing was done.").arg(m_folder->text(), Text(problem)));
+        return false;
+    }
+    const Commission::CClaims claims(out);
+    // Asked before the folder is held: another run must not wait on a
+    // question.
+    if (const auto held = claims.read(row.room);
+        held && Commission::CClaims::StateOf(*held) == Commission::ClaimState::OtherHost &&
+        QMessageBox::question(this, QStringLiteral("Commission From Plan"),
+                              QStringLiteral("Room %1 is claimed by %2. Take it anyway?")
+                                  .arg(room, Text(Commission::CClaims::Describe(*held))),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    const auto hold = claims.hold();
+    // Another run may have ended the room since it was asked about.
+    const auto rooms = Commission::CStatusFile::ReadRooms(out / "status.csv");
+    if (const auto state = rooms.find(row.room); !redoDone && state != rooms.end() && state->second.done) {
+        m_message->setText(QStringLiteral("Room %1 was commissioned by another run meanwhile: nothing was done.").arg(room));
+        return false;
+    }
+    const auto held = claims.read(row.room);
+    if (held && (Commission::CClaims::StateOf(*held) == Commission::ClaimState::Live ||
+                 Commission::CClaims::StateOf(*held) == Commission::ClaimState::Mine)) {
+        m_message->setText(QStringLiteral("Room %1 is being commissioned by %2: nothing was done.")
+                               .arg(room, Text(Commission::CClaims::Describe(*held))));
+        return false;
+    }
+    if (claims.take(row.room, m_connection.portName()) != Result::Ok) {
+        m_message->setText(QStringLiteral("Room %1 cannot be claimed: %2 cannot be written.")
+                               .arg(room, QString::fromStdU16String(claims.path(row.room).u16string())));
+        return false;
+    }
+    return true;
 }
 
 void CDlgCommission::commission()
@@ -264,8 +332,21 @@ void CDlgCommission::commission()
     if (!row || m_folder->text().isEmpty() || m_connection.demoMode())
         return;
     const Commission::PlanRow chosen = *row; // the list is read again afterwards
-    std::error_code error;
-    std::filesystem::create_directories(PathOf(m_folder->text()), error);
+    const QString room = Text(chosen.room);
+    // A done room's bus address is taken: running it again on another unit
+    // would give two units one address, so the user says so first.
+    const auto rooms = Commission::CStatusFile::ReadRooms(PathOf(m_folder->text()) / "status.csv");
+    const auto state = rooms.find(chosen.room);
+    const bool done = state != rooms.end() && state->second.done;
+    if (done &&
+        QMessageBox::question(this, QStringLiteral("Commission From Plan"),
+                              QStringLiteral("Room %1 is already commissioned. Commission it again on the "
+                                             "connected unit?")
+                                  .arg(room),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    if (!claim(chosen, done))
+        return;
 
     CDlgProgress progress(QStringLiteral("Commission"), this);
     progress.enableCancel();
@@ -294,19 +375,17 @@ void CDlgCommission::commission()
                 stop = true;
         },
         stop);
+    Commission::CClaims(settings.outDir).release(chosen.room);
     progress.finish(outcome.ok);
     progress.close();
 
-    const QString room = Text(chosen.room);
+    // On to the next pending room: the unit on the bench is the next one.
     reload();
-    for (int i = 0; i < m_rooms->topLevelItemCount(); ++i)
-        if (m_rooms->topLevelItem(i)->text(kRoom) == room)
-            m_rooms->setCurrentItem(m_rooms->topLevelItem(i));
     if (!outcome.ok) {
         m_message->setText(QStringLiteral("Room %1 failed: %2.").arg(room, Text(outcome.reason)));
         return;
     }
-    m_lastReport = reportPath();
+    m_lastReport = reportPath(chosen.room);
     m_openReport->setEnabled(QFileInfo::exists(m_lastReport));
     m_message->setText(QStringLiteral("Room %1 commissioned: %2 registers written. The report is %3.")
                            .arg(room)

@@ -1,11 +1,14 @@
 // "File" > "Commission From Plan...": the connected unit gets a room of a
 // commissioning plan. The plan and the output folder are chosen here and
 // remembered in the user's settings; the rooms are listed with their state
-// from the output folder's status file (the same file tavemo-cli commission
-// keeps, so both can work on one plan), the first pending one chosen.
-// "Preview" reads the unit and lists what would change; "Commission" runs
-// the whole pipeline with the progress box, records the outcome in the
-// status file and offers the unit's report.
+// from the output folder's status file and claims (the same files
+// tavemo-cli commission keeps, so both can work on one plan at once), the
+// first pending one chosen. "Preview" reads the unit and lists what would
+// change; "Commission" claims the room, runs the whole pipeline with the
+// progress box, records the outcome in the status file, offers the unit's
+// report and moves on to the next pending room. A done room is
+// commissioned again only when the user says so, and a room another run
+// has is not taken.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -53,10 +56,15 @@ public:
 
 private:
     const Commission::PlanRow* chosenRow() const;
+    void enableActions();
+    // Claims the room for this window (asking where a run on another
+    // computer has it); false, with the reason shown, when it cannot (a done
+    // room only when the user said to redo it).
+    bool claim(const Commission::PlanRow& row, bool redoDone);
     void preview();
     void commission();
     void remember();
-    QString reportPath() const;
+    QString reportPath(const std::string& room) const;
 
     CConnection& m_connection;
     RegisterCatalogue& m_catalogue;

@@ -89,7 +89,7 @@ constexpr Entry kTable[] = {
                "power"},
     {ImportIncomplete, "the import is incomplete: records were skipped or writes failed"},
     {ImportNotOpened, "the file to import cannot be opened: check its name and permissions"},
-    {JobCancelled, "stopped by the user: the rest was not done; a previous export file is unchanged"},
+    {JobCancelled, "stopped by the user: the rest was not done"},
     {ReadBackDiffers, "the register read back after the write holds another value than was written"},
     {UndoFileNotWritten, "the undo file cannot be written: nothing was written to the unit"},
     {ReportNotCreated, "the report file cannot be created or written: check the folder, its permissions and the "

@@ -116,7 +116,7 @@ constexpr int RegistersMissing = -72;  // registers could not be read from the u
 constexpr int LinkLost = -73;          // several registers in a row got no answer: the unit is gone
 constexpr int ImportIncomplete = -74;  // records skipped, not understood, or writes that failed
 constexpr int ImportNotOpened = -75;   // the file to import cannot be opened
-constexpr int JobCancelled = -76;      // the user stopped the export or import; the previous file is unchanged
+constexpr int JobCancelled = -76;      // the user stopped the job (an export keeps the previous file)
 // Writing only what differs.
 constexpr int ReadBackDiffers = -140;   // a register read back after its write holds another value than was written
 constexpr int UndoFileNotWritten = -141; // the undo file cannot be written: nothing was written to the unit

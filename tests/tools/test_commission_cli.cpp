@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 using testsupport::CliProcess;
@@ -183,6 +184,120 @@ TEST_F(CommissionCli, CtrlCEndsTheUnitsAsInterrupted)
     EXPECT_NE(text.find("2.11," + a.name() + ","), std::string::npos) << text;
     EXPECT_NE(text.find("failed: interrupted"), std::string::npos) << text;
     EXPECT_EQ(text.find(",ok,"), std::string::npos) << text;
+}
+
+// Two runs on one plan and output folder at the same time (two terminals,
+// one port each) never take one room: each unit gets its own room, and each
+// room has one "ok" line.
+TEST_F(CommissionCli, TwoRunsOnOnePlanAtOnceTakeOneRoomEach)
+{
+    SimProcess a({"--delay", "20"}), b({"--delay", "20"});
+    ASSERT_TRUE(a.ready() && b.ready());
+    const auto start = [&](const SimProcess& unit) {
+        return std::make_unique<CliProcess>(std::vector<std::string>{
+            "commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", unit.name(), "--out",
+            m_out.string(), "--categories", "common"});
+    };
+    auto first = start(a);
+    auto second = start(b);
+    EXPECT_EQ(first->finish(), 0) << first->err;
+    EXPECT_EQ(second->finish(), 0) << second->err;
+    const bool aHas11 = first->out.find("2.11: ok") != std::string::npos;
+    const SimProcess& with11 = aHas11 ? a : b;
+    const SimProcess& with12 = aHas11 ? b : a;
+    EXPECT_NE((aHas11 ? second : first)->out.find("2.12: ok"), std::string::npos) << first->out << second->out;
+    EXPECT_TRUE(with11.received("Xw2004 11"));
+    EXPECT_TRUE(with12.received("Xw2004 12"));
+    EXPECT_FALSE(with12.received("Xw2004 11")) << "two units with one bus address";
+    const std::string text = status();
+    for (const char* room : {"2.11", "2.12"}) {
+        std::size_t lines = 0;
+        for (std::size_t at = text.find(std::string("\n") + room + ","); at != std::string::npos;
+             at = text.find(std::string("\n") + room + ",", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, 1u) << room << "\n" << text;
+    }
+    EXPECT_EQ(text.find("2.13"), std::string::npos) << text;
+    EXPECT_FALSE(std::filesystem::exists(m_out / "2.11.claim")) << "a room's claim goes once it is recorded";
+}
+
+// Ctrl-C in the report step (most of a unit's time) stops after the current
+// register: exit 130 within a few seconds, the room recorded as what was
+// done, and the partial report with the changes written.
+TEST_F(CommissionCli, CtrlCInTheReportStopsAtOnceAndKeepsWhatWasWritten)
+{
+    SimProcess a({"--delay", "10"});
+    ASSERT_TRUE(a.ready());
+    CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", a.name(), "--out",
+                    m_out.string()});
+    ASSERT_TRUE(run.waitForError("2.11: report", 20000)) << run.err;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto pressed = std::chrono::steady_clock::now();
+    run.signal(SIGINT);
+    EXPECT_EQ(run.finish(), 130) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(3));
+    EXPECT_NE(status().find("failed: interrupted after 3 written, saved; report incomplete"), std::string::npos)
+        << status();
+    EXPECT_NE(run.out.find("2.11: failed: interrupted after 3 written, saved; report incomplete\n"), std::string::npos)
+        << run.out;
+    const std::string json = ReadFile(m_out / "2.11.json");
+    EXPECT_NE(json.find("\"complete\": false"), std::string::npos) << json.substr(0, 600);
+    EXPECT_NE(json.find("\"before_file\": \"2.11.before.csv\""), std::string::npos);
+    EXPECT_NE(json.find("\"address\": 2004, \"name\""), std::string::npos) << "the changes are kept";
+}
+
+// The undo record puts the unit back as the README says: a plain import of
+// it with --bus-settings restores the plain registers and, with the special
+// write, the bus address, baud rate and parity.
+TEST_F(CommissionCli, AnUndoRecordPutsTheUnitBackBusSettingsIncluded)
+{
+    std::ofstream(m_dir.path() / "plan.csv", std::ios::binary)
+        << "room,template,set\n2.11,office.csv,2004=11 2005=2 2006=1 2012=40\n";
+    SimProcess a({"--holding", "2004=7", "--holding", "2005=4", "--holding", "2006=0"});
+    ASSERT_TRUE(a.ready());
+    const std::vector<std::string> readAll = {"--port", a.name(), "read", "--special", "2004", "2005", "2006"};
+    const std::vector<std::string> readPlain = {"--port", a.name(), "read", "2009", "2011", "2012"};
+    const std::string busBefore = RunCli(readAll).out, plainBefore = RunCli(readPlain).out;
+    ASSERT_EQ(busBefore, "2004=7\n2005=4\n2006=0\n");
+
+    const auto r = commission({&a});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCli(readAll).out, "2004=11\n2005=2\n2006=1\n");
+    const std::string before = ReadFile(m_out / "2.11.before.csv");
+    EXPECT_NE(before.find("Addr: 2004; Val: 7;"), std::string::npos) << before;
+
+    const auto restored = RunCli({"--port", a.name(), "import", "--bus-settings", (m_out / "2.11.before.csv").string()});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_NE(restored.out.find("bus settings 2004=7 2005=4 2006=0 written, Save To NVRAM done"), std::string::npos)
+        << restored.out;
+    EXPECT_EQ(RunCli(readAll).out, busBefore);
+    EXPECT_EQ(RunCli(readPlain).out, plainBefore);
+    // A second attempt keeps the first record and writes its own.
+    const auto again = commission({&a}, {"--redo", "2.11"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(ReadFile(m_out / "2.11.before.csv"), before);
+    EXPECT_TRUE(std::filesystem::exists(m_out / "2.11.before.2.csv"));
+}
+
+// What can be known before a unit is touched is refused then, in words
+// that fit: a misspelt port, an output folder that cannot be made.
+TEST_F(CommissionCli, AMisspeltPortOrAFolderThatCannotBeMadeIsRefusedAtOnce)
+{
+    SimProcess a;
+    ASSERT_TRUE(a.ready());
+    auto r = RunCli({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
+                     a.name() + ",ttyNOSUCH9", "--out", m_out.string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no such port 'ttyNOSUCH9'"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("link lost"), std::string::npos) << r.err;
+    std::ofstream(m_dir.path() / "file") << "x";
+    r = RunCli({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", a.name(), "--out",
+                (m_dir.path() / "file" / "out").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("the output folder '" + (m_dir.path() / "file" / "out").string() + "' cannot be created"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(a.commands().empty());
 }
 
 } // namespace

@@ -198,8 +198,9 @@ TEST_F(CommissionJobTest, AnAttemptThatWroteKeepsItsReportWhateverEndsIt)
                   std::string::npos)
             << c.what;
         EXPECT_NE(json.find("\"read\": false"), std::string::npos) << c.what << ": the rest marked unread";
-        if (c.stopAt >= 0)
+        if (c.stopAt >= 0) {
             EXPECT_NE(json.find("\"read\": true"), std::string::npos) << c.what << ": what was read is kept";
+        }
         std::filesystem::remove(m_dir.path() / "2_14.json");
     }
 }

@@ -3,13 +3,16 @@
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "tests/support/TempDir.h"
+#include "diag/LocalSystem.h"
 #include "tools/commission/CCommissionRun.h"
+#include "tools/commission/CommissionClaims.h"
 #include "tools/commission/CommissionPlan.h"
 #include "tools/commission/CommissionStatus.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <fstream>
 #include <map>
@@ -194,6 +197,21 @@ TEST(CommissionStatus, LinesFromManyThreadsStayWholeAndTheLastResultCounts)
     EXPECT_TRUE(CStatusFile::ReadLastResults(dir.path() / "none.csv").empty());
 }
 
+// A done room stays done when a later attempt at it fails: the next unit on
+// the bench must not get its bus address too.
+TEST(CommissionStatus, ADoneRoomStaysDoneAfterAFailedRedo)
+{
+    TempDir dir;
+    CStatusFile status(dir.path() / "status.csv");
+    for (const char* result : {"failed: link lost", "ok", "failed: another unit is attached: connect again"})
+        ASSERT_EQ(status.Append({.room = "2.11", .port = "p", .result = result}), Result::Ok);
+    ASSERT_EQ(status.Append({.room = "2.12", .port = "p", .result = "failed: link lost"}), Result::Ok);
+    const auto rooms = CStatusFile::ReadRooms(status.path());
+    EXPECT_TRUE(rooms.at("2.11").done);
+    EXPECT_EQ(rooms.at("2.11").last, "failed: another unit is attached: connect again");
+    EXPECT_FALSE(rooms.at("2.12").done);
+}
+
 TEST(CommissionStatus, TimesCarryTheirOffset)
 {
     const std::string now = IsoTimeNow();
@@ -303,6 +321,90 @@ TEST(CommissionRun, AStoppedUnitEndsFailedAsInterrupted)
     EXPECT_TRUE(results[0].outcome.ok);
     EXPECT_EQ(results[1].outcome.reason, kInterrupted);
     EXPECT_EQ(CStatusFile::ReadLastResults(dir.path() / "status.csv").at("2.12"), "failed: interrupted");
+}
+
+} // namespace
+
+namespace {
+
+void Claimed(const std::filesystem::path& folder, const std::string& room, const std::string& host, int pid)
+{
+    WriteText(CClaims(folder).path(room),
+              "host: " + host + "\npid: " + std::to_string(pid) + "\nport: P\nsince: 2026-12-11T09:30:05+01:00\n");
+}
+
+// Two runs on one plan never take one room: a room another live run has
+// claimed is skipped, a dead run's claim (same computer, no such process)
+// is free again, another computer's holds until --redo names the room.
+TEST(CommissionRun, AClaimedRoomIsSkippedUnlessItsRunIsGone)
+{
+    TempDir dir;
+    CStatusFile status(dir.path() / "status.csv");
+    const Plan plan = FiveRooms();
+    const std::string here = LocalSystem::HostName();
+    ASSERT_FALSE(here.empty());
+    constexpr int kNoSuchProcess = 0x7ffffff0;
+    Claimed(dir.path(), "2.11", here, LocalSystem::ProcessId()); // a run still at work (this one)
+    Claimed(dir.path(), "2.12", here, kNoSuchProcess);           // a run that died
+    Claimed(dir.path(), "2.13", "another-computer", 4711);
+    std::mutex mutex;
+    std::vector<std::string> ran;
+    const UnitJob record = [&](const PlanRow& row, const std::string& port, const auto&, const std::atomic<bool>&) {
+        const std::lock_guard lock(mutex);
+        ran.push_back(port + "=" + row.room);
+        // The room is claimed while its unit is at work.
+        EXPECT_TRUE(std::filesystem::exists(CClaims(dir.path()).path(row.room))) << row.room;
+        return UnitOutcome{.ok = true};
+    };
+    RecordingOutput output;
+    CCommissionRun first(plan, {"A", "B", "C"}, status);
+    first.run(record, output);
+    std::sort(ran.begin(), ran.end());
+    EXPECT_EQ(ran, (std::vector<std::string>{"A=2.12", "B=2.14", "C=2.15"}));
+    ASSERT_EQ(first.heldElsewhere().size(), 2u);
+    EXPECT_EQ(first.heldElsewhere()[0].first, "2.11");
+    EXPECT_EQ(first.heldElsewhere()[1].first, "2.13");
+    EXPECT_EQ(CClaims::Describe(first.heldElsewhere()[1].second),
+              "run 4711 on another-computer, port P, since 2026-12-11T09:30:05+01:00");
+    for (const char* room : {"2.12", "2.14", "2.15"})
+        EXPECT_FALSE(std::filesystem::exists(CClaims(dir.path()).path(room))) << room << ": freed once recorded";
+
+    ran.clear();
+    CCommissionRun second(plan, {"A", "B"}, status);
+    second.redo({"2.11", "2.13"});
+    second.run(record, output);
+    EXPECT_EQ(ran, (std::vector<std::string>{"A=2.13"})) << "--redo frees another computer's claim, never a live run's";
+#ifndef _WIN32
+    Claimed(dir.path(), "2.11", here, 1); // init: another process that runs
+    EXPECT_EQ(CClaims::StateOf(*CClaims(dir.path()).read("2.11")), ClaimState::Live);
+#endif
+}
+
+// A status line that cannot be written stops the run: nothing more is done
+// that could not be recorded.
+TEST(CommissionRun, AStatusLineThatCannotBeWrittenStopsTheRun)
+{
+    TempDir dir;
+    CStatusFile status(dir.path() / "status.csv");
+    EXPECT_EQ(CheckOutputFolder(dir.path()), "");
+    EXPECT_EQ(CheckOutputFolder(dir.path() / "status.csv" / "sub"), "cannot be created");
+    const Plan plan = FiveRooms();
+    CCommissionRun run(plan, {"A", "B"}, status);
+    const UnitJob job = [&](const PlanRow& row, const std::string&, const auto&, const std::atomic<bool>& stop) {
+        if (row.room == "2.11") { // the file is taken away under the run
+            std::filesystem::remove(dir.path() / "status.csv");
+            std::filesystem::create_directory(dir.path() / "status.csv");
+            return UnitOutcome{.ok = true};
+        }
+        for (int waited = 0; !stop && waited < 5000; waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return UnitOutcome{.ok = !stop, .reason = "write 2009: no answer"};
+    };
+    RecordingOutput output;
+    const auto results = run.run(job, output);
+    EXPECT_NE(run.recordProblem().find("status.csv cannot be written"), std::string::npos) << run.recordProblem();
+    EXPECT_FALSE(run.stopped()) << "no Ctrl-C";
+    EXPECT_EQ(results[1].outcome.reason, kInterrupted) << "the other unit stops";
 }
 
 } // namespace

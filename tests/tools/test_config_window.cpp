@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <fstream>
@@ -436,6 +437,66 @@ TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoo
     EXPECT_NE(ReadFile(out / "status.csv").find("\n2.12,"), std::string::npos);
     EXPECT_NE(ReadFile(out / "2.12.json").find("\"address\": 2009, \"name\""), std::string::npos)
         << "the report lists the change";
+}
+
+// After a room ends the dialog moves on to the next pending room; a second
+// "Commission" on a done room asks first, and the unit whose bus address
+// the tool itself just wrote is still the unit connected to.
+TEST_F(ConfigWindow, CommissionFromPlanMovesOnAndAsksBeforeADoneRoomIsDoneAgain)
+{
+    std::ofstream(dir.path() / "office.csv", std::ios::binary) << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
+    std::ofstream(dir.path() / "plan.csv", std::ios::binary)
+        << "room,template,set\n2.11,office.csv,2004=21\n2.12,office.csv,2004=22\n";
+    const std::filesystem::path out = dir.path() / "out";
+    std::size_t from = mark();
+    runCommissionDialog(out, [&](CDlgCommission* d) {
+        d->setReportOpener([](const QString&) {});
+        const auto noReport = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) {
+            box->button(QMessageBox::No)->click();
+        });
+        d->commissionButton()->click();
+        EXPECT_NE(d->messageLine()->text().indexOf("Room 2.11 commissioned"), -1) << d->messageLine()->text().toStdString();
+        ASSERT_NE(d->rooms()->currentItem(), nullptr);
+        EXPECT_EQ(d->rooms()->currentItem()->text(CDlgCommission::kRoom), "2.12") << "on to the next pending room";
+        EXPECT_FALSE(std::filesystem::exists(out / "2.11.claim"));
+
+        // The done room chosen again: the question comes first, and "No"
+        // sends nothing.
+        d->rooms()->setCurrentItem(d->rooms()->topLevelItem(0));
+        from = mark();
+        bool asked = false;
+        {
+            const auto no = testsupport::WhenModal<QMessageBox>([&asked](QMessageBox* box) {
+                asked = box->text().contains("Room 2.11 is already commissioned");
+                box->button(QMessageBox::No)->click();
+            });
+            d->commissionButton()->click();
+        }
+        EXPECT_TRUE(asked);
+        EXPECT_TRUE(received(from).empty()) << "nothing goes to the unit";
+
+        // "Yes": the same unit, its bus address now the plan's, is still
+        // recognised; it already holds the room, so nothing is written.
+        d->rooms()->setCurrentItem(d->rooms()->topLevelItem(0));
+        {
+            // Two boxes: the question ("Yes") and the report's offer ("No").
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, [] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->button(box->text().contains("already commissioned") ? QMessageBox::Yes : QMessageBox::No)
+                        ->click();
+            });
+            answer.start(5);
+            d->commissionButton()->click();
+        }
+        EXPECT_NE(d->messageLine()->text().indexOf("Room 2.11 commissioned: 0 registers written"), -1)
+            << d->messageLine()->text().toStdString();
+        EXPECT_EQ(d->rooms()->topLevelItem(0)->text(CDlgCommission::kState), "ok");
+        EXPECT_EQ(d->rooms()->topLevelItem(1)->text(CDlgCommission::kState), "pending");
+        EXPECT_EQ(d->rooms()->currentItem()->text(CDlgCommission::kRoom), "2.12");
+    });
+    EXPECT_TRUE(writes(from).empty());
+    EXPECT_EQ(ReadFile(out / "status.csv").find("failed"), std::string::npos) << ReadFile(out / "status.csv");
 }
 
 // The ways a room must not be taken: demo mode (no unit at all), another

@@ -7,15 +7,18 @@
 // --changes-only writes only what differs from the unit and verifies it.
 #include "diag/Result.h"
 #include "link/CModbus.h"
+#include "link/CPortUnit.h"
 #include "link/CUnitState.h"
 #include "model/RegisterCatalogue.h"
 #include "tools/cli/CliCommands.h"
 #include "tools/cli/CliConsole.h"
 #include "tools/cli/CliProgress.h"
+#include "tools/commission/CommissionPlan.h"
 #include "tools/config/CConfigChangesImport.h"
 #include "tools/config/CConfigExport.h"
 #include "tools/config/CConfigImport.h"
 #include "tools/config/CModbusConfigUnit.h"
+#include "tools/config/ConfigSource.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -104,7 +107,7 @@ int RunExport(const GlobalOptions& global, const Args& args)
             return kExitOk;
         }
         if (report.result == Result::JobCancelled) {
-            std::fprintf(stderr, "tavemo-cli: export: %s\n", ResultText(report.result).c_str());
+            std::fprintf(stderr, "tavemo-cli: export: %s\n", CConfigExport::Summary(report).c_str());
             return kExitCanceled;
         }
         std::fprintf(stderr, "tavemo-cli: export: %s\n", CConfigExport::Summary(report).c_str());
@@ -114,11 +117,13 @@ int RunExport(const GlobalOptions& global, const Args& args)
 
 int RunImport(const GlobalOptions& global, const Args& args)
 {
-    bool changesOnly = false;
+    bool changesOnly = false, busSettings = false;
     std::string path, undoPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--changes-only") {
             changesOnly = true;
+        } else if (args[i] == "--bus-settings") {
+            busSettings = true;
         } else if (args[i] == "--undo-file") {
             if (i + 1 >= args.size())
                 return UsageError("import: --undo-file needs a file (FILE.csv or FILE.bin)");
@@ -136,6 +141,8 @@ int RunImport(const GlobalOptions& global, const Args& args)
         return UsageError("import: '" + path + "' must end in .csv (text) or .bin (binary)");
     if (!undoPath.empty() && !changesOnly)
         return UsageError("import: --undo-file goes with --changes-only");
+    if (busSettings && changesOnly)
+        return UsageError("import: --bus-settings goes with a plain import");
     if (!undoPath.empty() && ConfigFile::FormatOfName(undoPath) == ConfigFile::Format::None)
         return UsageError("import: the undo file '" + undoPath + "' must end in .csv (text) or .bin (binary)");
     // The file first: a file that cannot be read (a folder neither) never
@@ -162,16 +169,56 @@ int RunImport(const GlobalOptions& global, const Args& args)
         });
     }
     return WithUnit(global, "import", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
-        CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus] { modbus.disconnect(); });
+        // The bus settings go over the same link after the import: the
+        // session closes it at the end.
+        CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus, busSettings] {
+            if (!busSettings)
+                modbus.disconnect();
+        });
         StderrProgress progress("import");
         CConfigImport job(catalogue, unit, progress);
-        const ImportReport report = job.run(bytes, format);
-        if (report.result == Result::Ok) {
-            std::printf("%s: %d records written, Save To NVRAM done\n", path.c_str(), report.written);
-            return kExitOk;
+        ImportReport report = job.run(bytes, format);
+        // The bus settings (a commissioning undo record names them) are
+        // read-only to the import: with --bus-settings they are put back
+        // with the special write after the rest, and stored again.
+        std::vector<ConfigFile::Value> bus;
+        if (busSettings && report.result == Result::ImportIncomplete) {
+            const ConfigSource file = ConfigSources::FromFile(bytes, format, path);
+            std::erase_if(report.readOnly, [&](uint32_t a) {
+                const SourceValue* v = file.find(a);
+                if (!v || !Commission::IsBusSetting(static_cast<uint16_t>(a)))
+                    return false;
+                bus.push_back({static_cast<uint16_t>(a), static_cast<uint16_t>(v->value)});
+                return true;
+            });
+            if (report.unknown.empty() && report.readOnly.empty() && report.outOfLimits.empty() &&
+                report.linesNotUnderstood == 0 && !report.fileEndedEarly && !report.cancelled)
+                report.result = Result::Ok;
         }
-        std::fprintf(stderr, "tavemo-cli: import: %s\n", CConfigImport::Summary(report).c_str());
-        return kExitFailure;
+        if (report.result != Result::Ok) {
+            std::fprintf(stderr, "tavemo-cli: import: %s\n", CConfigImport::Summary(report).c_str());
+            return kExitFailure;
+        }
+        std::string busText;
+        for (const ConfigFile::Value& v : bus) {
+            uint16_t back = 0;
+            int r = modbus.writeHoldingSpecialChecked(v.address, v.word);
+            if (CPortUnit::Accepted(modbus, r, v.address))
+                r = modbus.readHoldingSpecial(v.address, &back);
+            if (!CPortUnit::Accepted(modbus, r, v.address) || back != v.word) {
+                std::fprintf(stderr, "tavemo-cli: import: the bus setting %u=%u was not taken%s\n", v.address, v.word,
+                             CPortUnit::Accepted(modbus, r, v.address) ? " (read back otherwise)" : "");
+                return kExitFailure;
+            }
+            busText += " " + std::to_string(v.address) + "=" + std::to_string(v.word);
+        }
+        if (!bus.empty() && unit.writeHolding(Reg::SaveToNvram, 1) != Result::Ok) {
+            std::fprintf(stderr, "tavemo-cli: import: the bus settings were written but not stored (Save To NVRAM)\n");
+            return kExitFailure;
+        }
+        std::printf("%s: %d records written%s, Save To NVRAM done\n", path.c_str(), report.written,
+                    bus.empty() ? "" : (", bus settings" + busText + " written").c_str());
+        return kExitOk;
     });
 }
 

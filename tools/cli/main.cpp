@@ -38,9 +38,10 @@ const Command kCommands[] = {
      "room-climate, inputs, sun-protect, lights, time-programs, controller or all); --non-default writes a "
      "template: only what differs from the defaults, the PIN only with --with-pin (--port, --pin)"},
     {"import", cli::RunImport,
-     "import [--changes-only [--undo-file UNDO.csv]] FILE.csv|FILE.bin   write a saved configuration to the unit, "
-     "then Save To NVRAM; --changes-only writes and verifies only what differs, the undo file keeps the values "
-     "overwritten (--port, --pin)"},
+     "import [--changes-only [--undo-file UNDO.csv] | --bus-settings] FILE.csv|FILE.bin   write a saved "
+     "configuration to the unit, then Save To NVRAM; --changes-only writes and verifies only what differs, the undo "
+     "file keeps the values overwritten; --bus-settings also puts back the bus address, baud rate and parity the "
+     "file names (a commissioning undo record), with the special write (--port, --pin)"},
     {"diff", cli::RunDiff,
      "diff [--csv] [--all] [--device-type N] [--temp-unit 0|1] A B | --port NAME diff FILE   the registers that "
      "differ, in the pages' form; a side may be a report's .json (exit 0 same, 1 differ, 2 trouble)"},

@@ -53,10 +53,21 @@ int CConnectionCommissionUnit::readSpecial(uint16_t address, uint16_t* value)
     return CPortUnit::Accepted(m_connection.modbus(), r, address) ? Result::Ok : (r < 0 ? r : Result::NoLink);
 }
 
+int CConnectionCommissionUnit::writeHolding(uint16_t address, uint16_t value)
+{
+    const int r = m_config.writeHolding(address, value);
+    if (r == Result::Ok)
+        m_connection.identityWritten(address, value);
+    return r;
+}
+
 int CConnectionCommissionUnit::writeSpecial(uint16_t address, uint16_t value)
 {
     const int r = m_connection.modbus().writeHoldingSpecialChecked(address, value);
-    return CPortUnit::Accepted(m_connection.modbus(), r, address) ? Result::Ok : (r < 0 ? r : Result::NoLink);
+    if (!CPortUnit::Accepted(m_connection.modbus(), r, address))
+        return r < 0 ? r : Result::NoLink;
+    m_connection.identityWritten(address, value);
+    return Result::Ok;
 }
 
 } // namespace Commission

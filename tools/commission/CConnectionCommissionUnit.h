@@ -2,7 +2,8 @@
 // through the unit session (demo mode refused, the unit asked what it is,
 // and checked behind the open link to be the one connected to with its
 // PIN), the reads and writes are the export's and import's, and the
-// catalogue is the window's.
+// catalogue is the window's. Its own writes of the bus address or the PIN
+// keep the unit recognised as the one connected to.
 //
 // Result codes (diag/Result.h): open returns Ok or the session's code
 // (DemoMode, NoLink, AnotherUnit, PinNotAccepted, the port's open code).
@@ -27,7 +28,7 @@ public:
     int open() override;
     void close() override;
     int readHolding(uint16_t address, uint16_t* value) override { return m_config.readHolding(address, value); }
-    int writeHolding(uint16_t address, uint16_t value) override { return m_config.writeHolding(address, value); }
+    int writeHolding(uint16_t address, uint16_t value) override;
     int deviceType() const override { return m_config.deviceType(); }
     bool demoMode() const override { return m_config.demoMode(); }
     int readIdentity(UnitIdentity& identity) override;

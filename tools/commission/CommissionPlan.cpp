@@ -68,16 +68,22 @@ std::optional<int32_t> WholeNumber(std::string_view text)
     return r.value;
 }
 
-// The registers the Common page writes with the special commands (bus
-// address, baud rate, parity and stop bits); its protocol row is special
-// too, but a plan may not set it.
-bool WrittenSpecially(uint16_t address)
+} // namespace
+
+// The registers the Common page writes with the special commands; its
+// protocol row is special too, but it is no bus setting: switching it
+// reboots the unit into another protocol.
+bool IsBusSetting(uint16_t address)
 {
+    if (address == CCommonLogic::kProtocolRegister)
+        return false;
     for (const Page::Row& row : CCommonLogic::PageDescription().rows)
         if (row.address == address && row.access == Page::Access::Special)
             return true;
     return false;
 }
+
+namespace {
 
 bool IsExportFile(const std::filesystem::path& path)
 {
@@ -125,7 +131,7 @@ std::optional<std::string> ParseOverrides(std::string_view text, const RegisterC
         if (!catalogue.IsUsed(RegisterTableKind::Holding, a))
             return "set: register " + std::to_string(a) + " does not exist";
         const RegisterEntry& entry = *catalogue.Entry(RegisterTableKind::Holding, a);
-        const bool special = WrittenSpecially(a);
+        const bool special = IsBusSetting(a);
         if (ConfigFile::IsProtected(a))
             return "set: register " + std::to_string(a) + " (" + entry.name + ") acts on the unit; it is not a setting";
         if (entry.readOnly && !special)

@@ -71,6 +71,11 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
 // The plan file at path (UTF-8).
 Plan ReadPlan(const std::string& path, const RegisterCatalogue& catalogue);
 
+// Whether the register is a bus setting (bus address, baud rate, parity and
+// stop bits): written with the special command, and read-only to a plain
+// import.
+bool IsBusSetting(uint16_t address);
+
 // The room's name as the name of its files (ROOM.json, ROOM.before.csv):
 // characters that no file system takes become '_', and so do dots at the
 // start (no hidden file) and dots and blanks at the end; a name Windows

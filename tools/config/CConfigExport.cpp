@@ -171,6 +171,8 @@ std::string CConfigExport::Summary(const ExportReport& report)
                     report.partialPath + ".";
         return text;
     }
+    case Result::JobCancelled:
+        return ResultText(report.result) + "; a previous export file is unchanged";
     default:
         if (report.notReached)
             return "The unit could not be reached: " + ResultText(report.result) +

@@ -47,8 +47,8 @@ TEST(CliDiff, AUnitChangedAfterItsExportIsComparedAndBroughtBackByWritingOnlyThe
                                                       "3603 Setpoint Temp After Reboot: 19.5 \u00b0C -> 21.0 \u00b0C"}));
     r = RunCli({"--port", unit.name(), "diff", "--csv", file});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Lines(r.out).at(0), "address,name,category,left,right");
-    EXPECT_EQ(Lines(r.out).at(3), "3603,Setpoint Temp After Reboot,room-climate,195,210");
+    EXPECT_EQ(Lines(r.out).at(0), "address,name,category,left,right,note");
+    EXPECT_EQ(Lines(r.out).at(3), "3603,Setpoint Temp After Reboot,room-climate,195,210,");
 
     const std::size_t from = unit.commands().size();
     const std::string undo = (dir.path() / "undo.csv").string();
@@ -104,6 +104,11 @@ TEST(CliDiff, TwoFilesNeedNoUnitAndTroubleExitsTwo)
         {{"diff", a}, 2, "", "two files"},
         {{"diff", "--temp-unit", "3", a, b}, 2, "", "--temp-unit takes"},
         {{"diff", a, (dir.path() / "a.txt").string()}, 2, "", "must end in .csv"},
+        // The marks of the text form are the last column of the CSV.
+        {{"diff", "--csv", a, b}, 1,
+         "address,name,category,left,right,note\n2001,Firmware,common,,1020,read-only\n"
+         "2011,Display Brightness [%],common,55,70,\n",
+         ""},
     };
     for (const Case& k : cases) {
         const auto r = RunCli(k.args);

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -96,26 +98,34 @@ TEST(ConfigCompare, TwoFilesListEachRegisterInThePagesForm)
         EXPECT_NE(ConfigCompare::CsvLine(*row).find(k.csv), std::string::npos) << ConfigCompare::CsvLine(*row);
         EXPECT_EQ(row->mark, CompareMark::None) << k.address;
     }
-    EXPECT_EQ(ConfigCompare::CsvHeader(), "address,name,category,left,right");
+    EXPECT_EQ(ConfigCompare::CsvHeader(), "address,name,category,left,right,note");
+    EXPECT_EQ(ConfigCompare::CsvLine(*Row(c, 3603)), "3603,Setpoint Temp After Reboot,room-climate,210,195,");
 }
 
 TEST(ConfigCompare, RecordsTheImportWouldSkipAreMarkedAndNeverOfferedForWriting)
 {
     const RegisterCatalogue catalogue = Catalogue();
     const ConfigSource left = File({{2001, 1011}, {2011, 50}, {1000, 1}});
-    const ConfigSource right = File({{2001, 1020}, {2011, 500}, {1000, 2}, {2013, 1}, {9998, 1}});
+    const ConfigSource right =
+        File({{2001, 1020}, {2011, 500}, {1000, 2}, {2013, 1}, {9998, 1}, {2012, 70000}, {2015, -70000}});
     const ConfigComparison c = ConfigCompare::Compare(catalogue, left, right);
     struct Case
     {
         uint32_t address;
         CompareMark mark;
         const char* says;
+        const char* csv; // the whole line: the mark in the last column
     } cases[] = {
-        {2001, CompareMark::ReadOnly, "(skipped as read-only)"},
-        {2011, CompareMark::OutOfLimits, "(skipped as outside the limits)"},
-        {1000, CompareMark::Unknown, "(skipped as unknown)"},
-        {2013, CompareMark::Unknown, "(skipped as unknown)"}, // Save To NVRAM acts, it does not configure
-        {9998, CompareMark::Unknown, "(skipped as unknown)"},
+        {2001, CompareMark::ReadOnly, "(skipped as read-only)", "2001,Firmware,common,1011,1020,read-only"},
+        {2011, CompareMark::OutOfLimits, "(skipped as outside the limits)",
+         "2011,Display Brightness [%],common,50,500,outside limits"},
+        {1000, CompareMark::Unknown, "(skipped as unknown)", "1000,,,1,2,unknown"},
+        // Save To NVRAM acts, it does not configure.
+        {2013, CompareMark::Unknown, "(skipped as unknown)", "2013,Save To NVRAM,common,,1,unknown"},
+        {9998, CompareMark::Unknown, "(skipped as unknown)", "9998,,,,1,unknown"},
+        // Numbers that do not fit a register stay as the file gives them.
+        {2012, CompareMark::OutOfLimits, ": absent -> 70000 (skipped", "2012,Screen Saver Timeout [s],common,,70000,outside limits"},
+        {2015, CompareMark::OutOfLimits, ": absent -> -70000 (skipped", ",common,,-70000,outside limits"},
     };
     for (const Case& k : cases) {
         const CompareRow* row = Row(c, k.address);
@@ -123,6 +133,8 @@ TEST(ConfigCompare, RecordsTheImportWouldSkipAreMarkedAndNeverOfferedForWriting)
         EXPECT_EQ(row->mark, k.mark) << k.address;
         EXPECT_FALSE(row->writable()) << k.address;
         EXPECT_NE(ConfigCompare::Line(*row).find(k.says), std::string::npos) << ConfigCompare::Line(*row);
+        const std::string csv = ConfigCompare::CsvLine(*row);
+        EXPECT_EQ(csv.substr(csv.size() - std::min(csv.size(), std::strlen(k.csv))), k.csv);
     }
 }
 
@@ -144,6 +156,7 @@ TEST(ConfigCompare, TheUnitIsAskedOnlyForTheFilesRegistersAndARefusalIsNamed)
     EXPECT_EQ(c.notRead, 1);
     EXPECT_EQ(Row(c, 2012)->mark, CompareMark::NotRead);
     EXPECT_NE(ConfigCompare::Line(*Row(c, 2012)).find("not read -> 30 (not read)"), std::string::npos);
+    EXPECT_EQ(ConfigCompare::CsvLine(*Row(c, 2012)), "2012,Screen Saver Timeout [s],common,,30,not read");
     EXPECT_TRUE(Row(c, 2011)->writable());
     EXPECT_TRUE(Row(c, 2009)->equal);
 }

@@ -112,16 +112,34 @@ std::string Line(const CompareRow& row)
     return text;
 }
 
+const char* CsvNote(CompareMark mark)
+{
+    switch (mark) {
+    case CompareMark::None: return "";
+    case CompareMark::Unknown: return "unknown";
+    case CompareMark::ReadOnly: return "read-only";
+    case CompareMark::OutOfLimits: return "outside limits";
+    case CompareMark::NotRead: return "not read";
+    }
+    return "";
+}
+
 std::string CsvHeader()
 {
-    return "address,name,category,left,right";
+    return "address,name,category,left,right,note";
 }
 
 std::string CsvLine(const CompareRow& row)
 {
-    const auto word = [](bool has, uint32_t v) { return has ? std::to_string(v) : std::string(); };
+    // A register's word unsigned; a file's number that fits no register as
+    // the file gave it (-70000 stays -70000, it is no word of the unit's).
+    const auto number = [](bool has, uint32_t v) {
+        if (!has)
+            return std::string();
+        return Fits16(v) ? std::to_string(v) : std::to_string(static_cast<int32_t>(v));
+    };
     return std::to_string(row.address) + "," + Quoted(row.name) + "," + row.categoryKey + std::string(",") +
-           word(row.hasLeft, row.left) + "," + word(row.hasRight, row.right);
+           number(row.hasLeft, row.left) + "," + number(row.hasRight, row.right) + "," + CsvNote(row.mark);
 }
 
 } // namespace ConfigCompare

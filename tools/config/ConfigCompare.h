@@ -68,10 +68,14 @@ const char* MarkText(CompareMark mark);
 
 // "2011 Display Brightness: 55 -> 60", with the mark in brackets after it.
 std::string Line(const CompareRow& row);
-// The CSV header "address,name,category,left,right" and a row: the
-// category's tavemo-cli word, the words as unsigned decimals, empty where
-// absent.
+// The CSV header "address,name,category,left,right,note" and a row: the
+// category's tavemo-cli word, the words as unsigned decimals (a file's
+// number that fits no register as the file gave it, signed), empty where
+// absent, and the mark as a word (CsvNote). Columns only ever get added at
+// the end, so scripts that read them by name or place keep working.
 std::string CsvHeader();
+// "unknown", "read-only", "outside limits", "not read"; "" for None.
+const char* CsvNote(CompareMark mark);
 std::string CsvLine(const CompareRow& row);
 
 } // namespace ConfigCompare

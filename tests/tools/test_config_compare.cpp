@@ -138,6 +138,41 @@ TEST(ConfigCompare, RecordsTheImportWouldSkipAreMarkedAndNeverOfferedForWriting)
     }
 }
 
+TEST(ConfigCompare, AFileNotReadWholeNamesItsFirstLineNotReadAndWhy)
+{
+    const std::string head(ConfigFile::kHeader);
+    const std::string two = "Addr: 2009; Val: 1; Des: Language\r\nAddr: 2011; Val: 55; Des: x\r\n";
+    std::string binary = head + std::string(26 + 13, '\0');
+    binary[22] = static_cast<char>(2009 & 0xFF), binary[23] = static_cast<char>(2009 >> 8);
+    struct Case
+    {
+        const char* what;
+        std::string bytes;
+        ConfigFile::Format format;
+        const char* notReadWhole; // "" when read whole
+    } cases[] = {
+        {"whole", head + two, ConfigFile::Format::Csv, ""},
+        {"a value that is no number", head + two + "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 1;\r\n",
+         ConfigFile::Format::Csv, "line 4 has no value: \"Addr: 2011; Val: abc\"; the rest of the file was not read"},
+        {"a line naming nothing", head + two + "garbage\xE4\x01\r\nAddr: 2012; Val: 1;\r\n", ConfigFile::Format::Csv,
+         "line 4 is no record: \"garbage\u00e4?\" (expected \"Addr: NUMBER; Val: NUMBER;\")"},
+        {"past the last register", head + "Addr: 10000; Val: 1;\r\n" + two, ConfigFile::Format::Csv,
+         "line 2 names 10000: \"Addr: 10000; Val: 1;\"; no register lies past 9999, the rest of the file was not read"},
+        {"the last register last", head + two + "Addr: 10000; Val: 1;\r\n\r\n", ConfigFile::Format::Csv, ""},
+        {"a binary record cut short", binary, ConfigFile::Format::Binary, "record 2 is cut short (13 of 26 bytes)"},
+        // What the import skips unread on purpose is read.
+        {"marks and records of registers never written",
+         head + "Addr: 2013; protected\r\n  \r\nAddr: 2018; Val: 7;\r\nAddr: 12;\r\n" + two,
+         ConfigFile::Format::Csv, ""},
+    };
+    for (const Case& k : cases) {
+        const std::vector<uint8_t> bytes(k.bytes.begin(), k.bytes.end());
+        const ConfigSource file = ConfigSources::FromFile(bytes, k.format, "file");
+        EXPECT_EQ(file.notReadWhole, k.notReadWhole) << k.what;
+        EXPECT_EQ(file.find(2009) != nullptr, std::string(k.what) != "past the last register") << k.what;
+    }
+}
+
 TEST(ConfigCompare, TheUnitIsAskedOnlyForTheFilesRegistersAndARefusalIsNamed)
 {
     RegisterCatalogue catalogue = Catalogue();

@@ -164,6 +164,26 @@ TEST(CliDiff, AFileNotReadWholeIsTroubleNamingItsLine)
     EXPECT_EQ(r.err, "");
 }
 
+TEST(CliDiff, TwoFilesOfUnitsOfAnyTypeKnowTheirRegistersAndAReportListingOneTwiceIsRefused)
+{
+    TempDir dir;
+    const std::string a = (dir.path() / "a.csv").string(), b = (dir.path() / "b.csv").string(),
+                      report = (dir.path() / "r.json").string();
+    // A time program's scene, which only some device types have.
+    std::ofstream(a) << "Orvelant 4000 Export\r\nAddr: 7046; Val: 3; Des: x\r\n";
+    std::ofstream(b) << "Orvelant 4000 Export\r\nAddr: 7046; Val: 4; Des: x\r\n";
+    auto r = RunCli({"diff", a, b});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "7046 Time Program 1 Zuordnung zur Szene: 3 -> 4\n");
+
+    std::ofstream(report) << "{\"format\": \"tavemo-report\", \"version\": 1, \"registers\": ["
+                             "{\"address\": 2011, \"value\": 1, \"read\": true},"
+                             "{\"address\": 2011, \"value\": 9, \"read\": true}]}";
+    r = RunCli({"diff", report, a});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("(2011) repeats"), std::string::npos) << r.err;
+}
+
 TEST(CliDiff, TheUnitSideKeepsThePinAndALostUnitIsTrouble)
 {
     SimProcess locked({"--pin", "1234"});

@@ -173,6 +173,51 @@ TEST(ConfigCompare, AFileNotReadWholeNamesItsFirstLineNotReadAndWhy)
     }
 }
 
+TEST(ConfigCompare, TwoFilesAreJudgedByTheDeviceTypeBothNameElseByEveryType)
+{
+    // 2007 and a time program's scene only some families have; the fan
+    // control is writable on some, read-only on others.
+    const uint32_t kMenuLock = 2007, kScene = 7046, kFanControl = 3749;
+    struct Case
+    {
+        int leftType, rightType, given; // -1: no 2000 record, no --device-type
+        CompareMark menuLock, scene, fanControl;
+    } cases[] = {
+        {-1, -1, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {2050, 1003, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {2050, -1, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {2050, 2050, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {1003, 1003, -1, CompareMark::Unknown, CompareMark::Unknown, CompareMark::ReadOnly},
+        {3000, 3000, -1, CompareMark::None, CompareMark::Unknown, CompareMark::None},
+        {-1, -1, 1003, CompareMark::Unknown, CompareMark::Unknown, CompareMark::ReadOnly}, // the user's profile wins
+        {2050, 2050, 1003, CompareMark::Unknown, CompareMark::Unknown, CompareMark::ReadOnly},
+    };
+    for (const Case& k : cases) {
+        std::vector<std::pair<unsigned, long>> left = {{kMenuLock, 0}, {kScene, 2}, {kFanControl, 0}}, right = left;
+        right[1].second = 3;
+        if (k.leftType >= 0)
+            left.emplace_back(Reg::DeviceType, k.leftType);
+        if (k.rightType >= 0)
+            right.emplace_back(Reg::DeviceType, k.rightType);
+        const ConfigSource l = File(left), r = File(right);
+        const RegisterCatalogue catalogue = ConfigCompare::FilesCatalogue(l, r, k.given, -1);
+        const ConfigComparison c = ConfigCompare::Compare(catalogue, l, r);
+        const std::string what = std::to_string(k.leftType) + "/" + std::to_string(k.rightType) + "/" +
+                                 std::to_string(k.given);
+        EXPECT_EQ(Row(c, kMenuLock)->mark, k.menuLock) << what;
+        EXPECT_EQ(Row(c, kScene)->mark, k.scene) << what;
+        EXPECT_EQ(Row(c, kFanControl)->mark, k.fanControl) << what;
+    }
+    // Temperatures in °C unless the user says otherwise.
+    const ConfigSource setpoint = File({{3603, 210}});
+    EXPECT_EQ(ConfigCompare::Compare(ConfigCompare::FilesCatalogue(setpoint, setpoint, -1, -1), setpoint, setpoint)
+                  .rows.at(0).rightShown,
+              "21.0 \u00b0C");
+    EXPECT_EQ(ConfigCompare::Compare(ConfigCompare::FilesCatalogue(setpoint, setpoint, -1, 0), setpoint, setpoint)
+                  .rows.at(0).rightShown,
+              "21.0 \u00b0F");
+}
+
 TEST(ConfigCompare, TheUnitIsAskedOnlyForTheFilesRegistersAndARefusalIsNamed)
 {
     RegisterCatalogue catalogue = Catalogue();

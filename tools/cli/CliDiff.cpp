@@ -125,12 +125,7 @@ int RunDiff(const GlobalOptions& global, const Args& args)
         ConfigSource left;
         if (!LoadFile(files.front(), left))
             return kExitTrouble;
-        RegisterCatalogue catalogue;
-        catalogue.Build();
-        if (profile)
-            catalogue.ApplyDeviceProfile(deviceType, tempUnit, -1);
-        // Temperatures in degrees Celsius unless the profile says otherwise.
-        catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit == 0 ? 0 : 1);
+        const RegisterCatalogue catalogue = ConfigCompare::FilesCatalogue(left, right, deviceType, tempUnit);
         return Print(ConfigCompare::Compare(catalogue, left, right), csv, all);
     }
 

@@ -92,6 +92,28 @@ ConfigComparison Compare(const RegisterCatalogue& catalogue, const ConfigSource&
     return result;
 }
 
+RegisterCatalogue FilesCatalogue(const ConfigSource& left, const ConfigSource& right, int deviceType, int tempUnit)
+{
+    RegisterCatalogue catalogue;
+    catalogue.Build();
+    if (deviceType < 0) {
+        const auto named = [](const ConfigSource& file) {
+            const SourceValue* type = file.find(Reg::DeviceType);
+            return type && type->read && type->value <= 0xFFFF && *DeviceTypeText(static_cast<int>(type->value))
+                       ? static_cast<int>(type->value)
+                       : kNoDevice;
+        };
+        if (named(left) == named(right))
+            deviceType = named(left);
+    }
+    if (deviceType >= 0)
+        catalogue.ApplyDeviceProfile(deviceType, tempUnit, -1);
+    else
+        catalogue.ApplyEveryDeviceType();
+    catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit == 0 ? 0 : 1);
+    return catalogue;
+}
+
 const char* MarkText(CompareMark mark)
 {
     switch (mark) {

@@ -12,13 +12,12 @@
 // Thread rules: pure functions over the catalogue; its thread.
 #pragma once
 
+#include "model/RegisterCatalogue.h"
 #include "tools/config/ConfigSource.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-class RegisterCatalogue;
 
 enum class CompareMark
 {
@@ -58,6 +57,14 @@ inline constexpr const char* kAbsent = "absent";
 inline constexpr const char* kNotRead = "not read";
 
 ConfigComparison Compare(const RegisterCatalogue& catalogue, const ConfigSource& left, const ConfigSource& right);
+
+// The catalogue two files are named and judged by, with no unit to ask.
+// deviceType >= 0 is the profile the user gives; otherwise the device type
+// that a 2000 record of each file names, when both name the same known
+// one, and else every device type's registers together (a register that
+// some unit has is not unknown). Temperatures are shown in tempUnit (0 °F,
+// 1 °C; -1 not given: °C).
+RegisterCatalogue FilesCatalogue(const ConfigSource& left, const ConfigSource& right, int deviceType, int tempUnit);
 
 // The register's value as its page shows it; the plain number for one the
 // catalogue does not know or a number that does not fit 16 bits.

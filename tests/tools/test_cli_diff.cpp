@@ -128,7 +128,8 @@ TEST(CliDiff, AFileNotReadWholeIsTroubleNamingItsLine)
     };
     const std::string records = "Addr: 2009; Val: 1; Des: Language\r\nAddr: 2011; Val: 55; Des: x\r\n";
     const std::string good = file("good.csv", records + "Addr: 2012; Val: 30; Des: x\r\n");
-    const std::string noValue = file("novalue.csv", records + "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 30; Des: x\r\n");
+    const std::string noValue =
+        file("novalue.csv", records + "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 30; Des: x\r\n");
     const std::string garbage = file("garbage.csv", records + "garbage\r\nAddr: 2012; Val: 30; Des: x\r\n");
     const std::string past = file("past.csv", records + "Addr: 10000; Val: 1; Des: x\r\nAddr: 2012; Val: 30;\r\n");
     std::string cut = "Orvelant 4000 Export\r\n" + std::string(26, '\0') + std::string(13, '\0');
@@ -138,7 +139,8 @@ TEST(CliDiff, AFileNotReadWholeIsTroubleNamingItsLine)
     // Lines the import skips unread on purpose are read: a protected
     // register's record, a line that only names one, blank lines.
     const std::string marked =
-        file("marked.csv", records + "Addr: 2013; protected\r\n\r\nAddr: 2018; Val: 1;\r\nAddr: 2012; Val: 30; Des: x\r\n");
+        file("marked.csv",
+             records + "Addr: 2013; protected\r\n\r\nAddr: 2018; Val: 1;\r\nAddr: 2012; Val: 30; Des: x\r\n");
 
     struct Case
     {

@@ -124,7 +124,8 @@ TEST(ConfigCompare, RecordsTheImportWouldSkipAreMarkedAndNeverOfferedForWriting)
         {2013, CompareMark::Unknown, "(skipped as unknown)", "2013,Save To NVRAM,common,,1,unknown"},
         {9998, CompareMark::Unknown, "(skipped as unknown)", "9998,,,,1,unknown"},
         // Numbers that do not fit a register stay as the file gives them.
-        {2012, CompareMark::OutOfLimits, ": absent -> 70000 (skipped", "2012,Screen Saver Timeout [s],common,,70000,outside limits"},
+        {2012, CompareMark::OutOfLimits, ": absent -> 70000 (skipped",
+         "2012,Screen Saver Timeout [s],common,,70000,outside limits"},
         {2015, CompareMark::OutOfLimits, ": absent -> -70000 (skipped", ",common,,-70000,outside limits"},
     };
     for (const Case& k : cases) {

@@ -145,7 +145,7 @@ ConfigSource FromFile(std::span<const uint8_t> bytes, ConfigFile::Format format,
         source.set({a, Word(record.value)});
         if (a >= kFirstTableEnd) {
             if (binary ? !reader.atEnd() : !OnlyBlanksFrom(bytes, reader.position()))
-                notWhole(start, std::string("names ") + std::to_string(a) + (binary ? "" : ": " + Quoted(bytes, start)) +
+                notWhole(start, "names " + std::to_string(a) + (binary ? "" : ": " + Quoted(bytes, start)) +
                                     "; no register lies past 9999, the rest of the file was not read");
             break;
         }

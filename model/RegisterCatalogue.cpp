@@ -2,6 +2,7 @@
 
 #include "model/BuiltinRegisters.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -371,6 +372,38 @@ void RegisterCatalogue::ApplyDeviceProfile(int d, int u, int p)
     const bool fanPercent = d == 1003 || d == 1006 || d == 2050 || d == 2051;
     SetEntry(RegisterTableKind::Holding, 407, Fields("Setpoint Fan Level", 'W', 1, 0, fanPercent ? 100 : 5),
              RegisterMask::All);
+}
+
+void RegisterCatalogue::ApplyEveryDeviceType()
+{
+    for (RegisterTableKind kind : {RegisterTableKind::Holding, RegisterTableKind::Input, RegisterTableKind::Coil})
+        for (int a = 0; a < Count(kind); ++a)
+            Table(kind)[a].used = 0;
+    for (const DeviceTypeEntry& type : kDeviceTypes) {
+        RegisterCatalogue one;
+        one.Build();
+        one.ApplyDeviceProfile(type.type, -1, -1);
+        for (RegisterTableKind kind : {RegisterTableKind::Holding, RegisterTableKind::Input, RegisterTableKind::Coil}) {
+            const RegisterEntry* from = one.Table(kind);
+            RegisterEntry* to = Table(kind);
+            for (int a = 1; a < Count(kind); ++a) {
+                const RegisterEntry& e = from[a];
+                RegisterEntry& t = to[a];
+                if (e.used != 1)
+                    continue;
+                if (t.used != 1) {
+                    const uint16_t value = t.value, lastRead = t.lastReadValue;
+                    t = e;
+                    t.value = value;
+                    t.lastReadValue = lastRead;
+                    continue;
+                }
+                t.readOnly = t.readOnly && e.readOnly ? 1 : 0;
+                t.min = std::min(t.min, e.min);
+                t.max = std::max(t.max, e.max);
+            }
+        }
+    }
 }
 
 bool RegisterCatalogue::IsUsed(RegisterTableKind kind, uint32_t address) const

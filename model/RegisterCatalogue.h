@@ -114,6 +114,14 @@ public:
     // Adapts presence, access, defaults and limits to the identified unit;
     // -1 means unknown (a deviceType of -1 makes the units unknown too).
     void ApplyDeviceProfile(int deviceType, int tempUnit, int pressureUnit);
+    // Instead of one profile, every device type's together, for values of a
+    // unit whose type is not known (two files compared): a register is
+    // present when any type has it, writable when any type writes it, and
+    // its limits are the widest any type gives it, so that nothing a unit
+    // of some type would take is called unknown, read-only or outside the
+    // limits. Names, defaults and text roles come from the first type that
+    // has the register; the current values stay.
+    void ApplyEveryDeviceType();
 
     // True for an address inside the table (holding 1..9999, input and coil
     // 1..399) whose entry exists; false for anything else.

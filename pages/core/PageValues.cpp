@@ -110,7 +110,11 @@ std::string ShownValue(const RegisterCatalogue& catalogue, uint16_t address, uin
     const bool temperature = shown.degrees || IsTemperatureRegister(address);
 
     std::string text;
+    // A list entry or a check box is a choice, not a temperature: its text is
+    // the page's own ("2 = 0.5°" for a step size) and takes no unit after it.
+    bool choice = false;
     if (const Row* row = shown.row) {
+        choice = row->kind == Kind::List || row->kind == Kind::Check;
         if (row->kind == Kind::List) {
             const int index = static_cast<int>(word) - row->listOffset;
             text = index >= 0 && static_cast<std::size_t>(index) < row->items.size()
@@ -125,7 +129,7 @@ std::string ShownValue(const RegisterCatalogue& catalogue, uint16_t address, uin
         // No page shows it: a temperature is in tenths all the same.
         text = temperature ? PageText::Tenths(number) : std::to_string(number);
     }
-    if (temperature && text != PageText::kMissing)
+    if (temperature && !choice && text != PageText::kMissing)
         text += " " + TemperatureUnit(catalogue);
     return text;
 }

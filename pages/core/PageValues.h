@@ -5,7 +5,8 @@
 // register reads the same wherever the tool names it (the time-program
 // dialog, its overview). Temperatures carry the unit's temperature unit
 // ("21.5 °C", "70.0 °F" by holding 2010): the registers the tool converts
-// when that unit changes, and the readings labelled in degrees.
+// when that unit changes, and the readings labelled in degrees. A list
+// entry keeps the page's own text ("2 = 0.5°"): a choice takes no unit.
 //
 // A register no page shows is its plain number, signed where the catalogue
 // limits are.

@@ -1,9 +1,12 @@
-// Arbitrary bytes as a configuration file to import: the reader and the
-// import must take or refuse whatever comes without reading outside the
-// bytes or the catalogue. The first byte picks the format (even text, odd
-// binary); the rest is the file. The unit accepts every write.
+// Arbitrary bytes as a configuration file to import and to compare: the
+// reader, the import and the comparison's side (with the line it names when
+// the file is not read whole) must take or refuse whatever comes without
+// reading outside the bytes or the catalogue. The first byte picks the
+// format (even text, odd binary); the rest is the file. The unit accepts
+// every write.
 #include "model/RegisterCatalogue.h"
 #include "tools/config/CConfigImport.h"
+#include "tools/config/ConfigSource.h"
 #include "tools/config/IConfigProgress.h"
 #include "tools/config/IConfigUnit.h"
 
@@ -54,5 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CConfigImport import(*catalogue, unit, progress);
     const ImportReport report = import.run(std::span<const uint8_t>(data + 1, size - 1), format);
     (void)CConfigImport::Summary(report);
+    const ConfigSource side = ConfigSources::FromFile(std::span<const uint8_t>(data + 1, size - 1), format, "file");
+    if (side.fileEndedEarly && side.notReadWhole.empty())
+        __builtin_trap();
     return 0;
 }

@@ -43,6 +43,8 @@ TEST(PageValues, ShownValueTakesThePagesFormAndTheTemperatureUnit)
         {"list entry", 404, 2, 1, "2 = heating"},
         {"list entry with an offset", 3762, 3, 1, "3"},
         {"list value beyond its entries", 404, 7, 1, "7"},
+        {"list entry of a temperature register: its own degree sign", 3600, 2, 1, "2 = 0.5\u00b0"},
+        {"list value of a temperature register beyond its entries: a choice", 3600, 7, 1, "7"},
         {"check box", 3749, 1, 1, "on"},
         {"check box off", 3749, 0, 1, "off"},
         {"unsigned tenths (a position)", 721, 505, 1, "50.5"},
@@ -59,6 +61,22 @@ TEST(PageValues, ShownValueTakesThePagesFormAndTheTemperatureUnit)
     for (const auto& r : rows) {
         c.Holding(Reg::TempUnit).value = r.tempUnit;
         EXPECT_EQ(PageValues::ShownValue(c, r.address, r.word), r.shown) << r.what;
+    }
+    c.Holding(Reg::TempUnit).value = 1;
+}
+
+TEST(PageValues, NoShownValueCarriesItsDegreeSignTwice)
+{
+    RegisterCatalogue& c = Catalogue();
+    for (const uint16_t unit : {uint16_t{0}, uint16_t{1}}) {
+        c.Holding(Reg::TempUnit).value = unit;
+        for (uint16_t address = 1; address < RegisterCatalogue::kHoldingCount; ++address)
+            for (const int value : {0, 1, 2, 3, 7, 215, -5}) {
+                const std::string shown = PageValues::ShownValue(c, address, Word(value));
+                const std::size_t first = shown.find("\u00b0");
+                EXPECT_TRUE(first == std::string::npos || shown.find("\u00b0", first + 1) == std::string::npos)
+                    << address << " = " << value << ": " << shown;
+            }
     }
     c.Holding(Reg::TempUnit).value = 1;
 }

@@ -47,8 +47,8 @@ TEST(CliDiff, AUnitChangedAfterItsExportIsComparedAndBroughtBackByWritingOnlyThe
                                                       "3603 Setpoint Temp After Reboot: 19.5 \u00b0C -> 21.0 \u00b0C"}));
     r = RunCli({"--port", unit.name(), "diff", "--csv", file});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Lines(r.out).at(0), "address,name,category,left,right");
-    EXPECT_EQ(Lines(r.out).at(3), "3603,Setpoint Temp After Reboot,room-climate,195,210");
+    EXPECT_EQ(Lines(r.out).at(0), "address,name,category,left,right,note");
+    EXPECT_EQ(Lines(r.out).at(3), "3603,Setpoint Temp After Reboot,room-climate,195,210,");
 
     const std::size_t from = unit.commands().size();
     const std::string undo = (dir.path() / "undo.csv").string();
@@ -104,6 +104,11 @@ TEST(CliDiff, TwoFilesNeedNoUnitAndTroubleExitsTwo)
         {{"diff", a}, 2, "", "two files"},
         {{"diff", "--temp-unit", "3", a, b}, 2, "", "--temp-unit takes"},
         {{"diff", a, (dir.path() / "a.txt").string()}, 2, "", "must end in .csv"},
+        // The marks of the text form are the last column of the CSV.
+        {{"diff", "--csv", a, b}, 1,
+         "address,name,category,left,right,note\n2001,Firmware,common,,1020,read-only\n"
+         "2011,Display Brightness [%],common,55,70,\n",
+         ""},
     };
     for (const Case& k : cases) {
         const auto r = RunCli(k.args);
@@ -111,6 +116,74 @@ TEST(CliDiff, TwoFilesNeedNoUnitAndTroubleExitsTwo)
         EXPECT_EQ(r.out.substr(0, std::string(k.out).size()), k.out) << r.out;
         EXPECT_NE(r.err.find(k.err), std::string::npos) << r.err;
     }
+}
+
+TEST(CliDiff, AFileNotReadWholeIsTroubleNamingItsLine)
+{
+    TempDir dir;
+    const auto file = [&](const std::string& name, const std::string& records) {
+        const std::string path = (dir.path() / name).string();
+        std::ofstream(path, std::ios::binary) << "Orvelant 4000 Export\r\n" << records;
+        return path;
+    };
+    const std::string records = "Addr: 2009; Val: 1; Des: Language\r\nAddr: 2011; Val: 55; Des: x\r\n";
+    const std::string good = file("good.csv", records + "Addr: 2012; Val: 30; Des: x\r\n");
+    const std::string noValue =
+        file("novalue.csv", records + "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 30; Des: x\r\n");
+    const std::string garbage = file("garbage.csv", records + "garbage\r\nAddr: 2012; Val: 30; Des: x\r\n");
+    const std::string past = file("past.csv", records + "Addr: 10000; Val: 1; Des: x\r\nAddr: 2012; Val: 30;\r\n");
+    std::string cut = "Orvelant 4000 Export\r\n" + std::string(26, '\0') + std::string(13, '\0');
+    cut[22] = static_cast<char>(2009 & 0xFF), cut[23] = static_cast<char>(2009 >> 8), cut[24] = 1;
+    const std::string binary = (dir.path() / "cut.bin").string();
+    std::ofstream(binary, std::ios::binary) << cut;
+    // Lines the import skips unread on purpose are read: a protected
+    // register's record, a line that only names one, blank lines.
+    const std::string marked =
+        file("marked.csv",
+             records + "Addr: 2013; protected\r\n\r\nAddr: 2018; Val: 1;\r\nAddr: 2012; Val: 30; Des: x\r\n");
+
+    struct Case
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* err;
+    } cases[] = {
+        {{"diff", noValue, noValue}, 2, "novalue.csv: line 4 has no value: \"Addr: 2011; Val: abc\""},
+        {{"diff", good, noValue}, 2, "line 4 has no value"},
+        {{"diff", garbage, good}, 2, "garbage.csv: line 4 is no record: \"garbage\""},
+        {{"diff", good, past}, 2, "past.csv: line 4"},
+        {{"diff", binary, binary}, 2, "cut.bin: record 2 is cut short"},
+        {{"diff", good, marked}, 1, ""},
+    };
+    for (const Case& k : cases) {
+        const auto r = RunCli(k.args);
+        EXPECT_EQ(r.status, k.status) << k.args.back() << "\n" << r.out << r.err;
+        EXPECT_NE(r.err.find(k.err), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("1 lines"), std::string::npos) << r.err;
+    }
+    const auto r = RunCli({"diff", good, marked});
+    EXPECT_EQ(r.out, "2018 Date / Time hour: absent -> 1 (skipped as unknown)\n") << r.err;
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(CliDiff, TwoFilesOfUnitsOfAnyTypeKnowTheirRegistersAndAReportListingOneTwiceIsRefused)
+{
+    TempDir dir;
+    const std::string a = (dir.path() / "a.csv").string(), b = (dir.path() / "b.csv").string(),
+                      report = (dir.path() / "r.json").string();
+    // A time program's scene, which only some device types have.
+    std::ofstream(a) << "Orvelant 4000 Export\r\nAddr: 7046; Val: 3; Des: x\r\n";
+    std::ofstream(b) << "Orvelant 4000 Export\r\nAddr: 7046; Val: 4; Des: x\r\n";
+    auto r = RunCli({"diff", a, b});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "7046 Time Program 1 Zuordnung zur Szene: 3 -> 4\n");
+
+    std::ofstream(report) << "{\"format\": \"tavemo-report\", \"version\": 1, \"registers\": ["
+                             "{\"address\": 2011, \"value\": 1, \"read\": true},"
+                             "{\"address\": 2011, \"value\": 9, \"read\": true}]}";
+    r = RunCli({"diff", report, a});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("(2011) repeats"), std::string::npos) << r.err;
 }
 
 TEST(CliDiff, TheUnitSideKeepsThePinAndALostUnitIsTrouble)

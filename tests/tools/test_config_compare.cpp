@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -96,26 +98,35 @@ TEST(ConfigCompare, TwoFilesListEachRegisterInThePagesForm)
         EXPECT_NE(ConfigCompare::CsvLine(*row).find(k.csv), std::string::npos) << ConfigCompare::CsvLine(*row);
         EXPECT_EQ(row->mark, CompareMark::None) << k.address;
     }
-    EXPECT_EQ(ConfigCompare::CsvHeader(), "address,name,category,left,right");
+    EXPECT_EQ(ConfigCompare::CsvHeader(), "address,name,category,left,right,note");
+    EXPECT_EQ(ConfigCompare::CsvLine(*Row(c, 3603)), "3603,Setpoint Temp After Reboot,room-climate,210,195,");
 }
 
 TEST(ConfigCompare, RecordsTheImportWouldSkipAreMarkedAndNeverOfferedForWriting)
 {
     const RegisterCatalogue catalogue = Catalogue();
     const ConfigSource left = File({{2001, 1011}, {2011, 50}, {1000, 1}});
-    const ConfigSource right = File({{2001, 1020}, {2011, 500}, {1000, 2}, {2013, 1}, {9998, 1}});
+    const ConfigSource right =
+        File({{2001, 1020}, {2011, 500}, {1000, 2}, {2013, 1}, {9998, 1}, {2012, 70000}, {2015, -70000}});
     const ConfigComparison c = ConfigCompare::Compare(catalogue, left, right);
     struct Case
     {
         uint32_t address;
         CompareMark mark;
         const char* says;
+        const char* csv; // the whole line: the mark in the last column
     } cases[] = {
-        {2001, CompareMark::ReadOnly, "(skipped as read-only)"},
-        {2011, CompareMark::OutOfLimits, "(skipped as outside the limits)"},
-        {1000, CompareMark::Unknown, "(skipped as unknown)"},
-        {2013, CompareMark::Unknown, "(skipped as unknown)"}, // Save To NVRAM acts, it does not configure
-        {9998, CompareMark::Unknown, "(skipped as unknown)"},
+        {2001, CompareMark::ReadOnly, "(skipped as read-only)", "2001,Firmware,common,1011,1020,read-only"},
+        {2011, CompareMark::OutOfLimits, "(skipped as outside the limits)",
+         "2011,Display Brightness [%],common,50,500,outside limits"},
+        {1000, CompareMark::Unknown, "(skipped as unknown)", "1000,,,1,2,unknown"},
+        // Save To NVRAM acts, it does not configure.
+        {2013, CompareMark::Unknown, "(skipped as unknown)", "2013,Save To NVRAM,common,,1,unknown"},
+        {9998, CompareMark::Unknown, "(skipped as unknown)", "9998,,,,1,unknown"},
+        // Numbers that do not fit a register stay as the file gives them.
+        {2012, CompareMark::OutOfLimits, ": absent -> 70000 (skipped",
+         "2012,Screen Saver Timeout [s],common,,70000,outside limits"},
+        {2015, CompareMark::OutOfLimits, ": absent -> -70000 (skipped", ",common,,-70000,outside limits"},
     };
     for (const Case& k : cases) {
         const CompareRow* row = Row(c, k.address);
@@ -123,7 +134,89 @@ TEST(ConfigCompare, RecordsTheImportWouldSkipAreMarkedAndNeverOfferedForWriting)
         EXPECT_EQ(row->mark, k.mark) << k.address;
         EXPECT_FALSE(row->writable()) << k.address;
         EXPECT_NE(ConfigCompare::Line(*row).find(k.says), std::string::npos) << ConfigCompare::Line(*row);
+        const std::string csv = ConfigCompare::CsvLine(*row);
+        EXPECT_EQ(csv.substr(csv.size() - std::min(csv.size(), std::strlen(k.csv))), k.csv);
     }
+}
+
+TEST(ConfigCompare, AFileNotReadWholeNamesItsFirstLineNotReadAndWhy)
+{
+    const std::string head(ConfigFile::kHeader);
+    const std::string two = "Addr: 2009; Val: 1; Des: Language\r\nAddr: 2011; Val: 55; Des: x\r\n";
+    std::string binary = head + std::string(26 + 13, '\0');
+    binary[22] = static_cast<char>(2009 & 0xFF), binary[23] = static_cast<char>(2009 >> 8);
+    struct Case
+    {
+        const char* what;
+        std::string bytes;
+        ConfigFile::Format format;
+        const char* notReadWhole; // "" when read whole
+    } cases[] = {
+        {"whole", head + two, ConfigFile::Format::Csv, ""},
+        {"a value that is no number", head + two + "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 1;\r\n",
+         ConfigFile::Format::Csv, "line 4 has no value: \"Addr: 2011; Val: abc\"; the rest of the file was not read"},
+        {"a line naming nothing", head + two + "garbage\xE4\x01\r\nAddr: 2012; Val: 1;\r\n", ConfigFile::Format::Csv,
+         "line 4 is no record: \"garbage\u00e4?\" (expected \"Addr: NUMBER; Val: NUMBER;\")"},
+        {"past the last register", head + "Addr: 10000; Val: 1;\r\n" + two, ConfigFile::Format::Csv,
+         "line 2 names 10000: \"Addr: 10000; Val: 1;\"; no register lies past 9999, the rest of the file was not read"},
+        {"the last register last", head + two + "Addr: 10000; Val: 1;\r\n\r\n", ConfigFile::Format::Csv, ""},
+        {"a binary record cut short", binary, ConfigFile::Format::Binary, "record 2 is cut short (13 of 26 bytes)"},
+        // What the import skips unread on purpose is read.
+        {"marks and records of registers never written",
+         head + "Addr: 2013; protected\r\n  \r\nAddr: 2018; Val: 7;\r\nAddr: 12;\r\n" + two,
+         ConfigFile::Format::Csv, ""},
+    };
+    for (const Case& k : cases) {
+        const std::vector<uint8_t> bytes(k.bytes.begin(), k.bytes.end());
+        const ConfigSource file = ConfigSources::FromFile(bytes, k.format, "file");
+        EXPECT_EQ(file.notReadWhole, k.notReadWhole) << k.what;
+        EXPECT_EQ(file.find(2009) != nullptr, std::string(k.what) != "past the last register") << k.what;
+    }
+}
+
+TEST(ConfigCompare, TwoFilesAreJudgedByTheDeviceTypeBothNameElseByEveryType)
+{
+    // 2007 and a time program's scene only some families have; the fan
+    // control is writable on some, read-only on others.
+    const uint32_t kMenuLock = 2007, kScene = 7046, kFanControl = 3749;
+    struct Case
+    {
+        int leftType, rightType, given; // -1: no 2000 record, no --device-type
+        CompareMark menuLock, scene, fanControl;
+    } cases[] = {
+        {-1, -1, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {2050, 1003, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {2050, -1, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {2050, 2050, -1, CompareMark::None, CompareMark::None, CompareMark::None},
+        {1003, 1003, -1, CompareMark::Unknown, CompareMark::Unknown, CompareMark::ReadOnly},
+        {3000, 3000, -1, CompareMark::None, CompareMark::Unknown, CompareMark::None},
+        {-1, -1, 1003, CompareMark::Unknown, CompareMark::Unknown, CompareMark::ReadOnly}, // the user's profile wins
+        {2050, 2050, 1003, CompareMark::Unknown, CompareMark::Unknown, CompareMark::ReadOnly},
+    };
+    for (const Case& k : cases) {
+        std::vector<std::pair<unsigned, long>> left = {{kMenuLock, 0}, {kScene, 2}, {kFanControl, 0}}, right = left;
+        right[1].second = 3;
+        if (k.leftType >= 0)
+            left.emplace_back(Reg::DeviceType, k.leftType);
+        if (k.rightType >= 0)
+            right.emplace_back(Reg::DeviceType, k.rightType);
+        const ConfigSource l = File(left), r = File(right);
+        const RegisterCatalogue catalogue = ConfigCompare::FilesCatalogue(l, r, k.given, -1);
+        const ConfigComparison c = ConfigCompare::Compare(catalogue, l, r);
+        const std::string what = std::to_string(k.leftType) + "/" + std::to_string(k.rightType) + "/" +
+                                 std::to_string(k.given);
+        EXPECT_EQ(Row(c, kMenuLock)->mark, k.menuLock) << what;
+        EXPECT_EQ(Row(c, kScene)->mark, k.scene) << what;
+        EXPECT_EQ(Row(c, kFanControl)->mark, k.fanControl) << what;
+    }
+    // Temperatures in °C unless the user says otherwise.
+    const ConfigSource setpoint = File({{3603, 210}});
+    EXPECT_EQ(ConfigCompare::Compare(ConfigCompare::FilesCatalogue(setpoint, setpoint, -1, -1), setpoint, setpoint)
+                  .rows.at(0).rightShown,
+              "21.0 \u00b0C");
+    EXPECT_EQ(ConfigCompare::Compare(ConfigCompare::FilesCatalogue(setpoint, setpoint, -1, 0), setpoint, setpoint)
+                  .rows.at(0).rightShown,
+              "21.0 \u00b0F");
 }
 
 TEST(ConfigCompare, TheUnitIsAskedOnlyForTheFilesRegistersAndARefusalIsNamed)
@@ -144,6 +237,7 @@ TEST(ConfigCompare, TheUnitIsAskedOnlyForTheFilesRegistersAndARefusalIsNamed)
     EXPECT_EQ(c.notRead, 1);
     EXPECT_EQ(Row(c, 2012)->mark, CompareMark::NotRead);
     EXPECT_NE(ConfigCompare::Line(*Row(c, 2012)).find("not read -> 30 (not read)"), std::string::npos);
+    EXPECT_EQ(ConfigCompare::CsvLine(*Row(c, 2012)), "2012,Screen Saver Timeout [s],common,,30,not read");
     EXPECT_TRUE(Row(c, 2011)->writable());
     EXPECT_TRUE(Row(c, 2009)->equal);
 }

@@ -167,6 +167,10 @@ TEST(ReportJsonReader, NamesWhatMakesAFileNoReport)
          "\"read\""},
         {"{\"format\": \"tavemo-report\", \"version\": 1, \"registers\": [{\"value\": 1, \"read\": true}]}",
          "no address"},
+        {"{\"format\": \"tavemo-report\", \"version\": 1, \"registers\": [{\"address\": 2011, \"value\": 1, "
+         "\"read\": true}, {\"address\": 2009, \"value\": 1, \"read\": true}, {\"address\": 2011, \"value\": 9, "
+         "\"read\": true}]}",
+         "register 3 of the list (2011) repeats register 1"},
         {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[", "nested"},
     };
     for (const auto& r : rows) {

@@ -1,7 +1,8 @@
 // tavemo-cli diff: two configuration files, or the unit on --port against a
 // file, register by register in the form the pages show them. The exit
 // status is diff's: 0 no difference, 1 differences, 2 trouble (the reason
-// on standard error).
+// on standard error), and a file not read whole is trouble: compared, its
+// missing half would look like a unit that lost registers, or like nothing.
 #include "diag/Result.h"
 #include "link/CModbus.h"
 #include "link/CUnitState.h"
@@ -61,12 +62,11 @@ bool LoadFile(const std::string& path, ConfigSource& source)
         std::fprintf(stderr, "tavemo-cli: diff: %s: %s\n", path.c_str(), ResultText(source.result).c_str());
         return false;
     }
-    if (source.linesNotUnderstood > 0)
-        std::fprintf(stderr, "tavemo-cli: diff: %s: %d lines not understood\n", path.c_str(),
-                     source.linesNotUnderstood);
-    if (source.fileEndedEarly)
-        std::fprintf(stderr, "tavemo-cli: diff: %s: reading stopped at a record without a value or cut short\n",
-                     path.c_str());
+    // Half a file would compare as equal to the other half of its unit.
+    if (!source.notReadWhole.empty()) {
+        std::fprintf(stderr, "tavemo-cli: diff: %s: %s\n", path.c_str(), source.notReadWhole.c_str());
+        return false;
+    }
     return true;
 }
 
@@ -125,12 +125,7 @@ int RunDiff(const GlobalOptions& global, const Args& args)
         ConfigSource left;
         if (!LoadFile(files.front(), left))
             return kExitTrouble;
-        RegisterCatalogue catalogue;
-        catalogue.Build();
-        if (profile)
-            catalogue.ApplyDeviceProfile(deviceType, tempUnit, -1);
-        // Temperatures in degrees Celsius unless the profile says otherwise.
-        catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit == 0 ? 0 : 1);
+        const RegisterCatalogue catalogue = ConfigCompare::FilesCatalogue(left, right, deviceType, tempUnit);
         return Print(ConfigCompare::Compare(catalogue, left, right), csv, all);
     }
 

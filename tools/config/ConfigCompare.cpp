@@ -92,6 +92,28 @@ ConfigComparison Compare(const RegisterCatalogue& catalogue, const ConfigSource&
     return result;
 }
 
+RegisterCatalogue FilesCatalogue(const ConfigSource& left, const ConfigSource& right, int deviceType, int tempUnit)
+{
+    RegisterCatalogue catalogue;
+    catalogue.Build();
+    if (deviceType < 0) {
+        const auto named = [](const ConfigSource& file) {
+            const SourceValue* type = file.find(Reg::DeviceType);
+            return type && type->read && type->value <= 0xFFFF && *DeviceTypeText(static_cast<int>(type->value))
+                       ? static_cast<int>(type->value)
+                       : kNoDevice;
+        };
+        if (named(left) == named(right))
+            deviceType = named(left);
+    }
+    if (deviceType >= 0)
+        catalogue.ApplyDeviceProfile(deviceType, tempUnit, -1);
+    else
+        catalogue.ApplyEveryDeviceType();
+    catalogue.Holding(Reg::TempUnit).value = static_cast<uint16_t>(tempUnit == 0 ? 0 : 1);
+    return catalogue;
+}
+
 const char* MarkText(CompareMark mark)
 {
     switch (mark) {
@@ -112,16 +134,34 @@ std::string Line(const CompareRow& row)
     return text;
 }
 
+const char* CsvNote(CompareMark mark)
+{
+    switch (mark) {
+    case CompareMark::None: return "";
+    case CompareMark::Unknown: return "unknown";
+    case CompareMark::ReadOnly: return "read-only";
+    case CompareMark::OutOfLimits: return "outside limits";
+    case CompareMark::NotRead: return "not read";
+    }
+    return "";
+}
+
 std::string CsvHeader()
 {
-    return "address,name,category,left,right";
+    return "address,name,category,left,right,note";
 }
 
 std::string CsvLine(const CompareRow& row)
 {
-    const auto word = [](bool has, uint32_t v) { return has ? std::to_string(v) : std::string(); };
+    // A register's word unsigned; a file's number that fits no register as
+    // the file gave it (-70000 stays -70000, it is no word of the unit's).
+    const auto number = [](bool has, uint32_t v) {
+        if (!has)
+            return std::string();
+        return Fits16(v) ? std::to_string(v) : std::to_string(static_cast<int32_t>(v));
+    };
     return std::to_string(row.address) + "," + Quoted(row.name) + "," + row.categoryKey + std::string(",") +
-           word(row.hasLeft, row.left) + "," + word(row.hasRight, row.right);
+           number(row.hasLeft, row.left) + "," + number(row.hasRight, row.right) + "," + CsvNote(row.mark);
 }
 
 } // namespace ConfigCompare

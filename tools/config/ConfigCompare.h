@@ -12,13 +12,12 @@
 // Thread rules: pure functions over the catalogue; its thread.
 #pragma once
 
+#include "model/RegisterCatalogue.h"
 #include "tools/config/ConfigSource.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-class RegisterCatalogue;
 
 enum class CompareMark
 {
@@ -59,6 +58,14 @@ inline constexpr const char* kNotRead = "not read";
 
 ConfigComparison Compare(const RegisterCatalogue& catalogue, const ConfigSource& left, const ConfigSource& right);
 
+// The catalogue two files are named and judged by, with no unit to ask.
+// deviceType >= 0 is the profile the user gives; otherwise the device type
+// that a 2000 record of each file names, when both name the same known
+// one, and else every device type's registers together (a register that
+// some unit has is not unknown). Temperatures are shown in tempUnit (0 °F,
+// 1 °C; -1 not given: °C).
+RegisterCatalogue FilesCatalogue(const ConfigSource& left, const ConfigSource& right, int deviceType, int tempUnit);
+
 // The register's value as its page shows it; the plain number for one the
 // catalogue does not know or a number that does not fit 16 bits.
 std::string Shown(const RegisterCatalogue& catalogue, uint32_t address, uint32_t value);
@@ -68,10 +75,14 @@ const char* MarkText(CompareMark mark);
 
 // "2011 Display Brightness: 55 -> 60", with the mark in brackets after it.
 std::string Line(const CompareRow& row);
-// The CSV header "address,name,category,left,right" and a row: the
-// category's tavemo-cli word, the words as unsigned decimals, empty where
-// absent.
+// The CSV header "address,name,category,left,right,note" and a row: the
+// category's tavemo-cli word, the words as unsigned decimals (a file's
+// number that fits no register as the file gave it, signed), empty where
+// absent, and the mark as a word (CsvNote). Columns only ever get added at
+// the end, so scripts that read them by name or place keep working.
 std::string CsvHeader();
+// "unknown", "read-only", "outside limits", "not read"; "" for None.
+const char* CsvNote(CompareMark mark);
 std::string CsvLine(const CompareRow& row);
 
 } // namespace ConfigCompare

@@ -53,6 +53,50 @@ uint32_t Word(uint32_t value)
     return number >= -32768 && number < 0 ? static_cast<uint16_t>(number) : value;
 }
 
+// Where a record starts, as the user finds it: "line 4" of a text file
+// (counted from the header's line), "record 3" of a binary one.
+std::string Where(std::span<const uint8_t> bytes, ConfigFile::Format format, std::size_t start)
+{
+    if (format == ConfigFile::Format::Binary) {
+        const std::size_t header = ConfigFile::kHeader.size();
+        return "record " + std::to_string((start > header ? start - header : 0) / ConfigFile::kRecordSize + 1);
+    }
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < start && i < bytes.size(); ++i)
+        line += bytes[i] == '\n' ? 1 : 0;
+    return "line " + std::to_string(line);
+}
+
+// A text line for a message: without its line end, at most kShownLine
+// characters, the ANSI code page's letters as UTF-8 and anything else that
+// a terminal could take for a control as '?'.
+std::string Quoted(std::span<const uint8_t> bytes, std::size_t start)
+{
+    constexpr std::size_t kShownLine = 60;
+    std::string text = "\"";
+    std::size_t i = start;
+    for (; i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n' && i - start < kShownLine; ++i) {
+        const uint8_t c = bytes[i];
+        if (c >= 0xA0) {
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+        }
+    }
+    if (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n')
+        text += "...";
+    return text + "\"";
+}
+
+bool OnlyBlanksFrom(std::span<const uint8_t> bytes, std::size_t start)
+{
+    for (std::size_t i = start; i < bytes.size(); ++i)
+        if (bytes[i] != ' ' && bytes[i] != '\t' && bytes[i] != '\r' && bytes[i] != '\n')
+            return false;
+    return true;
+}
+
 } // namespace
 
 ConfigSource FromFile(std::span<const uint8_t> bytes, ConfigFile::Format format, std::string label)
@@ -64,27 +108,47 @@ ConfigSource FromFile(std::span<const uint8_t> bytes, ConfigFile::Format format,
         source.result = Result::NotAnExportFile;
         return source;
     }
+    const bool binary = format == ConfigFile::Format::Binary;
+    // The first reason only: what follows it may be read wrongly anyway.
+    const auto notWhole = [&](std::size_t start, const std::string& why) {
+        if (source.notReadWhole.empty())
+            source.notReadWhole = Where(bytes, format, start) + " " + why;
+    };
     ConfigFile::Record record;
-    while (reader.next(record)) {
+    for (std::size_t start = reader.position(); reader.next(record); start = reader.position()) {
         const uint32_t a = record.address;
         if (record.parsed < 0) {
             source.fileEndedEarly = true;
+            notWhole(start, "is cut short (" + std::to_string(bytes.size() - start) + " of " +
+                                std::to_string(ConfigFile::kRecordSize) + " bytes)");
             break;
         }
         if (a < ConfigFile::kFirstExportable || ConfigFile::IsProtected(a)) {
-            if (record.parsed == 2)
+            if (record.parsed == 2) {
                 source.set({a, Word(record.value)});
-            else if (!record.blank)
+            } else if (!record.blank) {
                 ++source.linesNotUnderstood;
+                // A line that names a register the import never writes is
+                // skipped on purpose, whatever follows the address; one
+                // that names none is not understood.
+                if (record.parsed == 0)
+                    notWhole(start, "is no record: " + Quoted(bytes, start) +
+                                        " (expected \"Addr: NUMBER; Val: NUMBER;\")");
+            }
             continue;
         }
         if (record.parsed < 2) {
             source.fileEndedEarly = true;
+            notWhole(start, "has no value: " + Quoted(bytes, start) + "; the rest of the file was not read");
             break;
         }
         source.set({a, Word(record.value)});
-        if (a >= kFirstTableEnd)
+        if (a >= kFirstTableEnd) {
+            if (binary ? !reader.atEnd() : !OnlyBlanksFrom(bytes, reader.position()))
+                notWhole(start, "names " + std::to_string(a) + (binary ? "" : ": " + Quoted(bytes, start)) +
+                                    "; no register lies past 9999, the rest of the file was not read");
             break;
+        }
     }
     if (source.fileEndedEarly || source.linesNotUnderstood > 0)
         source.result = Result::ImportIncomplete;

@@ -46,6 +46,13 @@ struct ConfigSource
     bool portGone = false;          // LinkLost because the port vanished or hung up
     int linesNotUnderstood = 0;     // a file's lines that were neither a record nor blank
     bool fileEndedEarly = false;    // a file's record without a value or cut short
+    // Why a file was not read whole, naming the first line (or binary
+    // record) that stopped the reading or was not understood: "line 4 has
+    // no value: \"Addr: 2011; Val: abc\"; ...". Empty when every line was
+    // read. Lines the import skips unread on purpose (a register below 2000
+    // or a protected one named, with or without a value) and blank lines
+    // are read; they leave it empty.
+    std::string notReadWhole;
     std::vector<SourceValue> values; // ascending by address, one each
 
     const SourceValue* find(uint32_t address) const;
@@ -59,7 +66,8 @@ namespace ConfigSources {
 
 // An export file's records, read by the import's rules (a record at or past
 // holding 10000, a line without a value or a binary record cut short ends
-// the reading), skipped records included: the comparison marks them.
+// the reading), skipped records included: the comparison marks them. A
+// comparison that must see the whole file checks notReadWhole.
 ConfigSource FromFile(std::span<const uint8_t> bytes, ConfigFile::Format format, std::string label);
 
 // The catalogue's default of each address it knows (every exportable

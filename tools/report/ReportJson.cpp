@@ -359,6 +359,9 @@ int Parse(std::string_view text, std::vector<StoredRegister>& registers, std::st
         return Problem(problem, "no \"registers\" list");
     std::vector<StoredRegister> out;
     out.reserve(list->items.size());
+    // A register listed twice has no one value to compare with: the file
+    // was put together by hand or from two units, not written by a report.
+    std::vector<std::size_t> listedAt(0x10000, 0);
     for (std::size_t i = 0; i < list->items.size(); ++i) {
         const Value& item = list->items[i];
         const std::string where = "register " + std::to_string(i + 1) + " of the list";
@@ -366,6 +369,10 @@ int Parse(std::string_view text, std::vector<StoredRegister>& registers, std::st
         const Value* read = item.member("read");
         if (item.kind != Value::Kind::Object || !Word(item.member("address"), &r.address) || r.address == 0)
             return Problem(problem, where + " has no address from 1 to 65535");
+        if (const std::size_t first = listedAt[r.address]; first != 0)
+            return Problem(problem, where + " (" + std::to_string(r.address) + ") repeats register " +
+                                        std::to_string(first) + " of the list");
+        listedAt[r.address] = i + 1;
         if (!read || read->kind != Value::Kind::Bool)
             return Problem(problem, where + " (" + std::to_string(r.address) + ") has no \"read\" flag");
         const Value* value = item.member("value");

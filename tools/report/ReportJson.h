@@ -12,7 +12,8 @@
 // null and "shown" "set" or "none". Text is UTF-8 with JSON escapes.
 //
 // ReadReportJson takes such a file back: the registers with their values,
-// for comparing a unit against it.
+// for comparing a unit against it. A file that lists an address twice is
+// refused, naming it.
 //
 // Result codes (diag/Result.h): ReadReportJson gives Ok, ImportNotOpened
 // (the file cannot be read) or NotAReport with the reason in *problem.

@@ -44,6 +44,8 @@ protected:
         ASSERT_FALSE(m_dir.path().empty());
         WriteText(m_dir.path() / "office.csv", "Orvelant 4000 Export\r\nAddr: 2009; Val: 2; Des: Language\r\n");
         WriteText(m_dir.path() / "notes.txt", "not an export\r\n");
+        WriteText(m_dir.path() / "damaged.csv", "Orvelant 4000 Export\r\nAddr: 2009; Val: 2; Des: Language\r\n"
+                                                "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 20; Des: x\r\n");
     }
     Plan parse(const std::string& text) { return ParsePlan(text, m_dir.path(), m_catalogue); }
 
@@ -94,6 +96,9 @@ TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
         {"room,device_type\n2.14,RC\n", 2, "device_type \"RC\" is not a number from 0 to 65535"},
         {"room,template\n2.14,missing.csv\n", 2, "template file \"missing.csv\" is missing"},
         {"room,template\n2.14,notes.txt\n", 2, "template file \"notes.txt\" is not an export file"},
+        {"room,template\n2.14,damaged.csv\n", 2,
+         "template file \"damaged.csv\" is damaged: line 3 has no value: \"Addr: 2011; Val: abc\"; the rest of the "
+         "file was not read"},
         {"room,set\n2.14,2004\n", 2, "set: \"2004\" is not ADDR=VALUE"},
         {"room,set\n2.14,2009=x\n", 2, "set: \"2009=x\" is not ADDR=VALUE"},
         {"room,set\n2.14,2009=9\n", 2, "set: value 9 out of range [0;5] of register 2009 (Language)"},

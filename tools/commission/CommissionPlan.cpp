@@ -1,10 +1,12 @@
 #include "tools/commission/CommissionPlan.h"
 
 #include "diag/LocalSystem.h"
+#include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "model/TextNumber.h"
 #include "pages/core/CCommonLogic.h"
 #include "tools/config/ConfigFile.h"
+#include "tools/config/ConfigSource.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -85,15 +87,23 @@ bool IsBusSetting(uint16_t address)
 
 namespace {
 
-bool IsExportFile(const std::filesystem::path& path)
+// Why a template cannot be a unit's plan: not an export file, or one that
+// is not read whole (a damaged line would leave the unit with part of its
+// plan); "" when it can.
+std::string TemplateProblem(const std::filesystem::path& path)
 {
-    std::FILE* file = LocalSystem::OpenForReading(path);
-    if (!file)
-        return false;
-    char head[ConfigFile::kHeader.size()];
-    const std::size_t n = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    return std::string_view(head, n) == ConfigFile::kHeader;
+    std::vector<uint8_t> bytes;
+    const std::u8string name = path.u8string();
+    if (!ConfigFile::ReadWholeFile(std::string(name.begin(), name.end()), bytes))
+        return "cannot be read";
+    const bool binary = ConfigFile::FormatOfName(std::string(name.begin(), name.end())) == ConfigFile::Format::Binary;
+    const ConfigSource source =
+        ConfigSources::FromFile(bytes, binary ? ConfigFile::Format::Binary : ConfigFile::Format::Csv, {});
+    if (source.result == Result::NotAnExportFile)
+        return "is not an export file";
+    if (!source.notReadWhole.empty())
+        return "is damaged: " + source.notReadWhole;
+    return {};
 }
 
 std::string Quoted(std::string_view text)
@@ -269,8 +279,8 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
             std::error_code error;
             if (!std::filesystem::is_regular_file(row.templatePath, error))
                 return Refused(lineNumber, "template file " + Quoted(name) + " is missing");
-            if (!IsExportFile(row.templatePath))
-                return Refused(lineNumber, "template file " + Quoted(name) + " is not an export file");
+            if (const std::string problem = TemplateProblem(row.templatePath); !problem.empty())
+                return Refused(lineNumber, "template file " + Quoted(name) + " " + problem);
         }
         if (const auto problem = ParseOverrides(field(setColumn), catalogue, row.overrides))
             return Refused(lineNumber, *problem);

@@ -206,9 +206,10 @@ void CDlgCommission::reload()
         if (claimed)
             shown = QStringLiteral("claimed: %1").arg(Text(Commission::CClaims::Describe(*claim)));
         auto* item = new QTreeWidgetItem(
-            m_rooms, {Text(row.room), row.deviceType < 0 ? QStringLiteral("any") : QString::number(row.deviceType),
-                      row.templatePath.empty() ? QStringLiteral("-") : Text(row.templatePath.filename().string()),
-                      shown});
+            m_rooms,
+            {Text(row.room), row.deviceType < 0 ? QStringLiteral("any") : QString::number(row.deviceType),
+             row.templatePath.empty() ? QStringLiteral("-") : Text(row.templatePath.filename().string()),
+             shown});
         if (!firstPending && !done && !claimed)
             firstPending = item;
     }
@@ -222,7 +223,8 @@ void CDlgCommission::reload()
     else if (!folder)
         m_message->setText(QStringLiteral("Choose an output folder."));
     else if (!firstPending)
-        m_message->setText(QStringLiteral("%1 rooms; none is pending.").arg(static_cast<int>(m_planRows.rows.size())));
+        m_message->setText(
+            QStringLiteral("%1 rooms; none is pending.").arg(static_cast<int>(m_planRows.rows.size())));
     else
         m_message->setText(QStringLiteral("%1 rooms; the connected unit gets the chosen one.")
                                .arg(static_cast<int>(m_planRows.rows.size())));
@@ -291,7 +293,8 @@ bool CDlgCommission::claim(const Commission::PlanRow& row, bool redoDone)
     const std::filesystem::path out = PathOf(m_folder->text());
     const QString room = Text(row.room);
     if (const std::string problem = Commission::CheckOutputFolder(out); !problem.empty()) {
-        m_message->setText(QStringLiteral("The output folder %1 %2: nothing was done.").arg(m_folder->text(), Text(problem)));
+        m_message->setText(QStringLiteral("The output folder %1 %2: nothing was done.")
+                               .arg(m_folder->text(), Text(problem)));
         return false;
     }
     const Commission::CClaims claims(out);
@@ -308,7 +311,8 @@ bool CDlgCommission::claim(const Commission::PlanRow& row, bool redoDone)
     // Another run may have ended the room since it was asked about.
     const auto rooms = Commission::CStatusFile::ReadRooms(out / "status.csv");
     if (const auto state = rooms.find(row.room); !redoDone && state != rooms.end() && state->second.done) {
-        m_message->setText(QStringLiteral("Room %1 was commissioned by another run meanwhile: nothing was done.").arg(room));
+        m_message->setText(
+            QStringLiteral("Room %1 was commissioned by another run meanwhile: nothing was done.").arg(room));
         return false;
     }
     const auto held = claims.read(row.room);

@@ -83,6 +83,14 @@ inline std::filesystem::path Utf8Path(const std::string& utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// The other way: a path as UTF-8, every letter kept (messages, the names a
+// file records).
+inline std::string Utf8String(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
 // An existing file for reading (binary); null when it cannot be opened or
 // is a folder. Not inherited by programs the tool starts.
 std::FILE* OpenForReading(const std::filesystem::path& path);

@@ -77,8 +77,7 @@ std::string HostName()
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (!GetComputerNameW(name, &size))
         return {};
-    const std::u8string utf8 = fs::path(std::wstring(name, size)).u8string();
-    return std::string(utf8.begin(), utf8.end());
+    return Utf8String(fs::path(std::wstring(name, size)));
 }
 
 FileHold::FileHold(const fs::path& path)

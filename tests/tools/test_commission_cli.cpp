@@ -194,9 +194,9 @@ TEST_F(CommissionCli, TwoRunsOnOnePlanAtOnceTakeOneRoomEach)
     SimProcess a({"--delay", "20"}), b({"--delay", "20"});
     ASSERT_TRUE(a.ready() && b.ready());
     const auto start = [&](const SimProcess& unit) {
-        return std::make_unique<CliProcess>(std::vector<std::string>{
-            "commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", unit.name(), "--out",
-            m_out.string(), "--categories", "common"});
+        return std::make_unique<CliProcess>(
+            std::vector<std::string>{"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports",
+                                     unit.name(), "--out", m_out.string(), "--categories", "common"});
     };
     auto first = start(a);
     auto second = start(b);
@@ -205,7 +205,8 @@ TEST_F(CommissionCli, TwoRunsOnOnePlanAtOnceTakeOneRoomEach)
     const bool aHas11 = first->out.find("2.11: ok") != std::string::npos;
     const SimProcess& with11 = aHas11 ? a : b;
     const SimProcess& with12 = aHas11 ? b : a;
-    EXPECT_NE((aHas11 ? second : first)->out.find("2.12: ok"), std::string::npos) << first->out << second->out;
+    EXPECT_NE((aHas11 ? second : first)->out.find("2.12: ok"), std::string::npos)
+        << first->out << second->out;
     EXPECT_TRUE(with11.received("Xw2004 11"));
     EXPECT_TRUE(with12.received("Xw2004 12"));
     EXPECT_FALSE(with12.received("Xw2004 11")) << "two units with one bus address";
@@ -228,17 +229,19 @@ TEST_F(CommissionCli, CtrlCInTheReportStopsAtOnceAndKeepsWhatWasWritten)
 {
     SimProcess a({"--delay", "10"});
     ASSERT_TRUE(a.ready());
-    CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", a.name(), "--out",
-                    m_out.string()});
+    CliProcess run({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", a.name(),
+                    "--out", m_out.string()});
     ASSERT_TRUE(run.waitForError("2.11: report", 20000)) << run.err;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto pressed = std::chrono::steady_clock::now();
     run.signal(SIGINT);
     EXPECT_EQ(run.finish(), 130) << run.err;
     EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(3));
-    EXPECT_NE(status().find("failed: interrupted after 3 written, saved; report incomplete"), std::string::npos)
+    EXPECT_NE(status().find("failed: interrupted after 3 written, saved; report incomplete"),
+              std::string::npos)
         << status();
-    EXPECT_NE(run.out.find("2.11: failed: interrupted after 3 written, saved; report incomplete\n"), std::string::npos)
+    EXPECT_NE(run.out.find("2.11: failed: interrupted after 3 written, saved; report incomplete\n"),
+              std::string::npos)
         << run.out;
     const std::string json = ReadFile(m_out / "2.11.json");
     EXPECT_NE(json.find("\"complete\": false"), std::string::npos) << json.substr(0, 600);
@@ -255,7 +258,8 @@ TEST_F(CommissionCli, AnUndoRecordPutsTheUnitBackBusSettingsIncluded)
         << "room,template,set\n2.11,office.csv,2004=11 2005=2 2006=1 2012=40\n";
     SimProcess a({"--holding", "2004=7", "--holding", "2005=4", "--holding", "2006=0"});
     ASSERT_TRUE(a.ready());
-    const std::vector<std::string> readAll = {"--port", a.name(), "read", "--special", "2004", "2005", "2006"};
+    const std::vector<std::string> readAll = {"--port", a.name(), "read", "--special",
+                                              "2004",   "2005",   "2006"};
     const std::vector<std::string> readPlain = {"--port", a.name(), "read", "2009", "2011", "2012"};
     const std::string busBefore = RunCli(readAll).out, plainBefore = RunCli(readPlain).out;
     ASSERT_EQ(busBefore, "2004=7\n2005=4\n2006=0\n");
@@ -266,9 +270,11 @@ TEST_F(CommissionCli, AnUndoRecordPutsTheUnitBackBusSettingsIncluded)
     const std::string before = ReadFile(m_out / "2.11.before.csv");
     EXPECT_NE(before.find("Addr: 2004; Val: 7;"), std::string::npos) << before;
 
-    const auto restored = RunCli({"--port", a.name(), "import", "--bus-settings", (m_out / "2.11.before.csv").string()});
+    const auto restored =
+        RunCli({"--port", a.name(), "import", "--bus-settings", (m_out / "2.11.before.csv").string()});
     EXPECT_EQ(restored.status, 0) << restored.err;
-    EXPECT_NE(restored.out.find("bus settings 2004=7 2005=4 2006=0 written, Save To NVRAM done"), std::string::npos)
+    EXPECT_NE(restored.out.find("bus settings 2004=7 2005=4 2006=0 written, Save To NVRAM done"),
+              std::string::npos)
         << restored.out;
     EXPECT_EQ(RunCli(readAll).out, busBefore);
     EXPECT_EQ(RunCli(readPlain).out, plainBefore);
@@ -294,8 +300,9 @@ TEST_F(CommissionCli, AMisspeltPortOrAFolderThatCannotBeMadeIsRefusedAtOnce)
     r = RunCli({"commission", "--plan", (m_dir.path() / "plan.csv").string(), "--ports", a.name(), "--out",
                 (m_dir.path() / "file" / "out").string()});
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("the output folder '" + (m_dir.path() / "file" / "out").string() + "' cannot be created"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("the output folder '" + (m_dir.path() / "file" / "out").string() + "' cannot be created"),
+        std::string::npos)
         << r.err;
     EXPECT_TRUE(a.commands().empty());
 }

@@ -185,7 +185,7 @@ TEST_F(CommissionJobTest, AnAttemptThatWroteKeepsItsReportWhateverEndsIt)
                 m_stop = true; // the register being read is the last
 
             return c.goneAt >= 0 && inReport >= c.goneAt ? static_cast<int>(Result::PortGone)
-                                                          : static_cast<int>(Result::Ok);
+                                                         : static_cast<int>(Result::Ok);
         };
         const UnitOutcome o = run(unit, row({{2004, 12, true}}));
         EXPECT_FALSE(o.ok) << c.what;
@@ -193,7 +193,8 @@ TEST_F(CommissionJobTest, AnAttemptThatWroteKeepsItsReportWhateverEndsIt)
         EXPECT_EQ(readsAfterStop, 0) << c.what << ": nothing is read after the stop";
         const std::string json = ReadFile(m_dir.path() / "2_14.json");
         EXPECT_NE(json.find("\"complete\": false"), std::string::npos) << c.what;
-        EXPECT_NE(json.find("\"changes\": [\n    {\"time\""), std::string::npos) << c.what << json.substr(0, 400);
+        EXPECT_NE(json.find("\"changes\": [\n    {\"time\""), std::string::npos)
+            << c.what << json.substr(0, 400);
         EXPECT_NE(json.find("\"address\": 2009, \"name\": \"Language\", \"before\": 1, \"after\": 3"),
                   std::string::npos)
             << c.what;

@@ -1,9 +1,9 @@
 // The commissioning plan as an installer's spreadsheet writes it, and the
 // status file that several ports (threads) and runs append to.
+#include "diag/LocalSystem.h"
 #include "diag/Result.h"
 #include "model/RegisterCatalogue.h"
 #include "tests/support/TempDir.h"
-#include "diag/LocalSystem.h"
 #include "tools/commission/CCommissionRun.h"
 #include "tools/commission/CommissionClaims.h"
 #include "tools/commission/CommissionPlan.h"
@@ -44,8 +44,9 @@ protected:
         ASSERT_FALSE(m_dir.path().empty());
         WriteText(m_dir.path() / "office.csv", "Orvelant 4000 Export\r\nAddr: 2009; Val: 2; Des: Language\r\n");
         WriteText(m_dir.path() / "notes.txt", "not an export\r\n");
-        WriteText(m_dir.path() / "damaged.csv", "Orvelant 4000 Export\r\nAddr: 2009; Val: 2; Des: Language\r\n"
-                                                "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 20; Des: x\r\n");
+        WriteText(m_dir.path() / "damaged.csv",
+                  "Orvelant 4000 Export\r\nAddr: 2009; Val: 2; Des: Language\r\n"
+                  "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 20; Des: x\r\n");
     }
     Plan parse(const std::string& text) { return ParsePlan(text, m_dir.path(), m_catalogue); }
 
@@ -97,7 +98,8 @@ TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
         {"room,template\n2.14,missing.csv\n", 2, "template file \"missing.csv\" is missing"},
         {"room,template\n2.14,notes.txt\n", 2, "template file \"notes.txt\" is not an export file"},
         {"room,template\n2.14,damaged.csv\n", 2,
-         "template file \"damaged.csv\" is damaged: line 3 has no value: \"Addr: 2011; Val: abc\"; the rest of the "
+         "template file \"damaged.csv\" is damaged: line 3 has no value: \"Addr: 2011; Val: abc\"; the rest "
+         "of the "
          "file was not read"},
         {"room,set\n2.14,2004\n", 2, "set: \"2004\" is not ADDR=VALUE"},
         {"room,set\n2.14,2009=x\n", 2, "set: \"2009=x\" is not ADDR=VALUE"},
@@ -113,11 +115,14 @@ TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
         {"# nothing but a comment\n", 0, "the plan has no header line"},
         // Rooms whose files would overwrite each other.
         {"room\na/b\na_b\n", 3,
-         "room \"a_b\" would be written to the same files as room \"a/b\" on line 2 (a_b.json): rename one of them"},
+         "room \"a_b\" would be written to the same files as room \"a/b\" on line 2 (a_b.json): rename one "
+         "of them"},
         {"room\n.\n_\n", 3,
-         "room \"_\" would be written to the same files as room \".\" on line 2 (_.json): rename one of them"},
+         "room \"_\" would be written to the same files as room \".\" on line 2 (_.json): rename one of "
+         "them"},
         {"room\nB1\nb1\n", 3,
-         "room \"b1\" would be written to the same files as room \"B1\" on line 2 (b1.json): rename one of them"},
+         "room \"b1\" would be written to the same files as room \"B1\" on line 2 (b1.json): rename one of "
+         "them"},
     };
     for (const auto& c : cases) {
         const Plan plan = parse(c.plan);
@@ -132,9 +137,9 @@ TEST_F(PlanTest, RefusesAFaultyPlanNamingTheLineAndTheReason)
 TEST(RoomFileName, IsNeverHiddenNorAWindowsDeviceNorShortenedByWindows)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"2.14", "2.14"},     {"a/b", "a_b"},       {"../x", "___x"},   {".", "_"},
-        {"..", "__"},         {"room.", "room_"},   {"hall ", "hall_"}, {"CON", "_CON"},
-        {"nul.1", "_nul.1"},  {"COM3", "_COM3"},    {"COM10", "COM10"}, {"Büro 2", "Büro 2"},
+        {"2.14", "2.14"},    {"a/b", "a_b"},     {"../x", "___x"},   {".", "_"},
+        {"..", "__"},        {"room.", "room_"}, {"hall ", "hall_"}, {"CON", "_CON"},
+        {"nul.1", "_nul.1"}, {"COM3", "_COM3"},  {"COM10", "COM10"}, {"Büro 2", "Büro 2"},
     };
     for (const auto& [room, name] : cases)
         EXPECT_EQ(RoomFileName(room), name) << room;
@@ -334,8 +339,8 @@ namespace {
 
 void Claimed(const std::filesystem::path& folder, const std::string& room, const std::string& host, int pid)
 {
-    WriteText(CClaims(folder).path(room),
-              "host: " + host + "\npid: " + std::to_string(pid) + "\nport: P\nsince: 2026-12-11T09:30:05+01:00\n");
+    WriteText(CClaims(folder).path(room), "host: " + host + "\npid: " + std::to_string(pid) +
+                                              "\nport: P\nsince: 2026-12-11T09:30:05+01:00\n");
 }
 
 // Two runs on one plan never take one room: a room another live run has
@@ -354,7 +359,8 @@ TEST(CommissionRun, AClaimedRoomIsSkippedUnlessItsRunIsGone)
     Claimed(dir.path(), "2.13", "another-computer", 4711);
     std::mutex mutex;
     std::vector<std::string> ran;
-    const UnitJob record = [&](const PlanRow& row, const std::string& port, const auto&, const std::atomic<bool>&) {
+    const UnitJob record = [&](const PlanRow& row, const std::string& port, const auto&,
+                               const std::atomic<bool>&) {
         const std::lock_guard lock(mutex);
         ran.push_back(port + "=" + row.room);
         // The room is claimed while its unit is at work.
@@ -372,13 +378,15 @@ TEST(CommissionRun, AClaimedRoomIsSkippedUnlessItsRunIsGone)
     EXPECT_EQ(CClaims::Describe(first.heldElsewhere()[1].second),
               "run 4711 on another-computer, port P, since 2026-12-11T09:30:05+01:00");
     for (const char* room : {"2.12", "2.14", "2.15"})
-        EXPECT_FALSE(std::filesystem::exists(CClaims(dir.path()).path(room))) << room << ": freed once recorded";
+        EXPECT_FALSE(std::filesystem::exists(CClaims(dir.path()).path(room)))
+            << room << ": freed once recorded";
 
     ran.clear();
     CCommissionRun second(plan, {"A", "B"}, status);
     second.redo({"2.11", "2.13"});
     second.run(record, output);
-    EXPECT_EQ(ran, (std::vector<std::string>{"A=2.13"})) << "--redo frees another computer's claim, never a live run's";
+    EXPECT_EQ(ran, (std::vector<std::string>{"A=2.13"}))
+        << "--redo frees another computer's claim, never a live run's";
 #ifndef _WIN32
     Claimed(dir.path(), "2.11", here, 1); // init: another process that runs
     EXPECT_EQ(CClaims::StateOf(*CClaims(dir.path()).read("2.11")), ClaimState::Live);
@@ -395,7 +403,8 @@ TEST(CommissionRun, AStatusLineThatCannotBeWrittenStopsTheRun)
     EXPECT_EQ(CheckOutputFolder(dir.path() / "status.csv" / "sub"), "cannot be created");
     const Plan plan = FiveRooms();
     CCommissionRun run(plan, {"A", "B"}, status);
-    const UnitJob job = [&](const PlanRow& row, const std::string&, const auto&, const std::atomic<bool>& stop) {
+    const UnitJob job = [&](const PlanRow& row, const std::string&, const auto&,
+                            const std::atomic<bool>& stop) {
         if (row.room == "2.11") { // the file is taken away under the run
             std::filesystem::remove(dir.path() / "status.csv");
             std::filesystem::create_directory(dir.path() / "status.csv");
@@ -407,7 +416,8 @@ TEST(CommissionRun, AStatusLineThatCannotBeWrittenStopsTheRun)
     };
     RecordingOutput output;
     const auto results = run.run(job, output);
-    EXPECT_NE(run.recordProblem().find("status.csv cannot be written"), std::string::npos) << run.recordProblem();
+    EXPECT_NE(run.recordProblem().find("status.csv cannot be written"), std::string::npos)
+        << run.recordProblem();
     EXPECT_FALSE(run.stopped()) << "no Ctrl-C";
     EXPECT_EQ(results[1].outcome.reason, kInterrupted) << "the other unit stops";
 }

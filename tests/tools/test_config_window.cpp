@@ -18,9 +18,9 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -444,20 +444,22 @@ TEST_F(ConfigWindow, CommissionFromPlanPreviewsThenCommissionsTheFirstPendingRoo
 // the tool itself just wrote is still the unit connected to.
 TEST_F(ConfigWindow, CommissionFromPlanMovesOnAndAsksBeforeADoneRoomIsDoneAgain)
 {
-    std::ofstream(dir.path() / "office.csv", std::ios::binary) << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
+    std::ofstream(dir.path() / "office.csv", std::ios::binary)
+        << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
     std::ofstream(dir.path() / "plan.csv", std::ios::binary)
         << "room,template,set\n2.11,office.csv,2004=21\n2.12,office.csv,2004=22\n";
     const std::filesystem::path out = dir.path() / "out";
     std::size_t from = mark();
     runCommissionDialog(out, [&](CDlgCommission* d) {
         d->setReportOpener([](const QString&) {});
-        const auto noReport = testsupport::WhenModal<QMessageBox>([](QMessageBox* box) {
-            box->button(QMessageBox::No)->click();
-        });
+        const auto noReport = testsupport::WhenModal<QMessageBox>(
+            [](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
         d->commissionButton()->click();
-        EXPECT_NE(d->messageLine()->text().indexOf("Room 2.11 commissioned"), -1) << d->messageLine()->text().toStdString();
+        EXPECT_NE(d->messageLine()->text().indexOf("Room 2.11 commissioned"), -1)
+            << d->messageLine()->text().toStdString();
         ASSERT_NE(d->rooms()->currentItem(), nullptr);
-        EXPECT_EQ(d->rooms()->currentItem()->text(CDlgCommission::kRoom), "2.12") << "on to the next pending room";
+        EXPECT_EQ(d->rooms()->currentItem()->text(CDlgCommission::kRoom), "2.12")
+            << "on to the next pending room";
         EXPECT_FALSE(std::filesystem::exists(out / "2.11.claim"));
 
         // The done room chosen again: the question comes first, and "No"
@@ -483,7 +485,8 @@ TEST_F(ConfigWindow, CommissionFromPlanMovesOnAndAsksBeforeADoneRoomIsDoneAgain)
             QTimer answer;
             QObject::connect(&answer, &QTimer::timeout, [] {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                    box->button(box->text().contains("already commissioned") ? QMessageBox::Yes : QMessageBox::No)
+                    box->button(box->text().contains("already commissioned") ? QMessageBox::Yes
+                                                                             : QMessageBox::No)
                         ->click();
             });
             answer.start(5);

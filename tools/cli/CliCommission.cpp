@@ -185,8 +185,8 @@ int RunCommission(const GlobalOptions& global, const Args& args)
 
     const std::size_t busy = run.claim().size();
     for (const auto& [room, claim] : run.heldElsewhere())
-        std::fprintf(stderr, "tavemo-cli: commission: room %s is skipped: another run has it (%s)%s\n", room.c_str(),
-                     Commission::CClaims::Describe(claim).c_str(),
+        std::fprintf(stderr, "tavemo-cli: commission: room %s is skipped: another run has it (%s)%s\n",
+                     room.c_str(), Commission::CClaims::Describe(claim).c_str(),
                      Commission::CClaims::StateOf(claim) == Commission::ClaimState::OtherHost
                          ? "; --redo ROOM takes it, or remove its .claim file"
                          : "");
@@ -220,8 +220,8 @@ int RunCommission(const GlobalOptions& global, const Args& args)
     for (const Commission::UnitResult& r : results) {
         allOk = allOk && r.outcome.ok;
         // A failure's reason says what was written.
-        const std::string text =
-            r.outcome.ok ? "ok, " + std::to_string(r.outcome.written) + " written" : "failed: " + r.outcome.reason;
+        const std::string text = r.outcome.ok ? "ok, " + std::to_string(r.outcome.written) + " written"
+                                              : "failed: " + r.outcome.reason;
         std::printf("%s %s: %s\n", PortName(r.port).c_str(), r.room.c_str(), text.c_str());
     }
     if (const std::string problem = run.recordProblem(); !problem.empty()) {
@@ -230,8 +230,9 @@ int RunCommission(const GlobalOptions& global, const Args& args)
     }
     if (results.empty())
         std::fprintf(stderr, "tavemo-cli: commission: %s (see %s)\n",
-                     run.heldElsewhere().empty() ? "every room of the plan is done"
-                                                 : "no room is left: the rest are done or another run has them",
+                     run.heldElsewhere().empty()
+                         ? "every room of the plan is done"
+                         : "no room is left: the rest are done or another run has them",
                      status.path().string().c_str());
     if (run.stopped())
         return kExitCanceled;

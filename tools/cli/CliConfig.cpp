@@ -171,10 +171,12 @@ int RunImport(const GlobalOptions& global, const Args& args)
     return WithUnit(global, "import", [&](CModbus& modbus, RegisterCatalogue& catalogue, CUnitState& state) {
         // The bus settings go over the same link after the import: the
         // session closes it at the end.
-        CModbusConfigUnit unit(modbus, state, [] { return 0; }, [&modbus, busSettings] {
-            if (!busSettings)
-                modbus.disconnect();
-        });
+        CModbusConfigUnit unit(
+            modbus, state, [] { return 0; },
+            [&modbus, busSettings] {
+                if (!busSettings)
+                    modbus.disconnect();
+            });
         StderrProgress progress("import");
         CConfigImport job(catalogue, unit, progress);
         ImportReport report = job.run(bytes, format);
@@ -206,14 +208,16 @@ int RunImport(const GlobalOptions& global, const Args& args)
             if (CPortUnit::Accepted(modbus, r, v.address))
                 r = modbus.readHoldingSpecial(v.address, &back);
             if (!CPortUnit::Accepted(modbus, r, v.address) || back != v.word) {
-                std::fprintf(stderr, "tavemo-cli: import: the bus setting %u=%u was not taken%s\n", v.address, v.word,
+                std::fprintf(stderr, "tavemo-cli: import: the bus setting %u=%u was not taken%s\n", v.address,
+                             v.word,
                              CPortUnit::Accepted(modbus, r, v.address) ? " (read back otherwise)" : "");
                 return kExitFailure;
             }
             busText += " " + std::to_string(v.address) + "=" + std::to_string(v.word);
         }
         if (!bus.empty() && unit.writeHolding(Reg::SaveToNvram, 1) != Result::Ok) {
-            std::fprintf(stderr, "tavemo-cli: import: the bus settings were written but not stored (Save To NVRAM)\n");
+            std::fprintf(
+                stderr, "tavemo-cli: import: the bus settings were written but not stored (Save To NVRAM)\n");
             return kExitFailure;
         }
         std::printf("%s: %d records written%s, Save To NVRAM done\n", path.c_str(), report.written,

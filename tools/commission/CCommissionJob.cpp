@@ -64,7 +64,10 @@ public:
     int open() override { return Result::Ok; }
     void close() override {}
     int readHolding(uint16_t address, uint16_t* value) override { return m_unit.readHolding(address, value); }
-    int writeHolding(uint16_t address, uint16_t value) override { return m_unit.writeHolding(address, value); }
+    int writeHolding(uint16_t address, uint16_t value) override
+    {
+        return m_unit.writeHolding(address, value);
+    }
     int deviceType() const override { return m_unit.deviceType(); }
     bool demoMode() const override { return false; }
 
@@ -79,7 +82,8 @@ class StepProgress : public IConfigProgress
 public:
     StepProgress(const std::function<void(const Progress&)>& progress, std::string step, int from, int to,
                  const std::atomic<bool>& stop, bool stopped = false)
-        : m_progress(progress), m_step(std::move(step)), m_from(from), m_to(to), m_stop(stop), m_stopped(stopped)
+        : m_progress(progress), m_step(std::move(step)), m_from(from), m_to(to), m_stop(stop),
+          m_stopped(stopped)
     {
     }
     void showPercent(int percent) override { m_progress({m_step, m_from + (m_to - m_from) * percent / 100}); }
@@ -179,8 +183,8 @@ std::string ComparePlan(ICommissionUnit& unit, const PlanRow& row, const JobSett
     for (uint32_t address : target.addresses())
         if (ConfigSources::Readable(catalogue, address))
             asked.push_back(address);
-    plan.current =
-        ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, Share::kReadFrom, Share::kReadTo);
+    plan.current = ConfigSources::FromUnit(link, catalogue, asked, settings.pacing, reading, Share::kReadFrom,
+                                           Share::kReadTo);
     if (plan.current.result != Result::Ok)
         return ReadFailure(plan.current);
     plan.comparison = ConfigCompare::Compare(catalogue, plan.current, target);
@@ -236,7 +240,8 @@ std::filesystem::path NewBeforeFile(const std::filesystem::path& folder, const s
     const std::string base = RoomFileName(room) + ".before";
     for (int attempt = 1; attempt < 10000; ++attempt) {
         const std::filesystem::path path =
-            folder / LocalSystem::Utf8Path(base + (attempt == 1 ? "" : "." + std::to_string(attempt)) + ".csv");
+            folder /
+            LocalSystem::Utf8Path(base + (attempt == 1 ? "" : "." + std::to_string(attempt)) + ".csv");
         std::error_code error;
         if (std::filesystem::exists(path, error))
             continue;
@@ -248,12 +253,6 @@ std::filesystem::path NewBeforeFile(const std::filesystem::path& folder, const s
             return {}; // the folder takes no new file
     }
     return {};
-}
-
-std::string Utf8(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
 }
 
 } // namespace
@@ -295,12 +294,14 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
             before.push_back({c.address, c.before});
         const std::filesystem::path beforePath = NewBeforeFile(settings.outDir, row.room);
         std::string error = "no new file can be made in the folder";
-        if (beforePath.empty() || ConfigFile::WriteExportFile(Utf8(beforePath), ConfigFile::Format::Csv, catalogue,
-                                                              before, &error) != Result::Ok)
+        if (beforePath.empty() ||
+            ConfigFile::WriteExportFile(LocalSystem::Utf8String(beforePath), ConfigFile::Format::Csv,
+                                        catalogue, before, &error) != Result::Ok)
             return Failed(outcome, "the undo record " +
-                                       (beforePath.empty() ? Utf8(settings.outDir) : Utf8(beforePath)) +
+                                       (beforePath.empty() ? LocalSystem::Utf8String(settings.outDir)
+                                                           : LocalSystem::Utf8String(beforePath)) +
                                        " cannot be written (" + error + "); nothing was written");
-        record.beforeFile = Utf8(beforePath.filename());
+        record.beforeFile = LocalSystem::Utf8String(beforePath.filename());
 
         progress({"writing", Share::kWriteFrom});
         const std::size_t total = changes.size() + plan.special.size();
@@ -324,7 +325,8 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
                         std::to_string(changes[i].address);
             else
                 ended = "register " + std::to_string(changes[i].address) +
-                        (result == Result::ReadBackDiffers ? ": the value read back differs" : ": " + CodeText(result));
+                        (result == Result::ReadBackDiffers ? ": the value read back differs"
+                                                           : ": " + CodeText(result));
         }
         // The bus settings last: the unit may answer otherwise on its bus
         // once it has them.
@@ -346,7 +348,8 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
         if (ended.empty()) {
             progress({"saving", Share::kSave});
             if (const int r = link.writeHolding(Reg::SaveToNvram, 1); r != Result::Ok)
-                ended = link.portGone() ? "link lost: the port is gone at Save To NVRAM" : "Save To NVRAM: " + CodeText(r);
+                ended = link.portGone() ? "link lost: the port is gone at Save To NVRAM"
+                                        : "Save To NVRAM: " + CodeText(r);
             else
                 saved = true;
         }
@@ -370,9 +373,9 @@ UnitOutcome CommissionUnit(ICommissionUnit& unit, const PlanRow& row, const std:
         else if (cut || !ended.empty())
             reportEnd = "report incomplete";
         if (ended.empty() && cut)
-            ended = stop                ? std::string(kInterrupted)
-                    : link.portGone()   ? std::string("link lost: the port is gone")
-                                        : std::string("link lost: the unit stopped answering");
+            ended = stop              ? std::string(kInterrupted)
+                    : link.portGone() ? std::string("link lost: the port is gone")
+                                      : std::string("link lost: the unit stopped answering");
     }
     if (ended.empty() && reportEnd.empty()) {
         outcome.ok = true;
@@ -470,11 +473,12 @@ UnitReportWriter(const JobSettings& settings, std::vector<ConfigFile::Range> cat
         }
         report.changes = CReportBuilder::Changes(record.changes);
         report.beforeFile = record.beforeFile;
-        report.incomplete = !record.incomplete.empty()               ? record.incomplete
-                            : outcome.built == Result::LinkLost     ? std::string("the link to the unit was lost")
+        report.incomplete = !record.incomplete.empty()          ? record.incomplete
+                            : outcome.built == Result::LinkLost ? std::string("the link to the unit was lost")
                             : outcome.built == Result::JobCancelled ? std::string("the run was stopped")
                                                                     : std::string();
-        const std::string base = Utf8(settings.outDir / LocalSystem::Utf8Path(RoomFileName(record.row->room)));
+        const std::string base =
+            LocalSystem::Utf8String(settings.outDir / LocalSystem::Utf8Path(RoomFileName(record.row->room)));
         for (const auto& [extension, text] : {std::pair{".json", ReportJson::Render(report)},
                                               std::pair{".html", ReportHtml::Render(report)}}) {
             if (ReportFile::Write(base + extension, text, &outcome.problem) != Result::Ok)

@@ -106,9 +106,9 @@ struct UnitRecord
 // How the report step ended.
 struct ReportOutcome
 {
-    bool written = false;     // ROOM.json and ROOM.html are there
-    int built = 0;            // the report builder's code (Ok, ReportUnread, LinkLost, JobCancelled)
-    std::string problem;      // why they could not be written
+    bool written = false; // ROOM.json and ROOM.html are there
+    int built = 0;        // the report builder's code (Ok, ReportUnread, LinkLost, JobCancelled)
+    std::string problem;  // why they could not be written
 };
 
 struct JobSettings

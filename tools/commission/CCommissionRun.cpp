@@ -79,7 +79,8 @@ std::string CheckOutputFolder(const std::filesystem::path& folder)
         return "cannot be created";
     // A file of our own, made and removed: the records and claims are new
     // files too.
-    const std::filesystem::path probe = folder / ("write-check." + std::to_string(LocalSystem::ProcessId()) + ".tmp");
+    const std::filesystem::path probe =
+        folder / ("write-check." + std::to_string(LocalSystem::ProcessId()) + ".tmp");
     std::FILE* file = LocalSystem::CreateNewFile(probe);
     const bool created = file != nullptr;
     if (file)
@@ -139,7 +140,8 @@ std::vector<UnitResult> CCommissionRun::run(const UnitJob& job, ICommissionOutpu
                 if (!outcome.recorded) {
                     // Nothing more is done that could not be recorded.
                     if (m_recordProblem.empty())
-                        m_recordProblem = "the status file " + m_status.path().string() + " cannot be written";
+                        m_recordProblem =
+                            "the status file " + m_status.path().string() + " cannot be written";
                     m_stop = true;
                 }
                 output.finished(port, row->room, outcome);

@@ -67,8 +67,9 @@ int CClaims::take(const std::string& room, const std::string& port) const
     std::FILE* out = LocalSystem::CreateNewFile(file);
     if (!out)
         return Result::ExportNotCreated;
-    const std::string text = "host: " + LocalSystem::HostName() + "\npid: " + std::to_string(LocalSystem::ProcessId()) +
-                             "\nport: " + port + "\nsince: " + IsoTimeNow() + "\n";
+    const std::string text = "host: " + LocalSystem::HostName() +
+                             "\npid: " + std::to_string(LocalSystem::ProcessId()) + "\nport: " + port +
+                             "\nsince: " + IsoTimeNow() + "\n";
     const bool whole = std::fwrite(text.data(), 1, text.size(), out) == text.size();
     if (std::fclose(out) != 0 || !whole) {
         std::filesystem::remove(file, error);
@@ -100,8 +101,9 @@ std::string CClaims::Describe(const Claim& claim)
 {
     const bool here = !claim.host.empty() && claim.host == LocalSystem::HostName();
     std::string text = "run " + (claim.pid > 0 ? std::to_string(claim.pid) : std::string("?")) + " on " +
-                       (here ? std::string("this computer") : claim.host.empty() ? std::string("an unknown computer")
-                                                                                 : claim.host);
+                       (here                 ? std::string("this computer")
+                        : claim.host.empty() ? std::string("an unknown computer")
+                                             : claim.host);
     if (!claim.port.empty())
         text += ", port " + claim.port;
     if (!claim.since.empty())

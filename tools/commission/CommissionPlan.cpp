@@ -93,10 +93,10 @@ namespace {
 std::string TemplateProblem(const std::filesystem::path& path)
 {
     std::vector<uint8_t> bytes;
-    const std::u8string name = path.u8string();
-    if (!ConfigFile::ReadWholeFile(std::string(name.begin(), name.end()), bytes))
+    const std::string name = LocalSystem::Utf8String(path);
+    if (!ConfigFile::ReadWholeFile(name, bytes))
         return "cannot be read";
-    const bool binary = ConfigFile::FormatOfName(std::string(name.begin(), name.end())) == ConfigFile::Format::Binary;
+    const bool binary = ConfigFile::FormatOfName(name) == ConfigFile::Format::Binary;
     const ConfigSource source =
         ConfigSources::FromFile(bytes, binary ? ConfigFile::Format::Binary : ConfigFile::Format::Csv, {});
     if (source.result == Result::NotAnExportFile)
@@ -169,7 +169,8 @@ std::string RoomFileName(const std::string& room)
 {
     std::string name = room;
     for (char& c : name)
-        if (static_cast<unsigned char>(c) < 32 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+        if (static_cast<unsigned char>(c) < 32 ||
+            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
             c = '_';
     // Never a hidden file ("../x" would be ".._x"), and never a name that
     // Windows shortens: it drops dots and blanks at the end.
@@ -262,10 +263,11 @@ Plan ParsePlan(std::string_view text, const std::filesystem::path& folder, const
             if (c >= 'A' && c <= 'Z')
                 c = static_cast<char>(c - 'A' + 'a');
         if (const auto other = fileRooms.find(fileKey); other != fileRooms.end())
-            return Refused(lineNumber, "room " + Quoted(row.room) + " would be written to the same files as room " +
+            return Refused(lineNumber, "room " + Quoted(row.room) +
+                                           " would be written to the same files as room " +
                                            Quoted(other->second.first) + " on line " +
-                                           std::to_string(other->second.second) + " (" + RoomFileName(row.room) +
-                                           ".json): rename one of them");
+                                           std::to_string(other->second.second) + " (" +
+                                           RoomFileName(row.room) + ".json): rename one of them");
 
         if (const std::string type = field(typeColumn); !type.empty()) {
             const auto code = WholeNumber(type);

@@ -62,7 +62,7 @@ public:
 
     struct RoomState
     {
-        std::string last; // the last attempt's result
+        std::string last;  // the last attempt's result
         bool done = false; // an attempt ended "ok"
     };
     static std::map<std::string, RoomState> ReadRooms(const std::filesystem::path& path);

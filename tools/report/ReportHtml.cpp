@@ -80,18 +80,19 @@ std::vector<std::pair<std::string, std::string>> IdentityRows(const Report& r)
     if (!u.deviceName.empty())
         device = u.deviceName + " (" + device + ")";
     std::string protocol = u.protocol == 1 ? "BACnet" : u.protocol == 0 ? "Modbus" : "unknown";
-    std::vector<std::pair<std::string, std::string>> rows = {{"Device type", device},
-            {"Firmware", std::to_string(u.firmware)},
-            {"Production date", std::to_string(u.productionDate)},
-            {"Operation days", std::to_string(u.operationDays)},
-            {"Bus address", std::to_string(u.busAddress)},
-            {"Protocol", protocol},
-            {"Port", u.port.empty() ? std::string("-") : u.port},
-            {"Values from", u.fromUnit ? std::string("the unit") : std::string("the tool's catalogue (no unit)")},
-            {"Date", ReportClock::Readable(r.created)},
-            {"Technician", r.technician.empty() ? std::string("-") : r.technician},
-            {"Note", r.note.empty() ? std::string("-") : r.note},
-            {"Tool", r.toolName + " " + r.toolVersion}};
+    std::vector<std::pair<std::string, std::string>> rows = {
+        {"Device type", device},
+        {"Firmware", std::to_string(u.firmware)},
+        {"Production date", std::to_string(u.productionDate)},
+        {"Operation days", std::to_string(u.operationDays)},
+        {"Bus address", std::to_string(u.busAddress)},
+        {"Protocol", protocol},
+        {"Port", u.port.empty() ? std::string("-") : u.port},
+        {"Values from", u.fromUnit ? std::string("the unit") : std::string("the tool's catalogue (no unit)")},
+        {"Date", ReportClock::Readable(r.created)},
+        {"Technician", r.technician.empty() ? std::string("-") : r.technician},
+        {"Note", r.note.empty() ? std::string("-") : r.note},
+        {"Tool", r.toolName + " " + r.toolVersion}};
     if (!r.beforeFile.empty())
         rows.push_back({"Undo record", r.beforeFile});
     return rows;
@@ -110,7 +111,8 @@ std::string Body(const Report& r, bool forPdf)
     const int unread = r.unreadCount();
     if (!r.incomplete.empty()) {
         h += "<p class=\"warning\">This report is incomplete: " + Escape(r.incomplete) + "; " +
-             std::to_string(unread) + (unread == 1 ? " register was" : " registers were") + " not read.</p>\n";
+             std::to_string(unread) + (unread == 1 ? " register was" : " registers were") +
+             " not read.</p>\n";
     } else if (unread > 0) {
         h += "<p class=\"warning\">" + std::to_string(unread) +
              (unread == 1 ? " register could not be read from the unit: " : " registers could not be read from the unit: ");

@@ -8,6 +8,9 @@
 #include "model/TextNumber.h"
 #include "tools/report/CChangeJournal.h"
 
+#include <algorithm>
+#include <iterator>
+
 
 namespace {
 
@@ -99,9 +102,19 @@ void CConnection::identityWritten(uint16_t address, uint16_t value)
 {
     if (!m_identity || m_otherUnit)
         return;
+    const bool ownsRememberedPin = m_pinOwner && m_boundPort && m_pinOwner->portName == m_boundPort->portName &&
+                                   m_pinOwner->identity == *m_identity;
     for (std::size_t i = 0; i < m_identity->size(); ++i)
         if (kIdentityRegisters[i] == address)
             (*m_identity)[i] = value;
+    // A new PIN makes the remembered one wrong; a new bus address leaves it
+    // the same unit's.
+    if (ownsRememberedPin) {
+        if (address == Reg::Pin)
+            m_pinOwner.reset();
+        else
+            m_pinOwner->identity = *m_identity;
+    }
     if (address == Reg::Pin)
         devicePin = value;
 }
@@ -270,6 +283,27 @@ int CConnection::identify()
     return deviceType;
 }
 
+bool CConnection::rememberedPinFits()
+{
+    if (rememberedPinText.empty() || !m_pinOwner)
+        return false;
+    PortSettings settings;
+    if (m_host.getPortSettings(settings) != 0 || settings.portName != m_pinOwner->portName)
+        return false;
+    // The identity registers answer before the unlock: the unit can say who
+    // it is before its PIN is offered.
+    if (m_modbus.connect(settings.portName, settings.baudRate, settings.stopBits, settings.parity) != 0) {
+        m_modbus.disconnect();
+        return false;
+    }
+    uint16_t values[6] = {};
+    const int knownType = m_state.deviceType;
+    const bool read = readIdentity(values);
+    m_state.deviceType = knownType;
+    m_modbus.disconnect();
+    return read && std::equal(std::begin(values), std::end(values), m_pinOwner->identity.begin());
+}
+
 bool CConnection::isSameDevice()
 {
     if (m_state.inDemoMode())
@@ -350,10 +384,14 @@ void CConnection::connectSequence()
         m_host.setStatus(kStatusLocked, Result::ToolLocked);
         return;
     }
-    std::string text = rememberPin ? rememberedPinText : std::string();
+    std::string text = rememberPin && rememberedPinFits() ? rememberedPinText : std::string();
     bool remember = rememberPin != 0;
     const bool ok = m_host.askPin(text, remember);
     rememberPin = remember ? 1 : 0;
+    // A PIN typed now belongs to the unit this connect finds.
+    const bool typedToRemember = rememberPin && ok;
+    if (!rememberPin || ok)
+        m_pinOwner.reset();
     if (!rememberPin)
         rememberedPinText.clear();
     else if (ok)
@@ -388,6 +426,8 @@ void CConnection::connectSequence()
     m_host.setStatusText(kStatusRefreshing);
     m_modbus.disconnect();
     identify();
+    if (typedToRemember && m_identity && m_state.deviceType >= 0)
+        m_pinOwner = PinOwner{settings.portName, *m_identity};
     m_catalogue.ApplyDeviceProfile(m_state.deviceType, temperatureUnit, pressureUnit);
     m_host.rebuildTabs(m_state.deviceType);
     m_host.setOtherTabsEnabled(false);

@@ -8,6 +8,10 @@
 // The connection owns the shared unit state (demo flag, device type) and
 // attaches it and the catalogue to the protocol client for its lifetime.
 //
+// "Remember password" keeps the PIN typed for the unit found at that
+// "Connect" (its port and identity): the prompt offers it again only when
+// the same unit answers on the same port, which it asks before the prompt.
+//
 // The unit is bound at "Connect": the port chosen then, the unit's identity
 // (2000-2004, 2008) and whether its PIN was accepted. Until the next
 // "Connect" the port list may change without moving the connection, and a
@@ -179,6 +183,9 @@ private:
     // Identification proper (connectSequence's, and identifyDevice's once
     // the unit is bound).
     int identify();
+    // Whether the unit behind the port the list offers now is the one the
+    // remembered PIN was typed for (its port and identity); asks the unit.
+    bool rememberedPinFits();
     // Marks another unit as found: pages off, the status says so.
     void markOtherUnit();
     // "Ready." after an identification that found a unit, else the failure
@@ -198,4 +205,12 @@ private:
     int m_boundDeviceType = kNoDevice;
     const std::string m_noPort;
     bool m_pinCancelled = false; // its PIN prompt was cancelled
+    // The unit the remembered PIN was typed for: offered to another unit,
+    // Enter would count a wrong try against the lockout.
+    struct PinOwner
+    {
+        std::string portName;
+        std::array<uint16_t, 6> identity{};
+    };
+    std::optional<PinOwner> m_pinOwner;
 };

@@ -164,6 +164,19 @@ void CPageWidget::discardEdits()
 
 bool CPageWidget::confirmLeave()
 {
+    return confirmUnwritten(QStringLiteral("Write them now, discard the changes, or stay on the page?"),
+                            QStringLiteral("&Stay"));
+}
+
+bool CPageWidget::confirmRead()
+{
+    return confirmUnwritten(QStringLiteral("\"Read Target\" shows the unit's values instead. Write the changes "
+                                           "first, discard them, or cancel the read?"),
+                            QStringLiteral("&Cancel"));
+}
+
+bool CPageWidget::confirmUnwritten(const QString& question, const QString& keepCaption)
+{
     const std::vector<Page::ControlId> edited = m_controls.editedFields();
     if (edited.empty())
         return true;
@@ -176,12 +189,11 @@ bool CPageWidget::confirmLeave()
     enum { Write, Discard, Stay };
     const int choice = CQuestionBox::Ask(
         this, QMessageBox::Question, QStringLiteral("UnwrittenChanges"), QStringLiteral("Unwritten Changes"),
-        QStringLiteral("These fields were changed but not written to the unit:\n%1\n\n"
-                       "Write them now, discard the changes, or stay on the page?")
-            .arg(names.join(QStringLiteral(", "))),
+        QStringLiteral("These fields were changed but not written to the unit:\n%1\n\n%2")
+            .arg(names.join(QStringLiteral(", ")), question),
         {{QStringLiteral("&Write"), QMessageBox::AcceptRole},
          {QStringLiteral("&Discard"), QMessageBox::DestructiveRole},
-         {QStringLiteral("&Stay"), QMessageBox::RejectRole}},
+         {keepCaption, QMessageBox::RejectRole}},
         Write, Stay);
     if (choice == Write) {
         writeEdits();
@@ -218,7 +230,11 @@ void CPageWidget::onAction(Page::ButtonAction action, Page::ControlId id)
         return;
     actionStarting();
     switch (action) {
-    case Page::ButtonAction::ReadTarget: m_engine->readTargetButton(); break;
+    case Page::ButtonAction::ReadTarget:
+        // The read shows the unit's values over the user's unwritten ones.
+        if (confirmRead())
+            m_engine->readTargetButton();
+        break;
     case Page::ButtonAction::UndoChanges: m_engine->undoChangesButton(); break;
     case Page::ButtonAction::SaveToNvram:
         // The unit stores what it holds: a change still in a field would be lost.

@@ -9,7 +9,8 @@
 // - a field the user changed is marked until it is written; leaving it says
 //   "Press Enter to write", Escape puts it back, and "Save To NVRAM", a tab
 //   switch or closing the window first ask whether to write, discard or stay
-//   (confirmLeave);
+//   (confirmLeave); "Read Target" asks whether to write, discard or not read
+//   (confirmRead);
 // - the framework's buttons run "Read Target", "Undo Changes" and "Save To
 //   NVRAM"; other buttons call buttonClicked;
 // - mouse moves set the register information line and the picture mark
@@ -70,6 +71,9 @@ public:
     void preparePage() override;
     void activatePage() override;
     bool confirmLeave() override;
+    // Before "Read Target" shows the unit's values over unwritten edits:
+    // true when the read may go on (written, discarded, or none).
+    bool confirmRead();
     void clearPage() override;
 
     // The fields changed and not written, and the two ways out.
@@ -107,6 +111,9 @@ protected:
 private:
     void build(std::span<const Page::Row> rows, QSize pictureSize);
     void onAction(Page::ButtonAction action, Page::ControlId id);
+    // Names the unwritten edits and asks the question: write, discard, or
+    // keep them (keepCaption). True when none are left unwritten.
+    bool confirmUnwritten(const QString& question, const QString& keepCaption);
 
     IPageHost* m_host;
     RegisterCatalogue* m_catalogue;

@@ -411,15 +411,30 @@ void CControllerLogic::AdjustInputs(int s, uint16_t& input1, uint16_t& input2)
 
 int CControllerLogic::writeInputs(int selection)
 {
-    RegisterEntry& in1 = catalogue().Holding(kInput1Register);
-    RegisterEntry& in2 = catalogue().Holding(kInput2Register);
-    AdjustInputs(selection, in1.value, in2.value);
+    uint16_t in1 = catalogue().Holding(kInput1Register).value;
+    uint16_t in2 = catalogue().Holding(kInput2Register).value;
+    AdjustInputs(selection, in1, in2);
     // The input functions go to the unit the page read, never to another
-    // one attached behind the same port meanwhile.
-    return onUnit({.sameDevice = true}, [this] {
-        const int r = writeFromStore(kInput1Register, kNoControl);
-        return r != 0 ? r : writeFromStore(kInput2Register, kNoControl);
+    // one attached behind the same port meanwhile. The catalogue takes a
+    // function only once the unit has: a refused one stays as the unit
+    // has it, so that the Inputs page and an export do not claim a wiring
+    // the unit does not use.
+    return onUnit({.sameDevice = true}, [&] {
+        const int r = writeValue(kInput1Register, in1, kNoControl);
+        return r != 0 ? r : writeValue(kInput2Register, in2, kNoControl);
     });
+}
+
+void CControllerLogic::showUnitChangeOver()
+{
+    // The catalogue holds the change-over as the unit has it: read, or
+    // written and taken since.
+    for (const auto& [address, list] : {std::pair{kOpMode, ControlId{OpModeList}},
+                                        std::pair{kCoDi, ControlId{CoDiList}},
+                                        std::pair{kCoModbus, ControlId{CoModbusList}}})
+        if (const Row* row = rowOf(list))
+            showValue(*row, catalogue().Holding(address).value);
+    showChangeOver();
 }
 
 void CControllerLogic::modeChosen(int mode)
@@ -438,14 +453,19 @@ void CControllerLogic::modeChosen(int mode)
     controls().setEnabled(ConfigChangeOver, mode == 1);
     controls().setEnabled(CoModbusList, mode == 2);
     // The first refused write ends the choice: its reason stays on the
-    // status line and the second list is not sent.
+    // status line, the second list is not sent, and the page shows the
+    // change-over the unit is left with.
     controls().setIndex(CoDiList, way.coDi);
-    if (writeOnChange(CoDiList) != 0)
+    if (writeOnChange(CoDiList) != 0) {
+        showUnitChangeOver();
         return;
-    controls().setIndex(CoModbusList, way.coModbus);
-    if (writeOnChange(CoModbusList) != 0)
-        return;
+    }
     catalogue().Holding(kCoDi).value = static_cast<uint16_t>(way.coDi);
+    controls().setIndex(CoModbusList, way.coModbus);
+    if (writeOnChange(CoModbusList) != 0) {
+        showUnitChangeOver();
+        return;
+    }
     catalogue().Holding(kCoModbus).value = static_cast<uint16_t>(way.coModbus);
     changeOverFollowUp(false);
 }
@@ -472,18 +492,26 @@ void CControllerLogic::changed(ControlId id)
     case OpModeList:
     case CoModbusList:
         // A refused write keeps its reason on the status line: no re-read
-        // and no waiting text after it.
+        // and no waiting text after it; the list shows the unit's entry.
         if (writeOnChange(id) == 0)
             changeOverFollowUp(true);
+        else
+            showUnitChangeOver();
         break;
     case CoDiList: {
-        if (writeOnChange(CoDiList) != 0)
+        if (writeOnChange(CoDiList) != 0) {
+            showUnitChangeOver();
             break;
-        if (const int s = controls().index(CoDiList); s >= 0)
+        }
+        if (const int s = controls().index(CoDiList); s >= 0) {
+            if (!unit().demoMode())
+                catalogue().Holding(kCoDi).value = static_cast<uint16_t>(s); // the unit took it
             if (const int r = writeInputs(s); r != 0) {
                 host().showResult(r);
+                showUnitChangeOver();
                 break;
             }
+        }
         changeOverFollowUp(true);
         break;
     }

@@ -168,6 +168,9 @@ private:
     void enableSecondGroup();
     void changeOverFollowUp(bool refreshNow);
     int writeInputs(int selection);
+    // The change-over lists and radios as the catalogue holds them (the
+    // unit's values): after a write the unit refused.
+    void showUnitChangeOver();
     void modeChosen(int mode);
     bool piChecked(Page::ControlId piRadio);
 

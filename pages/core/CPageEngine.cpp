@@ -255,23 +255,32 @@ int CPageEngine::writeFromStore(uint16_t address, ControlId control)
 {
     if (address == 0)
         return Result::NoSuchRegister;
+    return writeValue(address, m_catalogue.Holding(address).value, control);
+}
+
+int CPageEngine::writeValue(uint16_t address, uint16_t value, ControlId control)
+{
+    if (address == 0)
+        return Result::NoSuchRegister;
     const Row* row = rowFor(address);
     const bool special = row && row->access == Access::Special;
     RegisterEntry& entry = m_catalogue.Holding(address);
     if (entry.readOnly && !special)
         return 0;
     int32_t clamped = 0;
-    m_catalogue.Clamp(address, entry.value, &clamped);
+    m_catalogue.Clamp(address, value, &clamped);
+    const auto word = static_cast<uint16_t>(clamped);
     if (!readsFromUnit()) {
-        entry.value = static_cast<uint16_t>(clamped);
+        entry.value = word;
         if (special)
             entry.lastReadValue = entry.value;
         return readAndShow(address, control);
     }
-    const auto word = static_cast<uint16_t>(clamped);
     const int r = special ? m_unit.writeHoldingSpecial(address, word) : m_unit.writeHolding(address, word);
     if (r != 0 && r != kWriteAcceptedStatus)
         return r;
+    // Taken: the catalogue holds it even when the read back fails.
+    entry.value = word;
     return readAndShow(address, control);
 }
 

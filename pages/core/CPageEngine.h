@@ -108,6 +108,9 @@ public:
     // rows use the special commands and skip no register. 0 (also for an
     // adapter status of 4) or the failure code; NoSuchRegister for address 0.
     int writeFromStore(uint16_t address, Page::ControlId control);
+    // The same for a value of the caller's: the catalogue takes it only
+    // once the unit has (without a unit, at once).
+    int writeValue(uint16_t address, uint16_t word, Page::ControlId control);
 
     // --- Page actions ----------------------------------------------------
     // "Read Target" and page activation. The result of the first failure.

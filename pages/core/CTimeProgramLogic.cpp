@@ -150,6 +150,14 @@ TimeProgramOverviewRow CTimeProgramLogic::overviewRow(int program)
     row.program = program;
     row.stale = m_stale[i];
     row.active = !known(Field::Activate) ? missing : word(Field::Activate) != 0 ? "on" : "off";
+    if (!m_seen[i] && readsFromUnit()) {
+        // Only the activate flag came from this unit (the connection reads
+        // the flags); the rest are start values, not the unit's program.
+        row.days = row.time = row.registerName = row.value = TimeProgramOverviewRow::kNotRead;
+        if (scenesUsed())
+            row.scene = TimeProgramOverviewRow::kNotRead;
+        return row;
+    }
     row.days = known(Field::EventDay) ? DayList(word(Field::EventDay)) : missing;
     row.time = known(Field::EventHour) && known(Field::EventMinute)
                    ? TimeText(word(Field::EventHour), word(Field::EventMinute))
@@ -188,6 +196,7 @@ int CTimeProgramLogic::afterReads(int result, bool connected)
             continue;
         }
         m_stale[i] = false;
+        m_seen[i] = true;
         m_unread[i] = 0;
         // As the dialog reads a program: in order, up to the first failure;
         // the scene only after all the others.
@@ -209,6 +218,7 @@ void CTimeProgramLogic::forgetReads()
 {
     m_unread.fill(0);
     m_stale.fill(true);
+    m_seen.fill(false);
 }
 
 void CTimeProgramLogic::afterCycle(int result)
@@ -255,6 +265,7 @@ TimeProgramData CTimeProgramLogic::openProgram(int program)
         const std::size_t i = static_cast<std::size_t>(program - 1);
         m_unread[i] = (Field::kAll & ~data.known) & ((1u << fields) - 1);
         m_stale[i] = false;
+        m_seen[i] = true;
     } else {
         // No unit to ask (none known, or demo mode): what the catalogue holds.
         for (int f = 0; f < fields; ++f)
@@ -331,6 +342,7 @@ int CTimeProgramLogic::saveProgram(int program, const TimeProgramData& data)
     m_unread[static_cast<std::size_t>(program - 1)] &= ~data.known;
     // What the catalogue holds now is the program as the user saved it.
     m_stale[static_cast<std::size_t>(program - 1)] = false;
+    m_seen[static_cast<std::size_t>(program - 1)] = true;
     rebuildLabels();
     return result;
 }

@@ -70,12 +70,16 @@ struct TimeProgramData
 
 // One line of the page's overview: a program as the catalogue holds it, in
 // the words the dialog and the unit's pages use. A field the last read
-// could not read shows "---". A program not read from the unit yet (the
-// connection reads only the activate flags) or not reached by the last
-// "Read Target" (the link was lost before it) is marked stale: its values
-// may be defaults or another unit's.
+// could not read shows "---". A program nothing was read of since the unit
+// was connected shows "not read" beside its activate flag (the connection
+// reads only the flags): the catalogue's start values would pass for the
+// unit's. A program not read from the unit yet, or not reached by the last
+// "Read Target" (the link was lost before it), is marked stale: what it
+// shows may be out of date.
 struct TimeProgramOverviewRow
 {
+    static constexpr const char* kNotRead = "not read";
+
     int program = 0;
     std::string active;       // "on", "off"
     std::string days;         // "Mo-Fr", "Sa Su", "Mo We Fr", "none"
@@ -158,4 +162,6 @@ private:
     // program was not read (nor saved) since the unit was connected.
     std::array<unsigned, kPrograms> m_unread{};
     std::array<bool, kPrograms> m_stale{};
+    // By program: something of it was read from this unit (or saved to it).
+    std::array<bool, kPrograms> m_seen{};
 };

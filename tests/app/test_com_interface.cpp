@@ -326,6 +326,48 @@ TEST_F(ComInterface, RememberPasswordKeepsTheTextBetweenPrompts)
     EXPECT_EQ(shownText, "");
 }
 
+// A remembered PIN is offered again only to the unit it was typed for, on
+// the same port: offered to another unit, Enter would count a wrong try
+// against the lockout. The box stays as the user left it.
+TEST_F(ComInterface, RememberedPinIsOfferedOnlyToItsUnitOnItsPort)
+{
+    const std::vector<std::string> unitA = {"--device-type", "2050", "--firmware", "1011", "--pin", "1234"};
+    const std::vector<std::string> unitB = {"--device-type", "2050", "--firmware", "1012", "--pin", "5678"};
+    struct Step
+    {
+        const char* what;
+        std::vector<std::string> unit;
+        std::string port; // "" the usual one
+        const char* offered;
+        const char* typed;
+    };
+    const Step steps[] = {
+        {"first connect", unitA, "", "", "1234"},
+        {"the same unit again", unitA, "", "1234", "1234"},
+        {"another unit behind the port", unitB, "", "", "5678"},
+        {"the first unit back", unitA, "", "", "1234"},
+        {"that unit on another port", unitA, "ttySIM8", "", "1234"},
+    };
+    for (const Step& step : steps) {
+        sim.reset();
+        sim = std::make_unique<SimProcess>(step.unit, step.port.empty() ? "ttySIM7" : step.port);
+        ASSERT_TRUE(sim->ready()) << step.what;
+        page->refreshButton()->click();
+        pickPort(sim->name());
+        QString offered;
+        bool boxChecked = false;
+        ASSERT_TRUE(connectWith(QString::fromLatin1(step.typed), true, [&](CDlgPw* prompt) {
+            offered = prompt->field()->text();
+            boxChecked = prompt->rememberBox()->isChecked();
+            prompt->rememberBox()->setChecked(true);
+        })) << step.what;
+        EXPECT_EQ(offered.toStdString(), step.offered) << step.what;
+        EXPECT_EQ(boxChecked, &step != &steps[0]) << step.what;
+        EXPECT_TRUE(allTabsEnabled()) << step.what;
+    }
+    EXPECT_EQ(lockoutCount(), 0) << "no try was lost";
+}
+
 TEST_F(ComInterface, NoUnitAnsweringReportsNoDevice)
 {
     startSim({"--silent"});

@@ -158,6 +158,67 @@ TEST(ControllerLogic, FanGroupFollowsFanControlAndDeviceType)
     }
 }
 
+// A change-over write the unit refuses leaves the page and the catalogue at
+// what the unit holds: the lists, the mode radios and what they enable, and
+// the input functions (3900, 3901) of a "by DI / Temp" choice. What the unit
+// did take before the refusal stays taken.
+TEST(ControllerLogic, ARefusedChangeOverWriteShowsWhatTheUnitHolds)
+{
+    using namespace ControllerId;
+    constexpr int kRefused = 2; // an adapter status: the unit did not take it
+    const struct
+    {
+        const char* what;
+        Page::ControlId changed;
+        int chosen; // the list entry the user chose (-1: a radio was clicked)
+        uint16_t refused;
+        int opMode, coDi, coModbus; // the lists afterwards
+        uint16_t input1, input2;    // the catalogue afterwards
+        bool opModeListOn, coDiListOn;
+    } kCases[] = {
+        {"by DI / Temp list", CoDiList, 1, 8054, 1, 0, 3, 3, 17, true, false},
+        {"input 1 of it", CoDiList, 1, 3900, 1, 1, 3, 3, 17, false, true},
+        {"input 2 of it", CoDiList, 1, 3901, 1, 1, 3, 17, 17, false, true},
+        {"by Modbus list", CoModbusList, 1, 1602, 1, 0, 3, 3, 17, true, false},
+        {"OPMode list", OpModeList, 2, 1607, 1, 0, 3, 3, 17, true, false},
+        {"by DI / Temp radio", CoDiRadio, -1, 8054, 1, 0, 3, 3, 17, true, false},
+        {"by Modbus radio", CoModbusRadio, -1, 1602, 1, 0, 3, 3, 17, true, false},
+    };
+    for (const auto& c : kCases) {
+        Catalogue cat;
+        FakeUnit unit(cat.c);
+        unit.registers = {{8054, 0}, {1602, 3}, {1607, 1}, {1600, 0}, {3900, 3}, {3901, 17}};
+        cat.c.Holding(3900).value = 3; // as the Inputs page read them
+        cat.c.Holding(3901).value = 17;
+        FakeHost host;
+        FakeControls controls;
+        for (const Page::ControlId list : {OpModeList, CoDiList, CoModbusList})
+            controls.add(list, ControlKind::ComboBox);
+        for (const Page::ControlId radio : {OpModeRadio, CoDiRadio, CoModbusRadio})
+            controls.add(radio, ControlKind::Button);
+        CControllerLogic logic(cat.c, unit, host, controls);
+        ASSERT_EQ(logic.readCycle(), 0);
+        unit.failWrite[c.refused] = kRefused;
+        if (c.chosen >= 0)
+            controls[c.changed].index = c.chosen;
+        else
+            controls[c.changed].checked = true;
+        logic.changed(c.changed);
+
+        EXPECT_EQ(host.status, "Error: 2") << c.what;
+        EXPECT_EQ(controls[OpModeList].index, c.opMode) << c.what;
+        EXPECT_EQ(controls[CoDiList].index, c.coDi) << c.what;
+        EXPECT_EQ(controls[CoModbusList].index, c.coModbus) << c.what;
+        EXPECT_EQ(controls[OpModeList].enabled, c.opModeListOn) << c.what;
+        EXPECT_EQ(controls[CoDiList].enabled, c.coDiListOn) << c.what;
+        EXPECT_EQ(cat.c.Holding(3900).value, c.input1) << c.what;
+        EXPECT_EQ(cat.c.Holding(3901).value, c.input2) << c.what;
+        EXPECT_EQ(cat.c.Holding(3900).value, unit.registers[3900]) << c.what;
+        EXPECT_EQ(cat.c.Holding(3901).value, unit.registers[3901]) << c.what;
+        EXPECT_FALSE(logic.changeOverPending()) << c.what << ": no re-read waits for a refused change";
+    }
+}
+
 // ---- Dialogs --------------------------------------------------------------------
 
 TEST(ControllerDialog, RefusedValueLeavesTheCatalogueAndNamesTheLimits)

@@ -122,7 +122,16 @@ TEST_F(RoomClimatePage, TheFanLabelGoesInOneCommandAndReadsBack)
     EXPECT_EQ(window->statusText(), "Done.");
     widget<QLineEdit>(FanLabel)->clearFocus();
     widget<QLineEdit>(FanLabel)->setText("x");
-    widget<QPushButton>(Page::kReadTarget)->click();
+    {
+        // The "x" was never written: the read asks first, and the user lets it go.
+        const auto discard = WhenModal<QMessageBox>([](QMessageBox* question) {
+            for (QAbstractButton* b : question->buttons())
+                if (b->text().remove('&') == QLatin1String("Discard"))
+                    b->click();
+        });
+        widget<QPushButton>(Page::kReadTarget)->click();
+        EXPECT_TRUE(discard.appeared());
+    }
     EXPECT_EQ(text(FanLabel), "Kitchen");
     // Longer texts are cut as typed.
     type(FanLabel, "Ventilation fan");
@@ -231,6 +240,55 @@ TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
     EXPECT_EQ(page()->controls().editState(PresenceReboot), EditState::Clean);
     open();
     EXPECT_TRUE(widget<QCheckBox>(PresenceReboot)->isChecked()); // the unit has it now
+    setOnUnit(3801, 0);
+}
+
+// "Read Target" shows the unit's values: over a box the user changed and
+// has not written it asks first, as leaving the page does.
+TEST_F(RoomClimatePage, ReadTargetAsksBeforeItReadsOverAnUnwrittenChange)
+{
+    setOnUnit(3801, 0);
+    open();
+    auto* box = widget<QCheckBox>(PresenceReboot);
+    auto* read = widget<QPushButton>(Page::kReadTarget);
+    const auto answer = [](const char* button, QString* text) {
+        return WhenModal<QMessageBox>([button, text](QMessageBox* question) {
+            *text = question->text();
+            for (QAbstractButton* b : question->buttons())
+                if (b->text().remove('&') == QLatin1String(button))
+                    b->click();
+        });
+    };
+    box->click();
+    QString asked;
+    const struct
+    {
+        const char* button;
+        std::vector<std::string> written;
+        bool read, checked;
+        EditState state;
+    } kAnswers[] = {
+        // The read cycle gives "Fan Control" back to the unit (3749).
+        {"Cancel", {}, false, true, EditState::Edited},                      // the change stays, nothing is read
+        {"Discard", {"Mw3749 1"}, true, false, EditState::Clean},            // the unit's value is back
+        {"Write", {"Mw3801 1", "Mw3749 1"}, true, true, EditState::Clean}, // written, then read back
+    };
+    for (const auto& a : kAnswers) {
+        if (!box->isChecked())
+            box->click();
+        ASSERT_EQ(page()->controls().editState(PresenceReboot), EditState::Edited) << a.button;
+        const std::size_t from = mark();
+        {
+            const auto reply = answer(a.button, &asked);
+            read->click();
+            ASSERT_TRUE(reply.appeared()) << a.button;
+        }
+        EXPECT_TRUE(asked.contains("Enable Presence DI Reboot")) << asked.toStdString();
+        EXPECT_EQ(writes(from), a.written) << a.button;
+        EXPECT_EQ(has(received(from), "Mr3801"), a.read) << a.button;
+        EXPECT_EQ(box->isChecked(), a.checked) << a.button;
+        EXPECT_EQ(page()->controls().editState(PresenceReboot), a.state) << a.button;
+    }
     setOnUnit(3801, 0);
 }
 

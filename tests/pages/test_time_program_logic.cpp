@@ -532,6 +532,48 @@ TEST_F(TimeProgram, ReadTargetEndsWhenTheLinkIsLost)
     EXPECT_NE(logic.overviewRow(3).time, "---");
 }
 
+// Before "Read Target" the catalogue holds only the activate flags the
+// connection read; the rest of a program are start values that must not
+// pass for the unit's. A program once read keeps its values (grey) when a
+// later read does not reach it; demo mode shows what the catalogue holds.
+TEST_F(TimeProgram, TheOverviewSaysWhatWasNotReadYet)
+{
+    catalogue.Holding(Reg::TempUnit).value = 1;
+    catalogue.Holding(CTimeProgramLogic::Base(5)).value = 1; // the connection's read of the flag
+    const auto cells = [this](int program) {
+        const TimeProgramOverviewRow r = logic.overviewRow(program);
+        return std::vector<std::string>{r.active, r.days, r.time, r.registerName, r.value, r.scene};
+    };
+    const std::vector<std::string> unread = {"on", "not read", "not read", "not read", "not read", "not read"};
+    EXPECT_EQ(cells(5), unread);
+    EXPECT_TRUE(logic.overviewRow(5).stale);
+    EXPECT_EQ(cells(6)[0], "off");
+
+    // A read that ends after program 2: 1 and 2 show the unit's values, the
+    // rest still says nothing was read.
+    onUnit(1, {1, 0x1F, 6, 30, 400, 215, 0});
+    unit.failRead = {{static_cast<uint16_t>(CTimeProgramLogic::Base(3)), Result::NoReply}};
+    logic.readTargetButton();
+    EXPECT_EQ(cells(1), (std::vector<std::string>{"on", "Mo-Fr", "06:30", "400 - Setpoint Temp", "21.5 \u00b0C",
+                                                  "No assignment"}));
+    EXPECT_EQ(cells(4)[1], "not read");
+
+    // The next read gets no answer at program 1: program 2 keeps what was
+    // read of it before, marked as possibly out of date.
+    unit.failRead = {{static_cast<uint16_t>(CTimeProgramLogic::Base(1)), Result::NoReply}};
+    logic.readTargetButton();
+    EXPECT_TRUE(logic.overviewRow(2).stale);
+    EXPECT_EQ(cells(2)[2], "00:00");
+
+    // Another unit: nothing of it read yet.
+    logic.forgetReads();
+    EXPECT_EQ(cells(1)[2], "not read");
+
+    // Demo mode has no unit to read: the catalogue's programs are the ones shown.
+    unit.demo = true;
+    EXPECT_EQ(cells(1)[2], "06:30");
+}
+
 TEST_F(TimeProgram, ReadTargetSendsNothingInDemoModeOrWithoutAUnit)
 {
     unit.demo = true;

@@ -258,6 +258,28 @@ TEST(ConfigCompare, ALostLinkEndsTheReading)
     EXPECT_EQ(left.find(3603)->code, Result::LinkLost);
 }
 
+// The user's Cancel ends the reading after the register under way: nothing
+// more is asked, and what was not read is named as such, not taken for absent.
+TEST(ConfigCompare, ACancelEndsTheReadingAfterTheRegisterUnderWay)
+{
+    struct CancelAfterTwoReads : NoProgress
+    {
+        explicit CancelAfterTwoReads(const FakeUnit& u) : unit(u) {}
+        bool cancelled() const override { return unit.reads.size() >= 2; }
+        const FakeUnit& unit;
+    };
+    RegisterCatalogue catalogue = Catalogue();
+    FakeUnit unit;
+    CancelAfterTwoReads progress(unit);
+    const ConfigSource file = File({{2009, 1}, {2011, 1}, {2012, 1}, {2015, 1}, {3603, 200}});
+    const ConfigSource left = ConfigSources::FromUnit(unit, catalogue, file.addresses(), ExportPacing{}, progress);
+    EXPECT_EQ(left.result, Result::JobCancelled);
+    EXPECT_EQ(unit.reads, (std::vector<uint16_t>{2009, 2011}));
+    ASSERT_NE(left.find(3603), nullptr);
+    EXPECT_FALSE(left.find(3603)->read);
+    EXPECT_EQ(left.find(3603)->code, Result::JobCancelled);
+}
+
 TEST(ConfigChangesImport, WritesOnlyWhatDiffersVerifiesItAndTheUndoFileRestoresIt)
 {
     RegisterCatalogue catalogue = Catalogue();

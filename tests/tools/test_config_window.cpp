@@ -117,6 +117,27 @@ protected:
                 b->click();
     }
 
+    // Presses "Cancel" on the progress box as soon as it shows its bar;
+    // notes whether the box offered one.
+    struct PressCancel
+    {
+        PressCancel()
+        {
+            QObject::connect(&timer, &QTimer::timeout, [this] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* box = qobject_cast<CDlgProgress*>(w); box && box->isVisible()) {
+                        offered = box->cancelButton() != nullptr;
+                        if (offered)
+                            box->cancelButton()->click();
+                        timer.stop();
+                    }
+            });
+            timer.start(0);
+        }
+        QTimer timer;
+        bool offered = false;
+    };
+
     CConfigFileRunner* runner = nullptr;
     testsupport::TempDir dir;
     QString messageTitle;
@@ -262,6 +283,102 @@ TEST_F(ConfigWindow, TheImportsCancelStopsAfterTheRegisterUnderWay)
     EXPECT_NE(message.indexOf("Cancelled: the rest of the file was not written."), -1) << message.toStdString();
     EXPECT_LT(writes(from).size(), 10u);
     EXPECT_FALSE(runner->lastEndedGreen());
+}
+
+// A whole unit takes a while: the export can be cancelled, which keeps the
+// previous file as it was and leaves nothing else behind; an export that
+// ends says in the status line where the file went.
+TEST_F(ConfigWindow, AnExportNamesItsFileAndItsCancelKeepsThePreviousOne)
+{
+    const std::string file = (dir.path() / "unit.csv").string();
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    EXPECT_EQ(exportWith({0}), ""); // "Common"
+    EXPECT_TRUE(runner->lastEndedGreen());
+    EXPECT_EQ(window->statusText().toStdString(), "Exported to " + file + ".");
+    EXPECT_NE(ReadFile(file), "previous");
+
+    std::ofstream(file) << "previous";
+    const std::size_t from = mark();
+    {
+        PressCancel cancel;
+        EXPECT_EQ(exportWith({-1}), "") << "the user knows what he did: no message";
+        EXPECT_TRUE(cancel.offered);
+    }
+    EXPECT_LT(reads(from).size(), 50u);
+    EXPECT_TRUE(ReadFile(file) == "previous") << "the previous file as it was";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+    EXPECT_EQ(window->statusText().toStdString(), "Export cancelled: " + file + " is unchanged.");
+    EXPECT_FALSE(runner->lastEndedGreen());
+}
+
+// Comparing a whole unit takes as long as exporting it: "Cancel" stops the
+// reading and no comparison of half the registers is shown.
+TEST_F(ConfigWindow, CompareWithFileCanBeCancelled)
+{
+    const std::string file = (dir.path() / "whole.csv").string();
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << ConfigFile::kHeader;
+        for (uint32_t a = ConfigFile::kFirstExportable; a <= ConfigFile::kLastExportable; ++a)
+            if (ConfigFile::IsExportable(catalogue, a))
+                out << ConfigFile::CsvLine(static_cast<uint16_t>(a), 0, "x");
+    }
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    bool shown = false;
+    const auto compare = testsupport::WhenModal<CDlgCompare>([&shown](CDlgCompare* d) {
+        shown = true;
+        d->reject();
+    });
+    const std::size_t from = mark();
+    {
+        PressCancel cancel;
+        MenuAction(window, "&Compare With File...")->trigger();
+        EXPECT_TRUE(cancel.offered);
+    }
+    EXPECT_FALSE(shown);
+    EXPECT_LT(reads(from).size(), 50u);
+    EXPECT_EQ(window->statusText().toStdString(), "Compare With File cancelled: nothing was compared.");
+    EXPECT_TRUE(window->tabs()->isEnabled());
+}
+
+// The unit's PIN is compared like any register but shown as the report
+// shows it ("set", "none") unless the user asks to see it.
+TEST_F(ConfigWindow, CompareWithFileMasksThePinUnlessAsked)
+{
+    const std::string file = (dir.path() / "pin.csv").string();
+    std::ofstream(file) << "Orvelant 4000 Export\r\nAddr: 2008; Val: " << kPin << "; Des: PIN\r\n"
+                           "Addr: 2011; Val: 61; Des: x\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    // The PIN as the Common page shows it.
+    const QString clear = QString::fromStdString(ConfigCompare::Shown(catalogue, Reg::Pin, 42));
+    bool shown = false;
+    const auto compare = testsupport::WhenModal<CDlgCompare>([&shown, &clear](CDlgCompare* d) {
+        shown = true;
+        QTreeWidgetItem* pin = d->rowOf(2008);
+        ASSERT_NE(pin, nullptr);
+        d->showEqualBox()->setChecked(true);
+        EXPECT_FALSE(pin->isHidden());
+        EXPECT_EQ(pin->text(CDlgCompare::kUnitValue), "set");
+        EXPECT_EQ(pin->text(CDlgCompare::kFileValue), "set");
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(d->list());
+        for (int i = 0; table && i < table->childCount(); ++i) {
+            QAccessibleInterface* cell = table->child(i);
+            EXPECT_NE(cell ? cell->text(QAccessible::Name) : QString(), clear) << "never read out";
+        }
+
+        QCheckBox* showPin = d->showPinBox();
+        ASSERT_NE(showPin, nullptr);
+        EXPECT_EQ(showPin->text().remove('&'), "Show PIN");
+        EXPECT_FALSE(showPin->isChecked());
+        showPin->setChecked(true);
+        EXPECT_EQ(pin->text(CDlgCompare::kUnitValue), clear);
+        EXPECT_EQ(pin->text(CDlgCompare::kFileValue), clear);
+        showPin->setChecked(false);
+        EXPECT_EQ(pin->text(CDlgCompare::kUnitValue), "set");
+        d->reject();
+    });
+    MenuAction(window, "&Compare With File...")->trigger();
+    EXPECT_TRUE(shown);
 }
 
 // "File" > "Compare With File...": the three registers that differ are

@@ -99,6 +99,11 @@ ChangesReport CConfigChangesImport::run(std::span<const uint8_t> bytes, ConfigFi
 
     const ConfigSource unit =
         ConfigSources::FromUnit(m_unit, m_catalogue, accepted, m_pacing, m_progress, 0, kReadPercent);
+    // Stopped while reading: nothing compared, so nothing is written.
+    if (unit.result == Result::JobCancelled) {
+        m_unit.close();
+        return end(Result::JobCancelled);
+    }
     std::vector<ConfigFile::Value> changes, undo;
     for (const SourceValue& u : unit.values) {
         if (!u.read) {

@@ -2,6 +2,7 @@
 
 #include "model/RegisterCatalogue.h"
 #include "pages/core/PageValues.h"
+#include "tools/report/Report.h"
 
 #include <algorithm>
 
@@ -124,6 +125,20 @@ const char* MarkText(CompareMark mark)
     case CompareMark::NotRead: return "not read";
     }
     return "";
+}
+
+bool IsSecret(uint32_t address)
+{
+    return address == Reg::Pin;
+}
+
+std::string MaskedShown(const CompareRow& row, bool left)
+{
+    const bool has = left ? row.hasLeft : row.hasRight;
+    const std::string& shown = left ? row.leftShown : row.rightShown;
+    if (!IsSecret(row.address) || !has)
+        return shown;
+    return (left ? row.left : row.right) != 0 ? ReportText::kPinSet : ReportText::kPinNone;
 }
 
 std::string Line(const CompareRow& row)

@@ -73,6 +73,14 @@ std::string Shown(const RegisterCatalogue& catalogue, uint32_t address, uint32_t
 // "skipped as read-only", "not read", ...; "" for None.
 const char* MarkText(CompareMark mark);
 
+// The unit's PIN (2008) is compared like any register, but a screen shows
+// only whether one is set, as the commissioning report does: someone
+// looking over the installer's shoulder must not read it.
+bool IsSecret(uint32_t address);
+// A side of a row as a screen shows it by default: its shown form, or for
+// the PIN "set" / "none" ("absent" and "not read" stay as they are).
+std::string MaskedShown(const CompareRow& row, bool left);
+
 // "2011 Display Brightness: 55 -> 60", with the mark in brackets after it.
 std::string Line(const CompareRow& row);
 // The CSV header "address,name,category,left,right,note" and a row: the

@@ -193,7 +193,17 @@ ConfigSource FromUnit(IConfigUnit& unit, const RegisterCatalogue& catalogue, std
 
     int givenUpInRow = 0;
     bool missing = false;
+    // What is left when the reading ends early: asked for, never had.
+    const auto notAsked = [&](std::size_t from, int code) {
+        for (std::size_t rest = from; rest < asked.size(); ++rest)
+            source.values.push_back({asked[rest], 0, false, code});
+    };
     for (std::size_t i = 0; i < asked.size(); ++i) {
+        if (progress.cancelled()) {
+            source.result = Result::JobCancelled;
+            notAsked(i, Result::JobCancelled);
+            break;
+        }
         const auto share = static_cast<int>(i * static_cast<std::size_t>(toPercent - fromPercent) / asked.size());
         progress.showPercent(fromPercent + share);
         uint16_t word = 0;
@@ -204,8 +214,7 @@ ConfigSource FromUnit(IConfigUnit& unit, const RegisterCatalogue& catalogue, std
         if (read.portGone || givenUpInRow >= pacing.lostAfterRegisters) {
             source.result = Result::LinkLost;
             source.portGone = read.portGone;
-            for (std::size_t rest = i + 1; rest < asked.size(); ++rest)
-                source.values.push_back({asked[rest], 0, false, Result::LinkLost});
+            notAsked(i + 1, Result::LinkLost);
             break;
         }
     }

@@ -11,8 +11,9 @@
 // Result codes (diag/Result.h) in ConfigSource::result: Ok; for a file
 // NotAnExportFile (no header: the list is empty) or ImportIncomplete (lines
 // not understood or the file cut short: what came before is in the list);
-// for a unit RegistersMissing (registers not read, named in the list) or
-// LinkLost (the unit fell silent or the port went: the rest was not asked).
+// for a unit RegistersMissing (registers not read, named in the list),
+// LinkLost (the unit fell silent or the port went: the rest was not asked)
+// or JobCancelled (the user's Cancel: the rest was not asked).
 //
 // Thread rules: plain values; the readers run on the caller's thread.
 #pragma once
@@ -81,7 +82,8 @@ ConfigSource FromDefaults(const RegisterCatalogue& catalogue, std::span<const ui
 bool Readable(const RegisterCatalogue& catalogue, uint32_t address);
 
 // The unit's value of each readable address, over a link the caller has
-// opened, each with the export's attempts; a lost link ends the reading.
+// opened, each with the export's attempts; a lost link ends the reading,
+// and so does the progress's cancel, after the register under way.
 // The bar moves from fromPercent to toPercent.
 ConfigSource FromUnit(IConfigUnit& unit, const RegisterCatalogue& catalogue, std::span<const uint32_t> addresses,
                       const ExportPacing& pacing, IConfigProgress& progress, int fromPercent = 0,

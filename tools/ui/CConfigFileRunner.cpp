@@ -133,14 +133,42 @@ void CConfigFileRunner::ExportConfiguration()
 
     CDlgProgress progress(QStringLiteral("Export to File"), m_window);
     progress.setObjectName(QStringLiteral("ExportProgress"));
+    // A whole unit takes some twenty seconds: the user may stop it after
+    // the register under way; the previous file then stays as it was.
+    progress.enableCancel();
     progress.centreOver(m_window);
     progress.show();
     CModbusConfigUnit unit = unitOnLink();
     CConfigExport job(m_catalogue, unit, progress);
     job.setPacing(m_pacing);
     const ExportReport report = job.run(path, choice.filter, ranges);
+    showExportStatus(report, path);
+    if (report.result == Result::JobCancelled) {
+        // The user's own choice: nothing to confirm, nothing to wait for.
+        progress.finish();
+        m_lastGreen = false;
+        m_lastMessage.clear();
+        progress.close();
+        return;
+    }
     showEnd(progress, QStringLiteral("Export to File"), QString::fromStdString(CConfigExport::Summary(report)),
             false);
+}
+
+void CConfigFileRunner::showExportStatus(const ExportReport& report, const std::string& path)
+{
+    // The status line keeps where the file went after the progress box has
+    // closed.
+    switch (report.result) {
+    case Result::Ok: m_mainWindow.setStatus("Exported to " + path + ".", Result::Ok); break;
+    case Result::RegistersMissing:
+        m_mainWindow.setStatus("Exported to " + path + "; " + std::to_string(report.missing.size()) +
+                                   (report.missing.size() == 1 ? " register" : " registers") + " missing.",
+                               report.result);
+        break;
+    case Result::JobCancelled: m_mainWindow.setStatusText("Export cancelled: " + path + " is unchanged."); break;
+    default: m_mainWindow.setStatus("Not exported: " + path + " is unchanged.", report.result); break;
+    }
 }
 
 void CConfigFileRunner::ImportConfiguration()
@@ -188,6 +216,8 @@ void CConfigFileRunner::CompareWithFile()
             return;
         CDlgProgress progress(title, m_window);
         progress.setObjectName(QStringLiteral("CompareProgress"));
+        // A file of a whole unit takes as long to compare as to export.
+        progress.enableCancel();
         progress.centreOver(m_window);
         progress.show();
         std::vector<uint8_t> bytes;
@@ -229,6 +259,15 @@ void CConfigFileRunner::CompareWithFile()
             }
             left = ConfigSources::FromUnit(unit, m_catalogue, file.addresses(), m_pacing, progress);
             unit.close();
+            if (left.result == Result::JobCancelled) {
+                // Half a comparison would read as "the rest is equal".
+                progress.finish(false);
+                progress.close();
+                m_lastGreen = false;
+                m_lastMessage.clear();
+                m_mainWindow.setStatusText("Compare With File cancelled: nothing was compared.");
+                return;
+            }
             if (left.result == Result::LinkLost) {
                 progress.markFailed();
                 showEnd(progress, title,

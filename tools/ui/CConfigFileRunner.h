@@ -8,6 +8,11 @@
 // unit connected the export reads the unit, else the catalogue; the import
 // always fills the catalogue and, outside demo mode, writes the unit.
 //
+// Both can be cancelled from the progress box: the export after the
+// register under way (the previous file stays as it was), the import after
+// the record under way. The export's end goes to the status line too: where
+// the file went, or that it was not written.
+//
 // The end: the bar at 100 %, green or red. Something to tell (a register
 // missing, the link lost, a file that cannot be written or is no export
 // file, an import that was not all ok, or "Done - all ok") comes in a
@@ -16,7 +21,8 @@
 //
 // "File" > "Compare With File..." (CompareWithFile) reads the registers a
 // file names from the unit and shows the differences; the user writes the
-// checked ones from the dialog.
+// checked ones from the dialog; its reading can be cancelled too, and then
+// nothing is compared.
 //
 // Thread rules: user-interface thread only.
 #pragma once
@@ -78,6 +84,7 @@ public:
 private:
     FileChoice chooseWithDialog(bool save);
     void showEnd(class CDlgProgress& progress, const QString& title, const QString& message, bool information);
+    void showExportStatus(const ExportReport& report, const std::string& path);
     void writeChecked(const std::vector<ConfigFile::Value>& values, class CDlgCompare& dialog,
                       const struct ConfigComparison& comparison);
 

@@ -36,6 +36,7 @@ CDlgCompare::CDlgCompare(const ConfigComparison& comparison, bool canWrite, cons
     m_list->setRootIsDecorated(true);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
+    m_showPin = new QCheckBox(QStringLiteral("Show &PIN"), this);
     std::map<std::string, QTreeWidgetItem*> categories;
     for (std::size_t i = 0; i < m_comparison.rows.size(); ++i) {
         const CompareRow& row = m_comparison.rows[i];
@@ -48,9 +49,9 @@ CDlgCompare::CDlgCompare(const ConfigComparison& comparison, bool canWrite, cons
             parentItem->setExpanded(true);
         }
         auto* item = new QTreeWidgetItem(parentItem, {QString::number(row.address), QString::fromStdString(row.name),
-                                                      QString::fromStdString(row.leftShown),
-                                                      QString::fromStdString(row.rightShown),
+                                                      QString(), QString(),
                                                       QString::fromUtf8(ConfigCompare::MarkText(row.mark))});
+        showValues(item, row);
         item->setData(kRegister, kAddressRole, row.address);
         item->setData(kRegister, kRowIndexRole, static_cast<int>(i));
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -67,6 +68,8 @@ CDlgCompare::CDlgCompare(const ConfigComparison& comparison, bool canWrite, cons
 
     m_showEqual = new QCheckBox(QStringLiteral("Show equal registers too"), this);
     layout->addWidget(m_showEqual);
+    layout->addWidget(m_showPin);
+    setTabOrder(m_showEqual, m_showPin); // in the order they stand
     m_result = new QLabel(this);
     m_result->setObjectName(QStringLiteral("CompareResult"));
     m_result->setWordWrap(true);
@@ -80,6 +83,11 @@ CDlgCompare::CDlgCompare(const ConfigComparison& comparison, bool canWrite, cons
     layout->addWidget(buttons);
 
     connect(m_showEqual, &QCheckBox::toggled, this, [this] { updateVisibleRows(); });
+    connect(m_showPin, &QCheckBox::toggled, this, [this] {
+        for (const CompareRow& row : m_comparison.rows)
+            if (ConfigCompare::IsSecret(row.address))
+                showValues(rowOf(row.address), row);
+    });
     connect(m_list, &QTreeWidget::itemChanged, this, [this] { updateWriteButton(); });
     connect(m_write, &QPushButton::clicked, this, [this] {
         const std::vector<ConfigFile::Value> values = checkedValues();
@@ -101,6 +109,16 @@ CDlgCompare::CDlgCompare(const ConfigComparison& comparison, bool canWrite, cons
     if (QTreeWidgetItem* first = m_list->topLevelItemCount() ? m_list->topLevelItem(0) : nullptr)
         m_list->setCurrentItem(first->childCount() ? first->child(0) : first);
     resize(760, 480);
+}
+
+void CDlgCompare::showValues(QTreeWidgetItem* item, const CompareRow& row)
+{
+    if (!item)
+        return;
+    const bool clear = m_showPin->isChecked();
+    item->setText(kUnitValue, QString::fromStdString(clear ? row.leftShown : ConfigCompare::MaskedShown(row, true)));
+    item->setText(kFileValue,
+                  QString::fromStdString(clear ? row.rightShown : ConfigCompare::MaskedShown(row, false)));
 }
 
 QTreeWidgetItem* CDlgCompare::rowOf(uint32_t address) const
@@ -142,7 +160,13 @@ void CDlgCompare::showWriteResult(const ChangesReport& report)
         if (!tried)
             continue;
         if (it == failed.end()) {
-            item->setText(kUnitValue, item->text(kFileValue));
+            // The unit holds the file's value now.
+            CompareRow& row =
+                m_comparison.rows[static_cast<std::size_t>(item->data(kRegister, kRowIndexRole).toInt())];
+            row.left = row.right;
+            row.hasLeft = true;
+            row.leftShown = row.rightShown;
+            showValues(item, row);
             item->setText(kNote, QStringLiteral("written"));
         } else {
             item->setText(kNote, QStringLiteral("error %1: %2")

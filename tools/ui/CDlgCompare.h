@@ -8,6 +8,9 @@
 // showWriteResult. Without a unit to write to (demo mode) the boxes and the
 // button are off.
 //
+// The unit's PIN shows as "set" or "none" on both sides, as in the
+// commissioning report, until the user checks "Show PIN".
+//
 // Keyboard: the list takes the focus first; the arrows move between rows,
 // Space checks and unchecks, Tab reaches the box and the buttons. Every
 // cell is text a screen reader reads from the list.
@@ -57,12 +60,16 @@ public:
 
     QTreeWidget* list() const { return m_list; }
     QCheckBox* showEqualBox() const { return m_showEqual; }
+    // "Show PIN": the PIN's values in clear.
+    QCheckBox* showPinBox() const { return m_showPin; }
     QPushButton* writeButton() const { return m_write; }
     QLabel* resultLine() const { return m_result; }
     // The row of an address; nullptr when the comparison has none.
     QTreeWidgetItem* rowOf(uint32_t address) const;
 
 private:
+    // The unit's and the file's value of a row, the PIN masked unless asked.
+    void showValues(QTreeWidgetItem* item, const CompareRow& row);
     void updateVisibleRows();
     void updateWriteButton();
 
@@ -70,6 +77,7 @@ private:
     bool m_canWrite;
     QTreeWidget* m_list = nullptr;
     QCheckBox* m_showEqual = nullptr;
+    QCheckBox* m_showPin = nullptr;
     QPushButton* m_write = nullptr;
     QLabel* m_result = nullptr;
     WriteHandler m_writeHandler;

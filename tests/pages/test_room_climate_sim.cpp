@@ -187,20 +187,24 @@ TEST_F(RoomClimatePage, AnOlderUnitKeepsEntrySixAndShowsAMissingSetpoint)
     connect(Unit());
 }
 
+// Answers the page's next question with the button of this caption (its
+// mnemonic left out) and keeps the question's text.
+static auto AnswerWith(const char* button, QString* text)
+{
+    return WhenModal<QMessageBox>([button, text](QMessageBox* question) {
+        *text = question->text();
+        for (QAbstractButton* b : question->buttons())
+            if (b->text().remove('&') == QLatin1String(button))
+                b->click();
+    });
+}
+
 TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
 {
     setOnUnit(3801, 0);
     open();
     auto* box = widget<QCheckBox>(PresenceReboot);
     ASSERT_FALSE(box->isChecked());
-    const auto answer = [](const char* button, QString* text) {
-        return WhenModal<QMessageBox>([button, text](QMessageBox* question) {
-            *text = question->text();
-            for (QAbstractButton* b : question->buttons())
-                if (b->text().remove('&') == QLatin1String(button))
-                    b->click();
-        });
-    };
     box->click();
     EXPECT_EQ(page()->controls().editState(PresenceReboot), EditState::Edited);
     EXPECT_EQ(box->accessibleDescription(), "changed, not written: press Enter to write");
@@ -209,7 +213,7 @@ TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
     std::size_t from = mark();
     QString asked;
     {
-        const auto stay = answer("Stay", &asked);
+        const auto stay = AnswerWith("Stay", &asked);
         widget<QPushButton>(Page::kSaveToNvram)->click();
         ASSERT_TRUE(stay.appeared());
     }
@@ -219,7 +223,7 @@ TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
 
     // "Discard": the unit's value is back in the box and the catalogue.
     {
-        const auto discard = answer("Discard", &asked);
+        const auto discard = AnswerWith("Discard", &asked);
         window->tabs()->setCurrentIndex(indexOf("Common")); // the user's click on another tab
         ASSERT_TRUE(discard.appeared());
     }
@@ -232,7 +236,7 @@ TEST_F(RoomClimatePage, PresenceRebootIsAnUnwrittenEditUntilWritten)
     box->click();
     from = mark();
     {
-        const auto write = answer("Write", &asked);
+        const auto write = AnswerWith("Write", &asked);
         widget<QPushButton>(Page::kSaveToNvram)->click();
         ASSERT_TRUE(write.appeared());
     }
@@ -251,14 +255,6 @@ TEST_F(RoomClimatePage, ReadTargetAsksBeforeItReadsOverAnUnwrittenChange)
     open();
     auto* box = widget<QCheckBox>(PresenceReboot);
     auto* read = widget<QPushButton>(Page::kReadTarget);
-    const auto answer = [](const char* button, QString* text) {
-        return WhenModal<QMessageBox>([button, text](QMessageBox* question) {
-            *text = question->text();
-            for (QAbstractButton* b : question->buttons())
-                if (b->text().remove('&') == QLatin1String(button))
-                    b->click();
-        });
-    };
     box->click();
     QString asked;
     const struct
@@ -279,7 +275,7 @@ TEST_F(RoomClimatePage, ReadTargetAsksBeforeItReadsOverAnUnwrittenChange)
         ASSERT_EQ(page()->controls().editState(PresenceReboot), EditState::Edited) << a.button;
         const std::size_t from = mark();
         {
-            const auto reply = answer(a.button, &asked);
+            const auto reply = AnswerWith(a.button, &asked);
             read->click();
             ASSERT_TRUE(reply.appeared()) << a.button;
         }

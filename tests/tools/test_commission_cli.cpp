@@ -130,7 +130,9 @@ TEST_F(CommissionCli, AWrongUnitWritesNothingAndAUnitThatGoesAwayEndsAsLinkLost)
     goes.stop();
     EXPECT_EQ(run.finish(), 1) << run.err;
     EXPECT_TRUE(WritesTo(wrongType).empty());
-    EXPECT_NE(run.out.find("2.11: failed: device type 1002, the plan wants 2050"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2.11: failed: device type 1002, the plan wants 2050: nothing was written\n"),
+              std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("2.12: failed: link lost"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("2.13: ok"), std::string::npos) << run.out;
     EXPECT_NE(status().find("2.12," + goes.name() + ","), std::string::npos) << status();
@@ -166,6 +168,8 @@ TEST_F(CommissionCli, WrongPinsOnEveryPortCountAndALockedToolRefusesThemAll)
         EXPECT_TRUE(WritesTo(*unit).empty()) << unit->name();
     }
     EXPECT_NE(r.out.find("failed: Too many wrong tries - locked!"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(" 0 written"), std::string::npos) << "a failure says what it wrote only when it did: "
+                                                          << r.out;
     std::filesystem::remove(CPassword::DefaultDirectory() / CPassword::kFileName);
 }
 

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 
 using namespace Commission;
 using testsupport::ReadFile;
@@ -94,14 +95,20 @@ protected:
     }
     UnitOutcome run(FakeUnit& unit, const PlanRow& r)
     {
-        return CommissionUnit(unit, r, "A", m_settings, [this](const Progress& p) { steps.push_back(p.step); },
-                              m_stop);
+        return CommissionUnit(
+            unit, r, "A", m_settings,
+            [this](const Progress& p) {
+                steps.push_back(p.step);
+                percents.push_back(p.percent);
+            },
+            m_stop);
     }
 
     TempDir m_dir;
     JobSettings m_settings;
     std::atomic<bool> m_stop{false};
     std::vector<std::string> steps;
+    std::vector<int> percents;
 };
 
 TEST_F(CommissionJobTest, WritesOnlyWhatDiffersTheBusSettingsLastThenStores)
@@ -187,6 +194,8 @@ TEST_F(CommissionJobTest, AnAttemptThatWroteKeepsItsReportWhateverEndsIt)
             return c.goneAt >= 0 && inReport >= c.goneAt ? static_cast<int>(Result::PortGone)
                                                          : static_cast<int>(Result::Ok);
         };
+        steps.clear();
+        percents.clear();
         const UnitOutcome o = run(unit, row({{2004, 12, true}}));
         EXPECT_FALSE(o.ok) << c.what;
         EXPECT_EQ(o.reason, c.reason) << c.what;
@@ -204,6 +213,23 @@ TEST_F(CommissionJobTest, AnAttemptThatWroteKeepsItsReportWhateverEndsIt)
         }
         std::filesystem::remove(m_dir.path() / "2_14.json");
     }
+}
+
+// The report reads most of a unit's registers: the live line moves through
+// it rather than sitting at one figure.
+TEST_F(CommissionJobTest, TheReportStepMovesTheBarToItsEnd)
+{
+    FakeUnit unit;
+    m_settings.writeReport = UnitReportWriter(m_settings, {{2000, 2099}});
+    ASSERT_TRUE(run(unit, row()).ok);
+    std::vector<int> report;
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        if (steps[i] == "report")
+            report.push_back(percents[i]);
+    ASSERT_FALSE(report.empty());
+    EXPECT_LE(report.front(), 50);
+    EXPECT_EQ(report.back(), 100);
+    EXPECT_GT(std::set<int>(report.begin(), report.end()).size(), 5u);
 }
 
 TEST_F(CommissionJobTest, EachFailureEndsTheUnitNamingWhy)

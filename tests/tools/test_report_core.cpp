@@ -107,6 +107,7 @@ TEST_F(ReportCore, RegistersCarryTheirShownFormDefaultAndLimitsAndUnreadOnesAreN
                                     : PageValues::ShownValue(catalogue, r.address, unit.store[r.address]))
             << r.address;
     }
+    EXPECT_EQ(row(report, 2008)->shownDefault, "-") << "a PIN has no default the owner could use";
     EXPECT_EQ(row(report, 2013), nullptr) << "Save To NVRAM acts, it is no setting";
     // Every exportable register of the category is there, ascending.
     for (std::size_t i = 1; i < report.registers.size(); ++i)

@@ -233,7 +233,7 @@ int RunCommission(const GlobalOptions& global, const Args& args)
                      run.heldElsewhere().empty()
                          ? "every room of the plan is done"
                          : "no room is left: the rest are done or another run has them",
-                     status.path().string().c_str());
+                     LocalSystem::Utf8String(status.path()).c_str());
     if (run.stopped())
         return kExitCanceled;
     return allOk ? kExitOk : kExitFailure;

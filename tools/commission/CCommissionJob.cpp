@@ -159,7 +159,7 @@ std::string ComparePlan(ICommissionUnit& unit, const PlanRow& row, const JobSett
     target.label = "plan";
     if (!row.templatePath.empty()) {
         std::vector<uint8_t> bytes;
-        const std::string path = row.templatePath.string();
+        const std::string path = LocalSystem::Utf8String(row.templatePath);
         if (!ConfigFile::ReadWholeFile(path, bytes))
             return "the template " + path + " cannot be read";
         // A template named otherwise than .bin is taken as text.

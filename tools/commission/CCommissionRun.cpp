@@ -38,7 +38,7 @@ CCommissionRun::Selection CCommissionRun::select(bool take) const
             }
         }
         if (take && m_claims.take(row.room, m_ports[selection.rows.size()]) != Result::Ok) {
-            selection.problem = "the claim " + m_claims.path(row.room).string() + " cannot be written";
+            selection.problem = "the claim " + LocalSystem::Utf8String(m_claims.path(row.room)) + " cannot be written";
             break;
         }
         selection.rows.push_back(&row);
@@ -114,9 +114,10 @@ UnitOutcome RunAndRecord(CStatusFile& status, const PlanRow& row, const std::str
     // A status file that cannot be written leaves the room pending: the
     // unit is commissioned, but a later run does it again.
     outcome.recorded = status.Append(record) == Result::Ok;
-    if (!outcome.recorded && outcome.ok) {
+    if (!outcome.recorded) {
+        const std::string lost = "the status file " + LocalSystem::Utf8String(status.path()) + " cannot be written";
+        outcome.reason = outcome.ok ? lost : outcome.reason + "; " + lost;
         outcome.ok = false;
-        outcome.reason = "the status file " + status.path().string() + " cannot be written";
     }
     return outcome;
 }
@@ -141,7 +142,7 @@ std::vector<UnitResult> CCommissionRun::run(const UnitJob& job, ICommissionOutpu
                     // Nothing more is done that could not be recorded.
                     if (m_recordProblem.empty())
                         m_recordProblem =
-                            "the status file " + m_status.path().string() + " cannot be written";
+                            "the status file " + LocalSystem::Utf8String(m_status.path()) + " cannot be written";
                     m_stop = true;
                 }
                 output.finished(port, row->room, outcome);

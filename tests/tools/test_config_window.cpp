@@ -2,6 +2,7 @@
 // against the simulator: the File menu and the FW-Update page's buttons, the
 // category chooser, the progress box's end, the closing message, and the
 // window disabled while they run.
+#include "diag/LocalSystem.h"
 #include "tests/support/MenuAction.h"
 #include "tests/support/PagesOnUnit.h"
 #include "tests/support/ExportWrites.h"
@@ -564,10 +565,24 @@ TEST_F(ConfigWindow, CommissionFromPlanMovesOnAndAsksBeforeADoneRoomIsDoneAgain)
     std::ofstream(dir.path() / "office.csv", std::ios::binary)
         << "Orvelant 4000 Export\r\nAddr: 2011; Val: 61; Des: x\r\n";
     std::ofstream(dir.path() / "plan.csv", std::ios::binary)
-        << "room,template,set\n2.11,office.csv,2004=21\n2.12,office.csv,2004=22\n";
+        << "room,template,set\n2.11,office.csv,2004=21\n2.12,office.csv,2004=22\n2.13,office.csv,2004=23\n";
     const std::filesystem::path out = dir.path() / "out";
+    // 2.13 is another run's, still at work (init stands in for it).
+    std::filesystem::create_directory(out);
+    std::ofstream(out / "2.13.claim", std::ios::binary)
+        << "host: " << LocalSystem::HostName() << "\npid: 1\nport: ttyUSB1\nsince: 2026-12-11T09:30:05+01:00\n";
     std::size_t from = mark();
     runCommissionDialog(out, [&](CDlgCommission* d) {
+        EXPECT_TRUE(d->rooms()->topLevelItem(2)->text(CDlgCommission::kState).startsWith("claimed: run 1 on this computer"))
+            << d->rooms()->topLevelItem(2)->text(CDlgCommission::kState).toStdString();
+        d->rooms()->setCurrentItem(d->rooms()->topLevelItem(2));
+        from = mark();
+        d->commissionButton()->click();
+        EXPECT_TRUE(d->messageLine()->text().startsWith("Room 2.13 is being commissioned by run 1"))
+            << d->messageLine()->text().toStdString();
+        EXPECT_TRUE(received(from).empty()) << "another run's room is not taken";
+        d->rooms()->setCurrentItem(d->rooms()->topLevelItem(0));
+
         d->setReportOpener([](const QString&) {});
         const auto noReport = testsupport::WhenModal<QMessageBox>(
             [](QMessageBox* box) { box->button(QMessageBox::No)->click(); });

@@ -119,13 +119,15 @@ function(tavemo_add_test name)
   endif()
 endfunction()
 
-# tavemo_add_sim_page_test(NAME SOURCE [TIMEOUT s]): real pages in the real
-# main window, offscreen, against tavemo-unitsim. One CTest entry for the
-# whole executable: its tests share one simulator and one connected window
-# (connecting alone costs about two seconds), which one process per test
-# would repeat.
+# tavemo_add_sim_page_test(NAME SOURCE [TIMEOUT s] [APART FILTER]): real
+# pages in the real main window, offscreen, against tavemo-unitsim. One
+# CTest entry for the whole executable: its tests share one simulator and
+# one connected window (connecting alone costs about two seconds), which one
+# process per test would repeat. APART: the tests the GoogleTest filter
+# names run as a second entry (NAME_apart, a window of its own) beside the
+# rest, so that a long executable does not hold up the end of the run.
 function(tavemo_add_sim_page_test name source)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;APART" "" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
@@ -135,11 +137,18 @@ function(tavemo_add_sim_page_test name source)
   tavemo_test_flags(${name})
   target_precompile_headers(${name} REUSE_FROM tavemo_sim_test_pch)
   add_dependencies(${name} tavemo-unitsim)
-  add_test(NAME ${name} COMMAND ${name})
+  set(entries ${name})
+  if(ARG_APART)
+    add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${ARG_APART})
+    add_test(NAME ${name}_apart COMMAND ${name} --gtest_filter=${ARG_APART})
+    list(APPEND entries ${name}_apart)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   # Each of these drives a whole window against the simulator for tens of
   # seconds: a high cost makes ctest start them first, so that no long one
   # is left running alone at the end (a clean build has no timings yet).
-  set_tests_properties(${name} PROPERTIES LABELS "pages" TIMEOUT ${ARG_TIMEOUT} COST 100)
+  set_tests_properties(${entries} PROPERTIES LABELS "pages" TIMEOUT ${ARG_TIMEOUT} COST 100)
 endfunction()
 
 # tavemo_add_screenshot_tool(NAME SOURCE): a program that pictures the tool

@@ -300,13 +300,17 @@ bool CDlgCommission::claim(const Commission::PlanRow& row, bool redoDone)
     const Commission::CClaims claims(out);
     // Asked before the folder is held: another run must not wait on a
     // question.
+    bool takeOtherComputers = false;
     if (const auto held = claims.read(row.room);
-        held && Commission::CClaims::StateOf(*held) == Commission::ClaimState::OtherHost &&
-        QMessageBox::question(this, QStringLiteral("Commission From Plan"),
-                              QStringLiteral("Room %1 is claimed by %2. Take it anyway?")
-                                  .arg(room, Text(Commission::CClaims::Describe(*held))),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
-        return false;
+        held && Commission::CClaims::StateOf(*held) == Commission::ClaimState::OtherHost) {
+        takeOtherComputers =
+            QMessageBox::question(this, QStringLiteral("Commission From Plan"),
+                                  QStringLiteral("Room %1 is claimed by %2. Take it anyway?")
+                                      .arg(room, Text(Commission::CClaims::Describe(*held))),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        if (!takeOtherComputers)
+            return false;
+    }
     const auto hold = claims.hold();
     // Another run may have ended the room since it was asked about.
     const auto rooms = Commission::CStatusFile::ReadRooms(out / "status.csv");
@@ -315,9 +319,7 @@ bool CDlgCommission::claim(const Commission::PlanRow& row, bool redoDone)
             QStringLiteral("Room %1 was commissioned by another run meanwhile: nothing was done.").arg(room));
         return false;
     }
-    const auto held = claims.read(row.room);
-    if (held && (Commission::CClaims::StateOf(*held) == Commission::ClaimState::Live ||
-                 Commission::CClaims::StateOf(*held) == Commission::ClaimState::Mine)) {
+    if (const auto held = claims.read(row.room); held && Commission::CClaims::Holds(*held, takeOtherComputers)) {
         m_message->setText(QStringLiteral("Room %1 is being commissioned by %2: nothing was done.")
                                .arg(room, Text(Commission::CClaims::Describe(*held))));
         return false;

@@ -199,12 +199,12 @@ TEST(CommissionStatus, LinesFromManyThreadsStayWholeAndTheLastResultCounts)
     EXPECT_EQ(status.Append({.room = "room 0.0", .port = "p", .result = "ok"}), Result::Ok);
     // A run killed in the middle of its line leaves it without a line feed.
     std::ofstream(path, std::ios::app | std::ios::binary) << "room 0.2,p,,,,,o";
-    const auto last = CStatusFile::ReadLastResults(path);
+    const auto last = CStatusFile::ReadRooms(path);
     EXPECT_EQ(last.size(), std::size_t(kThreads * kRecords));
-    EXPECT_EQ(last.at("room 0.0"), "ok");
-    EXPECT_EQ(last.at("room 1.2"), "failed: link lost, register 2009");
-    EXPECT_EQ(last.at("room 0.2"), "failed: link lost, register 2009");
-    EXPECT_TRUE(CStatusFile::ReadLastResults(dir.path() / "none.csv").empty());
+    EXPECT_EQ(last.at("room 0.0").last, "ok");
+    EXPECT_EQ(last.at("room 1.2").last, "failed: link lost, register 2009");
+    EXPECT_EQ(last.at("room 0.2").last, "failed: link lost, register 2009");
+    EXPECT_TRUE(CStatusFile::ReadRooms(dir.path() / "none.csv").empty());
 }
 
 // A done room stays done when a later attempt at it fails: the next unit on
@@ -330,7 +330,7 @@ TEST(CommissionRun, AStoppedUnitEndsFailedAsInterrupted)
     const auto results = run.run(job, output);
     EXPECT_TRUE(results[0].outcome.ok);
     EXPECT_EQ(results[1].outcome.reason, kInterrupted);
-    EXPECT_EQ(CStatusFile::ReadLastResults(dir.path() / "status.csv").at("2.12"), "failed: interrupted");
+    EXPECT_EQ(CStatusFile::ReadRooms(dir.path() / "status.csv").at("2.12").last, "failed: interrupted");
 }
 
 } // namespace

@@ -28,14 +28,9 @@ CCommissionRun::Selection CCommissionRun::select(bool take) const
         const bool redo = m_redo.count(row.room) > 0;
         if (const auto state = rooms.find(row.room); state != rooms.end() && state->second.done && !redo)
             continue;
-        if (const std::optional<Claim> claim = m_claims.read(row.room)) {
-            const ClaimState by = CClaims::StateOf(*claim);
-            // A live run keeps its room even against --redo: two units
-            // would get it.
-            if (by == ClaimState::Live || by == ClaimState::Mine || (by == ClaimState::OtherHost && !redo)) {
-                selection.heldElsewhere.emplace_back(row.room, *claim);
-                continue;
-            }
+        if (const std::optional<Claim> claim = m_claims.read(row.room); claim && CClaims::Holds(*claim, redo)) {
+            selection.heldElsewhere.emplace_back(row.room, *claim);
+            continue;
         }
         if (take && m_claims.take(row.room, m_ports[selection.rows.size()]) != Result::Ok) {
             selection.problem = "the claim " + LocalSystem::Utf8String(m_claims.path(row.room)) + " cannot be written";

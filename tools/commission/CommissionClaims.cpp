@@ -97,6 +97,12 @@ ClaimState CClaims::StateOf(const Claim& claim)
     return LocalSystem::ProcessRunning(claim.pid) ? ClaimState::Live : ClaimState::Dead;
 }
 
+bool CClaims::Holds(const Claim& claim, bool redo)
+{
+    const ClaimState state = StateOf(claim);
+    return state == ClaimState::Live || state == ClaimState::Mine || (state == ClaimState::OtherHost && !redo);
+}
+
 std::string CClaims::Describe(const Claim& claim)
 {
     const bool here = !claim.host.empty() && claim.host == LocalSystem::HostName();

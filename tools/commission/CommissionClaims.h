@@ -69,6 +69,10 @@ public:
     std::filesystem::path path(const std::string& room) const;
 
     static ClaimState StateOf(const Claim& claim);
+    // Whether the claim keeps the room from this run: a live run's always
+    // (two units would get the room), another computer's unless the room is
+    // to be redone, a dead run's never.
+    static bool Holds(const Claim& claim, bool redo);
     // "run 4711 on this computer, port ttyUSB0, since ..." for messages.
     static std::string Describe(const Claim& claim);
 

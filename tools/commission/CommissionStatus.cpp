@@ -105,14 +105,6 @@ int CStatusFile::checkWritable()
     return Result::Ok;
 }
 
-std::map<std::string, std::string> CStatusFile::ReadLastResults(const std::filesystem::path& path)
-{
-    std::map<std::string, std::string> last;
-    for (const auto& [room, state] : ReadRooms(path))
-        last[room] = state.last;
-    return last;
-}
-
 std::map<std::string, CStatusFile::RoomState> CStatusFile::ReadRooms(const std::filesystem::path& path)
 {
     std::map<std::string, RoomState> last;

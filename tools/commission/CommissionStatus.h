@@ -15,8 +15,8 @@
 //
 // Result codes: Append returns Result::Ok or Result::ExportNotCreated (the
 // file cannot be created or written).
-// Thread rules: Append may be called from any thread; ReadLastResults is a
-// pure function of the file.
+// Thread rules: Append may be called from any thread; ReadRooms is a pure
+// function of the file.
 #pragma once
 
 #include <filesystem>
@@ -56,10 +56,7 @@ public:
     // The line of a record (without its line feed).
     static std::string Line(const StatusRecord& record);
 
-    // Each room's last result in the file ("ok", "failed: ..."); empty when
-    // the file is missing.
-    static std::map<std::string, std::string> ReadLastResults(const std::filesystem::path& path);
-
+    // Each room's state in the file; empty when the file is missing.
     struct RoomState
     {
         std::string last;  // the last attempt's result

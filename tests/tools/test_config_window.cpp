@@ -342,6 +342,33 @@ TEST_F(ConfigWindow, CompareWithFileCanBeCancelled)
     EXPECT_TRUE(window->tabs()->isEnabled());
 }
 
+// A file that cannot be read whole is not compared: what it lost would show
+// as equal.
+TEST_F(ConfigWindow, CompareWithFileRefusesADamagedFile)
+{
+    const std::string file = (dir.path() / "damaged.csv").string();
+    std::ofstream(file, std::ios::binary) << "Orvelant 4000 Export\r\nAddr: 2009; Val: 1; Des: x\r\n"
+                                             "Addr: 2011; Val: abc\r\nAddr: 2012; Val: 20; Des: x\r\n";
+    answerFileDialogs(file, ConfigFile::Format::Csv);
+    bool shown = false;
+    const auto compare = testsupport::WhenModal<CDlgCompare>([&shown](CDlgCompare* d) {
+        shown = true;
+        d->reject();
+    });
+    QString told;
+    const auto message = testsupport::WhenModal<QMessageBox>([&told](QMessageBox* box) {
+        told = box->text();
+        box->accept();
+    });
+    const std::size_t from = mark();
+    MenuAction(window, "&Compare With File...")->trigger();
+    EXPECT_FALSE(shown);
+    EXPECT_TRUE(told.startsWith("The file is damaged: line 3 has no value")) << told.toStdString();
+    EXPECT_TRUE(told.endsWith("Nothing was compared.")) << told.toStdString();
+    for (const std::string& r : reads(from))
+        EXPECT_TRUE(r != "Mr2009" && r != "Mr2012") << "the file's registers are not asked for: " << r;
+}
+
 // The unit's PIN is compared like any register but shown as the report
 // shows it ("set", "none") unless the user asks to see it.
 TEST_F(ConfigWindow, CompareWithFileMasksThePinUnlessAsked)

@@ -234,6 +234,15 @@ void CConfigFileRunner::CompareWithFile()
                     false);
             return;
         }
+        // A file read in part would show what it lost as equal.
+        if (!file.notReadWhole.empty()) {
+            progress.markFailed();
+            showEnd(progress, title,
+                    QStringLiteral("The file is damaged: %1. Nothing was compared.")
+                        .arg(QString::fromStdString(file.notReadWhole)),
+                    false);
+            return;
+        }
         demo = m_connection.state().inDemoMode();
         if (demo) {
             // No unit: the stored values stand in for it.

@@ -1,17 +1,19 @@
-// The main window: a menu, the tab control that holds every page, and a
-// two-part status bar (the status line "Status" at the left, the register
-// information line "Register Info" at the right).
+// The main window: the frame that builds its parts and wires them. Its parts
+// are the menus (CMainMenu), the tab set that holds every page (CTabSet),
+// the demo banner above the pages (CDemoBanner), a two-part status bar (the
+// status line "Status" at the left, the register information line "Register
+// Info" at the right, each a CStatusLine) with a line under it that says in
+// words what the status line's code means, and the host the connection to
+// the unit talks to (CConnectionHost). The window itself keeps its size and
+// place, the title, the status lines' texts and the busy overlay.
 //
 // Start-up: 100 ms after the window is first shown the start-up timer
 // creates all fourteen pages, fills the tab control, disables every tab but
 // "COM-Interface", lists the ports and shows "Ready." (then started() is
-// emitted). From then on a newly selected page is activated (ActivatePage)
-// once the selection has rested for 100 ms; a page left with changes not
-// written asks first.
+// emitted). From then on the tab set activates a newly selected page.
 //
-// Under the status bar a line says in words what the status line's code
-// means; the title names the unit and its port, and a banner shows while
-// demo mode is active.
+// The title names the unit and its port, and the banner shows while demo
+// mode is active.
 //
 // Closing (the close box, "File" > "Exit"; never Escape) asks first while
 // long work runs or a page has changes not written, then asks every page to
@@ -26,40 +28,39 @@
 // The pages and the COM-Interface page see the window as IMainWindow
 // (UTF-8 texts, no Qt); the methods named as the window's services
 // (SetStatusText, RebuildTabs, ...) are its Qt side, which the interface
-// forwards to.
+// forwards to. The tab methods pass on to the tab set, the File menu's to
+// the menu.
 //
 // Thread rules: user-interface thread only.
 #pragma once
 
-#include "app/PageRegistry.h"
+#include "app/CConnectionHost.h"
+#include "app/CDemoBanner.h"
+#include "app/CMainMenu.h"
+#include "app/CTabSet.h"
 #include "link/CConnection.h"
-#include "link/IConnectionHost.h"
 #include "pages/core/IMainWindow.h"
 #include "tools/bustest/CTestLog.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 class CConfigFileRunner;
-class CReportRunner;
 class CDlgDebug;
 class CDlgMessage;
 class CModbus;
+class CReportRunner;
 class CStatusLine;
 class CTabInterface;
 class CXTabCtrl;
-class QAction;
-class QFrame;
-class QLabel;
 class RegisterCatalogue;
 
-class CTavemoConfigurationToolDlg : public QMainWindow, public IMainWindow, private IConnectionHost
+class CTavemoConfigurationToolDlg : public QMainWindow, public IMainWindow
 {
     Q_OBJECT
 public:
@@ -69,9 +70,6 @@ public:
     static constexpr int kMinHeight = 710;
     // Start-up waits until the window is on screen, so the user sees it at once.
     static constexpr int kStartupDelayMs = 100;
-    // How often the selected tab is looked at; two switches within one
-    // period activate only the tab selected at the tick.
-    static constexpr int kTabPollMs = 100;
     // A running download gets this long to notice the stop request.
     static constexpr int kCloseWaitMs = 100;
     // The window's size and place in the settings file.
@@ -79,8 +77,6 @@ public:
 
     // The settings file (an INI file in LocalSystem::SettingsFolder).
     static QString WindowSettingsFile();
-    // "File" > "Commission From Plan...": the connected unit gets a room of a plan.
-    void OpenCommissionDialog();
     // The first size: what shows the largest page whole (the page plus the
     // window's parts around it), never less than the window has, within
     // the screen's room for the window, never below the minimum.
@@ -100,35 +96,19 @@ public:
     // only while a unit is known (device type > 0).
     void ShowBusyOverlay();
     void HideBusyOverlay();
-    void EnableMainWindow(bool enable);
+    void EnableMainWindow(bool enable) { m_tabSet.SetEnabled(enable); }
     // The tab set for a device type (PageRegistry::TabOrder).
     void RebuildTabs(int deviceType);
     // Puts the Modbus or BACnet test page into tab 2 by holding 2045,
     // keeping the current selection.
-    void ReplaceProtocolTab();
-    void ActivatePage(int index);
-    bool SelectTab(int index);
-    void SetTabEnabled(int index, bool enabled);
+    void ReplaceProtocolTab() { m_tabSet.ReplaceProtocolTab(); }
+    void ActivatePage(int index) { m_tabSet.ActivatePage(index); }
+    bool SelectTab(int index) { return m_tabSet.SelectTab(index); }
+    void SetTabEnabled(int index, bool enabled) { m_tabSet.SetTabEnabled(index, enabled); }
+    // The File menu's unit actions follow the tabs.
     void SetOtherTabsEnabled(bool enabled);
-    // A unit connected with its PIN, or demo mode: the unit actions may run.
-    bool unitActionsAllowed() const;
-    // "Import Configuration..." and "Save Configuration..." follow it.
-    void updateFileActions();
     // "Save To NVRAM": makes the unit store its configuration.
     void SaveToNvram();
-    // The identified device type; sets "Ready." when it is 0 or more, else
-    // "Error: No device connected or PIN wrong.".
-    int checkReady();
-
-    // IConnectionHost: the status line and the tabs are the window's (the
-    // IMainWindow functions below); the port settings, the PIN prompt, the
-    // device shown and the wait while the unit restarts are the
-    // COM-Interface page's.
-    int getPortSettings(PortSettings& settings) override;
-    bool askPin(std::string& text, bool& remember) override;
-    void showDevice(const std::string& name) override;
-    void waitMs(int ms) override;
-    void returnToFirstTab() override;
 
     // IMainWindow
     void setStatusText(const std::string& text) override { SetStatusText(QString::fromStdString(text)); }
@@ -138,18 +118,18 @@ public:
     void showBusyOverlay() override { ShowBusyOverlay(); }
     void hideBusyOverlay() override { HideBusyOverlay(); }
     void selectFirstTab() override { SelectTab(0); }
-    void protocolChanged() override;
+    void protocolChanged() override { m_tabSet.protocolChanged(); }
     void pause(int ms) override;
     void enableMainWindow(bool enable) override { EnableMainWindow(enable); }
     void rebuildTabs(int deviceType) override { RebuildTabs(deviceType); }
     void activatePage(int index) override { ActivatePage(index); }
     bool selectTab(int index) override { return SelectTab(index); }
     void setOtherTabsEnabled(bool enabled) override { SetOtherTabsEnabled(enabled); }
-    int tabCount() const override;
-    bool isTabEnabled(int index) const override;
+    int tabCount() const override { return m_tabSet.count(); }
+    bool isTabEnabled(int index) const override { return m_tabSet.isTabEnabled(index); }
     void setTabEnabled(int index, bool enabled) override { SetTabEnabled(index, enabled); }
-    void saveConfiguration() override;
-    void importConfiguration() override;
+    void saveConfiguration() override { m_menu->saveConfiguration(); }
+    void importConfiguration() override { m_menu->importConfiguration(); }
 
     // The export and import of the configuration ("File" menu); the items
     // stay disabled until they are set.
@@ -159,14 +139,10 @@ public:
 
     // The demo banner's "Leave Demo Mode": back to no unit, the COM-Interface page.
     void LeaveDemoMode();
+    // "Help" > "Debug Window".
+    void OnDebugWindow() { m_menu->OnDebugWindow(); }
 
-    // "Help" > "Info...", "Help" > "Debug Window" and "Help" > "Open Test
-    // Log" (the desktop's viewer shows the test pages' record of this run).
-    void OnAbout();
-    void OnDebugWindow();
-    void OnOpenTestLog();
-
-    bool isStarted() const { return m_started; }
+    bool isStarted() const { return m_tabSet.isStarted(); }
     // The window took its size and place from the settings.
     bool placeRestored() const { return m_placeRestored; }
     bool statusIsError() const;
@@ -174,25 +150,25 @@ public:
     QString registerInfo() const { return m_infoText; }
     // The words under the status bar for the status line's code.
     QString statusDetail() const;
-    int lastTab() const { return m_lastTab; }
+    int lastTab() const { return m_tabSet.lastTab(); }
     QSize minimumWindowSize() const { return {m_minWidth, m_minHeight}; }
 
-    CXTabCtrl* tabs() const { return m_tabs; }
-    CTabInterface* comInterface() const { return m_comInterface; }
+    CXTabCtrl* tabs() const { return m_tabSet.control(); }
+    CTabInterface* comInterface() const { return m_tabSet.comInterface(); }
     // The connection to the unit, which every page reaches the unit through.
     CConnection& connection() { return m_connection; }
-    QWidget* page(PageId id) const { return m_pages[static_cast<std::size_t>(id)]; }
+    QWidget* page(PageId id) const { return m_tabSet.page(id); }
     CStatusLine* statusLine() const { return m_status; }
     CStatusLine* registerInfoLine() const { return m_info; }
     CStatusLine* statusDetailLine() const { return m_detail; }
-    QFrame* demoBanner() const { return m_demoBanner; }
+    CDemoBanner* demoBanner() const { return m_demoBanner; }
     CDlgMessage* overlay() const { return m_overlay; }
-    CDlgDebug* debugWindow() const { return m_debug; }
+    CDlgDebug* debugWindow() const { return m_menu->debugWindow(); }
     // The record of the Modbus and BACnet test pages, one file per run.
     CTestLog& testLog() { return m_testLog; }
     // The configuration export and import (exists once start-up has run).
-    CConfigFileRunner* configurationFiles() const { return m_configFiles.get(); }
-    CReportRunner* reports() const { return m_reports.get(); }
+    CConfigFileRunner* configurationFiles() const { return m_menu->configurationFiles(); }
+    CReportRunner* reports() const { return m_menu->reports(); }
 
 signals:
     // Start-up has finished: every page exists and the window is usable.
@@ -210,69 +186,34 @@ private:
     // its screen.
     void fitPages();
     void savePlace();
-    void OnTabTimer();
-    void onTabChanged(int index);
-    // Asks before closing: long work running, changes not written. false: stay.
-    bool confirmClose();
-    void createDemoBanner(QWidget* parent);
     // The title names the unit and its port (or the demo device), and the
     // demo banner shows in demo mode.
     void updateUnitCaption();
-    void createMenu();
-    // Adds the pages of an order from its index from on.
-    void addPages(const std::vector<PageId>& order, std::size_t from);
-    // The Modbus (0) or the BACnet (1) test page, by the stored value of holding 2045.
-    int protocol() const;
-    bool demoMode() const;
-    int deviceType() const;
     // The detail line's words for a status carrying its code ("" without one).
     std::string detailText(const std::string& statusLine, std::optional<int> code) const;
-    // Runs a File menu action on the unit, or says why it may not run.
-    void runFileAction(const std::function<void()>& handler);
-    // Says so and returns true while a page's long work (a firmware
-    // download) holds the port; what: what the user may do afterwards.
-    bool refuseWhileBusy(const QString& what);
 
     RegisterCatalogue& m_catalogue;
     CModbus& m_modbus;
     CTestLog m_testLog; // before the pages, which write into it
+    CTabSet m_tabSet;
+    CConnectionHost m_connectionHost;
     // The window's, not a page's: the COM-Interface page drives it from its
     // buttons, every other page reaches the unit through it.
     CConnection m_connection;
+    std::unique_ptr<CMainMenu> m_menu;
 
     QString m_statusText;
     std::optional<int> m_statusCode;
     QString m_infoText;
-    int m_lastTab = -1;
-    bool m_started = false;
-    bool m_inTabTick = false;
-    bool m_programSwitch = false; // the tool, not the user, switches tabs
     bool m_placeRestored = false;
-    QWidget* m_shownPage = nullptr; // the page the tab control shows now
     int m_minWidth = kMinWidth;
     int m_minHeight = kMinHeight;
 
     CDlgMessage* m_overlay;
-    CDlgDebug* m_debug;
-    CXTabCtrl* m_tabs;
     CStatusLine* m_status;
     CStatusLine* m_info;
     CStatusLine* m_detail;
-    QFrame* m_demoBanner = nullptr;
-    QLabel* m_demoText = nullptr;
-    CTabInterface* m_comInterface = nullptr;
-    std::array<QWidget*, static_cast<std::size_t>(PageId::Count)> m_pages{};
+    CDemoBanner* m_demoBanner = nullptr;
 
     QTimer m_startupTimer;
-    QTimer m_tabTimer;
-    QAction* m_importAction = nullptr;
-    QAction* m_exportAction = nullptr;
-    QAction* m_compareAction = nullptr;
-    QAction* m_reportAction = nullptr;
-    QAction* m_commissionAction = nullptr;
-    std::function<void()> m_importHandler;
-    std::function<void()> m_exportHandler;
-    std::function<void()> m_compareHandler;
-    std::unique_ptr<CConfigFileRunner> m_configFiles;
-    std::unique_ptr<CReportRunner> m_reports;
 };

@@ -1,7 +1,8 @@
 // What the connection logic needs from whoever drives it: the port
 // settings the user chose, the PIN prompt, the status line and the tab set.
-// The main window implements it (its status line and tabs, the
-// COM-Interface page's controls and PIN prompt); tavemo-cli over its options.
+// The main window's connection host implements it (the window's status
+// line and tabs, the COM-Interface page's controls and PIN prompt);
+// tavemo-cli over its options.
 //
 // Thread rules: called on the thread that drives the CConnection.
 #pragma once

@@ -1,3 +1,8 @@
+// Longer than 700 lines on purpose: the adapter's whole reply grammar (the
+// commands, their status codes, custom addressing) is kept in one place, so
+// that it reads against the grammar in CSimUnit.h and every command meets
+// the same stores, PIN state and transcript.
+
 #include "sim/CSimUnit.h"
 
 #include "model/TextNumber.h"

@@ -1,3 +1,9 @@
+// Longer than 700 lines on purpose: this is the one engine every page runs
+// on, and the rules its header lists (open and close per action, stop at the
+// first failing register, the identity check before each write, demo mode,
+// edits never overwritten) hold across all its operations; split over files
+// they would be kept in several places again.
+
 #include "pages/core/CPageEngine.h"
 
 #include "diag/Result.h"

@@ -3,6 +3,10 @@
 // without PIN, Cancel, silent ports and ports that cannot be opened, the identity check, the
 // protocol switch, Save To NVRAM and demo mode; what the page tells about
 // the lockout, its unit block, its port choice and its keyboard access.
+//
+// Longer than 700 lines: one fixture's end-to-end cases (the real window
+// against the simulator), each a scenario of its own, and the few helpers
+// they share.
 #include "app/CDlgMessage.h"
 #include "app/CStatusLine.h"
 #include "diag/ui/CDlgDebug.h"

@@ -1,6 +1,10 @@
 // The Common and Sensors pages and the sensor dialog in the real main window,
 // offscreen, against tavemo-unitsim on a pseudo-terminal: what the unit
 // received (the simulator's transcript) and what the controls show.
+//
+// Longer than 700 lines: one fixture's end-to-end cases (the real window
+// against the simulator), each a scenario of its own, and the few helpers
+// they share.
 #include "tests/support/PagesOnUnit.h"
 
 #include "app/CStatusLine.h"

@@ -2,6 +2,10 @@
 // against the simulator: the File menu and the FW-Update page's buttons, the
 // category chooser, the progress box's end, the closing message, and the
 // window disabled while they run.
+//
+// Longer than 700 lines: one fixture's end-to-end cases (the real window
+// against the simulator), each a scenario of its own, and the few helpers
+// they share.
 #include "diag/LocalSystem.h"
 #include "tests/support/MenuAction.h"
 #include "tests/support/PagesOnUnit.h"
